@@ -1,0 +1,180 @@
+#include "form1.h"
+
+#include "sheet/fields.h"
+#include "sheet/form1layout.h"
+#include "sheet/linecontrol.h"
+#include "sheet/wrapbutton.h"
+#include "photometry/magnitude.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+
+using namespace Form1Layout;
+
+namespace {
+
+QFont faceFont(Face face)
+{
+    struct Spec { const char *family; double points; };
+    static const Spec specs[] = {{"Tahoma", 8.25}, {"Tahoma", 9.75}, {"Tahoma", 6},
+                                 {"Times New Roman", 9}, {"CG Omega", 8.25},
+                                 {"Liberation Sans Narrow", 8.25}};
+    const Spec &spec = specs[int(face)];
+    QFont font(QString::fromLatin1(spec.family));
+    font.setPointSizeF(spec.points);
+    return font;
+}
+
+QRect pixelRect(const Control &c)
+{
+    return QRect(pixels(c.left), pixels(c.top), pixels(c.width), pixels(c.height));
+}
+
+void paint(QWidget *widget, const Control &c, QPalette::ColorRole back, QPalette::ColorRole fore)
+{
+    QPalette palette = widget->palette();
+    if (c.background != Unset)
+        palette.setColor(back, QColor::fromRgb(c.background));
+    if (c.foreground != Unset)
+        palette.setColor(fore, QColor::fromRgb(c.foreground));
+    widget->setPalette(palette);
+}
+
+} // namespace
+
+Form1::Form1(Messages &messages, QWidget *parent) : QMainWindow(parent), m_messages(messages)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Vevurid1.4.3"));
+    setFont(faceFont(Face::Window));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QColor(192, 192, 192));
+    setPalette(palette);
+
+    buildMenus();
+    buildControls();
+    bindCommands();
+    resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+}
+
+void Form1::buildControls()
+{
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(ClientWidth, ClientHeight);
+    setCentralWidget(client);
+
+    QHash<QString, QWidget *> parents = {{QString(), client}};
+    for (const Control &c : controls()) {
+        QWidget *parent = parents.value(QString::fromLatin1(c.parent));
+        const QString name = QString::fromLatin1(c.name);
+        const QString caption = QString::fromUtf8(c.caption);
+        QWidget *widget = nullptr;
+        switch (c.kind) {
+        case Kind::Label: {
+            auto *label = new QLabel(caption, parent);
+            label->setWordWrap(c.width != 0);
+            if (c.alignRight)
+                label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+            else
+                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            m_labels.insert(name, label);
+            widget = label;
+            break;
+        }
+        case Kind::TextBox: {
+            auto *box = new QLineEdit(caption, parent);
+            box->setAccessibleName(Fields::description(name));
+            // The particulars' boxes are too low for a border around their text.
+            box->setFrame(c.height >= 255);
+            m_fields.insert(name, box);
+            widget = box;
+            paint(widget, c, QPalette::Base, QPalette::Text);
+            break;
+        }
+        case Kind::Button:
+            widget = new WrapButton(caption, parent);
+            paint(widget, c, QPalette::Button, QPalette::ButtonText);
+            break;
+        case Kind::Frame:
+            widget = new QGroupBox(caption, parent);
+            parents.insert(name, widget);
+            break;
+        }
+        widget->setObjectName(name);
+        widget->setFont(faceFont(c.face));
+        if (c.width == 0)
+            widget->adjustSize();
+        widget->setGeometry(c.width == 0 ? QRect(QPoint(pixels(c.left), pixels(c.top)), widget->size())
+                                         : pixelRect(c));
+    }
+    QWidget *frame = parents.value(QStringLiteral("Frame1"));
+    for (const Line &line : lines()) {
+        auto *control = new LineControl(QPoint(pixels(line.x1), pixels(line.y1)),
+                                        QPoint(pixels(line.x2), pixels(line.y2)), Qt::black, 1, frame);
+        control->setObjectName(QString::fromLatin1(line.name));
+    }
+    m_labels.value(QStringLiteral("Label29"))->lower();
+
+    const QStringList &order = tabOrder();
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(client->findChild<QWidget *>(order[i - 1]), client->findChild<QWidget *>(order[i]));
+    client->findChild<QWidget *>(order.first())->setFocus();
+}
+
+void Form1::buildMenus()
+{
+    struct Entry { const char *menu, *menuCaption, *name, *caption; };
+    static const Entry entries[] = {
+        {"mnuFile", "&File", "mnuStampa", "&Stampa"},
+        {"mnuFile", "&File", "mnuesci", "&esci"},
+        {"mnuCerca", "&Cerca", "mnuimmagine", "&immagine"},
+        {"mnuCerca", "&Cerca", "mnuapri", "&apri"},
+        {"mnuAiuto", "&Aiuto", "mnumanuale", "&manuale"},
+        {"mnuAiuto", "&Aiuto", "mnuSuggerimento", "&Suggerimento"},
+        {"mnuAiuto", "&Aiuto", "mnuinfo", "&info"},
+    };
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("menuBar"));
+    QHash<QString, QMenu *> menus;
+    for (const Entry &e : entries) {
+        QMenu *&menu = menus[QString::fromLatin1(e.menu)];
+        if (!menu) {
+            menu = bar->addMenu(QString::fromLatin1(e.menuCaption));
+            menu->setObjectName(QString::fromLatin1(e.menu));
+        }
+        QAction *action = menu->addAction(QString::fromLatin1(e.caption));
+        action->setObjectName(QString::fromLatin1(e.name));
+    }
+}
+
+void Form1::bindCommands()
+{
+    using Command = void (*)(Sheet &, Messages &);
+    const QList<QPair<const char *, Command>> commands = {
+        {"Command1", Photometry::magnitude},
+    };
+    for (const auto &[name, command] : commands) {
+        auto *button = findChild<QPushButton *>(QString::fromLatin1(name));
+        connect(button, &QPushButton::clicked, this, [this, command = command] { command(*this, m_messages); });
+    }
+}
+
+QString Form1::text(const QString &field) const
+{
+    return m_fields.value(field)->text();
+}
+
+void Form1::setText(const QString &field, const QString &text)
+{
+    QLineEdit *box = m_fields.value(field);
+    box->setText(text);
+    box->setCursorPosition(0); // the leading digits are the ones that matter
+}
+
+QString Form1::caption(const QString &label) const
+{
+    return m_labels.value(label)->text();
+}

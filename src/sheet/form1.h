@@ -1,0 +1,31 @@
+#pragma once
+
+#include "sheet/sheet.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+class QLabel;
+class QLineEdit;
+
+// The measurement sheet: the program's main window and the Sheet every
+// command works on.
+class Form1 : public QMainWindow, public Sheet
+{
+    Q_OBJECT
+public:
+    explicit Form1(Messages &messages, QWidget *parent = nullptr);
+
+    QString text(const QString &field) const override;
+    void setText(const QString &field, const QString &text) override;
+    QString caption(const QString &label) const override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void bindCommands();
+
+    Messages &m_messages;
+    QHash<QString, QLineEdit *> m_fields;
+    QHash<QString, QLabel *> m_labels;
+};

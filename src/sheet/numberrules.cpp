@@ -1,0 +1,151 @@
+#include "numberrules.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace {
+
+bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+int digitValue(QChar c, int base)
+{
+    const char16_t u = c.unicode();
+    int v = -1;
+    if (u >= u'0' && u <= u'9')
+        v = u - u'0';
+    else if (u >= u'a' && u <= u'f')
+        v = u - u'a' + 10;
+    else if (u >= u'A' && u <= u'F')
+        v = u - u'A' + 10;
+    return v < base ? v : -1;
+}
+
+// "&H1F" and "&O17": a whole number in base 16 or 8.
+std::optional<double> readRadix(const QString &s, int base)
+{
+    double value = 0;
+    for (qsizetype i = 2; i < s.size(); ++i) {
+        const int d = digitValue(s[i], base);
+        if (d < 0)
+            break;
+        value = value * base + d;
+    }
+    if (!std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+namespace NumberRules {
+
+std::optional<double> read(const QString &text, const QLocale &locale)
+{
+    QString s = text;
+    s.remove(u' ').remove(u'\t').remove(u'\n');
+
+    if (s.size() >= 2 && s[0] == u'&') {
+        const QChar kind = s[1].toUpper();
+        if (kind == u'H')
+            return readRadix(s, 16);
+        if (kind == u'O')
+            return readRadix(s, 8);
+        return 0.0;
+    }
+
+    // Where the user's separator is the comma, the sheet's own results carry
+    // one, so the comma reads as a decimal point too.
+    const bool commaIsPoint = locale.decimalPoint() == QStringLiteral(",");
+    auto isPoint = [&](QChar c) { return c == u'.' || (commaIsPoint && c == u','); };
+
+    qsizetype i = 0;
+    std::string number;
+    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
+        if (s[i] == u'-')
+            number += '-';
+        ++i;
+    }
+    std::string intDigits, fracDigits;
+    while (i < s.size() && isDigit(s[i]))
+        intDigits += char(s[i++].unicode());
+    if (i < s.size() && isPoint(s[i])) {
+        ++i;
+        while (i < s.size() && isDigit(s[i]))
+            fracDigits += char(s[i++].unicode());
+    }
+    if (intDigits.empty() && fracDigits.empty())
+        return 0.0;
+
+    long exponent = 0;
+    if (i + 1 < s.size() && QStringLiteral("EeDd").contains(s[i])) {
+        qsizetype j = i + 1;
+        bool negative = false;
+        if (s[j] == u'+' || s[j] == u'-')
+            negative = s[j++] == u'-';
+        if (j < s.size() && isDigit(s[j])) {
+            while (j < s.size() && isDigit(s[j])) {
+                // Saturate: anything past a million is out of range either way.
+                exponent = std::min(exponent * 10 + (s[j++].unicode() - u'0'), 1000000L);
+            }
+            if (negative)
+                exponent = -exponent;
+        }
+    }
+
+    number += (intDigits.empty() ? "0" : intDigits) + '.' + (fracDigits.empty() ? "0" : fracDigits)
+            + 'e' + std::to_string(exponent);
+    double value = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    Q_UNUSED(end);
+    if (error == std::errc::result_out_of_range) {
+        // Too small reads as zero; too large cannot be read.
+        const std::string all = intDigits + fracDigits;
+        const auto first = all.find_first_not_of('0');
+        if (first == std::string::npos)
+            return 0.0;
+        const long order = long(intDigits.size()) - long(first) + exponent;
+        if (order > 0)
+            return std::nullopt;
+        return number[0] == '-' ? -0.0 : 0.0;
+    }
+    return value;
+}
+
+QString write(double value, const QLocale &locale)
+{
+    Q_ASSERT(std::isfinite(value));
+    if (value == 0)
+        return QStringLiteral("0");
+
+    // "d.dddddddddddddde±x": the 15 significant digits after rounding.
+    QString e = QString::number(std::fabs(value), 'e', 14);
+    const qsizetype ePos = e.indexOf(u'e');
+    const int exponent = e.mid(ePos + 1).toInt();
+    QString digits = e.left(1) + e.mid(2, ePos - 2);
+    while (digits.size() > 1 && digits.endsWith(u'0'))
+        digits.chop(1);
+
+    const QString point = locale.decimalPoint();
+    QString out;
+    if (exponent >= -4 && exponent < 15) {
+        QString whole, fraction;
+        if (exponent >= 0) {
+            whole = digits.left(exponent + 1).leftJustified(exponent + 1, u'0');
+            fraction = digits.mid(exponent + 1);
+        } else {
+            whole = QStringLiteral("0");
+            fraction = QString(-exponent - 1, u'0') + digits;
+        }
+        out = fraction.isEmpty() ? whole : whole + point + fraction;
+    } else {
+        out = digits.left(1);
+        if (digits.size() > 1)
+            out += point + digits.mid(1);
+        out += (exponent < 0 ? QStringLiteral("E-") : QStringLiteral("E+"))
+             + QString::number(std::abs(exponent)).rightJustified(2, u'0');
+    }
+    return value < 0 ? u'-' + out : out;
+}
+
+} // namespace NumberRules

@@ -1,0 +1,19 @@
+#pragma once
+// The only conversions between a field's text and a number. The decimal
+// separator is the default QLocale's, read at every call.
+
+#include <QLocale>
+#include <QString>
+#include <optional>
+
+namespace NumberRules {
+
+// The leading number of the text; 0 when there is none. Empty when the number
+// is too large for a double.
+std::optional<double> read(const QString &text, const QLocale &locale = QLocale());
+
+// 15 significant digits; plain notation from 1E-4 up to 1E15, exponent form
+// otherwise. The value must be finite.
+QString write(double value, const QLocale &locale = QLocale());
+
+} // namespace NumberRules

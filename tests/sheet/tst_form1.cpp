@@ -1,0 +1,256 @@
+#include "sheet/appsetup.h"
+#include "sheet/form1.h"
+#include "sheet/form1layout.h"
+#include "photometry/magnitude.h"
+#include "photometry/pogson.h"
+#include "support/guard.h"
+#include "support/recordingmessages.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+
+using namespace Form1Layout;
+
+class TestForm1 : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { setupApplication(*qApp); }
+    void init() { m_form = std::make_unique<Form1>(m_messages); m_messages.shown.clear(); }
+    void cleanup() { m_form.reset(); }
+
+    void window();
+    void everyControlAsDesigned();
+    void colours_data();
+    void colours();
+    void fonts_data();
+    void fonts();
+    void tabOrder();
+    void menus();
+    void resizingMovesNothing();
+    void magnitudeOnTheSheet();
+    void magnitudeWarningsOnTheSheet();
+
+private:
+    template <typename T> T *control(const QString &name)
+    {
+        auto *widget = m_form->findChild<T *>(name);
+        if (!widget)
+            qFatal("missing control %s", qPrintable(name));
+        return widget;
+    }
+    RecordingMessages m_messages;
+    std::unique_ptr<Form1> m_form;
+};
+
+void TestForm1::window()
+{
+    QCOMPARE(m_form->objectName(), QStringLiteral("Form1"));
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Vevurid1.4.3"));
+    QCOMPARE(m_form->centralWidget()->size(), QSize(526, 420));
+    QCOMPARE(m_form->palette().color(QPalette::Window), QColor(192, 192, 192));
+    QVERIFY(!m_form->windowIcon().isNull());
+    for (const char *field : {"Text1", "Text15", "Text37"})
+        QCOMPARE(control<QLineEdit>(field)->text(), QString());
+    QCOMPARE(control<QLineEdit>("NomeFile")->text(), QStringLiteral("C:\\fotometria.txt"));
+    for (QLineEdit *box : m_form->findChildren<QLineEdit *>())
+        QVERIFY2(!box->isReadOnly() && box->isEnabled(), qPrintable(box->objectName()));
+}
+
+void TestForm1::everyControlAsDesigned()
+{
+    // Every control of the design exists under its name, where the design puts it.
+    for (const Control &c : controls()) {
+        QWidget *widget = control<QWidget>(c.name);
+        const QString parent = c.parent[0] ? c.parent : "client";
+        QCOMPARE(widget->parentWidget()->objectName(), parent);
+        QCOMPARE(widget->pos(), QPoint(pixels(c.left), pixels(c.top)));
+        if (c.width)
+            QCOMPARE(widget->size(), QSize(pixels(c.width), pixels(c.height)));
+    }
+    // A sample checked against the design numbers directly, twips ÷ 15.
+    QCOMPARE(control<QWidget>("Text1")->geometry(), QRect(72, 16, 113, 17));
+    QCOMPARE(control<QWidget>("Command9")->geometry(), QRect(16, 204, 313, 45));
+    QCOMPARE(control<QWidget>("Frame1")->geometry(), QRect(8, 248, 513, 169));
+    QCOMPARE(control<QWidget>("Text36")->geometry(), QRect(384, 112, 113, 18));
+    QCOMPARE(control<QPushButton>("Command52")->text(), QStringLiteral("reset dati "));
+    QCOMPARE(control<QGroupBox>("Frame1")->title(), QStringLiteral("Opzionale"));
+    QCOMPARE(control<QLabel>("Label41")->text(),
+             QStringLiteral("Temperatura variabile da 2500° a 9000° Kelvin"));
+    QCOMPARE(control<QLabel>("Label29")->text(), QStringLiteral("/"));
+    QCOMPARE(m_form->findChildren<QLineEdit *>().size(), 38);
+    for (const char *line : {"Line1", "Line2", "Line3", "Line4"})
+        QCOMPARE(control<QWidget>(line)->parentWidget()->objectName(), QStringLiteral("Frame1"));
+}
+
+void TestForm1::colours_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QColor>("background");
+    QTest::addColumn<QColor>("foreground");
+    QTest::newRow("input") << "Text1" << QColor(255, 255, 255) << QColor(0, 0, 0);
+    QTest::newRow("variable count") << "Text4" << QColor(255, 255, 255) << QColor(0, 192, 0);
+    QTest::newRow("output") << "Text9" << QColor(224, 224, 224) << QColor(0, 0, 0);
+    QTest::newRow("variable magnitude") << "Text11" << QColor(224, 224, 224) << QColor(0, 128, 0);
+    QTest::newRow("error") << "Text15" << QColor(224, 224, 224) << QColor(128, 0, 0);
+    QTest::newRow("particulars") << "Text17" << QColor(255, 255, 192) << QColor(64, 64, 64);
+    QTest::newRow("filter") << "Text22" << QColor(255, 255, 192) << QColor(0, 0, 0);
+    QTest::newRow("calibrated error") << "Text29" << QColor(224, 224, 224) << QColor(128, 0, 0);
+    QTest::newRow("B-V variable") << "Text26" << QColor(255, 255, 255) << QColor(0, 192, 0);
+    QTest::newRow("temperature typed") << "Text37" << QColor(255, 255, 255) << QColor(0, 128, 0);
+    QTest::newRow("I button") << "Command6" << QColor(128, 0, 0) << QColor();
+    QTest::newRow("UV button") << "Command51" << QColor(192, 0, 192) << QColor();
+    QTest::newRow("B conversion") << "Command10" << QColor(192, 192, 255) << QColor();
+    QTest::newRow("R conversion") << "Command9" << QColor(255, 192, 192) << QColor();
+    QTest::newRow("silver button") << "Command1" << QColor(192, 192, 192) << QColor();
+}
+
+void TestForm1::colours()
+{
+    QFETCH(QString, name);
+    QFETCH(QColor, background);
+    QFETCH(QColor, foreground);
+    QWidget *widget = control<QWidget>(name);
+    if (auto *box = qobject_cast<QLineEdit *>(widget)) {
+        QCOMPARE(box->palette().color(QPalette::Base), background);
+        QCOMPARE(box->palette().color(QPalette::Text), foreground);
+    } else {
+        QCOMPARE(widget->palette().color(QPalette::Button), background);
+        // The real pixels: the classic style paints the colour as it is.
+        m_form->show();
+        const QImage image = widget->grab().toImage();
+        QCOMPARE(image.pixelColor(4, image.height() / 2 + 4), background);
+    }
+}
+
+void TestForm1::fonts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<double>("points");
+    QTest::newRow("number box") << "Text1" << "Tahoma" << 9.75;
+    QTest::newRow("file name") << "NomeFile" << "Tahoma" << 9.75;
+    QTest::newRow("frame caption") << "Frame1" << "Tahoma" << 9.75;
+    QTest::newRow("particulars") << "Text17" << "Tahoma" << 8.25;
+    QTest::newRow("button") << "Command1" << "Tahoma" << 8.25;
+    QTest::newRow("report button") << "Command60" << "Tahoma" << 9.75;
+    QTest::newRow("filter button") << "Command51" << "Tahoma" << 6.0;
+    QTest::newRow("heading") << "Label12" << "Times New Roman" << 9.0;
+    QTest::newRow("row label") << "Label6" << "CG Omega" << 8.25;
+    QTest::newRow("result label") << "Label25" << "CG Omega" << 8.25;
+    QTest::newRow("plain label") << "Label11" << "Tahoma" << 8.25;
+}
+
+void TestForm1::fonts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, family);
+    QFETCH(double, points);
+    const QFont font = control<QWidget>(name)->font();
+    QCOMPARE(font.family(), family);
+    QCOMPARE(font.pointSizeF(), points);
+    if (family == "Tahoma") // the outline face is really there
+        QCOMPARE(QFontInfo(font).family(), QStringLiteral("Tahoma"));
+}
+
+void TestForm1::tabOrder()
+{
+    const QStringList &order = Form1Layout::tabOrder();
+    QCOMPARE(order.size(), 70);
+    QStringList focusable;
+    for (QWidget *w : m_form->centralWidget()->findChildren<QWidget *>())
+        if (qobject_cast<QLineEdit *>(w) || qobject_cast<QPushButton *>(w))
+            focusable << w->objectName();
+    QStringList sorted = order;
+    sorted.sort();
+    focusable.sort();
+    QCOMPARE(sorted, focusable);
+    QCOMPARE(order.mid(0, 8), (QStringList{"Text1", "Text2", "Text3", "Text4", "Text5", "Text6",
+                                           "Text7", "Command1"}));
+    // Tab walks the whole order as a user's key presses would.
+    m_form->show();
+    QApplication::setActiveWindow(m_form.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    control<QWidget>(order.first())->setFocus();
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), order[i]);
+    }
+}
+
+void TestForm1::menus()
+{
+    const QList<QPair<QString, QStringList>> expected = {
+        {"mnuFile", {"mnuStampa", "mnuesci"}},
+        {"mnuCerca", {"mnuimmagine", "mnuapri"}},
+        {"mnuAiuto", {"mnumanuale", "mnuSuggerimento", "mnuinfo"}},
+    };
+    const QStringList captions = {"&File", "&Stampa", "&esci", "&Cerca", "&immagine", "&apri",
+                                  "&Aiuto", "&manuale", "&Suggerimento", "&info"};
+    QStringList seen;
+    const QList<QAction *> bar = m_form->menuBar()->actions();
+    QCOMPARE(bar.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        QMenu *menu = bar[i]->menu();
+        QCOMPARE(menu->objectName(), expected[i].first);
+        seen << menu->title();
+        QStringList names;
+        for (QAction *action : menu->actions()) {
+            names << action->objectName();
+            seen << action->text();
+        }
+        QCOMPARE(names, expected[i].second);
+    }
+    QCOMPARE(seen, captions);
+}
+
+void TestForm1::resizingMovesNothing()
+{
+    m_form->show();
+    const QRect before = control<QWidget>("Text28")->geometry();
+    m_form->resize(900, 700);
+    QCoreApplication::processEvents();
+    QCOMPARE(control<QWidget>("Text28")->geometry(), before);
+    QCOMPARE(m_form->centralWidget()->size(), QSize(526, 420));
+}
+
+void TestForm1::magnitudeOnTheSheet()
+{
+    LocaleGuard locale(QLocale::c());
+    m_form->show();
+    const QStringList inputs = {"800", "250", "250", "80", "9", "11", "12"};
+    for (int i = 0; i < 7; ++i) {
+        QLineEdit *box = control<QLineEdit>(QStringLiteral("Text%1").arg(i + 1));
+        box->clear();
+        QTest::keyClicks(box, inputs[i]);
+    }
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    QCOMPARE(m_messages.shown.size(), 0);
+    QCOMPARE(control<QLineEdit>("Text12")->text(), QStringLiteral("11.5"));
+    QCOMPARE(control<QLineEdit>("Text13")->text(), QStringLiteral("12.2371250542002"));
+    QCOMPARE(control<QLineEdit>("Text14")->text(), QStringLiteral("13.2371250542002"));
+    // A long result shows its leading digits.
+    QCOMPARE(control<QLineEdit>("Text13")->cursorPosition(), 0);
+}
+
+void TestForm1::magnitudeWarningsOnTheSheet()
+{
+    control<QLineEdit>("Text11")->setText("keep");
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    QCOMPARE(m_messages.shown.size(), 8);
+    QCOMPARE(m_messages.shown[0].text, Photometry::AduWarning);
+    QCOMPARE(m_messages.shown[6].text, Photometry::MagnitudeWarning);
+    QCOMPARE(m_messages.shown[7].icon, MessageIcon::Critical);
+    QCOMPARE(control<QLineEdit>("Text11")->text(), QStringLiteral("keep"));
+}
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"

@@ -1,0 +1,1 @@
+// The support library is header-only; CMake wants one source to build it.

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "sheet/fields.h"
+#include "sheet/sheet.h"
+
+#include <QHash>
+#include <QTest>
+
+// The sheet as a map of field texts, starting from the design texts.
+class FakeSheet : public Sheet
+{
+public:
+    FakeSheet()
+    {
+        for (const QString &field : Fields::all())
+            fields.insert(field, QString());
+        fields[QStringLiteral("NomeFile")] = QStringLiteral("C:\\fotometria.txt");
+    }
+
+    QString text(const QString &field) const override
+    {
+        if (!fields.contains(field))
+            QTest::qFail(qPrintable(QStringLiteral("no field ") + field), __FILE__, __LINE__);
+        return fields.value(field);
+    }
+    void setText(const QString &field, const QString &text) override
+    {
+        if (!fields.contains(field))
+            QTest::qFail(qPrintable(QStringLiteral("no field ") + field), __FILE__, __LINE__);
+        fields[field] = text;
+        writes << field;
+    }
+    QString caption(const QString &label) const override { return captions.value(label); }
+
+    QHash<QString, QString> fields;
+    QHash<QString, QString> captions;
+    QStringList writes; // every field set, in order
+};
