@@ -4,12 +4,15 @@
 #include "sheet/form1layout.h"
 #include "sheet/linecontrol.h"
 #include "sheet/wrapbutton.h"
-#include "photometry/magnitude.h"
+#include "calibration/commands.h"
+#include "files/commands.h"
+#include "photometry/commands.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QStandardPaths>
 
 using namespace Form1Layout;
 
@@ -44,7 +47,11 @@ void paint(QWidget *widget, const Control &c, QPalette::ColorRole back, QPalette
 
 } // namespace
 
-Form1::Form1(Messages &messages, QWidget *parent) : QMainWindow(parent), m_messages(messages)
+Form1::Form1(Messages &messages, const QString &dataFolder, QWidget *parent)
+    : QMainWindow(parent), m_messages(messages),
+      m_dataFolder(dataFolder.isEmpty()
+                       ? QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                       : dataFolder)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vevurid1.4.3"));
@@ -152,13 +159,12 @@ void Form1::buildMenus()
 
 void Form1::bindCommands()
 {
-    using Command = void (*)(Sheet &, Messages &);
-    const QList<QPair<const char *, Command>> commands = {
-        {"Command1", Photometry::magnitude},
-    };
-    for (const auto &[name, command] : commands) {
-        auto *button = findChild<QPushButton *>(QString::fromLatin1(name));
-        connect(button, &QPushButton::clicked, this, [this, command = command] { command(*this, m_messages); });
+    const CommandTable commands = Photometry::commands() + Calibration::commands()
+                                + Files::commands(m_dataFolder);
+    for (const Binding &binding : commands) {
+        auto *button = centralWidget()->findChild<QPushButton *>(binding.control);
+        Q_ASSERT_X(button, "Form1", qPrintable(binding.control));
+        connect(button, &QPushButton::clicked, this, [this, run = binding.run] { run(*this, m_messages); });
     }
 }
 

@@ -14,7 +14,10 @@ class Form1 : public QMainWindow, public Sheet
 {
     Q_OBJECT
 public:
-    explicit Form1(Messages &messages, QWidget *parent = nullptr);
+    // `dataFolder` holds the folders that stand for the drives; empty means
+    // the user's data folder.
+    explicit Form1(Messages &messages, const QString &dataFolder = QString(),
+                   QWidget *parent = nullptr);
 
     QString text(const QString &field) const override;
     void setText(const QString &field, const QString &text) override;
@@ -26,6 +29,7 @@ private:
     void bindCommands();
 
     Messages &m_messages;
+    const QString m_dataFolder;
     QHash<QString, QLineEdit *> m_fields;
     QHash<QString, QLabel *> m_labels;
 };

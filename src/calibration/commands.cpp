@@ -1,0 +1,10 @@
+#include "commands.h"
+
+namespace Calibration {
+
+CommandTable commands()
+{
+    return {};
+}
+
+} // namespace Calibration

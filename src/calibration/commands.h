@@ -1,0 +1,7 @@
+#pragma once
+
+#include "sheet/commandtable.h"
+
+namespace Calibration {
+CommandTable commands();
+}
