@@ -1,6 +1,8 @@
 #include "commands.h"
 
 #include "magnitude.h"
+#include "ratio.h"
+#include "resets.h"
 
 namespace Photometry {
 
@@ -8,6 +10,10 @@ CommandTable commands()
 {
     return {
         {QStringLiteral("Command1"), magnitude},
+        {QStringLiteral("Command3"), magnitudeRatio},
+        {QStringLiteral("Command2"), resetAll},
+        {QStringLiteral("Command4"), resetCounts},
+        {QStringLiteral("Command52"), resetParticulars},
     };
 }
 

@@ -1,0 +1,54 @@
+#include "conversions.h"
+
+#include "sheet/computation.h"
+#include "sheet/fields.h"
+
+#include <functional>
+
+using namespace Computation;
+
+namespace Calibration {
+
+namespace {
+
+// Star by star, each result written before the next star is read, so a stop
+// keeps the stars already converted.
+void convert(Sheet &sheet, Messages &messages, const QString &band,
+             const std::function<double(double v, double bv)> &relation)
+{
+    const char *stars[][2] = {{"Text5", "Text23"}, {"Text6", "Text24"}, {"Text7", "Text25"}};
+    int star = 0;
+    try {
+        for (; star < 3; ++star) {
+            const auto [magnitude, colour] = stars[star];
+            const double bv = read(sheet, colour);
+            const double v = read(sheet, magnitude);
+            write(sheet, magnitude,
+                  finite(relation(v, bv), Fields::description(magnitude)));
+        }
+    } catch (const Stop &stop) {
+        const QString headline =
+            QStringLiteral("Conversione in magnitudine %1 fermata alla Stella C%2: ")
+                .arg(band).arg(star + 1)
+            + (star == 0 ? QStringLiteral("nessuna magnitudine è stata convertita.")
+                         : QStringLiteral("le stelle precedenti sono state convertite, la "
+                                          "Stella C%1 e le seguenti sono rimaste come erano.")
+                               .arg(star + 1));
+        report(messages, headline, stop);
+    }
+}
+
+} // namespace
+
+void convertToB(Sheet &sheet, Messages &messages)
+{
+    convert(sheet, messages, QStringLiteral("B"), [](double v, double bv) { return v + bv; });
+}
+
+void convertToR(Sheet &sheet, Messages &messages)
+{
+    convert(sheet, messages, QStringLiteral("R"),
+            [](double v, double bv) { return v - (0.508 * bv + 0.04); });
+}
+
+} // namespace Calibration

@@ -1,0 +1,30 @@
+#include "variablecolour.h"
+
+#include "colourtemperature.h"
+#include "sheet/computation.h"
+
+using namespace Computation;
+
+namespace Calibration {
+
+void variableColourIndex(Sheet &sheet, Messages &messages)
+{
+    warnEmpty(sheet, messages, {"Text37"}, TemperatureWarning);
+    try {
+        const double t = read(sheet, "Text37");
+        if (!(t > 0)) {
+            // An empty field has just been warned about; one message is enough.
+            if (sheet.text("Text37").isEmpty())
+                return;
+            throw Stop{QStringLiteral("La temperatura della variabile deve essere un numero "
+                                      "maggiore di zero (in Kelvin).")};
+        }
+        write(sheet, "Text26", colourIndex(t));
+    } catch (const Stop &stop) {
+        report(messages, QStringLiteral("B-V Variabile: la casella \"(B-V) Var.\" non è stata "
+                                        "scritta."),
+               stop);
+    }
+}
+
+} // namespace Calibration
