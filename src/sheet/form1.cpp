@@ -3,6 +3,8 @@
 #include "sheet/fields.h"
 #include "sheet/form1layout.h"
 #include "sheet/linecontrol.h"
+#include "sheet/menus.h"
+#include "sheet/sheetcommands.h"
 #include "sheet/wrapbutton.h"
 #include "calibration/commands.h"
 #include "files/commands.h"
@@ -159,13 +161,14 @@ void Form1::buildMenus()
 
 void Form1::bindCommands()
 {
-    const CommandTable commands = Photometry::commands() + Calibration::commands()
-                                + Files::commands(m_dataFolder);
+    const CommandTable commands = SheetCommands::commands() + Photometry::commands()
+                                + Calibration::commands() + Files::commands(m_dataFolder);
     for (const Binding &binding : commands) {
         auto *button = centralWidget()->findChild<QPushButton *>(binding.control);
         Q_ASSERT_X(button, "Form1", qPrintable(binding.control));
         connect(button, &QPushButton::clicked, this, [this, run = binding.run] { run(*this, m_messages); });
     }
+    Menus::bind(*this, m_messages);
 }
 
 QString Form1::text(const QString &field) const

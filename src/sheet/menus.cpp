@@ -1,0 +1,48 @@
+#include "menus.h"
+
+#include "sheet/printing.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMainWindow>
+#include <QPointer>
+#include <QPushButton>
+
+namespace Menus {
+
+namespace {
+
+QAction *entry(QMainWindow &sheet, const char *name)
+{
+    auto *action = sheet.findChild<QAction *>(QLatin1String(name));
+    Q_ASSERT_X(action, "Menus", name);
+    return action;
+}
+
+} // namespace
+
+void endProgram()
+{
+    // Not QApplication::closeAllWindows(): it stops at the first window that
+    // refuses to close and leaves the others open.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        windows << window;
+    for (const QPointer<QWidget> &window : windows)
+        if (window && window->isVisible())
+            window->close();
+    // exit(), not quit(): a window could refuse a quit request.
+    QCoreApplication::exit(0);
+}
+
+void bind(QMainWindow &sheet, Messages &messages)
+{
+    auto *esci = sheet.centralWidget()->findChild<QPushButton *>(QStringLiteral("Command8"));
+    Q_ASSERT(esci);
+    QObject::connect(esci, &QPushButton::clicked, &sheet, endProgram);
+    QObject::connect(entry(sheet, "mnuesci"), &QAction::triggered, &sheet, endProgram);
+    QObject::connect(entry(sheet, "mnuStampa"), &QAction::triggered, &sheet,
+                     [&sheet, &messages] { printSheet(sheet.centralWidget(), messages); });
+}
+
+} // namespace Menus

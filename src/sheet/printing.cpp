@@ -1,0 +1,37 @@
+#include "printing.h"
+
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QWidget>
+
+bool renderSheet(QWidget *client, QPaintDevice *device)
+{
+    QPainter painter;
+    if (!painter.begin(device))
+        return false;
+    const QSizeF page(device->width(), device->height());
+    const QSizeF picture = client->size();
+    const qreal scale = qMin(page.width() / picture.width(), page.height() / picture.height());
+    painter.translate((page.width() - picture.width() * scale) / 2,
+                      (page.height() - picture.height() * scale) / 2);
+    painter.scale(scale, scale);
+    // The client has no background of its own: the sheet's silver comes from its palette.
+    client->render(&painter, QPoint(), QRegion(),
+                   QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    return painter.end();
+}
+
+void printSheet(QWidget *client, Messages &messages)
+{
+    // Without a default printer QPrinter quietly becomes a PDF printer with no file.
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) {
+        messages.show(PrintTitle, MessageIcon::Warning, NoPrinterMessage);
+        return;
+    }
+    QPrinter printer(info, QPrinter::HighResolution);
+    printer.setDocName(client->window()->windowTitle());
+    if (!renderSheet(client, &printer) || printer.printerState() == QPrinter::Error)
+        messages.show(PrintTitle, MessageIcon::Warning, PrintFailedMessage);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "sheet/sheet.h"
+
+class QPaintDevice;
+class QWidget;
+
+// Draws a picture of `client`, as it shows with every field's current text,
+// on `device` as one page, scaled to fit the page and centred on it. False
+// when the device cannot be painted on or the page is not finished.
+bool renderSheet(QWidget *client, QPaintDevice *device);
+
+// "&Stampa": the picture of `client` on the default printer, without a
+// dialog; tells the user when there is no printer or the job fails.
+void printSheet(QWidget *client, Messages &messages);
+
+inline const QString PrintTitle = QStringLiteral("Stampa");
+inline const QString NoPrinterMessage = QStringLiteral(
+    "Non è disponibile una stampante predefinita: il foglio non è stato stampato.");
+inline const QString PrintFailedMessage = QStringLiteral(
+    "La stampa non è riuscita: il foglio non è stato stampato.");

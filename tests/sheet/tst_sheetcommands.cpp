@@ -1,0 +1,65 @@
+#include "sheet/sheetcommands.h"
+#include "support/fakesheet.h"
+#include "support/recordingmessages.h"
+
+#include <QTest>
+
+class TestSheetCommands : public QObject
+{
+    Q_OBJECT
+private slots:
+    void filterReplacesText_data();
+    void filterReplacesText();
+    void lastFilterWins();
+};
+
+void TestSheetCommands::filterReplacesText_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("I on empty") << "Command6" << "" << "I";
+    QTest::newRow("R over typed Ha") << "Command7" << "Ha" << "R";
+    QTest::newRow("V over a longer name") << "Command5" << "Johnson V " << "V";
+    QTest::newRow("B over B") << "Command50" << "B" << "B";
+    QTest::newRow("UV over I") << "Command51" << "I" << "UV";
+    QTest::newRow("I over UV") << "Command6" << "UV" << "I";
+}
+
+void TestSheetCommands::filterReplacesText()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    FakeSheet sheet;
+    RecordingMessages messages;
+    sheet.fields["Text22"] = before;
+    sheet.fields["Text21"] = "nota";
+    const auto expected = [&] {
+        QHash<QString, QString> fields = sheet.fields;
+        fields["Text22"] = after;
+        return fields;
+    }();
+
+    const CommandTable table = SheetCommands::commands();
+    const auto it = std::find_if(table.begin(), table.end(),
+                                 [&](const Binding &b) { return b.control == button; });
+    QVERIFY(it != table.end());
+    it->run(sheet, messages);
+
+    QCOMPARE(sheet.fields, expected);
+    QCOMPARE(sheet.writes, QStringList{"Text22"});
+    QCOMPARE(messages.shown.size(), 0);
+}
+
+void TestSheetCommands::lastFilterWins()
+{
+    FakeSheet sheet;
+    RecordingMessages messages;
+    SheetCommands::filterUV(sheet, messages);
+    SheetCommands::filterI(sheet, messages);
+    QCOMPARE(sheet.text("Text22"), QStringLiteral("I"));
+}
+
+QTEST_GUILESS_MAIN(TestSheetCommands)
+#include "tst_sheetcommands.moc"
