@@ -1,0 +1,29 @@
+#pragma once
+// The files of this subsystem hold text in the system's 8-bit encoding,
+// which is UTF-8 here, one line per value, each ending CR LF.
+
+#include <QString>
+
+namespace Files {
+
+// The most text a field of the sheet holds (a line box's longest text).
+constexpr qsizetype MaxFieldLength = 32767;
+
+// Replaces the file at `path` with `text` and CR LF. The old file is
+// replaced only when the whole new one was written, so a failure at any step
+// leaves it as it was. False when anything failed.
+bool writeLine(const QString &path, const QString &text);
+
+struct Lines
+{
+    bool ok = false;
+    QString text;    // every line run together, without its terminator
+    QString problem; // when not ok: why, in words for the user
+};
+
+// Reads every line of the file at `path`. CR LF, LF and a lone CR all end a
+// line; a last line without terminator counts too. Bytes that are not valid
+// UTF-8 come from another system and are read as Latin-1.
+Lines readLines(const QString &path);
+
+} // namespace Files

@@ -1,0 +1,22 @@
+#pragma once
+// A value file keeps the text of one field, as one line, at a fixed path.
+
+#include "sheet/sheet.h"
+
+namespace Files {
+
+inline const QString SaveTitle = QStringLiteral("Salva");
+inline const QString LoadTitle = QStringLiteral("Carica");
+inline const QString SaveFailed = QStringLiteral("Si è verificato un errore nel salvataggio.");
+
+// Writes the field's text into the file and tells the user how it went:
+// `success` with the information icon, or the one failure text.
+void saveValue(const Sheet &sheet, Messages &messages, const QString &field,
+               const QString &path, const QString &success);
+
+// The field's text becomes the file's text. A file holding no text leaves
+// the field as it is; a file that cannot be read changes nothing and is
+// named in one warning.
+void loadValue(Sheet &sheet, Messages &messages, const QString &field, const QString &path);
+
+} // namespace Files

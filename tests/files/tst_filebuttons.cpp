@@ -1,0 +1,160 @@
+#include "sheet/appsetup.h"
+#include "sheet/form1.h"
+#include "support/recordingmessages.h"
+
+#include "diskfiles.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+Q_DECLARE_METATYPE(MessageIcon)
+
+namespace {
+const QStringList ValueFields = {"Text5", "Text6", "Text7", "Text26", "Text23", "Text24", "Text25", "Text27"};
+}
+
+// Every file button on the real sheet, each bound to its own field and file.
+class TestFileButtons : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { setupApplication(*qApp); }
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_form = std::make_unique<Form1>(m_messages, m_dir->path());
+        m_messages.shown.clear();
+    }
+    void cleanup()
+    {
+        m_form.reset();
+        m_dir.reset();
+    }
+
+    void valueButtons_data();
+    void valueButtons();
+    void reportOfAnEmptySheet();
+    void reportOfTypedParticulars();
+
+private:
+    template <typename T> T *control(const QString &name)
+    {
+        auto *widget = m_form->findChild<T *>(name);
+        if (!widget)
+            qFatal("missing control %s", qPrintable(name));
+        return widget;
+    }
+    void click(const QString &button) { QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton); }
+    QString driveC() const { return m_dir->path() + "/vevurid/drive_c"; }
+
+    RecordingMessages m_messages;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Form1> m_form;
+};
+
+void TestFileButtons::valueButtons_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("save");
+    QTest::addColumn<QString>("success");
+    QTest::addColumn<QString>("load");
+
+    QTest::newRow("C1") << "Text5" << "C1.txt" << "btnSalva" << "Salvataggio effettuato C1!" << "Command57";
+    QTest::newRow("C2") << "Text6" << "C2.txt" << "btnSalva2" << "Salvataggio effettuato C2!" << "Command58";
+    QTest::newRow("C3") << "Text7" << "C3.txt" << "btnSalva3" << "Salvataggio effettuato C3!" << "Command59";
+    QTest::newRow("B-V variable") << "Text26" << "indice di colore stella variabile.txt" << "Command64"
+                                  << "Salvataggio effettuato indice di colore stella variabile!" << "Command53";
+    QTest::newRow("B-V C1") << "Text23" << "indice di colore C1.txt" << "Command65"
+                            << "Salvataggio effettuato indice di colore C1!" << "Command54";
+    QTest::newRow("B-V C2") << "Text24" << "indice di colore C2.txt" << "Command66"
+                            << "Salvataggio effettuato indice di colore C2!" << "Command61";
+    QTest::newRow("B-V C3") << "Text25" << "indice di colore C3.txt" << "Command67"
+                            << "Salvataggio effettuato indice di colore C3!" << "Command62";
+    QTest::newRow("slope") << "Text27" << "pendenza equazione.txt" << "Command68"
+                           << "Salvataggio effettuato pendenza equazione!" << "Command63";
+}
+
+void TestFileButtons::valueButtons()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, file);
+    QFETCH(QString, save);
+    QFETCH(QString, success);
+    QFETCH(QString, load);
+    const QString path = driveC() + "/" + file;
+
+    // Before any save, the load names the missing file and changes nothing.
+    control<QLineEdit>(field)->setText("old");
+    click(load);
+    QCOMPARE(m_messages.shown.size(), 1);
+    QCOMPARE(m_messages.shown[0].title, QStringLiteral("Carica"));
+    QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
+    QCOMPARE(m_messages.shown[0].text, "Il file \"" + path
+                                           + "\" non esiste. La casella non è stata modificata.");
+    QCOMPARE(control<QLineEdit>(field)->text(), QStringLiteral("old"));
+    m_messages.shown.clear();
+
+    // Each value field holds its own text; the save takes only its row's.
+    for (const QString &f : ValueFields)
+        control<QLineEdit>(f)->setText("value of " + f);
+    click(save);
+    QCOMPARE(m_messages.shown.size(), 1);
+    QCOMPARE(m_messages.shown[0].title, QStringLiteral("Salva"));
+    QCOMPARE(m_messages.shown[0].icon, MessageIcon::Information);
+    QCOMPARE(m_messages.shown[0].text, success);
+    QCOMPARE(entries(driveC()), QStringList{file});
+    QCOMPARE(bytesOf(path), ("value of " + field + "\r\n").toUtf8());
+
+    // The load fills only its row's field, replacing what it held.
+    for (const QString &f : ValueFields)
+        control<QLineEdit>(f)->setText("typed");
+    click(load);
+    QCOMPARE(m_messages.shown.size(), 1);
+    for (const QString &f : ValueFields)
+        QCOMPARE(control<QLineEdit>(f)->text(), f == field ? "value of " + f : QStringLiteral("typed"));
+}
+
+void TestFileButtons::reportOfAnEmptySheet()
+{
+    QCOMPARE(control<QLineEdit>("NomeFile")->text(), QStringLiteral("C:\\fotometria.txt"));
+    click("Command60");
+    QCOMPARE(m_messages.texts(), QStringList{"Salvataggio effettuato!"});
+    QCOMPARE(m_messages.shown[0].icon, MessageIcon::Information);
+    QCOMPARE(m_messages.shown[0].title, QStringLiteral("Salva"));
+    QCOMPARE(bytesOf(driveC() + "/fotometria.txt"),
+             QByteArray("Oggetto:/Magnitudine/Errore Mag./note:/Data:/JD:/Autore:/Filtro:/"
+                        "Calibrazione fotometrica:Magnitudine/Errore mag.\r\n"));
+}
+
+void TestFileButtons::reportOfTypedParticulars()
+{
+    const QList<QPair<QString, QString>> typed = {
+        {"Text20", "SS Cyg"}, {"Text11", "11,52"}, {"Text15", "0,03"}, {"Text17", "12/03/15"},
+        {"Text22", "V"}, {"Text28", "11,49"}, {"Text29", "0,04"}};
+    for (const auto &[field, text] : typed)
+        QTest::keyClicks(control<QLineEdit>(field), text);
+    control<QLineEdit>("NomeFile")->setText("C:\\ss cyg.txt");
+
+    click("Command60");
+
+    QCOMPARE(m_messages.texts(), QStringList{"Salvataggio effettuato!"});
+    QCOMPARE(bytesOf(driveC() + "/ss cyg.txt"),
+             QByteArray("Oggetto:SS Cyg/Magnitudine11,52/Errore Mag.0,03/note:/Data:12/03/15/JD:/"
+                        "Autore:/Filtro:V/Calibrazione fotometrica:Magnitudine11,49/Errore mag.0,04\r\n"));
+
+    // Into a subfolder nobody made: the one failure box.
+    control<QLineEdit>("NomeFile")->setText("C:\\oss\\ss.txt");
+    click("Command60");
+    QCOMPARE(m_messages.shown.size(), 2);
+    QCOMPARE(m_messages.shown[1].icon, MessageIcon::Critical);
+    QCOMPARE(m_messages.shown[1].text, QStringLiteral("Si è verificato un errore nel salvataggio."));
+    QCOMPARE(entries(driveC()), QStringList{"ss cyg.txt"});
+}
+
+QTEST_MAIN(TestFileButtons)
+#include "tst_filebuttons.moc"

@@ -1,0 +1,223 @@
+#include "files/report.h"
+#include "support/fakesheet.h"
+#include "support/recordingmessages.h"
+
+#include "diskfiles.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+Q_DECLARE_METATYPE(MessageIcon)
+
+namespace {
+const QString Failed = QStringLiteral("Si è verificato un errore nel salvataggio.");
+const QByteArray EmptyReport =
+    "Oggetto:/Magnitudine/Errore Mag./note:/Data:/JD:/Autore:/Filtro:/"
+    "Calibrazione fotometrica:Magnitudine/Errore mag.\r\n";
+
+// The sheet with its labels as the window shows them.
+FakeSheet labelledSheet()
+{
+    FakeSheet sheet;
+    sheet.captions = {{"Label9", "Oggetto:"},   {"Label29", "/"},      {"Label6", "Magnitudine"},
+                      {"Label8", "Errore Mag."}, {"Label10", "note:"},  {"Label2", "Data:"},
+                      {"Label3", "JD:"},         {"Label4", "Autore:"}, {"Label18", "Filtro:"},
+                      {"Label11", "Calibrazione fotometrica:"},
+                      {"Label24", "Magnitudine"}, {"Label25", "Errore mag."}};
+    return sheet;
+}
+
+bool onlyMessage(const RecordingMessages &messages, MessageIcon icon, const QString &text)
+{
+    return messages.shown.size() == 1 && messages.shown[0].title == QStringLiteral("Salva")
+        && messages.shown[0].icon == icon && messages.shown[0].text == text;
+}
+} // namespace
+
+using Particulars = QHash<QString, QString>;
+
+class TestReport : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+    void cleanup() { m_dir.reset(); }
+
+    void bytes_data();
+    void bytes();
+    void firstNameLiesOnDriveC();
+    void secondSaveLeavesOneLine();
+    void eachNameItsOwnFile();
+    void failures_data();
+    void failures();
+    void readOnlyFolder();
+    void writeFailsAfterOpening();
+
+private:
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    QString folder() const { return m_dir->path(); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestReport::bytes_data()
+{
+    QTest::addColumn<Particulars>("fields");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("every field empty") << Particulars{} << EmptyReport;
+    QTest::newRow("the example measurement")
+        << Particulars{{"Text20", "SS Cyg"}, {"Text11", "11,52"}, {"Text15", "0,03"},
+                       {"Text17", "12/03/15"}, {"Text22", "V"}, {"Text28", "11,49"},
+                       {"Text29", "0,04"}}
+        << QByteArray("Oggetto:SS Cyg/Magnitudine11,52/Errore Mag.0,03/note:/Data:12/03/15/JD:/"
+                      "Autore:/Filtro:V/Calibrazione fotometrica:Magnitudine11,49/Errore mag.0,04\r\n");
+    QTest::newRow("every piece in its place")
+        << Particulars{{"Text20", "a"}, {"Text11", "b"}, {"Text15", "c"}, {"Text21", "d"},
+                       {"Text17", "e"}, {"Text18", "f"}, {"Text19", "g"}, {"Text22", "h"},
+                       {"Text28", "i"}, {"Text29", "j"}}
+        << QByteArray("Oggetto:a/Magnitudineb/Errore Mag.c/note:d/Data:e/JD:f/Autore:g/Filtro:h/"
+                      "Calibrazione fotometrica:Magnitudinei/Errore mag.j\r\n");
+    QTest::newRow("texts as typed, accents in UTF-8")
+        << Particulars{{"Text21", " cielo velato è "}, {"Text19", "Rossi"}, {"Text18", "2457094.5"}}
+        << QByteArray("Oggetto:/Magnitudine/Errore Mag./note: cielo velato \xc3\xa8 /Data:/"
+                      "JD:2457094.5/Autore:Rossi/Filtro:/Calibrazione fotometrica:Magnitudine/"
+                      "Errore mag.\r\n");
+    QTest::newRow("unused fields stay out")
+        << Particulars{{"Text12", "1"}, {"Text30", "2"}, {"Text5", "3"}} << EmptyReport;
+}
+
+void TestReport::bytes()
+{
+    QFETCH(Particulars, fields);
+    QFETCH(QByteArray, expected);
+    FakeSheet sheet = labelledSheet();
+    for (auto it = fields.cbegin(); it != fields.cend(); ++it)
+        sheet.fields[it.key()] = it.value();
+    sheet.fields["NomeFile"] = path("fotometria.txt");
+    RecordingMessages messages;
+
+    Files::saveReport(sheet, messages, folder());
+
+    QVERIFY(onlyMessage(messages, MessageIcon::Information, "Salvataggio effettuato!"));
+    QCOMPARE(bytesOf(path("fotometria.txt")), expected);
+    QCOMPARE(entries(folder()), QStringList{"fotometria.txt"});
+    QVERIFY(sheet.writes.isEmpty());
+}
+
+void TestReport::firstNameLiesOnDriveC()
+{
+    FakeSheet sheet = labelledSheet(); // NomeFile holds "C:\fotometria.txt"
+    RecordingMessages messages;
+    Files::saveReport(sheet, messages, folder());
+    QVERIFY(onlyMessage(messages, MessageIcon::Information, "Salvataggio effettuato!"));
+    QCOMPARE(bytesOf(folder() + "/vevurid/drive_c/fotometria.txt"), EmptyReport);
+}
+
+void TestReport::secondSaveLeavesOneLine()
+{
+    FakeSheet sheet = labelledSheet();
+    sheet.fields["NomeFile"] = path("r.txt");
+    RecordingMessages messages;
+    sheet.fields["Text20"] = "SS Cyg";
+    Files::saveReport(sheet, messages, folder());
+    sheet.fields["Text20"] = "U Gem";
+    Files::saveReport(sheet, messages, folder());
+    QCOMPARE(bytesOf(path("r.txt")), QByteArray(EmptyReport).insert(8, "U Gem"));
+    QCOMPARE(messages.shown.size(), 2);
+}
+
+void TestReport::eachNameItsOwnFile()
+{
+    FakeSheet sheet = labelledSheet();
+    RecordingMessages messages;
+    sheet.fields["NomeFile"] = path("a.txt");
+    sheet.fields["Text22"] = "V";
+    Files::saveReport(sheet, messages, folder());
+    sheet.fields["NomeFile"] = "c:\\b.txt";
+    sheet.fields["Text22"] = "B";
+    Files::saveReport(sheet, messages, folder());
+    QCOMPARE(bytesOf(path("a.txt")), QByteArray(EmptyReport).insert(64, "V"));
+    QCOMPARE(bytesOf(folder() + "/vevurid/drive_c/b.txt"), QByteArray(EmptyReport).insert(64, "B"));
+}
+
+void TestReport::failures_data()
+{
+    QTest::addColumn<QString>("name"); // "@" stands for the temporary folder
+    QTest::addColumn<QStringList>("folderAfter");
+
+    QTest::newRow("empty name") << "" << QStringList{"old.txt"};
+    QTest::newRow("missing folder") << "@/manca/r.txt" << QStringList{"old.txt"};
+    QTest::newRow("a folder") << "@" << QStringList{"old.txt"};
+    QTest::newRow("drive D is never made") << "D:\\r.txt" << QStringList{"old.txt"};
+    QTest::newRow("missing folder on drive C") << "C:\\manca\\r.txt" << QStringList{"old.txt", "vevurid"};
+    QTest::newRow("drive C's root is a folder") << "C:\\" << QStringList{"old.txt", "vevurid"};
+}
+
+void TestReport::failures()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, folderAfter);
+    name.replace(QLatin1Char('@'), folder());
+    putBytes(path("old.txt"), "Oggetto:SS Cyg\r\n");
+    FakeSheet sheet = labelledSheet();
+    sheet.fields["NomeFile"] = name;
+    sheet.fields["Text20"] = "U Gem";
+    RecordingMessages messages;
+
+    Files::saveReport(sheet, messages, folder());
+
+    QVERIFY(onlyMessage(messages, MessageIcon::Critical, Failed));
+    QCOMPARE(entries(folder()), folderAfter);
+    QCOMPARE(bytesOf(path("old.txt")), QByteArray("Oggetto:SS Cyg\r\n"));
+    if (folderAfter.contains("vevurid")) {
+        QCOMPARE(entries(folder() + "/vevurid"), QStringList{"drive_c"});
+        QCOMPARE(entries(folder() + "/vevurid/drive_c"), QStringList());
+    }
+    QVERIFY(sheet.writes.isEmpty());
+}
+
+void TestReport::readOnlyFolder()
+{
+    if (runningAsRoot())
+        QSKIP("permission bits do not stop root");
+    QVERIFY(QDir(folder()).mkdir("ro"));
+    const QString file = path("ro/r.txt");
+    putBytes(file, "Oggetto:SS Cyg\r\n");
+    QVERIFY(QFile::setPermissions(path("ro"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    FakeSheet sheet = labelledSheet();
+    sheet.fields["NomeFile"] = file;
+    RecordingMessages messages;
+
+    Files::saveReport(sheet, messages, folder());
+
+    QFile::setPermissions(path("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                          | QFileDevice::ExeOwner);
+    QVERIFY(onlyMessage(messages, MessageIcon::Critical, Failed));
+    QCOMPARE(bytesOf(file), QByteArray("Oggetto:SS Cyg\r\n"));
+}
+
+void TestReport::writeFailsAfterOpening()
+{
+    const QString file = path("r.txt");
+    putBytes(file, "Oggetto:SS Cyg\r\n");
+
+    // A report is far longer than the 16 bytes the child may write.
+    const bool reported = passesUnderFileSizeLimit(16, [&] {
+        FakeSheet sheet = labelledSheet();
+        sheet.fields["NomeFile"] = file;
+        RecordingMessages messages;
+        Files::saveReport(sheet, messages, folder());
+        return onlyMessage(messages, MessageIcon::Critical, Failed);
+    });
+
+    QVERIFY2(reported, "the child did not show the one failure box");
+    QCOMPARE(bytesOf(file), QByteArray("Oggetto:SS Cyg\r\n"));
+    QCOMPARE(entries(folder()), QStringList{"r.txt"});
+}
+
+QTEST_GUILESS_MAIN(TestReport)
+#include "tst_report.moc"

@@ -1,0 +1,282 @@
+#include "files/valuefile.h"
+#include "support/fakesheet.h"
+#include "support/recordingmessages.h"
+
+#include "diskfiles.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+Q_DECLARE_METATYPE(MessageIcon)
+
+namespace {
+const QString Failed = QStringLiteral("Si è verificato un errore nel salvataggio.");
+const QString Success = QStringLiteral("Salvataggio effettuato C1!");
+const QString Unchanged = QStringLiteral(" La casella non è stata modificata.");
+
+bool onlyMessage(const RecordingMessages &messages, const QString &title, MessageIcon icon,
+                 const QString &text)
+{
+    return messages.shown.size() == 1 && messages.shown[0].title == title
+        && messages.shown[0].icon == icon && messages.shown[0].text == text;
+}
+} // namespace
+
+class TestValueFile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+    void cleanup() { m_dir.reset(); }
+
+    void roundTrip_data();
+    void roundTrip();
+    void secondSaveReplacesFirst();
+    void load_data();
+    void load();
+    void loadFailures_data();
+    void loadFailures();
+    void unreadableFile();
+    void saveFailures_data();
+    void saveFailures();
+    void readOnlyFolder();
+    void writeFailsAfterOpening();
+
+private:
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    QString folder() const { return m_dir->path(); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestValueFile::roundTrip_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("number") << "12.3" << QByteArray("12.3\r\n");
+    QTest::newRow("comma number") << "12,35" << QByteArray("12,35\r\n");
+    QTest::newRow("no number") << "vedi nota" << QByteArray("vedi nota\r\n");
+    QTest::newRow("blanks kept") << " 1 2 " << QByteArray(" 1 2 \r\n");
+    QTest::newRow("accent, in UTF-8") << "è" << QByteArray("\xc3\xa8\r\n");
+    QTest::newRow("empty") << "" << QByteArray("\r\n");
+}
+
+void TestValueFile::roundTrip()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    FakeSheet sheet;
+    RecordingMessages messages;
+    sheet.fields["Text5"] = text;
+
+    Files::saveValue(sheet, messages, "Text5", path("C1.txt"), Success);
+    QVERIFY(onlyMessage(messages, "Salva", MessageIcon::Information, Success));
+    QCOMPARE(bytesOf(path("C1.txt")), bytes);
+    QCOMPARE(entries(folder()), QStringList{"C1.txt"}); // no temporary file left behind
+    QVERIFY(sheet.writes.isEmpty());
+
+    sheet.fields["Text5"] = QString();
+    Files::loadValue(sheet, messages, "Text5", path("C1.txt"));
+    QCOMPARE(sheet.text("Text5"), text);
+    QCOMPARE(messages.shown.size(), 1);
+}
+
+void TestValueFile::secondSaveReplacesFirst()
+{
+    FakeSheet sheet;
+    RecordingMessages messages;
+    sheet.fields["Text5"] = "11.52";
+    Files::saveValue(sheet, messages, "Text5", path("C1.txt"), Success);
+    sheet.fields["Text5"] = "9";
+    Files::saveValue(sheet, messages, "Text5", path("C1.txt"), Success);
+    QCOMPARE(bytesOf(path("C1.txt")), QByteArray("9\r\n"));
+    QCOMPARE(messages.texts(), (QStringList{Success, Success}));
+}
+
+void TestValueFile::load_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+
+    QTest::newRow("replaces, never appends") << QByteArray("12.3\r\n") << "12.3" << "12.3";
+    QTest::newRow("into an empty field") << QByteArray("12.3\r\n") << "" << "12.3";
+    QTest::newRow("over a computed value") << QByteArray("0.65\r\n") << "0.712345" << "0.65";
+    QTest::newRow("several lines run together") << QByteArray("1\r\n2\r\n3\r\n") << "x" << "123";
+    QTest::newRow("LF lines") << QByteArray("1\n2\n") << "x" << "12";
+    QTest::newRow("lone CR ends a line") << QByteArray("1\r2\r\n") << "x" << "12";
+    QTest::newRow("blank line between") << QByteArray("1\r\n\r\n2\r\n") << "x" << "12";
+    QTest::newRow("last line without terminator") << QByteArray("1\r\n2") << "x" << "12";
+    QTest::newRow("single line without terminator") << QByteArray("12.3") << "x" << "12.3";
+    QTest::newRow("0 bytes leave the field") << QByteArray() << "keep" << "keep";
+    QTest::newRow("CR LF only leaves the field") << QByteArray("\r\n") << "keep" << "keep";
+    QTest::newRow("LF only leaves the field") << QByteArray("\n") << "keep" << "keep";
+    QTest::newRow("empty lines leave the field") << QByteArray("\r\n\r\n") << "keep" << "keep";
+    QTest::newRow("UTF-8 accent") << QByteArray("nota \xc3\xa8\r\n") << "" << "nota è";
+    QTest::newRow("Latin-1 accent") << QByteArray("nota \xe8\r\n") << "" << "nota è";
+    QTest::newRow("Latin-1 accent at the very end") << QByteArray("perch\xe9") << "" << "perché";
+    QTest::newRow("Latin-1 in the second line") << QByteArray("a\r\n\xe0\r\n") << "" << "aà";
+    QTest::newRow("as much as a field holds")
+        << QByteArray(32767, 'x') + "\r\n" << "" << QString(32767, 'x');
+}
+
+void TestValueFile::load()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    FakeSheet sheet;
+    RecordingMessages messages;
+    sheet.fields["Text27"] = before;
+    putBytes(path("pendenza equazione.txt"), bytes);
+
+    Files::loadValue(sheet, messages, "Text27", path("pendenza equazione.txt"));
+
+    QCOMPARE(sheet.text("Text27"), after);
+    QCOMPARE(messages.shown.size(), 0);
+    QVERIFY(sheet.writes.size() <= 1);
+    for (const QString &field : Fields::all()) // nothing else on the sheet moves
+        if (field != "Text27" && field != "NomeFile")
+            QCOMPARE(sheet.text(field), QString());
+    QCOMPARE(bytesOf(path("pendenza equazione.txt")), bytes);
+}
+
+void TestValueFile::loadFailures_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes"); // written to `name` unless "<none>" or "<folder>"
+    QTest::addColumn<QString>("problem"); // "@" stands for the full path
+
+    QTest::newRow("missing") << "C1.txt" << QByteArray("<none>")
+                             << "Il file \"@\" non esiste.";
+    QTest::newRow("missing folder") << "manca/C1.txt" << QByteArray("<none>")
+                                    << "Il file \"@\" non esiste.";
+    QTest::newRow("a folder") << "C1.txt" << QByteArray("<folder>")
+                              << "\"@\" è una cartella, non un file.";
+    QTest::newRow("one character more than a field holds")
+        << "C1.txt" << QByteArray(32768, '7')
+        << "Il file \"@\" contiene più testo di quanto una casella possa contenere.";
+    QTest::newRow("too long over several lines")
+        << "C1.txt" << QByteArray(20000, '7') + "\r\n" + QByteArray(20000, '7') + "\r\n"
+        << "Il file \"@\" contiene più testo di quanto una casella possa contenere.";
+    QTest::newRow("larger than any value file")
+        << "C1.txt" << QByteArray(1024 * 1024 + 1, '\n')
+        << "Il file \"@\" è troppo grande.";
+}
+
+void TestValueFile::loadFailures()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, problem);
+    if (bytes == "<folder>")
+        QVERIFY(QDir(folder()).mkdir(name));
+    else if (bytes != "<none>")
+        putBytes(path(name), bytes);
+    FakeSheet sheet;
+    RecordingMessages messages;
+    sheet.fields["Text5"] = "keep";
+
+    Files::loadValue(sheet, messages, "Text5", path(name));
+
+    QCOMPARE(sheet.text("Text5"), QStringLiteral("keep"));
+    QVERIFY(sheet.writes.isEmpty());
+    problem.replace(QLatin1Char('@'), path(name));
+    QCOMPARE(messages.shown.size(), 1);
+    QCOMPARE(messages.shown[0].title, QStringLiteral("Carica"));
+    QCOMPARE(messages.shown[0].icon, MessageIcon::Warning);
+    QCOMPARE(messages.shown[0].text, problem + Unchanged);
+}
+
+void TestValueFile::unreadableFile()
+{
+    if (runningAsRoot())
+        QSKIP("permission bits do not stop root");
+    putBytes(path("C1.txt"), "12.3\r\n");
+    QVERIFY(QFile::setPermissions(path("C1.txt"), QFileDevice::WriteOwner));
+    FakeSheet sheet;
+    RecordingMessages messages;
+    sheet.fields["Text5"] = "keep";
+
+    Files::loadValue(sheet, messages, "Text5", path("C1.txt"));
+
+    QCOMPARE(sheet.text("Text5"), QStringLiteral("keep"));
+    QVERIFY(onlyMessage(messages, "Carica", MessageIcon::Warning,
+                        "Il file \"" + path("C1.txt") + "\" non può essere letto." + Unchanged));
+}
+
+void TestValueFile::saveFailures_data()
+{
+    QTest::addColumn<QString>("name"); // "@" stands for the temporary folder
+    QTest::addColumn<QStringList>("folderAfter");
+
+    QTest::newRow("empty path") << "" << QStringList{"C1.txt"};
+    QTest::newRow("missing folder") << "@/manca/C1.txt" << QStringList{"C1.txt"};
+    QTest::newRow("a folder") << "@" << QStringList{"C1.txt"};
+    QTest::newRow("a folder with a slash") << "@/" << QStringList{"C1.txt"};
+}
+
+void TestValueFile::saveFailures()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, folderAfter);
+    name.replace(QLatin1Char('@'), folder());
+    putBytes(path("C1.txt"), "10.5\r\n");
+    FakeSheet sheet;
+    RecordingMessages messages;
+    sheet.fields["Text5"] = "12.3";
+
+    Files::saveValue(sheet, messages, "Text5", name, Success);
+
+    QVERIFY(onlyMessage(messages, "Salva", MessageIcon::Critical, Failed));
+    QCOMPARE(entries(folder()), folderAfter);
+    QCOMPARE(bytesOf(path("C1.txt")), QByteArray("10.5\r\n"));
+    QCOMPARE(sheet.text("Text5"), QStringLiteral("12.3"));
+}
+
+void TestValueFile::readOnlyFolder()
+{
+    if (runningAsRoot())
+        QSKIP("permission bits do not stop root");
+    QVERIFY(QDir(folder()).mkdir("ro"));
+    const QString file = path("ro/C1.txt");
+    putBytes(file, "10.5\r\n");
+    QVERIFY(QFile::setPermissions(path("ro"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    FakeSheet sheet;
+    RecordingMessages messages;
+    sheet.fields["Text5"] = "12.3";
+
+    Files::saveValue(sheet, messages, "Text5", file, Success);
+
+    QFile::setPermissions(path("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                          | QFileDevice::ExeOwner);
+    QVERIFY(onlyMessage(messages, "Salva", MessageIcon::Critical, Failed));
+    QCOMPARE(bytesOf(file), QByteArray("10.5\r\n"));
+    QCOMPARE(entries(path("ro")), QStringList{"C1.txt"});
+}
+
+void TestValueFile::writeFailsAfterOpening()
+{
+    const QString file = path("C1.txt");
+    putBytes(file, "10.5\r\n");
+
+    // The child may create files but not write past 4 bytes: opening works,
+    // writing "12.3456" and CR LF does not.
+    const bool reported = passesUnderFileSizeLimit(4, [&] {
+        FakeSheet sheet;
+        RecordingMessages messages;
+        sheet.fields["Text5"] = "12.3456";
+        Files::saveValue(sheet, messages, "Text5", file, Success);
+        return onlyMessage(messages, "Salva", MessageIcon::Critical, Failed);
+    });
+
+    QVERIFY2(reported, "the child did not show the one failure box");
+    QCOMPARE(bytesOf(file), QByteArray("10.5\r\n"));
+    QCOMPARE(entries(folder()), QStringList{"C1.txt"});
+}
+
+QTEST_GUILESS_MAIN(TestValueFile)
+#include "tst_valuefile.moc"
