@@ -7,10 +7,11 @@
 class QComboBox;
 class QLabel;
 class QListWidget;
-class QListWidgetItem;
+class QTreeWidget;
+class QTreeWidgetItem;
 
-// The image browser: drives, folders and files on the left, the chosen
-// picture stretched over the lower part of the window.
+// The image browser: drives, folders and files along the top, the chosen
+// picture stretched over the rest of the window.
 class Form3 : public QWidget
 {
     Q_OBJECT
@@ -21,7 +22,8 @@ public:
 
     // The folder shown by Dir1 and File1.
     QString currentFolder() const { return m_folder; }
-    // Opens `folder` as a double click in Dir1 would; false if it cannot be read.
+    // Opens `folder` in Dir1 and File1, as a double click in Dir1 does;
+    // reports and returns false when it cannot be read.
     bool openFolder(const QString &folder);
 
 private:
@@ -29,14 +31,15 @@ private:
     void fillDrives();
     void driveChosen(int index);
     void showFolder(const QString &folder);
-    void folderActivated(QListWidgetItem *item);
-    void fileChosen(QListWidgetItem *item);
+    void fileChosen();
+    void report(const QString &text);
 
     MessageBoxes m_boxes;
     Messages &m_messages;
     QString m_folder;
+    int m_drive = -1;
     QComboBox *m_drives = nullptr;
-    QListWidget *m_dirs = nullptr;
+    QTreeWidget *m_dirs = nullptr;
     QListWidget *m_files = nullptr;
     QLabel *m_image = nullptr;
 };

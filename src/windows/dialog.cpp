@@ -1,0 +1,47 @@
+#include "dialog.h"
+
+#include "helplabel.h"
+#include "helptexts.h"
+#include "pictures.h"
+#include "sheet/appsetup.h"
+
+#include <QLabel>
+
+namespace {
+
+// Courier 12 pt on the cell of the classic face, 9 x 16 pixels: the texts were
+// written to fill their labels in it, and T1 then ends where T3 begins.
+constexpr qreal CellWidth = 9;
+constexpr int CellHeight = 16;
+
+} // namespace
+
+Dialog::Dialog(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Dialog"));
+    setWindowTitle(QStringLiteral("Manuale vevurid"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+                   | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(appIcon());
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(979, 629); // 14685 x 9435 twips
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QColor(192, 192, 192));
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    QFont courier(QStringLiteral("Courier"));
+    courier.setPointSize(12);
+    courier = withAdvance(courier, CellWidth);
+    using namespace HelpTexts;
+    new HelpLabel(QStringLiteral("Label1"), {0, 0, 14655, 4335}, T1, courier, CellHeight, this);
+    new HelpLabel(QStringLiteral("Label3"), {0, 3600, 14655, 975}, T3, courier, CellHeight, this);
+    new HelpLabel(QStringLiteral("Label2"), {7560, 4560, 6975, 1335}, T2, courier, CellHeight,
+                  this);
+    new HelpLabel(QStringLiteral("Label4"), {7560, 6000, 6735, 2175}, T4, courier, CellHeight,
+                  this);
+    auto *chart = new QLabel(this);
+    chart->setObjectName(QStringLiteral("Image1"));
+    chart->setPixmap(QPixmap::fromImage(calibrationChart()));
+    chart->setGeometry(0, 304, 501, 319);
+}

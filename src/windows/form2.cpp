@@ -1,0 +1,20 @@
+#include "form2.h"
+
+#include "pictures.h"
+#include "sheet/appsetup.h"
+
+#include <QLabel>
+
+Form2::Form2(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Suggerimento "));
+    setWindowIcon(appIcon());
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(855, 61); // 12825 x 915 twips
+
+    auto *strip = new QLabel(this);
+    strip->setObjectName(QStringLiteral("Image1"));
+    strip->setPixmap(QPixmap::fromImage(suggestionStrip()));
+    strip->setGeometry(0, 0, 850, 57);
+}

@@ -1,0 +1,198 @@
+#include "form3.h"
+
+#include "sheet/appsetup.h"
+#include "sheet/form1layout.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QImageReader>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStorageInfo>
+#include <QStyle>
+#include <QTreeWidget>
+
+using Form1Layout::pixels;
+
+namespace {
+
+// A picture is decoded only when its pixels fit in this much memory, so a
+// file that declares a huge size is refused before anything is allocated.
+constexpr qint64 MaxPictureBytes = 128LL * 1024 * 1024;
+
+constexpr QDir::SortFlags Alphabetical = QDir::Name | QDir::IgnoreCase;
+
+template <typename W> W *place(W *widget, const char *name, int left, int top, int width,
+                               int height)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));
+    return widget;
+}
+
+void whiteBackground(QWidget *widget)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    widget->setPalette(palette);
+}
+
+} // namespace
+
+Form3::Form3(QWidget *parent) : Form3(m_boxes, parent) {}
+
+Form3::Form3(Messages &messages, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_messages(messages)
+{
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("Cerca Immagine"));
+    setWindowIcon(appIcon());
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(473, 426); // 7095 x 6390 twips
+    buildControls();
+    fillDrives();
+    showFolder(QDir::currentPath());
+}
+
+void Form3::buildControls()
+{
+    m_drives = place(new QComboBox(this), "Drive1", 0, 10, 855, 315);
+    whiteBackground(m_drives);
+    connect(m_drives, &QComboBox::activated, this, &Form3::driveChosen);
+
+    m_dirs = place(new QTreeWidget(this), "Dir1", 840, 10, 3015, 1215);
+    whiteBackground(m_dirs);
+    m_dirs->setHeaderHidden(true);
+    m_dirs->setRootIsDecorated(false);
+    m_dirs->setIndentation(10);
+    m_dirs->setExpandsOnDoubleClick(false);
+    connect(m_dirs, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem *item) { openFolder(item->data(0, Qt::UserRole).toString()); });
+
+    m_files = place(new QListWidget(this), "File1", 3840, 0, 2295, 1260);
+    whiteBackground(m_files);
+    // A keyboard move loads at once; a mouse click loads on release, also when
+    // it clicks the entry already selected.
+    connect(m_files, &QListWidget::itemSelectionChanged, this, [this] {
+        if (QGuiApplication::mouseButtons() == Qt::NoButton)
+            fileChosen();
+    });
+    connect(m_files, &QListWidget::itemClicked, this, &Form3::fileChosen);
+
+    auto *closeButton = place(new QPushButton(QStringLiteral("Chiudi"), this), "Command1", 6200, 60,
+                        855, 1160);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(12);
+    closeButton->setFont(font);
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+
+    m_image = place(new QLabel(this), "Image1", 0, 1440, 7095, 4935);
+    m_image->setScaledContents(true);
+}
+
+void Form3::fillDrives()
+{
+    QStringList roots{QDir::rootPath()};
+    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
+        // Containers mount single files too; only folders are drives.
+        if (volume.isValid() && QFileInfo(volume.rootPath()).isDir())
+            roots << volume.rootPath();
+    }
+    roots.removeDuplicates();
+    roots.sort();
+    m_drives->addItems(roots);
+    m_drive = m_drives->findText(QStorageInfo(QDir::currentPath()).rootPath());
+    m_drives->setCurrentIndex(m_drive);
+    m_drives->view()->setMinimumWidth(m_drives->view()->sizeHintForColumn(0) + 8);
+}
+
+void Form3::driveChosen(int index)
+{
+    const QString root = m_drives->itemText(index);
+    if (!QStorageInfo(root).isReady()) {
+        report(QStringLiteral("L'unità \"%1\" non è pronta.").arg(root));
+    } else if (openFolder(root)) {
+        m_drive = index;
+        return;
+    }
+    const QSignalBlocker blocker(m_drives);
+    m_drives->setCurrentIndex(m_drive);
+}
+
+bool Form3::openFolder(const QString &folder)
+{
+    const QDir dir(folder);
+    if (!dir.exists() || !dir.isReadable()) {
+        report(QStringLiteral("Impossibile leggere la cartella \"%1\".")
+                   .arg(QDir::toNativeSeparators(folder)));
+        return false;
+    }
+    showFolder(dir.absolutePath());
+    return true;
+}
+
+void Form3::showFolder(const QString &folder)
+{
+    m_folder = folder;
+    QDir dir(folder);
+
+    QStringList chain;
+    QDir ancestor = dir;
+    do
+        chain.prepend(ancestor.absolutePath());
+    while (ancestor.cdUp());
+    m_dirs->clear();
+    QTreeWidgetItem *item = nullptr;
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    for (const QString &path : chain) {
+        item = item ? new QTreeWidgetItem(item) : new QTreeWidgetItem(m_dirs);
+        item->setText(0, QDir(path).isRoot() ? QDir::toNativeSeparators(path)
+                                             : QFileInfo(path).fileName());
+        item->setData(0, Qt::UserRole, path);
+        item->setIcon(0, open);
+        item->setExpanded(true);
+    }
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    for (const QFileInfo &sub : dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, Alphabetical)) {
+        auto *child = new QTreeWidgetItem(item, {sub.fileName()});
+        child->setData(0, Qt::UserRole, sub.absoluteFilePath());
+        child->setIcon(0, closed);
+    }
+    m_dirs->setCurrentItem(item);
+
+    m_files->clear();
+    m_files->addItems(dir.entryList(QDir::Files, Alphabetical));
+}
+
+void Form3::fileChosen()
+{
+    const QListWidgetItem *item = m_files->currentItem();
+    if (!item)
+        return;
+    const QString path = QDir(m_folder).filePath(item->text());
+    const QString name = QDir::toNativeSeparators(path);
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() * 4 > MaxPictureBytes) {
+        report(QStringLiteral("L'immagine \"%1\" è troppo grande per essere mostrata "
+                              "(%2 x %3 pixel).")
+                   .arg(name).arg(size.width()).arg(size.height()));
+        return;
+    }
+    const QImage picture = reader.read();
+    if (picture.isNull()) {
+        report(QStringLiteral("Il file \"%1\" non è un'immagine leggibile (GIF, JPEG, BMP o PNG).")
+                   .arg(name));
+        return;
+    }
+    m_image->setPixmap(QPixmap::fromImage(picture));
+}
+
+void Form3::report(const QString &text)
+{
+    m_messages.show(windowTitle(), MessageIcon::Warning, text);
+}

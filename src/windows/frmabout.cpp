@@ -1,0 +1,109 @@
+#include "frmabout.h"
+
+#include "sheet/appsetup.h"
+#include "sheet/form1layout.h"
+#include "sheet/linecontrol.h"
+
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+
+using Form1Layout::pixels;
+
+namespace {
+
+const QString Version = QStringLiteral("1.4.3");
+
+QLabel *label(const char *name, int left, int top, int width, int height, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QPushButton *button(const char *name, const QString &caption, int left, int top, int width,
+                    int height, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));
+    return button;
+}
+
+} // namespace
+
+FrmAbout::FrmAbout(QWidget *parent) : FrmAbout(m_boxes, findSysInfoTool, parent) {}
+
+FrmAbout::FrmAbout(Messages &messages, SysInfoLookup lookup, QWidget *parent)
+    : QDialog(parent), m_messages(messages), m_lookup(std::move(lookup))
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+                   | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(appIcon());
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(382, 237); // 5730 x 3555 twips
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(8);
+    setFont(font);
+    buildControls();
+
+    setWindowTitle(QStringLiteral("Informazioni su ") + AppTitle);
+    findChild<QLabel *>(QStringLiteral("lblVersion"))
+        ->setText(QStringLiteral("Versione ") + Version);
+    findChild<QLabel *>(QStringLiteral("lblTitle"))->setText(AppTitle);
+}
+
+void FrmAbout::buildControls()
+{
+    QLabel *icon = label("picIcon", 240, 240, 540, 540, this);
+    icon->setPixmap(appIcon().pixmap(32, 32));
+
+    // The blanks push "Software" to the second line, leaving the first free
+    // for the version and the title to the right of the name.
+    QLabel *description = label("lblDescription", 960, 240, 3885, 570, this);
+    description->setWordWrap(true);
+    description->setText(QStringLiteral("Vevurid 1.4") + QString(54, QLatin1Char(' '))
+                         + QStringLiteral("Software  per il calcolo fotometrico delle stelle "
+                                          "variabili con tre stelle di confronto."));
+    description->setFixedHeight(std::max(description->height(),
+                                         description->heightForWidth(description->width())));
+    // Wide enough for "Versione 1.4.3" in this face.
+    label("lblVersion", 2160, 240, 1500, 225, this);
+    label("lblTitle", 3840, 240, 900, 240, this);
+    label("lblDisclaimer", 240, 3120, 3870, 345, this);
+
+    new LineControl({6, 163}, {377, 163}, QColor(128, 128, 128), 1, this);
+    new LineControl({7, 164}, {377, 164}, Qt::white, 2, this);
+
+    QPushButton *ok = button("cmdOK", QStringLiteral("OK"), 4245, 2625, 1260, 345, this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::close);
+    QPushButton *sysInfo =
+        button("cmdSysInfo", QStringLiteral("&System Info..."), 4260, 3075, 1245, 345, this);
+    connect(sysInfo, &QPushButton::clicked, this, &FrmAbout::startSysInfo);
+    setTabOrder(ok, sysInfo);
+}
+
+QString FrmAbout::findSysInfoTool()
+{
+    for (const char *tool : {"hardinfo", "gnome-system-monitor", "kinfocenter"}) {
+        const QString path = QStandardPaths::findExecutable(QLatin1String(tool));
+        if (!path.isEmpty())
+            return path;
+    }
+    return QString();
+}
+
+void FrmAbout::startSysInfo()
+{
+    const QString tool = m_lookup();
+    // Started directly, without a shell, so a path with blanks needs no quoting.
+    if (tool.isEmpty() || !QProcess::startDetached(tool, {}))
+        m_messages.show(AppTitle, MessageIcon::None,
+                        QStringLiteral("Le informazioni sul sistema non sono attualmente "
+                                       "disponibili."));
+}
