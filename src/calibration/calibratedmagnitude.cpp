@@ -42,19 +42,18 @@ void calibratedMagnitude(Sheet &sheet, Messages &messages)
     try {
         // Step 1 needs every count, magnitude and colour: all three estimates
         // enter the mean, so nothing is written unless all of them exist.
-        const char *counts[] = {"Text1", "Text2", "Text3"};
         const char *catalogue[] = {"Text5", "Text6", "Text7"};
         const char *colours[] = {"Text23", "Text24", "Text25"};
         const char *estimates[] = {"Text30", "Text31", "Text32"};
 
+        const double a[3] = {count(sheet, "Text1"), count(sheet, "Text2"), count(sheet, "Text3")};
         const double variable = count(sheet, "Text4");
         const double slope = read(sheet, "Text27");
         const double variableTerm = Photometry::pogson(variable) - slope * read(sheet, "Text26");
         double mv[3];
         for (int k = 0; k < 3; ++k) {
             // Two separate logarithms, as the observers' colour equation is written.
-            const double starTerm = Photometry::pogson(count(sheet, counts[k]))
-                                  - slope * read(sheet, colours[k]);
+            const double starTerm = Photometry::pogson(a[k]) - slope * read(sheet, colours[k]);
             mv[k] = finite(starTerm - variableTerm + read(sheet, catalogue[k]),
                            Fields::description(estimates[k]));
         }
