@@ -1,6 +1,11 @@
 #include "menus.h"
 
 #include "sheet/printing.h"
+#include "windows/dialog.h"
+#include "windows/dialog1.h"
+#include "windows/form2.h"
+#include "windows/form3.h"
+#include "windows/frmabout.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +22,14 @@ QAction *entry(QMainWindow &sheet, const char *name)
     auto *action = sheet.findChild<QAction *>(QLatin1String(name));
     Q_ASSERT_X(action, "Menus", name);
     return action;
+}
+
+// A new, independent copy each time; it deletes itself when closed, so the
+// sheet keeps nothing.
+template <typename Window>
+void open()
+{
+    (new Window)->show();
 }
 
 } // namespace
@@ -43,6 +56,11 @@ void bind(QMainWindow &sheet, Messages &messages)
     QObject::connect(entry(sheet, "mnuesci"), &QAction::triggered, &sheet, endProgram);
     QObject::connect(entry(sheet, "mnuStampa"), &QAction::triggered, &sheet,
                      [&sheet, &messages] { printSheet(sheet.centralWidget(), messages); });
+    QObject::connect(entry(sheet, "mnuimmagine"), &QAction::triggered, &sheet, open<Dialog1>);
+    QObject::connect(entry(sheet, "mnuapri"), &QAction::triggered, &sheet, open<Form3>);
+    QObject::connect(entry(sheet, "mnumanuale"), &QAction::triggered, &sheet, open<Dialog>);
+    QObject::connect(entry(sheet, "mnuSuggerimento"), &QAction::triggered, &sheet, open<Form2>);
+    QObject::connect(entry(sheet, "mnuinfo"), &QAction::triggered, &sheet, open<FrmAbout>);
 }
 
 } // namespace Menus

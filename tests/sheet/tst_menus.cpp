@@ -1,0 +1,269 @@
+#include "sheet/appsetup.h"
+#include "sheet/form1.h"
+#include "support/recordingmessages.h"
+#include "windows/dialog.h"
+#include "windows/form3.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// A window that will not close, as one asking "save first?" would.
+class Stubborn : public QWidget
+{
+protected:
+    void closeEvent(QCloseEvent *event) override { event->ignore(); }
+};
+
+void flushDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The top-level windows of class `className` that are on screen.
+QList<QWidget *> shownWindows(const char *className)
+{
+    QList<QWidget *> found;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && QByteArray(w->metaObject()->className()) == className)
+            found << w;
+    return found;
+}
+
+// Runs the program's event loop until something ends it; a loop still running
+// after ten seconds ends with 1, so a fault fails the test instead of hanging it.
+int runEventLoop()
+{
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    guard.start(10000);
+    return QApplication::exec();
+}
+
+} // namespace
+
+class TestMenus : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { setupApplication(*qApp); }
+    void init();
+    void cleanup();
+
+    void filterButtons_data();
+    void filterButtons();
+    void exitClosesEverything_data();
+    void exitClosesEverything();
+    void exitDespiteAWindowThatRefuses();
+    void closingTheSheetLeavesHelpOpen();
+    void entriesOpenNewWindows_data();
+    void entriesOpenNewWindows();
+    void twoIndependentBrowsers();
+
+private:
+    QAction *entry(const char *name) { return m_form->findChild<QAction *>(name); }
+    QPushButton *button(const QString &name) { return m_form->findChild<QPushButton *>(name); }
+    RecordingMessages m_messages;
+    std::unique_ptr<Form1> m_form;
+};
+
+void TestMenus::init()
+{
+    m_form = std::make_unique<Form1>(m_messages);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+}
+
+void TestMenus::cleanup()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w != m_form.get() && w->isWindow() && w->isVisible())
+            w->close();
+    flushDeletes();
+    m_form.reset();
+    m_messages.shown.clear();
+}
+
+void TestMenus::filterButtons_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("clicks");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("I") << "" << QStringList{"Command6"} << "I";
+    QTest::newRow("R over a typed filter") << "Ha" << QStringList{"Command7"} << "R";
+    QTest::newRow("V over a typed filter") << "Johnson" << QStringList{"Command5"} << "V";
+    QTest::newRow("B") << "" << QStringList{"Command50"} << "B";
+    QTest::newRow("UV") << "" << QStringList{"Command51"} << "UV";
+    QTest::newRow("UV then I") << "" << QStringList{"Command51", "Command6"} << "I";
+    QTest::newRow("I then UV over a typed filter") << "Rc" << QStringList{"Command6", "Command51"}
+                                                   << "UV";
+}
+
+void TestMenus::filterButtons()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, clicks);
+    QFETCH(QString, expected);
+    auto *filter = m_form->findChild<QLineEdit *>("Text22");
+    auto *object = m_form->findChild<QLineEdit *>("Text20");
+    QTest::keyClicks(object, "RR Lyr");
+    QTest::keyClicks(filter, typed);
+    QCOMPARE(filter->text(), typed);
+    for (const QString &name : clicks)
+        QTest::mouseClick(button(name), Qt::LeftButton);
+    QCOMPARE(filter->text(), expected);
+    QCOMPARE(object->text(), QStringLiteral("RR Lyr"));
+    QCOMPARE(m_messages.shown.size(), 0);
+}
+
+void TestMenus::exitClosesEverything_data()
+{
+    QTest::addColumn<bool>("fromMenu");
+    QTest::newRow("ESCI") << false;
+    QTest::newRow("&esci") << true;
+}
+
+void TestMenus::exitClosesEverything()
+{
+    QFETCH(bool, fromMenu);
+    entry("mnumanuale")->trigger();
+    entry("mnuapri")->trigger();
+    QCOMPARE(shownWindows("Dialog").size(), 1);
+    QCOMPARE(shownWindows("Form3").size(), 1);
+    const QPointer<QWidget> manual = shownWindows("Dialog").first();
+    const QPointer<QWidget> browser = shownWindows("Form3").first();
+
+    QTimer::singleShot(0, this, [&] {
+        if (fromMenu)
+            entry("mnuesci")->trigger();
+        else
+            QTest::mouseClick(button("Command8"), Qt::LeftButton);
+    });
+    QCOMPARE(runEventLoop(), 0);
+
+    QVERIFY(!m_form->isVisible());
+    flushDeletes();
+    QVERIFY(manual.isNull());
+    QVERIFY(browser.isNull());
+    for (QWidget *w : QApplication::topLevelWidgets())
+        QVERIFY2(!w->isVisible(), w->metaObject()->className());
+    QCOMPARE(m_messages.shown.size(), 0);
+}
+
+void TestMenus::exitDespiteAWindowThatRefuses()
+{
+    // Several windows, so one that refuses is likely to come before the others.
+    Stubborn stubborn;
+    stubborn.show();
+    for (int i = 0; i < 4; ++i)
+        entry("mnumanuale")->trigger();
+    QTimer::singleShot(0, this, [&] { QTest::mouseClick(button("Command8"), Qt::LeftButton); });
+    QCOMPARE(runEventLoop(), 0);
+    QVERIFY(!m_form->isVisible());
+    QCOMPARE(shownWindows("Dialog").size(), 0);
+}
+
+void TestMenus::closingTheSheetLeavesHelpOpen()
+{
+    entry("mnumanuale")->trigger();
+    const QPointer<QWidget> manual = shownWindows("Dialog").value(0);
+    QVERIFY(manual);
+    QStringList log;
+    QTimer closeSheet, checkLater;
+    closeSheet.setSingleShot(true);
+    checkLater.setSingleShot(true);
+    connect(&closeSheet, &QTimer::timeout, this, [&] {
+        m_form->close();
+        log << "sheet closed";
+        checkLater.start(200);
+    });
+    connect(&checkLater, &QTimer::timeout, this, [&] {
+        if (manual && manual->isVisible())
+            log << "manual still open";
+        manual->close();
+        log << "manual closed";
+    });
+    closeSheet.start(0);
+
+    QCOMPARE(runEventLoop(), 0); // the last window closing ends the program
+    log << "program ended";
+    QCOMPARE(log, (QStringList{"sheet closed", "manual still open", "manual closed",
+                               "program ended"}));
+}
+
+void TestMenus::entriesOpenNewWindows_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("objectName");
+    QTest::newRow("&immagine") << "mnuimmagine" << "Dialog1" << "Dialog1";
+    QTest::newRow("&apri") << "mnuapri" << "Form3" << "Form3";
+    QTest::newRow("&manuale") << "mnumanuale" << "Dialog" << "Dialog";
+    QTest::newRow("&Suggerimento") << "mnuSuggerimento" << "Form2" << "Form2";
+    QTest::newRow("&info") << "mnuinfo" << "FrmAbout" << "frmAbout";
+}
+
+void TestMenus::entriesOpenNewWindows()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, className);
+    QFETCH(QString, objectName);
+    QAction *action = this->entry(qPrintable(entry));
+    action->trigger();
+    action->trigger();
+    const QList<QWidget *> windows = shownWindows(qPrintable(className));
+    QCOMPARE(windows.size(), 2);
+    for (QWidget *w : windows) {
+        QCOMPARE(w->objectName(), objectName);
+        QCOMPARE(w->parentWidget(), nullptr);
+        QCOMPARE(w->windowModality(), Qt::NonModal);
+        QVERIFY(w->testAttribute(Qt::WA_DeleteOnClose));
+    }
+    // The sheet stays usable beside them.
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    QTest::mouseClick(button("Command50"), Qt::LeftButton);
+    QCOMPARE(m_form->findChild<QLineEdit *>("Text22")->text(), QStringLiteral("B"));
+
+    const QPointer<QWidget> first = windows[0];
+    first->close();
+    flushDeletes();
+    QVERIFY(first.isNull());
+    QVERIFY(windows[1]->isVisible());
+}
+
+void TestMenus::twoIndependentBrowsers()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    entry("mnuapri")->trigger();
+    entry("mnuapri")->trigger();
+    const QList<QWidget *> windows = shownWindows("Form3");
+    QCOMPARE(windows.size(), 2);
+    auto *one = qobject_cast<Form3 *>(windows[0]);
+    auto *other = qobject_cast<Form3 *>(windows[1]);
+    const QString start = other->currentFolder();
+    QVERIFY(one->openFolder(dir.path()));
+    QCOMPARE(other->currentFolder(), start);
+
+    // "Chiudi" closes only its own browser.
+    const QPointer<Form3> closed = one;
+    auto *chiudi = one->findChild<QPushButton *>("Command1");
+    QVERIFY(chiudi);
+    QTest::mouseClick(chiudi, Qt::LeftButton);
+    flushDeletes();
+    QVERIFY(closed.isNull());
+    QVERIFY(other->isVisible());
+    QVERIFY(m_form->isVisible());
+}
+
+QTEST_MAIN(TestMenus)
+#include "tst_menus.moc"
