@@ -3,8 +3,6 @@
 #include "sheet/computation.h"
 #include "sheet/fields.h"
 
-#include <functional>
-
 using namespace Computation;
 
 namespace Calibration {
@@ -14,7 +12,7 @@ namespace {
 // Star by star, each result written before the next star is read, so a stop
 // keeps the stars already converted.
 void convert(Sheet &sheet, Messages &messages, const QString &band,
-             const std::function<double(double v, double bv)> &relation)
+             double (*relation)(double v, double bv))
 {
     const char *stars[][2] = {{"Text5", "Text23"}, {"Text6", "Text24"}, {"Text7", "Text25"}};
     int star = 0;
