@@ -137,7 +137,8 @@ void TestValueFile::load()
 
     QCOMPARE(sheet.text("Text27"), after);
     QCOMPARE(messages.shown.size(), 0);
-    QVERIFY(sheet.writes.size() <= 1);
+    const bool holdsText = !QByteArray(bytes).replace('\r', "").replace('\n', "").isEmpty();
+    QCOMPARE(sheet.writes, holdsText ? QStringList{"Text27"} : QStringList());
     for (const QString &field : Fields::all()) // nothing else on the sheet moves
         if (field != "Text27" && field != "NomeFile")
             QCOMPARE(sheet.text(field), QString());
