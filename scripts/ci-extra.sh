@@ -23,4 +23,31 @@ ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:print_stacktrace=1 \
 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure
 
+step "fuzz build"
+cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DVEVURID_FUZZ=ON \
+  -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build-fuzz -j"$jobs" --target fuzz_numberrules fuzz_valuefile >/dev/null
+
+# Each target starts from its seeds in fuzz/corpus/ and keeps what it finds in
+# the build folder; a crash or sanitizer report fails the step and leaves the
+# input in build-fuzz/. The value-file target writes a file per input: keep
+# it in memory where possible.
+if [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
+fuzz() {
+  name=$1
+  shift
+  step "fuzz $name (${FUZZ_SECONDS:-30} s)"
+  mkdir -p "build-fuzz/found/$name"
+  log="build-fuzz/fuzz-$name.log"
+  if ! "build-fuzz/fuzz/fuzz_$name" -max_total_time="${FUZZ_SECONDS:-30}" \
+      -artifact_prefix=build-fuzz/ "$@" "build-fuzz/found/$name" "fuzz/corpus/$name" >"$log" 2>&1; then
+    cat "$log"
+    exit 1
+  fi
+  grep '^Done' "$log"
+}
+fuzz numberrules
+# Room for a file just past the 32767 characters a field holds.
+fuzz valuefile -max_len=40000
+
 step "done"
