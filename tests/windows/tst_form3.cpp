@@ -1,0 +1,404 @@
+#include "sheet/appsetup.h"
+#include "support/recordingmessages.h"
+#include "windows/form3.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QStorageInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+// Makes `folder` the program's current folder for one scope.
+class CurrentFolderGuard
+{
+public:
+    explicit CurrentFolderGuard(const QString &folder) { QDir::setCurrent(folder); }
+    ~CurrentFolderGuard() { QDir::setCurrent(m_saved); }
+    CurrentFolderGuard(const CurrentFolderGuard &) = delete;
+    CurrentFolderGuard &operator=(const CurrentFolderGuard &) = delete;
+
+private:
+    const QString m_saved = QDir::currentPath();
+};
+
+// A 1 x 1 GIF whose only pixel is colour 0 of its palette, red.
+static const char RedGif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00"
+                             "\xff\x00\x00\x00\x00\xff"
+                             "\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00"
+                             "\x02\x02\x44\x01\x00\x3b";
+
+// The same GIF declaring 60000 x 60000 pixels: 14.4 GB once decoded.
+static const char BombGif[] = "GIF89a\x60\xea\x60\xea\x80\x00\x00"
+                              "\xff\x00\x00\x00\x00\xff"
+                              "\x2c\x00\x00\x00\x00\x60\xea\x60\xea\x00"
+                              "\x02\x02\x44\x01\x00\x3b";
+
+static void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+static void writePicture(const QString &path, QSize size, QColor colour, const char *format)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QVERIFY(image.save(path, format));
+}
+
+class TestForm3 : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void window();
+    void controls_data();
+    void controls();
+    void resizingMovesNothing();
+    void startsAtTheCurrentFolder();
+    void loadsPictures_data();
+    void loadsPictures();
+    void keyboardMoveLoads();
+    void clickingAgainReloads();
+    void refusesAndKeepsThePicture_data();
+    void refusesAndKeepsThePicture();
+    void singleClickOnlyHighlightsAFolder();
+    void doubleClickOpensAFolder();
+    void vanishedFolderIsReported();
+    void twoBrowsersAreIndependent();
+    void chiudiClosesOnlyThisBrowser();
+
+private:
+    template <typename T> T *control(QWidget *window, const char *name)
+    {
+        auto *widget = window->findChild<T *>(QLatin1String(name));
+        if (!widget)
+            qFatal("missing control %s", name);
+        return widget;
+    }
+    QStringList files(Form3 *browser);
+    void clickFile(Form3 *browser, const QString &name);
+    QTreeWidgetItem *folderItem(Form3 *browser, const QString &text);
+    void doubleClickFolder(Form3 *browser, QTreeWidgetItem *item);
+    QImage picture(Form3 *browser);
+
+    QTemporaryDir m_dir;
+    RecordingMessages m_messages;
+    std::unique_ptr<CurrentFolderGuard> m_current;
+    std::unique_ptr<Form3> m_browser;
+};
+
+void TestForm3::initTestCase()
+{
+    setupApplication(*qApp);
+    QVERIFY(m_dir.isValid());
+    writeFile(m_dir.filePath("a.gif"), QByteArray(RedGif, sizeof RedGif - 1));
+    writePicture(m_dir.filePath("B.jpg"), {40, 30}, Qt::green, "JPEG");
+    writePicture(m_dir.filePath("c.bmp"), {60, 20}, Qt::blue, "BMP");
+    writeFile(m_dir.filePath("bomb.gif"), QByteArray(BombGif, sizeof BombGif - 1));
+    writeFile(m_dir.filePath("nota.txt"), "non è un'immagine\n");
+    QVERIFY(QDir(m_dir.path()).mkpath("sub/inner"));
+    writePicture(m_dir.filePath("sub/d.bmp"), {8, 8}, Qt::yellow, "BMP");
+}
+
+void TestForm3::init()
+{
+    m_messages.shown.clear();
+    m_current = std::make_unique<CurrentFolderGuard>(m_dir.path());
+    m_browser = std::make_unique<Form3>(m_messages);
+    m_browser->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_browser.get()));
+}
+
+void TestForm3::cleanup()
+{
+    m_browser.reset();
+    m_current.reset();
+}
+
+QStringList TestForm3::files(Form3 *browser)
+{
+    QStringList names;
+    auto *list = control<QListWidget>(browser, "File1");
+    for (int i = 0; i < list->count(); ++i)
+        names << list->item(i)->text();
+    return names;
+}
+
+void TestForm3::clickFile(Form3 *browser, const QString &name)
+{
+    auto *list = control<QListWidget>(browser, "File1");
+    const QList<QListWidgetItem *> found = list->findItems(name, Qt::MatchExactly);
+    QCOMPARE(found.size(), 1);
+    list->scrollToItem(found.first());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(found.first()).center());
+}
+
+QTreeWidgetItem *TestForm3::folderItem(Form3 *browser, const QString &text)
+{
+    const auto found = control<QTreeWidget>(browser, "Dir1")
+                           ->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.size() == 1 ? found.first() : nullptr;
+}
+
+void TestForm3::doubleClickFolder(Form3 *browser, QTreeWidgetItem *item)
+{
+    // A double click arrives after the press and release of its first click.
+    auto *dirs = control<QTreeWidget>(browser, "Dir1");
+    const QPoint at = dirs->visualItemRect(item).center();
+    QTest::mouseClick(dirs->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(dirs->viewport(), Qt::LeftButton, {}, at);
+}
+
+QImage TestForm3::picture(Form3 *browser)
+{
+    return control<QLabel>(browser, "Image1")->pixmap().toImage();
+}
+
+void TestForm3::window()
+{
+    QCOMPARE(m_browser->objectName(), QStringLiteral("Form3"));
+    QCOMPARE(m_browser->windowTitle(), QStringLiteral("Cerca Immagine"));
+    QCOMPARE(m_browser->size(), QSize(473, 426));
+    QVERIFY(m_browser->isWindow());
+    QVERIFY(m_browser->testAttribute(Qt::WA_DeleteOnClose));
+    QVERIFY(!(m_browser->windowFlags() & Qt::CustomizeWindowHint));
+    QVERIFY(m_browser->minimumSize() != m_browser->maximumSize());
+    QCOMPARE(m_browser->windowIcon().pixmap(32, 32).toImage(),
+             appIcon().pixmap(32, 32).toImage());
+    QVERIFY(picture(m_browser.get()).isNull());
+    QVERIFY(control<QLabel>(m_browser.get(), "Image1")->hasScaledContents());
+
+    auto *chiudi = control<QPushButton>(m_browser.get(), "Command1");
+    QCOMPARE(chiudi->text(), QStringLiteral("Chiudi"));
+    QCOMPARE(chiudi->font().family(), QStringLiteral("MS Sans Serif"));
+    QCOMPARE(chiudi->font().pointSize(), 12);
+
+    // Tab order: Drive1, Dir1, File1, Command1.
+    QWidget *w = control<QWidget>(m_browser.get(), "Drive1");
+    for (const char *next : {"Dir1", "File1", "Command1"}) {
+        w = w->nextInFocusChain();
+        while (w->focusPolicy() == Qt::NoFocus || w->parentWidget() != m_browser.get())
+            w = w->nextInFocusChain();
+        QCOMPARE(w->objectName(), QLatin1String(next));
+    }
+}
+
+void TestForm3::controls_data()
+{
+    // Twips ÷ 15, rounded.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("place");
+    QTest::newRow("Drive1") << "Drive1" << QRect(0, 1, 57, 21);
+    QTest::newRow("Dir1") << "Dir1" << QRect(56, 1, 201, 81);
+    QTest::newRow("File1") << "File1" << QRect(256, 0, 153, 84);
+    QTest::newRow("Command1") << "Command1" << QRect(413, 4, 57, 77);
+    QTest::newRow("Image1") << "Image1" << QRect(0, 96, 473, 329);
+}
+
+void TestForm3::controls()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, place);
+    QCOMPARE(control<QWidget>(m_browser.get(), qPrintable(name))->geometry(), place);
+}
+
+void TestForm3::resizingMovesNothing()
+{
+    m_browser->resize(900, 700);
+    QCOMPARE(control<QWidget>(m_browser.get(), "Image1")->geometry(), QRect(0, 96, 473, 329));
+    QCOMPARE(control<QWidget>(m_browser.get(), "Command1")->geometry(), QRect(413, 4, 57, 77));
+}
+
+void TestForm3::startsAtTheCurrentFolder()
+{
+    QCOMPARE(m_browser->currentFolder(), QDir(m_dir.path()).absolutePath());
+    // Every file, pictures or not, alphabetically regardless of case; no folders.
+    QCOMPARE(files(m_browser.get()),
+             QStringList({"a.gif", "B.jpg", "bomb.gif", "c.bmp", "nota.txt"}));
+    auto *dirs = control<QTreeWidget>(m_browser.get(), "Dir1");
+    QCOMPARE(dirs->currentItem()->text(0), QFileInfo(m_dir.path()).fileName());
+    QCOMPARE(dirs->currentItem()->childCount(), 1);
+    QCOMPARE(dirs->currentItem()->child(0)->text(0), QStringLiteral("sub"));
+    QCOMPARE(dirs->topLevelItem(0)->text(0), QDir::rootPath());
+    auto *drives = control<QComboBox>(m_browser.get(), "Drive1");
+    QCOMPARE(drives->currentText(), QStorageInfo(m_dir.path()).rootPath());
+    QVERIFY(drives->findText(QDir::rootPath()) >= 0);
+}
+
+void TestForm3::loadsPictures_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QColor>("colour");
+    QTest::newRow("GIF") << "a.gif" << QSize(1, 1) << QColor(Qt::red);
+    QTest::newRow("JPEG") << "B.jpg" << QSize(40, 30) << QColor(Qt::green);
+    QTest::newRow("BMP") << "c.bmp" << QSize(60, 20) << QColor(Qt::blue);
+}
+
+void TestForm3::loadsPictures()
+{
+    QFETCH(QString, file);
+    QFETCH(QSize, size);
+    QFETCH(QColor, colour);
+    clickFile(m_browser.get(), file);
+    const QImage shown = picture(m_browser.get());
+    QCOMPARE(shown.size(), size);
+    const QColor centre = shown.pixelColor(size.width() / 2, size.height() / 2);
+    // JPEG is lossy: a few steps either way.
+    QVERIFY2(qAbs(centre.red() - colour.red()) <= 4 && qAbs(centre.green() - colour.green()) <= 4
+                 && qAbs(centre.blue() - colour.blue()) <= 4,
+             qPrintable(centre.name()));
+    QCOMPARE(m_messages.shown.size(), 0);
+}
+
+void TestForm3::keyboardMoveLoads()
+{
+    clickFile(m_browser.get(), "a.gif");
+    QTest::keyClick(control<QListWidget>(m_browser.get(), "File1"), Qt::Key_Down);
+    QCOMPARE(picture(m_browser.get()).size(), QSize(40, 30));
+    QCOMPARE(m_messages.shown.size(), 0);
+}
+
+void TestForm3::clickingAgainReloads()
+{
+    const QString path = m_dir.filePath("c.bmp");
+    clickFile(m_browser.get(), "c.bmp");
+    QCOMPARE(picture(m_browser.get()).size(), QSize(60, 20));
+    writePicture(path, {10, 10}, Qt::blue, "BMP");
+    clickFile(m_browser.get(), "c.bmp");
+    QCOMPARE(picture(m_browser.get()).size(), QSize(10, 10));
+    writePicture(path, {60, 20}, Qt::blue, "BMP");
+}
+
+void TestForm3::refusesAndKeepsThePicture_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("message");
+    const QString path = QDir::toNativeSeparators(QDir(m_dir.path()).absolutePath()) + "/";
+    QTest::newRow("not a picture")
+        << "nota.txt"
+        << "Il file \"" + path + "nota.txt\" non è un'immagine leggibile (GIF, JPEG, BMP o PNG).";
+    QTest::newRow("decompression bomb")
+        << "bomb.gif"
+        << "L'immagine \"" + path
+               + "bomb.gif\" è troppo grande per essere mostrata (60000 x 60000 pixel).";
+}
+
+void TestForm3::refusesAndKeepsThePicture()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, message);
+    clickFile(m_browser.get(), "B.jpg");
+    const QImage before = picture(m_browser.get());
+    const QStringList listed = files(m_browser.get());
+    QElapsedTimer clock;
+    clock.start();
+    clickFile(m_browser.get(), file);
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(m_messages.shown.size(), 1);
+    QCOMPARE(m_messages.shown[0].title, QStringLiteral("Cerca Immagine"));
+    QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
+    QCOMPARE(m_messages.shown[0].text, message);
+    QCOMPARE(picture(m_browser.get()), before);
+    QCOMPARE(files(m_browser.get()), listed);
+    QVERIFY(m_browser->isVisible());
+}
+
+void TestForm3::singleClickOnlyHighlightsAFolder()
+{
+    auto *dirs = control<QTreeWidget>(m_browser.get(), "Dir1");
+    QTreeWidgetItem *sub = folderItem(m_browser.get(), "sub");
+    QVERIFY(sub);
+    QTest::mouseClick(dirs->viewport(), Qt::LeftButton, {}, dirs->visualItemRect(sub).center());
+    QCOMPARE(dirs->currentItem(), sub);
+    QCOMPARE(m_browser->currentFolder(), QDir(m_dir.path()).absolutePath());
+    QCOMPARE(files(m_browser.get()).size(), 5);
+}
+
+void TestForm3::doubleClickOpensAFolder()
+{
+    clickFile(m_browser.get(), "c.bmp");
+    const QImage before = picture(m_browser.get());
+    auto *dirs = control<QTreeWidget>(m_browser.get(), "Dir1");
+    doubleClickFolder(m_browser.get(), folderItem(m_browser.get(), "sub"));
+
+    QCOMPARE(m_browser->currentFolder(), QDir(m_dir.filePath("sub")).absolutePath());
+    QCOMPARE(files(m_browser.get()), QStringList({"d.bmp"}));
+    QCOMPARE(dirs->currentItem()->text(0), QStringLiteral("sub"));
+    QCOMPARE(dirs->currentItem()->parent()->text(0), QFileInfo(m_dir.path()).fileName());
+    QCOMPARE(dirs->currentItem()->child(0)->text(0), QStringLiteral("inner"));
+    // The picture stays until another file is chosen.
+    QCOMPARE(picture(m_browser.get()), before);
+    clickFile(m_browser.get(), "d.bmp");
+    QCOMPARE(picture(m_browser.get()).size(), QSize(8, 8));
+
+    // And back up through an ancestor.
+    doubleClickFolder(m_browser.get(), dirs->currentItem()->parent());
+    QCOMPARE(m_browser->currentFolder(), QDir(m_dir.path()).absolutePath());
+    QCOMPARE(files(m_browser.get()).size(), 5);
+    QCOMPARE(m_messages.shown.size(), 0);
+}
+
+void TestForm3::vanishedFolderIsReported()
+{
+    QVERIFY(QDir(m_dir.path()).mkdir("gone"));
+    m_browser.reset();
+    m_browser = std::make_unique<Form3>(m_messages);
+    m_browser->show();
+    QVERIFY(QDir(m_dir.path()).rmdir("gone"));
+    const QStringList listed = files(m_browser.get());
+    QTreeWidgetItem *gone = folderItem(m_browser.get(), "gone");
+    QVERIFY(gone);
+    doubleClickFolder(m_browser.get(), gone);
+    QCOMPARE(m_messages.texts(),
+             QStringList("Impossibile leggere la cartella \""
+                         + QDir::toNativeSeparators(m_dir.filePath("gone")) + "\"."));
+    QCOMPARE(m_browser->currentFolder(), QDir(m_dir.path()).absolutePath());
+    QCOMPARE(files(m_browser.get()), listed);
+    QVERIFY(folderItem(m_browser.get(), "gone"));
+}
+
+void TestForm3::twoBrowsersAreIndependent()
+{
+    Form3 other(m_messages);
+    other.show();
+    QVERIFY(m_browser->openFolder(m_dir.filePath("sub")));
+    clickFile(m_browser.get(), "d.bmp");
+    QCOMPARE(other.currentFolder(), QDir(m_dir.path()).absolutePath());
+    QCOMPARE(files(&other).size(), 5);
+    QVERIFY(picture(&other).isNull());
+    clickFile(&other, "c.bmp");
+    QCOMPARE(picture(m_browser.get()).size(), QSize(8, 8));
+    QCOMPARE(picture(&other).size(), QSize(60, 20));
+}
+
+void TestForm3::chiudiClosesOnlyThisBrowser()
+{
+    QPointer<Form3> first = new Form3(m_messages);
+    QPointer<Form3> second = new Form3(m_messages);
+    first->show();
+    second->show();
+    QTest::mouseClick(control<QPushButton>(first, "Command1"), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(first.isNull());
+    QVERIFY(second && second->isVisible());
+    QVERIFY(m_browser->isVisible());
+    delete second;
+}
+
+QTEST_MAIN(TestForm3)
+#include "tst_form3.moc"
