@@ -76,8 +76,10 @@ void FrmAbout::buildControls()
     label("lblTitle", 3840, 240, 900, 240, this);
     label("lblDisclaimer", 240, 3120, 3870, 345, this);
 
-    new LineControl({6, 163}, {377, 163}, QColor(128, 128, 128), 1, this);
-    new LineControl({7, 164}, {377, 164}, Qt::white, 2, this);
+    // Line1(1) grey and Line1(0) white below it: an etched separator.
+    for (auto *line : {new LineControl({6, 163}, {377, 163}, QColor(128, 128, 128), 1, this),
+                       new LineControl({7, 164}, {377, 164}, Qt::white, 2, this)})
+        line->setObjectName(QStringLiteral("Line1"));
 
     QPushButton *ok = button("cmdOK", QStringLiteral("OK"), 4245, 2625, 1260, 345, this);
     ok->setDefault(true);
