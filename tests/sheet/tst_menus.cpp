@@ -1,7 +1,6 @@
 #include "sheet/appsetup.h"
 #include "sheet/form1.h"
 #include "support/recordingmessages.h"
-#include "windows/dialog.h"
 #include "windows/form3.h"
 
 #include <QAction>
