@@ -163,6 +163,7 @@ void Form3::showFolder(const QString &folder)
         child->setIcon(0, closed);
     }
     m_dirs->setCurrentItem(item);
+    m_dirs->scrollToItem(item, QAbstractItemView::PositionAtTop); // its subfolders below it
 
     m_files->clear();
     m_files->addItems(dir.entryList(QDir::Files, Alphabetical));
