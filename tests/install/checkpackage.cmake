@@ -1,0 +1,42 @@
+# cpack builds vevurid_<version>_<arch>.deb holding the install tree under
+# /usr and depending on every Debian package the program loads at run time.
+# -DBUILD_DIR=<build folder> -DVERSION=<project version> -DWORK_DIR=<scratch>
+
+cmake_minimum_required(VERSION 3.22)
+
+# check(<if() condition as one string> <message>): fails the test unless true.
+function(check condition message)
+  cmake_language(EVAL CODE "if(NOT (${condition}))\nmessage(FATAL_ERROR [==[${message}]==])\nendif()")
+endfunction()
+
+find_program(DPKG_DEB dpkg-deb REQUIRED)
+get_filename_component(cmake_bin ${CMAKE_COMMAND} DIRECTORY)
+find_program(CPACK cpack HINTS ${cmake_bin} REQUIRED)
+
+file(REMOVE_RECURSE ${WORK_DIR})
+execute_process(COMMAND ${CPACK} -G DEB -B ${WORK_DIR} --config ${BUILD_DIR}/CPackConfig.cmake
+                RESULT_VARIABLE failed OUTPUT_VARIABLE log ERROR_VARIABLE log)
+check("NOT failed" "cpack failed:\n${log}")
+file(GLOB debs ${WORK_DIR}/vevurid_${VERSION}_*.deb)
+list(LENGTH debs count)
+check("count EQUAL 1" "expected one vevurid_${VERSION}_<arch>.deb in ${WORK_DIR}, found: ${debs}")
+
+execute_process(COMMAND ${DPKG_DEB} --field ${debs} Package Version Depends
+                OUTPUT_VARIABLE fields RESULT_VARIABLE failed)
+check("NOT failed" "dpkg-deb cannot read ${debs}")
+check("fields MATCHES \"Package: vevurid\n\"" "wrong package name:\n${fields}")
+check("fields MATCHES \"Version: ${VERSION}\n\"" "wrong version:\n${fields}")
+string(REGEX MATCH "Depends: [^\n]*" depends "${fields}")
+string(REGEX REPLACE "^Depends: " "" depends "${depends}")
+string(REGEX REPLACE " *\\([^)]*\\)" "" depends "${depends}")
+string(REPLACE ", " ";" depends "${depends}")
+foreach(package libqt6widgets6 libqt6printsupport6 libqt6gui6 libqt6core6 qt6-qpa-plugins
+                qt6-image-formats-plugins fonts-wine fonts-liberation fonts-liberation2 libstdc++6 libc6)
+  check("package IN_LIST depends" "the package does not depend on ${package}: ${depends}")
+endforeach()
+
+execute_process(COMMAND ${DPKG_DEB} --contents ${debs} OUTPUT_VARIABLE contents)
+foreach(file usr/bin/vevurid usr/share/applications/vevurid.desktop
+             usr/share/icons/hicolor/32x32/apps/vevurid.png usr/share/doc/vevurid/README.md)
+  check("contents MATCHES \" \\\\./${file}\n\"" "the package lacks /${file}")
+endforeach()
