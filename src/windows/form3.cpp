@@ -83,8 +83,8 @@ void Form3::buildControls()
     });
     connect(m_files, &QListWidget::itemClicked, this, &Form3::fileChosen);
 
-    auto *closeButton = place(new QPushButton(QStringLiteral("Chiudi"), this), "Command1", 6200, 60,
-                        855, 1160);
+    auto *closeButton = place(new QPushButton(QStringLiteral("Chiudi"), this), "Command1", 6200,
+                              60, 855, 1160);
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSize(12);
     closeButton->setFont(font);
@@ -157,7 +157,8 @@ void Form3::showFolder(const QString &folder)
         item->setExpanded(true);
     }
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
-    for (const QFileInfo &sub : dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, Alphabetical)) {
+    const QDir::Filters folders = QDir::Dirs | QDir::NoDotAndDotDot;
+    for (const QFileInfo &sub : dir.entryInfoList(folders, Alphabetical)) {
         auto *child = new QTreeWidgetItem(item, {sub.fileName()});
         child->setData(0, Qt::UserRole, sub.absoluteFilePath());
         child->setIcon(0, closed);

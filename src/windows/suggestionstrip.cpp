@@ -7,11 +7,24 @@
 QList<QList<Phrase>> suggestionLines()
 {
     const QColor Black = Qt::black, Red = Qt::red, Blue = Qt::blue;
+    // Phrase by phrase, in the colour of the star each one names.
     return {
-    {{Black, "equazione m+ con "}, {Red, "Confronto rossa"}, {Black, " & "}, {Blue, "Variabile blu"}, {Black, "="}, {Blue, "Variabile blu"}, {Black, " non calibrata è più bedole della "}, {Blue, "Variabile blu"}, {Black, " calibrata"}},
-    {{Black, "equazione m+ con "}, {Blue, "Confronto blu"}, {Black, " & "}, {Red, "Variabile rossa"}, {Black, "="}, {Red, "Variabile rossa"}, {Black, " non calibrata è più luminosa della "}, {Red, "Variabile rossa"}, {Black, " calibrata"}},
-    {{Black, "equazione m- con "}, {Red, "Confronto rossa"}, {Black, " & "}, {Blue, "Variabile blu"}, {Black, "="}, {Blue, "Variabile blu"}, {Black, " non calibrata è più luminosa della "}, {Blue, "variabile blu"}, {Black, " calibrata"}},
-    {{Black, "equazione m- con "}, {Blue, "Confronto blu"}, {Black, " & "}, {Red, "Variabile rossa"}, {Black, "="}, {Red, "Variabile rossa"}, {Black, " non calibrata è più debole della "}, {Red, "Variabile rossa"}, {Black, " calibrata"}},
+        {{Black, "equazione m+ con "}, {Red, "Confronto rossa"}, {Black, " & "},
+         {Blue, "Variabile blu"}, {Black, "="}, {Blue, "Variabile blu"},
+         {Black, " non calibrata è più bedole della "}, {Blue, "Variabile blu"},
+         {Black, " calibrata"}},
+        {{Black, "equazione m+ con "}, {Blue, "Confronto blu"}, {Black, " & "},
+         {Red, "Variabile rossa"}, {Black, "="}, {Red, "Variabile rossa"},
+         {Black, " non calibrata è più luminosa della "}, {Red, "Variabile rossa"},
+         {Black, " calibrata"}},
+        {{Black, "equazione m- con "}, {Red, "Confronto rossa"}, {Black, " & "},
+         {Blue, "Variabile blu"}, {Black, "="}, {Blue, "Variabile blu"},
+         {Black, " non calibrata è più luminosa della "}, {Blue, "variabile blu"},
+         {Black, " calibrata"}},
+        {{Black, "equazione m- con "}, {Blue, "Confronto blu"}, {Black, " & "},
+         {Red, "Variabile rossa"}, {Black, "="}, {Red, "Variabile rossa"},
+         {Black, " non calibrata è più debole della "}, {Red, "Variabile rossa"},
+         {Black, " calibrata"}},
     };
 }
 
