@@ -1,5 +1,4 @@
 #include "sheet/appsetup.h"
-#include "sheet/linecontrol.h"
 #include "support/recordingmessages.h"
 #include "windows/frmabout.h"
 
@@ -40,7 +39,6 @@ private slots:
     void texts_data();
     void texts();
     void nameVersionAndTitleReadable();
-    void etchedLine();
     void enterAndEscapeClose_data();
     void enterAndEscapeClose();
     void sysInfo_data();
@@ -144,18 +142,6 @@ void TestFrmAbout::nameVersionAndTitleReadable()
     QVERIFY(metrics.horizontalAdvance(version->text()) <= version->width());
     QVERIFY(metrics.horizontalAdvance(title->text()) <= title->width());
     QVERIFY(title->geometry().right() < w->width());
-}
-
-void TestFrmAbout::etchedLine()
-{
-    const auto w = about();
-    const QList<LineControl *> lines = w->findChildren<LineControl *>(QStringLiteral("Line1"));
-    QCOMPARE(lines.size(), 2);
-    // Twips ÷ 15: (90, 2445)-(5654, 2445) and (105, 2460)-(5654, 2460).
-    QCOMPARE(lines[0]->from(), QPoint(6, 163));
-    QCOMPARE(lines[0]->to(), QPoint(377, 163));
-    QCOMPARE(lines[1]->from(), QPoint(7, 164));
-    QCOMPARE(lines[1]->to(), QPoint(377, 164));
 }
 
 void TestFrmAbout::enterAndEscapeClose_data()

@@ -50,8 +50,6 @@ private slots:
     void manualTextsStayInTheirBands();
     void pictures();
     void suggestionPhrases();
-    void suggestionKeepsItsPictureWhenResized();
-    void noteHasNoIcon();
     void twoManualsAreIndependent();
 };
 
@@ -112,7 +110,9 @@ void TestHelpWindows::windows()
         QVERIFY(!(flags & Qt::CustomizeWindowHint)); // the usual title-bar buttons
     }
     const QImage icon = w->windowIcon().pixmap(32, 32).toImage();
-    QCOMPARE(icon == appIcon().pixmap(32, 32).toImage(), programIcon);
+    QImage blank(icon.size(), icon.format());
+    blank.fill(Qt::transparent);
+    QCOMPARE(icon, programIcon ? appIcon().pixmap(32, 32).toImage() : blank);
 }
 
 void TestHelpWindows::labels_data()
@@ -183,6 +183,9 @@ void TestHelpWindows::pictures()
     auto *strip = control<QLabel>(&suggestion, "Image1");
     QCOMPARE(strip->geometry(), pixels(0, 0, 12750, 855));
     QCOMPARE(strip->pixmap().size(), QSize(850, 57));
+    suggestion.show();
+    suggestion.resize(400, 300); // the picture keeps its size and place
+    QCOMPARE(strip->geometry(), pixels(0, 0, 12750, 855));
     QCOMPARE(suggestionStrip().pixelColor(0, 0), QColor(192, 192, 192));
 }
 
@@ -204,28 +207,6 @@ void TestHelpWindows::suggestionPhrases()
         lines << text;
     }
     QCOMPARE(lines, Expected::StripLines);
-}
-
-void TestHelpWindows::suggestionKeepsItsPictureWhenResized()
-{
-    Form2 suggestion;
-    suggestion.show();
-    auto *strip = control<QLabel>(&suggestion, "Image1");
-    const QRect place = strip->geometry();
-    suggestion.resize(400, 300);
-    QCOMPARE(strip->geometry(), place);
-    suggestion.resize(1200, 100);
-    QCOMPARE(strip->geometry(), place);
-}
-
-void TestHelpWindows::noteHasNoIcon()
-{
-    Dialog1 note;
-    const QImage icon = note.windowIcon().pixmap(32, 32).toImage().convertToFormat(
-        QImage::Format_ARGB32);
-    for (int y = 0; y < icon.height(); ++y)
-        for (int x = 0; x < icon.width(); ++x)
-            QCOMPARE(qAlpha(icon.pixel(x, y)), 0);
 }
 
 void TestHelpWindows::twoManualsAreIndependent()
