@@ -112,6 +112,8 @@ void Form3::fillDrives()
 
 void Form3::driveChosen(int index)
 {
+    if (index == m_drive) // the same drive again changes nothing
+        return;
     const QString root = m_drives->itemText(index);
     if (!QStorageInfo(root).isReady()) {
         report(QStringLiteral("L'unità \"%1\" non è pronta.").arg(root));
