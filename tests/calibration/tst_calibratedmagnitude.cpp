@@ -34,13 +34,6 @@ void fillResults(FakeSheet &sheet)
         sheet.fields[field] = "old " + field;
 }
 
-QStringList texts(const FakeSheet &sheet, const QStringList &fields)
-{
-    QStringList t;
-    for (const QString &f : fields)
-        t << sheet.text(f);
-    return t;
-}
 
 double number(const FakeSheet &sheet, const char *field)
 {
@@ -91,7 +84,7 @@ void TestCalibratedMagnitude::workedExample()
 
     Calibration::calibratedMagnitude(sheet, messages);
 
-    QCOMPARE(texts(sheet, ResultFields), expected);
+    QCOMPARE(sheet.texts(ResultFields), expected);
     QCOMPARE(sheet.writes, ResultFields);
     QCOMPARE(messages.shown.size(), 0);
     QCOMPARE(sheet.text("Text11"), QStringLiteral("uncalibrated"));
@@ -148,7 +141,7 @@ void TestCalibratedMagnitude::colourCorrection()
 
     Calibration::calibratedMagnitude(sheet, messages);
 
-    QCOMPARE(texts(sheet, ResultFields.mid(0, 5)), expected);
+    QCOMPARE(sheet.texts(ResultFields.mid(0, 5)), expected);
     QCOMPARE(messages.shown.size(), 0);
 }
 
@@ -163,7 +156,7 @@ void TestCalibratedMagnitude::identicalStarsHaveNoSpread()
     Calibration::calibratedMagnitude(sheet, messages);
 
     const Shown three(3, QStringLiteral("10.80257498916"));
-    QCOMPARE(texts(sheet, {"Text30", "Text31", "Text32"}), three);
+    QCOMPARE(sheet.texts({"Text30", "Text31", "Text32"}), three);
     QVERIFY2(qAbs(number(sheet, "Text29")) < 1e-12, qPrintable(sheet.text("Text29")));
 }
 
@@ -197,7 +190,7 @@ void TestCalibratedMagnitude::temperatures()
     Calibration::calibratedMagnitude(sheet, messages);
 
     const QStringList temperatures = {"Text33", "Text34", "Text35", "Text36"};
-    QCOMPARE(texts(sheet, temperatures), Shown(4, expected));
+    QCOMPARE(sheet.texts(temperatures), Shown(4, expected));
     QVERIFY(qAbs(number(sheet, "Text36") / approximately - 1) < 1e-6);
     QCOMPARE(messages.shown.size(), 0);
 }

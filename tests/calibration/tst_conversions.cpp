@@ -12,19 +12,7 @@ namespace {
 const QStringList Magnitudes = {"Text5", "Text6", "Text7"};
 const QStringList Colours = {"Text23", "Text24", "Text25"};
 
-void fill(FakeSheet &sheet, const QStringList &fields, const QStringList &texts)
-{
-    for (qsizetype i = 0; i < fields.size(); ++i)
-        sheet.fields[fields[i]] = texts[i];
-}
 
-QStringList texts(const FakeSheet &sheet, const QStringList &fields)
-{
-    QStringList t;
-    for (const QString &f : fields)
-        t << sheet.text(f);
-    return t;
-}
 } // namespace
 
 class TestConversions : public QObject
@@ -80,15 +68,15 @@ void TestConversions::convert()
     LocaleGuard locale(QLocale::c());
     FakeSheet sheet;
     RecordingMessages messages;
-    fill(sheet, Magnitudes, v);
-    fill(sheet, Colours, colour);
+    sheet.fill(Magnitudes, v);
+    sheet.fill(Colours, colour);
     sheet.fields["Text22"] = "V";
 
     command(sheet, messages);
 
-    QCOMPARE(texts(sheet, Magnitudes), expected);
+    QCOMPARE(sheet.texts(Magnitudes), expected);
     QCOMPARE(sheet.writes, Magnitudes); // C1, C2, C3
-    QCOMPARE(texts(sheet, Colours), colour);
+    QCOMPARE(sheet.texts(Colours), colour);
     QCOMPARE(sheet.text("Text22"), QStringLiteral("V"));
     QCOMPARE(messages.shown.size(), 0);
 }
@@ -115,13 +103,13 @@ void TestConversions::twice()
     LocaleGuard guard(locale);
     FakeSheet sheet;
     RecordingMessages messages;
-    fill(sheet, Magnitudes, {"10.0", "10.0", "10.0"});
-    fill(sheet, Colours, {"0.65", "0.65", "0.65"});
+    sheet.fill(Magnitudes, {"10.0", "10.0", "10.0"});
+    sheet.fill(Colours, {"0.65", "0.65", "0.65"});
 
     command(sheet, messages);
     command(sheet, messages);
 
-    QCOMPARE(texts(sheet, Magnitudes), QStringList(3, expected));
+    QCOMPARE(sheet.texts(Magnitudes), QStringList(3, expected));
 }
 
 void TestConversions::overflow_data()
@@ -166,12 +154,12 @@ void TestConversions::overflow()
     LocaleGuard locale(QLocale::c());
     FakeSheet sheet;
     RecordingMessages messages;
-    fill(sheet, Magnitudes, v);
-    fill(sheet, Colours, colour);
+    sheet.fill(Magnitudes, v);
+    sheet.fill(Colours, colour);
 
     command(sheet, messages);
 
-    QCOMPARE(texts(sheet, Magnitudes), expected);
+    QCOMPARE(sheet.texts(Magnitudes), expected);
     QCOMPARE(messages.shown.size(), 1);
     const Message &m = messages.shown.first();
     QCOMPARE(m.title, QStringLiteral("VEVURID"));

@@ -1,6 +1,7 @@
 #include "sheet/appsetup.h"
 #include "sheet/form1.h"
 #include "support/recordingmessages.h"
+#include "support/controls.h"
 
 #include "diskfiles.h"
 
@@ -41,13 +42,7 @@ private slots:
     void reportOfTypedParticulars();
 
 private:
-    template <typename T> T *control(const QString &name)
-    {
-        auto *widget = m_form->findChild<T *>(name);
-        if (!widget)
-            qFatal("missing control %s", qPrintable(name));
-        return widget;
-    }
+    template <typename T> T *control(const QString &name) { return ::control<T>(m_form.get(), name); }
     void click(const QString &button) { QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton); }
     QString driveC() const { return m_dir->path() + "/vevurid/drive_c"; }
 

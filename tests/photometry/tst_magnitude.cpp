@@ -16,19 +16,7 @@ const QStringList InputFields = {"Text1", "Text2", "Text3", "Text4", "Text5", "T
 const QStringList ResultFields = {"Text11", "Text12", "Text13", "Text14", "Text15"};
 const Results Untouched = {"old11", "old12", "old13", "old14", "old15"};
 
-void fill(FakeSheet &sheet, const QStringList &fields, const QStringList &texts)
-{
-    for (qsizetype i = 0; i < fields.size(); ++i)
-        sheet.fields[fields[i]] = texts[i];
-}
 
-QStringList texts(const FakeSheet &sheet, const QStringList &fields)
-{
-    QStringList t;
-    for (const QString &f : fields)
-        t << sheet.text(f);
-    return t;
-}
 } // namespace
 
 class TestMagnitude : public QObject
@@ -74,11 +62,11 @@ void TestMagnitude::results()
     LocaleGuard locale(QLocale::c());
     FakeSheet sheet;
     RecordingMessages messages;
-    fill(sheet, InputFields, inputs);
+    sheet.fill(InputFields, inputs);
 
     Photometry::magnitude(sheet, messages);
 
-    QCOMPARE(texts(sheet, ResultFields), expected);
+    QCOMPARE(sheet.texts(ResultFields), expected);
     QCOMPARE(messages.shown.size(), 0);
     QCOMPARE(sheet.writes, ResultFields); // mean first, error last
     QCOMPARE(sheet.text("Text9"), QString()); // the "Rap. Mag." row is not this command's
@@ -117,12 +105,12 @@ void TestMagnitude::failures()
     QFETCH(QString, reason);
     FakeSheet sheet;
     RecordingMessages messages;
-    fill(sheet, InputFields, inputs);
-    fill(sheet, ResultFields, Untouched);
+    sheet.fill(InputFields, inputs);
+    sheet.fill(ResultFields, Untouched);
 
     Photometry::magnitude(sheet, messages);
 
-    QCOMPARE(texts(sheet, ResultFields), Untouched);
+    QCOMPARE(sheet.texts(ResultFields), Untouched);
     QVERIFY(sheet.writes.isEmpty());
     QCOMPARE(messages.shown.size(), 1);
     const Message &m = messages.shown.first();
@@ -156,7 +144,7 @@ void TestMagnitude::warnings()
     QFETCH(QStringList, expected);
     FakeSheet sheet;
     RecordingMessages messages;
-    fill(sheet, InputFields, inputs);
+    sheet.fill(InputFields, inputs);
 
     Photometry::magnitude(sheet, messages);
 
@@ -180,7 +168,7 @@ void TestMagnitude::fullDigits()
     LocaleGuard locale(QLocale::c());
     FakeSheet sheet;
     RecordingMessages messages;
-    fill(sheet, InputFields, {"800", "250", "250", "250", "", "11", "12"});
+    sheet.fill(InputFields, {"800", "250", "250", "250", "", "11", "12"});
     Photometry::magnitude(sheet, messages);
 
     // Only Text5 empty: the estimate against C1 is 2.5 × log10(800 ÷ 250) alone.
@@ -197,7 +185,7 @@ void TestMagnitude::commaSystemReadsItsOwnResults()
     LocaleGuard locale(QLocale(QLocale::Italian));
     FakeSheet sheet;
     RecordingMessages messages;
-    fill(sheet, InputFields, {"800", "800", "800", "80", "9,25", "9,25", "9,25"});
+    sheet.fill(InputFields, {"800", "800", "800", "80", "9,25", "9,25", "9,25"});
     Photometry::magnitude(sheet, messages);
     QCOMPARE(sheet.text("Text11"), QStringLiteral("11,75"));
     QCOMPARE(messages.shown.size(), 0);

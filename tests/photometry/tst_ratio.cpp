@@ -16,19 +16,7 @@ const QString Adu = QStringLiteral(
     "Il programma và in errore, la prossima volta inserisci sempre un valore su tutte le "
     "caselle di testo ADU.");
 
-void fill(FakeSheet &sheet, const QStringList &fields, const QStringList &texts)
-{
-    for (qsizetype i = 0; i < fields.size(); ++i)
-        sheet.fields[fields[i]] = texts[i];
-}
 
-QStringList texts(const FakeSheet &sheet, const QStringList &fields)
-{
-    QStringList t;
-    for (const QString &f : fields)
-        t << sheet.text(f);
-    return t;
-}
 
 // "ADU" for the empty-count warning, "FAIL" for the report of a stop.
 QStringList kinds(const RecordingMessages &messages)
@@ -83,12 +71,12 @@ void TestRatio::results()
     LocaleGuard locale(QLocale::c());
     FakeSheet sheet; // catalogue magnitudes Text5 to Text7 stay empty
     RecordingMessages messages;
-    fill(sheet, CountFields, counts);
-    fill(sheet, RowFields, Untouched);
+    sheet.fill(CountFields, counts);
+    sheet.fill(RowFields, Untouched);
 
     Photometry::magnitudeRatio(sheet, messages);
 
-    QCOMPARE(texts(sheet, RowFields), expected);
+    QCOMPARE(sheet.texts(RowFields), expected);
     QCOMPARE(sheet.writes, RowFields); // C1, C2, C3, then the variable
     QCOMPARE(kinds(messages), QStringList()); // empty magnitudes are not this command's business
 }
@@ -139,12 +127,12 @@ void TestRatio::stops()
     LocaleGuard locale(QLocale::c());
     FakeSheet sheet;
     RecordingMessages messages;
-    fill(sheet, CountFields, counts);
-    fill(sheet, RowFields, Untouched);
+    sheet.fill(CountFields, counts);
+    sheet.fill(RowFields, Untouched);
 
     Photometry::magnitudeRatio(sheet, messages);
 
-    QCOMPARE(texts(sheet, RowFields), expected);
+    QCOMPARE(sheet.texts(RowFields), expected);
     QCOMPARE(kinds(messages), shown);
     const QString text = messages.shown.last().text;
     QVERIFY2(text.contains(headline), qPrintable(text));

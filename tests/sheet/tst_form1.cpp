@@ -4,6 +4,7 @@
 #include "photometry/magnitude.h"
 #include "photometry/pogson.h"
 #include "support/guard.h"
+#include "support/controls.h"
 #include "support/recordingmessages.h"
 
 #include <QAction>
@@ -40,13 +41,7 @@ private slots:
     void magnitudeWarningsOnTheSheet();
 
 private:
-    template <typename T> T *control(const QString &name)
-    {
-        auto *widget = m_form->findChild<T *>(name);
-        if (!widget)
-            qFatal("missing control %s", qPrintable(name));
-        return widget;
-    }
+    template <typename T> T *control(const QString &name) { return ::control<T>(m_form.get(), name); }
     RecordingMessages m_messages;
     std::unique_ptr<Form1> m_form;
 };

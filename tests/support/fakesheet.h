@@ -32,6 +32,20 @@ public:
     }
     QString caption(const QString &label) const override { return captions.value(label); }
 
+    // Puts texts[i] into fields[i], without counting it as a write.
+    void fill(const QStringList &names, const QStringList &texts)
+    {
+        for (qsizetype i = 0; i < names.size(); ++i)
+            fields[names[i]] = texts[i];
+    }
+    QStringList texts(const QStringList &names) const
+    {
+        QStringList t;
+        for (const QString &name : names)
+            t << text(name);
+        return t;
+    }
+
     QHash<QString, QString> fields;
     QHash<QString, QString> captions;
     QStringList writes; // every field set, in order

@@ -1,5 +1,6 @@
 #include "sheet/appsetup.h"
 #include "support/recordingmessages.h"
+#include "support/controls.h"
 #include "windows/form3.h"
 
 #include <QApplication>
@@ -80,13 +81,6 @@ private slots:
     void chiudiClosesOnlyThisBrowser();
 
 private:
-    template <typename T> T *control(QWidget *window, const char *name)
-    {
-        auto *widget = window->findChild<T *>(QLatin1String(name));
-        if (!widget)
-            qFatal("missing control %s", name);
-        return widget;
-    }
     QStringList files(Form3 *browser);
     void clickFile(Form3 *browser, const QString &name);
     QTreeWidgetItem *folderItem(Form3 *browser, const QString &text);

@@ -1,5 +1,6 @@
 #include "sheet/appsetup.h"
 #include "support/recordingmessages.h"
+#include "support/controls.h"
 #include "windows/frmabout.h"
 
 #include <QApplication>
@@ -50,13 +51,6 @@ private:
     std::unique_ptr<FrmAbout> about(const QString &tool = QString())
     {
         return std::make_unique<FrmAbout>(m_messages, [tool] { return tool; });
-    }
-    template <typename T> static T *control(QWidget *window, const char *name)
-    {
-        auto *widget = window->findChild<T *>(QLatin1String(name));
-        if (!widget)
-            qFatal("missing control %s", name);
-        return widget;
     }
     RecordingMessages m_messages;
 };

@@ -1,4 +1,5 @@
 #include "expectedtexts.h"
+#include "support/controls.h"
 #include "sheet/appsetup.h"
 #include "windows/dialog.h"
 #include "windows/dialog1.h"
@@ -25,14 +26,6 @@ static std::unique_ptr<QWidget> helpWindow(const QString &name)
     if (name == QLatin1String("Form2"))
         return std::make_unique<Form2>();
     return std::make_unique<Dialog1>();
-}
-
-template <typename T> static T *control(QWidget *window, const QString &name)
-{
-    auto *widget = window->findChild<T *>(name);
-    if (!widget)
-        qFatal("missing control %s", qPrintable(name));
-    return widget;
 }
 
 class TestHelpWindows : public QObject
