@@ -26,12 +26,6 @@ FakeSheet labelledSheet()
                       {"Label24", "Magnitudine"}, {"Label25", "Errore mag."}};
     return sheet;
 }
-
-bool onlyMessage(const RecordingMessages &messages, MessageIcon icon, const QString &text)
-{
-    return messages.shown.size() == 1 && messages.shown[0].title == QStringLiteral("Salva")
-        && messages.shown[0].icon == icon && messages.shown[0].text == text;
-}
 } // namespace
 
 using Particulars = QHash<QString, QString>;
@@ -102,7 +96,7 @@ void TestReport::bytes()
 
     Files::saveReport(sheet, messages, folder());
 
-    QVERIFY(onlyMessage(messages, MessageIcon::Information, "Salvataggio effettuato!"));
+    QVERIFY(messages.onlyOne("Salva", MessageIcon::Information, "Salvataggio effettuato!"));
     QCOMPARE(bytesOf(path("fotometria.txt")), expected);
     QCOMPARE(entries(folder()), QStringList{"fotometria.txt"});
     QVERIFY(sheet.writes.isEmpty());
@@ -113,7 +107,7 @@ void TestReport::firstNameLiesOnDriveC()
     FakeSheet sheet = labelledSheet(); // NomeFile holds "C:\fotometria.txt"
     RecordingMessages messages;
     Files::saveReport(sheet, messages, folder());
-    QVERIFY(onlyMessage(messages, MessageIcon::Information, "Salvataggio effettuato!"));
+    QVERIFY(messages.onlyOne("Salva", MessageIcon::Information, "Salvataggio effettuato!"));
     QCOMPARE(bytesOf(folder() + "/vevurid/drive_c/fotometria.txt"), EmptyReport);
 }
 
@@ -170,7 +164,7 @@ void TestReport::failures()
 
     Files::saveReport(sheet, messages, folder());
 
-    QVERIFY(onlyMessage(messages, MessageIcon::Critical, Failed));
+    QVERIFY(messages.onlyOne("Salva", MessageIcon::Critical, Failed));
     QCOMPARE(entries(folder()), folderAfter);
     QCOMPARE(bytesOf(path("old.txt")), QByteArray("Oggetto:SS Cyg\r\n"));
     if (folderAfter.contains("vevurid")) {
@@ -196,7 +190,7 @@ void TestReport::readOnlyFolder()
 
     QFile::setPermissions(path("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                           | QFileDevice::ExeOwner);
-    QVERIFY(onlyMessage(messages, MessageIcon::Critical, Failed));
+    QVERIFY(messages.onlyOne("Salva", MessageIcon::Critical, Failed));
     QCOMPARE(bytesOf(file), QByteArray("Oggetto:SS Cyg\r\n"));
 }
 
@@ -211,7 +205,7 @@ void TestReport::writeFailsAfterOpening()
         sheet.fields["NomeFile"] = file;
         RecordingMessages messages;
         Files::saveReport(sheet, messages, folder());
-        return onlyMessage(messages, MessageIcon::Critical, Failed);
+        return messages.onlyOne("Salva", MessageIcon::Critical, Failed);
     });
 
     QVERIFY2(reported, "the child did not show the one failure box");

@@ -14,12 +14,6 @@ const QString Failed = QStringLiteral("Si è verificato un errore nel salvataggi
 const QString Success = QStringLiteral("Salvataggio effettuato C1!");
 const QString Unchanged = QStringLiteral(" La casella non è stata modificata.");
 
-bool onlyMessage(const RecordingMessages &messages, const QString &title, MessageIcon icon,
-                 const QString &text)
-{
-    return messages.shown.size() == 1 && messages.shown[0].title == title
-        && messages.shown[0].icon == icon && messages.shown[0].text == text;
-}
 } // namespace
 
 class TestValueFile : public QObject
@@ -73,7 +67,7 @@ void TestValueFile::roundTrip()
     sheet.fields["Text5"] = text;
 
     Files::saveValue(sheet, messages, "Text5", path("C1.txt"), Success);
-    QVERIFY(onlyMessage(messages, "Salva", MessageIcon::Information, Success));
+    QVERIFY(messages.onlyOne("Salva", MessageIcon::Information, Success));
     QCOMPARE(bytesOf(path("C1.txt")), bytes);
     QCOMPARE(entries(folder()), QStringList{"C1.txt"}); // no temporary file left behind
     QVERIFY(sheet.writes.isEmpty());
@@ -205,7 +199,7 @@ void TestValueFile::unreadableFile()
     Files::loadValue(sheet, messages, "Text5", path("C1.txt"));
 
     QCOMPARE(sheet.text("Text5"), QStringLiteral("keep"));
-    QVERIFY(onlyMessage(messages, "Carica", MessageIcon::Warning,
+    QVERIFY(messages.onlyOne("Carica", MessageIcon::Warning,
                         "Il file \"" + path("C1.txt") + "\" non può essere letto." + Unchanged));
 }
 
@@ -232,7 +226,7 @@ void TestValueFile::saveFailures()
 
     Files::saveValue(sheet, messages, "Text5", name, Success);
 
-    QVERIFY(onlyMessage(messages, "Salva", MessageIcon::Critical, Failed));
+    QVERIFY(messages.onlyOne("Salva", MessageIcon::Critical, Failed));
     QCOMPARE(entries(folder()), folderAfter);
     QCOMPARE(bytesOf(path("C1.txt")), QByteArray("10.5\r\n"));
     QCOMPARE(sheet.text("Text5"), QStringLiteral("12.3"));
@@ -254,7 +248,7 @@ void TestValueFile::readOnlyFolder()
 
     QFile::setPermissions(path("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                           | QFileDevice::ExeOwner);
-    QVERIFY(onlyMessage(messages, "Salva", MessageIcon::Critical, Failed));
+    QVERIFY(messages.onlyOne("Salva", MessageIcon::Critical, Failed));
     QCOMPARE(bytesOf(file), QByteArray("10.5\r\n"));
     QCOMPARE(entries(path("ro")), QStringList{"C1.txt"});
 }
@@ -271,7 +265,7 @@ void TestValueFile::writeFailsAfterOpening()
         RecordingMessages messages;
         sheet.fields["Text5"] = "12.3456";
         Files::saveValue(sheet, messages, "Text5", file, Success);
-        return onlyMessage(messages, "Salva", MessageIcon::Critical, Failed);
+        return messages.onlyOne("Salva", MessageIcon::Critical, Failed);
     });
 
     QVERIFY2(reported, "the child did not show the one failure box");

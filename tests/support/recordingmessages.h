@@ -26,5 +26,11 @@ public:
             t << m.text;
         return t;
     }
+    // True when exactly this one message was shown.
+    bool onlyOne(const QString &title, MessageIcon icon, const QString &text) const
+    {
+        return shown.size() == 1 && shown[0].title == title && shown[0].icon == icon
+            && shown[0].text == text;
+    }
     QList<Message> shown;
 };
