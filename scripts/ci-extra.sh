@@ -1,7 +1,8 @@
 #!/bin/sh
 # The checks CI runs after the main build and tests (scripts/setup.sh has
 # installed every tool): the whole suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then a short libFuzzer run of each fuzz target.
+# UndefinedBehaviorSanitizer, a short libFuzzer run of each fuzz target, and
+# clang-tidy on src/.
 # Each step uses a build folder of its own and stops the script on failure.
 set -eu
 cd "$(dirname "$0")/.."
@@ -49,5 +50,8 @@ fuzz() {
 fuzz numberrules
 # Room for a file just past the 32767 characters a field holds.
 fuzz valuefile -max_len=40000
+
+step "clang-tidy"
+sh scripts/tidy.sh
 
 step "done"
