@@ -12,7 +12,7 @@ namespace {
 
 // Far beyond any value file the program or a person writes; a larger file
 // (or an endless device) is refused before it fills the memory.
-constexpr qint64 ReadLimit = 1024 * 1024;
+constexpr qint64 ReadLimit = qint64(1024) * 1024;
 
 QString decode(const QByteArray &bytes)
 {

@@ -93,7 +93,7 @@ void FrmAbout::buildControls()
 QString FrmAbout::findSysInfoTool()
 {
     for (const char *tool : {"hardinfo", "gnome-system-monitor", "kinfocenter"}) {
-        const QString path = QStandardPaths::findExecutable(QLatin1String(tool));
+        QString path = QStandardPaths::findExecutable(QLatin1String(tool));
         if (!path.isEmpty())
             return path;
     }

@@ -28,6 +28,7 @@ private slots:
     void buttonNames();
     void everyButtonNamed();
     void textBoxValueIsItsText();
+    void frameButtonsToldApart();
 
 private:
     QAccessibleInterface *accessible(const char *name);
@@ -173,6 +174,20 @@ void TestAccessibility::textBoxValueIsItsText()
     QCOMPARE(accessible("NomeFile")->text(QAccessible::Value), QStringLiteral("C:\\fotometria.txt"));
     m_form->setText(QStringLiteral("Text1"), QStringLiteral("15230"));
     QCOMPARE(accessible("Text1")->text(QAccessible::Value), QStringLiteral("15230"));
+}
+
+// Five "Salva" and five "Carica" share a caption: each says which field it keeps.
+void TestAccessibility::frameButtonsToldApart()
+{
+    const QList<QPair<const char *, QString>> rows = {
+        {"Command64", "Salva (B-V) Var."},   {"Command53", "Carica (B-V) Var."},
+        {"Command65", "Salva (B-V) C1"},     {"Command54", "Carica (B-V) C1"},
+        {"Command66", "Salva (B-V) C2"},     {"Command61", "Carica (B-V) C2"},
+        {"Command67", "Salva (B-V) C3"},     {"Command62", "Carica (B-V) C3"},
+        {"Command68", "Salva Pendenza eq. m"}, {"Command63", "Carica Pendenza eq. m"},
+    };
+    for (const auto &[name, description] : rows)
+        QCOMPARE(accessible(name)->text(QAccessible::Description), description);
 }
 
 QTEST_MAIN(TestAccessibility)

@@ -182,7 +182,7 @@ void TestMagnitude::fullDigits()
 
 void TestMagnitude::commaSystemReadsItsOwnResults()
 {
-    LocaleGuard locale(QLocale(QLocale::Italian));
+    LocaleGuard locale{QLocale(QLocale::Italian)};
     FakeSheet sheet;
     RecordingMessages messages;
     sheet.fill(InputFields, {"800", "800", "800", "80", "9,25", "9,25", "9,25"});
