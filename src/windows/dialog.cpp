@@ -1,5 +1,6 @@
 #include "dialog.h"
 
+#include "fixeddialog.h"
 #include "helplabel.h"
 #include "helptexts.h"
 #include "pictures.h"
@@ -18,17 +19,10 @@ constexpr int CellHeight = 16;
 
 Dialog::Dialog(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("Dialog"));
+    setUpFixedDialog(*this, QStringLiteral("Dialog"), {979, 629}); // 14685 x 9435 twips
     setWindowTitle(QStringLiteral("Manuale vevurid"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
-                   | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowIcon(appIcon());
-    setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(979, 629); // 14685 x 9435 twips
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(192, 192, 192));
-    setPalette(palette);
-    setAutoFillBackground(true);
+    paintSilver(*this);
 
     QFont courier(QStringLiteral("Courier"));
     courier.setPointSize(12);

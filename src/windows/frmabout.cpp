@@ -1,5 +1,6 @@
 #include "frmabout.h"
 
+#include "fixeddialog.h"
 #include "sheet/appsetup.h"
 #include "sheet/form1layout.h"
 #include "sheet/linecontrol.h"
@@ -40,12 +41,8 @@ FrmAbout::FrmAbout(QWidget *parent) : FrmAbout(m_boxes, findSysInfoTool, parent)
 FrmAbout::FrmAbout(Messages &messages, SysInfoLookup lookup, QWidget *parent)
     : QDialog(parent), m_messages(messages), m_lookup(std::move(lookup))
 {
-    setObjectName(QStringLiteral("frmAbout"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
-                   | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setUpFixedDialog(*this, QStringLiteral("frmAbout"), {382, 237}); // 5730 x 3555 twips
     setWindowIcon(appIcon());
-    setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(382, 237); // 5730 x 3555 twips
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSize(8);
     setFont(font);

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QDialog>
+
+// The help and about windows' frame: a fixed dialog border without minimize
+// and maximize buttons, a client area of `size` pixels, deleted when closed so
+// that nobody has to keep it.
+void setUpFixedDialog(QDialog &dialog, const QString &name, QSize size);
+
+// Silver behind the whole client area, as the help windows have it.
+void paintSilver(QWidget &window);
