@@ -24,6 +24,8 @@ private slots:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
+        m_sheet = FakeSheet();
+        m_messages = RecordingMessages();
     }
     void cleanup() { m_dir.reset(); }
 
@@ -34,7 +36,6 @@ private slots:
     void load();
     void loadFailures_data();
     void loadFailures();
-    void unreadableFile();
     void saveFailures_data();
     void saveFailures();
     void readOnlyFolder();
@@ -44,6 +45,8 @@ private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
     QString folder() const { return m_dir->path(); }
     std::unique_ptr<QTemporaryDir> m_dir;
+    FakeSheet m_sheet;
+    RecordingMessages m_messages;
 };
 
 void TestValueFile::roundTrip_data()
@@ -62,32 +65,28 @@ void TestValueFile::roundTrip()
 {
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
-    FakeSheet sheet;
-    RecordingMessages messages;
-    sheet.fields["Text5"] = text;
+    m_sheet.fields["Text5"] = text;
 
-    Files::saveValue(sheet, messages, "Text5", path("C1.txt"), Success);
-    QVERIFY(messages.onlyOne("Salva", MessageIcon::Information, Success));
+    Files::saveValue(m_sheet, m_messages, "Text5", path("C1.txt"), Success);
+    QVERIFY(m_messages.onlyOne("Salva", MessageIcon::Information, Success));
     QCOMPARE(bytesOf(path("C1.txt")), bytes);
     QCOMPARE(entries(folder()), QStringList{"C1.txt"}); // no temporary file left behind
-    QVERIFY(sheet.writes.isEmpty());
+    QVERIFY(m_sheet.writes.isEmpty());
 
-    sheet.fields["Text5"] = QString();
-    Files::loadValue(sheet, messages, "Text5", path("C1.txt"));
-    QCOMPARE(sheet.text("Text5"), text);
-    QCOMPARE(messages.shown.size(), 1);
+    m_sheet.fields["Text5"] = QString();
+    Files::loadValue(m_sheet, m_messages, "Text5", path("C1.txt"));
+    QCOMPARE(m_sheet.text("Text5"), text);
+    QCOMPARE(m_messages.shown.size(), 1);
 }
 
 void TestValueFile::secondSaveReplacesFirst()
 {
-    FakeSheet sheet;
-    RecordingMessages messages;
-    sheet.fields["Text5"] = "11.52";
-    Files::saveValue(sheet, messages, "Text5", path("C1.txt"), Success);
-    sheet.fields["Text5"] = "9";
-    Files::saveValue(sheet, messages, "Text5", path("C1.txt"), Success);
+    m_sheet.fields["Text5"] = "11.52";
+    Files::saveValue(m_sheet, m_messages, "Text5", path("C1.txt"), Success);
+    m_sheet.fields["Text5"] = "9";
+    Files::saveValue(m_sheet, m_messages, "Text5", path("C1.txt"), Success);
     QCOMPARE(bytesOf(path("C1.txt")), QByteArray("9\r\n"));
-    QCOMPARE(messages.texts(), (QStringList{Success, Success}));
+    QCOMPARE(m_messages.texts(), (QStringList{Success, Success}));
 }
 
 void TestValueFile::load_data()
@@ -122,27 +121,26 @@ void TestValueFile::load()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, before);
     QFETCH(QString, after);
-    FakeSheet sheet;
-    RecordingMessages messages;
-    sheet.fields["Text27"] = before;
+    m_sheet.fields["Text27"] = before;
     putBytes(path("pendenza equazione.txt"), bytes);
 
-    Files::loadValue(sheet, messages, "Text27", path("pendenza equazione.txt"));
+    Files::loadValue(m_sheet, m_messages, "Text27", path("pendenza equazione.txt"));
 
-    QCOMPARE(sheet.text("Text27"), after);
-    QCOMPARE(messages.shown.size(), 0);
+    QCOMPARE(m_sheet.text("Text27"), after);
+    QCOMPARE(m_messages.shown.size(), 0);
     const bool holdsText = !QByteArray(bytes).replace('\r', "").replace('\n', "").isEmpty();
-    QCOMPARE(sheet.writes, holdsText ? QStringList{"Text27"} : QStringList());
+    QCOMPARE(m_sheet.writes, holdsText ? QStringList{"Text27"} : QStringList());
     for (const QString &field : Fields::all()) // nothing else on the sheet moves
         if (field != "Text27" && field != "NomeFile")
-            QCOMPARE(sheet.text(field), QString());
+            QCOMPARE(m_sheet.text(field), QString());
     QCOMPARE(bytesOf(path("pendenza equazione.txt")), bytes);
 }
 
 void TestValueFile::loadFailures_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("bytes"); // written to `name` unless "<none>" or "<folder>"
+    // Written to `name` unless "<none>", "<folder>" or "<unreadable>" (a value nobody may read).
+    QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("problem"); // "@" stands for the full path
 
     QTest::newRow("missing") << "C1.txt" << QByteArray("<none>")
@@ -160,6 +158,8 @@ void TestValueFile::loadFailures_data()
     QTest::newRow("larger than any value file")
         << "C1.txt" << QByteArray(1024 * 1024 + 1, '\n')
         << "Il file \"@\" è troppo grande.";
+    QTest::newRow("unreadable") << "C1.txt" << QByteArray("<unreadable>")
+                                << "Il file \"@\" non può essere letto.";
 }
 
 void TestValueFile::loadFailures()
@@ -167,40 +167,27 @@ void TestValueFile::loadFailures()
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     QFETCH(QString, problem);
-    if (bytes == "<folder>")
+    if (bytes == "<unreadable>") {
+        if (runningAsRoot())
+            QSKIP("permission bits do not stop root");
+        putBytes(path(name), "12.3\r\n");
+        QVERIFY(QFile::setPermissions(path(name), QFileDevice::WriteOwner));
+    } else if (bytes == "<folder>") {
         QVERIFY(QDir(folder()).mkdir(name));
-    else if (bytes != "<none>")
+    } else if (bytes != "<none>") {
         putBytes(path(name), bytes);
-    FakeSheet sheet;
-    RecordingMessages messages;
-    sheet.fields["Text5"] = "keep";
+    }
+    m_sheet.fields["Text5"] = "keep";
 
-    Files::loadValue(sheet, messages, "Text5", path(name));
+    Files::loadValue(m_sheet, m_messages, "Text5", path(name));
 
-    QCOMPARE(sheet.text("Text5"), QStringLiteral("keep"));
-    QVERIFY(sheet.writes.isEmpty());
+    QCOMPARE(m_sheet.text("Text5"), QStringLiteral("keep"));
+    QVERIFY(m_sheet.writes.isEmpty());
     problem.replace(QLatin1Char('@'), path(name));
-    QCOMPARE(messages.shown.size(), 1);
-    QCOMPARE(messages.shown[0].title, QStringLiteral("Carica"));
-    QCOMPARE(messages.shown[0].icon, MessageIcon::Warning);
-    QCOMPARE(messages.shown[0].text, problem + Unchanged);
-}
-
-void TestValueFile::unreadableFile()
-{
-    if (runningAsRoot())
-        QSKIP("permission bits do not stop root");
-    putBytes(path("C1.txt"), "12.3\r\n");
-    QVERIFY(QFile::setPermissions(path("C1.txt"), QFileDevice::WriteOwner));
-    FakeSheet sheet;
-    RecordingMessages messages;
-    sheet.fields["Text5"] = "keep";
-
-    Files::loadValue(sheet, messages, "Text5", path("C1.txt"));
-
-    QCOMPARE(sheet.text("Text5"), QStringLiteral("keep"));
-    QVERIFY(messages.onlyOne("Carica", MessageIcon::Warning,
-                        "Il file \"" + path("C1.txt") + "\" non può essere letto." + Unchanged));
+    QCOMPARE(m_messages.shown.size(), 1);
+    QCOMPARE(m_messages.shown[0].title, QStringLiteral("Carica"));
+    QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
+    QCOMPARE(m_messages.shown[0].text, problem + Unchanged);
 }
 
 void TestValueFile::saveFailures_data()
@@ -220,16 +207,14 @@ void TestValueFile::saveFailures()
     QFETCH(QStringList, folderAfter);
     name.replace(QLatin1Char('@'), folder());
     putBytes(path("C1.txt"), "10.5\r\n");
-    FakeSheet sheet;
-    RecordingMessages messages;
-    sheet.fields["Text5"] = "12.3";
+    m_sheet.fields["Text5"] = "12.3";
 
-    Files::saveValue(sheet, messages, "Text5", name, Success);
+    Files::saveValue(m_sheet, m_messages, "Text5", name, Success);
 
-    QVERIFY(messages.onlyOne("Salva", MessageIcon::Critical, Failed));
+    QVERIFY(m_messages.onlyOne("Salva", MessageIcon::Critical, Failed));
     QCOMPARE(entries(folder()), folderAfter);
     QCOMPARE(bytesOf(path("C1.txt")), QByteArray("10.5\r\n"));
-    QCOMPARE(sheet.text("Text5"), QStringLiteral("12.3"));
+    QCOMPARE(m_sheet.text("Text5"), QStringLiteral("12.3"));
 }
 
 void TestValueFile::readOnlyFolder()
@@ -240,15 +225,13 @@ void TestValueFile::readOnlyFolder()
     const QString file = path("ro/C1.txt");
     putBytes(file, "10.5\r\n");
     QVERIFY(QFile::setPermissions(path("ro"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    FakeSheet sheet;
-    RecordingMessages messages;
-    sheet.fields["Text5"] = "12.3";
+    m_sheet.fields["Text5"] = "12.3";
 
-    Files::saveValue(sheet, messages, "Text5", file, Success);
+    Files::saveValue(m_sheet, m_messages, "Text5", file, Success);
 
     QFile::setPermissions(path("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                           | QFileDevice::ExeOwner);
-    QVERIFY(messages.onlyOne("Salva", MessageIcon::Critical, Failed));
+    QVERIFY(m_messages.onlyOne("Salva", MessageIcon::Critical, Failed));
     QCOMPARE(bytesOf(file), QByteArray("10.5\r\n"));
     QCOMPARE(entries(path("ro")), QStringList{"C1.txt"});
 }
@@ -261,11 +244,9 @@ void TestValueFile::writeFailsAfterOpening()
     // The child may create files but not write past 4 bytes: opening works,
     // writing "12.3456" and CR LF does not.
     const bool reported = passesUnderFileSizeLimit(4, [&] {
-        FakeSheet sheet;
-        RecordingMessages messages;
-        sheet.fields["Text5"] = "12.3456";
-        Files::saveValue(sheet, messages, "Text5", file, Success);
-        return messages.onlyOne("Salva", MessageIcon::Critical, Failed);
+        m_sheet.fields["Text5"] = "12.3456";
+        Files::saveValue(m_sheet, m_messages, "Text5", file, Success);
+        return m_messages.onlyOne("Salva", MessageIcon::Critical, Failed);
     });
 
     QVERIFY2(reported, "the child did not show the one failure box");

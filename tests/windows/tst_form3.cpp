@@ -56,13 +56,57 @@ static void writePicture(const QString &path, QSize size, QColor colour, const c
     QVERIFY(image.save(path, format));
 }
 
+static QStringList files(const Form3 *browser)
+{
+    QStringList names;
+    auto *list = control<QListWidget>(browser, "File1");
+    for (int i = 0; i < list->count(); ++i)
+        names << list->item(i)->text();
+    return names;
+}
+
+static void clickFile(const Form3 *browser, const QString &name)
+{
+    auto *list = control<QListWidget>(browser, "File1");
+    const QList<QListWidgetItem *> found = list->findItems(name, Qt::MatchExactly);
+    QCOMPARE(found.size(), 1);
+    list->scrollToItem(found.first());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(found.first()).center());
+}
+
+static QTreeWidgetItem *folderItem(const Form3 *browser, const QString &text)
+{
+    const auto found = control<QTreeWidget>(browser, "Dir1")
+                           ->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.size() == 1 ? found.first() : nullptr;
+}
+
+static void doubleClickFolder(const Form3 *browser, QTreeWidgetItem *item)
+{
+    // A double click arrives after the press and release of its first click.
+    auto *dirs = control<QTreeWidget>(browser, "Dir1");
+    const QPoint at = dirs->visualItemRect(item).center();
+    QTest::mouseClick(dirs->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(dirs->viewport(), Qt::LeftButton, {}, at);
+}
+
+static QImage picture(const Form3 *browser)
+{
+    return control<QLabel>(browser, "Image1")->pixmap().toImage();
+}
+
 class TestForm3 : public QObject
 {
     Q_OBJECT
 private slots:
     void initTestCase();
     void init();
-    void cleanup();
+    void cleanup()
+    {
+        m_browser.reset();
+        m_current.reset();
+    }
 
     void window();
     void controls_data();
@@ -81,11 +125,7 @@ private slots:
     void chiudiClosesOnlyThisBrowser();
 
 private:
-    QStringList files(Form3 *browser);
-    void clickFile(Form3 *browser, const QString &name);
-    QTreeWidgetItem *folderItem(Form3 *browser, const QString &text);
-    void doubleClickFolder(Form3 *browser, QTreeWidgetItem *item);
-    QImage picture(Form3 *browser);
+    QString home() const { return QDir(m_dir.path()).absolutePath(); }
 
     QTemporaryDir m_dir;
     RecordingMessages m_messages;
@@ -113,52 +153,6 @@ void TestForm3::init()
     m_browser = std::make_unique<Form3>(m_messages);
     m_browser->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_browser.get()));
-}
-
-void TestForm3::cleanup()
-{
-    m_browser.reset();
-    m_current.reset();
-}
-
-QStringList TestForm3::files(Form3 *browser)
-{
-    QStringList names;
-    auto *list = control<QListWidget>(browser, "File1");
-    for (int i = 0; i < list->count(); ++i)
-        names << list->item(i)->text();
-    return names;
-}
-
-void TestForm3::clickFile(Form3 *browser, const QString &name)
-{
-    auto *list = control<QListWidget>(browser, "File1");
-    const QList<QListWidgetItem *> found = list->findItems(name, Qt::MatchExactly);
-    QCOMPARE(found.size(), 1);
-    list->scrollToItem(found.first());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(found.first()).center());
-}
-
-QTreeWidgetItem *TestForm3::folderItem(Form3 *browser, const QString &text)
-{
-    const auto found = control<QTreeWidget>(browser, "Dir1")
-                           ->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-    return found.size() == 1 ? found.first() : nullptr;
-}
-
-void TestForm3::doubleClickFolder(Form3 *browser, QTreeWidgetItem *item)
-{
-    // A double click arrives after the press and release of its first click.
-    auto *dirs = control<QTreeWidget>(browser, "Dir1");
-    const QPoint at = dirs->visualItemRect(item).center();
-    QTest::mouseClick(dirs->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(dirs->viewport(), Qt::LeftButton, {}, at);
-}
-
-QImage TestForm3::picture(Form3 *browser)
-{
-    return control<QLabel>(browser, "Image1")->pixmap().toImage();
 }
 
 void TestForm3::window()
@@ -215,7 +209,7 @@ void TestForm3::controls()
 
 void TestForm3::startsAtTheCurrentFolder()
 {
-    QCOMPARE(m_browser->currentFolder(), QDir(m_dir.path()).absolutePath());
+    QCOMPARE(m_browser->currentFolder(), home());
     // Every file, pictures or not, alphabetically regardless of case; no folders.
     QCOMPARE(files(m_browser.get()),
              QStringList({"a.gif", "B.jpg", "bomb.gif", "c.bmp", "nota.txt"}));
@@ -278,7 +272,7 @@ void TestForm3::refusesAndKeepsThePicture_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("message");
-    const QString path = QDir::toNativeSeparators(QDir(m_dir.path()).absolutePath()) + "/";
+    const QString path = QDir::toNativeSeparators(home()) + "/";
     QTest::newRow("not a picture")
         << "nota.txt"
         << "Il file \"" + path + "nota.txt\" non è un'immagine leggibile (GIF, JPEG, BMP o PNG).";
@@ -315,7 +309,7 @@ void TestForm3::singleClickOnlyHighlightsAFolder()
     QVERIFY(sub);
     QTest::mouseClick(dirs->viewport(), Qt::LeftButton, {}, dirs->visualItemRect(sub).center());
     QCOMPARE(dirs->currentItem(), sub);
-    QCOMPARE(m_browser->currentFolder(), QDir(m_dir.path()).absolutePath());
+    QCOMPARE(m_browser->currentFolder(), home());
     QCOMPARE(files(m_browser.get()).size(), 5);
 }
 
@@ -338,7 +332,7 @@ void TestForm3::doubleClickOpensAFolder()
 
     // And back up through an ancestor.
     doubleClickFolder(m_browser.get(), dirs->currentItem()->parent());
-    QCOMPARE(m_browser->currentFolder(), QDir(m_dir.path()).absolutePath());
+    QCOMPARE(m_browser->currentFolder(), home());
     QCOMPARE(files(m_browser.get()).size(), 5);
     QCOMPARE(m_messages.shown.size(), 0);
 }
@@ -357,7 +351,7 @@ void TestForm3::vanishedFolderIsReported()
     QCOMPARE(m_messages.texts(),
              QStringList("Impossibile leggere la cartella \""
                          + QDir::toNativeSeparators(m_dir.filePath("gone")) + "\"."));
-    QCOMPARE(m_browser->currentFolder(), QDir(m_dir.path()).absolutePath());
+    QCOMPARE(m_browser->currentFolder(), home());
     QCOMPARE(files(m_browser.get()), listed);
     QVERIFY(folderItem(m_browser.get(), "gone"));
 }
@@ -368,7 +362,7 @@ void TestForm3::twoBrowsersAreIndependent()
     other.show();
     QVERIFY(m_browser->openFolder(m_dir.filePath("sub")));
     clickFile(m_browser.get(), "d.bmp");
-    QCOMPARE(other.currentFolder(), QDir(m_dir.path()).absolutePath());
+    QCOMPARE(other.currentFolder(), home());
     QCOMPARE(files(&other).size(), 5);
     QVERIFY(picture(&other).isNull());
     clickFile(&other, "c.bmp");
