@@ -28,13 +28,6 @@ void type(FakeSheet &sheet, const Typed &typed)
     }
 }
 
-void fillResults(FakeSheet &sheet)
-{
-    for (const QString &field : ResultFields)
-        sheet.fields[field] = "old " + field;
-}
-
-
 double number(const FakeSheet &sheet, const char *field)
 {
     return sheet.text(field).toDouble();
@@ -45,6 +38,11 @@ class TestCalibratedMagnitude : public QObject
 {
     Q_OBJECT
 private slots:
+    void init()
+    {
+        m_sheet = FakeSheet();
+        m_messages = RecordingMessages();
+    }
     void workedExample_data();
     void workedExample();
     void workedExampleApproximately();
@@ -55,6 +53,19 @@ private slots:
     void temperatures();
     void stops_data();
     void stops();
+
+private:
+    // The worked example with `changes` typed over it, computed in `locale`.
+    void compute(const Typed &changes, const QLocale &locale = QLocale::c())
+    {
+        LocaleGuard guard(locale);
+        type(m_sheet, WorkedExample);
+        type(m_sheet, changes);
+        Calibration::calibratedMagnitude(m_sheet, m_messages);
+    }
+
+    FakeSheet m_sheet;
+    RecordingMessages m_messages;
 };
 
 void TestCalibratedMagnitude::workedExample_data()
@@ -76,33 +87,24 @@ void TestCalibratedMagnitude::workedExample()
 {
     QFETCH(QLocale, locale);
     QFETCH(Shown, expected);
-    LocaleGuard guard(locale);
-    FakeSheet sheet;
-    RecordingMessages messages;
-    type(sheet, WorkedExample);
-    sheet.fields["Text11"] = "uncalibrated";
+    m_sheet.fields["Text11"] = "uncalibrated";
+    compute({}, locale);
 
-    Calibration::calibratedMagnitude(sheet, messages);
-
-    QCOMPARE(sheet.texts(ResultFields), expected);
-    QCOMPARE(sheet.writes, ResultFields);
-    QCOMPARE(messages.shown.size(), 0);
-    QCOMPARE(sheet.text("Text11"), QStringLiteral("uncalibrated"));
+    QCOMPARE(m_sheet.texts(ResultFields), expected);
+    QCOMPARE(m_sheet.writes, ResultFields);
+    QCOMPARE(m_messages.shown.size(), 0);
+    QCOMPARE(m_sheet.text("Text11"), QStringLiteral("uncalibrated"));
 }
 
 void TestCalibratedMagnitude::workedExampleApproximately()
 {
-    LocaleGuard guard(QLocale::c());
-    FakeSheet sheet;
-    RecordingMessages messages;
-    type(sheet, WorkedExample);
-    Calibration::calibratedMagnitude(sheet, messages);
+    compute({});
 
-    QVERIFY(qAbs(number(sheet, "Text30") - 10.802575) < 5e-7);
-    QVERIFY(qAbs(number(sheet, "Text31") - 10.850300) < 5e-7);
-    QVERIFY(qAbs(number(sheet, "Text32") - 10.810528) < 5e-7);
-    QVERIFY(qAbs(number(sheet, "Text28") - 10.821134) < 5e-7);
-    QVERIFY(qAbs(number(sheet, "Text29") - 0.025569) < 5e-7);
+    QVERIFY(qAbs(number(m_sheet, "Text30") - 10.802575) < 5e-7);
+    QVERIFY(qAbs(number(m_sheet, "Text31") - 10.850300) < 5e-7);
+    QVERIFY(qAbs(number(m_sheet, "Text32") - 10.810528) < 5e-7);
+    QVERIFY(qAbs(number(m_sheet, "Text28") - 10.821134) < 5e-7);
+    QVERIFY(qAbs(number(m_sheet, "Text29") - 0.025569) < 5e-7);
 }
 
 void TestCalibratedMagnitude::colourCorrection_data()
@@ -133,31 +135,20 @@ void TestCalibratedMagnitude::colourCorrection()
 {
     QFETCH(Typed, changes);
     QFETCH(Shown, expected);
-    LocaleGuard guard(QLocale::c());
-    FakeSheet sheet;
-    RecordingMessages messages;
-    type(sheet, WorkedExample);
-    type(sheet, changes);
+    compute(changes);
 
-    Calibration::calibratedMagnitude(sheet, messages);
-
-    QCOMPARE(sheet.texts(ResultFields.mid(0, 5)), expected);
-    QCOMPARE(messages.shown.size(), 0);
+    QCOMPARE(m_sheet.texts(ResultFields.mid(0, 5)), expected);
+    QCOMPARE(m_messages.shown.size(), 0);
 }
 
 void TestCalibratedMagnitude::identicalStarsHaveNoSpread()
 {
-    LocaleGuard guard(QLocale::c());
-    FakeSheet sheet;
-    RecordingMessages messages;
-    type(sheet, {"Text1=1000", "Text2=1000", "Text3=1000", "Text4=500", "Text5=10", "Text6=10",
-                 "Text7=10", "Text23=0.5", "Text24=0.5", "Text25=0.5", "Text26=1", "Text27=0.1"});
-
-    Calibration::calibratedMagnitude(sheet, messages);
+    compute({"Text1=1000", "Text2=1000", "Text3=1000", "Text4=500", "Text5=10", "Text6=10",
+             "Text7=10", "Text23=0.5", "Text24=0.5", "Text25=0.5", "Text26=1", "Text27=0.1"});
 
     const Shown three(3, QStringLiteral("10.80257498916"));
-    QCOMPARE(sheet.texts({"Text30", "Text31", "Text32"}), three);
-    QVERIFY2(qAbs(number(sheet, "Text29")) < 1e-12, qPrintable(sheet.text("Text29")));
+    QCOMPARE(m_sheet.texts({"Text30", "Text31", "Text32"}), three);
+    QVERIFY2(qAbs(number(m_sheet, "Text29")) < 1e-12, qPrintable(m_sheet.text("Text29")));
 }
 
 void TestCalibratedMagnitude::temperatures_data()
@@ -181,18 +172,12 @@ void TestCalibratedMagnitude::temperatures()
     QFETCH(QString, colour);
     QFETCH(QString, expected);
     QFETCH(double, approximately);
-    LocaleGuard guard(QLocale::c());
-    FakeSheet sheet;
-    RecordingMessages messages;
-    type(sheet, WorkedExample);
-    type(sheet, {"Text23=" + colour, "Text24=" + colour, "Text25=" + colour, "Text26=" + colour});
-
-    Calibration::calibratedMagnitude(sheet, messages);
+    compute({"Text23=" + colour, "Text24=" + colour, "Text25=" + colour, "Text26=" + colour});
 
     const QStringList temperatures = {"Text33", "Text34", "Text35", "Text36"};
-    QCOMPARE(sheet.texts(temperatures), Shown(4, expected));
-    QVERIFY(qAbs(number(sheet, "Text36") / approximately - 1) < 1e-6);
-    QCOMPARE(messages.shown.size(), 0);
+    QCOMPARE(m_sheet.texts(temperatures), Shown(4, expected));
+    QVERIFY(qAbs(number(m_sheet, "Text36") / approximately - 1) < 1e-6);
+    QCOMPARE(m_messages.shown.size(), 0);
 }
 
 void TestCalibratedMagnitude::stops_data()
@@ -234,20 +219,15 @@ void TestCalibratedMagnitude::stops()
     QFETCH(int, written);
     QFETCH(QString, headline);
     QFETCH(QString, reason);
-    LocaleGuard guard(QLocale::c());
-    FakeSheet sheet;
-    RecordingMessages messages;
-    type(sheet, WorkedExample);
-    type(sheet, changes);
-    fillResults(sheet);
+    for (const QString &field : ResultFields)
+        m_sheet.fields[field] = "old " + field;
+    compute(changes);
 
-    Calibration::calibratedMagnitude(sheet, messages);
-
-    QCOMPARE(sheet.writes, ResultFields.mid(0, written));
+    QCOMPARE(m_sheet.writes, ResultFields.mid(0, written));
     for (const QString &field : ResultFields.mid(written))
-        QCOMPARE(sheet.text(field), "old " + field);
-    QCOMPARE(messages.shown.size(), 1);
-    const Message &m = messages.shown.first();
+        QCOMPARE(m_sheet.text(field), "old " + field);
+    QCOMPARE(m_messages.shown.size(), 1);
+    const Message &m = m_messages.shown.first();
     QCOMPARE(m.title, QStringLiteral("VEVURID"));
     QCOMPARE(m.icon, MessageIcon::Critical);
     QVERIFY2(m.text.contains(headline), qPrintable(m.text));

@@ -11,8 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-Q_DECLARE_METATYPE(MessageIcon)
-
 namespace {
 const QStringList ValueFields = {"Text5", "Text6", "Text7", "Text26", "Text23", "Text24", "Text25", "Text27"};
 }

@@ -7,8 +7,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-Q_DECLARE_METATYPE(MessageIcon)
-
 namespace {
 const QString Failed = QStringLiteral("Si è verificato un errore nel salvataggio.");
 const QByteArray EmptyReport =
@@ -38,6 +36,8 @@ private slots:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
+        m_sheet = labelledSheet();
+        m_messages = RecordingMessages();
     }
     void cleanup() { m_dir.reset(); }
 
@@ -55,6 +55,8 @@ private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
     QString folder() const { return m_dir->path(); }
     std::unique_ptr<QTemporaryDir> m_dir;
+    FakeSheet m_sheet;
+    RecordingMessages m_messages;
 };
 
 void TestReport::bytes_data()
@@ -88,52 +90,44 @@ void TestReport::bytes()
 {
     QFETCH(Particulars, fields);
     QFETCH(QByteArray, expected);
-    FakeSheet sheet = labelledSheet();
     for (auto it = fields.cbegin(); it != fields.cend(); ++it)
-        sheet.fields[it.key()] = it.value();
-    sheet.fields["NomeFile"] = path("fotometria.txt");
-    RecordingMessages messages;
+        m_sheet.fields[it.key()] = it.value();
+    m_sheet.fields["NomeFile"] = path("fotometria.txt");
 
-    Files::saveReport(sheet, messages, folder());
+    Files::saveReport(m_sheet, m_messages, folder());
 
-    QVERIFY(messages.onlyOne("Salva", MessageIcon::Information, "Salvataggio effettuato!"));
+    QVERIFY(m_messages.onlyOne("Salva", MessageIcon::Information, "Salvataggio effettuato!"));
     QCOMPARE(bytesOf(path("fotometria.txt")), expected);
     QCOMPARE(entries(folder()), QStringList{"fotometria.txt"});
-    QVERIFY(sheet.writes.isEmpty());
+    QVERIFY(m_sheet.writes.isEmpty());
 }
 
 void TestReport::firstNameLiesOnDriveC()
 {
-    FakeSheet sheet = labelledSheet(); // NomeFile holds "C:\fotometria.txt"
-    RecordingMessages messages;
-    Files::saveReport(sheet, messages, folder());
-    QVERIFY(messages.onlyOne("Salva", MessageIcon::Information, "Salvataggio effettuato!"));
+    Files::saveReport(m_sheet, m_messages, folder()); // NomeFile holds "C:\fotometria.txt"
+    QVERIFY(m_messages.onlyOne("Salva", MessageIcon::Information, "Salvataggio effettuato!"));
     QCOMPARE(bytesOf(folder() + "/vevurid/drive_c/fotometria.txt"), EmptyReport);
 }
 
 void TestReport::secondSaveLeavesOneLine()
 {
-    FakeSheet sheet = labelledSheet();
-    sheet.fields["NomeFile"] = path("r.txt");
-    RecordingMessages messages;
-    sheet.fields["Text20"] = "SS Cyg";
-    Files::saveReport(sheet, messages, folder());
-    sheet.fields["Text20"] = "U Gem";
-    Files::saveReport(sheet, messages, folder());
+    m_sheet.fields["NomeFile"] = path("r.txt");
+    m_sheet.fields["Text20"] = "SS Cyg";
+    Files::saveReport(m_sheet, m_messages, folder());
+    m_sheet.fields["Text20"] = "U Gem";
+    Files::saveReport(m_sheet, m_messages, folder());
     QCOMPARE(bytesOf(path("r.txt")), QByteArray(EmptyReport).insert(8, "U Gem"));
-    QCOMPARE(messages.shown.size(), 2);
+    QCOMPARE(m_messages.shown.size(), 2);
 }
 
 void TestReport::eachNameItsOwnFile()
 {
-    FakeSheet sheet = labelledSheet();
-    RecordingMessages messages;
-    sheet.fields["NomeFile"] = path("a.txt");
-    sheet.fields["Text22"] = "V";
-    Files::saveReport(sheet, messages, folder());
-    sheet.fields["NomeFile"] = "c:\\b.txt";
-    sheet.fields["Text22"] = "B";
-    Files::saveReport(sheet, messages, folder());
+    m_sheet.fields["NomeFile"] = path("a.txt");
+    m_sheet.fields["Text22"] = "V";
+    Files::saveReport(m_sheet, m_messages, folder());
+    m_sheet.fields["NomeFile"] = "c:\\b.txt";
+    m_sheet.fields["Text22"] = "B";
+    Files::saveReport(m_sheet, m_messages, folder());
     QCOMPARE(bytesOf(path("a.txt")), QByteArray(EmptyReport).insert(64, "V"));
     QCOMPARE(bytesOf(folder() + "/vevurid/drive_c/b.txt"), QByteArray(EmptyReport).insert(64, "B"));
 }
@@ -157,21 +151,19 @@ void TestReport::failures()
     QFETCH(QStringList, folderAfter);
     name.replace(QLatin1Char('@'), folder());
     putBytes(path("old.txt"), "Oggetto:SS Cyg\r\n");
-    FakeSheet sheet = labelledSheet();
-    sheet.fields["NomeFile"] = name;
-    sheet.fields["Text20"] = "U Gem";
-    RecordingMessages messages;
+    m_sheet.fields["NomeFile"] = name;
+    m_sheet.fields["Text20"] = "U Gem";
 
-    Files::saveReport(sheet, messages, folder());
+    Files::saveReport(m_sheet, m_messages, folder());
 
-    QVERIFY(messages.onlyOne("Salva", MessageIcon::Critical, Failed));
+    QVERIFY(m_messages.onlyOne("Salva", MessageIcon::Critical, Failed));
     QCOMPARE(entries(folder()), folderAfter);
     QCOMPARE(bytesOf(path("old.txt")), QByteArray("Oggetto:SS Cyg\r\n"));
     if (folderAfter.contains("vevurid")) {
         QCOMPARE(entries(folder() + "/vevurid"), QStringList{"drive_c"});
         QCOMPARE(entries(folder() + "/vevurid/drive_c"), QStringList());
     }
-    QVERIFY(sheet.writes.isEmpty());
+    QVERIFY(m_sheet.writes.isEmpty());
 }
 
 void TestReport::readOnlyFolder()
@@ -182,15 +174,13 @@ void TestReport::readOnlyFolder()
     const QString file = path("ro/r.txt");
     putBytes(file, "Oggetto:SS Cyg\r\n");
     QVERIFY(QFile::setPermissions(path("ro"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    FakeSheet sheet = labelledSheet();
-    sheet.fields["NomeFile"] = file;
-    RecordingMessages messages;
+    m_sheet.fields["NomeFile"] = file;
 
-    Files::saveReport(sheet, messages, folder());
+    Files::saveReport(m_sheet, m_messages, folder());
 
     QFile::setPermissions(path("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                           | QFileDevice::ExeOwner);
-    QVERIFY(messages.onlyOne("Salva", MessageIcon::Critical, Failed));
+    QVERIFY(m_messages.onlyOne("Salva", MessageIcon::Critical, Failed));
     QCOMPARE(bytesOf(file), QByteArray("Oggetto:SS Cyg\r\n"));
 }
 
@@ -201,11 +191,9 @@ void TestReport::writeFailsAfterOpening()
 
     // A report is far longer than the 16 bytes the child may write.
     const bool reported = passesUnderFileSizeLimit(16, [&] {
-        FakeSheet sheet = labelledSheet();
-        sheet.fields["NomeFile"] = file;
-        RecordingMessages messages;
-        Files::saveReport(sheet, messages, folder());
-        return messages.onlyOne("Salva", MessageIcon::Critical, Failed);
+        m_sheet.fields["NomeFile"] = file;
+        Files::saveReport(m_sheet, m_messages, folder());
+        return m_messages.onlyOne("Salva", MessageIcon::Critical, Failed);
     });
 
     QVERIFY2(reported, "the child did not show the one failure box");

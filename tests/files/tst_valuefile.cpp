@@ -7,8 +7,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-Q_DECLARE_METATYPE(MessageIcon)
-
 namespace {
 const QString Failed = QStringLiteral("Si è verificato un errore nel salvataggio.");
 const QString Success = QStringLiteral("Salvataggio effettuato C1!");

@@ -9,8 +9,6 @@
 using Inputs = QStringList; // Text1 to Text7
 using Results = QStringList; // Text11 to Text15
 
-Q_DECLARE_METATYPE(MessageIcon)
-
 namespace {
 const QStringList InputFields = {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7"};
 const QStringList ResultFields = {"Text11", "Text12", "Text13", "Text14", "Text15"};

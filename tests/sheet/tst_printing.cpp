@@ -15,8 +15,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-Q_DECLARE_METATYPE(MessageIcon)
-
 namespace {
 
 // The smallest rectangle holding every pixel that is not white.
