@@ -34,8 +34,6 @@ class TestHelpWindows : public QObject
 private slots:
     void initTestCase() { setupApplication(*qApp); }
 
-    void texts_data();
-    void texts();
     void windows_data();
     void windows();
     void labels_data();
@@ -45,27 +43,6 @@ private slots:
     void suggestionPhrases();
     void twoManualsAreIndependent();
 };
-
-void TestHelpWindows::texts_data()
-{
-    QTest::addColumn<QString>("window");
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("T1") << "Dialog" << "Label1" << Expected::T1;
-    QTest::newRow("T2") << "Dialog" << "Label2" << Expected::T2;
-    QTest::newRow("T3") << "Dialog" << "Label3" << Expected::T3;
-    QTest::newRow("T4") << "Dialog" << "Label4" << Expected::T4;
-    QTest::newRow("note") << "Dialog1" << "Label1" << Expected::Note;
-}
-
-void TestHelpWindows::texts()
-{
-    QFETCH(QString, window);
-    QFETCH(QString, label);
-    QFETCH(QString, expected);
-    const auto w = helpWindow(window);
-    QCOMPARE(control<HelpLabel>(w.get(), label)->text(), expected);
-}
 
 void TestHelpWindows::windows_data()
 {
@@ -112,31 +89,34 @@ void TestHelpWindows::labels_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("text");
     QTest::addColumn<QRect>("place");
     QTest::addColumn<QString>("family");
-    QTest::addColumn<int>("points");
-    QTest::newRow("T1") << "Dialog" << "Label1" << pixels(0, 0, 14655, 4335) << "Courier" << 12;
-    QTest::newRow("T3") << "Dialog" << "Label3" << pixels(0, 3600, 14655, 975) << "Courier" << 12;
-    QTest::newRow("T2") << "Dialog" << "Label2" << pixels(7560, 4560, 6975, 1335) << "Courier"
-                        << 12;
-    QTest::newRow("T4") << "Dialog" << "Label4" << pixels(7560, 6000, 6735, 2175) << "Courier"
-                        << 12;
-    QTest::newRow("note") << "Dialog1" << "Label1" << pixels(120, 120, 13695, 2175)
-                          << "MS Sans Serif" << 12;
+    QTest::newRow("T1") << "Dialog" << "Label1" << Expected::T1 << pixels(0, 0, 14655, 4335)
+                        << "Courier";
+    QTest::newRow("T3") << "Dialog" << "Label3" << Expected::T3 << pixels(0, 3600, 14655, 975)
+                        << "Courier";
+    QTest::newRow("T2") << "Dialog" << "Label2" << Expected::T2
+                        << pixels(7560, 4560, 6975, 1335) << "Courier";
+    QTest::newRow("T4") << "Dialog" << "Label4" << Expected::T4
+                        << pixels(7560, 6000, 6735, 2175) << "Courier";
+    QTest::newRow("note") << "Dialog1" << "Label1" << Expected::Note
+                          << pixels(120, 120, 13695, 2175) << "MS Sans Serif";
 }
 
 void TestHelpWindows::labels()
 {
     QFETCH(QString, window);
     QFETCH(QString, label);
+    QFETCH(QString, text);
     QFETCH(QRect, place);
     QFETCH(QString, family);
-    QFETCH(int, points);
     const auto w = helpWindow(window);
     auto *l = control<HelpLabel>(w.get(), label);
+    QCOMPARE(l->text(), text);
     QCOMPARE(l->geometry(), place);
     QCOMPARE(l->font().family(), family);
-    QCOMPARE(l->font().pointSize(), points);
+    QCOMPARE(l->font().pointSize(), 12);
     QVERIFY(l->autoFillBackground());
     QCOMPARE(l->palette().color(QPalette::Window), QColor(192, 192, 192));
     QCOMPARE(l->palette().color(QPalette::WindowText), QColor(64, 64, 64));
