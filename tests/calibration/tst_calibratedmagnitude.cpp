@@ -226,12 +226,7 @@ void TestCalibratedMagnitude::stops()
     QCOMPARE(m_sheet.writes, ResultFields.mid(0, written));
     for (const QString &field : ResultFields.mid(written))
         QCOMPARE(m_sheet.text(field), "old " + field);
-    QCOMPARE(m_messages.shown.size(), 1);
-    const Message &m = m_messages.shown.first();
-    QCOMPARE(m.title, QStringLiteral("VEVURID"));
-    QCOMPARE(m.icon, MessageIcon::Critical);
-    QVERIFY2(m.text.contains(headline), qPrintable(m.text));
-    QVERIFY2(m.text.contains(reason), qPrintable(m.text));
+    compareStop(m_messages, headline, reason);
 }
 
 QTEST_GUILESS_MAIN(TestCalibratedMagnitude)

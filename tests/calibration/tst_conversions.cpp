@@ -160,12 +160,7 @@ void TestConversions::overflow()
     command(sheet, messages);
 
     QCOMPARE(sheet.texts(Magnitudes), expected);
-    QCOMPARE(messages.shown.size(), 1);
-    const Message &m = messages.shown.first();
-    QCOMPARE(m.title, QStringLiteral("VEVURID"));
-    QCOMPARE(m.icon, MessageIcon::Critical);
-    QVERIFY2(m.text.contains(headline), qPrintable(m.text));
-    QVERIFY2(m.text.contains(reason), qPrintable(m.text));
+    compareStop(messages, headline, reason);
 }
 
 QTEST_GUILESS_MAIN(TestConversions)

@@ -84,11 +84,8 @@ void TestFileButtons::valueButtons()
     // Before any save, the load names the missing file and changes nothing.
     control<QLineEdit>(field)->setText("old");
     click(load);
-    QCOMPARE(m_messages.shown.size(), 1);
-    QCOMPARE(m_messages.shown[0].title, QStringLiteral("Carica"));
-    QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
-    QCOMPARE(m_messages.shown[0].text, "Il file \"" + path
-                                           + "\" non esiste. La casella non è stata modificata.");
+    compareOnlyOne(m_messages, "Carica", MessageIcon::Warning,
+                   "Il file \"" + path + "\" non esiste. La casella non è stata modificata.");
     QCOMPARE(control<QLineEdit>(field)->text(), QStringLiteral("old"));
     m_messages.shown.clear();
 
@@ -96,10 +93,7 @@ void TestFileButtons::valueButtons()
     for (const QString &f : ValueFields)
         control<QLineEdit>(f)->setText("value of " + f);
     click(save);
-    QCOMPARE(m_messages.shown.size(), 1);
-    QCOMPARE(m_messages.shown[0].title, QStringLiteral("Salva"));
-    QCOMPARE(m_messages.shown[0].icon, MessageIcon::Information);
-    QCOMPARE(m_messages.shown[0].text, success);
+    compareOnlyOne(m_messages, "Salva", MessageIcon::Information, success);
     QCOMPARE(entries(driveC()), QStringList{file});
     QCOMPARE(bytesOf(path), ("value of " + field + "\r\n").toUtf8());
 
@@ -116,9 +110,7 @@ void TestFileButtons::reportOfAnEmptySheet()
 {
     QCOMPARE(control<QLineEdit>("NomeFile")->text(), QStringLiteral("C:\\fotometria.txt"));
     click("Command60");
-    QCOMPARE(m_messages.texts(), QStringList{"Salvataggio effettuato!"});
-    QCOMPARE(m_messages.shown[0].icon, MessageIcon::Information);
-    QCOMPARE(m_messages.shown[0].title, QStringLiteral("Salva"));
+    compareOnlyOne(m_messages, "Salva", MessageIcon::Information, "Salvataggio effettuato!");
     QCOMPARE(bytesOf(driveC() + "/fotometria.txt"),
              QByteArray("Oggetto:/Magnitudine/Errore Mag./note:/Data:/JD:/Autore:/Filtro:/"
                         "Calibrazione fotometrica:Magnitudine/Errore mag.\r\n"));

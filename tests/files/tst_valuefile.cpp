@@ -182,10 +182,7 @@ void TestValueFile::loadFailures()
     QCOMPARE(m_sheet.text("Text5"), QStringLiteral("keep"));
     QVERIFY(m_sheet.writes.isEmpty());
     problem.replace(QLatin1Char('@'), path(name));
-    QCOMPARE(m_messages.shown.size(), 1);
-    QCOMPARE(m_messages.shown[0].title, QStringLiteral("Carica"));
-    QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
-    QCOMPARE(m_messages.shown[0].text, problem + Unchanged);
+    compareOnlyOne(m_messages, "Carica", MessageIcon::Warning, problem + Unchanged);
 }
 
 void TestValueFile::saveFailures_data()

@@ -154,10 +154,7 @@ void TestPrinting::noDefaultPrinter()
 
     m_form->findChild<QAction *>("mnuStampa")->trigger();
 
-    QCOMPARE(m_messages.shown.size(), 1);
-    QCOMPARE(m_messages.shown[0].title, QStringLiteral("Stampa"));
-    QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
-    QCOMPARE(m_messages.shown[0].text, NoPrinterMessage);
+    compareOnlyOne(m_messages, "Stampa", MessageIcon::Warning, NoPrinterMessage);
     QStringList now;
     for (const QString &name : Fields::all())
         now << field(qPrintable(name))->text();

@@ -3,6 +3,7 @@
 #include "sheet/sheet.h"
 
 #include <QList>
+#include <QTest>
 
 struct Message
 {
@@ -34,3 +35,26 @@ public:
     }
     QList<Message> shown;
 };
+
+// Like onlyOne, but a failure names the part that differs.
+inline void compareOnlyOne(const RecordingMessages &messages, const QString &title,
+                           MessageIcon icon, const QString &text)
+{
+    QCOMPARE(messages.shown.size(), 1);
+    QCOMPARE(messages.shown[0].title, title);
+    QCOMPARE(messages.shown[0].icon, icon);
+    QCOMPARE(messages.shown[0].text, text);
+}
+
+// Exactly one message: the critical report of a command that stopped, holding
+// both `headline` and `reason`.
+inline void compareStop(const RecordingMessages &messages, const QString &headline,
+                        const QString &reason)
+{
+    QCOMPARE(messages.shown.size(), 1);
+    const Message &m = messages.shown.first();
+    QCOMPARE(m.title, QStringLiteral("VEVURID"));
+    QCOMPARE(m.icon, MessageIcon::Critical);
+    QVERIFY2(m.text.contains(headline), qPrintable(m.text));
+    QVERIFY2(m.text.contains(reason), qPrintable(m.text));
+}

@@ -293,10 +293,7 @@ void TestForm3::refusesAndKeepsThePicture()
     clock.start();
     clickFile(m_browser.get(), file);
     QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(m_messages.shown.size(), 1);
-    QCOMPARE(m_messages.shown[0].title, QStringLiteral("Cerca Immagine"));
-    QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
-    QCOMPARE(m_messages.shown[0].text, message);
+    compareOnlyOne(m_messages, "Cerca Immagine", MessageIcon::Warning, message);
     QCOMPARE(picture(m_browser.get()), before);
     QCOMPARE(files(m_browser.get()), listed);
     QVERIFY(m_browser->isVisible());
