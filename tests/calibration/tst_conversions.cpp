@@ -11,8 +11,6 @@ Q_DECLARE_METATYPE(Command)
 namespace {
 const QStringList Magnitudes = {"Text5", "Text6", "Text7"};
 const QStringList Colours = {"Text23", "Text24", "Text25"};
-
-
 } // namespace
 
 class TestConversions : public QObject

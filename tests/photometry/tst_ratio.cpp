@@ -3,6 +3,8 @@
 #include "support/guard.h"
 #include "support/recordingmessages.h"
 
+#include "warningkinds.h"
+
 #include <QTest>
 
 using Counts = QStringList;  // Text1 to Text4
@@ -12,28 +14,6 @@ namespace {
 const QStringList CountFields = {"Text1", "Text2", "Text3", "Text4"};
 const QStringList RowFields = {"Text9", "Text8", "Text10", "Text16"};
 const Row Untouched = {"old9", "old8", "old10", "old16"};
-const QString Adu = QStringLiteral(
-    "Il programma và in errore, la prossima volta inserisci sempre un valore su tutte le "
-    "caselle di testo ADU.");
-
-
-
-// "ADU" for the empty-count warning, "FAIL" for the report of a stop.
-QStringList kinds(const RecordingMessages &messages)
-{
-    QStringList k;
-    for (const Message &m : messages.shown) {
-        if (m.title != QStringLiteral("VEVURID"))
-            k << "title " + m.title;
-        else if (m.icon == MessageIcon::None && m.text == Adu)
-            k << "ADU";
-        else if (m.icon == MessageIcon::Critical)
-            k << "FAIL";
-        else
-            k << m.text;
-    }
-    return k;
-}
 } // namespace
 
 class TestRatio : public QObject
