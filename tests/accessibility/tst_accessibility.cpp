@@ -2,8 +2,7 @@
 // column or its label, every button by its caption.
 
 #include "sheet/appsetup.h"
-#include "sheet/form1.h"
-#include "support/recordingmessages.h"
+#include "support/sheetfixture.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -12,14 +11,12 @@
 #include <QSet>
 #include <QTest>
 
-#include <memory>
-
-class TestAccessibility : public QObject
+class TestAccessibility : public QObject, SheetFixture
 {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanupTestCase() { m_form.reset(); }
+    void cleanupTestCase() { closeSheet(); }
 
     void textBoxNames_data();
     void textBoxNames();
@@ -32,24 +29,20 @@ private slots:
 
 private:
     QAccessibleInterface *accessible(const char *name);
-    RecordingMessages m_messages;
-    std::unique_ptr<Form1> m_form;
 };
 
 void TestAccessibility::initTestCase()
 {
     setupApplication(*qApp);
-    m_form = std::make_unique<Form1>(m_messages);
+    openSheet();
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
 }
 
 QAccessibleInterface *TestAccessibility::accessible(const char *name)
 {
-    QWidget *widget = m_form->findChild<QWidget *>(QString::fromLatin1(name));
-    if (!widget)
-        qFatal("missing control %s", name);
-    QAccessibleInterface *interface = QAccessible::queryAccessibleInterface(widget);
+    QAccessibleInterface *interface =
+        QAccessible::queryAccessibleInterface(control<QWidget>(QString::fromLatin1(name)));
     if (!interface)
         qFatal("no accessible interface for %s", name);
     return interface;

@@ -1,13 +1,10 @@
 #include "sheet/appsetup.h"
 #include "sheet/fields.h"
-#include "sheet/form1.h"
 #include "support/guard.h"
-#include "support/recordingmessages.h"
+#include "support/sheetfixture.h"
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 // "Text1=800": a field and its text.
@@ -15,31 +12,23 @@ using Texts = QStringList;
 
 // Every computing and reset button clicked on the real sheet, its fields read
 // back from the boxes the user sees.
-class TestCommandsOnSheet : public QObject
+class TestCommandsOnSheet : public QObject, SheetFixture
 {
     Q_OBJECT
 private slots:
     void initTestCase() { setupApplication(*qApp); }
     void init()
     {
-        QVERIFY(m_folder.isValid());
-        m_form = std::make_unique<Form1>(m_messages, m_folder.path());
-        m_messages.shown.clear();
+        openSheet();
         m_form->show();
     }
-    void cleanup() { m_form.reset(); }
+    void cleanup() { closeSheet(); }
 
     void click_data();
     void click();
 
 private:
-    QLineEdit *box(const QString &name)
-    {
-        auto *widget = m_form->findChild<QLineEdit *>(name);
-        if (!widget)
-            qFatal("missing field %s", qPrintable(name));
-        return widget;
-    }
+    QLineEdit *box(const QString &name) const { return control<QLineEdit>(name); }
     void set(const Texts &texts)
     {
         for (const QString &entry : texts) {
@@ -47,10 +36,6 @@ private:
             box(entry.left(equals))->setText(entry.mid(equals + 1));
         }
     }
-
-    QTemporaryDir m_folder;
-    RecordingMessages m_messages;
-    std::unique_ptr<Form1> m_form;
 };
 
 void TestCommandsOnSheet::click_data()
@@ -135,10 +120,8 @@ void TestCommandsOnSheet::click()
         box(field)->setText("x");
     set(typed);
 
-    auto *target = m_form->findChild<QPushButton *>(button);
-    QVERIFY2(target, qPrintable(button));
     for (int i = 0; i < clicks; ++i)
-        QTest::mouseClick(target, Qt::LeftButton);
+        SheetFixture::click(button);
 
     for (const QString &entry : expected) {
         const qsizetype equals = entry.indexOf(u'=');

@@ -1,14 +1,10 @@
 #include "sheet/appsetup.h"
-#include "sheet/form1.h"
-#include "support/recordingmessages.h"
-#include "support/controls.h"
+#include "support/sheetfixture.h"
 
 #include "diskfiles.h"
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -16,23 +12,13 @@ const QStringList ValueFields = {"Text5", "Text6", "Text7", "Text26", "Text23", 
 }
 
 // Every file button on the real sheet, each bound to its own field and file.
-class TestFileButtons : public QObject
+class TestFileButtons : public QObject, SheetFixture
 {
     Q_OBJECT
 private slots:
     void initTestCase() { setupApplication(*qApp); }
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_form = std::make_unique<Form1>(m_messages, m_dir->path());
-        m_messages.shown.clear();
-    }
-    void cleanup()
-    {
-        m_form.reset();
-        m_dir.reset();
-    }
+    void init() { openSheet(); }
+    void cleanup() { closeSheet(); }
 
     void valueButtons_data();
     void valueButtons();
@@ -40,13 +26,7 @@ private slots:
     void reportOfTypedParticulars();
 
 private:
-    template <typename T> T *control(const QString &name) { return ::control<T>(m_form.get(), name); }
-    void click(const QString &button) { QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton); }
-    QString driveC() const { return m_dir->path() + "/vevurid/drive_c"; }
-
-    RecordingMessages m_messages;
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<Form1> m_form;
+    QString driveC() const { return dataFolder() + "/vevurid/drive_c"; }
 };
 
 void TestFileButtons::valueButtons_data()

@@ -1,11 +1,9 @@
 #include "sheet/appsetup.h"
-#include "sheet/form1.h"
 #include "sheet/form1layout.h"
 #include "photometry/magnitude.h"
 #include "photometry/pogson.h"
 #include "support/guard.h"
-#include "support/controls.h"
-#include "support/recordingmessages.h"
+#include "support/sheetfixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,18 +13,17 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QTest>
 
 using namespace Form1Layout;
 
-class TestForm1 : public QObject
+class TestForm1 : public QObject, SheetFixture
 {
     Q_OBJECT
 private slots:
     void initTestCase() { setupApplication(*qApp); }
-    void init() { m_form = std::make_unique<Form1>(m_messages); m_messages.shown.clear(); }
-    void cleanup() { m_form.reset(); }
+    void init() { openSheet(); }
+    void cleanup() { closeSheet(); }
 
     void window();
     void everyControlAsDesigned();
@@ -39,11 +36,6 @@ private slots:
     void resizingMovesNothing();
     void magnitudeOnTheSheet();
     void magnitudeWarningsOnTheSheet();
-
-private:
-    template <typename T> T *control(const QString &name) { return ::control<T>(m_form.get(), name); }
-    RecordingMessages m_messages;
-    std::unique_ptr<Form1> m_form;
 };
 
 void TestForm1::window()
@@ -227,7 +219,7 @@ void TestForm1::magnitudeOnTheSheet()
         box->clear();
         QTest::keyClicks(box, inputs[i]);
     }
-    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    click("Command1");
     QCOMPARE(m_messages.shown.size(), 0);
     QCOMPARE(control<QLineEdit>("Text12")->text(), QStringLiteral("11.5"));
     QCOMPARE(control<QLineEdit>("Text13")->text(), QStringLiteral("12.2371250542002"));
@@ -239,7 +231,7 @@ void TestForm1::magnitudeOnTheSheet()
 void TestForm1::magnitudeWarningsOnTheSheet()
 {
     control<QLineEdit>("Text11")->setText("keep");
-    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    click("Command1");
     QCOMPARE(m_messages.shown.size(), 8);
     QCOMPARE(m_messages.shown[0].text, Photometry::AduWarning);
     QCOMPARE(m_messages.shown[6].text, Photometry::MagnitudeWarning);

@@ -1,6 +1,5 @@
 #include "sheet/appsetup.h"
-#include "sheet/form1.h"
-#include "support/recordingmessages.h"
+#include "support/sheetfixture.h"
 #include "windows/form3.h"
 
 #include <QAction>
@@ -8,7 +7,6 @@
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QPointer>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -50,7 +48,7 @@ int runEventLoop()
 
 } // namespace
 
-class TestMenus : public QObject
+class TestMenus : public QObject, SheetFixture
 {
     Q_OBJECT
 private slots:
@@ -69,15 +67,12 @@ private slots:
     void twoIndependentBrowsers();
 
 private:
-    QAction *entry(const char *name) { return m_form->findChild<QAction *>(name); }
-    QPushButton *button(const QString &name) { return m_form->findChild<QPushButton *>(name); }
-    RecordingMessages m_messages;
-    std::unique_ptr<Form1> m_form;
+    QAction *entry(const QString &name) const { return control<QAction>(name); }
 };
 
 void TestMenus::init()
 {
-    m_form = std::make_unique<Form1>(m_messages);
+    openSheet();
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
 }
@@ -88,8 +83,7 @@ void TestMenus::cleanup()
         if (w != m_form.get() && w->isWindow() && w->isVisible())
             w->close();
     flushDeletes();
-    m_form.reset();
-    m_messages.shown.clear();
+    closeSheet();
 }
 
 void TestMenus::filterButtons_data()
@@ -112,13 +106,13 @@ void TestMenus::filterButtons()
     QFETCH(QString, typed);
     QFETCH(QStringList, clicks);
     QFETCH(QString, expected);
-    auto *filter = m_form->findChild<QLineEdit *>("Text22");
-    auto *object = m_form->findChild<QLineEdit *>("Text20");
+    auto *filter = control<QLineEdit>("Text22");
+    auto *object = control<QLineEdit>("Text20");
     QTest::keyClicks(object, "RR Lyr");
     QTest::keyClicks(filter, typed);
     QCOMPARE(filter->text(), typed);
     for (const QString &name : clicks)
-        QTest::mouseClick(button(name), Qt::LeftButton);
+        click(name);
     QCOMPARE(filter->text(), expected);
     QCOMPARE(object->text(), QStringLiteral("RR Lyr"));
     QCOMPARE(m_messages.shown.size(), 0);
@@ -145,7 +139,7 @@ void TestMenus::exitClosesEverything()
         if (fromMenu)
             entry("mnuesci")->trigger();
         else
-            QTest::mouseClick(button("Command8"), Qt::LeftButton);
+            click("Command8");
     });
     QCOMPARE(runEventLoop(), 0);
 
@@ -165,7 +159,7 @@ void TestMenus::exitDespiteAWindowThatRefuses()
     stubborn.show();
     for (int i = 0; i < 4; ++i)
         entry("mnumanuale")->trigger();
-    QTimer::singleShot(0, this, [&] { QTest::mouseClick(button("Command8"), Qt::LeftButton); });
+    QTimer::singleShot(0, this, [&] { click("Command8"); });
     QCOMPARE(runEventLoop(), 0);
     QVERIFY(!m_form->isVisible());
     QCOMPARE(shownWindows("Dialog").size(), 0);
@@ -216,7 +210,7 @@ void TestMenus::entriesOpenNewWindows()
     QFETCH(QString, entry);
     QFETCH(QString, className);
     QFETCH(QString, objectName);
-    QAction *action = this->entry(qPrintable(entry));
+    QAction *action = this->entry(entry);
     action->trigger();
     action->trigger();
     const QList<QWidget *> windows = shownWindows(qPrintable(className));
@@ -229,8 +223,8 @@ void TestMenus::entriesOpenNewWindows()
     }
     // The sheet stays usable beside them.
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
-    QTest::mouseClick(button("Command50"), Qt::LeftButton);
-    QCOMPARE(m_form->findChild<QLineEdit *>("Text22")->text(), QStringLiteral("B"));
+    click("Command50");
+    QCOMPARE(control<QLineEdit>("Text22")->text(), QStringLiteral("B"));
 
     const QPointer<QWidget> first = windows[0];
     first->close();
@@ -255,9 +249,7 @@ void TestMenus::twoIndependentBrowsers()
 
     // "Chiudi" closes only its own browser.
     const QPointer<Form3> closed = one;
-    auto *chiudi = one->findChild<QPushButton *>("Command1");
-    QVERIFY(chiudi);
-    QTest::mouseClick(chiudi, Qt::LeftButton);
+    QTest::mouseClick(::control<QPushButton>(one, "Command1"), Qt::LeftButton);
     flushDeletes();
     QVERIFY(closed.isNull());
     QVERIFY(other->isVisible());

@@ -1,8 +1,7 @@
 #include "sheet/appsetup.h"
 #include "sheet/fields.h"
-#include "sheet/form1.h"
 #include "sheet/printing.h"
-#include "support/recordingmessages.h"
+#include "support/sheetfixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -41,13 +40,13 @@ QImage blankPage(const QSize &size)
 
 } // namespace
 
-class TestPrinting : public QObject
+class TestPrinting : public QObject, SheetFixture
 {
     Q_OBJECT
 private slots:
     void initTestCase() { setupApplication(*qApp); }
-    void init() { m_form = std::make_unique<Form1>(m_messages); }
-    void cleanup() { m_form.reset(); m_messages.shown.clear(); }
+    void init() { openSheet(); }
+    void cleanup() { closeSheet(); }
 
     void pdfHasOnePage();
     void fitsAndCentres_data();
@@ -57,9 +56,7 @@ private slots:
     void noDefaultPrinter();
 
 private:
-    QLineEdit *field(const char *name) { return m_form->findChild<QLineEdit *>(name); }
-    RecordingMessages m_messages;
-    std::unique_ptr<Form1> m_form;
+    QLineEdit *field(const QString &name) const { return control<QLineEdit>(name); }
 };
 
 void TestPrinting::pdfHasOnePage()
@@ -150,14 +147,14 @@ void TestPrinting::noDefaultPrinter()
     field("Text11")->setText("12.3");
     QStringList texts;
     for (const QString &name : Fields::all())
-        texts << field(qPrintable(name))->text();
+        texts << field(name)->text();
 
-    m_form->findChild<QAction *>("mnuStampa")->trigger();
+    control<QAction>("mnuStampa")->trigger();
 
     compareOnlyOne(m_messages, "Stampa", MessageIcon::Warning, NoPrinterMessage);
     QStringList now;
     for (const QString &name : Fields::all())
-        now << field(qPrintable(name))->text();
+        now << field(name)->text();
     QCOMPARE(now, texts);
 }
 

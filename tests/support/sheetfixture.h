@@ -1,0 +1,46 @@
+#pragma once
+
+#include "sheet/form1.h"
+#include "support/controls.h"
+#include "support/recordingmessages.h"
+
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// The real sheet for a GUI test, over its own temporary data folder, so that a
+// button that saves never writes where the user keeps files.
+class SheetFixture
+{
+protected:
+    // A new sheet and no message left from an earlier one.
+    void openSheet()
+    {
+        m_dataFolder = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dataFolder->isValid());
+        m_form = std::make_unique<Form1>(m_messages, m_dataFolder->path());
+        m_messages.shown.clear();
+    }
+    void closeSheet()
+    {
+        m_form.reset();
+        m_dataFolder.reset();
+    }
+    template <typename T> T *control(const QString &name) const
+    {
+        return ::control<T>(m_form.get(), name);
+    }
+    void click(const QString &button) const
+    {
+        QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton);
+    }
+    QString dataFolder() const { return m_dataFolder->path(); }
+
+    RecordingMessages m_messages;
+    std::unique_ptr<Form1> m_form;
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dataFolder;
+};
