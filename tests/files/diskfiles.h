@@ -4,9 +4,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
+#include <memory>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -33,6 +35,25 @@ inline QStringList entries(const QString &folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                   QDir::Name);
 }
+
+inline const QString SaveFailed = QStringLiteral("Si è verificato un errore nel salvataggio.");
+
+// A new empty folder for each test.
+class FolderFixture
+{
+protected:
+    void newFolder()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+    void dropFolder() { m_dir.reset(); }
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    QString folder() const { return m_dir->path(); }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
 
 inline bool runningAsRoot()
 {

@@ -117,7 +117,7 @@ void TestFileButtons::reportOfTypedParticulars()
     click("Command60");
     QCOMPARE(m_messages.shown.size(), 2);
     QCOMPARE(m_messages.shown[1].icon, MessageIcon::Critical);
-    QCOMPARE(m_messages.shown[1].text, QStringLiteral("Si è verificato un errore nel salvataggio."));
+    QCOMPARE(m_messages.shown[1].text, SaveFailed);
     QCOMPARE(entries(driveC()), QStringList{"ss cyg.txt"});
 }
 

@@ -4,11 +4,9 @@
 
 #include "diskfiles.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-const QString Failed = QStringLiteral("Si è verificato un errore nel salvataggio.");
 const QByteArray EmptyReport =
     "Oggetto:/Magnitudine/Errore Mag./note:/Data:/JD:/Autore:/Filtro:/"
     "Calibrazione fotometrica:Magnitudine/Errore mag.\r\n";
@@ -28,18 +26,17 @@ FakeSheet labelledSheet()
 
 using Particulars = QHash<QString, QString>;
 
-class TestReport : public QObject
+class TestReport : public QObject, FolderFixture
 {
     Q_OBJECT
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
+        newFolder();
         m_sheet = labelledSheet();
         m_messages = RecordingMessages();
     }
-    void cleanup() { m_dir.reset(); }
+    void cleanup() { dropFolder(); }
 
     void bytes_data();
     void bytes();
@@ -52,9 +49,6 @@ private slots:
     void writeFailsAfterOpening();
 
 private:
-    QString path(const QString &name) const { return m_dir->filePath(name); }
-    QString folder() const { return m_dir->path(); }
-    std::unique_ptr<QTemporaryDir> m_dir;
     FakeSheet m_sheet;
     RecordingMessages m_messages;
 };
@@ -156,7 +150,7 @@ void TestReport::failures()
 
     Files::saveReport(m_sheet, m_messages, folder());
 
-    QVERIFY(m_messages.onlyOne("Salva", MessageIcon::Critical, Failed));
+    QVERIFY(m_messages.onlyOne("Salva", MessageIcon::Critical, SaveFailed));
     QCOMPARE(entries(folder()), folderAfter);
     QCOMPARE(bytesOf(path("old.txt")), QByteArray("Oggetto:SS Cyg\r\n"));
     if (folderAfter.contains("vevurid")) {
@@ -180,7 +174,7 @@ void TestReport::readOnlyFolder()
 
     QFile::setPermissions(path("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                           | QFileDevice::ExeOwner);
-    QVERIFY(m_messages.onlyOne("Salva", MessageIcon::Critical, Failed));
+    QVERIFY(m_messages.onlyOne("Salva", MessageIcon::Critical, SaveFailed));
     QCOMPARE(bytesOf(file), QByteArray("Oggetto:SS Cyg\r\n"));
 }
 
@@ -193,7 +187,7 @@ void TestReport::writeFailsAfterOpening()
     const bool reported = passesUnderFileSizeLimit(16, [&] {
         m_sheet.fields["NomeFile"] = file;
         Files::saveReport(m_sheet, m_messages, folder());
-        return m_messages.onlyOne("Salva", MessageIcon::Critical, Failed);
+        return m_messages.onlyOne("Salva", MessageIcon::Critical, SaveFailed);
     });
 
     QVERIFY2(reported, "the child did not show the one failure box");

@@ -4,28 +4,24 @@
 
 #include "diskfiles.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-const QString Failed = QStringLiteral("Si è verificato un errore nel salvataggio.");
 const QString Success = QStringLiteral("Salvataggio effettuato C1!");
 const QString Unchanged = QStringLiteral(" La casella non è stata modificata.");
-
 } // namespace
 
-class TestValueFile : public QObject
+class TestValueFile : public QObject, FolderFixture
 {
     Q_OBJECT
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
+        newFolder();
         m_sheet = FakeSheet();
         m_messages = RecordingMessages();
     }
-    void cleanup() { m_dir.reset(); }
+    void cleanup() { dropFolder(); }
 
     void roundTrip_data();
     void roundTrip();
@@ -40,9 +36,6 @@ private slots:
     void writeFailsAfterOpening();
 
 private:
-    QString path(const QString &name) const { return m_dir->filePath(name); }
-    QString folder() const { return m_dir->path(); }
-    std::unique_ptr<QTemporaryDir> m_dir;
     FakeSheet m_sheet;
     RecordingMessages m_messages;
 };
@@ -206,7 +199,7 @@ void TestValueFile::saveFailures()
 
     Files::saveValue(m_sheet, m_messages, "Text5", name, Success);
 
-    QVERIFY(m_messages.onlyOne("Salva", MessageIcon::Critical, Failed));
+    QVERIFY(m_messages.onlyOne("Salva", MessageIcon::Critical, SaveFailed));
     QCOMPARE(entries(folder()), folderAfter);
     QCOMPARE(bytesOf(path("C1.txt")), QByteArray("10.5\r\n"));
     QCOMPARE(m_sheet.text("Text5"), QStringLiteral("12.3"));
@@ -226,7 +219,7 @@ void TestValueFile::readOnlyFolder()
 
     QFile::setPermissions(path("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                           | QFileDevice::ExeOwner);
-    QVERIFY(m_messages.onlyOne("Salva", MessageIcon::Critical, Failed));
+    QVERIFY(m_messages.onlyOne("Salva", MessageIcon::Critical, SaveFailed));
     QCOMPARE(bytesOf(file), QByteArray("10.5\r\n"));
     QCOMPARE(entries(path("ro")), QStringList{"C1.txt"});
 }
@@ -241,7 +234,7 @@ void TestValueFile::writeFailsAfterOpening()
     const bool reported = passesUnderFileSizeLimit(4, [&] {
         m_sheet.fields["Text5"] = "12.3456";
         Files::saveValue(m_sheet, m_messages, "Text5", file, Success);
-        return m_messages.onlyOne("Salva", MessageIcon::Critical, Failed);
+        return m_messages.onlyOne("Salva", MessageIcon::Critical, SaveFailed);
     });
 
     QVERIFY2(reported, "the child did not show the one failure box");
