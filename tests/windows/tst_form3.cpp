@@ -17,19 +17,6 @@
 #include <QTest>
 #include <QTreeWidget>
 
-// Makes `folder` the program's current folder for one scope.
-class CurrentFolderGuard
-{
-public:
-    explicit CurrentFolderGuard(const QString &folder) { QDir::setCurrent(folder); }
-    ~CurrentFolderGuard() { QDir::setCurrent(m_saved); }
-    CurrentFolderGuard(const CurrentFolderGuard &) = delete;
-    CurrentFolderGuard &operator=(const CurrentFolderGuard &) = delete;
-
-private:
-    const QString m_saved = QDir::currentPath();
-};
-
 // A 1 x 1 GIF whose only pixel is colour 0 of its palette, red.
 static const char RedGif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00"
                              "\xff\x00\x00\x00\x00\xff"
@@ -105,7 +92,7 @@ private slots:
     void cleanup()
     {
         m_browser.reset();
-        m_current.reset();
+        QDir::setCurrent(m_savedFolder); // cleanup runs after a failed test too
     }
 
     void window();
@@ -129,7 +116,7 @@ private:
 
     QTemporaryDir m_dir;
     RecordingMessages m_messages;
-    std::unique_ptr<CurrentFolderGuard> m_current;
+    const QString m_savedFolder = QDir::currentPath();
     std::unique_ptr<Form3> m_browser;
 };
 
@@ -149,7 +136,7 @@ void TestForm3::initTestCase()
 void TestForm3::init()
 {
     m_messages.shown.clear();
-    m_current = std::make_unique<CurrentFolderGuard>(m_dir.path());
+    QVERIFY(QDir::setCurrent(m_dir.path())); // a browser starts in the current folder
     m_browser = std::make_unique<Form3>(m_messages);
     m_browser->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_browser.get()));

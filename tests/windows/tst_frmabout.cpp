@@ -8,23 +8,11 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextLayout>
-
-// Sets PATH for one scope.
-class PathGuard
-{
-public:
-    explicit PathGuard(const QString &path) { qputenv("PATH", path.toLocal8Bit()); }
-    ~PathGuard() { qputenv("PATH", m_saved); }
-    PathGuard(const PathGuard &) = delete;
-    PathGuard &operator=(const PathGuard &) = delete;
-
-private:
-    const QByteArray m_saved = qgetenv("PATH");
-};
 
 static const QString NoSysInfo =
     QStringLiteral("Le informazioni sul sistema non sono attualmente disponibili.");
@@ -212,7 +200,8 @@ void TestFrmAbout::toolLookup()
         file.setPermissions(plain ? QFile::ReadOwner | QFile::WriteOwner
                                   : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
-    const PathGuard path(bin.path());
+    const auto restorePath = qScopeGuard([path = qgetenv("PATH")] { qputenv("PATH", path); });
+    qputenv("PATH", bin.path().toLocal8Bit());
     QCOMPARE(FrmAbout::findSysInfoTool(), found.isEmpty() ? QString() : bin.filePath(found));
 }
 
