@@ -161,7 +161,6 @@ void TestForm3::window()
     QCOMPARE(chiudi->font().family(), QStringLiteral("MS Sans Serif"));
     QCOMPARE(chiudi->font().pointSize(), 12);
 
-    // Tab order: Drive1, Dir1, File1, Command1.
     QWidget *w = control<QWidget>(m_browser.get(), "Drive1");
     for (const char *next : {"Dir1", "File1", "Command1"}) {
         w = w->nextInFocusChain();
