@@ -1,5 +1,6 @@
 #include "numberrules.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -118,34 +119,45 @@ QString write(double value, const QLocale &locale)
     if (value == 0)
         return QStringLiteral("0");
 
-    // "d.dddddddddddddde±x": the 15 significant digits after rounding.
-    QString e = QString::number(std::fabs(value), 'e', 14);
-    const qsizetype ePos = e.indexOf(u'e');
-    const int exponent = e.mid(ePos + 1).toInt();
-    QString digits = e.left(1) + e.mid(2, ePos - 2);
-    while (digits.size() > 1 && digits.endsWith(u'0'))
-        digits.chop(1);
+    // "d.dddddddddddddde±xx": the 15 significant digits after rounding.
+    char e[32];
+    char *const end =
+        std::to_chars(e, e + sizeof e, std::fabs(value), std::chars_format::scientific, 14).ptr;
+    const char *ePos = std::find(e, end, 'e');
+    int exponent = 0;
+    std::from_chars(ePos + 2, end, exponent);
+    if (ePos[1] == '-')
+        exponent = -exponent;
+    std::string digits(1, e[0]);
+    digits.append(e + 2, std::size_t(ePos - (e + 2)));
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
 
-    const QString point = locale.decimalPoint();
-    QString out;
-    if (exponent >= -4 && exponent < 15) {
-        QString whole, fraction;
-        if (exponent >= 0) {
-            whole = digits.left(exponent + 1).leftJustified(exponent + 1, u'0');
-            fraction = digits.mid(exponent + 1);
-        } else {
-            whole = QStringLiteral("0");
-            fraction = QString(-exponent - 1, u'0') + digits;
-        }
-        out = fraction.isEmpty() ? whole : whole + point + fraction;
+    std::string out = value < 0 ? "-" : "";
+    if (exponent >= 0 && exponent < 15) {
+        const auto wholeDigits = std::size_t(exponent) + 1;
+        std::string whole = digits.substr(0, wholeDigits);
+        whole.resize(wholeDigits, '0');
+        out += whole;
+        if (digits.size() > wholeDigits)
+            out += '.' + digits.substr(wholeDigits);
+    } else if (exponent < 0 && exponent >= -4) {
+        out += "0." + std::string(std::size_t(-exponent - 1), '0') + digits;
     } else {
-        out = digits.left(1);
+        out += digits[0];
         if (digits.size() > 1)
-            out += point + digits.mid(1);
-        out += (exponent < 0 ? QStringLiteral("E-") : QStringLiteral("E+"))
-             + QString::number(std::abs(exponent)).rightJustified(2, u'0');
+            out += '.' + digits.substr(1);
+        out += exponent < 0 ? "E-" : "E+";
+        if (std::abs(exponent) < 10)
+            out += '0';
+        out += std::to_string(std::abs(exponent));
     }
-    return value < 0 ? u'-' + out : out;
+
+    QString text = QString::fromLatin1(out.data(), qsizetype(out.size()));
+    const QString point = locale.decimalPoint();
+    if (point != QLatin1String("."))
+        text.replace(u'.', point);
+    return text;
 }
 
 } // namespace NumberRules
