@@ -51,7 +51,9 @@ void setupApplication(QApplication &app)
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
 
     // The classic style paints a button's palette colour as it is, with no gradient.
-    app.setStyle(new ClassicStyle);
+    auto *style = new ClassicStyle;
+    style->setParent(&app); // owned by the application, as setStyle() would
+    app.setStyle(style);
     app.setWindowIcon(appIcon());
 }
 
