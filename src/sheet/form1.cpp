@@ -22,13 +22,13 @@ namespace {
 
 QFont faceFont(Face face)
 {
-    struct Spec { const char *family; double points; };
-    static const Spec specs[] = {{"Tahoma", 8.25}, {"Tahoma", 9.75}, {"Tahoma", 6},
-                                 {"Times New Roman", 9}, {"CG Omega", 8.25},
-                                 {"Liberation Sans Narrow", 8.25}};
-    const Spec &spec = specs[int(face)];
-    QFont font(QString::fromLatin1(spec.family));
-    font.setPointSizeF(spec.points);
+    struct Typeface { const char *family; double points; };
+    static const Typeface typefaces[] = {{"Tahoma", 8.25},          {"Tahoma", 9.75},
+                                         {"Tahoma", 6},             {"Times New Roman", 9},
+                                         {"CG Omega", 8.25},        {"Liberation Sans Narrow", 8.25}};
+    const Typeface &typeface = typefaces[int(face)];
+    QFont font(QString::fromLatin1(typeface.family));
+    font.setPointSizeF(typeface.points);
     return font;
 }
 
