@@ -41,8 +41,8 @@ public:
 void setupApplication(QApplication &app)
 {
     // Debian ships an outline Tahoma with Wine, outside fontconfig's folders.
-    for (const char *file : {"tahoma.ttf", "tahomabd.ttf"})
-        QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/") + file);
+    // No window writes in bold Tahoma, so its bold face is not loaded.
+    QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"));
     // Metric-compatible faces for the rest; Wine's bitmap MS Sans Serif and
     // Courier render badly, so they are never used.
     QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
