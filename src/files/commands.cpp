@@ -6,35 +6,25 @@
 
 namespace Files {
 
-namespace {
-
-// Each field kept in a value file, with its file and the buttons of its row.
-struct ValueFile
+const std::vector<ValueFile> &valueFiles()
 {
-    const char *field;
-    const char *file;
-    const char *saveButton;
-    const char *success;
-    const char *loadButton;
-};
-
-const ValueFile valueFiles[] = {
-    {"Text5", "C:\\C1.txt", "btnSalva", "Salvataggio effettuato C1!", "Command57"},
-    {"Text6", "C:\\C2.txt", "btnSalva2", "Salvataggio effettuato C2!", "Command58"},
-    {"Text7", "C:\\C3.txt", "btnSalva3", "Salvataggio effettuato C3!", "Command59"},
-    {"Text26", "C:\\indice di colore stella variabile.txt", "Command64",
-     "Salvataggio effettuato indice di colore stella variabile!", "Command53"},
-    {"Text23", "C:\\indice di colore C1.txt", "Command65",
-     "Salvataggio effettuato indice di colore C1!", "Command54"},
-    {"Text24", "C:\\indice di colore C2.txt", "Command66",
-     "Salvataggio effettuato indice di colore C2!", "Command61"},
-    {"Text25", "C:\\indice di colore C3.txt", "Command67",
-     "Salvataggio effettuato indice di colore C3!", "Command62"},
-    {"Text27", "C:\\pendenza equazione.txt", "Command68",
-     "Salvataggio effettuato pendenza equazione!", "Command63"},
-};
-
-} // namespace
+    static const std::vector<ValueFile> table = {
+        {"Text5", "C:\\C1.txt", "btnSalva", "Salvataggio effettuato C1!", "Command57"},
+        {"Text6", "C:\\C2.txt", "btnSalva2", "Salvataggio effettuato C2!", "Command58"},
+        {"Text7", "C:\\C3.txt", "btnSalva3", "Salvataggio effettuato C3!", "Command59"},
+        {"Text26", "C:\\indice di colore stella variabile.txt", "Command64",
+         "Salvataggio effettuato indice di colore stella variabile!", "Command53"},
+        {"Text23", "C:\\indice di colore C1.txt", "Command65",
+         "Salvataggio effettuato indice di colore C1!", "Command54"},
+        {"Text24", "C:\\indice di colore C2.txt", "Command66",
+         "Salvataggio effettuato indice di colore C2!", "Command61"},
+        {"Text25", "C:\\indice di colore C3.txt", "Command67",
+         "Salvataggio effettuato indice di colore C3!", "Command62"},
+        {"Text27", "C:\\pendenza equazione.txt", "Command68",
+         "Salvataggio effettuato pendenza equazione!", "Command63"},
+    };
+    return table;
+}
 
 CommandTable commands(const QString &dataFolder)
 {
@@ -42,7 +32,7 @@ CommandTable commands(const QString &dataFolder)
         {QStringLiteral("Command60"),
          [dataFolder](Sheet &sheet, Messages &messages) { saveReport(sheet, messages, dataFolder); }},
     };
-    for (const ValueFile &v : valueFiles) {
+    for (const ValueFile &v : valueFiles()) {
         const QString field = QLatin1String(v.field);
         const QString file = QString::fromUtf8(v.file);
         const QString success = QString::fromUtf8(v.success);

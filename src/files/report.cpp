@@ -27,7 +27,7 @@ QString reportLine(const Sheet &sheet)
 void saveReport(const Sheet &sheet, Messages &messages, const QString &dataFolder)
 {
     const QString name = sheet.text(QStringLiteral("NomeFile"));
-    if (!name.isEmpty() && writeLine(localPath(dataFolder, name), reportLine(sheet)))
+    if (writeLine(localPath(dataFolder, name), reportLine(sheet)))
         messages.show(SaveTitle, MessageIcon::Information, ReportSaved);
     else
         messages.show(SaveTitle, MessageIcon::Critical, SaveFailed);

@@ -127,15 +127,14 @@ void Form1::buildControls()
     }
     m_labels.value(QStringLiteral("Label29"))->lower();
 
-    // The frame's "Salva" and "Carica" buttons differ only by the row they
-    // stand in; a screen reader tells them apart by the field they keep.
-    const char *rows[][3] = {{"Command64", "Command53", "Text26"}, {"Command65", "Command54", "Text23"},
-                             {"Command66", "Command61", "Text24"}, {"Command67", "Command62", "Text25"},
-                             {"Command68", "Command63", "Text27"}};
-    for (const auto &[save, load, field] : rows) {
-        const QString what = Fields::description(QLatin1String(field));
-        frame->findChild<QWidget *>(QLatin1String(save))->setAccessibleDescription(QStringLiteral("Salva ") + what);
-        frame->findChild<QWidget *>(QLatin1String(load))->setAccessibleDescription(QStringLiteral("Carica ") + what);
+    // Five "Salva" and five "Carica" buttons share their captions; a screen
+    // reader tells every save and load button apart by the field it keeps.
+    for (const Files::ValueFile &v : Files::valueFiles()) {
+        const QString what = Fields::description(QLatin1String(v.field));
+        client->findChild<QWidget *>(QLatin1String(v.saveButton))
+            ->setAccessibleDescription(QStringLiteral("Salva ") + what);
+        client->findChild<QWidget *>(QLatin1String(v.loadButton))
+            ->setAccessibleDescription(QStringLiteral("Carica ") + what);
     }
 
     const QStringList &order = tabOrder();

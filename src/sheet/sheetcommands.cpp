@@ -2,44 +2,17 @@
 
 namespace SheetCommands {
 
-namespace {
-const QString FilterField = QStringLiteral("Text22");
-}
-
-void filterI(Sheet &sheet, Messages &)
-{
-    sheet.setText(FilterField, QStringLiteral("I"));
-}
-
-void filterR(Sheet &sheet, Messages &)
-{
-    sheet.setText(FilterField, QStringLiteral("R"));
-}
-
-void filterV(Sheet &sheet, Messages &)
-{
-    sheet.setText(FilterField, QStringLiteral("V"));
-}
-
-void filterB(Sheet &sheet, Messages &)
-{
-    sheet.setText(FilterField, QStringLiteral("B"));
-}
-
-void filterUV(Sheet &sheet, Messages &)
-{
-    sheet.setText(FilterField, QStringLiteral("UV"));
-}
-
 CommandTable commands()
 {
-    return {
-        {QStringLiteral("Command6"), filterI},
-        {QStringLiteral("Command7"), filterR},
-        {QStringLiteral("Command5"), filterV},
-        {QStringLiteral("Command50"), filterB},
-        {QStringLiteral("Command51"), filterUV},
-    };
+    const QPair<const char *, const char *> filters[] = {
+        {"Command6", "I"}, {"Command7", "R"}, {"Command5", "V"}, {"Command50", "B"}, {"Command51", "UV"}};
+    CommandTable table;
+    for (const auto &[button, letters] : filters) {
+        table.append({QLatin1String(button), [filter = QString::fromLatin1(letters)](Sheet &sheet, Messages &) {
+                          sheet.setText(QStringLiteral("Text22"), filter);
+                      }});
+    }
+    return table;
 }
 
 } // namespace SheetCommands

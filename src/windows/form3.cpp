@@ -16,7 +16,7 @@
 #include <QStyle>
 #include <QTreeWidget>
 
-using Form1Layout::pixels;
+using Form1Layout::place;
 
 namespace {
 
@@ -25,14 +25,6 @@ namespace {
 constexpr qint64 MaxPictureBytes = 128LL * 1024 * 1024;
 
 constexpr QDir::SortFlags Alphabetical = QDir::Name | QDir::IgnoreCase;
-
-template <typename W> W *place(W *widget, const char *name, int left, int top, int width,
-                               int height)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));
-    return widget;
-}
 
 void whiteBackground(QWidget *widget)
 {

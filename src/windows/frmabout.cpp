@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 
-using Form1Layout::pixels;
+using Form1Layout::place;
 
 namespace {
 
@@ -18,20 +18,9 @@ const QString Version = QStringLiteral("1.4.3");
 
 QLabel *label(const char *name, int left, int top, int width, int height, QWidget *parent)
 {
-    auto *label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));
+    auto *label = place(new QLabel(parent), name, left, top, width, height);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
-}
-
-QPushButton *button(const char *name, const QString &caption, int left, int top, int width,
-                    int height, QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));
-    return button;
 }
 
 } // namespace
@@ -78,11 +67,11 @@ void FrmAbout::buildControls()
                        new LineControl({7, 164}, {377, 164}, Qt::white, 2, this)})
         line->setObjectName(QStringLiteral("Line1"));
 
-    QPushButton *ok = button("cmdOK", QStringLiteral("OK"), 4245, 2625, 1260, 345, this);
+    auto *ok = place(new QPushButton(QStringLiteral("OK"), this), "cmdOK", 4245, 2625, 1260, 345);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::close);
-    QPushButton *sysInfo =
-        button("cmdSysInfo", QStringLiteral("&System Info..."), 4260, 3075, 1245, 345, this);
+    auto *sysInfo = place(new QPushButton(QStringLiteral("&System Info..."), this), "cmdSysInfo",
+                          4260, 3075, 1245, 345);
     connect(sysInfo, &QPushButton::clicked, this, &FrmAbout::startSysInfo);
     setTabOrder(ok, sysInfo);
 }
