@@ -1,6 +1,8 @@
 # `cmake --install` into an empty prefix gives the program, its menu entry,
-# its icon and the README, each where desktops and Debian look for them.
-# -DBUILD_DIR=<build folder> -DSOURCE_DIR=<source folder> -DWORK_DIR=<scratch>
+# its AppStream metadata, its icon, its manual page and its documents, each
+# where desktops and Debian look for them.
+# -DBUILD_DIR=<build folder> -DSOURCE_DIR=<source folder> -DVERSION=<project version>
+# -DWORK_DIR=<scratch>
 
 cmake_minimum_required(VERSION 3.22)
 
@@ -27,7 +29,7 @@ file(STRINGS ${desktop} entry)
 list(GET entry 0 group)
 check("group STREQUAL \"[Desktop Entry]\"" "desktop file does not start with [Desktop Entry]: ${group}")
 foreach(line "Type=Application" "Name=Vevurid" "Exec=vevurid" "Icon=vevurid" "Terminal=false"
-             "Categories=Education;Science;Astronomy;")
+             "Categories=Education;Astronomy;")
   check("\"${line}\" IN_LIST entry" "desktop file lacks the line ${line}")
 endforeach()
 
@@ -41,12 +43,37 @@ string(SUBSTRING "${header}" 32 16 size)
 check("signature STREQUAL \"89504e470d0a1a0a\" AND chunk STREQUAL \"49484452\"" "the icon is no PNG")
 check("size STREQUAL \"0000002000000020\"" "the icon is not 32 x 32: ${size}")
 
-# The README, as it stands in the sources.
-set(readme ${prefix}/share/doc/vevurid/README.md)
-check("EXISTS ${readme}" "share/doc/vevurid/README.md missing")
-execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${readme} ${SOURCE_DIR}/README.md
-                RESULT_VARIABLE differs)
-check("NOT differs" "the installed README differs from the project's")
+# The README and the copyright file, as they stand in the sources.
+foreach(source README.md packaging/copyright)
+  get_filename_component(doc ${source} NAME)
+  set(installed ${prefix}/share/doc/vevurid/${doc})
+  check("EXISTS ${installed}" "share/doc/vevurid/${doc} missing")
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${installed} ${SOURCE_DIR}/${source}
+                  RESULT_VARIABLE differs)
+  check("NOT differs" "the installed ${doc} differs from the project's ${source}")
+endforeach()
+
+# The manual page and the changelog: gzip -9n (no name, no time stamp, best
+# compression) and of this version.
+foreach(entry "share/man/man1/vevurid.1.gz|^\\.TH VEVURID 1 [^\n]* \"Vevurid ${VERSION}\""
+              "share/doc/vevurid/changelog.gz|^vevurid \\(${VERSION}\\) ")
+  string(REPLACE "|" ";" entry "${entry}")
+  list(GET entry 0 file)
+  list(GET entry 1 first)
+  check("EXISTS ${prefix}/${file}" "${file} missing")
+  file(READ ${prefix}/${file} header LIMIT 9 HEX)
+  check("header STREQUAL \"1f8b08000000000002\"" "${file} is not compressed with gzip -9n: ${header}")
+  execute_process(COMMAND gzip -dc ${prefix}/${file} OUTPUT_VARIABLE text)
+  check("text MATCHES [==[${first}]==]" "${file} does not start as expected for ${VERSION}")
+endforeach()
+
+# The AppStream metadata, whose latest release is this version.
+file(GLOB metainfo ${prefix}/share/metainfo/*.metainfo.xml)
+check("EXISTS \"${metainfo}\"" "no share/metainfo/*.metainfo.xml")
+file(READ ${metainfo} text)
+string(REGEX MATCH "<release version=\"([^\"]*)\"" release "${text}")
+set(released "${CMAKE_MATCH_1}")
+check("released STREQUAL VERSION" "the metainfo's latest release is not ${VERSION}: ${released}")
 
 # Nothing outside bin/ and share/.
 file(GLOB top RELATIVE ${prefix} ${prefix}/*)

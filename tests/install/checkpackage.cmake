@@ -1,6 +1,8 @@
 # cpack builds vevurid_<version>_<arch>.deb holding the install tree under
-# /usr and depending on every Debian package the program loads at run time.
-# -DBUILD_DIR=<build folder> -DVERSION=<project version> -DWORK_DIR=<scratch>
+# /usr, the program stripped, with the configured maintainer and depending on
+# every Debian package the program loads at run time.
+# -DBUILD_DIR=<build folder> -DVERSION=<project version> -DMAINTAINER=<name <address>>
+# -DWORK_DIR=<scratch>
 
 cmake_minimum_required(VERSION 3.22)
 
@@ -10,6 +12,7 @@ function(check condition message)
 endfunction()
 
 find_program(DPKG_DEB dpkg-deb REQUIRED)
+find_program(FILE file REQUIRED)
 get_filename_component(cmake_bin ${CMAKE_COMMAND} DIRECTORY)
 find_program(CPACK cpack HINTS ${cmake_bin} REQUIRED)
 
@@ -21,11 +24,13 @@ file(GLOB debs ${WORK_DIR}/vevurid_${VERSION}_*.deb)
 list(LENGTH debs count)
 check("count EQUAL 1" "expected one vevurid_${VERSION}_<arch>.deb in ${WORK_DIR}, found: ${debs}")
 
-execute_process(COMMAND ${DPKG_DEB} --field ${debs} Package Version Depends
+execute_process(COMMAND ${DPKG_DEB} --field ${debs} Package Version Maintainer Depends
                 OUTPUT_VARIABLE fields RESULT_VARIABLE failed)
 check("NOT failed" "dpkg-deb cannot read ${debs}")
 check("fields MATCHES \"Package: vevurid\n\"" "wrong package name:\n${fields}")
 check("fields MATCHES \"Version: ${VERSION}\n\"" "wrong version:\n${fields}")
+string(FIND "${fields}" "Maintainer: ${MAINTAINER}\n" at)
+check("at GREATER -1" "the maintainer is not ${MAINTAINER}:\n${fields}")
 string(REGEX MATCH "Depends: [^\n]*" depends "${fields}")
 string(REGEX REPLACE "^Depends: " "" depends "${depends}")
 string(REGEX REPLACE " *\\([^)]*\\)" "" depends "${depends}")
@@ -37,6 +42,13 @@ endforeach()
 
 execute_process(COMMAND ${DPKG_DEB} --contents ${debs} OUTPUT_VARIABLE contents)
 foreach(file usr/bin/vevurid usr/share/applications/vevurid.desktop
-             usr/share/icons/hicolor/32x32/apps/vevurid.png usr/share/doc/vevurid/README.md)
+             usr/share/icons/hicolor/32x32/apps/vevurid.png usr/share/man/man1/vevurid.1.gz
+             usr/share/doc/vevurid/README.md usr/share/doc/vevurid/copyright
+             usr/share/doc/vevurid/changelog.gz usr/share/metainfo/io.github.vevurid.vevurid.metainfo.xml)
   check("contents MATCHES \" \\\\./${file}\n\"" "the package lacks /${file}")
 endforeach()
+
+# No symbol tables or debugging data: they make the program many times its size.
+execute_process(COMMAND ${DPKG_DEB} --extract ${debs} ${WORK_DIR}/root)
+execute_process(COMMAND ${FILE} -b ${WORK_DIR}/root/usr/bin/vevurid OUTPUT_VARIABLE kind)
+check("kind MATCHES \", stripped\n\"" "the packaged program is not stripped: ${kind}")
