@@ -14,6 +14,7 @@ step() { echo "== $1 ($(date +%T))"; }
 
 step "tools"
 export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
 apt-get install -y -qq --no-install-recommends \
   clang libclang-rt-14-dev clang-tidy lintian desktop-file-utils appstream >/dev/null
 
