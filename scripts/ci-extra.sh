@@ -38,8 +38,11 @@ cmake --build build-asan -j"$jobs" >/dev/null
 
 step "sanitizer tests"
 # Any report fails its test: ASan and LSan exit with an error code, and UBSan
-# halts at its first finding instead of carrying on.
-ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:print_stacktrace=1 \
+# halts at its first finding instead of carrying on. Gcc 12's leak checker
+# misreads a dynamic TLS block on some memory layouts (a fresh Debian 12 hits
+# it at the end of tst_form3) and crashes in its own tracer; without tracking
+# those blocks (intercept_tls_get_addr=0) it still finds leaks.
+ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:print_stacktrace=1:intercept_tls_get_addr=0 \
 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure
 
