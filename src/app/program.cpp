@@ -11,6 +11,7 @@
 #include "windows/form2.h"
 #include "windows/form3.h"
 #include "windows/frmabout.h"
+#include "core/names.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -57,15 +58,15 @@ void endProgram()
 CommandTable windowCommands(Form1 &sheet)
 {
     return {
-        {QStringLiteral("Command8"), end},
-        {QStringLiteral("mnuesci"), end},
-        {QStringLiteral("mnuStampa"),
+        {Button::Exit, end},
+        {Menu::Exit, end},
+        {Menu::Print,
          [&sheet](const Context &c) { printSheet(sheet.centralWidget(), c.messages); }},
-        {QStringLiteral("mnuimmagine"), open<Dialog1>},
-        {QStringLiteral("mnuapri"), open<Form3>},
-        {QStringLiteral("mnumanuale"), open<Dialog>},
-        {QStringLiteral("mnuSuggerimento"), open<Form2>},
-        {QStringLiteral("mnuinfo"), open<FrmAbout>},
+        {Menu::ImageNote, open<Dialog1>},
+        {Menu::ImageBrowser, open<Form3>},
+        {Menu::Manual, open<Dialog>},
+        {Menu::Suggestion, open<Form2>},
+        {Menu::About, open<FrmAbout>},
     };
 }
 

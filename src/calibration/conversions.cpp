@@ -2,6 +2,7 @@
 
 #include "core/computation.h"
 #include "core/fields.h"
+#include "core/names.h"
 
 using namespace Computation;
 
@@ -14,7 +15,9 @@ namespace {
 void convert(Sheet &sheet, Messages &messages, const QString &band,
              double (*relation)(double v, double bv))
 {
-    const char *stars[][2] = {{"Text5", "Text23"}, {"Text6", "Text24"}, {"Text7", "Text25"}};
+    using namespace Field;
+    const char *stars[][2] = {
+        {MagnitudeC1, ColourC1}, {MagnitudeC2, ColourC2}, {MagnitudeC3, ColourC3}};
     int star = 0;
     try {
         for (; star < 3; ++star) {

@@ -6,6 +6,7 @@
 #include "sheet/wrapbutton.h"
 #include "ui/linecontrol.h"
 #include "ui/twips.h"
+#include "core/names.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -88,7 +89,7 @@ void Form1::buildControls()
             break;
         }
         case Kind::TextBox: {
-            auto *box = new QLineEdit(caption, parent);
+            auto *box = new QLineEdit(Fields::initialText(name), parent);
             box->setAccessibleName(Fields::description(name));
             // The particulars' boxes are too low for a border around their text.
             box->setFrame(c.height >= 255);
@@ -113,13 +114,13 @@ void Form1::buildControls()
         widget->setGeometry(c.width == 0 ? QRect(QPoint(pixels(c.left), pixels(c.top)), widget->size())
                                          : pixelRect(c));
     }
-    QWidget *frame = parents.value(QStringLiteral("Frame1"));
+    QWidget *frame = parents.value(QLatin1String(Frame));
     for (const Line &line : lines()) {
         auto *control = new LineControl(QPoint(pixels(line.x1), pixels(line.y1)),
                                         QPoint(pixels(line.x2), pixels(line.y2)), Qt::black, 1, frame);
         control->setObjectName(QString::fromLatin1(line.name));
     }
-    m_labels.value(QStringLiteral("Label29"))->lower();
+    m_labels.value(Label::Separator)->lower();
 
     // Five "Salva" and five "Carica" buttons share their captions; a screen
     // reader tells every save and load button apart by the field it keeps.
@@ -141,13 +142,13 @@ void Form1::buildMenus()
 {
     struct Entry { const char *menu, *menuCaption, *name, *caption; };
     static const Entry entries[] = {
-        {"mnuFile", "&File", "mnuStampa", "&Stampa"},
-        {"mnuFile", "&File", "mnuesci", "&esci"},
-        {"mnuCerca", "&Cerca", "mnuimmagine", "&immagine"},
-        {"mnuCerca", "&Cerca", "mnuapri", "&apri"},
-        {"mnuAiuto", "&Aiuto", "mnumanuale", "&manuale"},
-        {"mnuAiuto", "&Aiuto", "mnuSuggerimento", "&Suggerimento"},
-        {"mnuAiuto", "&Aiuto", "mnuinfo", "&info"},
+        {"mnuFile", "&File", Menu::Print, "&Stampa"},
+        {"mnuFile", "&File", Menu::Exit, "&esci"},
+        {"mnuCerca", "&Cerca", Menu::ImageNote, "&immagine"},
+        {"mnuCerca", "&Cerca", Menu::ImageBrowser, "&apri"},
+        {"mnuAiuto", "&Aiuto", Menu::Manual, "&manuale"},
+        {"mnuAiuto", "&Aiuto", Menu::Suggestion, "&Suggerimento"},
+        {"mnuAiuto", "&Aiuto", Menu::About, "&info"},
     };
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("menuBar"));
@@ -166,7 +167,9 @@ void Form1::buildMenus()
 void Form1::bind(const CommandTable &commands)
 {
     for (const Binding &binding : commands) {
-        const auto run = [this, command = binding.run] { command({*this, m_messages, m_dataFolder}); };
+        const auto run = [this, command = binding.run] {
+            command({*this, m_messages, m_dataFolder});
+        };
         if (auto *button = findChild<QAbstractButton *>(binding.control))
             connect(button, &QAbstractButton::clicked, this, run);
         else if (auto *entry = findChild<QAction *>(binding.control))
@@ -177,19 +180,35 @@ void Form1::bind(const CommandTable &commands)
     }
 }
 
+// A name the sheet does not have is a fault in the calling code: it is
+// reported in every build, and the command goes on with an empty text.
 QString Form1::text(const QString &field) const
 {
-    return m_fields.value(field)->text();
+    const QLineEdit *box = m_fields.value(field);
+    if (!box) {
+        qCritical("Form1: no field named \"%s\"", qPrintable(field));
+        return QString();
+    }
+    return box->text();
 }
 
 void Form1::setText(const QString &field, const QString &text)
 {
     QLineEdit *box = m_fields.value(field);
+    if (!box) {
+        qCritical("Form1: no field named \"%s\"", qPrintable(field));
+        return;
+    }
     box->setText(text);
     box->setCursorPosition(0); // the leading digits are the ones that matter
 }
 
 QString Form1::caption(const QString &label) const
 {
-    return m_labels.value(label)->text();
+    const QLabel *shown = m_labels.value(label);
+    if (!shown) {
+        qCritical("Form1: no label named \"%s\"", qPrintable(label));
+        return QString();
+    }
+    return shown->text();
 }

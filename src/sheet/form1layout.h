@@ -16,15 +16,18 @@ enum class Kind { Label, TextBox, Button, Frame };
 // outline Tahoma this platform ships, which is wider than the original face.
 enum class Face { Window, Number, Small, Heading, Row, Narrow };
 
-constexpr QRgb Unset = 0; // a real colour always has alpha 255
+constexpr QRgb Unset = 0;
+
+// The frame of the optional calibration.
+inline constexpr char Frame[] = "Frame1"; // a real colour always has alpha 255
 
 struct Control
 {
     const char *name;
     Kind kind;
-    const char *parent; // "" for the window, "Frame1" inside the frame
+    const char *parent; // "" for the window, Frame inside the frame
     int left, top, width, height; // twips; a label of width 0 takes its text's size
-    const char *caption;
+    const char *caption; // a text box's initial text is the field table's
     QRgb background;
     QRgb foreground;
     Face face;

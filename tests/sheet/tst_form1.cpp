@@ -36,6 +36,7 @@ private slots:
     void tabOrder();
     void menus();
     void resizingMovesNothing();
+    void unknownNamesReported();
     void magnitudeOnTheSheet();
     void magnitudeWarningsOnTheSheet();
 };
@@ -209,6 +210,23 @@ void TestForm1::resizingMovesNothing()
     QCoreApplication::processEvents();
     QCOMPARE(control<QWidget>("Text28")->geometry(), before);
     QCOMPARE(m_form->centralWidget()->size(), QSize(526, 420));
+}
+
+void TestForm1::unknownNamesReported()
+{
+    // A label is no field and a field no label; nothing on the sheet changes.
+    const QString before = control<QLineEdit>("Text1")->text();
+    QTest::ignoreMessage(QtCriticalMsg, "Form1: no field named \"Label29\"");
+    QCOMPARE(m_form->text("Label29"), QString());
+    QTest::ignoreMessage(QtCriticalMsg, "Form1: no field named \"Txt1\"");
+    m_form->setText("Txt1", "5");
+    QTest::ignoreMessage(QtCriticalMsg, "Form1: no label named \"Text1\"");
+    QCOMPARE(m_form->caption("Text1"), QString());
+    QTest::ignoreMessage(QtCriticalMsg,
+                         "Form1: no button or menu entry named \"Label29\" for a command");
+    m_form->bind({{"Label29", [](const Context &c) { c.sheet.setText("Text1", "bound"); }}});
+    QCOMPARE(control<QLineEdit>("Text1")->text(), before);
+    QCOMPARE(control<QLabel>("Label29")->text(), QStringLiteral("/"));
 }
 
 void TestForm1::magnitudeOnTheSheet()
