@@ -140,20 +140,10 @@ void Form1::buildControls()
 
 void Form1::buildMenus()
 {
-    struct Entry { const char *menu, *menuCaption, *name, *caption; };
-    static const Entry entries[] = {
-        {"mnuFile", "&File", Menu::Print, "&Stampa"},
-        {"mnuFile", "&File", Menu::Exit, "&esci"},
-        {"mnuCerca", "&Cerca", Menu::ImageNote, "&immagine"},
-        {"mnuCerca", "&Cerca", Menu::ImageBrowser, "&apri"},
-        {"mnuAiuto", "&Aiuto", Menu::Manual, "&manuale"},
-        {"mnuAiuto", "&Aiuto", Menu::Suggestion, "&Suggerimento"},
-        {"mnuAiuto", "&Aiuto", Menu::About, "&info"},
-    };
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("menuBar"));
     QHash<QString, QMenu *> menus;
-    for (const Entry &e : entries) {
+    for (const MenuEntry &e : menuEntries()) {
         QMenu *&menu = menus[QString::fromLatin1(e.menu)];
         if (!menu) {
             menu = bar->addMenu(QString::fromLatin1(e.menuCaption));

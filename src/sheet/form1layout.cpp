@@ -154,6 +154,20 @@ const std::vector<Control> &controls()
     return table;
 }
 
+const std::vector<MenuEntry> &menuEntries()
+{
+    static const std::vector<MenuEntry> table = {
+        {"mnuFile", "&File", Menu::Print, "&Stampa"},
+        {"mnuFile", "&File", Menu::Exit, "&esci"},
+        {"mnuCerca", "&Cerca", Menu::ImageNote, "&immagine"},
+        {"mnuCerca", "&Cerca", Menu::ImageBrowser, "&apri"},
+        {"mnuAiuto", "&Aiuto", Menu::Manual, "&manuale"},
+        {"mnuAiuto", "&Aiuto", Menu::Suggestion, "&Suggerimento"},
+        {"mnuAiuto", "&Aiuto", Menu::About, "&info"},
+    };
+    return table;
+}
+
 const std::vector<Line> &lines()
 {
     // An arrow from the temperature up to the variable's B-V.

@@ -1,7 +1,7 @@
 #pragma once
 // The design of the measurement sheet as data: every control's name, place
-// (twips), caption, colours and face. Form1 is built from it and the layout
-// test reads it back from the real window.
+// (twips), caption, colours and face, and the menu bar's entries. Form1 is
+// built from it.
 
 #include <QRgb>
 #include <QStringList>
@@ -43,7 +43,17 @@ struct Line
 constexpr int ClientWidth = 526;
 constexpr int ClientHeight = 420;
 
+// A menu appears with its first entry; its entries follow in the table's order.
+struct MenuEntry
+{
+    const char *menu;
+    const char *menuCaption;
+    const char *name;
+    const char *caption;
+};
+
 const std::vector<Control> &controls();
+const std::vector<MenuEntry> &menuEntries();
 const std::vector<Line> &lines();
 const QStringList &tabOrder();
 
