@@ -6,8 +6,6 @@
 #include "core/fields.h"
 #include "core/names.h"
 
-#include <cmath>
-
 using namespace Computation;
 
 namespace Calibration {
@@ -27,12 +25,15 @@ double count(const Sheet &sheet, const char *field)
 // Text28 is the first field written; a stop there leaves every result as it was.
 QString stoppedAt(const char *field)
 {
-    if (qstrcmp(field, Field::Calibrated) == 0)
-        return QStringLiteral("MAGNITUDINE CALIBRATA: nessun risultato è stato scritto.");
-    return QStringLiteral("MAGNITUDINE CALIBRATA si è fermato alla casella \"%1\": le caselle "
-                          "precedenti hanno i nuovi valori, \"%1\" e le seguenti sono rimaste "
-                          "come erano.")
-        .arg(Fields::description(field));
+    const bool first = qstrcmp(field, Field::Calibrated) == 0;
+    const QString name = Fields::description(field);
+    return stopHeadline(
+        first ? QStringLiteral("MAGNITUDINE CALIBRATA: ")
+              : QStringLiteral("MAGNITUDINE CALIBRATA si è fermato alla casella \"%1\": ").arg(name),
+        first, NothingWritten,
+        QStringLiteral("le caselle precedenti hanno i nuovi valori, \"%1\" e le seguenti sono "
+                       "rimaste come erano.")
+            .arg(name));
 }
 
 } // namespace
@@ -59,7 +60,8 @@ void calibratedMagnitude(Sheet &sheet, Messages &messages)
             mv[k] = finite(starTerm - variableTerm + read(sheet, catalogue[k]),
                            Fields::description(estimates[k]));
         }
-        const double mean = finite((mv[0] + mv[1] + mv[2]) / 3, Fields::description(step));
+        const MeanAndError spread = meanAndError(mv);
+        const double mean = finite(spread.mean, Fields::description(step));
         write(sheet, step, mean);
 
         for (int k = 0; k < 3; ++k) {
@@ -68,9 +70,7 @@ void calibratedMagnitude(Sheet &sheet, Messages &messages)
         }
 
         step = CalibratedError;
-        const double d0 = mean - mv[0], d1 = mean - mv[1], d2 = mean - mv[2];
-        write(sheet, step, finite(std::sqrt((d0 * d0 + d1 * d1 + d2 * d2) * 0.5),
-                                  Fields::description(step)));
+        write(sheet, step, finite(spread.error, Fields::description(step)));
 
         const char *temperatures[][2] = {
             {ColourC1, TemperatureC1}, {ColourC2, TemperatureC2}, {ColourC3, TemperatureC3},

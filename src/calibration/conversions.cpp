@@ -28,13 +28,13 @@ void convert(Sheet &sheet, Messages &messages, const QString &band,
                   finite(relation(v, bv), Fields::description(magnitude)));
         }
     } catch (const Stop &stop) {
-        const QString headline =
+        const QString headline = stopHeadline(
             QStringLiteral("Conversione in magnitudine %1 fermata alla Stella C%2: ")
-                .arg(band).arg(star + 1)
-            + (star == 0 ? QStringLiteral("nessuna magnitudine è stata convertita.")
-                         : QStringLiteral("le stelle precedenti sono state convertite, la "
-                                          "Stella C%1 e le seguenti sono rimaste come erano.")
-                               .arg(star + 1));
+                .arg(band).arg(star + 1),
+            star == 0, QStringLiteral("nessuna magnitudine è stata convertita."),
+            QStringLiteral("le stelle precedenti sono state convertite, la Stella C%1 e le "
+                           "seguenti sono rimaste come erano.")
+                .arg(star + 1));
         report(messages, headline, stop);
     }
 }

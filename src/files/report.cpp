@@ -1,7 +1,6 @@
 #include "report.h"
 
 #include "drivepath.h"
-#include "textfile.h"
 #include "valuefile.h"
 #include "core/names.h"
 
@@ -27,11 +26,8 @@ QString reportLine(const Sheet &sheet)
 
 void saveReport(const Sheet &sheet, Messages &messages, const QString &dataFolder)
 {
-    const QString name = sheet.text(Field::ReportFile);
-    if (writeLine(localPath(dataFolder, name), reportLine(sheet)))
-        messages.show(SaveTitle, MessageIcon::Information, ReportSaved);
-    else
-        messages.show(SaveTitle, MessageIcon::Critical, SaveFailed);
+    saveLine(messages, localPath(dataFolder, sheet.text(Field::ReportFile)), reportLine(sheet),
+             ReportSaved);
 }
 
 } // namespace Files

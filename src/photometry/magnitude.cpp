@@ -4,8 +4,6 @@
 #include "core/computation.h"
 #include "core/names.h"
 
-#include <cmath>
-
 using namespace Computation;
 
 namespace Photometry {
@@ -30,10 +28,9 @@ void magnitude(Sheet &sheet, Messages &messages)
             m[i] = finite(ratioTerm(a[i], av, QStringLiteral("Stella ") + star) + catalogue[i],
                           QStringLiteral("Mag. con ") + star);
         }
-        const double mean = finite((m[0] + m[1] + m[2]) / 3, QStringLiteral("Magnitudine"));
-        const double d0 = mean - m[0], d1 = mean - m[1], d2 = mean - m[2];
-        const double error = finite(std::sqrt((d0 * d0 + d1 * d1 + d2 * d2) * 0.5),
-                                    QStringLiteral("Errore Mag."));
+        const MeanAndError spread = meanAndError(m);
+        const double mean = finite(spread.mean, QStringLiteral("Magnitudine"));
+        const double error = finite(spread.error, QStringLiteral("Errore Mag."));
 
         write(sheet, MagnitudeVariable, mean);
         write(sheet, MagnitudeWithC1, m[0]);
@@ -41,7 +38,7 @@ void magnitude(Sheet &sheet, Messages &messages)
         write(sheet, MagnitudeWithC3, m[2]);
         write(sheet, MagnitudeError, error);
     } catch (const Stop &stop) {
-        report(messages, QStringLiteral("MAGNITUDINE: nessun risultato è stato scritto."), stop);
+        report(messages, QStringLiteral("MAGNITUDINE: ") + NothingWritten, stop);
     }
 }
 

@@ -28,13 +28,12 @@ const Step Steps[] = {
 QString stoppedAt(int step)
 {
     const QString star = QString::fromLatin1(Steps[step].star);
-    const QString written = step == 0
-        ? QStringLiteral("nessun risultato è stato scritto.")
-        : QStringLiteral("i risultati dei passi precedenti sono stati scritti, quelli dalla %1 "
-                         "in poi sono rimasti come erano.")
-              .arg(star);
-    return QStringLiteral("RAPPORTO MAGNITUDINE si è fermato al passo della %1: ").arg(star)
-         + written;
+    return stopHeadline(
+        QStringLiteral("RAPPORTO MAGNITUDINE si è fermato al passo della %1: ").arg(star), step == 0,
+        NothingWritten,
+        QStringLiteral("i risultati dei passi precedenti sono stati scritti, quelli dalla %1 "
+                       "in poi sono rimasti come erano.")
+            .arg(star));
 }
 
 } // namespace

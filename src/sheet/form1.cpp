@@ -1,10 +1,12 @@
 #include "form1.h"
 
 #include "core/fields.h"
+#include "core/version.h"
 #include "files/commands.h"
 #include "sheet/form1layout.h"
 #include "sheet/wrapbutton.h"
 #include "ui/linecontrol.h"
+#include "ui/look.h"
 #include "ui/twips.h"
 #include "core/names.h"
 
@@ -26,9 +28,7 @@ QFont faceFont(Face face)
                                          {"Tahoma", 6},             {"Times New Roman", 9},
                                          {"CG Omega", 8.25},        {"Liberation Sans Narrow", 8.25}};
     const Typeface &typeface = typefaces[int(face)];
-    QFont font(QString::fromLatin1(typeface.family));
-    font.setPointSizeF(typeface.points);
-    return font;
+    return Look::face(QString::fromLatin1(typeface.family), typeface.points);
 }
 
 QRect pixelRect(const Control &c)
@@ -52,10 +52,10 @@ Form1::Form1(Messages &messages, const QString &dataFolder, QWidget *parent)
     : QMainWindow(parent), m_messages(messages), m_dataFolder(dataFolder)
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Vevurid1.4.3"));
+    setWindowTitle(QStringLiteral("Vevurid") + Version::Full);
     setFont(faceFont(Face::Window));
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(192, 192, 192));
+    palette.setColor(QPalette::Window, QColor(Look::Silver));
     setPalette(palette);
 
     buildMenus();

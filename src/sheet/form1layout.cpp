@@ -1,19 +1,12 @@
 #include "form1layout.h"
 
 #include "core/names.h"
+#include "ui/look.h"
 
 namespace Form1Layout {
 
 namespace {
-constexpr QRgb White = qRgb(255, 255, 255);
-constexpr QRgb Grey = qRgb(224, 224, 224);
-constexpr QRgb Yellow = qRgb(255, 255, 192);
-constexpr QRgb Silver = qRgb(192, 192, 192);
-constexpr QRgb Black = qRgb(0, 0, 0);
-constexpr QRgb Green = qRgb(0, 128, 0);
-constexpr QRgb LightGreen = qRgb(0, 192, 0);
-constexpr QRgb DarkRed = qRgb(128, 0, 0);
-constexpr QRgb DarkGrey = qRgb(64, 64, 64);
+using namespace Look;
 constexpr auto L = Kind::Label;
 constexpr auto T = Kind::TextBox;
 constexpr auto B = Kind::Button;

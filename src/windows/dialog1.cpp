@@ -4,6 +4,8 @@
 #include "helplabel.h"
 #include "helptexts.h"
 
+#include "ui/look.h"
+
 #include <QPixmap>
 
 Dialog1::Dialog1(QWidget *parent) : QDialog(parent)
@@ -16,8 +18,6 @@ Dialog1::Dialog1(QWidget *parent) : QDialog(parent)
     setWindowIcon(QIcon(blank));
     paintSilver(*this);
 
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSize(12);
-    new HelpLabel(QStringLiteral("Label1"), {120, 120, 13695, 2175}, HelpTexts::Note, font, 0,
-                  this);
+    new HelpLabel(QStringLiteral("Label1"), {120, 120, 13695, 2175}, HelpTexts::Note,
+                  Look::msSansSerif(12), 0, this);
 }

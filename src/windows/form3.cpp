@@ -1,6 +1,7 @@
 #include "form3.h"
 
 #include "ui/appsetup.h"
+#include "ui/look.h"
 #include "ui/twips.h"
 
 #include <QComboBox>
@@ -75,9 +76,7 @@ void Form3::buildControls()
 
     auto *closeButton = place(new QPushButton(QStringLiteral("Chiudi"), this), "Command1", 6200,
                               60, 855, 1160);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSize(12);
-    closeButton->setFont(font);
+    closeButton->setFont(Look::msSansSerif(12));
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
 
     m_image = place(new QLabel(this), "Image1", 0, 1440, 7095, 4935);

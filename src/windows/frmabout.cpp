@@ -1,8 +1,11 @@
 #include "frmabout.h"
 
 #include "fixeddialog.h"
+
+#include "core/version.h"
 #include "ui/appsetup.h"
 #include "ui/linecontrol.h"
+#include "ui/look.h"
 #include "ui/twips.h"
 
 #include <QLabel>
@@ -13,8 +16,6 @@
 using Twips::place;
 
 namespace {
-
-const QString Version = QStringLiteral("1.4.3");
 
 QLabel *label(const char *name, int left, int top, int width, int height, QWidget *parent)
 {
@@ -30,14 +31,12 @@ FrmAbout::FrmAbout(Messages &messages, SysInfoLookup lookup, QWidget *parent)
 {
     setUpFixedDialog(*this, QStringLiteral("frmAbout"), {382, 237}); // 5730 x 3555 twips
     setWindowIcon(appIcon());
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSize(8);
-    setFont(font);
+    setFont(Look::msSansSerif(8));
     buildControls();
 
     setWindowTitle(QStringLiteral("Informazioni su ") + AppTitle);
     findChild<QLabel *>(QStringLiteral("lblVersion"))
-        ->setText(QStringLiteral("Versione ") + Version);
+        ->setText(QStringLiteral("Versione ") + Version::Full);
     findChild<QLabel *>(QStringLiteral("lblTitle"))->setText(AppTitle);
 }
 
@@ -50,7 +49,8 @@ void FrmAbout::buildControls()
     // for the version and the title to the right of the name.
     QLabel *description = label("lblDescription", 960, 240, 3885, 570, this);
     description->setWordWrap(true);
-    description->setText(QStringLiteral("Vevurid 1.4") + QString(54, QLatin1Char(' '))
+    description->setText(QStringLiteral("Vevurid ") + Version::MajorMinor
+                         + QString(54, QLatin1Char(' '))
                          + QStringLiteral("Software  per il calcolo fotometrico delle stelle "
                                           "variabili con tre stelle di confronto."));
     description->setFixedHeight(std::max(description->height(),
