@@ -5,7 +5,7 @@
 #include "calibration/commands.h"
 #include "photometry/commands.h"
 #include "core/filters.h"
-#include "sheet/form1layout.h"
+#include "sheet/sheetlayout.h"
 #include "support/fakesheet.h"
 
 #include <benchmark/benchmark.h>
@@ -34,7 +34,7 @@ public:
 
 QString caption(const QString &control)
 {
-    for (const Form1Layout::Control &c : Form1Layout::controls()) {
+    for (const SheetLayout::Control &c : SheetLayout::controls()) {
         if (control == QLatin1String(c.name)) {
             const QString text = QString::fromUtf8(c.caption).simplified();
             return text.size() > 30 ? text.left(27) + QStringLiteral("...") : text;

@@ -1,9 +1,9 @@
-#include "form1layout.h"
+#include "sheetlayout.h"
 
 #include "core/names.h"
 #include "ui/look.h"
 
-namespace Form1Layout {
+namespace SheetLayout {
 
 namespace {
 using namespace Look;
@@ -195,4 +195,4 @@ const QStringList &tabOrder()
     return order;
 }
 
-} // namespace Form1Layout
+} // namespace SheetLayout

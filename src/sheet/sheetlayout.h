@@ -1,13 +1,13 @@
 #pragma once
 // The design of the measurement sheet as data: every control's name, place
-// (twips), caption, colours and face, and the menu bar's entries. Form1 is
+// (twips), caption, colours and face, and the menu bar's entries. SheetWindow is
 // built from it.
 
 #include <QRgb>
 #include <QStringList>
 #include <vector>
 
-namespace Form1Layout {
+namespace SheetLayout {
 
 enum class Kind { Label, TextBox, Button, Frame };
 
@@ -57,4 +57,4 @@ const std::vector<MenuEntry> &menuEntries();
 const std::vector<Line> &lines();
 const QStringList &tabOrder();
 
-} // namespace Form1Layout
+} // namespace SheetLayout

@@ -1,4 +1,4 @@
-#include "dialog1.h"
+#include "imagenotewindow.h"
 
 #include "fixeddialog.h"
 #include "helplabel.h"
@@ -8,7 +8,7 @@
 
 #include <QPixmap>
 
-Dialog1::Dialog1(QWidget *parent) : QDialog(parent)
+ImageNoteWindow::ImageNoteWindow(QWidget *parent) : QDialog(parent)
 {
     setUpFixedDialog(*this, QStringLiteral("Dialog1"), {930, 160}); // 13950 x 2400 twips
     setWindowTitle(QStringLiteral("Nome della finestra di dialogo"));

@@ -1,9 +1,9 @@
-#include "form1.h"
+#include "sheetwindow.h"
 
 #include "core/fields.h"
 #include "core/version.h"
 #include "files/commands.h"
-#include "sheet/form1layout.h"
+#include "sheet/sheetlayout.h"
 #include "sheet/wrapbutton.h"
 #include "ui/linecontrol.h"
 #include "ui/look.h"
@@ -16,7 +16,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 
-using namespace Form1Layout;
+using namespace SheetLayout;
 using Twips::pixels;
 
 namespace {
@@ -48,7 +48,7 @@ void paint(QWidget *widget, const Control &c, QPalette::ColorRole back, QPalette
 
 } // namespace
 
-Form1::Form1(Messages &messages, const QString &dataFolder, QWidget *parent)
+SheetWindow::SheetWindow(Messages &messages, const QString &dataFolder, QWidget *parent)
     : QMainWindow(parent), m_messages(messages), m_dataFolder(dataFolder)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -63,7 +63,7 @@ Form1::Form1(Messages &messages, const QString &dataFolder, QWidget *parent)
     resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
 }
 
-void Form1::buildControls()
+void SheetWindow::buildControls()
 {
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
@@ -138,7 +138,7 @@ void Form1::buildControls()
     client->findChild<QWidget *>(order.first())->setFocus();
 }
 
-void Form1::buildMenus()
+void SheetWindow::buildMenus()
 {
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("menuBar"));
@@ -154,7 +154,7 @@ void Form1::buildMenus()
     }
 }
 
-void Form1::bind(const CommandTable &commands)
+void SheetWindow::bind(const CommandTable &commands)
 {
     for (const Binding &binding : commands) {
         const auto run = [this, command = binding.run] {
@@ -165,39 +165,39 @@ void Form1::bind(const CommandTable &commands)
         else if (auto *entry = findChild<QAction *>(binding.control))
             connect(entry, &QAction::triggered, this, run);
         else
-            qCritical("Form1: no button or menu entry named \"%s\" for a command",
+            qCritical("SheetWindow: no button or menu entry named \"%s\" for a command",
                       qPrintable(binding.control));
     }
 }
 
 // A name the sheet does not have is a fault in the calling code: it is
 // reported in every build, and the command goes on with an empty text.
-QString Form1::text(const QString &field) const
+QString SheetWindow::text(const QString &field) const
 {
     const QLineEdit *box = m_fields.value(field);
     if (!box) {
-        qCritical("Form1: no field named \"%s\"", qPrintable(field));
+        qCritical("SheetWindow: no field named \"%s\"", qPrintable(field));
         return QString();
     }
     return box->text();
 }
 
-void Form1::setText(const QString &field, const QString &text)
+void SheetWindow::setText(const QString &field, const QString &text)
 {
     QLineEdit *box = m_fields.value(field);
     if (!box) {
-        qCritical("Form1: no field named \"%s\"", qPrintable(field));
+        qCritical("SheetWindow: no field named \"%s\"", qPrintable(field));
         return;
     }
     box->setText(text);
     box->setCursorPosition(0); // the leading digits are the ones that matter
 }
 
-QString Form1::caption(const QString &label) const
+QString SheetWindow::caption(const QString &label) const
 {
     const QLabel *shown = m_labels.value(label);
     if (!shown) {
-        qCritical("Form1: no label named \"%s\"", qPrintable(label));
+        qCritical("SheetWindow: no label named \"%s\"", qPrintable(label));
         return QString();
     }
     return shown->text();

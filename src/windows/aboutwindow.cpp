@@ -1,4 +1,4 @@
-#include "frmabout.h"
+#include "aboutwindow.h"
 
 #include "fixeddialog.h"
 
@@ -26,7 +26,7 @@ QLabel *label(const char *name, int left, int top, int width, int height, QWidge
 
 } // namespace
 
-FrmAbout::FrmAbout(Messages &messages, SysInfoLookup lookup, QWidget *parent)
+AboutWindow::AboutWindow(Messages &messages, SysInfoLookup lookup, QWidget *parent)
     : QDialog(parent), m_messages(messages), m_lookup(std::move(lookup))
 {
     setUpFixedDialog(*this, QStringLiteral("frmAbout"), {382, 237}); // 5730 x 3555 twips
@@ -40,7 +40,7 @@ FrmAbout::FrmAbout(Messages &messages, SysInfoLookup lookup, QWidget *parent)
     findChild<QLabel *>(QStringLiteral("lblTitle"))->setText(AppTitle);
 }
 
-void FrmAbout::buildControls()
+void AboutWindow::buildControls()
 {
     QLabel *icon = label("picIcon", 240, 240, 540, 540, this);
     icon->setPixmap(appIcon().pixmap(32, 32));
@@ -70,11 +70,11 @@ void FrmAbout::buildControls()
     connect(ok, &QPushButton::clicked, this, &QDialog::close);
     auto *sysInfo = place(new QPushButton(QStringLiteral("&System Info..."), this), "cmdSysInfo",
                           4260, 3075, 1245, 345);
-    connect(sysInfo, &QPushButton::clicked, this, &FrmAbout::startSysInfo);
+    connect(sysInfo, &QPushButton::clicked, this, &AboutWindow::startSysInfo);
     setTabOrder(ok, sysInfo);
 }
 
-QString FrmAbout::findSysInfoTool()
+QString AboutWindow::findSysInfoTool()
 {
     for (const char *tool : {"hardinfo", "gnome-system-monitor", "kinfocenter"}) {
         QString path = QStandardPaths::findExecutable(QLatin1String(tool));
@@ -84,7 +84,7 @@ QString FrmAbout::findSysInfoTool()
     return QString();
 }
 
-void FrmAbout::startSysInfo()
+void AboutWindow::startSysInfo()
 {
     const QString tool = m_lookup();
     // Started directly, without a shell, so a path with blanks needs no quoting.
