@@ -114,6 +114,7 @@ bool openRegularFile(QFile &file, const QString &path)
     if (fd < 0)
         return false;
     struct stat opened;
+    file.setFileName(path); // readers that go by the name's suffix still see it
     if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)
         || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);

@@ -1,5 +1,6 @@
 #include "form3.h"
 
+#include "files/textfile.h"
 #include "sheet/appsetup.h"
 #include "sheet/form1layout.h"
 
@@ -26,10 +27,10 @@ constexpr qint64 MaxPictureBytes = 128LL * 1024 * 1024;
 
 constexpr QDir::SortFlags Alphabetical = QDir::Name | QDir::IgnoreCase;
 
-void whiteBackground(QWidget *widget)
+void whiteBackground(QWidget *widget, QPalette::ColorRole role = QPalette::Base)
 {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(role, Qt::white);
     widget->setPalette(palette);
 }
 
@@ -53,7 +54,7 @@ Form3::Form3(Messages &messages, QWidget *parent)
 void Form3::buildControls()
 {
     m_drives = place(new QComboBox(this), "Drive1", 0, 10, 855, 315);
-    whiteBackground(m_drives);
+    whiteBackground(m_drives, QPalette::Button); // the classic style fills a closed list with it
     connect(m_drives, &QComboBox::activated, this, &Form3::driveChosen);
 
     m_dirs = place(new QTreeWidget(this), "Dir1", 840, 10, 3015, 1215);
@@ -160,8 +161,13 @@ void Form3::showFolder(const QString &folder)
     m_dirs->setCurrentItem(item);
     m_dirs->scrollToItem(item, QAbstractItemView::PositionAtTop); // its subfolders below it
 
+    // Pictures only come from regular files: a pipe, even behind a link, would
+    // block the reader and devices have no end.
     m_files->clear();
-    m_files->addItems(dir.entryList(QDir::Files, Alphabetical));
+    for (const QFileInfo &file : dir.entryInfoList(QDir::Files | QDir::System, Alphabetical)) {
+        if (file.isFile())
+            m_files->addItem(file.fileName());
+    }
 }
 
 void Form3::fileChosen()
@@ -171,7 +177,11 @@ void Form3::fileChosen()
         return;
     const QString path = QDir(m_folder).filePath(item->text());
     const QString name = QDir::toNativeSeparators(path);
-    QImageReader reader(path);
+    // Only a regular file reaches the reader: a pipe would block it.
+    QFile file;
+    QImageReader reader;
+    if (Files::openRegularFile(file, path))
+        reader.setDevice(&file);
     const QSize size = reader.size();
     if (size.isValid() && qint64(size.width()) * size.height() * 4 > MaxPictureBytes) {
         report(QStringLiteral("L'immagine \"%1\" è troppo grande per essere mostrata "
