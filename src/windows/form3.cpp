@@ -15,6 +15,7 @@
 #include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QStyle>
+#include <QStylePainter>
 #include <QTreeWidget>
 
 using Form1Layout::place;
@@ -27,12 +28,35 @@ constexpr qint64 MaxPictureBytes = 128LL * 1024 * 1024;
 
 constexpr QDir::SortFlags Alphabetical = QDir::Name | QDir::IgnoreCase;
 
-void whiteBackground(QWidget *widget, QPalette::ColorRole role = QPalette::Base)
+void whiteBackground(QWidget *widget)
 {
     QPalette palette = widget->palette();
-    palette.setColor(role, Qt::white);
+    palette.setColor(QPalette::Base, Qt::white);
     widget->setPalette(palette);
 }
+
+// The classic style fills a closed list with the button colour: the drive
+// list paints its field white itself, beside the usual grey arrow.
+class DriveList : public QComboBox
+{
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        QStyleOptionComboBox field = option;
+        field.palette.setColor(QPalette::Button, Qt::white);
+        field.subControls &= ~QStyle::SC_ComboBoxArrow;
+        painter.drawComplexControl(QStyle::CC_ComboBox, field);
+        option.subControls = QStyle::SC_ComboBoxArrow;
+        painter.drawComplexControl(QStyle::CC_ComboBox, option);
+        painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+    }
+};
 
 } // namespace
 
@@ -53,8 +77,8 @@ Form3::Form3(Messages &messages, QWidget *parent)
 
 void Form3::buildControls()
 {
-    m_drives = place(new QComboBox(this), "Drive1", 0, 10, 855, 315);
-    whiteBackground(m_drives, QPalette::Button); // the classic style fills a closed list with it
+    m_drives = place(new DriveList(this), "Drive1", 0, 10, 855, 315);
+    whiteBackground(m_drives);
     connect(m_drives, &QComboBox::activated, this, &Form3::driveChosen);
 
     m_dirs = place(new QTreeWidget(this), "Dir1", 840, 10, 3015, 1215);
@@ -154,6 +178,8 @@ void Form3::showFolder(const QString &folder)
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
     const QDir::Filters folders = QDir::Dirs | QDir::NoDotAndDotDot;
     for (const QFileInfo &sub : dir.entryInfoList(folders, Alphabetical)) {
+        if (!sub.isDir()) // QDir lists a link to a pipe or device among folders
+            continue;
         auto *child = new QTreeWidgetItem(item, {sub.fileName()});
         child->setData(0, Qt::UserRole, sub.absoluteFilePath());
         child->setIcon(0, closed);
@@ -164,7 +190,7 @@ void Form3::showFolder(const QString &folder)
     // Pictures only come from regular files: a pipe, even behind a link, would
     // block the reader and devices have no end.
     m_files->clear();
-    for (const QFileInfo &file : dir.entryInfoList(QDir::Files | QDir::System, Alphabetical)) {
+    for (const QFileInfo &file : dir.entryInfoList(QDir::Files, Alphabetical)) {
         if (file.isFile())
             m_files->addItem(file.fileName());
     }

@@ -302,6 +302,7 @@ void TestForm3::listsRegularFilesOnly()
     QVERIFY(QFile::link(at("a.gif"), at("to a.gif")));
     QVERIFY(m_browser->openFolder(dir.path()));
     QCOMPARE(files(m_browser.get()), QStringList({"a.gif", "swap.gif", "to a.gif"}));
+    QCOMPARE(control<QTreeWidget>(m_browser.get(), "Dir1")->currentItem()->childCount(), 0);
 
     // A pipe put in a listed file's place is refused at once.
     QVERIFY(QFile::remove(at("swap.gif")));
