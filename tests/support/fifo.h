@@ -5,10 +5,9 @@
 #include <QFile>
 #include <QTest>
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <fcntl.h>
-#include <mutex>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -25,43 +24,32 @@ inline bool isFifo(const QString &path)
     return lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISFIFO(info.st_mode);
 }
 
-// From `patience` on, until it is destroyed, keeps opening the pipe for
-// writing and closing it again: every open for reading that waits returns,
-// and the reader sees an empty pipe.
+// After three seconds, until it is destroyed, keeps opening the pipe for
+// writing and closing it again: a reader that waits on it wakes to an empty pipe.
 class FifoWatchdog
 {
 public:
-    explicit FifoWatchdog(const QString &fifo, std::chrono::milliseconds patience = std::chrono::seconds(3))
-        : m_path(QFile::encodeName(fifo)), m_thread([this, patience] { watch(patience); })
+    explicit FifoWatchdog(const QString &fifo)
+        : m_path(QFile::encodeName(fifo)), m_thread([this] {
+              for (int waited = 0; !m_done; waited += 50) {
+                  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                  const int fd = waited >= 3000 ? ::open(m_path.constData(), O_WRONLY | O_NONBLOCK) : -1;
+                  if (fd >= 0)
+                      ::close(fd);
+              }
+          })
     {
     }
     ~FifoWatchdog()
     {
-        {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            m_done = true;
-        }
-        m_wake.notify_one();
+        m_done = true;
         m_thread.join();
     }
     FifoWatchdog(const FifoWatchdog &) = delete;
     FifoWatchdog &operator=(const FifoWatchdog &) = delete;
 
 private:
-    void watch(std::chrono::milliseconds wait)
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        while (!m_wake.wait_for(lock, wait, [this] { return m_done; })) {
-            const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK);
-            if (fd >= 0)
-                ::close(fd);
-            wait = std::chrono::milliseconds(50);
-        }
-    }
-
     const QByteArray m_path;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_done = false;
+    std::atomic<bool> m_done{false};
     std::thread m_thread; // last: it starts once everything above is ready
 };
