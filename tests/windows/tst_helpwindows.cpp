@@ -7,6 +7,7 @@
 #include "windows/helptexts.h"
 #include "windows/pictures.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontInfo>
 #include <QLabel>
@@ -39,6 +40,7 @@ private slots:
     void labels();
     void manualTextsStayInTheirBands();
     void pictures();
+    void suggestionReadAloud();
 };
 
 void TestHelpWindows::windows_data()
@@ -111,6 +113,8 @@ void TestHelpWindows::labels()
     const auto w = helpWindow(window);
     auto *l = control<HelpLabel>(w.get(), label);
     QCOMPARE(l->text(), text);
+    // Painted, not a label: a screen reader has only this to read.
+    QCOMPARE(QAccessible::queryAccessibleInterface(l)->text(QAccessible::Name), text);
     QCOMPARE(l->geometry(), place);
     QCOMPARE(l->font().family(), family);
     QCOMPARE(l->font().pointSize(), 12);
@@ -157,6 +161,23 @@ void TestHelpWindows::pictures()
     suggestion.resize(400, 300); // the picture keeps its size and place
     QCOMPARE(strip->geometry(), pixels(0, 0, 12750, 855));
     QCOMPARE(suggestionStrip().pixelColor(0, 0), QColor(192, 192, 192));
+}
+
+// The strip is a picture; a screen reader reads its four lines, without colours.
+void TestHelpWindows::suggestionReadAloud()
+{
+    SuggestionWindow suggestion;
+    const QStringList heard =
+        QAccessible::queryAccessibleInterface(control<QLabel>(&suggestion, "Image1"))
+            ->text(QAccessible::Name)
+            .split(QLatin1Char('\n'));
+    QCOMPARE(heard.size(), 4);
+    QCOMPARE(heard.first(),
+             QStringLiteral("equazione m+ con Confronto rossa & Variabile blu=Variabile blu non "
+                            "calibrata è più bedole della Variabile blu calibrata"));
+    QCOMPARE(heard.last(),
+             QStringLiteral("equazione m- con Confronto blu & Variabile rossa=Variabile rossa non "
+                            "calibrata è più debole della Variabile rossa calibrata"));
 }
 
 QTEST_MAIN(TestHelpWindows)
