@@ -22,7 +22,10 @@ constexpr size_t MostSkippedLines = 100000;
 
 QString decode(std::string_view bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A byte-order mark inside a line is a character like any other; dropped,
+    // it would make a field of nothing but a mark read as no text at all.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
     const QString text = utf8(view);
     return utf8.hasError() ? QString::fromLatin1(view) : text;
@@ -109,19 +112,19 @@ quint32 TextTable::index(std::string_view bytes)
 {
     if (bytes.empty())
         return 0;
-    const auto known = m_byBytes.constFind(QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())));
-    if (known != m_byBytes.cend())
-        return known.value();
+    m_key.assign(bytes);
+    const auto known = m_byBytes.find(m_key);
+    if (known != m_byBytes.end())
+        return known->second;
 
     const QString text = decode(bytes);
-    quint32 index = m_byText.value(text, 0);
-    if (index == 0) {
-        index = quint32(m_texts.size());
+    auto index = m_byText.constFind(text);
+    if (index == m_byText.cend()) {
         m_texts.append(text);
-        m_byText.insert(text, index);
+        index = m_byText.insert(text, quint32(m_texts.size() - 1));
     }
-    m_byBytes.insert(QByteArray(bytes.data(), qsizetype(bytes.size())), index);
-    return index;
+    m_byBytes.emplace(m_key, index.value());
+    return index.value();
 }
 
 QString readValues(Observation &observation, std::string_view date,

@@ -7,7 +7,9 @@
 
 #include <QHash>
 
+#include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace LightCurve::Reading {
 
@@ -44,7 +46,10 @@ public:
 
 private:
     QStringList &m_texts;
-    QHash<QByteArray, quint32> m_byBytes;
+    // Looked up once or more per field of every line: libstdc++'s hash of a
+    // short string costs a fraction of Qt's seeded one.
+    std::unordered_map<std::string, quint32> m_byBytes;
+    std::string m_key; // reused, so that a lookup allocates nothing
     QHash<QString, quint32> m_byText; // bytes in another encoding may give a known text
 };
 

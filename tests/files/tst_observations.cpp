@@ -123,6 +123,9 @@ void TestObservations::reading_data()
                             "2460001.5,<13.5,,,Vis.,XYZ,,,,,,v612  SCT\n"
         << QStringList{"V612 Sct 2460000.12345 12.345±0.012 V ABC [bella notte]",
                        "v612  SCT 2460001.50000 <13.5±na Vis. XYZ []"} << false;
+    QTest::newRow("Latin-1 text, a field of nothing but a byte-order mark")
+        << DatabaseHeader + "2460000.5,1.5,,,V,ABC,,,,,\xEF\xBB\xBF,\xE9ta Cep\n"
+        << QStringList{QString::fromUtf8("éta Cep 2460000.50000 1.5±na V ABC [\uFEFF]")} << false;
     QTest::newRow("database columns in another order, quoted, CR LF")
         << QByteArray("\"Star Name\",\"Band\",\"Observer Code\",\"Magnitude\",\"JD\",\"Uncertainty\"\r\n"
                       "\"R Leo, A\",\"V\",\"ABC\",\" 6.1 \",\"2450000.5\",\"0.1\"\r\n"
