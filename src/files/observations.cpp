@@ -77,6 +77,20 @@ FileBytes readWholeFile(const QString &path)
     return file;
 }
 
+// An Extended file opens with its parameter lines; a database download with
+// its header.
+bool opensWithParameter(const QByteArray &bytes)
+{
+    Reading::Lines lines(bytes);
+    std::string_view line;
+    while (lines.next(line)) {
+        const std::string_view content = Reading::trimmed(line);
+        if (!content.empty())
+            return content.front() == '#';
+    }
+    return false;
+}
+
 } // namespace
 
 QString addFile(Observations &into, const QString &path)
@@ -98,15 +112,8 @@ QString addFile(Observations &into, const QString &path)
     const quint16 index = quint16(into.files.size());
     into.files.push_back({path, false});
 
-    // An Extended file opens with its parameter lines; a database download
-    // with its header.
-    Reading::Lines lines(file.bytes);
-    std::string_view first;
-    while (lines.next(first) && Reading::isBlank(first)) {
-    }
-    const QString problem = Reading::trimmed(first).substr(0, 1) == "#"
-        ? readExtended(into, index, file.bytes)
-        : readDatabase(into, index, file.bytes);
+    const QString problem = opensWithParameter(file.bytes) ? readExtended(into, index, file.bytes)
+                                                           : readDatabase(into, index, file.bytes);
     if (!problem.isEmpty()) {
         into.observations.resize(observations);
         into.skipped.resize(skipped);
