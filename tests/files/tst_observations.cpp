@@ -1,6 +1,7 @@
 #include "files/observations.h"
 
 #include "diskfiles.h"
+#include "support/guard.h"
 
 #include <QTest>
 
@@ -115,6 +116,7 @@ void TestObservations::reading()
     QFETCH(QStringList, expected);
     QFETCH(bool, own);
     putBytes(path("in.txt"), bytes);
+    const LocaleGuard commaSystem{QLocale(QLocale::Italian)}; // files keep "."
 
     Observations read;
     QCOMPARE(addFile(read, path("in.txt")), QString());
