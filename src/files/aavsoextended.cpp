@@ -104,7 +104,7 @@ QString readExtended(Observations &into, quint16 file, const QByteArray &bytes)
         if (content.front() == '#') {
             // Blanks after the value stay: "#DELIM=" may be followed by a tab.
             const std::string_view parameter = line.substr(size_t(content.data() - line.data()));
-            const QString refusal = readParameter(parameter, parameters, into.files[file], texts);
+            QString refusal = readParameter(parameter, parameters, into.files[file], texts);
             if (!refusal.isEmpty())
                 return refusal;
             continue;
