@@ -1,7 +1,8 @@
 // Reading the light curve's files: generated AAVSO Extended logs and
 // database downloads of 100 000 and 1 000 000 observations, read into a new
 // set together with its star list, and the heap the set keeps per
-// observation afterwards.
+// observation afterwards and at its highest while reading (the file's bytes
+// included).
 
 #include "files/observations.h"
 
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <cstring>
 #include <malloc.h>
 
 namespace {
@@ -62,21 +64,47 @@ size_t heapInUse()
     return info.uordblks + info.hblkhd;
 }
 
+// The resident set now ("VmRSS") or at its highest since the last reset
+// ("VmHWM"), in bytes.
+double resident(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(int(std::strlen(field)) + 1).trimmed().split(' ').value(0).toDouble() * 1024;
+    }
+    return 0;
+}
+
+void resetPeakResident()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
 void readLightCurve(benchmark::State &state)
 {
     const auto format = Format(state.range(0));
     const int count = int(state.range(1));
     const QString path = generatedFile(format, count);
     double keptBytes = 0;
+    double peakBytes = 0;
     for (auto _ : state) {
         const size_t heapBefore = heapInUse();
+        const double residentBefore = resident("VmRSS:");
+        resetPeakResident();
         LightCurve::Observations read;
         if (!LightCurve::addFile(read, path).isEmpty() || read.observations.size() != size_t(count))
             state.SkipWithError("the generated file was not read whole");
         benchmark::DoNotOptimize(LightCurve::stars(read));
         keptBytes = double(heapInUse() - heapBefore);
+        peakBytes = resident("VmHWM:") - residentBefore;
     }
     state.counters["bytes/observation"] = keptBytes / count;
+    state.counters["peak bytes/observation"] = peakBytes / count;
     state.SetItemsProcessed(state.iterations() * count);
 }
 
