@@ -93,6 +93,7 @@ void readLightCurve(benchmark::State &state)
     double keptBytes = 0;
     double peakBytes = 0;
     for (auto _ : state) {
+        malloc_trim(0); // freed memory would otherwise be reused unseen
         const size_t heapBefore = heapInUse();
         const double residentBefore = resident("VmRSS:");
         resetPeakResident();

@@ -43,10 +43,10 @@ char asciiLower(char c)
 
 } // namespace
 
-Lines::Lines(const QByteArray &bytes)
-    : m_at(bytes.constData()), m_end(bytes.constData() + bytes.size())
+Lines::Lines(const char *begin, const char *end, qint64 linesBefore)
+    : m_at(begin), m_end(end), m_number(linesBefore)
 {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
+    if (linesBefore == 0 && std::string_view(begin, size_t(end - begin)).substr(0, 3) == "\xEF\xBB\xBF")
         m_at += 3;
 }
 
@@ -147,25 +147,39 @@ QString readValues(Observation &observation, std::string_view date,
     return QString();
 }
 
-SkippedLines::SkippedLines(Observations &into, quint16 file)
-    : m_into(into), m_file(file), m_first(into.skipped.size())
+LineReader::LineReader(Observations &into, quint16 file)
+    : m_into(into), m_file(file), m_texts(into.texts), m_firstSkipped(into.skipped.size())
 {
 }
 
-bool SkippedLines::add(qint64 line, const QString &reason)
+QString LineReader::settle(Observation &observation, qint64 number, const QString &reason)
 {
-    m_into.skipped.push_back({m_file, line, reason});
-    return m_into.skipped.size() - m_first <= MostSkippedLines;
+    if (reason.isEmpty()) {
+        observation.file = m_file;
+        m_into.observations.push_back(observation);
+        return QString();
+    }
+    m_into.skipped.push_back({m_file, number, reason});
+    if (m_into.skipped.size() - m_firstSkipped <= MostSkippedLines)
+        return QString();
+    return QStringLiteral("ha più di %1 righe che non si possono leggere.").arg(MostSkippedLines);
+}
+
+QString readLines(LineReader &reader, const QByteArray &bytes)
+{
+    Lines lines(bytes.cbegin(), bytes.cend());
+    std::string_view line;
+    while (lines.next(line)) {
+        QString refusal = reader.line(line, lines.number());
+        if (!refusal.isEmpty())
+            return refusal;
+    }
+    return reader.end();
 }
 
 QString notAavso()
 {
     return QStringLiteral("non è un file AAVSO Extended né un file del database AAVSO.");
-}
-
-QString tooManySkipped()
-{
-    return QStringLiteral("ha più di %1 righe che non si possono leggere.").arg(MostSkippedLines);
 }
 
 } // namespace LightCurve::Reading

@@ -56,6 +56,7 @@ private slots:
     void unreadableLine();
     void refused_data();
     void refused();
+    void fileOfManyPieces();
     void starsAcrossFiles();
     void julianDates_data();
     void julianDates();
@@ -238,6 +239,24 @@ void TestObservations::refused()
     QCOMPARE(describe(shown), before);
     QCOMPARE(shown.texts, textsBefore);
     QCOMPARE(shown.files.size(), size_t(1));
+}
+
+// Read a piece at a time: lines cut at the pieces' ends, one line longer than
+// a piece, and the numbering carried on from piece to piece.
+void TestObservations::fileOfManyPieces()
+{
+    const int half = 20000; // with the long line, about four pieces
+    const QByteArray line = record("V612 Sct,2460000.5,12.1,0.01,V");
+    const QByteArray longNotes(3 << 19, 'x');
+    putBytes(path("long.txt"), "\xEF\xBB\xBF" + OwnHeader + line.repeated(half)
+                                   + record("A,2460000.5,12.1,0.01,V").replace("na\r", longNotes + '\r')
+                                   + line.repeated(half) + "A,bad\r\n" + line.chopped(2));
+    Observations read;
+    QCOMPARE(addFile(read, path("long.txt")), QString());
+    QCOMPARE(read.observations.size(), size_t(2 * half + 2));
+    QCOMPARE(read.texts.at(read.observations[half].notes).size(), longNotes.size());
+    QCOMPARE(describe(read).mid(2 * half + 2), QStringList{QStringLiteral("%1: 2 campi invece di 15").arg(2 * half + 9)});
+    QVERIFY(read.files[0].own);
 }
 
 void TestObservations::starsAcrossFiles()
