@@ -59,6 +59,15 @@ bool splitCsv(std::string_view line, std::vector<std::string_view> &fields, std:
     }
 }
 
+// A visual estimate the observer was unsure of ends in ":"; the number
+// stands as given.
+std::string_view withoutDoubt(std::string_view magnitude)
+{
+    if (!magnitude.empty() && magnitude.back() == ':')
+        magnitude.remove_suffix(1);
+    return trimmed(magnitude);
+}
+
 class DatabaseReader : public LineReader
 {
 public:
@@ -82,7 +91,7 @@ public:
         else if (field(Band).empty())
             reason = QStringLiteral("filtro mancante");
         else
-            reason = readValues(observation, field(Jd), field(Magnitude), field(Uncertainty));
+            reason = readValues(observation, field(Jd), withoutDoubt(field(Magnitude)), field(Uncertainty));
         if (reason.isEmpty()) {
             observation.star = m_texts.index(field(StarName));
             observation.band = m_texts.index(field(Band));

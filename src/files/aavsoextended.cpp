@@ -23,15 +23,20 @@ struct Parameters
     quint32 observer = 0;
 };
 
-// "#DELIM=" gives the character itself or its name. A tab stands alone
-// after "=", so the value is taken as it is before blanks are trimmed.
+// "#DELIM=" gives the character itself, any visible one but "#", or the name
+// of one. A tab stands alone after "=", so the value is taken as it is
+// before blanks are trimmed.
 bool readDelimiter(std::string_view raw, char &delimiter)
 {
-    static constexpr std::array<std::pair<std::string_view, char>, 5> known{{
+    static constexpr std::array<std::pair<std::string_view, char>, 5> names{{
         {"comma", ','}, {"tab", '\t'}, {"pipe", '|'}, {"semicolon", ';'}, {"exclamation", '!'}}};
     const std::string_view value = raw.size() == 1 ? raw : trimmed(raw);
-    for (const auto &[word, character] : known) {
-        if (equalsIgnoringCase(value, word) || value == std::string_view(&character, 1)) {
+    if (value.size() == 1 && (value[0] == '\t' || (value[0] > ' ' && value[0] <= '~' && value[0] != '#'))) {
+        delimiter = value[0];
+        return true;
+    }
+    for (const auto &[name, character] : names) {
+        if (equalsIgnoringCase(value, name)) {
             delimiter = character;
             return true;
         }

@@ -83,10 +83,10 @@ void TestObservations::reading_data()
             + record("RR Lyr,2458000.25,7.5,NA,B", '\t') << QStringList{"RR Lyr 2458000.25000 7.5±na B  []"} << false;
     QTest::newRow("tab itself") << QByteArray("#TYPE=EXTENDED\n#DELIM=\t\n") + record("RR Lyr,2458000.25,7.5,0,B", '\t')
                                 << QStringList{"RR Lyr 2458000.25000 7.5±0 B  []"} << false;
-    QTest::newRow("exclamation and semicolon as words")
+    QTest::newRow("exclamation and semicolon as words, then a slash")
         << QByteArray("#TYPE=EXTENDED\n#DELIM=exclamation\n") + record("A,1.5,2.5,na,V", '!')
-               + "#DELIM= Semicolon \n" + record("B,2.5,3.5,na,V", ';')
-        << QStringList{"A 1.50000 2.5±na V  []", "B 2.50000 3.5±na V  []"} << false;
+               + "#DELIM= Semicolon \n" + record("B,2.5,3.5,na,V", ';') + "#DELIM=/\n" + record("C,3.5,4.5,na,V", '/')
+        << QStringList{"A 1.50000 2.5±na V  []", "B 2.50000 3.5±na V  []", "C 3.50000 4.5±na V  []"} << false;
     QTest::newRow("OBSCODE changed further down")
         << OwnHeader + own + "#OBSCODE=DEF\r\n" + own
         << QStringList{"V612 Sct 2460000.12345 12.345±0.012 V ABC [misura buona]",
@@ -98,8 +98,10 @@ void TestObservations::reading_data()
     QTest::newRow("database download")
         << DatabaseHeader + "2460000.12345,12.345,0.012,,V,ABC,,,,,bella notte,V612 Sct\n"
                             "2460001.5,<13.5,,,Vis.,XYZ,,,,,,v612  SCT\n"
+                            "2460002.5,13.1:,,,Vis.,XYZ,,,,,,V612 Sct\n"
         << QStringList{"V612 Sct 2460000.12345 12.345±0.012 V ABC [bella notte]",
-                       "v612  SCT 2460001.50000 <13.5±na Vis. XYZ []"} << false;
+                       "v612  SCT 2460001.50000 <13.5±na Vis. XYZ []", "V612 Sct 2460002.50000 13.1±na Vis. XYZ []"}
+        << false;
     QTest::newRow("Latin-1 text, a field of nothing but a byte-order mark")
         << DatabaseHeader + "2460000.5,1.5,,,V,ABC,,,,,\xEF\xBB\xBF,\xE9ta Cep\n"
         << QStringList{QString::fromUtf8("éta Cep 2460000.50000 1.5±na V ABC [\uFEFF]")} << false;
@@ -201,6 +203,8 @@ void TestObservations::refused_data()
                                  << prefix + "tipo di data sconosciuto: \"MJD\".";
     QTest::newRow("other delimiter") << int(Bytes) << QByteArray("#TYPE=EXTENDED\n#DELIM=colon\n")
                                      << prefix + "delimitatore sconosciuto: \"colon\".";
+    QTest::newRow("pound as delimiter") << int(Bytes) << QByteArray("#TYPE=EXTENDED\n#DELIM=#\n")
+                                        << prefix + "delimitatore sconosciuto: \"#\".";
     QTest::newRow("more unreadable lines than a file may have")
         << int(Bytes) << QByteArray("#TYPE=EXTENDED\n") + QByteArray("x\n").repeated(100001)
         << prefix + "ha più di 100000 righe che non si possono leggere.";
