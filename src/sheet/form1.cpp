@@ -12,6 +12,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QStandardPaths>
@@ -66,6 +67,9 @@ Form1::Form1(Messages &messages, const QString &dataFolder, QWidget *parent)
     buildControls();
     bindCommands();
     resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    // The sheet keeps its size at the top left; the window's border may make
+    // it larger or smaller all the same.
+    layout()->setSizeConstraint(QLayout::SetNoConstraint);
 }
 
 void Form1::buildControls()
