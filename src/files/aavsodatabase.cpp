@@ -142,10 +142,4 @@ std::unique_ptr<LineReader> Reading::databaseReader(Observations &into, quint16 
     return std::make_unique<DatabaseReader>(into, file);
 }
 
-QString readDatabase(Observations &into, quint16 file, const QByteArray &bytes)
-{
-    DatabaseReader reader(into, file);
-    return readLines(reader, bytes);
-}
-
 } // namespace LightCurve

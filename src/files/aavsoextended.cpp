@@ -146,10 +146,4 @@ std::unique_ptr<LineReader> Reading::extendedReader(Observations &into, quint16 
     return std::make_unique<ExtendedReader>(into, file);
 }
 
-QString readExtended(Observations &into, quint16 file, const QByteArray &bytes)
-{
-    ExtendedReader reader(into, file);
-    return readLines(reader, bytes);
-}
-
 } // namespace LightCurve

@@ -163,6 +163,16 @@ QString addFile(Observations &into, const QString &path)
     return QString();
 }
 
+QString readExtended(Observations &into, quint16 file, const QByteArray &bytes)
+{
+    return Reading::readLines(*Reading::extendedReader(into, file), bytes);
+}
+
+QString readDatabase(Observations &into, quint16 file, const QByteArray &bytes)
+{
+    return Reading::readLines(*Reading::databaseReader(into, file), bytes);
+}
+
 QString starKey(const QString &name)
 {
     return name.simplified().toCaseFolded();
