@@ -3,8 +3,8 @@
 // iteration also puts the fields the command wrote back to their typed texts.
 
 #include "calibration/commands.h"
-#include "photometry/commands.h"
 #include "core/filters.h"
+#include "photometry/commands.h"
 #include "sheet/sheetlayout.h"
 #include "support/fakesheet.h"
 

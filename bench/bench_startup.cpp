@@ -6,8 +6,8 @@
 #include "startup.h"
 
 #include "app/program.h"
-#include "sheet/sheetwindow.h"
 #include "sheet/sheetlayout.h"
+#include "sheet/sheetwindow.h"
 #include "ui/appsetup.h"
 #include "ui/messageboxes.h"
 

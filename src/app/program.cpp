@@ -2,16 +2,16 @@
 
 #include "calibration/commands.h"
 #include "core/filters.h"
+#include "core/names.h"
 #include "files/commands.h"
 #include "photometry/commands.h"
-#include "sheet/sheetwindow.h"
 #include "sheet/printing.h"
-#include "windows/manualwindow.h"
-#include "windows/imagenotewindow.h"
-#include "windows/suggestionwindow.h"
-#include "windows/imagebrowser.h"
+#include "sheet/sheetwindow.h"
 #include "windows/aboutwindow.h"
-#include "core/names.h"
+#include "windows/imagebrowser.h"
+#include "windows/imagenotewindow.h"
+#include "windows/manualwindow.h"
+#include "windows/suggestionwindow.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -1,10 +1,10 @@
 #include "calibratedmagnitude.h"
 
 #include "colourtemperature.h"
-#include "photometry/pogson.h"
 #include "core/computation.h"
 #include "core/fields.h"
 #include "core/names.h"
+#include "photometry/pogson.h"
 
 using namespace Computation;
 

@@ -1,6 +1,7 @@
 #include "sheetwindow.h"
 
 #include "core/fields.h"
+#include "core/names.h"
 #include "core/version.h"
 #include "files/commands.h"
 #include "sheet/sheetlayout.h"
@@ -8,7 +9,6 @@
 #include "ui/linecontrol.h"
 #include "ui/look.h"
 #include "ui/twips.h"
-#include "core/names.h"
 
 #include <QAction>
 #include <QGroupBox>

@@ -2,8 +2,8 @@
 // column or its label, every button by its caption.
 
 #include "core/fields.h"
-#include "ui/appsetup.h"
 #include "support/sheetfixture.h"
+#include "ui/appsetup.h"
 
 #include <QAccessible>
 #include <QApplication>

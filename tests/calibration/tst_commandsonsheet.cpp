@@ -1,7 +1,7 @@
-#include "ui/appsetup.h"
 #include "core/fields.h"
 #include "support/guard.h"
 #include "support/sheetfixture.h"
+#include "ui/appsetup.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,5 +1,5 @@
-#include "ui/appsetup.h"
 #include "support/sheetfixture.h"
+#include "ui/appsetup.h"
 
 #include <QAction>
 #include <QApplication>

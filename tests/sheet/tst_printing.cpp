@@ -1,7 +1,7 @@
-#include "ui/appsetup.h"
 #include "core/fields.h"
 #include "sheet/printing.h"
 #include "support/sheetfixture.h"
+#include "ui/appsetup.h"
 
 #include <QAction>
 #include <QApplication>

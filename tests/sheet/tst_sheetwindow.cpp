@@ -1,10 +1,10 @@
 #include "core/fields.h"
-#include "ui/appsetup.h"
-#include "sheet/sheetlayout.h"
 #include "photometry/magnitude.h"
 #include "photometry/pogson.h"
+#include "sheet/sheetlayout.h"
 #include "support/guard.h"
 #include "support/sheetfixture.h"
+#include "ui/appsetup.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "ui/appsetup.h"
-#include "support/recordingmessages.h"
 #include "support/controls.h"
+#include "support/recordingmessages.h"
+#include "ui/appsetup.h"
 #include "windows/aboutwindow.h"
 
 #include <QApplication>

@@ -1,11 +1,11 @@
 #include "support/controls.h"
 #include "ui/appsetup.h"
-#include "windows/manualwindow.h"
-#include "windows/imagenotewindow.h"
-#include "windows/suggestionwindow.h"
 #include "windows/helplabel.h"
 #include "windows/helptexts.h"
+#include "windows/imagenotewindow.h"
+#include "windows/manualwindow.h"
 #include "windows/pictures.h"
+#include "windows/suggestionwindow.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -1,7 +1,7 @@
-#include "ui/appsetup.h"
-#include "support/recordingmessages.h"
 #include "support/controls.h"
 #include "support/fifo.h"
+#include "support/recordingmessages.h"
+#include "ui/appsetup.h"
 #include "windows/imagebrowser.h"
 
 #include <QApplication>
