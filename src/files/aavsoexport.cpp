@@ -1,7 +1,7 @@
 #include "aavsoexport.h"
 
-#include "sheet/fields.h"
-#include "sheet/numberrules.h"
+#include "core/fields.h"
+#include "core/numberrules.h"
 #include "textfile.h"
 
 #include <QFile>

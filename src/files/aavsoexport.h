@@ -4,7 +4,7 @@
 // season's measurements and is uploaded to the AAVSO as it is. The log is
 // only ever added to, and replaced whole, so a failure leaves it as it was.
 
-#include "sheet/sheet.h"
+#include "core/sheet.h"
 
 #include <QByteArray>
 

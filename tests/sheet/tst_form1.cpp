@@ -1,9 +1,10 @@
-#include "sheet/appsetup.h"
+#include "ui/appsetup.h"
 #include "sheet/form1layout.h"
 #include "photometry/magnitude.h"
 #include "photometry/pogson.h"
 #include "support/guard.h"
 #include "support/sheetfixture.h"
+#include "ui/twips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QTest>
 
 using namespace Form1Layout;
+using Twips::pixels;
 
 class TestForm1 : public QObject, SheetFixture
 {
