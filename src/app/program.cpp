@@ -4,6 +4,7 @@
 #include "core/filters.h"
 #include "files/commands.h"
 #include "photometry/commands.h"
+#include "sheet/aavsomenu.h"
 #include "sheet/form1.h"
 #include "sheet/printing.h"
 #include "windows/dialog.h"
@@ -61,6 +62,8 @@ CommandTable windowCommands(Form1 &sheet)
         {QStringLiteral("mnuesci"), end},
         {QStringLiteral("mnuStampa"),
          [&sheet](const Context &c) { printSheet(sheet.centralWidget(), c.messages); }},
+        {QStringLiteral("mnuAavso"),
+         [&sheet](const Context &c) { AavsoMenu::exportMeasurement(&sheet, c); }},
         {QStringLiteral("mnuimmagine"), open<Dialog1>},
         {QStringLiteral("mnuapri"), open<Form3>},
         {QStringLiteral("mnumanuale"), open<Dialog>},

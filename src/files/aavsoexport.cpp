@@ -310,11 +310,12 @@ Log readLog(const QString &path)
 
 } // namespace
 
-void exportToLog(const Sheet &sheet, Messages &messages, const QString &path)
+bool exportToLog(const Sheet &sheet, Messages &messages, const QString &path)
 {
     const QString name = QFileInfo(path).fileName();
     const auto refuse = [&](const QString &text) {
         messages.show(Title, MessageIcon::Warning, text);
+        return false;
     };
     const Record measurement = record(sheet);
     if (!measurement.problem.isEmpty())
@@ -325,10 +326,12 @@ void exportToLog(const Sheet &sheet, Messages &messages, const QString &path)
     const Addition addition = append(log.bytes, measurement);
     if (!addition.problem.isEmpty())
         return refuse(addition.problem.arg(name));
-    if (Files::replaceFile(path, {log.bytes, addition.bytes}))
-        messages.show(Title, MessageIcon::Information, Added.arg(name).arg(addition.observations));
-    else
+    if (!Files::replaceFile(path, {log.bytes, addition.bytes})) {
         messages.show(Title, MessageIcon::Critical, WriteFailed.arg(name));
+        return false;
+    }
+    messages.show(Title, MessageIcon::Information, Added.arg(name).arg(addition.observations));
+    return true;
 }
 
 } // namespace Aavso

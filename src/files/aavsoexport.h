@@ -43,7 +43,7 @@ struct Addition
 Addition append(const QByteArray &log, const Record &record);
 
 // Adds the sheet's measurement to the log at `path` and says how it went in
-// one message.
-void exportToLog(const Sheet &sheet, Messages &messages, const QString &path);
+// one message. True when the record was added.
+bool exportToLog(const Sheet &sheet, Messages &messages, const QString &path);
 
 } // namespace Aavso

@@ -142,6 +142,7 @@ void Form1::buildMenus()
     struct Entry { const char *menu, *menuCaption, *name, *caption; };
     static const Entry entries[] = {
         {"mnuFile", "&File", "mnuStampa", "&Stampa"},
+        {"mnuFile", "&File", "mnuAavso", "Esporta &AAVSO..."},
         {"mnuFile", "&File", "mnuesci", "&esci"},
         {"mnuCerca", "&Cerca", "mnuimmagine", "&immagine"},
         {"mnuCerca", "&Cerca", "mnuapri", "&apri"},

@@ -227,9 +227,9 @@ void TestAavsoExport::logs()
         putBytes(path("aavso.txt"), before);
     RecordingMessages messages;
 
-    Aavso::exportToLog(sheetWith({}), messages, path("aavso.txt"));
-
     const bool added = !after.isEmpty();
+    QCOMPARE(Aavso::exportToLog(sheetWith({}), messages, path("aavso.txt")), added);
+
     compareOnlyOne(messages, Title, added ? MessageIcon::Information : MessageIcon::Warning, message);
     QCOMPARE(bytesOf(path("aavso.txt")), added ? after : before);
     QCOMPARE(entries(folder()), QStringList{"aavso.txt"});

@@ -178,11 +178,11 @@ void TestForm1::tabOrder()
 void TestForm1::menus()
 {
     const QList<QPair<QString, QStringList>> expected = {
-        {"mnuFile", {"mnuStampa", "mnuesci"}},
+        {"mnuFile", {"mnuStampa", "mnuAavso", "mnuesci"}},
         {"mnuCerca", {"mnuimmagine", "mnuapri"}},
         {"mnuAiuto", {"mnumanuale", "mnuSuggerimento", "mnuinfo"}},
     };
-    const QStringList captions = {"&File", "&Stampa", "&esci", "&Cerca", "&immagine", "&apri",
+    const QStringList captions = {"&File", "&Stampa", "Esporta &AAVSO...", "&esci", "&Cerca", "&immagine", "&apri",
                                   "&Aiuto", "&manuale", "&Suggerimento", "&info"};
     QStringList seen;
     const QList<QAction *> bar = m_form->menuBar()->actions();
