@@ -8,17 +8,6 @@
 #include <QSettings>
 #include <QTest>
 
-namespace {
-
-const QString Title = QStringLiteral("Esporta AAVSO");
-
-QString lastFile()
-{
-    return QSettings("Vevurid", "vevurid").value("aavso/lastFile").toString();
-}
-
-} // namespace
-
 class TestAavsoMenu : public QObject, SheetFixture
 {
     Q_OBJECT
@@ -32,25 +21,17 @@ private slots:
     void refusalKeepsLastFile();
 
 private:
-    void type(const QHash<QString, QString> &texts)
+    void type(const QString &field, const QString &text) { control<QLineEdit>(field)->setText(text); }
+    void exportTo(const QString &answer)
     {
-        for (auto it = texts.begin(); it != texts.end(); ++it)
-            control<QLineEdit>(it.key())->setText(it.value());
-    }
-    void exportOnce(const QString &answer)
-    {
-        m_asked.clear();
         m_answer = answer;
         control<QAction>("mnuAavso")->trigger();
     }
-    QByteArray log(const QString &path) const
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-    }
+    static QString lastFile() { return QSettings("Vevurid", "vevurid").value("aavso/lastFile").toString(); }
+    QString season() const { return dataFolder() + "/stagione.csv"; }
 
     QTemporaryDir m_settings;
-    QStringList m_asked; // the start of every question asked
+    QStringList m_asked; // where each question started
     QString m_answer;
 };
 
@@ -69,47 +50,45 @@ void TestAavsoMenu::initTestCase()
 void TestAavsoMenu::init()
 {
     QSettings("Vevurid", "vevurid").clear();
+    m_asked.clear();
     openSheet();
-    type({{"Text20", "RZ Cas"}, {"Text18", "2460382.4213"}, {"Text11", "11.5234"},
-          {"Text22", "V"}, {"Text19", "RMA"}, {"Text5", "11.25"}, {"Text6", "11.62"},
-          {"Text7", "12.03"}});
+    const QStringList fields = {"Text20", "Text18", "Text11", "Text22", "Text19", "Text5", "Text6", "Text7"};
+    const QStringList texts = {"RZ Cas", "2460382.4213", "11.5234", "V", "RMA", "11.25", "11.62", "12.03"};
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        type(fields[i], texts[i]);
 }
 
 void TestAavsoMenu::exportsAndAppends()
 {
     const LocaleGuard guard(QLocale::c());
-    const QString season = dataFolder() + "/stagione.csv";
+    exportTo(season());
+    type("Text18", "2460382.45");
+    exportTo(season());
 
-    exportOnce(season);
     const QString cDrive = dataFolder() + "/vevurid/drive_c/aavso.txt";
-    QCOMPARE(m_asked, QStringList{cDrive});
+    QCOMPARE(m_asked, (QStringList{cDrive, season()}));
     QVERIFY(QFileInfo(cDrive).dir().exists()); // made for the dialog to start in
-
-    type({{"Text18", "2460382.4500"}});
-    exportOnce(season);
-    QCOMPARE(m_asked, QStringList{season});
-
     QCOMPARE(m_messages.texts(),
              (QStringList{"Osservazione aggiunta a stagione.csv (osservazioni nel file: 1).",
                           "Osservazione aggiunta a stagione.csv (osservazioni nel file: 2)."}));
-    QCOMPARE(m_messages.shown.last().title, Title);
+    QCOMPARE(m_messages.shown.last().title, QStringLiteral("Esporta AAVSO"));
     QCOMPARE(m_messages.shown.last().icon, MessageIcon::Information);
-    const QByteArray bytes = log(season);
+    QFile log(season());
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray bytes = log.readAll();
     QCOMPARE(bytes.count("\r\n"), 9); // six parameters, the names, two records
     QVERIFY(bytes.endsWith("\r\nRZ Cas,2460382.45000,11.523,na,V,NO,STD,ENSEMBLE,na,na,na,na,na,na,"
                            "ENSEMBLE C1=11.250 C2=11.620 C3=12.030\r\n"));
     QCOMPARE(aavsoFault(bytes), QString());
-    QCOMPARE(lastFile(), season);
+    QCOMPARE(lastFile(), season());
 }
 
 void TestAavsoMenu::cancelChangesNothing()
 {
-    exportOnce(QString());
+    exportTo(QString());
 
     QCOMPARE(m_asked.size(), 1);
     QCOMPARE(m_messages.shown.size(), 0);
-    QCOMPARE(QDir(dataFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-             QStringList{"vevurid"});
     QVERIFY(QDir(dataFolder() + "/vevurid/drive_c").isEmpty());
     QCOMPARE(lastFile(), QString());
 }
@@ -118,14 +97,14 @@ void TestAavsoMenu::refusalKeepsLastFile()
 {
     const QString other = dataFolder() + "/altro.txt";
     QSettings("Vevurid", "vevurid").setValue("aavso/lastFile", other);
-    type({{"Text11", ""}});
+    type("Text11", "");
 
-    exportOnce(dataFolder() + "/stagione.csv");
+    exportTo(season());
 
     QCOMPARE(m_asked, QStringList{other});
     QCOMPARE(m_messages.shown.size(), 1);
     QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
-    QCOMPARE(log(dataFolder() + "/stagione.csv"), QByteArray("<none>"));
+    QVERIFY(!QFile::exists(season()));
     QCOMPARE(lastFile(), other);
 }
 
