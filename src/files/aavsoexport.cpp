@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <algorithm>
 #include <charconv>
@@ -15,6 +16,7 @@
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace Aavso {
 
@@ -25,6 +27,11 @@ const QStringList FilterCodes = {"U",   "B",   "V",   "R",   "I",     "J",     "
                                  "TG",  "TB",  "TR",  "CV",  "CR",    "SZ",    "SU", "SG",
                                  "SR",  "SI",  "STU", "STV", "STB",   "STY",   "STHBW",
                                  "STHBN", "MA", "MB", "MI", "ZS", "Y", "HA", "HAC"};
+
+// The boxes a record is made of, and whether each holds a number.
+constexpr std::pair<const char *, bool> RecordBoxes[] = {
+    {"Text20", false}, {"Text18", true}, {"Text11", true}, {"Text15", true}, {"Text22", false},
+    {"Text5", true},   {"Text6", true},  {"Text7", true},  {"Text21", false}, {"Text19", false}};
 
 const QString Delimiter = QStringLiteral(
     "La casella \"%1\" contiene una virgola o un a capo, che il formato AAVSO non ammette "
@@ -118,10 +125,13 @@ Record record(const Sheet &sheet)
 {
     const auto field = [&sheet](const char *name) { return sheet.text(QLatin1String(name)); };
     Record r;
-    // Only the boxes copied as text: a number's comma is its decimal point.
-    for (const char *name : {"Text20", "Text22", "Text21", "Text19"}) {
+    // In a number the comma is the decimal point where the system writes it
+    // so; elsewhere the reading rule would stop at it and change the value.
+    const bool commaIsPoint = QLocale().decimalPoint() == QLatin1String(",");
+    for (const auto &[name, number] : RecordBoxes) {
         const QString text = field(name);
-        if (text.contains(u',') || text.contains(u'\n') || text.contains(u'\r')) {
+        if (text.contains(u'\n') || text.contains(u'\r')
+            || (text.contains(u',') && !(number && commaIsPoint))) {
             r.problem = Delimiter.arg(Fields::description(QLatin1String(name)));
             return r;
         }

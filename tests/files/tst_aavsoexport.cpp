@@ -157,6 +157,8 @@ void TestAavsoExport::refusals_data()
     QTest::newRow("comma in the note") << Texts{{"Text21", "nubi, vento"}} << Delimiter.arg("note:");
     QTest::newRow("line break in the note") << Texts{{"Text21", "nubi\nvento"}} << Delimiter.arg("note:");
     QTest::newRow("comma in the observer") << Texts{{"Text19", "R,MA"}} << Delimiter.arg("Autore:");
+    QTest::newRow("comma in a number on a point system")
+        << Texts{{"Text18", "2460382,4213"}} << Delimiter.arg("JD:");
 }
 
 void TestAavsoExport::refusals()
