@@ -6,8 +6,8 @@
 #include "startup.h"
 
 #include "app/program.h"
-#include "sheet/form1.h"
-#include "sheet/form1layout.h"
+#include "sheet/sheetwindow.h"
+#include "sheet/sheetlayout.h"
 #include "ui/appsetup.h"
 #include "ui/messageboxes.h"
 
@@ -57,15 +57,15 @@ void showFloor()
     QMainWindow window;
     for (const char *menu : {"&File", "&Cerca", "&Aiuto"})
         window.menuBar()->addMenu(QString::fromLatin1(menu));
-    window.resize(Form1Layout::ClientWidth,
-                  Form1Layout::ClientHeight + window.menuBar()->sizeHint().height());
+    window.resize(SheetLayout::ClientWidth,
+                  SheetLayout::ClientHeight + window.menuBar()->sizeHint().height());
     showAndPaint(window);
 }
 
 void showSheet()
 {
     MessageBoxes messages;
-    Form1 sheet(messages, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    SheetWindow sheet(messages, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     Program::bindCommands(sheet);
     showAndPaint(sheet);
 }

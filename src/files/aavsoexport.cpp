@@ -1,7 +1,9 @@
 #include "aavsoexport.h"
 
 #include "core/fields.h"
+#include "core/names.h"
 #include "core/numberrules.h"
+#include "core/version.h"
 #include "textfile.h"
 
 #include <QFile>
@@ -22,7 +24,6 @@ namespace Aavso {
 
 namespace {
 
-const QByteArray Software = "Vevurid 1.4.3";
 const QStringList FilterCodes = {"U",   "B",   "V",   "R",   "I",     "J",     "H",  "K",
                                  "TG",  "TB",  "TR",  "CV",  "CR",    "SZ",    "SU", "SG",
                                  "SR",  "SI",  "STU", "STV", "STB",   "STY",   "STHBW",
@@ -30,8 +31,10 @@ const QStringList FilterCodes = {"U",   "B",   "V",   "R",   "I",     "J",     "
 
 // The boxes a record is made of, and whether each holds a number.
 constexpr std::pair<const char *, bool> RecordBoxes[] = {
-    {"Text20", false}, {"Text18", true}, {"Text11", true}, {"Text15", true}, {"Text22", false},
-    {"Text5", true},   {"Text6", true},  {"Text7", true},  {"Text21", false}, {"Text19", false}};
+    {Field::Object, false},     {Field::JulianDate, true},  {Field::MagnitudeVariable, true},
+    {Field::MagnitudeError, true}, {Field::Filter, false},  {Field::MagnitudeC1, true},
+    {Field::MagnitudeC2, true}, {Field::MagnitudeC3, true}, {Field::Notes, false},
+    {Field::Author, false}};
 
 const QString Delimiter = QStringLiteral(
     "La casella \"%1\" contiene una virgola o un a capo, che il formato AAVSO non ammette "
@@ -136,16 +139,16 @@ Record record(const Sheet &sheet)
             return r;
         }
     }
-    const QString star = field("Text20").trimmed();
+    const QString star = field(Field::Object).trimmed();
     double jd = 0;
-    const std::optional<QString> date = fixed(field("Text18"), 5, &jd);
-    const std::optional<QString> magnitude = fixed(field("Text11"), 3);
+    const std::optional<QString> date = fixed(field(Field::JulianDate), 5, &jd);
+    const std::optional<QString> magnitude = fixed(field(Field::MagnitudeVariable), 3);
     double error = 0;
-    const std::optional<QString> magErr = fixed(field("Text15"), 3, &error);
-    QString filter = field("Text22").trimmed().toUpper();
+    const std::optional<QString> magErr = fixed(field(Field::MagnitudeError), 3, &error);
+    QString filter = field(Field::Filter).trimmed().toUpper();
     if (filter == QLatin1String("UV"))
         filter = QStringLiteral("U");
-    const QString obsCode = field("Text19").trimmed();
+    const QString obsCode = field(Field::Author).trimmed();
 
     if (star.isEmpty())
         r.problem = StarMissing;
@@ -167,9 +170,9 @@ Record record(const Sheet &sheet)
         return r;
 
     QString notes = QStringLiteral("ENSEMBLE C1=%1 C2=%2 C3=%3")
-                        .arg(catalogue(field("Text5")), catalogue(field("Text6")),
-                             catalogue(field("Text7")));
-    const QString note = field("Text21").trimmed();
+                        .arg(catalogue(field(Field::MagnitudeC1)), catalogue(field(Field::MagnitudeC2)),
+                             catalogue(field(Field::MagnitudeC3)));
+    const QString note = field(Field::Notes).trimmed();
     if (!note.isEmpty())
         notes += QLatin1Char(' ') + note;
     const QStringList fields = {star,     *date,  *magnitude, magErr.value_or(QStringLiteral("na")),
@@ -188,7 +191,7 @@ Addition append(const QByteArray &log, const Record &record)
 {
     if (log.isEmpty()) {
         const QByteArray header = "#TYPE=EXTENDED\r\n#OBSCODE=" + record.obsCode
-                                + "\r\n#SOFTWARE=" + Software
+                                + "\r\n#SOFTWARE=Vevurid " + Version::Full.toUtf8()
                                 + "\r\n#DELIM=,\r\n#DATE=JD\r\n#OBSTYPE=CCD\r\n"
                                   "#NAME,DATE,MAG,MERR,FILT,TRANS,MTYPE,CNAME,CMAG,KNAME,KMAG,"
                                   "AMASS,GROUP,CHART,NOTES\r\n";

@@ -1,6 +1,6 @@
 #include "ui/appsetup.h"
 #include "support/sheetfixture.h"
-#include "windows/form3.h"
+#include "windows/imagebrowser.h"
 
 #include <QAction>
 #include <QApplication>
@@ -130,10 +130,10 @@ void TestMenus::exitClosesEverything()
     QFETCH(bool, fromMenu);
     entry("mnumanuale")->trigger();
     entry("mnuapri")->trigger();
-    QCOMPARE(shownWindows("Dialog").size(), 1);
-    QCOMPARE(shownWindows("Form3").size(), 1);
-    const QPointer<QWidget> manual = shownWindows("Dialog").first();
-    const QPointer<QWidget> browser = shownWindows("Form3").first();
+    QCOMPARE(shownWindows("ManualWindow").size(), 1);
+    QCOMPARE(shownWindows("ImageBrowser").size(), 1);
+    const QPointer<QWidget> manual = shownWindows("ManualWindow").first();
+    const QPointer<QWidget> browser = shownWindows("ImageBrowser").first();
 
     QTimer::singleShot(0, this, [&] {
         if (fromMenu)
@@ -162,13 +162,13 @@ void TestMenus::exitDespiteAWindowThatRefuses()
     QTimer::singleShot(0, this, [&] { click("Command8"); });
     QCOMPARE(runEventLoop(), 0);
     QVERIFY(!m_form->isVisible());
-    QCOMPARE(shownWindows("Dialog").size(), 0);
+    QCOMPARE(shownWindows("ManualWindow").size(), 0);
 }
 
 void TestMenus::closingTheSheetLeavesHelpOpen()
 {
     entry("mnumanuale")->trigger();
-    const QPointer<QWidget> manual = shownWindows("Dialog").value(0);
+    const QPointer<QWidget> manual = shownWindows("ManualWindow").value(0);
     QVERIFY(manual);
     QStringList log;
     QTimer closeSheet, checkLater;
@@ -198,11 +198,11 @@ void TestMenus::entriesOpenNewWindows_data()
     QTest::addColumn<QString>("entry");
     QTest::addColumn<QString>("className");
     QTest::addColumn<QString>("objectName");
-    QTest::newRow("&immagine") << "mnuimmagine" << "Dialog1" << "Dialog1";
-    QTest::newRow("&apri") << "mnuapri" << "Form3" << "Form3";
-    QTest::newRow("&manuale") << "mnumanuale" << "Dialog" << "Dialog";
-    QTest::newRow("&Suggerimento") << "mnuSuggerimento" << "Form2" << "Form2";
-    QTest::newRow("&info") << "mnuinfo" << "FrmAbout" << "frmAbout";
+    QTest::newRow("&immagine") << "mnuimmagine" << "ImageNoteWindow" << "Dialog1";
+    QTest::newRow("&apri") << "mnuapri" << "ImageBrowser" << "Form3";
+    QTest::newRow("&manuale") << "mnumanuale" << "ManualWindow" << "Dialog";
+    QTest::newRow("&Suggerimento") << "mnuSuggerimento" << "SuggestionWindow" << "Form2";
+    QTest::newRow("&info") << "mnuinfo" << "AboutWindow" << "frmAbout";
 }
 
 void TestMenus::entriesOpenNewWindows()
@@ -239,16 +239,16 @@ void TestMenus::twoIndependentBrowsers()
     QVERIFY(dir.isValid());
     entry("mnuapri")->trigger();
     entry("mnuapri")->trigger();
-    const QList<QWidget *> windows = shownWindows("Form3");
+    const QList<QWidget *> windows = shownWindows("ImageBrowser");
     QCOMPARE(windows.size(), 2);
-    auto *one = qobject_cast<Form3 *>(windows[0]);
-    auto *other = qobject_cast<Form3 *>(windows[1]);
+    auto *one = qobject_cast<ImageBrowser *>(windows[0]);
+    auto *other = qobject_cast<ImageBrowser *>(windows[1]);
     const QString start = other->currentFolder();
     QVERIFY(one->openFolder(dir.path()));
     QCOMPARE(other->currentFolder(), start);
 
     // "Chiudi" closes only its own browser.
-    const QPointer<Form3> closed = one;
+    const QPointer<ImageBrowser> closed = one;
     QTest::mouseClick(::control<QPushButton>(one, "Command1"), Qt::LeftButton);
     flushDeletes();
     QVERIFY(closed.isNull());

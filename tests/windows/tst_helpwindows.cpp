@@ -1,9 +1,9 @@
 #include "expectedtexts.h"
 #include "support/controls.h"
 #include "ui/appsetup.h"
-#include "windows/dialog.h"
-#include "windows/dialog1.h"
-#include "windows/form2.h"
+#include "windows/manualwindow.h"
+#include "windows/imagenotewindow.h"
+#include "windows/suggestionwindow.h"
 #include "windows/helplabel.h"
 #include "windows/pictures.h"
 
@@ -22,10 +22,10 @@ static QRect pixels(int left, int top, int width, int height)
 static std::unique_ptr<QWidget> helpWindow(const QString &name)
 {
     if (name == QLatin1String("Dialog"))
-        return std::make_unique<Dialog>();
+        return std::make_unique<ManualWindow>();
     if (name == QLatin1String("Form2"))
-        return std::make_unique<Form2>();
-    return std::make_unique<Dialog1>();
+        return std::make_unique<SuggestionWindow>();
+    return std::make_unique<ImageNoteWindow>();
 }
 
 class TestHelpWindows : public QObject
@@ -127,7 +127,7 @@ void TestHelpWindows::labels()
 void TestHelpWindows::manualTextsStayInTheirBands()
 {
     // Label3 lies over the bottom of Label1: T1 must end before it, T3 before the chart.
-    Dialog manual;
+    ManualWindow manual;
     auto *t1 = control<HelpLabel>(&manual, "Label1");
     auto *t2 = control<HelpLabel>(&manual, "Label2");
     auto *t3 = control<HelpLabel>(&manual, "Label3");
@@ -138,7 +138,7 @@ void TestHelpWindows::manualTextsStayInTheirBands()
     QVERIFY2(end(t3) <= chart->y(), qPrintable(QString::number(end(t3))));
     QVERIFY2(end(t2) <= t4->y(), qPrintable(QString::number(end(t2))));
     QVERIFY2(end(t4) <= t4->geometry().bottom() + 1, qPrintable(QString::number(end(t4))));
-    Dialog1 note;
+    ImageNoteWindow note;
     auto *text = control<HelpLabel>(&note, "Label1");
     QVERIFY2(text->textHeight() <= text->height(),
              qPrintable(QString::number(text->textHeight())));
@@ -146,13 +146,13 @@ void TestHelpWindows::manualTextsStayInTheirBands()
 
 void TestHelpWindows::pictures()
 {
-    Dialog manual;
+    ManualWindow manual;
     auto *chart = control<QLabel>(&manual, "Image1");
     QCOMPARE(chart->geometry(), pixels(0, 4560, 7515, 4785));
     QCOMPARE(chart->pixmap().size(), QSize(501, 319));
     QCOMPARE(calibrationChart().depth(), 24);
 
-    Form2 suggestion;
+    SuggestionWindow suggestion;
     auto *strip = control<QLabel>(&suggestion, "Image1");
     QCOMPARE(strip->geometry(), pixels(0, 0, 12750, 855));
     QCOMPARE(strip->pixmap().size(), QSize(850, 57));
@@ -184,8 +184,8 @@ void TestHelpWindows::suggestionPhrases()
 
 void TestHelpWindows::twoManualsAreIndependent()
 {
-    QPointer<Dialog> first = new Dialog;
-    QPointer<Dialog> second = new Dialog;
+    QPointer<ManualWindow> first = new ManualWindow;
+    QPointer<ManualWindow> second = new ManualWindow;
     first->show();
     second->show();
     QVERIFY(first->close());

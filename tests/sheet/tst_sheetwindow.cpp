@@ -1,5 +1,5 @@
 #include "ui/appsetup.h"
-#include "sheet/form1layout.h"
+#include "sheet/sheetlayout.h"
 #include "photometry/magnitude.h"
 #include "photometry/pogson.h"
 #include "support/guard.h"
@@ -16,10 +16,10 @@
 #include <QMenuBar>
 #include <QTest>
 
-using namespace Form1Layout;
+using namespace SheetLayout;
 using Twips::pixels;
 
-class TestForm1 : public QObject, SheetFixture
+class TestSheetWindow : public QObject, SheetFixture
 {
     Q_OBJECT
 private slots:
@@ -36,11 +36,12 @@ private slots:
     void tabOrder();
     void menus();
     void resizingMovesNothing();
+    void unknownNamesReported();
     void magnitudeOnTheSheet();
     void magnitudeWarningsOnTheSheet();
 };
 
-void TestForm1::window()
+void TestSheetWindow::window()
 {
     QCOMPARE(m_form->objectName(), QStringLiteral("Form1"));
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Vevurid1.4.3"));
@@ -54,7 +55,7 @@ void TestForm1::window()
         QVERIFY2(!box->isReadOnly() && box->isEnabled(), qPrintable(box->objectName()));
 }
 
-void TestForm1::everyControlAsDesigned()
+void TestSheetWindow::everyControlAsDesigned()
 {
     // Every control of the design exists under its name, where the design puts it.
     for (const Control &c : controls()) {
@@ -80,7 +81,7 @@ void TestForm1::everyControlAsDesigned()
         QCOMPARE(control<QWidget>(line)->parentWidget()->objectName(), QStringLiteral("Frame1"));
 }
 
-void TestForm1::colours_data()
+void TestSheetWindow::colours_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QColor>("background");
@@ -102,7 +103,7 @@ void TestForm1::colours_data()
     QTest::newRow("silver button") << "Command1" << QColor(192, 192, 192) << QColor();
 }
 
-void TestForm1::colours()
+void TestSheetWindow::colours()
 {
     QFETCH(QString, name);
     QFETCH(QColor, background);
@@ -120,7 +121,7 @@ void TestForm1::colours()
     }
 }
 
-void TestForm1::fonts_data()
+void TestSheetWindow::fonts_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("family");
@@ -138,7 +139,7 @@ void TestForm1::fonts_data()
     QTest::newRow("plain label") << "Label11" << "Tahoma" << 8.25;
 }
 
-void TestForm1::fonts()
+void TestSheetWindow::fonts()
 {
     QFETCH(QString, name);
     QFETCH(QString, family);
@@ -150,9 +151,9 @@ void TestForm1::fonts()
         QCOMPARE(QFontInfo(font).family(), QStringLiteral("Tahoma"));
 }
 
-void TestForm1::tabOrder()
+void TestSheetWindow::tabOrder()
 {
-    const QStringList &order = Form1Layout::tabOrder();
+    const QStringList &order = SheetLayout::tabOrder();
     QCOMPARE(order.size(), 70);
     QStringList focusable;
     for (QWidget *w : m_form->centralWidget()->findChildren<QWidget *>())
@@ -175,7 +176,7 @@ void TestForm1::tabOrder()
     }
 }
 
-void TestForm1::menus()
+void TestSheetWindow::menus()
 {
     const QList<QPair<QString, QStringList>> expected = {
         {"mnuFile", {"mnuStampa", "mnuAavso", "mnuesci"}},
@@ -201,7 +202,7 @@ void TestForm1::menus()
     QCOMPARE(seen, captions);
 }
 
-void TestForm1::resizingMovesNothing()
+void TestSheetWindow::resizingMovesNothing()
 {
     m_form->show();
     const QRect before = control<QWidget>("Text28")->geometry();
@@ -211,7 +212,24 @@ void TestForm1::resizingMovesNothing()
     QCOMPARE(m_form->centralWidget()->size(), QSize(526, 420));
 }
 
-void TestForm1::magnitudeOnTheSheet()
+void TestSheetWindow::unknownNamesReported()
+{
+    // A label is no field and a field no label; nothing on the sheet changes.
+    const QString before = control<QLineEdit>("Text1")->text();
+    QTest::ignoreMessage(QtCriticalMsg, "SheetWindow: no field named \"Label29\"");
+    QCOMPARE(m_form->text("Label29"), QString());
+    QTest::ignoreMessage(QtCriticalMsg, "SheetWindow: no field named \"Txt1\"");
+    m_form->setText("Txt1", "5");
+    QTest::ignoreMessage(QtCriticalMsg, "SheetWindow: no label named \"Text1\"");
+    QCOMPARE(m_form->caption("Text1"), QString());
+    QTest::ignoreMessage(QtCriticalMsg,
+                         "SheetWindow: no button or menu entry named \"Label29\" for a command");
+    m_form->bind({{"Label29", [](const Context &c) { c.sheet.setText("Text1", "bound"); }}});
+    QCOMPARE(control<QLineEdit>("Text1")->text(), before);
+    QCOMPARE(control<QLabel>("Label29")->text(), QStringLiteral("/"));
+}
+
+void TestSheetWindow::magnitudeOnTheSheet()
 {
     LocaleGuard locale(QLocale::c());
     m_form->show();
@@ -230,7 +248,7 @@ void TestForm1::magnitudeOnTheSheet()
     QCOMPARE(control<QLineEdit>("Text13")->cursorPosition(), 0);
 }
 
-void TestForm1::magnitudeWarningsOnTheSheet()
+void TestSheetWindow::magnitudeWarningsOnTheSheet()
 {
     control<QLineEdit>("Text11")->setText("keep");
     click("Command1");
@@ -241,5 +259,5 @@ void TestForm1::magnitudeWarningsOnTheSheet()
     QCOMPARE(control<QLineEdit>("Text11")->text(), QStringLiteral("keep"));
 }
 
-QTEST_MAIN(TestForm1)
-#include "tst_form1.moc"
+QTEST_MAIN(TestSheetWindow)
+#include "tst_sheetwindow.moc"
