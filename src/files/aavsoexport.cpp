@@ -14,10 +14,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 namespace Aavso {
@@ -299,20 +296,9 @@ Log readLog(const QString &path)
     if (info.size() > MaxLogSize)
         return {TooLarge, {}};
 
-    // The name may have been given to something else since it was looked at.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat status = {};
-    if (fd < 0)
-        return {Unreadable, {}};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        return {NotAFile, {}};
-    }
     QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
+    if (!Files::openRegularFile(file, path))
         return {Unreadable, {}};
-    }
     Log log{QString(), file.readAll()};
     if (file.error() != QFileDevice::NoError)
         return {Unreadable, {}};

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 
@@ -61,6 +62,9 @@ SheetWindow::SheetWindow(Messages &messages, const QString &dataFolder, QWidget 
     buildMenus();
     buildControls();
     resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    // The sheet keeps its size at the top left; the window's border may make
+    // it larger or smaller all the same.
+    layout()->setSizeConstraint(QLayout::SetNoConstraint);
 }
 
 void SheetWindow::buildControls()

@@ -1,13 +1,11 @@
 #include "ui/appsetup.h"
 #include "support/sheetfixture.h"
-#include "windows/imagebrowser.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QPointer>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -56,15 +54,12 @@ private slots:
     void init();
     void cleanup();
 
-    void filterButtons_data();
-    void filterButtons();
     void exitClosesEverything_data();
     void exitClosesEverything();
     void exitDespiteAWindowThatRefuses();
     void closingTheSheetLeavesHelpOpen();
     void entriesOpenNewWindows_data();
     void entriesOpenNewWindows();
-    void twoIndependentBrowsers();
 
 private:
     QAction *entry(const QString &name) const { return control<QAction>(name); }
@@ -84,38 +79,6 @@ void TestMenus::cleanup()
             w->close();
     flushDeletes();
     closeSheet();
-}
-
-void TestMenus::filterButtons_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QStringList>("clicks");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("I") << "" << QStringList{"Command6"} << "I";
-    QTest::newRow("R over a typed filter") << "Ha" << QStringList{"Command7"} << "R";
-    QTest::newRow("V over a typed filter") << "Johnson" << QStringList{"Command5"} << "V";
-    QTest::newRow("B") << "" << QStringList{"Command50"} << "B";
-    QTest::newRow("UV") << "" << QStringList{"Command51"} << "UV";
-    QTest::newRow("UV then I") << "" << QStringList{"Command51", "Command6"} << "I";
-    QTest::newRow("I then UV over a typed filter") << "Rc" << QStringList{"Command6", "Command51"}
-                                                   << "UV";
-}
-
-void TestMenus::filterButtons()
-{
-    QFETCH(QString, typed);
-    QFETCH(QStringList, clicks);
-    QFETCH(QString, expected);
-    auto *filter = control<QLineEdit>("Text22");
-    auto *object = control<QLineEdit>("Text20");
-    QTest::keyClicks(object, "RR Lyr");
-    QTest::keyClicks(filter, typed);
-    QCOMPARE(filter->text(), typed);
-    for (const QString &name : clicks)
-        click(name);
-    QCOMPARE(filter->text(), expected);
-    QCOMPARE(object->text(), QStringLiteral("RR Lyr"));
-    QCOMPARE(m_messages.shown.size(), 0);
 }
 
 void TestMenus::exitClosesEverything_data()
@@ -231,29 +194,6 @@ void TestMenus::entriesOpenNewWindows()
     flushDeletes();
     QVERIFY(first.isNull());
     QVERIFY(windows[1]->isVisible());
-}
-
-void TestMenus::twoIndependentBrowsers()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    entry("mnuapri")->trigger();
-    entry("mnuapri")->trigger();
-    const QList<QWidget *> windows = shownWindows("ImageBrowser");
-    QCOMPARE(windows.size(), 2);
-    auto *one = qobject_cast<ImageBrowser *>(windows[0]);
-    auto *other = qobject_cast<ImageBrowser *>(windows[1]);
-    const QString start = other->currentFolder();
-    QVERIFY(one->openFolder(dir.path()));
-    QCOMPARE(other->currentFolder(), start);
-
-    // "Chiudi" closes only its own browser.
-    const QPointer<ImageBrowser> closed = one;
-    QTest::mouseClick(::control<QPushButton>(one, "Command1"), Qt::LeftButton);
-    flushDeletes();
-    QVERIFY(closed.isNull());
-    QVERIFY(other->isVisible());
-    QVERIFY(m_form->isVisible());
 }
 
 QTEST_MAIN(TestMenus)
