@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSettings>
 #include <QTest>
 
@@ -16,6 +17,7 @@ private slots:
     void init();
     void cleanup() { closeSheet(); }
 
+    void entryBetweenPrintAndExit();
     void exportsAndAppends();
     void cancelChangesNothing();
     void refusalKeepsLastFile();
@@ -56,6 +58,14 @@ void TestAavsoMenu::init()
     const QStringList texts = {"RZ Cas", "2460382.4213", "11.5234", "V", "RMA", "11.25", "11.62", "12.03"};
     for (qsizetype i = 0; i < fields.size(); ++i)
         type(fields[i], texts[i]);
+}
+
+void TestAavsoMenu::entryBetweenPrintAndExit()
+{
+    QStringList entries;
+    for (const QAction *entry : control<QMenu>("mnuFile")->actions())
+        entries << entry->objectName() + " " + entry->text();
+    QCOMPARE(entries, (QStringList{"mnuStampa &Stampa", "mnuAavso Esporta &AAVSO...", "mnuesci &esci"}));
 }
 
 void TestAavsoMenu::exportsAndAppends()
