@@ -119,6 +119,36 @@ std::optional<qint64> jdKey(QByteArrayView text)
     return std::llround(jd * 1e5);
 }
 
+// The log's own line end: the one its first line ends with.
+QByteArray lineEnd(const QByteArray &log)
+{
+    const auto first = std::find_if(log.begin(), log.end(), [](char c) { return c == '\r' || c == '\n'; });
+    if (first == log.end())
+        return "\r\n";
+    if (*first == '\n')
+        return "\n";
+    return first + 1 != log.end() && first[1] == '\n' ? "\r\n" : "\r";
+}
+
+// Whether the record `line` of a log is the observation of `record`: the
+// same star and filter in any case, the same JD to its fifth decimal.
+bool sameObservation(QByteArrayView line, const Record &record)
+{
+    QByteArrayView fields[5]; // STARID, DATE, MAGNITUDE, MAGERR, FILTER
+    qsizetype from = 0;
+    for (QByteArrayView &field : fields) {
+        if (from > line.size())
+            return false;
+        qsizetype comma = line.indexOf(',', from);
+        if (comma < 0)
+            comma = line.size();
+        field = line.sliced(from, comma - from).trimmed();
+        from = comma + 1;
+    }
+    return sameText(fields[0], record.star) && sameText(fields[4], record.filter)
+        && jdKey(fields[1]) == record.jdKey;
+}
+
 } // namespace
 
 Record record(const Sheet &sheet)
@@ -195,13 +225,7 @@ Addition append(const QByteArray &log, const Record &record)
         return {QString(), header + record.line + "\r\n", 1};
     }
 
-    // The log's own line end: the one its first line ends with.
-    const auto first = std::find_if(log.begin(), log.end(), [](char c) { return c == '\r' || c == '\n'; });
-    QByteArray newline = "\r\n";
-    if (first != log.end() && *first == '\n')
-        newline = "\n";
-    else if (first != log.end() && (first + 1 == log.end() || first[1] != '\n'))
-        newline = "\r";
+    const QByteArray newline = lineEnd(log);
     const char terminator = newline.back();
 
     // One pass over the bytes: parameters (the last of each in force),
@@ -238,21 +262,7 @@ Addition append(const QByteArray &log, const Record &record)
             continue;
         }
         ++observations;
-        if (duplicate)
-            continue;
-        // STARID, DATE, MAGNITUDE, MAGERR, FILTER
-        QByteArrayView fields[5];
-        qsizetype from = 0;
-        int count = 0;
-        for (; count < 5 && from <= line.size(); ++count) {
-            qsizetype comma = line.indexOf(',', from);
-            if (comma < 0)
-                comma = line.size();
-            fields[count] = line.sliced(from, comma - from).trimmed();
-            from = comma + 1;
-        }
-        duplicate = count == 5 && sameText(fields[0], record.star)
-                 && sameText(fields[4], record.filter) && jdKey(fields[1]) == record.jdKey;
+        duplicate = duplicate || sameObservation(line, record);
     }
 
     QString problem;
