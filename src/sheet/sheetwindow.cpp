@@ -47,6 +47,17 @@ void paint(QWidget *widget, const Control &c, QPalette::ColorRole back, QPalette
     widget->setPalette(palette);
 }
 
+// A name the sheet does not have is a fault in the calling code: it is
+// reported in every build, and the caller goes on without the widget.
+template <typename Widget>
+Widget *lookUp(const QHash<QString, Widget *> &widgets, const QString &name, const char *kind)
+{
+    Widget *widget = widgets.value(name);
+    if (!widget)
+        qCritical("SheetWindow: no %s named \"%s\"", kind, qPrintable(name));
+    return widget;
+}
+
 } // namespace
 
 SheetWindow::SheetWindow(Messages &messages, const QString &dataFolder, QWidget *parent)
@@ -174,35 +185,23 @@ void SheetWindow::bind(const CommandTable &commands)
     }
 }
 
-// A name the sheet does not have is a fault in the calling code: it is
-// reported in every build, and the command goes on with an empty text.
 QString SheetWindow::text(const QString &field) const
 {
-    const QLineEdit *box = m_fields.value(field);
-    if (!box) {
-        qCritical("SheetWindow: no field named \"%s\"", qPrintable(field));
-        return QString();
-    }
-    return box->text();
+    const QLineEdit *box = lookUp(m_fields, field, "field");
+    return box ? box->text() : QString();
 }
 
 void SheetWindow::setText(const QString &field, const QString &text)
 {
-    QLineEdit *box = m_fields.value(field);
-    if (!box) {
-        qCritical("SheetWindow: no field named \"%s\"", qPrintable(field));
+    QLineEdit *box = lookUp(m_fields, field, "field");
+    if (!box)
         return;
-    }
     box->setText(text);
     box->setCursorPosition(0); // the leading digits are the ones that matter
 }
 
 QString SheetWindow::caption(const QString &label) const
 {
-    const QLabel *shown = m_labels.value(label);
-    if (!shown) {
-        qCritical("SheetWindow: no label named \"%s\"", qPrintable(label));
-        return QString();
-    }
-    return shown->text();
+    const QLabel *shown = lookUp(m_labels, label, "label");
+    return shown ? shown->text() : QString();
 }
