@@ -5,6 +5,7 @@
 #include "core/names.h"
 #include "files/commands.h"
 #include "photometry/commands.h"
+#include "sheet/aavsomenu.h"
 #include "sheet/printing.h"
 #include "sheet/sheetwindow.h"
 #include "windows/aboutwindow.h"
@@ -62,6 +63,7 @@ CommandTable windowCommands(SheetWindow &sheet)
         {Menu::Exit, end},
         {Menu::Print,
          [&sheet](const Context &c) { printSheet(sheet.centralWidget(), c.messages); }},
+        {Menu::Aavso, [&sheet](const Context &c) { AavsoMenu::exportMeasurement(&sheet, c); }},
         {Menu::ImageNote, open<ImageNoteWindow>},
         {Menu::ImageBrowser, open<ImageBrowser>},
         {Menu::Manual, open<ManualWindow>},

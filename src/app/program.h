@@ -11,8 +11,8 @@ namespace Program {
 // without a question.
 void endProgram();
 
-// The commands that need the windows: printing the sheet, opening the
-// auxiliary windows and ending the program.
+// The commands that need the windows: printing the sheet, asking for the AAVSO
+// log, opening the auxiliary windows and ending the program.
 CommandTable windowCommands(SheetWindow &sheet);
 
 // Every command of the program, bound to its button or menu entry on `sheet`.

@@ -97,6 +97,7 @@ inline constexpr char Separator[] = "Label29";
 
 namespace Menu {
 inline constexpr char Print[] = "mnuStampa";
+inline constexpr char Aavso[] = "mnuAavso";
 inline constexpr char Exit[] = "mnuesci";
 inline constexpr char ImageNote[] = "mnuimmagine";
 inline constexpr char ImageBrowser[] = "mnuapri";

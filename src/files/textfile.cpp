@@ -56,7 +56,7 @@ Lines refused(const QString &path, const QString &why)
 
 } // namespace
 
-bool writeLine(const QString &path, const QString &text)
+bool replaceFile(const QString &path, const QList<QByteArray> &pieces)
 {
     const QFileInfo target(path);
     if (path.isEmpty() || (target.exists() && !target.isFile())
@@ -65,14 +65,21 @@ bool writeLine(const QString &path, const QString &text)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray bytes = text.toUtf8() + "\r\n";
     // The buffer is emptied here and checked: commit() ignores a write that
     // fails while it flushes, and would put a cut-off file in place of the old.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    bool written = true;
+    for (const QByteArray &bytes : pieces)
+        written = written && file.write(bytes) == bytes.size();
+    if (!written || !file.flush()) {
         file.cancelWriting();
         return false;
     }
     return file.commit(); // on failure the temporary file is removed, the old one kept
+}
+
+bool writeLine(const QString &path, const QString &text)
+{
+    return replaceFile(path, {text.toUtf8() + "\r\n"});
 }
 
 Lines readLines(const QString &path)

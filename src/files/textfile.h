@@ -2,6 +2,8 @@
 // The files of this subsystem hold text in the system's 8-bit encoding,
 // which is UTF-8 here, one line per value, each ending CR LF.
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 
 class QFile;
@@ -11,11 +13,14 @@ namespace Files {
 // The most text a field of the sheet holds (a line box's longest text).
 constexpr qsizetype MaxFieldLength = 32767;
 
-// Replaces the file at `path` with `text` and CR LF. The old file is
-// replaced only when the whole new one was written, so a failure at any step
-// leaves it as it was. False when anything failed, when `path` names something
-// other than a regular file, or when its name leaves no room for the
-// temporary file beside it.
+// Replaces the file at `path` with the pieces, one after the other. The old
+// file is replaced only when the whole new one was written, so a failure at
+// any step leaves it as it was. False when anything failed, when `path` names
+// something other than a regular file, or when its name leaves no room for
+// the temporary file beside it.
+bool replaceFile(const QString &path, const QList<QByteArray> &pieces);
+
+// Replaces the file at `path` with `text` and CR LF, as replaceFile does.
 bool writeLine(const QString &path, const QString &text);
 
 struct Lines

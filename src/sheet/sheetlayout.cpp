@@ -151,6 +151,7 @@ const std::vector<MenuEntry> &menuEntries()
 {
     static const std::vector<MenuEntry> table = {
         {"mnuFile", "&File", Menu::Print, "&Stampa"},
+        {"mnuFile", "&File", Menu::Aavso, "Esporta &AAVSO..."},
         {"mnuFile", "&File", Menu::Exit, "&esci"},
         {"mnuCerca", "&Cerca", Menu::ImageNote, "&immagine"},
         {"mnuCerca", "&Cerca", Menu::ImageBrowser, "&apri"},
