@@ -6,8 +6,8 @@
 
 #include "calibration/commands.h"
 #include "photometry/commands.h"
+#include "core/filters.h"
 #include "sheet/form1layout.h"
-#include "sheet/sheetcommands.h"
 
 #include <benchmark/benchmark.h>
 
@@ -29,7 +29,7 @@ void runCommand(benchmark::State &state, const Binding &binding)
     MapSheet sheet;
     SilentMessages messages;
     for (auto _ : state) {
-        binding.run(sheet, messages);
+        binding.run({sheet, messages, QString()});
         sheet.restore();
     }
 }
@@ -39,7 +39,7 @@ void runCommand(benchmark::State &state, const Binding &binding)
 void registerCommandBenchmarks()
 {
     const CommandTable commands =
-        SheetCommands::commands() + Photometry::commands() + Calibration::commands();
+        Filters::commands() + Photometry::commands() + Calibration::commands();
     for (const Binding &binding : commands) {
         const QString name = QStringLiteral("Command/%1 \"%2\"").arg(binding.control, caption(binding.control));
         benchmark::RegisterBenchmark(name.toUtf8().constData(), runCommand, binding);

@@ -5,10 +5,11 @@
 
 #include "startup.h"
 
-#include "sheet/appsetup.h"
+#include "app/program.h"
 #include "sheet/form1.h"
 #include "sheet/form1layout.h"
-#include "sheet/messageboxes.h"
+#include "ui/appsetup.h"
+#include "ui/messageboxes.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,6 +19,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -63,7 +65,8 @@ void showFloor()
 void showSheet()
 {
     MessageBoxes messages;
-    Form1 sheet(messages);
+    Form1 sheet(messages, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    Program::bindCommands(sheet);
     showAndPaint(sheet);
 }
 

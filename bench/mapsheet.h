@@ -2,8 +2,8 @@
 // A sheet without widgets for the benchmarks: field texts in a map, a
 // realistic measurement in it, and messages that go nowhere.
 
-#include "sheet/fields.h"
-#include "sheet/sheet.h"
+#include "core/fields.h"
+#include "core/sheet.h"
 
 #include <QHash>
 #include <QStringList>

@@ -2,8 +2,8 @@
 
 #include "colourtemperature.h"
 #include "photometry/pogson.h"
-#include "sheet/computation.h"
-#include "sheet/fields.h"
+#include "core/computation.h"
+#include "core/fields.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #include "conversions.h"
 
-#include "sheet/computation.h"
-#include "sheet/fields.h"
+#include "core/computation.h"
+#include "core/fields.h"
 
 using namespace Computation;
 

@@ -1,7 +1,7 @@
 #include "variablecolour.h"
 
 #include "colourtemperature.h"
-#include "sheet/computation.h"
+#include "core/computation.h"
 
 using namespace Computation;
 

@@ -26,11 +26,11 @@ const std::vector<ValueFile> &valueFiles()
     return table;
 }
 
-CommandTable commands(const QString &dataFolder)
+CommandTable commands()
 {
     CommandTable table = {
         {QStringLiteral("Command60"),
-         [dataFolder](Sheet &sheet, Messages &messages) { saveReport(sheet, messages, dataFolder); }},
+         [](const Context &c) { saveReport(c.sheet, c.messages, c.dataFolder); }},
     };
     for (const ValueFile &v : valueFiles()) {
         const QString field = QLatin1String(v.field);
@@ -39,12 +39,12 @@ CommandTable commands(const QString &dataFolder)
         // The path is worked out at each click: drive C's folder appears only
         // when a command first needs it.
         table.append({QLatin1String(v.saveButton),
-                      [=](Sheet &sheet, Messages &messages) {
-                          saveValue(sheet, messages, field, localPath(dataFolder, file), success);
+                      [=](const Context &c) {
+                          saveValue(c.sheet, c.messages, field, localPath(c.dataFolder, file), success);
                       }});
         table.append({QLatin1String(v.loadButton),
-                      [=](Sheet &sheet, Messages &messages) {
-                          loadValue(sheet, messages, field, localPath(dataFolder, file));
+                      [=](const Context &c) {
+                          loadValue(c.sheet, c.messages, field, localPath(c.dataFolder, file));
                       }});
     }
     return table;

@@ -1,7 +1,7 @@
 #pragma once
 // A value file keeps the text of one field, as one line, at a fixed path.
 
-#include "sheet/sheet.h"
+#include "core/sheet.h"
 
 namespace Files {
 

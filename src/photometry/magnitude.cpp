@@ -1,7 +1,7 @@
 #include "magnitude.h"
 
 #include "pogson.h"
-#include "sheet/computation.h"
+#include "core/computation.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include "pogson.h"
 
-#include "sheet/computation.h"
+#include "core/computation.h"
 
 #include <cmath>
 

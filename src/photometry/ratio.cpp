@@ -1,7 +1,7 @@
 #include "ratio.h"
 
 #include "pogson.h"
-#include "sheet/computation.h"
+#include "core/computation.h"
 
 using namespace Computation;
 

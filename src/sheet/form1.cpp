@@ -1,22 +1,20 @@
 #include "form1.h"
 
-#include "sheet/fields.h"
-#include "sheet/form1layout.h"
-#include "sheet/linecontrol.h"
-#include "sheet/menus.h"
-#include "sheet/sheetcommands.h"
-#include "sheet/wrapbutton.h"
-#include "calibration/commands.h"
+#include "core/fields.h"
 #include "files/commands.h"
-#include "photometry/commands.h"
+#include "sheet/form1layout.h"
+#include "sheet/wrapbutton.h"
+#include "ui/linecontrol.h"
+#include "ui/twips.h"
 
+#include <QAction>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QStandardPaths>
 
 using namespace Form1Layout;
+using Twips::pixels;
 
 namespace {
 
@@ -50,10 +48,7 @@ void paint(QWidget *widget, const Control &c, QPalette::ColorRole back, QPalette
 } // namespace
 
 Form1::Form1(Messages &messages, const QString &dataFolder, QWidget *parent)
-    : QMainWindow(parent), m_messages(messages),
-      m_dataFolder(dataFolder.isEmpty()
-                       ? QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-                       : dataFolder)
+    : QMainWindow(parent), m_messages(messages), m_dataFolder(dataFolder)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vevurid1.4.3"));
@@ -64,7 +59,6 @@ Form1::Form1(Messages &messages, const QString &dataFolder, QWidget *parent)
 
     buildMenus();
     buildControls();
-    bindCommands();
     resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
 }
 
@@ -151,6 +145,7 @@ void Form1::buildMenus()
         {"mnuFile", "&File", "mnuesci", "&esci"},
         {"mnuCerca", "&Cerca", "mnuimmagine", "&immagine"},
         {"mnuCerca", "&Cerca", "mnuapri", "&apri"},
+        {"mnuCerca", "&Cerca", "mnuCurva", "&curva di luce"},
         {"mnuAiuto", "&Aiuto", "mnumanuale", "&manuale"},
         {"mnuAiuto", "&Aiuto", "mnuSuggerimento", "&Suggerimento"},
         {"mnuAiuto", "&Aiuto", "mnuinfo", "&info"},
@@ -169,16 +164,18 @@ void Form1::buildMenus()
     }
 }
 
-void Form1::bindCommands()
+void Form1::bind(const CommandTable &commands)
 {
-    const CommandTable commands = SheetCommands::commands() + Photometry::commands()
-                                + Calibration::commands() + Files::commands(m_dataFolder);
     for (const Binding &binding : commands) {
-        auto *button = centralWidget()->findChild<QPushButton *>(binding.control);
-        Q_ASSERT_X(button, "Form1", qPrintable(binding.control));
-        connect(button, &QPushButton::clicked, this, [this, run = binding.run] { run(*this, m_messages); });
+        const auto run = [this, command = binding.run] { command({*this, m_messages, m_dataFolder}); };
+        if (auto *button = findChild<QAbstractButton *>(binding.control))
+            connect(button, &QAbstractButton::clicked, this, run);
+        else if (auto *entry = findChild<QAction *>(binding.control))
+            connect(entry, &QAction::triggered, this, run);
+        else
+            qCritical("Form1: no button or menu entry named \"%s\" for a command",
+                      qPrintable(binding.control));
     }
-    Menus::bind(*this, m_messages);
 }
 
 QString Form1::text(const QString &field) const

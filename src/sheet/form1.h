@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sheet/sheet.h"
+#include "core/commandtable.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -14,10 +14,12 @@ class Form1 : public QMainWindow, public Sheet
 {
     Q_OBJECT
 public:
-    // `dataFolder` holds the folders that stand for the drives; empty means
-    // the user's data folder.
-    explicit Form1(Messages &messages, const QString &dataFolder = QString(),
-                   QWidget *parent = nullptr);
+    // `dataFolder` holds the folders that stand for the drives.
+    Form1(Messages &messages, const QString &dataFolder, QWidget *parent = nullptr);
+
+    // Each row's command runs on a click of the button, or a trigger of the
+    // menu entry, of that name.
+    void bind(const CommandTable &commands);
 
     QString text(const QString &field) const override;
     void setText(const QString &field, const QString &text) override;
@@ -26,7 +28,6 @@ public:
 private:
     void buildControls();
     void buildMenus();
-    void bindCommands();
 
     Messages &m_messages;
     const QString m_dataFolder;

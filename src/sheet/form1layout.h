@@ -5,7 +5,6 @@
 
 #include <QRgb>
 #include <QStringList>
-#include <QWidget>
 #include <vector>
 
 namespace Form1Layout {
@@ -40,17 +39,6 @@ struct Line
 
 constexpr int ClientWidth = 526;
 constexpr int ClientHeight = 420;
-
-inline int pixels(int twips) { return (twips * 2 + 15) / 30; } // twips ÷ 15, rounded
-
-// `widget`, named `name`, at a place given in twips.
-template <typename W>
-W *place(W *widget, const char *name, int left, int top, int width, int height)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));
-    return widget;
-}
 
 const std::vector<Control> &controls();
 const std::vector<Line> &lines();

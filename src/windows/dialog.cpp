@@ -4,7 +4,7 @@
 #include "helplabel.h"
 #include "helptexts.h"
 #include "pictures.h"
-#include "sheet/appsetup.h"
+#include "ui/appsetup.h"
 
 #include <QLabel>
 

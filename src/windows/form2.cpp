@@ -1,7 +1,7 @@
 #include "form2.h"
 
 #include "pictures.h"
-#include "sheet/appsetup.h"
+#include "ui/appsetup.h"
 
 #include <QLabel>
 

@@ -1,7 +1,7 @@
 #include "form3.h"
 
-#include "sheet/appsetup.h"
-#include "sheet/form1layout.h"
+#include "ui/appsetup.h"
+#include "ui/twips.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -16,7 +16,7 @@
 #include <QStyle>
 #include <QTreeWidget>
 
-using Form1Layout::place;
+using Twips::place;
 
 namespace {
 
@@ -34,8 +34,6 @@ void whiteBackground(QWidget *widget)
 }
 
 } // namespace
-
-Form3::Form3(QWidget *parent) : Form3(m_boxes, parent) {}
 
 Form3::Form3(Messages &messages, QWidget *parent)
     : QWidget(parent, Qt::Window), m_messages(messages)

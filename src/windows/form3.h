@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sheet/messageboxes.h"
+#include "core/sheet.h"
 
 #include <QWidget>
 
@@ -16,7 +16,6 @@ class Form3 : public QWidget
 {
     Q_OBJECT
 public:
-    explicit Form3(QWidget *parent = nullptr);
     // Reports failures through `messages`, which must outlive the window.
     explicit Form3(Messages &messages, QWidget *parent = nullptr);
 
@@ -34,7 +33,6 @@ private:
     void fileChosen();
     void report(const QString &text);
 
-    MessageBoxes m_boxes;
     Messages &m_messages;
     QString m_folder;
     int m_drive = -1;

@@ -1,16 +1,16 @@
 #include "frmabout.h"
 
 #include "fixeddialog.h"
-#include "sheet/appsetup.h"
-#include "sheet/form1layout.h"
-#include "sheet/linecontrol.h"
+#include "ui/appsetup.h"
+#include "ui/linecontrol.h"
+#include "ui/twips.h"
 
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 
-using Form1Layout::place;
+using Twips::place;
 
 namespace {
 
@@ -24,8 +24,6 @@ QLabel *label(const char *name, int left, int top, int width, int height, QWidge
 }
 
 } // namespace
-
-FrmAbout::FrmAbout(QWidget *parent) : FrmAbout(m_boxes, findSysInfoTool, parent) {}
 
 FrmAbout::FrmAbout(Messages &messages, SysInfoLookup lookup, QWidget *parent)
     : QDialog(parent), m_messages(messages), m_lookup(std::move(lookup))

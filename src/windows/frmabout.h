@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sheet/messageboxes.h"
+#include "core/sheet.h"
 
 #include <QDialog>
 
@@ -14,9 +14,9 @@ class FrmAbout : public QDialog
 {
     Q_OBJECT
 public:
-    explicit FrmAbout(QWidget *parent = nullptr);
     // `messages` must outlive the window.
-    FrmAbout(Messages &messages, SysInfoLookup lookup, QWidget *parent = nullptr);
+    explicit FrmAbout(Messages &messages, SysInfoLookup lookup = findSysInfoTool,
+                      QWidget *parent = nullptr);
 
     // The first well-known system-information tool on the PATH.
     static QString findSysInfoTool();
@@ -25,7 +25,6 @@ private:
     void buildControls();
     void startSysInfo();
 
-    MessageBoxes m_boxes;
     Messages &m_messages;
     SysInfoLookup m_lookup;
 };

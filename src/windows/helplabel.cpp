@@ -1,6 +1,6 @@
 #include "helplabel.h"
 
-#include "sheet/form1layout.h"
+#include "ui/twips.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -10,7 +10,7 @@ HelpLabel::HelpLabel(const QString &name, const QRect &twips, const QString &tex
                      const QFont &font, int pitch, QWidget *parent)
     : QWidget(parent), m_text(text), m_pitch(pitch)
 {
-    using Form1Layout::pixels;
+    using Twips::pixels;
     setObjectName(name);
     setFont(font);
     setGeometry(pixels(twips.x()), pixels(twips.y()), pixels(twips.width()),

@@ -2,7 +2,7 @@
 
 #include "fixeddialog.h"
 #include "lightcurveplot.h"
-#include "sheet/appsetup.h"
+#include "ui/appsetup.h"
 
 #include <QCheckBox>
 #include <QComboBox>

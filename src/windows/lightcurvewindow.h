@@ -1,7 +1,7 @@
 #pragma once
 
 #include "files/observations.h"
-#include "sheet/sheet.h"
+#include "core/sheet.h"
 
 #include <QSet>
 #include <QWidget>

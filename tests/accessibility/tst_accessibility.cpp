@@ -1,7 +1,7 @@
 // What a screen reader hears on the real sheet: every text box by its row and
 // column or its label, every button by its caption.
 
-#include "sheet/appsetup.h"
+#include "ui/appsetup.h"
 #include "support/sheetfixture.h"
 
 #include <QAccessible>

@@ -1,5 +1,5 @@
-#include "sheet/appsetup.h"
-#include "sheet/fields.h"
+#include "ui/appsetup.h"
+#include "core/fields.h"
 #include "support/guard.h"
 #include "support/sheetfixture.h"
 

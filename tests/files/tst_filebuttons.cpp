@@ -1,4 +1,4 @@
-#include "sheet/appsetup.h"
+#include "ui/appsetup.h"
 #include "support/sheetfixture.h"
 
 #include "diskfiles.h"

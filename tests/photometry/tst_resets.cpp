@@ -1,5 +1,5 @@
 #include "photometry/resets.h"
-#include "sheet/fields.h"
+#include "core/fields.h"
 #include "support/fakesheet.h"
 #include "support/recordingmessages.h"
 

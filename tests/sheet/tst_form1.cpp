@@ -1,9 +1,10 @@
-#include "sheet/appsetup.h"
+#include "ui/appsetup.h"
 #include "sheet/form1layout.h"
 #include "photometry/magnitude.h"
 #include "photometry/pogson.h"
 #include "support/guard.h"
 #include "support/sheetfixture.h"
+#include "ui/twips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QTest>
 
 using namespace Form1Layout;
+using Twips::pixels;
 
 class TestForm1 : public QObject, SheetFixture
 {
@@ -177,11 +179,11 @@ void TestForm1::menus()
 {
     const QList<QPair<QString, QStringList>> expected = {
         {"mnuFile", {"mnuStampa", "mnuesci"}},
-        {"mnuCerca", {"mnuimmagine", "mnuapri"}},
+        {"mnuCerca", {"mnuimmagine", "mnuapri", "mnuCurva"}},
         {"mnuAiuto", {"mnumanuale", "mnuSuggerimento", "mnuinfo"}},
     };
     const QStringList captions = {"&File", "&Stampa", "&esci", "&Cerca", "&immagine", "&apri",
-                                  "&Aiuto", "&manuale", "&Suggerimento", "&info"};
+                                  "&curva di luce", "&Aiuto", "&manuale", "&Suggerimento", "&info"};
     QStringList seen;
     const QList<QAction *> bar = m_form->menuBar()->actions();
     QCOMPARE(bar.size(), 3);

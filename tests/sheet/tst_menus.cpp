@@ -1,4 +1,4 @@
-#include "sheet/appsetup.h"
+#include "ui/appsetup.h"
 #include "support/sheetfixture.h"
 #include "windows/form3.h"
 
@@ -200,6 +200,7 @@ void TestMenus::entriesOpenNewWindows_data()
     QTest::addColumn<QString>("objectName");
     QTest::newRow("&immagine") << "mnuimmagine" << "Dialog1" << "Dialog1";
     QTest::newRow("&apri") << "mnuapri" << "Form3" << "Form3";
+    QTest::newRow("&curva di luce") << "mnuCurva" << "LightCurveWindow" << "Form4";
     QTest::newRow("&manuale") << "mnumanuale" << "Dialog" << "Dialog";
     QTest::newRow("&Suggerimento") << "mnuSuggerimento" << "Form2" << "Form2";
     QTest::newRow("&info") << "mnuinfo" << "FrmAbout" << "frmAbout";

@@ -1,4 +1,4 @@
-#include "sheet/numberrules.h"
+#include "core/numberrules.h"
 #include "support/guard.h"
 
 #include <QTest>

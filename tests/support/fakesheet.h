@@ -1,7 +1,7 @@
 #pragma once
 
-#include "sheet/fields.h"
-#include "sheet/sheet.h"
+#include "core/fields.h"
+#include "core/sheet.h"
 
 #include <QHash>
 #include <QTest>

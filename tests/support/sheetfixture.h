@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/program.h"
 #include "sheet/form1.h"
 #include "support/controls.h"
 #include "support/recordingmessages.h"
@@ -15,12 +16,13 @@
 class SheetFixture
 {
 protected:
-    // A new sheet and no message left from an earlier one.
+    // A new sheet with every command bound, and no message left from an earlier one.
     void openSheet()
     {
         m_dataFolder = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dataFolder->isValid());
         m_form = std::make_unique<Form1>(m_messages, m_dataFolder->path());
+        Program::bindCommands(*m_form);
         m_messages.shown.clear();
     }
     void closeSheet()

@@ -1,4 +1,4 @@
-#include "sheet/appsetup.h"
+#include "ui/appsetup.h"
 #include "support/recordingmessages.h"
 #include "support/controls.h"
 #include "windows/frmabout.h"

@@ -1,6 +1,6 @@
 #include "expectedtexts.h"
 #include "support/controls.h"
-#include "sheet/appsetup.h"
+#include "ui/appsetup.h"
 #include "windows/dialog.h"
 #include "windows/dialog1.h"
 #include "windows/form2.h"

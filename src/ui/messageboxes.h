@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sheet/sheet.h"
+#include "core/sheet.h"
 
 // Messages as modal QMessageBoxes over the active window.
 class MessageBoxes : public Messages

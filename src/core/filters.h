@@ -1,11 +1,11 @@
 #pragma once
 
-#include "sheet/commandtable.h"
+#include "core/commandtable.h"
 
 // The filter buttons: each replaces the whole text of "Filtro:" (Text22)
 // with its own letters; the field stays free text for any other filter.
-namespace SheetCommands {
+namespace Filters {
 
 CommandTable commands();
 
-} // namespace SheetCommands
+} // namespace Filters

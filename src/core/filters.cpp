@@ -1,6 +1,6 @@
-#include "sheetcommands.h"
+#include "filters.h"
 
-namespace SheetCommands {
+namespace Filters {
 
 CommandTable commands()
 {
@@ -8,11 +8,11 @@ CommandTable commands()
         {"Command6", "I"}, {"Command7", "R"}, {"Command5", "V"}, {"Command50", "B"}, {"Command51", "UV"}};
     CommandTable table;
     for (const auto &[button, letters] : filters) {
-        table.append({QLatin1String(button), [filter = QString::fromLatin1(letters)](Sheet &sheet, Messages &) {
-                          sheet.setText(QStringLiteral("Text22"), filter);
+        table.append({QLatin1String(button), [filter = QString::fromLatin1(letters)](const Context &c) {
+                          c.sheet.setText(QStringLiteral("Text22"), filter);
                       }});
     }
     return table;
 }
 
-} // namespace SheetCommands
+} // namespace Filters
