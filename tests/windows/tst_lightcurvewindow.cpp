@@ -29,31 +29,30 @@ protected:
     }
 };
 
+// An AAVSO Extended file; each row gives NAME,DATE,MAG,MERR,FILT[,NOTES].
 static QString extended(const char *software, const QStringList &rows)
 {
-    return QStringLiteral("#TYPE=EXTENDED\n#OBSCODE=ABC\n#SOFTWARE=%1\n#DELIM=,\n#DATE=JD\n"
-                          "#NAME,DATE,MAG,MERR,FILT,TRANS,MTYPE,CNAME,CMAG,KNAME,KMAG,AMASS,"
-                          "GROUP,CHART,NOTES\n")
-               .arg(QLatin1String(software))
-         + rows.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    QString text = QStringLiteral("#TYPE=EXTENDED\n#OBSCODE=ABC\n#SOFTWARE=%1\n#DELIM=,\n#DATE=JD\n"
+                                  "#NAME,DATE,MAG,MERR,FILT,TRANS,MTYPE,CNAME,CMAG,KNAME,KMAG,"
+                                  "AMASS,GROUP,CHART,NOTES\n")
+                       .arg(QLatin1String(software));
+    for (const QString &row : rows) {
+        const QStringList f = row.split(QLatin1Char(','));
+        text += f.mid(0, 5).join(QLatin1Char(',')) + QStringLiteral(",NO,STD,E,na,K,12.1,1.2,na,X1,")
+              + f.value(5, QStringLiteral("na")) + QLatin1Char('\n');
+    }
+    return text;
 }
 
-// Five observations of V612 Sct by others and two of the observer's own, out
-// of date order; RR Lyr is written after SS Cyg but observed more often.
+// V612 Sct: five observations by others and two of the observer's own, out of
+// date order; RR Lyr is written after SS Cyg but observed more often.
 static const QString Others = extended("AIP4Win 2.4", {
-    "V612 Sct,2460010.5,12.1,0.01,V,NO,STD,ENSEMBLE,na,K,12.1,1.2,na,X1,na",
-    "SS Cyg,2460001.5,9.0,0.01,V,NO,STD,ENSEMBLE,na,K,12.1,1.2,na,X1,na",
-    "V612 Sct,2460001.5,12.2,0.02,V,NO,STD,ENSEMBLE,na,K,12.1,1.2,na,X1,na",
-    "v612  SCT,2460003.5,<13.5,na,V,NO,STD,ENSEMBLE,na,K,12.1,1.2,na,X1,na",
-    "RR Lyr,2460001.5,7.9,0.01,V,NO,STD,ENSEMBLE,na,K,12.1,1.2,na,X1,na",
-    "V612 Sct,2460002.5,13.0,0.03,B,NO,STD,ENSEMBLE,na,K,12.1,1.2,na,X1,na",
-    "RR Lyr,2460002.5,7.8,0.01,V,NO,STD,ENSEMBLE,na,K,12.1,1.2,na,X1,na",
-    "V612 Sct,2460004.5,11.0,na,I,NO,STD,ENSEMBLE,na,K,12.1,1.2,na,X1,na",
-    "SS Cyg,2460002.5,9.1,0.01,V,NO,STD,ENSEMBLE,na,K,12.1,1.2,na,X1,na",
-    "RR Lyr,2460003.5,7.7,0.01,V,NO,STD,ENSEMBLE,na,K,12.1,1.2,na,X1,na"});
-static const QString Own = extended("Vevurid 1.4.3", {
-    "V612 SCT,2460006.25,11.05,0.005,I,NO,STD,HD 1,9.8,na,na,1.3,na,X1,na",
-    "V612 SCT,2460005.25,12.15,0.005,V,NO,STD,HD 1,9.8,na,na,1.3,na,X1,nuvole"});
+    "V612 Sct,2460010.5,12.1,0.01,V", "SS Cyg,2460001.5,9.0,0.01,V",
+    "V612 Sct,2460001.5,12.2,0.02,V", "v612  SCT,2460003.5,<13.5,na,V",
+    "RR Lyr,2460001.5,7.9,0.01,V", "V612 Sct,2460002.5,13.0,0.03,B", "RR Lyr,2460002.5,7.8,0.01,V",
+    "V612 Sct,2460004.5,11.0,na,I", "SS Cyg,2460002.5,9.1,0.01,V", "RR Lyr,2460003.5,7.7,0.01,V"});
+static const QString Own = extended("Vevurid 1.4.3", {"V612 SCT,2460006.25,11.05,0.005,I",
+                                                     "V612 SCT,2460005.25,12.15,0.005,V,nuvole"});
 
 static QCPErrorBars *errorBarsOf(QCustomPlot *plot, const QCPGraph *graph)
 {
@@ -71,7 +70,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanup() { m_window.reset(); }
-
     void pointsPerSeries_data();
     void pointsPerSeries();
     void axes_data();
@@ -83,7 +81,6 @@ private slots:
     void filterBoxesHideAndShow();
     void pointDetails_data();
     void pointDetails();
-    void dialogsStartAtTheLastLog_data();
     void dialogsStartAtTheLastLog();
     void saveImage_data();
     void saveImage();
@@ -91,10 +88,9 @@ private slots:
     void refusedFileChangesNothing();
 
 private:
-    QString write(const QString &name, const QString &text);
-    void load(const QStringList &paths); // the first opened, the others added
+    void load(const QStringList &names); // the first opened, the others added
     LightCurvePlot *plot() const { return control<LightCurvePlot>(m_window.get(), "plot"); }
-    int series(const QString &name) const; // the graph's index, -1 for none
+    QString statusText() const { return control<QLabel>(m_window.get(), "lblStato")->text(); }
 
     QTemporaryDir m_dir;
     RecordingMessages m_messages;
@@ -105,6 +101,19 @@ void TestLightCurveWindow::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.filePath("config"));
+    const QList<QPair<QString, QString>> files = {
+        {"others.txt", Others},
+        {"own.txt", Own},
+        {"tcrb.txt", extended("x", QStringList(4, "T CrB,2460001.5,10,na,V"))},
+        {"bad.txt", extended("x", {"V612 Sct,2460001.5,12.2,0.02,V", "V612 Sct,giorno,12.2,0.02,V",
+                                   "V612 Sct,2460002.5,abc,0.02,V"})},
+        {"vecchia.png", "vecchia"},
+        {"appunti.txt", "lista della spesa\n"}};
+    for (const auto &[name, text] : files) {
+        QFile file(m_dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) == text.toUtf8().size());
+    }
+    QVERIFY(QDir(m_dir.path()).mkpath("cartella.png"));
 }
 
 void TestLightCurveWindow::init()
@@ -116,56 +125,41 @@ void TestLightCurveWindow::init()
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
 
-QString TestLightCurveWindow::write(const QString &name, const QString &text)
+void TestLightCurveWindow::load(const QStringList &names)
 {
-    QFile file(m_dir.filePath(name));
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0)
-        qFatal("cannot write %s", qPrintable(file.fileName()));
-    return file.fileName();
-}
-
-void TestLightCurveWindow::load(const QStringList &paths)
-{
-    m_window->answers = paths;
+    for (const QString &name : names)
+        m_window->answers << m_dir.filePath(name);
     control<QPushButton>(m_window.get(), "cmdApri")->click();
-    for (qsizetype i = 1; i < paths.size(); ++i)
+    for (qsizetype i = 1; i < names.size(); ++i)
         control<QPushButton>(m_window.get(), "cmdAggiungi")->click();
-}
-
-int TestLightCurveWindow::series(const QString &name) const
-{
-    for (int i = 0; i < plot()->graphCount(); ++i)
-        if (plot()->graph(i)->name() == name)
-            return i;
-    return -1;
 }
 
 void TestLightCurveWindow::pointsPerSeries_data()
 {
-    QTest::addColumn<QString>("name");
     QTest::addColumn<int>("drawnAs"); // later graphs are drawn over earlier ones
+    QTest::addColumn<QString>("name");
     QTest::addColumn<int>("points");
     QTest::addColumn<double>("firstX");
     QTest::addColumn<bool>("errorBars");
-    QTest::newRow("B") << "B" << 0 << 1 << 60002.5 << true;
-    QTest::newRow("V, in date order") << "V" << 1 << 2 << 60001.5 << true;
-    QTest::newRow("I without error") << "I" << 2 << 1 << 60004.5 << false;
-    QTest::newRow("V fainter-than") << "V (<)" << 3 << 1 << 60003.5 << false;
-    QTest::newRow("own V on top") << "V proprie" << 4 << 1 << 60005.25 << true;
-    QTest::newRow("own I on top") << "I proprie" << 5 << 1 << 60006.25 << true;
+    QTest::newRow("B") << 0 << "B" << 1 << 60002.5 << true;
+    QTest::newRow("V, in date order") << 1 << "V" << 2 << 60001.5 << true;
+    QTest::newRow("I without error") << 2 << "I" << 1 << 60004.5 << false;
+    QTest::newRow("V fainter-than") << 3 << "V (<)" << 1 << 60003.5 << false;
+    QTest::newRow("own V on top") << 4 << "V proprie" << 1 << 60005.25 << true;
+    QTest::newRow("own I on top") << 5 << "I proprie" << 1 << 60006.25 << true;
 }
 
 void TestLightCurveWindow::pointsPerSeries()
 {
-    QFETCH(QString, name);
     QFETCH(int, drawnAs);
+    QFETCH(QString, name);
     QFETCH(int, points);
     QFETCH(double, firstX);
     QFETCH(bool, errorBars);
-    load({write("others.txt", Others), write("own.txt", Own)});
+    load({"others.txt", "own.txt"});
     QCOMPARE(plot()->graphCount(), 6);
-    QCOMPARE(series(name), drawnAs);
     const QCPGraph *graph = plot()->graph(drawnAs);
+    QCOMPARE(graph->name(), name);
     QCOMPARE(graph->dataCount(), points);
     QCOMPARE(graph->data()->at(0)->key, firstX);
     QCOMPARE(errorBarsOf(plot(), graph) != nullptr, errorBars);
@@ -190,21 +184,20 @@ void TestLightCurveWindow::axes()
     QVERIFY(plot()->yAxis->rangeReversed());
     plot()->xAxis->setRange(from, to);
     plot()->replot();
-    QVERIFY2(plot()->xAxis2->tickVectorLabels().contains(date),
-             qPrintable(plot()->xAxis2->tickVectorLabels().join(QLatin1Char('|'))));
+    const QStringList labels = plot()->xAxis2->tickVectorLabels();
+    QVERIFY2(labels.contains(date), qPrintable(labels.join(QLatin1Char('|'))));
 }
 
 void TestLightCurveWindow::starsMostObservedFirst()
 {
-    load({write("others.txt", Others), write("own.txt", Own)});
+    load({"others.txt", "own.txt"});
     auto *stars = control<QComboBox>(m_window.get(), "cboStella");
     QStringList names;
     for (int i = 0; i < stars->count(); ++i)
         names << stars->itemText(i);
     QCOMPARE(names, QStringList({"V612 Sct", "RR Lyr", "SS Cyg"}));
     stars->setCurrentIndex(2);
-    QCOMPARE(control<QLabel>(m_window.get(), "lblStato")->text(),
-             QStringLiteral("Osservazioni di SS Cyg: 2 da 1 file."));
+    QCOMPARE(statusText(), QStringLiteral("Osservazioni di SS Cyg: 2 da 1 file."));
     QCOMPARE(plot()->graphCount(), 1);
 }
 
@@ -212,37 +205,26 @@ void TestLightCurveWindow::status_data()
 {
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QString>("status"); // complete, or up to the reader's reason
-    const QString other = extended("x", QStringList(4, "T CrB,2460001.5,10,na,V,NO,STD,E,na,K,1,1,na,X,na"));
-    const QString bad = extended("x", {"V612 Sct,2460001.5,12.2,0.02,V,NO,STD,E,na,K,1,1,na,X,na",
-                                       "V612 Sct,giorno,12.2,0.02,V,NO,STD,E,na,K,1,1,na,X,na",
-                                       "V612 Sct,2460002.5,12.2"});
     QTest::newRow("one file") << QStringList{"others.txt"} << "Osservazioni di V612 Sct: 5 da 1 file.";
-    QTest::newRow("own log added") << QStringList{"others.txt", "own.txt"}
-                                   << "Osservazioni di V612 Sct: 7 da 2 file.";
-    QTest::newRow("another star added, this one kept") << QStringList{"others.txt", "tcrb.txt"}
-                                                       << "Osservazioni di V612 Sct: 5 da 1 file.";
+    QTest::newRow("own log added")
+        << QStringList{"others.txt", "own.txt"} << "Osservazioni di V612 Sct: 7 da 2 file.";
+    QTest::newRow("another star added, this one kept")
+        << QStringList{"others.txt", "tcrb.txt"} << "Osservazioni di V612 Sct: 5 da 1 file.";
     QTest::newRow("skipped lines") << QStringList{"others.txt", "bad.txt"}
                                    << "Osservazioni di V612 Sct: 6 da 2 file. Righe ignorate: 2 "
                                       "(la prima: riga 8 di bad.txt: ";
-    write("tcrb.txt", other);
-    write("bad.txt", bad);
 }
 
 void TestLightCurveWindow::status()
 {
     QFETCH(QStringList, files);
     QFETCH(QString, status);
-    write("others.txt", Others);
-    write("own.txt", Own);
-    QStringList paths;
-    for (const QString &file : files)
-        paths << m_dir.filePath(file);
-    load(paths);
-    const QString shown = control<QLabel>(m_window.get(), "lblStato")->text();
+    load(files);
     if (status.endsWith(QLatin1String("file.")))
-        QCOMPARE(shown, status);
+        QCOMPARE(statusText(), status);
     else
-        QVERIFY2(shown.startsWith(status) && shown.endsWith(QLatin1String(").")), qPrintable(shown));
+        QVERIFY2(statusText().startsWith(status) && statusText().endsWith(QLatin1String(").")),
+                 qPrintable(statusText()));
     QVERIFY(m_messages.shown.isEmpty());
 }
 
@@ -261,7 +243,7 @@ void TestLightCurveWindow::filterBoxesHideAndShow()
     QFETCH(QString, band);
     QFETCH(QColor, colour);
     QFETCH(QStringList, series);
-    load({write("others.txt", Others), write("own.txt", Own)});
+    load({"others.txt", "own.txt"});
     auto *box = control<QCheckBox>(m_window.get(), "chk" + band);
     QCOMPARE(box->text(), band);
     QCOMPARE(box->palette().color(QPalette::WindowText), colour);
@@ -279,91 +261,73 @@ void TestLightCurveWindow::filterBoxesHideAndShow()
 
 void TestLightCurveWindow::pointDetails_data()
 {
-    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("graph");
     QTest::addColumn<QString>("details");
     QTest::newRow("own, with notes")
-        << "V proprie"
-        << "JD 2460005.25000 · 01/03/2023 18:00:00 UTC · filtro V · magnitudine 12.15 ± 0.005 · "
-           "osservatore ABC · note: nuvole";
+        << 4 << "JD 2460005.25000 · 01/03/2023 18:00:00 UTC · filtro V · magnitudine 12.15 ± "
+                "0.005 · osservatore ABC · note: nuvole";
     QTest::newRow("fainter-than, no error")
-        << "V (<)" << "JD 2460003.50000 · 28/02/2023 00:00:00 UTC · filtro V · magnitudine <13.5 · "
-                      "osservatore ABC";
+        << 3 << "JD 2460003.50000 · 28/02/2023 00:00:00 UTC · filtro V · magnitudine <13.5 · "
+                "osservatore ABC";
 }
 
 void TestLightCurveWindow::pointDetails()
 {
-    QFETCH(QString, name);
+    QFETCH(int, graph);
     QFETCH(QString, details);
-    load({write("others.txt", Others), write("own.txt", Own)});
+    load({"others.txt", "own.txt"});
     plot()->replot();
-    const QCPGraph *graph = plot()->graph(series(name));
-    const auto point = graph->data()->at(0);
+    const QCPGraph *series = plot()->graph(graph);
+    const auto point = series->data()->at(0);
     QTest::mouseClick(plot(), Qt::LeftButton, {},
-                      graph->coordsToPixels(point->key, point->value).toPoint());
+                      series->coordsToPixels(point->key, point->value).toPoint());
     QCOMPARE(control<QLabel>(m_window.get(), "lblPunto")->text(), details);
-}
-
-void TestLightCurveWindow::dialogsStartAtTheLastLog_data()
-{
-    QTest::addColumn<QString>("log");
-    QTest::newRow("nothing exported yet") << QString();
-    QTest::newRow("a log exported") << "/tmp/notte.txt";
 }
 
 void TestLightCurveWindow::dialogsStartAtTheLastLog()
 {
-    QFETCH(QString, log);
-    if (!log.isEmpty())
-        QSettings(QStringLiteral("Vevurid"), QStringLiteral("vevurid"))
-            .setValue(QStringLiteral("aavso/lastFile"), log);
-    control<QPushButton>(m_window.get(), "cmdApri")->click();
-    control<QPushButton>(m_window.get(), "cmdAggiungi")->click();
+    const QString log = m_dir.filePath("notte.txt");
+    QSettings(QStringLiteral("Vevurid"), QStringLiteral("vevurid"))
+        .setValue(QStringLiteral("aavso/lastFile"), log);
+    load({"manca1.txt", "manca2.txt"});
     using Q = ScriptedWindow::Question;
     QCOMPARE(m_window->asked, (QList<QPair<Q, QString>>{{Q::Open, log}, {Q::Add, log}}));
-    QVERIFY(control<QLabel>(m_window.get(), "lblStato")->text().isEmpty());
-    QCOMPARE(control<QComboBox>(m_window.get(), "cboStella")->count(), 0);
 }
 
 void TestLightCurveWindow::saveImage_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("folder"); // the target exists as a folder
-    QTest::addColumn<QByteArray>("format");
-    QTest::newRow("PNG") << "curva.png" << false << QByteArray("png");
-    QTest::newRow("PNG over an old file") << "vecchia.png" << false << QByteArray("png");
-    QTest::newRow("PDF") << "curva.PDF" << false << QByteArray("pdf");
-    QTest::newRow("folder left alone") << "cartella.png" << true << QByteArray();
-    QTest::newRow("missing folder") << "manca/curva.png" << false << QByteArray();
-    write("vecchia.png", "vecchia");
-    QVERIFY(QDir(m_dir.path()).mkpath("cartella.png"));
+    QTest::addColumn<QByteArray>("format"); // empty: refused
+    QTest::newRow("PNG") << "curva.png" << QByteArray("png");
+    QTest::newRow("PNG over an old file") << "vecchia.png" << QByteArray("png");
+    QTest::newRow("PDF") << "curva.PDF" << QByteArray("pdf");
+    QTest::newRow("folder left alone") << "cartella.png" << QByteArray();
+    QTest::newRow("missing folder") << "manca/curva.png" << QByteArray();
 }
 
 void TestLightCurveWindow::saveImage()
 {
     QFETCH(QString, name);
-    QFETCH(bool, folder);
     QFETCH(QByteArray, format);
-    load({write("others.txt", Others)});
+    load({"others.txt"});
     const QString path = m_dir.filePath(name);
+    const bool wasFolder = QFileInfo(path).isDir();
     m_window->answers = QStringList{path};
     control<QPushButton>(m_window.get(), "cmdSalva")->click();
     QCOMPARE(m_window->asked.last(), qMakePair(ScriptedWindow::Question::SaveImage, m_dir.path()));
     if (format.isEmpty()) {
         compareOnlyOne(m_messages, "Curva di luce", MessageIcon::Warning,
                        QStringLiteral("Impossibile salvare l'immagine \"%1\".").arg(path));
-        QCOMPARE(QFileInfo(path).isDir(), folder);
+        QCOMPARE(QFileInfo(path).isDir(), wasFolder);
         return;
     }
     QVERIFY(m_messages.shown.isEmpty());
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    if (format == "pdf") {
-        QVERIFY(file.read(5) == "%PDF-");
-        return;
-    }
-    QImageReader reader(&file);
-    QCOMPARE(reader.format(), format);
-    QCOMPARE(reader.read().size(), plot()->size());
+    if (format == "pdf")
+        QCOMPARE(file.read(5), QByteArray("%PDF-"));
+    else
+        QCOMPARE(QImageReader(&file, format).read().size(), plot()->size());
 }
 
 void TestLightCurveWindow::refusedFileChangesNothing_data()
@@ -372,26 +336,23 @@ void TestLightCurveWindow::refusedFileChangesNothing_data()
     QTest::addColumn<QString>("button");
     QTest::newRow("not an AAVSO file, opened") << "appunti.txt" << "cmdApri";
     QTest::newRow("not an AAVSO file, added") << "appunti.txt" << "cmdAggiungi";
-    QTest::newRow("a folder") << "cartella" << "cmdApri";
+    QTest::newRow("a folder") << "cartella.png" << "cmdApri";
     QTest::newRow("a missing file") << "manca.txt" << "cmdAggiungi";
-    write("appunti.txt", "lista della spesa\n");
-    QVERIFY(QDir(m_dir.path()).mkpath("cartella"));
 }
 
 void TestLightCurveWindow::refusedFileChangesNothing()
 {
     QFETCH(QString, name);
     QFETCH(QString, button);
-    load({write("others.txt", Others), write("own.txt", Own)});
-    auto *status = control<QLabel>(m_window.get(), "lblStato");
-    const QString before = status->text();
+    load({"others.txt", "own.txt"});
+    const QString before = statusText();
     m_window->answers = QStringList{m_dir.filePath(name)};
     control<QPushButton>(m_window.get(), button)->click();
     QCOMPARE(m_messages.shown.size(), 1);
     QCOMPARE(m_messages.shown[0].title, QStringLiteral("Curva di luce"));
     QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
     QVERIFY2(m_messages.shown[0].text.contains(name), qPrintable(m_messages.shown[0].text));
-    QCOMPARE(status->text(), before);
+    QCOMPARE(statusText(), before);
     QCOMPARE(control<QComboBox>(m_window.get(), "cboStella")->count(), 3);
     QCOMPARE(plot()->graphCount(), 6);
 }
