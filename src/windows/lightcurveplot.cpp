@@ -53,7 +53,7 @@ QString seriesName(const QString &band, bool own, bool fainter)
          + (fainter ? QStringLiteral(" (<)") : QString());
 }
 
-QCPScatterStyle marker(const QColor &colour, bool own, bool fainter)
+QCPScatterStyle shape(const QColor &colour, bool own, bool fainter)
 {
     if (fainter)
         return QCPScatterStyle(QCPScatterStyle::ssTriangleInverted, QPen(colour, own ? 2 : 1),
@@ -61,6 +61,21 @@ QCPScatterStyle marker(const QColor &colour, bool own, bool fainter)
     if (own)
         return QCPScatterStyle(QCPScatterStyle::ssCircle, QPen(Qt::black, 1.5), colour, 10);
     return QCPScatterStyle(QCPScatterStyle::ssDisc, colour, 5);
+}
+
+// Drawn once into a picture: copying it is far quicker than painting tens of
+// thousands of smooth shapes at every redraw.
+QCPScatterStyle marker(const QColor &colour, bool own, bool fainter)
+{
+    const QCPScatterStyle style = shape(colour, own, fainter);
+    const int side = int(style.size()) + 4; // odd sizes: room for the pen around the centre
+    QPixmap picture(side, side);
+    picture.fill(Qt::transparent);
+    QCPPainter painter(&picture);
+    painter.setAntialiasing(true);
+    style.applyTo(&painter, QPen(colour));
+    style.drawShape(&painter, side / 2.0, side / 2.0);
+    return QCPScatterStyle(picture);
 }
 
 } // namespace
@@ -89,7 +104,6 @@ LightCurvePlot::LightCurvePlot(QWidget *parent) : QCustomPlot(parent)
 
     // Beside the points rather than over them, at the top; room on the right
     // of the axes for the last date's overhang.
-    legend->setVisible(true);
     auto *side = new QCPLayoutGrid;
     plotLayout()->addElement(0, 1, side);
     plotLayout()->setColumnStretchFactor(1, 0.001);
@@ -148,6 +162,7 @@ LightCurvePlot::Drawn LightCurvePlot::draw(const Observations &data, const QStri
                     addSeries(data, data.texts[band], own, fainter,
                               std::move(groups[own][fainter][band]));
     drawn.files = int(std::count(fromFile.begin(), fromFile.end(), true));
+    legend->setVisible(graphCount() > 0); // an empty frame says nothing
     fit();
     return drawn;
 }

@@ -107,9 +107,10 @@ void LightCurveWindow::buildControls()
 
     m_filters = new QHBoxLayout;
     auto *controls = new QHBoxLayout;
-    for (QWidget *widget : {static_cast<QWidget *>(open), static_cast<QWidget *>(add),
-                            static_cast<QWidget *>(starLabel), static_cast<QWidget *>(m_stars)})
-        controls->addWidget(widget);
+    controls->addWidget(open);
+    controls->addWidget(add);
+    controls->addWidget(starLabel);
+    controls->addWidget(m_stars);
     controls->addLayout(m_filters);
     controls->addStretch();
     controls->addWidget(fit);
@@ -183,6 +184,7 @@ void LightCurveWindow::load(const QString &path, bool replacing)
 
 void LightCurveWindow::showStar(int index)
 {
+    m_point->clear();
     if (index < 0) {
         m_plot->draw({}, QString());
         fillFilters({});
@@ -193,7 +195,6 @@ void LightCurveWindow::showStar(int index)
     fillFilters(drawn.bands);
     showStatus(m_stars->itemText(index),
                m_stars->itemData(index, Qt::UserRole + 1).toLongLong(), drawn.files);
-    m_point->clear();
 }
 
 void LightCurveWindow::fillFilters(const QStringList &bands)
