@@ -72,7 +72,7 @@ QCPScatterStyle marker(const QColor &colour, bool own, bool fainter)
     QPixmap picture(side, side);
     picture.fill(Qt::transparent);
     QCPPainter painter(&picture);
-    painter.setAntialiasing(true);
+    painter.setRenderHint(QPainter::Antialiasing); // without the half-pixel shift of setAntialiasing()
     style.applyTo(&painter, QPen(colour));
     style.drawShape(&painter, side / 2.0, side / 2.0);
     return QCPScatterStyle(picture);
