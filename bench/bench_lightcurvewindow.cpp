@@ -45,7 +45,7 @@ void BM_PanReplot(benchmark::State &state)
     LightCurvePlot plot;
     plot.resize(880, 500); // the plot in a window of the starting size
     plot.show();
-    plot.draw(data, LightCurve::starKey(QStringLiteral("V612 Sct")));
+    plot.plotStar(data, LightCurve::starKey(QStringLiteral("V612 Sct")));
     plot.replot(QCustomPlot::rpImmediateRefresh);
     const double step = plot.xAxis->range().size() / 100;
     int i = 0;

@@ -72,7 +72,8 @@ QCPScatterStyle marker(const QColor &colour, bool own, bool fainter)
     QPixmap picture(side, side);
     picture.fill(Qt::transparent);
     QCPPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing); // without the half-pixel shift of setAntialiasing()
+    // Not setAntialiasing(), whose half-pixel shift would move the mark off its error bar.
+    painter.setRenderHint(QPainter::Antialiasing);
     style.applyTo(&painter, QPen(colour));
     style.drawShape(&painter, side / 2.0, side / 2.0);
     return QCPScatterStyle(picture);
@@ -114,11 +115,11 @@ LightCurvePlot::LightCurvePlot(QWidget *parent) : QCustomPlot(parent)
     axisRect()->setMinimumMargins(QMargins(15, 15, 40, 15));
 
     connect(this, &QCustomPlot::plottableClick, this,
-            [this](QCPAbstractPlottable *plottable, int dataIndex) { clicked(plottable, dataIndex); });
+            [this](QCPAbstractPlottable *plottable, int index) { clicked(plottable, index); });
     connect(this, &QCustomPlot::mouseDoubleClick, this, &LightCurvePlot::fit);
 }
 
-LightCurvePlot::Drawn LightCurvePlot::draw(const Observations &data, const QString &key)
+LightCurvePlot::Drawn LightCurvePlot::plotStar(const Observations &data, const QString &key)
 {
     clear();
     QHash<quint32, bool> isStar; // by text index: a star's name is seldom written two ways

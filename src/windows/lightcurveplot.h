@@ -23,7 +23,7 @@ public:
     };
     // Draws the observations of the star whose starKey() is `key` in place of
     // what was drawn. `data` must stay unchanged while it is shown.
-    Drawn draw(const LightCurve::Observations &data, const QString &key);
+    Drawn plotStar(const LightCurve::Observations &data, const QString &key);
 
     QColor colour(const QString &band) const { return m_colours.value(band); }
     void setBandVisible(const QString &band, bool visible);

@@ -186,12 +186,13 @@ void LightCurveWindow::showStar(int index)
 {
     m_point->clear();
     if (index < 0) {
-        m_plot->draw({}, QString());
+        m_plot->plotStar({}, QString());
         fillFilters({});
         showStatus(QString(), 0, 0);
         return;
     }
-    const LightCurvePlot::Drawn drawn = m_plot->draw(m_data, m_stars->itemData(index).toString());
+    const LightCurvePlot::Drawn drawn =
+        m_plot->plotStar(m_data, m_stars->itemData(index).toString());
     fillFilters(drawn.bands);
     showStatus(m_stars->itemText(index),
                m_stars->itemData(index, Qt::UserRole + 1).toLongLong(), drawn.files);

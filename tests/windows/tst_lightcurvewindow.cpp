@@ -38,8 +38,8 @@ static QString extended(const char *software, const QStringList &rows)
                        .arg(QLatin1String(software));
     for (const QString &row : rows) {
         const QStringList f = row.split(QLatin1Char(','));
-        text += f.mid(0, 5).join(QLatin1Char(',')) + QStringLiteral(",NO,STD,E,na,K,12.1,1.2,na,X1,")
-              + f.value(5, QStringLiteral("na")) + QLatin1Char('\n');
+        text += f.mid(0, 5).join(QLatin1Char(','))
+              + QStringLiteral(",NO,STD,E,na,K,12.1,1.2,na,X1,%1\n").arg(f.value(5, "na"));
     }
     return text;
 }
@@ -111,7 +111,8 @@ void TestLightCurveWindow::initTestCase()
         {"appunti.txt", "lista della spesa\n"}};
     for (const auto &[name, text] : files) {
         QFile file(m_dir.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) == text.toUtf8().size());
+        const QByteArray bytes = text.toUtf8();
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
     QVERIFY(QDir(m_dir.path()).mkpath("cartella.png"));
 }
@@ -205,7 +206,8 @@ void TestLightCurveWindow::status_data()
 {
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QString>("status"); // complete, or up to the reader's reason
-    QTest::newRow("one file") << QStringList{"others.txt"} << "Osservazioni di V612 Sct: 5 da 1 file.";
+    QTest::newRow("one file")
+        << QStringList{"others.txt"} << "Osservazioni di V612 Sct: 5 da 1 file.";
     QTest::newRow("own log added")
         << QStringList{"others.txt", "own.txt"} << "Osservazioni di V612 Sct: 7 da 2 file.";
     QTest::newRow("another star added, this one kept")
