@@ -9,6 +9,34 @@ namespace {
 
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
+// No-break spaces and byte-order marks, pasted from a web page or a file,
+// are blanks to the user as much as spaces are.
+bool isBlank(char32_t u)
+{
+    return u == u' ' || u == u'\t' || u == u'\n' || u == 0xa0 || u == 0x202f || u == 0xfeff;
+}
+
+// The text without its blanks, every decimal digit of any script as its
+// ASCII digit: the rule below then reads ASCII alone.
+QString plain(const QString &text)
+{
+    QString s;
+    s.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const char32_t u = pair ? QChar::surrogateToUcs4(text[i], text[i + 1]) : text[i].unicode();
+        if (isBlank(u))
+            continue;
+        if (u > 127 && QChar::isDigit(u)) {
+            s += QChar(u'0' + QChar::digitValue(u));
+            i += pair;
+        } else {
+            s += text[i];
+        }
+    }
+    return s;
+}
+
 int digitValue(QChar c, int base)
 {
     const char16_t u = c.unicode();
@@ -43,8 +71,7 @@ namespace NumberRules {
 
 std::optional<double> read(const QString &text, const QLocale &locale)
 {
-    QString s = text;
-    s.remove(u' ').remove(u'\t').remove(u'\n');
+    const QString s = plain(text);
 
     if (s.size() >= 2 && s[0] == u'&') {
         const QChar kind = s[1].toUpper();

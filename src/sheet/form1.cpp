@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 
@@ -60,6 +61,9 @@ Form1::Form1(Messages &messages, const QString &dataFolder, QWidget *parent)
     buildMenus();
     buildControls();
     resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    // The sheet keeps its size at the top left; the window's border may make
+    // it larger or smaller all the same.
+    layout()->setSizeConstraint(QLayout::SetNoConstraint);
 }
 
 void Form1::buildControls()

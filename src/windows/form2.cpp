@@ -17,4 +17,13 @@ Form2::Form2(QWidget *parent) : QWidget(parent, Qt::Window)
     strip->setObjectName(QStringLiteral("Image1"));
     strip->setPixmap(QPixmap::fromImage(suggestionStrip()));
     strip->setGeometry(0, 0, 850, 57);
+    // The strip is a picture: a screen reader reads its lines from here.
+    QStringList lines;
+    for (const QList<Phrase> &line : suggestionLines()) {
+        QString text;
+        for (const Phrase &phrase : line)
+            text += phrase.text;
+        lines << text;
+    }
+    strip->setAccessibleName(lines.join(QLatin1Char('\n')));
 }

@@ -1,5 +1,6 @@
 #include "form3.h"
 
+#include "files/textfile.h"
 #include "ui/appsetup.h"
 #include "ui/twips.h"
 
@@ -14,6 +15,7 @@
 #include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QStyle>
+#include <QStylePainter>
 #include <QTreeWidget>
 
 using Twips::place;
@@ -33,6 +35,29 @@ void whiteBackground(QWidget *widget)
     widget->setPalette(palette);
 }
 
+// The classic style fills a closed list with the button colour: the drive
+// list paints its field white itself, beside the usual grey arrow.
+class DriveList : public QComboBox
+{
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        QStyleOptionComboBox field = option;
+        field.palette.setColor(QPalette::Button, Qt::white);
+        field.subControls &= ~QStyle::SC_ComboBoxArrow;
+        painter.drawComplexControl(QStyle::CC_ComboBox, field);
+        option.subControls = QStyle::SC_ComboBoxArrow;
+        painter.drawComplexControl(QStyle::CC_ComboBox, option);
+        painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+    }
+};
+
 } // namespace
 
 Form3::Form3(Messages &messages, QWidget *parent)
@@ -50,7 +75,7 @@ Form3::Form3(Messages &messages, QWidget *parent)
 
 void Form3::buildControls()
 {
-    m_drives = place(new QComboBox(this), "Drive1", 0, 10, 855, 315);
+    m_drives = place(new DriveList(this), "Drive1", 0, 10, 855, 315);
     whiteBackground(m_drives);
     connect(m_drives, &QComboBox::activated, this, &Form3::driveChosen);
 
@@ -151,6 +176,8 @@ void Form3::showFolder(const QString &folder)
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
     const QDir::Filters folders = QDir::Dirs | QDir::NoDotAndDotDot;
     for (const QFileInfo &sub : dir.entryInfoList(folders, Alphabetical)) {
+        if (!sub.isDir()) // QDir lists a link to a pipe or device among folders
+            continue;
         auto *child = new QTreeWidgetItem(item, {sub.fileName()});
         child->setData(0, Qt::UserRole, sub.absoluteFilePath());
         child->setIcon(0, closed);
@@ -158,8 +185,13 @@ void Form3::showFolder(const QString &folder)
     m_dirs->setCurrentItem(item);
     m_dirs->scrollToItem(item, QAbstractItemView::PositionAtTop); // its subfolders below it
 
+    // Pictures only come from regular files: a pipe, even behind a link, would
+    // block the reader and devices have no end.
     m_files->clear();
-    m_files->addItems(dir.entryList(QDir::Files, Alphabetical));
+    for (const QFileInfo &file : dir.entryInfoList(QDir::Files, Alphabetical)) {
+        if (file.isFile())
+            m_files->addItem(file.fileName());
+    }
 }
 
 void Form3::fileChosen()
@@ -169,7 +201,11 @@ void Form3::fileChosen()
         return;
     const QString path = QDir(m_folder).filePath(item->text());
     const QString name = QDir::toNativeSeparators(path);
-    QImageReader reader(path);
+    // Only a regular file reaches the reader: a pipe would block it.
+    QFile file;
+    QImageReader reader;
+    if (Files::openRegularFile(file, path))
+        reader.setDevice(&file);
     const QSize size = reader.size();
     if (size.isValid() && qint64(size.width()) * size.height() * 4 > MaxPictureBytes) {
         report(QStringLiteral("L'immagine \"%1\" è troppo grande per essere mostrata "

@@ -12,6 +12,7 @@ HelpLabel::HelpLabel(const QString &name, const QRect &twips, const QString &tex
 {
     using Twips::pixels;
     setObjectName(name);
+    setAccessibleName(text); // painted here, so a screen reader finds no text of its own
     setFont(font);
     setGeometry(pixels(twips.x()), pixels(twips.y()), pixels(twips.width()),
                 pixels(twips.height()));

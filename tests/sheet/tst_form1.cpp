@@ -205,10 +205,16 @@ void TestForm1::resizingMovesNothing()
 {
     m_form->show();
     const QRect before = control<QWidget>("Text28")->geometry();
+    for (const QSize size : {QSize(900, 700), QSize(300, 200)}) {
+        m_form->resize(size);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_form->size(), size);
+        QCOMPARE(control<QWidget>("Text28")->geometry(), before);
+        QCOMPARE(m_form->centralWidget()->geometry(), QRect(0, m_form->menuBar()->height(), 526, 420));
+    }
+    // Beyond the sheet, the window is silver.
     m_form->resize(900, 700);
-    QCoreApplication::processEvents();
-    QCOMPARE(control<QWidget>("Text28")->geometry(), before);
-    QCOMPARE(m_form->centralWidget()->size(), QSize(526, 420));
+    QCOMPARE(m_form->grab().toImage().pixelColor(850, 650), QColor(192, 192, 192));
 }
 
 void TestForm1::magnitudeOnTheSheet()

@@ -1,6 +1,7 @@
 #include "ui/appsetup.h"
 #include "support/recordingmessages.h"
 #include "support/controls.h"
+#include "support/fifo.h"
 #include "windows/form3.h"
 
 #include <QApplication>
@@ -105,6 +106,7 @@ private slots:
     void clickingAgainReloads();
     void refusesAndKeepsThePicture_data();
     void refusesAndKeepsThePicture();
+    void listsRegularFilesOnly();
     void singleClickOnlyHighlightsAFolder();
     void doubleClickOpensAFolder();
     void vanishedFolderIsReported();
@@ -160,6 +162,9 @@ void TestForm3::window()
     QCOMPARE(chiudi->text(), QStringLiteral("Chiudi"));
     QCOMPARE(chiudi->font().family(), QStringLiteral("MS Sans Serif"));
     QCOMPARE(chiudi->font().pointSize(), 12);
+    const QImage drive = control<QWidget>(m_browser.get(), "Drive1")->grab().toImage();
+    // Between its frame and the highlighted drive name.
+    QCOMPARE(drive.pixelColor(drive.width() / 2, 2), QColor(Qt::white));
 
     QWidget *w = control<QWidget>(m_browser.get(), "Drive1");
     for (const char *next : {"Dir1", "File1", "Command1"}) {
@@ -283,6 +288,33 @@ void TestForm3::refusesAndKeepsThePicture()
     QCOMPARE(picture(m_browser.get()), before);
     QCOMPARE(files(m_browser.get()), listed);
     QVERIFY(m_browser->isVisible());
+}
+
+void TestForm3::listsRegularFilesOnly()
+{
+    QTemporaryDir dir;
+    const auto at = [&dir](const char *name) { return dir.filePath(name); };
+    writeFile(at("a.gif"), QByteArray(RedGif, sizeof RedGif - 1));
+    writeFile(at("swap.gif"), QByteArray(RedGif, sizeof RedGif - 1));
+    makeFifo(at("pipe"));
+    QVERIFY(QFile::link(at("pipe"), at("to pipe")));
+    QVERIFY(QFile::link("/dev/null", at("to device")));
+    QVERIFY(QFile::link(at("a.gif"), at("to a.gif")));
+    QVERIFY(m_browser->openFolder(dir.path()));
+    QCOMPARE(files(m_browser.get()), QStringList({"a.gif", "swap.gif", "to a.gif"}));
+    QCOMPARE(control<QTreeWidget>(m_browser.get(), "Dir1")->currentItem()->childCount(), 0);
+
+    // A pipe put in a listed file's place is refused at once.
+    QVERIFY(QFile::remove(at("swap.gif")));
+    makeFifo(at("swap.gif"));
+    const FifoWatchdog watchdog(at("swap.gif"));
+    QElapsedTimer clock;
+    clock.start();
+    clickFile(m_browser.get(), "swap.gif");
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    compareOnlyOne(m_messages, "Cerca Immagine", MessageIcon::Warning,
+                   "Il file \"" + QDir::toNativeSeparators(at("swap.gif"))
+                       + "\" non è un'immagine leggibile (GIF, JPEG, BMP o PNG).");
 }
 
 void TestForm3::singleClickOnlyHighlightsAFolder()

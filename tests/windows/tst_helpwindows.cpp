@@ -7,10 +7,12 @@
 #include "windows/helplabel.h"
 #include "windows/pictures.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontInfo>
 #include <QLabel>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTest>
 
 // Twips to pixels at 96 dots per inch.
@@ -114,6 +116,8 @@ void TestHelpWindows::labels()
     const auto w = helpWindow(window);
     auto *l = control<HelpLabel>(w.get(), label);
     QCOMPARE(l->text(), text);
+    // Painted, not a label: a screen reader has only this to read.
+    QCOMPARE(QAccessible::queryAccessibleInterface(l)->text(QAccessible::Name), text);
     QCOMPARE(l->geometry(), place);
     QCOMPARE(l->font().family(), family);
     QCOMPARE(l->font().pointSize(), 12);
@@ -180,6 +184,14 @@ void TestHelpWindows::suggestionPhrases()
         lines << text;
     }
     QCOMPARE(lines, Expected::StripLines);
+
+    // What a screen reader reads of the strip: the same lines, without colours.
+    Form2 suggestion;
+    const QString heard = QAccessible::queryAccessibleInterface(control<QLabel>(&suggestion, "Image1"))
+                              ->text(QAccessible::Name);
+    QString seen = Expected::StripLines.join(QLatin1Char('\n'));
+    seen.replace(QRegularExpression(QStringLiteral("\\[(red|blue): ([^]]*)\\]")), QStringLiteral("\\2"));
+    QCOMPARE(heard, seen);
 }
 
 void TestHelpWindows::twoManualsAreIndependent()
