@@ -1,5 +1,5 @@
 #include "app/program.h"
-#include "sheet/form1.h"
+#include "sheet/sheetwindow.h"
 #include "ui/appsetup.h"
 #include "ui/messageboxes.h"
 
@@ -11,7 +11,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     setupApplication(app);
     MessageBoxes messages;
-    Form1 sheet(messages, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    SheetWindow sheet(messages, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     Program::bindCommands(sheet);
     sheet.show();
     return app.exec();

@@ -4,14 +4,15 @@
 #include "core/filters.h"
 #include "files/commands.h"
 #include "photometry/commands.h"
-#include "sheet/form1.h"
+#include "sheet/sheetwindow.h"
 #include "sheet/printing.h"
-#include "windows/dialog.h"
-#include "windows/dialog1.h"
-#include "windows/form2.h"
-#include "windows/form3.h"
-#include "windows/frmabout.h"
+#include "windows/manualwindow.h"
+#include "windows/imagenotewindow.h"
+#include "windows/suggestionwindow.h"
+#include "windows/imagebrowser.h"
+#include "windows/aboutwindow.h"
 #include "windows/lightcurvewindow.h"
+#include "core/names.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -55,23 +56,23 @@ void endProgram()
     QCoreApplication::exit(0);
 }
 
-CommandTable windowCommands(Form1 &sheet)
+CommandTable windowCommands(SheetWindow &sheet)
 {
     return {
-        {QStringLiteral("Command8"), end},
-        {QStringLiteral("mnuesci"), end},
-        {QStringLiteral("mnuStampa"),
+        {Button::Exit, end},
+        {Menu::Exit, end},
+        {Menu::Print,
          [&sheet](const Context &c) { printSheet(sheet.centralWidget(), c.messages); }},
-        {QStringLiteral("mnuimmagine"), open<Dialog1>},
-        {QStringLiteral("mnuapri"), open<Form3>},
-        {QStringLiteral("mnuCurva"), open<LightCurveWindow>},
-        {QStringLiteral("mnumanuale"), open<Dialog>},
-        {QStringLiteral("mnuSuggerimento"), open<Form2>},
-        {QStringLiteral("mnuinfo"), open<FrmAbout>},
+        {Menu::ImageNote, open<ImageNoteWindow>},
+        {Menu::ImageBrowser, open<ImageBrowser>},
+        {Menu::LightCurve, open<LightCurveWindow>},
+        {Menu::Manual, open<ManualWindow>},
+        {Menu::Suggestion, open<SuggestionWindow>},
+        {Menu::About, open<AboutWindow>},
     };
 }
 
-void bindCommands(Form1 &sheet)
+void bindCommands(SheetWindow &sheet)
 {
     sheet.bind(Filters::commands() + Photometry::commands() + Calibration::commands()
                + Files::commands() + windowCommands(sheet));

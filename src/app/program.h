@@ -3,7 +3,7 @@
 
 #include "core/commandtable.h"
 
-class Form1;
+class SheetWindow;
 
 namespace Program {
 
@@ -13,9 +13,9 @@ void endProgram();
 
 // The commands that need the windows: printing the sheet, opening the
 // auxiliary windows and ending the program.
-CommandTable windowCommands(Form1 &sheet);
+CommandTable windowCommands(SheetWindow &sheet);
 
 // Every command of the program, bound to its button or menu entry on `sheet`.
-void bindCommands(Form1 &sheet);
+void bindCommands(SheetWindow &sheet);
 
 } // namespace Program

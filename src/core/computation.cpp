@@ -38,6 +38,19 @@ void warnEmpty(const Sheet &sheet, Messages &messages,
     }
 }
 
+MeanAndError meanAndError(const double (&estimates)[3])
+{
+    const double mean = (estimates[0] + estimates[1] + estimates[2]) / 3;
+    const double d0 = mean - estimates[0], d1 = mean - estimates[1], d2 = mean - estimates[2];
+    return {mean, std::sqrt((d0 * d0 + d1 * d1 + d2 * d2) * 0.5)};
+}
+
+QString stopHeadline(const QString &stoppedAt, bool firstStep, const QString &nothing,
+                     const QString &earlierWritten)
+{
+    return stoppedAt + (firstStep ? nothing : earlierWritten);
+}
+
 void report(Messages &messages, const QString &headline, const Stop &stop)
 {
     messages.show(AppTitle, MessageIcon::Critical, headline + QStringLiteral("\n\n") + stop.reason);

@@ -28,6 +28,23 @@ void write(Sheet &sheet, const QString &field, double value);
 void warnEmpty(const Sheet &sheet, Messages &messages,
                std::initializer_list<const char *> fields, const QString &warning);
 
+// Three estimates of one magnitude: their mean, and its error
+// sqrt(((mean - a)² + (mean - b)² + (mean - c)²) × 0.5). Either may be infinite.
+struct MeanAndError
+{
+    double mean;
+    double error;
+};
+MeanAndError meanAndError(const double (&estimates)[3]);
+
+inline const QString NothingWritten = QStringLiteral("nessun risultato è stato scritto.");
+
+// The headline of a command whose steps each write before the next one reads:
+// where it stopped, then `nothing` when that was the first step, or what the
+// earlier steps wrote and which fields were left as they were.
+QString stopHeadline(const QString &stoppedAt, bool firstStep, const QString &nothing,
+                     const QString &earlierWritten);
+
 // The one message after a command stopped: what was (not) written and why.
 void report(Messages &messages, const QString &headline, const Stop &stop);
 

@@ -1,16 +1,74 @@
 #include "fields.h"
 
-#include <QHash>
+#include <algorithm>
 
 namespace Fields {
+
+namespace {
+
+const Description *find(const QString &field)
+{
+    const QList<Description> &fields = table();
+    const auto it = std::find_if(fields.begin(), fields.end(), [&field](const Description &d) {
+        return field == QLatin1String(d.name);
+    });
+    return it == fields.end() ? nullptr : &*it;
+}
+
+} // namespace
+
+const QList<Description> &table()
+{
+    using namespace Field;
+    static const QList<Description> fields = {
+        {AduC1, "ADU Stella C1", ""},
+        {AduC2, "ADU Stella C2", ""},
+        {AduC3, "ADU Stella C3", ""},
+        {AduVariable, "ADU Stella Variabile", ""},
+        {MagnitudeC1, "Magnitudine Stella C1", ""},
+        {MagnitudeC2, "Magnitudine Stella C2", ""},
+        {MagnitudeC3, "Magnitudine Stella C3", ""},
+        {RatioC2, "Rap. Mag. Stella C2", ""},
+        {RatioC1, "Rap. Mag. Stella C1", ""},
+        {RatioC3, "Rap. Mag. Stella C3", ""},
+        {MagnitudeVariable, "Magnitudine Stella Variabile", ""},
+        {MagnitudeWithC1, "Mag. con C1", ""},
+        {MagnitudeWithC2, "Mag. con C2", ""},
+        {MagnitudeWithC3, "Mag. con C3", ""},
+        {MagnitudeError, "Errore Mag.", ""},
+        {RatioVariable, "Rap. Mag. Stella Variabile", ""},
+        {Date, "Data:", ""},
+        {JulianDate, "JD:", ""},
+        {Author, "Autore:", ""},
+        {Object, "Oggetto:", ""},
+        {Notes, "note:", ""},
+        {Filter, "Filtro:", ""},
+        {ColourC1, "(B-V) C1", ""},
+        {ColourC2, "(B-V) C2", ""},
+        {ColourC3, "(B-V) C3", ""},
+        {ColourVariable, "(B-V) Var.", ""},
+        {Slope, "Pendenza eq. m", ""},
+        {Calibrated, "Magnitudine calibrata", ""},
+        {CalibratedError, "Errore mag. calibrata", ""},
+        {CalibratedWithC1, "Mag.con C1 calibrata", ""},
+        {CalibratedWithC2, "Mag.con C2 calibrata", ""},
+        {CalibratedWithC3, "Mag.con C3 calibrata", ""},
+        {TemperatureC1, "temp.C1", ""},
+        {TemperatureC2, "temp.C2", ""},
+        {TemperatureC3, "temp.C3", ""},
+        {TemperatureVariable, "temp.Var.", ""},
+        {TypedTemperature, "Temperatura variabile", ""},
+        {ReportFile, "Nome del file della misura", "C:\\fotometria.txt"},
+    };
+    return fields;
+}
 
 const QStringList &all()
 {
     static const QStringList names = [] {
         QStringList n;
-        for (int i = 1; i <= 37; ++i)
-            n << QStringLiteral("Text%1").arg(i);
-        n << QStringLiteral("NomeFile");
+        for (const Description &d : table())
+            n << QLatin1String(d.name);
         return n;
     }();
     return names;
@@ -18,47 +76,14 @@ const QStringList &all()
 
 QString description(const QString &field)
 {
-    static const QHash<QString, QString> names = {
-        {"Text1", "ADU Stella C1"},
-        {"Text2", "ADU Stella C2"},
-        {"Text3", "ADU Stella C3"},
-        {"Text4", "ADU Stella Variabile"},
-        {"Text5", "Magnitudine Stella C1"},
-        {"Text6", "Magnitudine Stella C2"},
-        {"Text7", "Magnitudine Stella C3"},
-        {"Text8", "Rap. Mag. Stella C2"},
-        {"Text9", "Rap. Mag. Stella C1"},
-        {"Text10", "Rap. Mag. Stella C3"},
-        {"Text11", "Magnitudine Stella Variabile"},
-        {"Text12", "Mag. con C1"},
-        {"Text13", "Mag. con C2"},
-        {"Text14", "Mag. con C3"},
-        {"Text15", "Errore Mag."},
-        {"Text16", "Rap. Mag. Stella Variabile"},
-        {"Text17", "Data:"},
-        {"Text18", "JD:"},
-        {"Text19", "Autore:"},
-        {"Text20", "Oggetto:"},
-        {"Text21", "note:"},
-        {"Text22", "Filtro:"},
-        {"Text23", "(B-V) C1"},
-        {"Text24", "(B-V) C2"},
-        {"Text25", "(B-V) C3"},
-        {"Text26", "(B-V) Var."},
-        {"Text27", "Pendenza eq. m"},
-        {"Text28", "Magnitudine calibrata"},
-        {"Text29", "Errore mag. calibrata"},
-        {"Text30", "Mag.con C1 calibrata"},
-        {"Text31", "Mag.con C2 calibrata"},
-        {"Text32", "Mag.con C3 calibrata"},
-        {"Text33", "temp.C1"},
-        {"Text34", "temp.C2"},
-        {"Text35", "temp.C3"},
-        {"Text36", "temp.Var."},
-        {"Text37", "Temperatura variabile"},
-        {"NomeFile", "Nome del file della misura"},
-    };
-    return names.value(field, field);
+    const Description *d = find(field);
+    return d ? QString::fromUtf8(d->description) : field;
+}
+
+QString initialText(const QString &field)
+{
+    const Description *d = find(field);
+    return d ? QString::fromUtf8(d->initialText) : QString();
 }
 
 } // namespace Fields

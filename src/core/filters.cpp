@@ -1,16 +1,18 @@
 #include "filters.h"
+#include "core/names.h"
 
 namespace Filters {
 
 CommandTable commands()
 {
     const QPair<const char *, const char *> filters[] = {
-        {"Command6", "I"}, {"Command7", "R"}, {"Command5", "V"}, {"Command50", "B"}, {"Command51", "UV"}};
+        {Button::FilterI, "I"}, {Button::FilterR, "R"}, {Button::FilterV, "V"},
+        {Button::FilterB, "B"}, {Button::FilterUV, "UV"}};
     CommandTable table;
     for (const auto &[button, letters] : filters) {
-        table.append({QLatin1String(button), [filter = QString::fromLatin1(letters)](const Context &c) {
-                          c.sheet.setText(QStringLiteral("Text22"), filter);
-                      }});
+        const QString filter = QString::fromLatin1(letters);
+        table.append({QLatin1String(button),
+                      [filter](const Context &c) { c.sheet.setText(Field::Filter, filter); }});
     }
     return table;
 }

@@ -3,25 +3,30 @@
 #include "drivepath.h"
 #include "report.h"
 #include "valuefile.h"
+#include "core/names.h"
 
 namespace Files {
 
 const std::vector<ValueFile> &valueFiles()
 {
+    using namespace Button;
     static const std::vector<ValueFile> table = {
-        {"Text5", "C:\\C1.txt", "btnSalva", "Salvataggio effettuato C1!", "Command57"},
-        {"Text6", "C:\\C2.txt", "btnSalva2", "Salvataggio effettuato C2!", "Command58"},
-        {"Text7", "C:\\C3.txt", "btnSalva3", "Salvataggio effettuato C3!", "Command59"},
-        {"Text26", "C:\\indice di colore stella variabile.txt", "Command64",
-         "Salvataggio effettuato indice di colore stella variabile!", "Command53"},
-        {"Text23", "C:\\indice di colore C1.txt", "Command65",
-         "Salvataggio effettuato indice di colore C1!", "Command54"},
-        {"Text24", "C:\\indice di colore C2.txt", "Command66",
-         "Salvataggio effettuato indice di colore C2!", "Command61"},
-        {"Text25", "C:\\indice di colore C3.txt", "Command67",
-         "Salvataggio effettuato indice di colore C3!", "Command62"},
-        {"Text27", "C:\\pendenza equazione.txt", "Command68",
-         "Salvataggio effettuato pendenza equazione!", "Command63"},
+        {Field::MagnitudeC1, "C:\\C1.txt", SaveMagnitudeC1, "Salvataggio effettuato C1!",
+         LoadMagnitudeC1},
+        {Field::MagnitudeC2, "C:\\C2.txt", SaveMagnitudeC2, "Salvataggio effettuato C2!",
+         LoadMagnitudeC2},
+        {Field::MagnitudeC3, "C:\\C3.txt", SaveMagnitudeC3, "Salvataggio effettuato C3!",
+         LoadMagnitudeC3},
+        {Field::ColourVariable, "C:\\indice di colore stella variabile.txt", SaveColourVariable,
+         "Salvataggio effettuato indice di colore stella variabile!", LoadColourVariable},
+        {Field::ColourC1, "C:\\indice di colore C1.txt", SaveColourC1,
+         "Salvataggio effettuato indice di colore C1!", LoadColourC1},
+        {Field::ColourC2, "C:\\indice di colore C2.txt", SaveColourC2,
+         "Salvataggio effettuato indice di colore C2!", LoadColourC2},
+        {Field::ColourC3, "C:\\indice di colore C3.txt", SaveColourC3,
+         "Salvataggio effettuato indice di colore C3!", LoadColourC3},
+        {Field::Slope, "C:\\pendenza equazione.txt", SaveSlope,
+         "Salvataggio effettuato pendenza equazione!", LoadSlope},
     };
     return table;
 }
@@ -29,7 +34,7 @@ const std::vector<ValueFile> &valueFiles()
 CommandTable commands()
 {
     CommandTable table = {
-        {QStringLiteral("Command60"),
+        {Button::SaveReport,
          [](const Context &c) { saveReport(c.sheet, c.messages, c.dataFolder); }},
     };
     for (const ValueFile &v : valueFiles()) {
@@ -40,7 +45,8 @@ CommandTable commands()
         // when a command first needs it.
         table.append({QLatin1String(v.saveButton),
                       [=](const Context &c) {
-                          saveValue(c.sheet, c.messages, field, localPath(c.dataFolder, file), success);
+                          saveValue(c.sheet, c.messages, field, localPath(c.dataFolder, file),
+                                    success);
                       }});
         table.append({QLatin1String(v.loadButton),
                       [=](const Context &c) {

@@ -1,5 +1,6 @@
 #include "helplabel.h"
 
+#include "ui/look.h"
 #include "ui/twips.h"
 
 #include <QFontMetricsF>
@@ -17,8 +18,8 @@ HelpLabel::HelpLabel(const QString &name, const QRect &twips, const QString &tex
     setGeometry(pixels(twips.x()), pixels(twips.y()), pixels(twips.width()),
                 pixels(twips.height()));
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(192, 192, 192));
-    palette.setColor(QPalette::WindowText, QColor(64, 64, 64));
+    palette.setColor(QPalette::Window, QColor(Look::Silver));
+    palette.setColor(QPalette::WindowText, QColor(Look::DarkGrey));
     setPalette(palette);
     setAutoFillBackground(true);
 }

@@ -3,6 +3,7 @@
 #include "fixeddialog.h"
 #include "lightcurveplot.h"
 #include "ui/appsetup.h"
+#include "ui/look.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -78,9 +79,7 @@ LightCurveWindow::LightCurveWindow(Messages &messages, QWidget *parent)
     setWindowTitle(Title);
     setWindowIcon(appIcon());
     setAttribute(Qt::WA_DeleteOnClose);
-    QFont font(QStringLiteral("Tahoma")); // the sheet's face
-    font.setPointSizeF(8.25);
-    setFont(font);
+    setFont(Look::face(QStringLiteral("Tahoma"), 8.25)); // the sheet's face
     paintSilver(*this);
     buildControls();
     resize(900, 600);

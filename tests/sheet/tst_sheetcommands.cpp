@@ -24,7 +24,6 @@ class TestSheetCommands : public QObject
 private slots:
     void filterReplacesText_data();
     void filterReplacesText();
-    void lastFilterWins();
 };
 
 void TestSheetCommands::filterReplacesText_data()
@@ -60,15 +59,6 @@ void TestSheetCommands::filterReplacesText()
     QCOMPARE(sheet.fields, expected);
     QCOMPARE(sheet.writes, QStringList{"Text22"});
     QCOMPARE(messages.shown.size(), 0);
-}
-
-void TestSheetCommands::lastFilterWins()
-{
-    FakeSheet sheet;
-    RecordingMessages messages;
-    QVERIFY(click("Command51", sheet, messages));
-    QVERIFY(click("Command6", sheet, messages));
-    QCOMPARE(sheet.text("Text22"), QStringLiteral("I"));
 }
 
 QTEST_GUILESS_MAIN(TestSheetCommands)

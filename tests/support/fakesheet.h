@@ -13,8 +13,7 @@ public:
     FakeSheet()
     {
         for (const QString &field : Fields::all())
-            fields.insert(field, QString());
-        fields[QStringLiteral("NomeFile")] = QStringLiteral("C:\\fotometria.txt");
+            fields.insert(field, Fields::initialText(field));
     }
 
     QString text(const QString &field) const override

@@ -10,12 +10,12 @@ class QLineEdit;
 
 // The measurement sheet: the program's main window and the Sheet every
 // command works on.
-class Form1 : public QMainWindow, public Sheet
+class SheetWindow : public QMainWindow, public Sheet
 {
     Q_OBJECT
 public:
     // `dataFolder` holds the folders that stand for the drives.
-    Form1(Messages &messages, const QString &dataFolder, QWidget *parent = nullptr);
+    SheetWindow(Messages &messages, const QString &dataFolder, QWidget *parent = nullptr);
 
     // Each row's command runs on a click of the button, or a trigger of the
     // menu entry, of that name.

@@ -1,11 +1,11 @@
-#include "form2.h"
+#include "suggestionwindow.h"
 
 #include "pictures.h"
 #include "ui/appsetup.h"
 
 #include <QLabel>
 
-Form2::Form2(QWidget *parent) : QWidget(parent, Qt::Window)
+SuggestionWindow::SuggestionWindow(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Suggerimento "));

@@ -2,7 +2,7 @@
 #include "support/recordingmessages.h"
 #include "support/controls.h"
 #include "support/fifo.h"
-#include "windows/form3.h"
+#include "windows/imagebrowser.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -44,7 +44,7 @@ static void writePicture(const QString &path, QSize size, QColor colour, const c
     QVERIFY(image.save(path, format));
 }
 
-static QStringList files(const Form3 *browser)
+static QStringList files(const ImageBrowser *browser)
 {
     QStringList names;
     auto *list = control<QListWidget>(browser, "File1");
@@ -53,7 +53,7 @@ static QStringList files(const Form3 *browser)
     return names;
 }
 
-static void clickFile(const Form3 *browser, const QString &name)
+static void clickFile(const ImageBrowser *browser, const QString &name)
 {
     auto *list = control<QListWidget>(browser, "File1");
     const QList<QListWidgetItem *> found = list->findItems(name, Qt::MatchExactly);
@@ -63,14 +63,14 @@ static void clickFile(const Form3 *browser, const QString &name)
                       list->visualItemRect(found.first()).center());
 }
 
-static QTreeWidgetItem *folderItem(const Form3 *browser, const QString &text)
+static QTreeWidgetItem *folderItem(const ImageBrowser *browser, const QString &text)
 {
     const auto found = control<QTreeWidget>(browser, "Dir1")
                            ->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
     return found.size() == 1 ? found.first() : nullptr;
 }
 
-static void doubleClickFolder(const Form3 *browser, QTreeWidgetItem *item)
+static void doubleClickFolder(const ImageBrowser *browser, QTreeWidgetItem *item)
 {
     // A double click arrives after the press and release of its first click.
     auto *dirs = control<QTreeWidget>(browser, "Dir1");
@@ -79,12 +79,12 @@ static void doubleClickFolder(const Form3 *browser, QTreeWidgetItem *item)
     QTest::mouseDClick(dirs->viewport(), Qt::LeftButton, {}, at);
 }
 
-static QImage picture(const Form3 *browser)
+static QImage picture(const ImageBrowser *browser)
 {
     return control<QLabel>(browser, "Image1")->pixmap().toImage();
 }
 
-class TestForm3 : public QObject
+class TestImageBrowser : public QObject
 {
     Q_OBJECT
 private slots:
@@ -119,10 +119,10 @@ private:
     QTemporaryDir m_dir;
     RecordingMessages m_messages;
     const QString m_savedFolder = QDir::currentPath();
-    std::unique_ptr<Form3> m_browser;
+    std::unique_ptr<ImageBrowser> m_browser;
 };
 
-void TestForm3::initTestCase()
+void TestImageBrowser::initTestCase()
 {
     setupApplication(*qApp);
     QVERIFY(m_dir.isValid());
@@ -135,16 +135,16 @@ void TestForm3::initTestCase()
     writePicture(m_dir.filePath("sub/d.bmp"), {8, 8}, Qt::yellow, "BMP");
 }
 
-void TestForm3::init()
+void TestImageBrowser::init()
 {
     m_messages.shown.clear();
     QVERIFY(QDir::setCurrent(m_dir.path())); // a browser starts in the current folder
-    m_browser = std::make_unique<Form3>(m_messages);
+    m_browser = std::make_unique<ImageBrowser>(m_messages);
     m_browser->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_browser.get()));
 }
 
-void TestForm3::window()
+void TestImageBrowser::window()
 {
     QCOMPARE(m_browser->objectName(), QStringLiteral("Form3"));
     QCOMPARE(m_browser->windowTitle(), QStringLiteral("Cerca Immagine"));
@@ -175,7 +175,7 @@ void TestForm3::window()
     }
 }
 
-void TestForm3::controls_data()
+void TestImageBrowser::controls_data()
 {
     // Twips ÷ 15, rounded.
     QTest::addColumn<QString>("name");
@@ -187,7 +187,7 @@ void TestForm3::controls_data()
     QTest::newRow("Image1") << "Image1" << QRect(0, 96, 473, 329);
 }
 
-void TestForm3::controls()
+void TestImageBrowser::controls()
 {
     QFETCH(QString, name);
     QFETCH(QRect, place);
@@ -198,7 +198,7 @@ void TestForm3::controls()
     }
 }
 
-void TestForm3::startsAtTheCurrentFolder()
+void TestImageBrowser::startsAtTheCurrentFolder()
 {
     QCOMPARE(m_browser->currentFolder(), home());
     // Every file, pictures or not, alphabetically regardless of case; no folders.
@@ -214,7 +214,7 @@ void TestForm3::startsAtTheCurrentFolder()
     QVERIFY(drives->findText(QDir::rootPath()) >= 0);
 }
 
-void TestForm3::loadsPictures_data()
+void TestImageBrowser::loadsPictures_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QSize>("size");
@@ -224,7 +224,7 @@ void TestForm3::loadsPictures_data()
     QTest::newRow("BMP") << "c.bmp" << QSize(60, 20) << QColor(Qt::blue);
 }
 
-void TestForm3::loadsPictures()
+void TestImageBrowser::loadsPictures()
 {
     QFETCH(QString, file);
     QFETCH(QSize, size);
@@ -240,7 +240,7 @@ void TestForm3::loadsPictures()
     QCOMPARE(m_messages.shown.size(), 0);
 }
 
-void TestForm3::keyboardMoveLoads()
+void TestImageBrowser::keyboardMoveLoads()
 {
     clickFile(m_browser.get(), "a.gif");
     QTest::keyClick(control<QListWidget>(m_browser.get(), "File1"), Qt::Key_Down);
@@ -248,7 +248,7 @@ void TestForm3::keyboardMoveLoads()
     QCOMPARE(m_messages.shown.size(), 0);
 }
 
-void TestForm3::clickingAgainReloads()
+void TestImageBrowser::clickingAgainReloads()
 {
     const QString path = m_dir.filePath("c.bmp");
     clickFile(m_browser.get(), "c.bmp");
@@ -259,7 +259,7 @@ void TestForm3::clickingAgainReloads()
     writePicture(path, {60, 20}, Qt::blue, "BMP");
 }
 
-void TestForm3::refusesAndKeepsThePicture_data()
+void TestImageBrowser::refusesAndKeepsThePicture_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("message");
@@ -273,7 +273,7 @@ void TestForm3::refusesAndKeepsThePicture_data()
                + "bomb.gif\" è troppo grande per essere mostrata (60000 x 60000 pixel).";
 }
 
-void TestForm3::refusesAndKeepsThePicture()
+void TestImageBrowser::refusesAndKeepsThePicture()
 {
     QFETCH(QString, file);
     QFETCH(QString, message);
@@ -290,7 +290,7 @@ void TestForm3::refusesAndKeepsThePicture()
     QVERIFY(m_browser->isVisible());
 }
 
-void TestForm3::listsRegularFilesOnly()
+void TestImageBrowser::listsRegularFilesOnly()
 {
     QTemporaryDir dir;
     const auto at = [&dir](const char *name) { return dir.filePath(name); };
@@ -317,7 +317,7 @@ void TestForm3::listsRegularFilesOnly()
                        + "\" non è un'immagine leggibile (GIF, JPEG, BMP o PNG).");
 }
 
-void TestForm3::singleClickOnlyHighlightsAFolder()
+void TestImageBrowser::singleClickOnlyHighlightsAFolder()
 {
     auto *dirs = control<QTreeWidget>(m_browser.get(), "Dir1");
     QTreeWidgetItem *sub = folderItem(m_browser.get(), "sub");
@@ -328,7 +328,7 @@ void TestForm3::singleClickOnlyHighlightsAFolder()
     QCOMPARE(files(m_browser.get()).size(), 5);
 }
 
-void TestForm3::doubleClickOpensAFolder()
+void TestImageBrowser::doubleClickOpensAFolder()
 {
     clickFile(m_browser.get(), "c.bmp");
     const QImage before = picture(m_browser.get());
@@ -352,11 +352,11 @@ void TestForm3::doubleClickOpensAFolder()
     QCOMPARE(m_messages.shown.size(), 0);
 }
 
-void TestForm3::vanishedFolderIsReported()
+void TestImageBrowser::vanishedFolderIsReported()
 {
     QVERIFY(QDir(m_dir.path()).mkdir("gone"));
     m_browser.reset();
-    m_browser = std::make_unique<Form3>(m_messages);
+    m_browser = std::make_unique<ImageBrowser>(m_messages);
     m_browser->show();
     QVERIFY(QDir(m_dir.path()).rmdir("gone"));
     const QStringList listed = files(m_browser.get());
@@ -371,9 +371,9 @@ void TestForm3::vanishedFolderIsReported()
     QVERIFY(folderItem(m_browser.get(), "gone"));
 }
 
-void TestForm3::twoBrowsersAreIndependent()
+void TestImageBrowser::twoBrowsersAreIndependent()
 {
-    Form3 other(m_messages);
+    ImageBrowser other(m_messages);
     other.show();
     QVERIFY(m_browser->openFolder(m_dir.filePath("sub")));
     clickFile(m_browser.get(), "d.bmp");
@@ -385,10 +385,10 @@ void TestForm3::twoBrowsersAreIndependent()
     QCOMPARE(picture(&other).size(), QSize(60, 20));
 }
 
-void TestForm3::chiudiClosesOnlyThisBrowser()
+void TestImageBrowser::chiudiClosesOnlyThisBrowser()
 {
-    QPointer<Form3> first = new Form3(m_messages);
-    QPointer<Form3> second = new Form3(m_messages);
+    QPointer<ImageBrowser> first = new ImageBrowser(m_messages);
+    QPointer<ImageBrowser> second = new ImageBrowser(m_messages);
     first->show();
     second->show();
     QTest::mouseClick(control<QPushButton>(first, "Command1"), Qt::LeftButton);
@@ -399,5 +399,5 @@ void TestForm3::chiudiClosesOnlyThisBrowser()
     delete second;
 }
 
-QTEST_MAIN(TestForm3)
-#include "tst_form3.moc"
+QTEST_MAIN(TestImageBrowser)
+#include "tst_imagebrowser.moc"

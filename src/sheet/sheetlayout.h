@@ -1,13 +1,13 @@
 #pragma once
 // The design of the measurement sheet as data: every control's name, place
-// (twips), caption, colours and face. Form1 is built from it and the layout
-// test reads it back from the real window.
+// (twips), caption, colours and face, and the menu bar's entries. SheetWindow is
+// built from it.
 
 #include <QRgb>
 #include <QStringList>
 #include <vector>
 
-namespace Form1Layout {
+namespace SheetLayout {
 
 enum class Kind { Label, TextBox, Button, Frame };
 
@@ -16,15 +16,18 @@ enum class Kind { Label, TextBox, Button, Frame };
 // outline Tahoma this platform ships, which is wider than the original face.
 enum class Face { Window, Number, Small, Heading, Row, Narrow };
 
-constexpr QRgb Unset = 0; // a real colour always has alpha 255
+constexpr QRgb Unset = 0;
+
+// The frame of the optional calibration.
+inline constexpr char Frame[] = "Frame1"; // a real colour always has alpha 255
 
 struct Control
 {
     const char *name;
     Kind kind;
-    const char *parent; // "" for the window, "Frame1" inside the frame
+    const char *parent; // "" for the window, Frame inside the frame
     int left, top, width, height; // twips; a label of width 0 takes its text's size
-    const char *caption;
+    const char *caption; // a text box's initial text is the field table's
     QRgb background;
     QRgb foreground;
     Face face;
@@ -40,8 +43,18 @@ struct Line
 constexpr int ClientWidth = 526;
 constexpr int ClientHeight = 420;
 
+// A menu appears with its first entry; its entries follow in the table's order.
+struct MenuEntry
+{
+    const char *menu;
+    const char *menuCaption;
+    const char *name;
+    const char *caption;
+};
+
 const std::vector<Control> &controls();
+const std::vector<MenuEntry> &menuEntries();
 const std::vector<Line> &lines();
 const QStringList &tabOrder();
 
-} // namespace Form1Layout
+} // namespace SheetLayout

@@ -1,12 +1,14 @@
-#include "dialog1.h"
+#include "imagenotewindow.h"
 
 #include "fixeddialog.h"
 #include "helplabel.h"
 #include "helptexts.h"
 
+#include "ui/look.h"
+
 #include <QPixmap>
 
-Dialog1::Dialog1(QWidget *parent) : QDialog(parent)
+ImageNoteWindow::ImageNoteWindow(QWidget *parent) : QDialog(parent)
 {
     setUpFixedDialog(*this, QStringLiteral("Dialog1"), {930, 160}); // 13950 x 2400 twips
     setWindowTitle(QStringLiteral("Nome della finestra di dialogo"));
@@ -16,8 +18,6 @@ Dialog1::Dialog1(QWidget *parent) : QDialog(parent)
     setWindowIcon(QIcon(blank));
     paintSilver(*this);
 
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSize(12);
-    new HelpLabel(QStringLiteral("Label1"), {120, 120, 13695, 2175}, HelpTexts::Note, font, 0,
-                  this);
+    new HelpLabel(QStringLiteral("Label1"), {120, 120, 13695, 2175}, HelpTexts::Note,
+                  Look::msSansSerif(12), 0, this);
 }

@@ -10,12 +10,12 @@
 using SysInfoLookup = std::function<QString()>;
 
 // The about window: title, version, description and the system-information button.
-class FrmAbout : public QDialog
+class AboutWindow : public QDialog
 {
     Q_OBJECT
 public:
     // `messages` must outlive the window.
-    explicit FrmAbout(Messages &messages, SysInfoLookup lookup = findSysInfoTool,
+    explicit AboutWindow(Messages &messages, SysInfoLookup lookup = findSysInfoTool,
                       QWidget *parent = nullptr);
 
     // The first well-known system-information tool on the PATH.

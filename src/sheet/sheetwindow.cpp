@@ -1,11 +1,14 @@
-#include "form1.h"
+#include "sheetwindow.h"
 
 #include "core/fields.h"
+#include "core/version.h"
 #include "files/commands.h"
-#include "sheet/form1layout.h"
+#include "sheet/sheetlayout.h"
 #include "sheet/wrapbutton.h"
 #include "ui/linecontrol.h"
+#include "ui/look.h"
 #include "ui/twips.h"
+#include "core/names.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -14,7 +17,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 
-using namespace Form1Layout;
+using namespace SheetLayout;
 using Twips::pixels;
 
 namespace {
@@ -26,9 +29,7 @@ QFont faceFont(Face face)
                                          {"Tahoma", 6},             {"Times New Roman", 9},
                                          {"CG Omega", 8.25},        {"Liberation Sans Narrow", 8.25}};
     const Typeface &typeface = typefaces[int(face)];
-    QFont font(QString::fromLatin1(typeface.family));
-    font.setPointSizeF(typeface.points);
-    return font;
+    return Look::face(QString::fromLatin1(typeface.family), typeface.points);
 }
 
 QRect pixelRect(const Control &c)
@@ -48,14 +49,14 @@ void paint(QWidget *widget, const Control &c, QPalette::ColorRole back, QPalette
 
 } // namespace
 
-Form1::Form1(Messages &messages, const QString &dataFolder, QWidget *parent)
+SheetWindow::SheetWindow(Messages &messages, const QString &dataFolder, QWidget *parent)
     : QMainWindow(parent), m_messages(messages), m_dataFolder(dataFolder)
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Vevurid1.4.3"));
+    setWindowTitle(QStringLiteral("Vevurid") + Version::Full);
     setFont(faceFont(Face::Window));
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(192, 192, 192));
+    palette.setColor(QPalette::Window, QColor(Look::Silver));
     setPalette(palette);
 
     buildMenus();
@@ -66,7 +67,7 @@ Form1::Form1(Messages &messages, const QString &dataFolder, QWidget *parent)
     layout()->setSizeConstraint(QLayout::SetNoConstraint);
 }
 
-void Form1::buildControls()
+void SheetWindow::buildControls()
 {
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
@@ -92,7 +93,7 @@ void Form1::buildControls()
             break;
         }
         case Kind::TextBox: {
-            auto *box = new QLineEdit(caption, parent);
+            auto *box = new QLineEdit(Fields::initialText(name), parent);
             box->setAccessibleName(Fields::description(name));
             // The particulars' boxes are too low for a border around their text.
             box->setFrame(c.height >= 255);
@@ -117,13 +118,13 @@ void Form1::buildControls()
         widget->setGeometry(c.width == 0 ? QRect(QPoint(pixels(c.left), pixels(c.top)), widget->size())
                                          : pixelRect(c));
     }
-    QWidget *frame = parents.value(QStringLiteral("Frame1"));
+    QWidget *frame = parents.value(QLatin1String(Frame));
     for (const Line &line : lines()) {
         auto *control = new LineControl(QPoint(pixels(line.x1), pixels(line.y1)),
                                         QPoint(pixels(line.x2), pixels(line.y2)), Qt::black, 1, frame);
         control->setObjectName(QString::fromLatin1(line.name));
     }
-    m_labels.value(QStringLiteral("Label29"))->lower();
+    m_labels.value(Label::Separator)->lower();
 
     // Five "Salva" and five "Carica" buttons share their captions; a screen
     // reader tells every save and load button apart by the field it keeps.
@@ -141,23 +142,12 @@ void Form1::buildControls()
     client->findChild<QWidget *>(order.first())->setFocus();
 }
 
-void Form1::buildMenus()
+void SheetWindow::buildMenus()
 {
-    struct Entry { const char *menu, *menuCaption, *name, *caption; };
-    static const Entry entries[] = {
-        {"mnuFile", "&File", "mnuStampa", "&Stampa"},
-        {"mnuFile", "&File", "mnuesci", "&esci"},
-        {"mnuCerca", "&Cerca", "mnuimmagine", "&immagine"},
-        {"mnuCerca", "&Cerca", "mnuapri", "&apri"},
-        {"mnuCerca", "&Cerca", "mnuCurva", "&curva di luce"},
-        {"mnuAiuto", "&Aiuto", "mnumanuale", "&manuale"},
-        {"mnuAiuto", "&Aiuto", "mnuSuggerimento", "&Suggerimento"},
-        {"mnuAiuto", "&Aiuto", "mnuinfo", "&info"},
-    };
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("menuBar"));
     QHash<QString, QMenu *> menus;
-    for (const Entry &e : entries) {
+    for (const MenuEntry &e : menuEntries()) {
         QMenu *&menu = menus[QString::fromLatin1(e.menu)];
         if (!menu) {
             menu = bar->addMenu(QString::fromLatin1(e.menuCaption));
@@ -168,33 +158,51 @@ void Form1::buildMenus()
     }
 }
 
-void Form1::bind(const CommandTable &commands)
+void SheetWindow::bind(const CommandTable &commands)
 {
     for (const Binding &binding : commands) {
-        const auto run = [this, command = binding.run] { command({*this, m_messages, m_dataFolder}); };
+        const auto run = [this, command = binding.run] {
+            command({*this, m_messages, m_dataFolder});
+        };
         if (auto *button = findChild<QAbstractButton *>(binding.control))
             connect(button, &QAbstractButton::clicked, this, run);
         else if (auto *entry = findChild<QAction *>(binding.control))
             connect(entry, &QAction::triggered, this, run);
         else
-            qCritical("Form1: no button or menu entry named \"%s\" for a command",
+            qCritical("SheetWindow: no button or menu entry named \"%s\" for a command",
                       qPrintable(binding.control));
     }
 }
 
-QString Form1::text(const QString &field) const
+// A name the sheet does not have is a fault in the calling code: it is
+// reported in every build, and the command goes on with an empty text.
+QString SheetWindow::text(const QString &field) const
 {
-    return m_fields.value(field)->text();
+    const QLineEdit *box = m_fields.value(field);
+    if (!box) {
+        qCritical("SheetWindow: no field named \"%s\"", qPrintable(field));
+        return QString();
+    }
+    return box->text();
 }
 
-void Form1::setText(const QString &field, const QString &text)
+void SheetWindow::setText(const QString &field, const QString &text)
 {
     QLineEdit *box = m_fields.value(field);
+    if (!box) {
+        qCritical("SheetWindow: no field named \"%s\"", qPrintable(field));
+        return;
+    }
     box->setText(text);
     box->setCursorPosition(0); // the leading digits are the ones that matter
 }
 
-QString Form1::caption(const QString &label) const
+QString SheetWindow::caption(const QString &label) const
 {
-    return m_labels.value(label)->text();
+    const QLabel *shown = m_labels.value(label);
+    if (!shown) {
+        qCritical("SheetWindow: no label named \"%s\"", qPrintable(label));
+        return QString();
+    }
+    return shown->text();
 }

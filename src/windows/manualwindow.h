@@ -3,9 +3,9 @@
 #include <QDialog>
 
 // The manual: instructions, the example calibration chart and its comments.
-class Dialog : public QDialog
+class ManualWindow : public QDialog
 {
     Q_OBJECT
 public:
-    explicit Dialog(QWidget *parent = nullptr);
+    explicit ManualWindow(QWidget *parent = nullptr);
 };

@@ -1,4 +1,4 @@
-#include "dialog.h"
+#include "manualwindow.h"
 
 #include "fixeddialog.h"
 #include "helplabel.h"
@@ -17,7 +17,7 @@ constexpr int CellHeight = 16;
 
 } // namespace
 
-Dialog::Dialog(QWidget *parent) : QDialog(parent)
+ManualWindow::ManualWindow(QWidget *parent) : QDialog(parent)
 {
     setUpFixedDialog(*this, QStringLiteral("Dialog"), {979, 629}); // 14685 x 9435 twips
     setWindowTitle(QStringLiteral("Manuale vevurid"));

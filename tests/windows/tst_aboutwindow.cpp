@@ -1,7 +1,7 @@
 #include "ui/appsetup.h"
 #include "support/recordingmessages.h"
 #include "support/controls.h"
-#include "windows/frmabout.h"
+#include "windows/aboutwindow.h"
 
 #include <QApplication>
 #include <QFile>
@@ -17,7 +17,7 @@
 static const QString NoSysInfo =
     QStringLiteral("Le informazioni sul sistema non sono attualmente disponibili.");
 
-class TestFrmAbout : public QObject
+class TestAboutWindow : public QObject
 {
     Q_OBJECT
 private slots:
@@ -36,14 +36,14 @@ private slots:
     void toolLookup();
 
 private:
-    std::unique_ptr<FrmAbout> about(const QString &tool = QString())
+    std::unique_ptr<AboutWindow> about(const QString &tool = QString())
     {
-        return std::make_unique<FrmAbout>(m_messages, [tool] { return tool; });
+        return std::make_unique<AboutWindow>(m_messages, [tool] { return tool; });
     }
     RecordingMessages m_messages;
 };
 
-void TestFrmAbout::window()
+void TestAboutWindow::window()
 {
     const auto w = about();
     QCOMPARE(w->objectName(), QStringLiteral("frmAbout"));
@@ -61,7 +61,7 @@ void TestFrmAbout::window()
     QCOMPARE(picIcon->pixmap().toImage(), icon);
 }
 
-void TestFrmAbout::texts_data()
+void TestAboutWindow::texts_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
@@ -76,7 +76,7 @@ void TestFrmAbout::texts_data()
     QTest::newRow("cmdSysInfo") << "cmdSysInfo" << "&System Info...";
 }
 
-void TestFrmAbout::texts()
+void TestAboutWindow::texts()
 {
     QFETCH(QString, name);
     QFETCH(QString, text);
@@ -87,7 +87,7 @@ void TestFrmAbout::texts()
         QCOMPARE(control<QLabel>(w.get(), qPrintable(name))->text(), text);
 }
 
-void TestFrmAbout::nameVersionAndTitleReadable()
+void TestAboutWindow::nameVersionAndTitleReadable()
 {
     const auto w = about();
     w->show();
@@ -126,17 +126,17 @@ void TestFrmAbout::nameVersionAndTitleReadable()
     QVERIFY(title->geometry().right() < w->width());
 }
 
-void TestFrmAbout::enterAndEscapeClose_data()
+void TestAboutWindow::enterAndEscapeClose_data()
 {
     QTest::addColumn<int>("key");
     QTest::newRow("Enter") << int(Qt::Key_Return);
     QTest::newRow("Escape") << int(Qt::Key_Escape);
 }
 
-void TestFrmAbout::enterAndEscapeClose()
+void TestAboutWindow::enterAndEscapeClose()
 {
     QFETCH(int, key);
-    QPointer<FrmAbout> w = about().release();
+    QPointer<AboutWindow> w = about().release();
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
     auto *ok = control<QPushButton>(w, "cmdOK");
@@ -148,7 +148,7 @@ void TestFrmAbout::enterAndEscapeClose()
     QCOMPARE(m_messages.shown.size(), 0);
 }
 
-void TestFrmAbout::sysInfo_data()
+void TestAboutWindow::sysInfo_data()
 {
     QTest::addColumn<QString>("tool");
     QTest::addColumn<QStringList>("messages");
@@ -157,7 +157,7 @@ void TestFrmAbout::sysInfo_data()
     QTest::newRow("tool starts") << QStandardPaths::findExecutable("true") << QStringList();
 }
 
-void TestFrmAbout::sysInfo()
+void TestAboutWindow::sysInfo()
 {
     QFETCH(QString, tool);
     QFETCH(QStringList, messages);
@@ -172,7 +172,7 @@ void TestFrmAbout::sysInfo()
     QVERIFY(w->isVisible());
 }
 
-void TestFrmAbout::toolLookup_data()
+void TestAboutWindow::toolLookup_data()
 {
     QTest::addColumn<QStringList>("installed");
     QTest::addColumn<QString>("found");
@@ -185,7 +185,7 @@ void TestFrmAbout::toolLookup_data()
     QTest::newRow("plain file is no tool") << QStringList({"!hardinfo"}) << QString();
 }
 
-void TestFrmAbout::toolLookup()
+void TestAboutWindow::toolLookup()
 {
     QFETCH(QStringList, installed);
     QFETCH(QString, found);
@@ -202,8 +202,8 @@ void TestFrmAbout::toolLookup()
     }
     const auto restorePath = qScopeGuard([path = qgetenv("PATH")] { qputenv("PATH", path); });
     qputenv("PATH", bin.path().toLocal8Bit());
-    QCOMPARE(FrmAbout::findSysInfoTool(), found.isEmpty() ? QString() : bin.filePath(found));
+    QCOMPARE(AboutWindow::findSysInfoTool(), found.isEmpty() ? QString() : bin.filePath(found));
 }
 
-QTEST_MAIN(TestFrmAbout)
-#include "tst_frmabout.moc"
+QTEST_MAIN(TestAboutWindow)
+#include "tst_aboutwindow.moc"

@@ -1,8 +1,11 @@
-#include "frmabout.h"
+#include "aboutwindow.h"
 
 #include "fixeddialog.h"
+
+#include "core/version.h"
 #include "ui/appsetup.h"
 #include "ui/linecontrol.h"
+#include "ui/look.h"
 #include "ui/twips.h"
 
 #include <QLabel>
@@ -14,8 +17,6 @@ using Twips::place;
 
 namespace {
 
-const QString Version = QStringLiteral("1.4.3");
-
 QLabel *label(const char *name, int left, int top, int width, int height, QWidget *parent)
 {
     auto *label = place(new QLabel(parent), name, left, top, width, height);
@@ -25,23 +26,21 @@ QLabel *label(const char *name, int left, int top, int width, int height, QWidge
 
 } // namespace
 
-FrmAbout::FrmAbout(Messages &messages, SysInfoLookup lookup, QWidget *parent)
+AboutWindow::AboutWindow(Messages &messages, SysInfoLookup lookup, QWidget *parent)
     : QDialog(parent), m_messages(messages), m_lookup(std::move(lookup))
 {
     setUpFixedDialog(*this, QStringLiteral("frmAbout"), {382, 237}); // 5730 x 3555 twips
     setWindowIcon(appIcon());
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSize(8);
-    setFont(font);
+    setFont(Look::msSansSerif(8));
     buildControls();
 
     setWindowTitle(QStringLiteral("Informazioni su ") + AppTitle);
     findChild<QLabel *>(QStringLiteral("lblVersion"))
-        ->setText(QStringLiteral("Versione ") + Version);
+        ->setText(QStringLiteral("Versione ") + Version::Full);
     findChild<QLabel *>(QStringLiteral("lblTitle"))->setText(AppTitle);
 }
 
-void FrmAbout::buildControls()
+void AboutWindow::buildControls()
 {
     QLabel *icon = label("picIcon", 240, 240, 540, 540, this);
     icon->setPixmap(appIcon().pixmap(32, 32));
@@ -50,7 +49,8 @@ void FrmAbout::buildControls()
     // for the version and the title to the right of the name.
     QLabel *description = label("lblDescription", 960, 240, 3885, 570, this);
     description->setWordWrap(true);
-    description->setText(QStringLiteral("Vevurid 1.4") + QString(54, QLatin1Char(' '))
+    description->setText(QStringLiteral("Vevurid ") + Version::MajorMinor
+                         + QString(54, QLatin1Char(' '))
                          + QStringLiteral("Software  per il calcolo fotometrico delle stelle "
                                           "variabili con tre stelle di confronto."));
     description->setFixedHeight(std::max(description->height(),
@@ -70,11 +70,11 @@ void FrmAbout::buildControls()
     connect(ok, &QPushButton::clicked, this, &QDialog::close);
     auto *sysInfo = place(new QPushButton(QStringLiteral("&System Info..."), this), "cmdSysInfo",
                           4260, 3075, 1245, 345);
-    connect(sysInfo, &QPushButton::clicked, this, &FrmAbout::startSysInfo);
+    connect(sysInfo, &QPushButton::clicked, this, &AboutWindow::startSysInfo);
     setTabOrder(ok, sysInfo);
 }
 
-QString FrmAbout::findSysInfoTool()
+QString AboutWindow::findSysInfoTool()
 {
     for (const char *tool : {"hardinfo", "gnome-system-monitor", "kinfocenter"}) {
         QString path = QStandardPaths::findExecutable(QLatin1String(tool));
@@ -84,7 +84,7 @@ QString FrmAbout::findSysInfoTool()
     return QString();
 }
 
-void FrmAbout::startSysInfo()
+void AboutWindow::startSysInfo()
 {
     const QString tool = m_lookup();
     // Started directly, without a shell, so a path with blanks needs no quoting.

@@ -12,12 +12,12 @@ class QTreeWidgetItem;
 
 // The image browser: drives, folders and files along the top, the chosen
 // picture stretched over the rest of the window.
-class Form3 : public QWidget
+class ImageBrowser : public QWidget
 {
     Q_OBJECT
 public:
     // Reports failures through `messages`, which must outlive the window.
-    explicit Form3(Messages &messages, QWidget *parent = nullptr);
+    explicit ImageBrowser(Messages &messages, QWidget *parent = nullptr);
 
     // The folder shown by Dir1 and File1.
     QString currentFolder() const { return m_folder; }

@@ -1,7 +1,8 @@
-#include "form3.h"
+#include "imagebrowser.h"
 
 #include "files/textfile.h"
 #include "ui/appsetup.h"
+#include "ui/look.h"
 #include "ui/twips.h"
 
 #include <QComboBox>
@@ -60,7 +61,7 @@ protected:
 
 } // namespace
 
-Form3::Form3(Messages &messages, QWidget *parent)
+ImageBrowser::ImageBrowser(Messages &messages, QWidget *parent)
     : QWidget(parent, Qt::Window), m_messages(messages)
 {
     setObjectName(QStringLiteral("Form3"));
@@ -73,11 +74,11 @@ Form3::Form3(Messages &messages, QWidget *parent)
     showFolder(QDir::currentPath());
 }
 
-void Form3::buildControls()
+void ImageBrowser::buildControls()
 {
     m_drives = place(new DriveList(this), "Drive1", 0, 10, 855, 315);
     whiteBackground(m_drives);
-    connect(m_drives, &QComboBox::activated, this, &Form3::driveChosen);
+    connect(m_drives, &QComboBox::activated, this, &ImageBrowser::driveChosen);
 
     m_dirs = place(new QTreeWidget(this), "Dir1", 840, 10, 3015, 1215);
     whiteBackground(m_dirs);
@@ -96,20 +97,18 @@ void Form3::buildControls()
         if (QGuiApplication::mouseButtons() == Qt::NoButton)
             fileChosen();
     });
-    connect(m_files, &QListWidget::itemClicked, this, &Form3::fileChosen);
+    connect(m_files, &QListWidget::itemClicked, this, &ImageBrowser::fileChosen);
 
     auto *closeButton = place(new QPushButton(QStringLiteral("Chiudi"), this), "Command1", 6200,
                               60, 855, 1160);
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSize(12);
-    closeButton->setFont(font);
+    closeButton->setFont(Look::msSansSerif(12));
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
 
     m_image = place(new QLabel(this), "Image1", 0, 1440, 7095, 4935);
     m_image->setScaledContents(true);
 }
 
-void Form3::fillDrives()
+void ImageBrowser::fillDrives()
 {
     QStringList roots{QDir::rootPath()};
     for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
@@ -125,7 +124,7 @@ void Form3::fillDrives()
     m_drives->view()->setMinimumWidth(m_drives->view()->sizeHintForColumn(0) + 8);
 }
 
-void Form3::driveChosen(int index)
+void ImageBrowser::driveChosen(int index)
 {
     if (index == m_drive) // the same drive again changes nothing
         return;
@@ -140,7 +139,7 @@ void Form3::driveChosen(int index)
     m_drives->setCurrentIndex(m_drive);
 }
 
-bool Form3::openFolder(const QString &folder)
+bool ImageBrowser::openFolder(const QString &folder)
 {
     const QDir dir(folder);
     if (!dir.exists() || !dir.isReadable()) {
@@ -152,7 +151,7 @@ bool Form3::openFolder(const QString &folder)
     return true;
 }
 
-void Form3::showFolder(const QString &folder)
+void ImageBrowser::showFolder(const QString &folder)
 {
     m_folder = folder;
     QDir dir(folder);
@@ -194,7 +193,7 @@ void Form3::showFolder(const QString &folder)
     }
 }
 
-void Form3::fileChosen()
+void ImageBrowser::fileChosen()
 {
     const QListWidgetItem *item = m_files->currentItem();
     if (!item)
@@ -222,7 +221,7 @@ void Form3::fileChosen()
     m_image->setPixmap(QPixmap::fromImage(picture));
 }
 
-void Form3::report(const QString &text)
+void ImageBrowser::report(const QString &text)
 {
     m_messages.show(windowTitle(), MessageIcon::Warning, text);
 }
