@@ -59,63 +59,87 @@ bool splitCsv(std::string_view line, std::vector<std::string_view> &fields, std:
     }
 }
 
-} // namespace
-
-QString readDatabase(Observations &into, quint16 file, const QByteArray &bytes)
+// A visual estimate the observer was unsure of ends in ":"; the number
+// stands as given.
+std::string_view withoutDoubt(std::string_view magnitude)
 {
-    TextTable texts(into.texts);
-    SkippedLines skipped(into, file);
-    std::vector<std::string_view> fields;
-    std::string unquoted;
-    Lines lines(bytes);
-    std::string_view line;
-    while (lines.next(line) && isBlank(line)) {
-    }
-    if (!splitCsv(line, fields, unquoted))
-        return notAavso();
-    std::array<size_t, ColumnCount> columns;
-    size_t needed = 0; // fields a line must have
-    for (size_t c = 0; c < ColumnCount; ++c) {
-        const auto found = std::find_if(fields.cbegin(), fields.cend(), [&](std::string_view name) {
-            return equalsIgnoringCase(name, ColumnNames[c]);
-        });
-        columns[c] = found == fields.cend() ? Absent : size_t(found - fields.cbegin());
-        if (columns[c] == Absent && c != Comments)
-            return notAavso();
-        if (columns[c] != Absent)
-            needed = std::max(needed, columns[c] + 1);
-    }
+    if (!magnitude.empty() && magnitude.back() == ':')
+        magnitude.remove_suffix(1);
+    return trimmed(magnitude);
+}
 
-    while (lines.next(line)) {
+class DatabaseReader : public LineReader
+{
+public:
+    using LineReader::LineReader;
+
+    QString line(std::string_view line, qint64 number) override
+    {
         if (isBlank(line))
-            continue;
+            return QString();
+        if (!m_headerRead)
+            return readHeader(line);
+
         Observation observation;
         QString reason;
-        if (!splitCsv(line, fields, unquoted))
+        if (!splitCsv(line, m_fields, m_unquoted))
             reason = QStringLiteral("virgolette non valide");
-        else if (fields.size() < needed)
-            reason = QStringLiteral("%1 campi invece di %2").arg(fields.size()).arg(needed);
-        else if (fields[columns[StarName]].empty())
+        else if (m_fields.size() < m_needed)
+            reason = QStringLiteral("%1 campi invece di %2").arg(m_fields.size()).arg(m_needed);
+        else if (field(StarName).empty())
             reason = QStringLiteral("stella mancante");
-        else if (fields[columns[Band]].empty())
+        else if (field(Band).empty())
             reason = QStringLiteral("filtro mancante");
         else
-            reason = readValues(observation, fields[columns[Jd]], fields[columns[Magnitude]],
-                                fields[columns[Uncertainty]]);
-        if (!reason.isEmpty()) {
-            if (!skipped.add(lines.number(), reason))
-                return tooManySkipped();
-            continue;
+            reason = readValues(observation, field(Jd), withoutDoubt(field(Magnitude)), field(Uncertainty));
+        if (reason.isEmpty()) {
+            observation.star = m_texts.index(field(StarName));
+            observation.band = m_texts.index(field(Band));
+            observation.observer = m_texts.index(field(Observer));
+            observation.notes = m_texts.index(field(Comments));
         }
-        observation.star = texts.index(fields[columns[StarName]]);
-        observation.band = texts.index(fields[columns[Band]]);
-        observation.observer = texts.index(fields[columns[Observer]]);
-        if (columns[Comments] != Absent)
-            observation.notes = texts.index(fields[columns[Comments]]);
-        observation.file = file;
-        into.observations.push_back(observation);
+        return settle(observation, number, reason);
     }
-    return QString();
+
+    QString end() override { return m_headerRead ? QString() : notAavso(); }
+
+private:
+    QString readHeader(std::string_view line)
+    {
+        if (!splitCsv(line, m_fields, m_unquoted))
+            return notAavso();
+        for (size_t c = 0; c < ColumnCount; ++c) {
+            const auto found = std::find_if(m_fields.cbegin(), m_fields.cend(), [&](std::string_view name) {
+                return equalsIgnoringCase(name, ColumnNames[c]);
+            });
+            m_columns[c] = found == m_fields.cend() ? Absent : size_t(found - m_fields.cbegin());
+            if (m_columns[c] == Absent && c != Comments)
+                return notAavso();
+            if (m_columns[c] != Absent)
+                m_needed = std::max(m_needed, m_columns[c] + 1);
+        }
+        m_headerRead = true;
+        return QString();
+    }
+
+    // Empty for a column the file does not have.
+    std::string_view field(Column column) const
+    {
+        return m_columns[column] == Absent ? std::string_view() : m_fields[m_columns[column]];
+    }
+
+    bool m_headerRead = false;
+    std::array<size_t, ColumnCount> m_columns{};
+    size_t m_needed = 0; // fields a line must have
+    std::vector<std::string_view> m_fields;
+    std::string m_unquoted;
+};
+
+} // namespace
+
+std::unique_ptr<LineReader> Reading::databaseReader(Observations &into, quint16 file)
+{
+    return std::make_unique<DatabaseReader>(into, file);
 }
 
 } // namespace LightCurve

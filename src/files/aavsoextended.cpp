@@ -23,15 +23,20 @@ struct Parameters
     quint32 observer = 0;
 };
 
-// "#DELIM=" gives the character itself or its name. A tab stands alone
-// after "=", so the value is taken as it is before blanks are trimmed.
+// "#DELIM=" gives the character itself, any visible one but "#", or the name
+// of one. A tab stands alone after "=", so the value is taken as it is
+// before blanks are trimmed.
 bool readDelimiter(std::string_view raw, char &delimiter)
 {
-    static constexpr std::array<std::pair<std::string_view, char>, 5> known{{
+    static constexpr std::array<std::pair<std::string_view, char>, 5> names{{
         {"comma", ','}, {"tab", '\t'}, {"pipe", '|'}, {"semicolon", ';'}, {"exclamation", '!'}}};
     const std::string_view value = raw.size() == 1 ? raw : trimmed(raw);
-    for (const auto &[word, character] : known) {
-        if (equalsIgnoringCase(value, word) || value == std::string_view(&character, 1)) {
+    if (value.size() == 1 && (value[0] == '\t' || (value[0] > ' ' && value[0] <= '~' && value[0] != '#'))) {
+        delimiter = value[0];
+        return true;
+    }
+    for (const auto &[name, character] : names) {
+        if (equalsIgnoringCase(value, name)) {
             delimiter = character;
             return true;
         }
@@ -87,57 +92,58 @@ size_t splitRecord(std::string_view line, char delimiter,
     }
 }
 
-} // namespace
-
-QString readExtended(Observations &into, quint16 file, const QByteArray &bytes)
+class ExtendedReader : public LineReader
 {
-    TextTable texts(into.texts);
-    SkippedLines skipped(into, file);
-    Parameters parameters;
-    std::array<std::string_view, RecordFields + 1> fields;
-    Lines lines(bytes);
-    std::string_view line;
-    while (lines.next(line)) {
+public:
+    using LineReader::LineReader;
+
+    QString line(std::string_view line, qint64 number) override
+    {
         const std::string_view content = trimmed(line);
         if (content.empty())
-            continue;
+            return QString();
         if (content.front() == '#') {
             // Blanks after the value stay: "#DELIM=" may be followed by a tab.
             const std::string_view parameter = line.substr(size_t(content.data() - line.data()));
-            const QString refusal = readParameter(parameter, parameters, into.files[file], texts);
-            if (!refusal.isEmpty())
-                return refusal;
-            continue;
+            return readParameter(parameter, m_parameters, m_into.files[m_file], m_texts);
         }
-        if (!parameters.extended)
+        if (!m_parameters.extended)
             return notAavso();
 
-        const size_t count = splitRecord(line, parameters.delimiter, fields);
+        const size_t count = splitRecord(line, m_parameters.delimiter, m_fields);
         Observation observation;
         QString reason;
         if (count > RecordFields)
             reason = QStringLiteral("più di %1 campi").arg(RecordFields);
         else if (count < RecordFields)
             reason = QStringLiteral("%1 campi invece di %2").arg(count).arg(RecordFields);
-        else if (notAvailable(fields[StarId]))
+        else if (notAvailable(m_fields[StarId]))
             reason = QStringLiteral("stella mancante");
-        else if (notAvailable(fields[Filter]))
+        else if (notAvailable(m_fields[Filter]))
             reason = QStringLiteral("filtro mancante");
         else
-            reason = readValues(observation, fields[Date], fields[Magnitude], fields[MagErr]);
-        if (!reason.isEmpty()) {
-            if (!skipped.add(lines.number(), reason))
-                return tooManySkipped();
-            continue;
+            reason = readValues(observation, m_fields[Date], m_fields[Magnitude], m_fields[MagErr]);
+        if (reason.isEmpty()) {
+            observation.star = m_texts.index(m_fields[StarId]);
+            observation.band = m_texts.index(m_fields[Filter]);
+            observation.observer = m_parameters.observer;
+            observation.notes = notAvailable(m_fields[Notes]) ? 0 : m_texts.index(m_fields[Notes]);
         }
-        observation.star = texts.index(fields[StarId]);
-        observation.band = texts.index(fields[Filter]);
-        observation.observer = parameters.observer;
-        observation.notes = notAvailable(fields[Notes]) ? 0 : texts.index(fields[Notes]);
-        observation.file = file;
-        into.observations.push_back(observation);
+        return settle(observation, number, reason);
     }
-    return parameters.extended ? QString() : notAavso();
+
+    QString end() override { return m_parameters.extended ? QString() : notAavso(); }
+
+private:
+    Parameters m_parameters;
+    std::array<std::string_view, RecordFields + 1> m_fields;
+};
+
+} // namespace
+
+std::unique_ptr<LineReader> Reading::extendedReader(Observations &into, quint16 file)
+{
+    return std::make_unique<ExtendedReader>(into, file);
 }
 
 } // namespace LightCurve

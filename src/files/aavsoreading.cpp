@@ -22,7 +22,10 @@ constexpr size_t MostSkippedLines = 100000;
 
 QString decode(std::string_view bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A byte-order mark inside a line is a character like any other; dropped,
+    // it would make a field of nothing but a mark read as no text at all.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
     const QString text = utf8(view);
     return utf8.hasError() ? QString::fromLatin1(view) : text;
@@ -40,10 +43,10 @@ char asciiLower(char c)
 
 } // namespace
 
-Lines::Lines(const QByteArray &bytes)
-    : m_at(bytes.constData()), m_end(bytes.constData() + bytes.size())
+Lines::Lines(const char *begin, const char *end, qint64 linesBefore)
+    : m_at(begin), m_end(end), m_number(linesBefore)
 {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
+    if (linesBefore == 0 && std::string_view(begin, size_t(end - begin)).substr(0, 3) == "\xEF\xBB\xBF")
         m_at += 3;
 }
 
@@ -109,19 +112,19 @@ quint32 TextTable::index(std::string_view bytes)
 {
     if (bytes.empty())
         return 0;
-    const auto known = m_byBytes.constFind(QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())));
-    if (known != m_byBytes.cend())
-        return known.value();
+    m_key.assign(bytes);
+    const auto known = m_byBytes.find(m_key);
+    if (known != m_byBytes.end())
+        return known->second;
 
     const QString text = decode(bytes);
-    quint32 index = m_byText.value(text, 0);
-    if (index == 0) {
-        index = quint32(m_texts.size());
+    auto index = m_byText.constFind(text);
+    if (index == m_byText.cend()) {
         m_texts.append(text);
-        m_byText.insert(text, index);
+        index = m_byText.insert(text, quint32(m_texts.size() - 1));
     }
-    m_byBytes.insert(QByteArray(bytes.data(), qsizetype(bytes.size())), index);
-    return index;
+    m_byBytes.emplace(m_key, index.value());
+    return index.value();
 }
 
 QString readValues(Observation &observation, std::string_view date,
@@ -144,25 +147,39 @@ QString readValues(Observation &observation, std::string_view date,
     return QString();
 }
 
-SkippedLines::SkippedLines(Observations &into, quint16 file)
-    : m_into(into), m_file(file), m_first(into.skipped.size())
+LineReader::LineReader(Observations &into, quint16 file)
+    : m_into(into), m_file(file), m_texts(into.texts), m_firstSkipped(into.skipped.size())
 {
 }
 
-bool SkippedLines::add(qint64 line, const QString &reason)
+QString LineReader::settle(Observation &observation, qint64 number, const QString &reason)
 {
-    m_into.skipped.push_back({m_file, line, reason});
-    return m_into.skipped.size() - m_first <= MostSkippedLines;
+    if (reason.isEmpty()) {
+        observation.file = m_file;
+        m_into.observations.push_back(observation);
+        return QString();
+    }
+    m_into.skipped.push_back({m_file, number, reason});
+    if (m_into.skipped.size() - m_firstSkipped <= MostSkippedLines)
+        return QString();
+    return QStringLiteral("ha più di %1 righe che non si possono leggere.").arg(MostSkippedLines);
+}
+
+QString readLines(LineReader &reader, const QByteArray &bytes)
+{
+    Lines lines(bytes.cbegin(), bytes.cend());
+    std::string_view line;
+    while (lines.next(line)) {
+        QString refusal = reader.line(line, lines.number());
+        if (!refusal.isEmpty())
+            return refusal;
+    }
+    return reader.end();
 }
 
 QString notAavso()
 {
     return QStringLiteral("non è un file AAVSO Extended né un file del database AAVSO.");
-}
-
-QString tooManySkipped()
-{
-    return QStringLiteral("ha più di %1 righe che non si possono leggere.").arg(MostSkippedLines);
 }
 
 } // namespace LightCurve::Reading

@@ -7,23 +7,27 @@
 
 #include <QHash>
 
+#include <memory>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace LightCurve::Reading {
 
-// Physical lines of a file's bytes, without their LF or CR LF, counted from
-// 1. A UTF-8 byte-order mark before the first line is dropped.
+// Physical lines of a piece of a file, without their LF or CR LF, numbered
+// on from the lines before the piece. A UTF-8 byte-order mark at the very
+// start of the file is dropped.
 class Lines
 {
 public:
-    explicit Lines(const QByteArray &bytes);
+    Lines(const char *begin, const char *end, qint64 linesBefore = 0);
     bool next(std::string_view &line);
     qint64 number() const { return m_number; }
 
 private:
     const char *m_at;
     const char *m_end;
-    qint64 m_number = 0;
+    qint64 m_number;
 };
 
 std::string_view trimmed(std::string_view text);
@@ -44,7 +48,10 @@ public:
 
 private:
     QStringList &m_texts;
-    QHash<QByteArray, quint32> m_byBytes;
+    // Looked up once or more per field of every line: libstdc++'s hash of a
+    // short string costs a fraction of Qt's seeded one.
+    std::unordered_map<std::string, quint32> m_byBytes;
+    std::string m_key; // reused, so that a lookup allocates nothing
     QHash<QString, quint32> m_byText; // bytes in another encoding may give a known text
 };
 
@@ -53,22 +60,39 @@ private:
 QString readValues(Observation &observation, std::string_view date,
                    std::string_view magnitude, std::string_view error);
 
-// The lines of one file that cannot be read, each with its reason.
-class SkippedLines
+// Takes a file's lines one at a time, as the file is read, into `into`. A
+// non-empty answer refuses the whole file and says why.
+class LineReader
 {
 public:
-    SkippedLines(Observations &into, quint16 file);
-    // False once the file has more than the most a file may skip: it is then
-    // not of the format it seemed to be.
-    bool add(qint64 line, const QString &reason);
+    LineReader(Observations &into, quint16 file);
+    virtual ~LineReader() = default;
+    LineReader(const LineReader &) = delete;
+    LineReader &operator=(const LineReader &) = delete;
+
+    virtual QString line(std::string_view line, qint64 number) = 0;
+    virtual QString end() = 0;
+
+protected:
+    // Keeps the observation when `reason` is empty; otherwise skips the line,
+    // and refuses the file once it has more unreadable lines than a file of
+    // its format can have.
+    QString settle(Observation &observation, qint64 number, const QString &reason);
+
+    Observations &m_into;
+    const quint16 m_file;
+    TextTable m_texts;
 
 private:
-    Observations &m_into;
-    quint16 m_file;
-    size_t m_first;
+    size_t m_firstSkipped;
 };
 
+std::unique_ptr<LineReader> extendedReader(Observations &into, quint16 file);
+std::unique_ptr<LineReader> databaseReader(Observations &into, quint16 file);
+
+// All the lines of `bytes`, a whole file, through `reader`.
+QString readLines(LineReader &reader, const QByteArray &bytes);
+
 QString notAavso();
-QString tooManySkipped();
 
 } // namespace LightCurve::Reading

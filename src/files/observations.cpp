@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,60 +22,110 @@ constexpr qint64 LargestFile = qint64(1) << 30;
 constexpr double UnixEpochJulianDate = 2440587.5;
 constexpr double MillisecondsPerDay = 86400000.0;
 
-struct FileBytes
+// Read and taken in this much at a time, so that a large file never lies in
+// memory whole beside its observations.
+constexpr qint64 PieceSize = qint64(1) << 20;
+
+class OpenedFile
 {
-    QByteArray bytes;
+public:
+    OpenedFile() = default;
+    OpenedFile(const OpenedFile &) = delete;
+    OpenedFile &operator=(const OpenedFile &) = delete;
+    ~OpenedFile()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    int fd = -1;
+    qint64 size = 0;
     QString problem; // why the file cannot be read, when it cannot
 };
 
-// The whole file, refused when it is not a regular file (the check after
-// following links, and again on what was opened, since the name may have
-// been swapped between the two) or is larger than a light curve can need.
-// Opened without blocking, so a pipe or device put there never hangs.
-FileBytes readWholeFile(const QString &path)
+// Refuses what is not a regular file (checked after following links, and
+// again on what was opened, since the name may have been swapped between the
+// two) or is larger than a light curve can need. Opened without blocking, so
+// a pipe or device put there never hangs.
+void openRegular(OpenedFile &file, const QString &path)
 {
-    const QFileInfo info(path);
-    const QString target = info.canonicalFilePath();
-    if (target.isEmpty())
-        return {{}, QStringLiteral("il file non esiste.")};
+    const QString target = QFileInfo(path).canonicalFilePath();
     const QFileInfo resolved(target);
-    if (resolved.isDir())
-        return {{}, QStringLiteral("è una cartella, non un file.")};
-    if (!resolved.isFile())
-        return {{}, QStringLiteral("non è un file normale.")};
-    if (resolved.size() > LargestFile)
-        return {{}, QStringLiteral("è più grande di 1 GiB.")};
-
-    const QString unreadable = QStringLiteral("il file non si può leggere.");
-    const int fd = ::open(QFile::encodeName(target).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return {{}, unreadable};
-    FileBytes file;
+    if (target.isEmpty())
+        file.problem = QStringLiteral("il file non esiste.");
+    else if (resolved.isDir())
+        file.problem = QStringLiteral("è una cartella, non un file.");
+    else if (!resolved.isFile())
+        file.problem = QStringLiteral("non è un file normale.");
+    else if ((file.fd = ::open(QFile::encodeName(target).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) < 0)
+        file.problem = QStringLiteral("il file non si può leggere.");
+    if (!file.problem.isEmpty())
+        return;
     struct stat status = {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+    if (::fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode))
         file.problem = QStringLiteral("non è un file normale.");
     else if (status.st_size > LargestFile)
         file.problem = QStringLiteral("è più grande di 1 GiB.");
-    else {
-        file.bytes.resize(qsizetype(status.st_size));
-        qsizetype done = 0;
-        while (done < file.bytes.size()) {
-            const ssize_t got = ::read(fd, file.bytes.data() + done, size_t(file.bytes.size() - done));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0) {
-                file.problem = unreadable;
-                break;
-            }
-            if (got == 0) { // shortened while being read
-                file.bytes.truncate(done);
-                break;
-            }
-            done += got;
-        }
+    file.size = status.st_size;
+}
+
+// An Extended file opens with its parameter lines; a database download with
+// its header.
+bool opensWithParameter(const char *begin, const char *end)
+{
+    Reading::Lines lines(begin, end);
+    std::string_view line;
+    while (lines.next(line)) {
+        const std::string_view content = Reading::trimmed(line);
+        if (!content.empty())
+            return content.front() == '#';
     }
-    ::close(fd);
-    return file;
+    return false;
+}
+
+// The file's whole lines, piece by piece, through the reader its first piece
+// calls for. Bytes added to the file while it is read are left out.
+QString readPieces(Observations &into, quint16 index, const OpenedFile &file)
+{
+    std::unique_ptr<Reading::LineReader> reader;
+    QByteArray piece;
+    qint64 left = file.size;
+    qint64 linesBefore = 0;
+    for (;;) {
+        const qsizetype kept = piece.size();
+        piece.resize(kept + qsizetype(std::min(left, PieceSize)));
+        ssize_t got = 0;
+        do
+            got = ::read(file.fd, piece.data() + kept, size_t(piece.size() - kept));
+        while (got < 0 && errno == EINTR);
+        if (got < 0)
+            return QStringLiteral("il file non si può leggere.");
+        piece.truncate(kept + got);
+        left -= got;
+
+        const bool last = got == 0 || left == 0;
+        const char *stop = piece.cend();
+        if (!last) {
+            const void *lastEnd = ::memrchr(piece.cbegin(), '\n', size_t(piece.size()));
+            if (!lastEnd)
+                continue; // not one whole line yet
+            stop = static_cast<const char *>(lastEnd) + 1;
+        }
+        if (!reader)
+            reader = opensWithParameter(piece.cbegin(), stop) ? Reading::extendedReader(into, index)
+                                                              : Reading::databaseReader(into, index);
+        Reading::Lines lines(piece.cbegin(), stop, linesBefore);
+        std::string_view line;
+        while (lines.next(line)) {
+            QString refusal = reader->line(line, lines.number());
+            if (!refusal.isEmpty())
+                return refusal;
+        }
+        if (last)
+            return reader->end();
+        linesBefore = lines.number();
+        piece.remove(0, stop - piece.cbegin());
+    }
 }
 
 } // namespace
@@ -87,7 +138,8 @@ QString addFile(Observations &into, const QString &path)
     };
     if (into.files.size() > std::numeric_limits<quint16>::max())
         return refused(QStringLiteral("troppi file aperti."));
-    const FileBytes file = readWholeFile(path);
+    OpenedFile file;
+    openRegular(file, path);
     if (!file.problem.isEmpty())
         return refused(file.problem);
 
@@ -97,16 +149,7 @@ QString addFile(Observations &into, const QString &path)
     const qsizetype texts = into.texts.size();
     const quint16 index = quint16(into.files.size());
     into.files.push_back({path, false});
-
-    // An Extended file opens with its parameter lines; a database download
-    // with its header.
-    Reading::Lines lines(file.bytes);
-    std::string_view first;
-    while (lines.next(first) && Reading::isBlank(first)) {
-    }
-    const QString problem = Reading::trimmed(first).substr(0, 1) == "#"
-        ? readExtended(into, index, file.bytes)
-        : readDatabase(into, index, file.bytes);
+    const QString problem = readPieces(into, index, file);
     if (!problem.isEmpty()) {
         into.observations.resize(observations);
         into.skipped.resize(skipped);
@@ -118,6 +161,16 @@ QString addFile(Observations &into, const QString &path)
     if (into.observations.capacity() - into.observations.size() > into.observations.size() / 4)
         into.observations.shrink_to_fit();
     return QString();
+}
+
+QString readExtended(Observations &into, quint16 file, const QByteArray &bytes)
+{
+    return Reading::readLines(*Reading::extendedReader(into, file), bytes);
+}
+
+QString readDatabase(Observations &into, quint16 file, const QByteArray &bytes)
+{
+    return Reading::readLines(*Reading::databaseReader(into, file), bytes);
 }
 
 QString starKey(const QString &name)

@@ -1,11 +1,13 @@
 #include "files/observations.h"
 
 #include "diskfiles.h"
+#include "support/fifo.h"
+#include "support/guard.h"
 
 #include <QTest>
 
 #include <cmath>
-#include <sys/stat.h>
+#include <optional>
 
 using namespace LightCurve;
 
@@ -17,29 +19,27 @@ const QByteArray OwnHeader = "#TYPE=EXTENDED\r\n#OBSCODE=ABC\r\n#SOFTWARE=Vevuri
 const QByteArray DatabaseHeader = "JD,Magnitude,Uncertainty,HQuncertainty,Band,Observer Code,"
                                   "Comment Code(s),Comp Star 1,Comp Star 2,Charts,Comments,Star Name\n";
 
-// "star jd magnitude±error band observer [notes]", "<" before a fainter-than value.
-QString describe(const Observations &read, const Observation &o)
-{
-    const QString error = std::isnan(o.error) ? QStringLiteral("na") : QString::number(o.error);
-    return QStringLiteral("%1 %2 %3%4±%5 %6 %7 [%8]")
-        .arg(read.texts.at(o.star), QString::number(o.jd, 'f', 5), o.fainter ? "<" : "",
-             QString::number(o.magnitude), error, read.texts.at(o.band), read.texts.at(o.observer),
-             read.texts.at(o.notes));
-}
-
+// Each observation as "star jd magnitude±error band observer [notes]" ("<"
+// before a fainter-than value), then each skipped line as "number: reason".
 QStringList describe(const Observations &read)
 {
     QStringList lines;
-    for (const Observation &o : read.observations)
-        lines << describe(read, o);
+    for (const Observation &o : read.observations) {
+        const QString error = std::isnan(o.error) ? QStringLiteral("na") : QString::number(o.error);
+        lines << QStringLiteral("%1 %2 %3%4±%5 %6 %7 [%8]")
+                     .arg(read.texts.at(o.star), QString::number(o.jd, 'f', 5), o.fainter ? "<" : "",
+                          QString::number(o.magnitude), error, read.texts.at(o.band),
+                          read.texts.at(o.observer), read.texts.at(o.notes));
+    }
     for (const SkippedLine &s : read.skipped)
         lines << QStringLiteral("%1: %2").arg(s.line).arg(s.reason);
     return lines;
 }
 
-QByteArray record(const QByteArray &fields, char delimiter = ',')
+// A record with the fields after FILTER as most software writes them.
+QByteArray record(const QByteArray &firstFive, char delimiter = ',')
 {
-    QByteArray line = fields;
+    QByteArray line = firstFive + ",NO,STD,na,na,na,na,na,na,na,na";
     return line.replace(',', delimiter) + "\r\n";
 }
 
@@ -53,8 +53,11 @@ private slots:
     void cleanup() { dropFolder(); }
     void reading_data();
     void reading();
+    void unreadableLine_data();
+    void unreadableLine();
     void refused_data();
     void refused();
+    void fileOfManyPieces();
     void starsAcrossFiles();
     void julianDates_data();
     void julianDates();
@@ -69,24 +72,22 @@ void TestObservations::reading_data()
     QTest::addColumn<QStringList>("expected"); // observations, then skipped lines
     QTest::addColumn<bool>("own");
 
-    const QByteArray own = record("V612 Sct,2460000.12345,12.345,0.012,V,NO,STD,ENSEMBLE,na,"
-                                  "000-BBB-123,11.2,1.25,na,X12345,misura buona");
+    const QByteArray own = "V612 Sct,2460000.12345,12.345,0.012,V,NO,STD,ENSEMBLE,na,"
+                           "000-BBB-123,11.2,1.25,na,X12345,misura buona\r\n";
     QTest::newRow("own log, CR LF") << OwnHeader + own
         << QStringList{"V612 Sct 2460000.12345 12.345±0.012 V ABC [misura buona]"} << true;
     QTest::newRow("pipe character, HJD, other software, LF")
         << QByteArray("#type=Extended\n#obscode=XYZ\n#software=AIP4Win\n#delim=|\n#date=HJD\n"
                       "SS Cyg|2459000.5|<14.1|na|TG|NO|STD|na|na|na|na|na|na|na|na\n")
         << QStringList{"SS Cyg 2459000.50000 <14.1±na TG XYZ []"} << false;
-    QTest::newRow("tab as a word, BJD")
-        << QByteArray("#Type=EXTENDED\r\n#Delim=TAB\r\n#Date=bjd\r\n") + record("RR Lyr,2458000.25,7.5,NA,B,NO,STD,na,na,na,na,na,na,na,na", '\t')
-        << QStringList{"RR Lyr 2458000.25000 7.5±na B  []"} << false;
-    QTest::newRow("tab itself")
-        << QByteArray("#TYPE=EXTENDED\n#DELIM=\t\n") + record("RR Lyr,2458000.25,7.5,0,B,NO,STD,na,na,na,na,na,na,na,na", '\t')
-        << QStringList{"RR Lyr 2458000.25000 7.5±0 B  []"} << false;
-    QTest::newRow("exclamation and semicolon as words")
-        << QByteArray("#TYPE=EXTENDED\n#DELIM=exclamation\n") + record("A,1.5,2.5,na,V,,,,,,,,,,", '!')
-               + "#DELIM= Semicolon \n" + record("B,2.5,3.5,na,V,,,,,,,,,,", ';')
-        << QStringList{"A 1.50000 2.5±na V  []", "B 2.50000 3.5±na V  []"} << false;
+    QTest::newRow("tab as a word, BJD") << QByteArray("#Type=EXTENDED\r\n#Delim=TAB\r\n#Date=bjd\r\n")
+            + record("RR Lyr,2458000.25,7.5,NA,B", '\t') << QStringList{"RR Lyr 2458000.25000 7.5±na B  []"} << false;
+    QTest::newRow("tab itself") << QByteArray("#TYPE=EXTENDED\n#DELIM=\t\n") + record("RR Lyr,2458000.25,7.5,0,B", '\t')
+                                << QStringList{"RR Lyr 2458000.25000 7.5±0 B  []"} << false;
+    QTest::newRow("exclamation and semicolon as words, then a slash")
+        << QByteArray("#TYPE=EXTENDED\n#DELIM=exclamation\n") + record("A,1.5,2.5,na,V", '!')
+               + "#DELIM= Semicolon \n" + record("B,2.5,3.5,na,V", ';') + "#DELIM=/\n" + record("C,3.5,4.5,na,V", '/')
+        << QStringList{"A 1.50000 2.5±na V  []", "B 2.50000 3.5±na V  []", "C 3.50000 4.5±na V  []"} << false;
     QTest::newRow("OBSCODE changed further down")
         << OwnHeader + own + "#OBSCODE=DEF\r\n" + own
         << QStringList{"V612 Sct 2460000.12345 12.345±0.012 V ABC [misura buona]",
@@ -95,51 +96,22 @@ void TestObservations::reading_data()
         << QByteArray("\xEF\xBB\xBF  #TYPE = EXTENDED \n\n# a comment\n   \n"
                       " Z Cam , 2460100.5 ,  < 13.0 , 0.1 , Vis , na,na,na,na,na,na,na,na,na,  nota  \n")
         << QStringList{"Z Cam 2460100.50000 <13±0.1 Vis  [nota]"} << false;
-    QTest::newRow("each unreadable line with its reason")
-        << OwnHeader
-               + record("A,2460000.5,12.1,0.01,V,NO,STD,na,na,na,na,na,na,na,na")   // line 8, kept
-               + record("A,2460000.5x,12.1,0.01,V,NO,STD,na,na,na,na,na,na,na,na")  // 9
-               + record("A,inf,12.1,0.01,V,NO,STD,na,na,na,na,na,na,na,na")         // 10
-               + record("A,-0.5,12.1,0.01,V,NO,STD,na,na,na,na,na,na,na,na")        // 11
-               + record("A,1e7,12.1,0.01,V,NO,STD,na,na,na,na,na,na,na,na")         // 12
-               + record("A,2460000.5,99.999,0.01,V,NO,STD,na,na,na,na,na,na,na,na") // 13
-               + record("A,2460000.5,<,0.01,V,NO,STD,na,na,na,na,na,na,na,na")      // 14
-               + record("A,2460000.5,12.1,-0.01,V,NO,STD,na,na,na,na,na,na,na,na")  // 15
-               + record("na,2460000.5,12.1,0.01,V,NO,STD,na,na,na,na,na,na,na,na")  // 16
-               + record("A,2460000.5,12.1,0.01,na,NO,STD,na,na,na,na,na,na,na,na")  // 17
-               + record("A,2460000.5,12.1,0.01,V,NO,STD,na,na,na,na,na,na,na")      // 18
-               + record("A,2460000.5,12.1,0.01,V,NO,STD,na,na,na,na,na,na,na,na,x") // 19
-        << QStringList{"A 2460000.50000 12.1±0.01 V ABC []", "9: data non valida",
-                       "10: data non valida", "11: data non valida", "12: data non valida",
-                       "13: magnitudine non valida", "14: magnitudine non valida",
-                       "15: errore non valido", "16: stella mancante", "17: filtro mancante",
-                       "18: 14 campi invece di 15", "19: più di 15 campi"} << true;
-    QTest::newRow("decimal comma is no number")
-        << QByteArray("#TYPE=EXTENDED\n#DELIM=|\nA|2460000.5|12,1|na|V|na|na|na|na|na|na|na|na|na|na\n")
-        << QStringList{"3: magnitudine non valida"} << false;
-
     QTest::newRow("database download")
         << DatabaseHeader + "2460000.12345,12.345,0.012,,V,ABC,,,,,bella notte,V612 Sct\n"
                             "2460001.5,<13.5,,,Vis.,XYZ,,,,,,v612  SCT\n"
+                            "2460002.5,13.1:,,,Vis.,XYZ,,,,,,V612 Sct\n"
         << QStringList{"V612 Sct 2460000.12345 12.345±0.012 V ABC [bella notte]",
-                       "v612  SCT 2460001.50000 <13.5±na Vis. XYZ []"} << false;
+                       "v612  SCT 2460001.50000 <13.5±na Vis. XYZ []", "V612 Sct 2460002.50000 13.1±na Vis. XYZ []"}
+        << false;
+    QTest::newRow("Latin-1 text, a field of nothing but a byte-order mark")
+        << DatabaseHeader + "2460000.5,1.5,,,V,ABC,,,,,\xEF\xBB\xBF,\xE9ta Cep\n"
+        << QStringList{QString::fromUtf8("éta Cep 2460000.50000 1.5±na V ABC [\uFEFF]")} << false;
     QTest::newRow("database columns in another order, quoted, CR LF")
         << QByteArray("\"Star Name\",\"Band\",\"Observer Code\",\"Magnitude\",\"JD\",\"Uncertainty\"\r\n"
                       "\"R Leo, A\",\"V\",\"ABC\",\" 6.1 \",\"2450000.5\",\"0.1\"\r\n"
                       "\"a \"\"b\"\"\",V,ABC,7.0,2450001.5,\r\n")
         << QStringList{"R Leo, A 2450000.50000 6.1±0.1 V ABC []", "a \"b\" 2450001.50000 7±na V ABC []"}
         << false;
-    QTest::newRow("database lines that cannot be read")
-        << DatabaseHeader + "\"2460000.5,12.3,,,V,ABC,,,,,,A\n"  // 2
-                            "2460000.5,12.3,,,V,ABC,,,,,\n"      // 3
-                            "2460000.5,12.3,,,V,ABC,,,,,,\n"     // 4
-                            "2460000.5,12.3,,,,ABC,,,,,,A\n"     // 5
-                            "24600x,12.3,,,V,ABC,,,,,,A\n"       // 6
-                            "\"2460000.5\"x,12.3,,,V,ABC,,,,,,A\n" // 7
-                            "2460000.5,12.3,x,,V,ABC,,,,,,A\n"   // 8
-        << QStringList{"2: virgolette non valide", "3: 11 campi invece di 12", "4: stella mancante",
-                       "5: filtro mancante", "6: data non valida", "7: virgolette non valide",
-                       "8: errore non valido"} << false;
 }
 
 void TestObservations::reading()
@@ -148,6 +120,7 @@ void TestObservations::reading()
     QFETCH(QStringList, expected);
     QFETCH(bool, own);
     putBytes(path("in.txt"), bytes);
+    const LocaleGuard commaSystem{QLocale(QLocale::Italian)}; // files keep "."
 
     Observations read;
     QCOMPARE(addFile(read, path("in.txt")), QString());
@@ -155,6 +128,50 @@ void TestObservations::reading()
     QCOMPARE(read.files.size(), size_t(1));
     QCOMPARE(read.files[0].path, path("in.txt"));
     QCOMPARE(read.files[0].own, own);
+}
+
+void TestObservations::unreadableLine_data()
+{
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("reason");
+
+    const QByteArray db = DatabaseHeader; // its records end with Star Name
+    QTest::newRow("date with a letter") << OwnHeader << record("A,2460000.5x,12.1,0.01,V") << "data non valida";
+    QTest::newRow("infinite date") << OwnHeader << record("A,inf,12.1,0.01,V") << "data non valida";
+    QTest::newRow("date before the Julian period") << OwnHeader << record("A,-0.5,12.1,0.01,V") << "data non valida";
+    QTest::newRow("date too far ahead") << OwnHeader << record("A,1e7,12.1,0.01,V") << "data non valida";
+    QTest::newRow("placeholder magnitude") << OwnHeader << record("A,2460000.5,99.999,0.01,V") << "magnitudine non valida";
+    QTest::newRow("fainter than nothing") << OwnHeader << record("A,2460000.5,<,0.01,V") << "magnitudine non valida";
+    QTest::newRow("negative error") << OwnHeader << record("A,2460000.5,12.1,-0.01,V") << "errore non valido";
+    QTest::newRow("no star") << OwnHeader << record("na,2460000.5,12.1,0.01,V") << "stella mancante";
+    QTest::newRow("no filter") << OwnHeader << record(" A,2460000.5,12.1,0.01, NA ") << "filtro mancante";
+    QTest::newRow("14 fields") << OwnHeader << QByteArray("A,2460000.5,12.1,0.01,V,,,,,,,,,\n") << "14 campi invece di 15";
+    QTest::newRow("16 fields") << OwnHeader << QByteArray("A,2460000.5,12.1,0.01,V,,,,,,,,,,,\n") << "più di 15 campi";
+    QTest::newRow("database: quote left open") << db << QByteArray("\"2460000.5,12.3,,,V,ABC,,,,,,A\n") << "virgolette non valide";
+    QTest::newRow("database: text after a quote") << db << QByteArray("\"2460000.5\"x,12.3,,,V,ABC,,,,,,A\n") << "virgolette non valide";
+    QTest::newRow("database: short line") << db << QByteArray("2460000.5,12.3,,,V,ABC,,,,,\n") << "11 campi invece di 12";
+    QTest::newRow("database: no star") << db << QByteArray("2460000.5,12.3,,,V,ABC,,,,,, \n") << "stella mancante";
+    QTest::newRow("database: no band") << db << QByteArray("2460000.5,12.3,,,,ABC,,,,,,A\n") << "filtro mancante";
+    QTest::newRow("database: decimal comma") << db << QByteArray("\"2460000,5\",12.3,,,V,ABC,,,,,,A\n") << "data non valida";
+    QTest::newRow("database: error not a number") << db << QByteArray("2460000.5,12.3,x,,V,ABC,,,,,,A\n") << "errore non valido";
+}
+
+// The line is skipped, with its number and reason, and the lines around it read.
+void TestObservations::unreadableLine()
+{
+    QFETCH(QByteArray, header);
+    QFETCH(QByteArray, line);
+    QFETCH(QString, reason);
+    const QByteArray good = header == OwnHeader ? record("A,2460000.5,12.1,0.01,V")
+                                                : QByteArray("2460000.5,12.1,0.01,,V,ABC,,,,,,A\n");
+    putBytes(path("in.txt"), header + good + line + good);
+
+    Observations read;
+    QCOMPARE(addFile(read, path("in.txt")), QString());
+    QCOMPARE(read.observations.size(), size_t(2));
+    const qint64 number = header.count('\n') + 2;
+    QCOMPARE(describe(read).mid(2), QStringList{QStringLiteral("%1: %2").arg(number).arg(reason)});
 }
 
 void TestObservations::refused_data()
@@ -187,6 +204,8 @@ void TestObservations::refused_data()
                                  << prefix + "tipo di data sconosciuto: \"MJD\".";
     QTest::newRow("other delimiter") << int(Bytes) << QByteArray("#TYPE=EXTENDED\n#DELIM=colon\n")
                                      << prefix + "delimitatore sconosciuto: \"colon\".";
+    QTest::newRow("pound as delimiter") << int(Bytes) << QByteArray("#TYPE=EXTENDED\n#DELIM=#\n")
+                                        << prefix + "delimitatore sconosciuto: \"#\".";
     QTest::newRow("more unreadable lines than a file may have")
         << int(Bytes) << QByteArray("#TYPE=EXTENDED\n") + QByteArray("x\n").repeated(100001)
         << prefix + "ha più di 100000 righe che non si possono leggere.";
@@ -198,14 +217,19 @@ void TestObservations::refused()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, message);
     const QString target = path("x.txt");
+    std::optional<FifoWatchdog> watchdog; // a reader that blocks fails instead of hanging
     switch (Kind(kind)) {
     case Bytes: putBytes(target, bytes); break;
     case Missing: break;
     case Folder: QVERIFY(QDir().mkdir(target)); break;
-    case Fifo: QCOMPARE(mkfifo(QFile::encodeName(target).constData(), 0600), 0); break;
+    case Fifo:
+        makeFifo(target);
+        watchdog.emplace(target);
+        break;
     case LinkToFifo:
-        QCOMPARE(mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
+        makeFifo(path("fifo"));
         QVERIFY(QFile::link(path("fifo"), target));
+        watchdog.emplace(path("fifo"));
         break;
     case Device: QVERIFY(QFile::link("/dev/zero", target)); break;
     case Huge: {
@@ -216,8 +240,7 @@ void TestObservations::refused()
     }
 
     Observations shown;
-    putBytes(path("shown.txt"), OwnHeader + record("A,2460000.5,12.1,0.01,V,NO,STD,na,na,na,na,na,na,na,na")
-                                    + "A,bad\r\n");
+    putBytes(path("shown.txt"), OwnHeader + record("A,2460000.5,12.1,0.01,V") + "A,bad\r\n");
     QCOMPARE(addFile(shown, path("shown.txt")), QString());
     const QStringList before = describe(shown);
     const QStringList textsBefore = shown.texts;
@@ -228,11 +251,29 @@ void TestObservations::refused()
     QCOMPARE(shown.files.size(), size_t(1));
 }
 
+// Read a piece at a time: lines cut at the pieces' ends, one line longer than
+// a piece, and the numbering carried on from piece to piece.
+void TestObservations::fileOfManyPieces()
+{
+    const int half = 20000; // with the long line, about four pieces
+    const QByteArray line = record("V612 Sct,2460000.5,12.1,0.01,V");
+    const QByteArray longNotes(3 << 19, 'x');
+    putBytes(path("long.txt"), "\xEF\xBB\xBF" + OwnHeader + line.repeated(half)
+                                   + record("A,2460000.5,12.1,0.01,V").replace("na\r", longNotes + '\r')
+                                   + line.repeated(half) + "A,bad\r\n" + line.chopped(2));
+    Observations read;
+    QCOMPARE(addFile(read, path("long.txt")), QString());
+    QCOMPARE(read.observations.size(), size_t(2 * half + 2));
+    QCOMPARE(read.texts.at(read.observations[half].notes).size(), longNotes.size());
+    QCOMPARE(describe(read).mid(2 * half + 2), QStringList{QStringLiteral("%1: 2 campi invece di 15").arg(2 * half + 9)});
+    QVERIFY(read.files[0].own);
+}
+
 void TestObservations::starsAcrossFiles()
 {
-    putBytes(path("own.txt"), OwnHeader + record("V612 Sct,2460000.5,12.1,0.01,V,NO,STD,na,na,na,na,na,na,na,na")
-                                  + record("RR Lyr,2460000.5,7.1,0.01,V,NO,STD,na,na,na,na,na,na,na,na")
-                                  + record("SS Cyg,2460000.5,9.1,0.01,B,NO,STD,na,na,na,na,na,na,na,na"));
+    putBytes(path("own.txt"), OwnHeader + record("V612 Sct,2460000.5,12.1,0.01,V")
+                                  + record("RR Lyr,2460000.5,7.1,0.01,V")
+                                  + record("SS Cyg,2460000.5,9.1,0.01,B"));
     putBytes(path("db.csv"), DatabaseHeader + "2460001.5,12.2,,,V,ABC,,,,,,v612  SCT\n"
                                               "2460002.5,7.2,,,V,ABC,,,,,,RR Lyr\n"
                                               "2460003.5,12.3,,,V,ABC,,,,,,V612 Sct\n"
@@ -266,10 +307,7 @@ void TestObservations::julianDates_data()
     QTest::newRow("leap day 2000") << 2451603.5 << at(2000, 2, 29, 0, 0, 0, 0);
     QTest::newRow("1900 has no leap day") << 2415079.5 << at(1900, 3, 1, 0, 0, 0, 0);
     QTest::newRow("leap day 1896") << 2413618.75 << at(1896, 2, 29, 6, 0, 0, 0);
-    QTest::newRow("J1900") << 2415020.0 << at(1899, 12, 31, 12, 0, 0, 0);
     QTest::newRow("modified JD zero") << 2400000.5 << at(1858, 11, 17, 0, 0, 0, 0);
-    QTest::newRow("first Gregorian day") << 2299160.5 << at(1582, 10, 15, 0, 0, 0, 0);
-    QTest::newRow("Unix epoch") << 2440587.5 << at(1970, 1, 1, 0, 0, 0, 0);
     QTest::newRow("not a number") << std::nan("") << QDateTime();
     QTest::newRow("beyond exact milliseconds") << 1.1e8 << QDateTime();
 }
