@@ -1,13 +1,15 @@
-// The light curve redrawn while the user pans: 100 000 observations of one
-// star in three filters, with errors, read from a generated AAVSO file and
-// all in view.
+// The light-curve window on generated AAVSO files of one star in three
+// filters, with errors: "Apri..." until the curve is painted, and a redraw
+// while the user pans with every point in view.
 
 #include "files/observations.h"
 #include "windows/lightcurveplot.h"
+#include "windows/lightcurvewindow.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -31,6 +33,40 @@ QString generatedFile(const QTemporaryDir &dir, int count)
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
         return QString();
     return file.fileName();
+}
+
+struct Refusals : Messages
+{
+    QString last;
+    void show(const QString &, MessageIcon, const QString &text) override { last = text; }
+};
+
+// Answers "Apri..." with one file.
+class BenchWindow : public LightCurveWindow
+{
+public:
+    using LightCurveWindow::LightCurveWindow;
+    QString path;
+
+protected:
+    QString askFile(Question, const QString &) override { return path; }
+};
+
+void BM_OpenAndShow(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    Refusals refusals;
+    BenchWindow window(refusals);
+    window.path = generatedFile(dir, int(state.range(0)));
+    window.show();
+    auto *open = window.findChild<QPushButton *>(QStringLiteral("cmdApri"));
+    auto *plot = window.findChild<LightCurvePlot *>(QStringLiteral("plot"));
+    for (auto _ : state) {
+        open->click();
+        plot->replot(QCustomPlot::rpImmediateRefresh);
+    }
+    if (!refusals.last.isEmpty())
+        state.SkipWithError(qPrintable(refusals.last));
 }
 
 void BM_PanReplot(benchmark::State &state)
@@ -58,4 +94,5 @@ void BM_PanReplot(benchmark::State &state)
 
 } // namespace
 
+BENCHMARK(BM_OpenAndShow)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PanReplot)->Arg(100000)->Unit(benchmark::kMillisecond);

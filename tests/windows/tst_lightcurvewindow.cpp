@@ -46,7 +46,7 @@ static QString extended(const char *software, const QStringList &rows)
 
 // V612 Sct: five observations by others and two of the observer's own, out of
 // date order; RR Lyr is written after SS Cyg but observed more often.
-static const QString Others = extended("AIP4Win 2.4", {
+static const QString Others = extended("Altro 2.4", {
     "V612 Sct,2460010.5,12.1,0.01,V", "SS Cyg,2460001.5,9.0,0.01,V",
     "V612 Sct,2460001.5,12.2,0.02,V", "v612  SCT,2460003.5,<13.5,na,V",
     "RR Lyr,2460001.5,7.9,0.01,V", "V612 Sct,2460002.5,13.0,0.03,B", "RR Lyr,2460002.5,7.8,0.01,V",
