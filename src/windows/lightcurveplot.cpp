@@ -68,7 +68,7 @@ QCPScatterStyle shape(const QColor &colour, bool own, bool fainter)
 QCPScatterStyle marker(const QColor &colour, bool own, bool fainter)
 {
     const QCPScatterStyle style = shape(colour, own, fainter);
-    const int side = int(style.size()) + 4; // odd sizes: room for the pen around the centre
+    const int side = int(style.size()) + 4; // room for the pen around the shape
     QPixmap picture(side, side);
     picture.fill(Qt::transparent);
     QCPPainter painter(&picture);
@@ -101,7 +101,7 @@ LightCurvePlot::LightCurvePlot(QWidget *parent) : QCustomPlot(parent)
                 dates->setDateTimeFormat(jd.size() < 3 ? QStringLiteral("dd/MM/yyyy\nhh:mm")
                                                        : QStringLiteral("dd/MM/yyyy"));
             });
-    xAxis->setRange(60000, 60100);
+    xAxis->setRange(60000, 60100); // empty, it still shows dates of these years
 
     // Beside the points rather than over them, at the top; room on the right
     // of the axes for the last date's overhang.
@@ -122,7 +122,7 @@ LightCurvePlot::LightCurvePlot(QWidget *parent) : QCustomPlot(parent)
 LightCurvePlot::Drawn LightCurvePlot::plotStar(const Observations &data, const QString &key)
 {
     clear();
-    QHash<quint32, bool> isStar; // by text index: a star's name is seldom written two ways
+    QHash<quint32, bool> isStar; // by text index, so each name is compared once
     QHash<quint32, std::vector<quint32>> groups[2][2]; // [own][fainter], by band
     std::vector<bool> fromFile(data.files.size());
     for (quint32 row = 0; row < data.observations.size(); ++row) {
@@ -227,6 +227,10 @@ void LightCurvePlot::setBandVisible(const QString &band, bool visible)
 
 void LightCurvePlot::fit()
 {
+    // With nothing to fit, each click would only widen the view.
+    if (std::none_of(m_series.begin(), m_series.end(),
+                     [](const Series &series) { return series.graph->visible(); }))
+        return;
     rescaleAxes(true);
     xAxis->scaleRange(1.06, xAxis->range().center());
     yAxis->scaleRange(1.12, yAxis->range().center());
