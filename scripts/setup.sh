@@ -10,6 +10,7 @@ apt-get install -y -qq --no-install-recommends \
   build-essential cmake qt6-base-dev qt6-base-dev-tools libqt6printsupport6 \
   qt6-qpa-plugins qt6-image-formats-plugins libgl1-mesa-dev \
   fonts-wine fonts-liberation fonts-liberation2 xauth \
+  libqcustomplot-dev libqcustomplot2.1-qt6 \
   clang libclang-rt-14-dev clang-tidy libbenchmark-dev >/dev/null
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"

@@ -11,6 +11,7 @@
 #include "windows/aboutwindow.h"
 #include "windows/imagebrowser.h"
 #include "windows/imagenotewindow.h"
+#include "windows/lightcurvewindow.h"
 #include "windows/manualwindow.h"
 #include "windows/suggestionwindow.h"
 
@@ -66,6 +67,7 @@ CommandTable windowCommands(SheetWindow &sheet)
         {Menu::Aavso, [&sheet](const Context &c) { AavsoMenu::exportMeasurement(&sheet, c); }},
         {Menu::ImageNote, open<ImageNoteWindow>},
         {Menu::ImageBrowser, open<ImageBrowser>},
+        {Menu::LightCurve, open<LightCurveWindow>},
         {Menu::Manual, open<ManualWindow>},
         {Menu::Suggestion, open<SuggestionWindow>},
         {Menu::About, open<AboutWindow>},

@@ -155,6 +155,7 @@ const std::vector<MenuEntry> &menuEntries()
         {"mnuFile", "&File", Menu::Exit, "&esci"},
         {"mnuCerca", "&Cerca", Menu::ImageNote, "&immagine"},
         {"mnuCerca", "&Cerca", Menu::ImageBrowser, "&apri"},
+        {"mnuCerca", "&Cerca", Menu::LightCurve, "&curva di luce"},
         {"mnuAiuto", "&Aiuto", Menu::Manual, "&manuale"},
         {"mnuAiuto", "&Aiuto", Menu::Suggestion, "&Suggerimento"},
         {"mnuAiuto", "&Aiuto", Menu::About, "&info"},
