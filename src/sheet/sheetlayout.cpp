@@ -64,11 +64,11 @@ const std::vector<Control> &controls()
         {Field::Filter, T, "", 5520, 3240, 2295, 195, "", Yellow, Black, W, false},
 
         // The filter buttons.
-        {Button::FilterI, B, "", 5520, 3480, 375, 255, "I", qRgb(128, 0, 0), Unset, Face::Small, false},
-        {Button::FilterR, B, "", 6000, 3480, 375, 255, "R", qRgb(255, 0, 0), Unset, Face::Small, false},
-        {Button::FilterV, B, "", 6480, 3480, 375, 255, "V", qRgb(0, 192, 0), Unset, Face::Small, false},
-        {Button::FilterB, B, "", 6960, 3480, 375, 255, "B", qRgb(128, 128, 255), Unset, Face::Small, false},
-        {Button::FilterUV, B, "", 7440, 3480, 375, 255, "UV", qRgb(192, 0, 192), Unset, Face::Small, false},
+        {Button::FilterI, B, "", 5520, 3480, 375, 255, "I", BandI, Unset, Face::Small, false},
+        {Button::FilterR, B, "", 6000, 3480, 375, 255, "R", BandR, Unset, Face::Small, false},
+        {Button::FilterV, B, "", 6480, 3480, 375, 255, "V", BandV, Unset, Face::Small, false},
+        {Button::FilterB, B, "", 6960, 3480, 375, 255, "B", BandB, Unset, Face::Small, false},
+        {Button::FilterUV, B, "", 7440, 3480, 375, 255, "UV", BandU, Unset, Face::Small, false},
 
         // The command block. Label29 is the report's separator, hidden behind "ESCI".
         {Label::Separator, L, "", 1800, 1800, 135, 255, "/", Unset, Unset, W, false},

@@ -1,5 +1,7 @@
 #include "lightcurveplot.h"
 
+#include "ui/look.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -22,9 +24,9 @@ const QString Visual = QStringLiteral("Vis.");
 const QHash<QString, QColor> &filterColours()
 {
     static const QHash<QString, QColor> colours = {
-        {QStringLiteral("U"), QColor(192, 0, 192)},   {QStringLiteral("B"), QColor(128, 128, 255)},
-        {QStringLiteral("V"), QColor(0, 192, 0)},     {QStringLiteral("R"), QColor(255, 0, 0)},
-        {QStringLiteral("I"), QColor(128, 0, 0)},     {Visual, QColor(128, 128, 128)}};
+        {QStringLiteral("U"), QColor(Look::BandU)}, {QStringLiteral("B"), QColor(Look::BandB)},
+        {QStringLiteral("V"), QColor(Look::BandV)}, {QStringLiteral("R"), QColor(Look::BandR)},
+        {QStringLiteral("I"), QColor(Look::BandI)}, {Visual, QColor(128, 128, 128)}};
     return colours;
 }
 
