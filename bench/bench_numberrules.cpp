@@ -1,7 +1,7 @@
 // The two number rules, one call per iteration, over texts and values such as
 // the sheet's fields hold.
 
-#include "sheet/numberrules.h"
+#include "core/numberrules.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 
 #include "startup.h"
 
-#include "sheet/appsetup.h"
+#include "ui/appsetup.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,7 +4,7 @@
 // their first eight bytes are also a double for the writing rule. Both run
 // with the point (English) and the comma (Italian) as the default separator.
 
-#include "sheet/numberrules.h"
+#include "core/numberrules.h"
 
 #include <QLocale>
 #include <QString>

@@ -1,7 +1,7 @@
 // Writes the program's window icon as a 32 x 32 PNG, for the desktop menus.
 // Usage: vevurid_iconpng <file.png>
 
-#include "sheet/appsetup.h"
+#include "ui/appsetup.h"
 
 #include <QGuiApplication>
 #include <QIcon>

@@ -10,6 +10,7 @@ apt-get update -qq
 apt-get install -y -qq --no-install-recommends \
   build-essential cmake file qt6-base-dev qt6-base-dev-tools libqt6printsupport6 \
   qt6-qpa-plugins qt6-image-formats-plugins libgl1-mesa-dev \
-  fonts-wine fonts-liberation fonts-liberation2 xauth >/dev/null
+  fonts-wine fonts-liberation fonts-liberation2 xauth \
+  libqcustomplot-dev libqcustomplot2.1-qt6 >/dev/null
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"

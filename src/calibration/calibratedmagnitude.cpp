@@ -1,11 +1,10 @@
 #include "calibratedmagnitude.h"
 
 #include "colourtemperature.h"
+#include "core/computation.h"
+#include "core/fields.h"
+#include "core/names.h"
 #include "photometry/pogson.h"
-#include "sheet/computation.h"
-#include "sheet/fields.h"
-
-#include <cmath>
 
 using namespace Computation;
 
@@ -26,30 +25,34 @@ double count(const Sheet &sheet, const char *field)
 // Text28 is the first field written; a stop there leaves every result as it was.
 QString stoppedAt(const char *field)
 {
-    if (qstrcmp(field, "Text28") == 0)
-        return QStringLiteral("MAGNITUDINE CALIBRATA: nessun risultato è stato scritto.");
-    return QStringLiteral("MAGNITUDINE CALIBRATA si è fermato alla casella \"%1\": le caselle "
-                          "precedenti hanno i nuovi valori, \"%1\" e le seguenti sono rimaste "
-                          "come erano.")
-        .arg(Fields::description(field));
+    const bool first = qstrcmp(field, Field::Calibrated) == 0;
+    const QString name = Fields::description(field);
+    return stopHeadline(
+        first ? QStringLiteral("MAGNITUDINE CALIBRATA: ")
+              : QStringLiteral("MAGNITUDINE CALIBRATA si è fermato alla casella \"%1\": ").arg(name),
+        first, NothingWritten,
+        QStringLiteral("le caselle precedenti hanno i nuovi valori, \"%1\" e le seguenti sono "
+                       "rimaste come erano.")
+            .arg(name));
 }
 
 } // namespace
 
 void calibratedMagnitude(Sheet &sheet, Messages &messages)
 {
-    const char *step = "Text28";
+    using namespace Field;
+    const char *step = Calibrated;
     try {
         // Step 1 needs every count, magnitude and colour: all three estimates
         // enter the mean, so nothing is written unless all of them exist.
-        const char *catalogue[] = {"Text5", "Text6", "Text7"};
-        const char *colours[] = {"Text23", "Text24", "Text25"};
-        const char *estimates[] = {"Text30", "Text31", "Text32"};
+        const char *catalogue[] = {MagnitudeC1, MagnitudeC2, MagnitudeC3};
+        const char *colours[] = {ColourC1, ColourC2, ColourC3};
+        const char *estimates[] = {CalibratedWithC1, CalibratedWithC2, CalibratedWithC3};
 
-        const double a[3] = {count(sheet, "Text1"), count(sheet, "Text2"), count(sheet, "Text3")};
-        const double variable = count(sheet, "Text4");
-        const double slope = read(sheet, "Text27");
-        const double variableTerm = Photometry::pogson(variable) - slope * read(sheet, "Text26");
+        const double a[3] = {count(sheet, AduC1), count(sheet, AduC2), count(sheet, AduC3)};
+        const double variable = count(sheet, AduVariable);
+        const double slope = read(sheet, Slope);
+        const double variableTerm = Photometry::pogson(variable) - slope * read(sheet, ColourVariable);
         double mv[3];
         for (int k = 0; k < 3; ++k) {
             // Two separate logarithms, as the observers' colour equation is written.
@@ -57,7 +60,8 @@ void calibratedMagnitude(Sheet &sheet, Messages &messages)
             mv[k] = finite(starTerm - variableTerm + read(sheet, catalogue[k]),
                            Fields::description(estimates[k]));
         }
-        const double mean = finite((mv[0] + mv[1] + mv[2]) / 3, Fields::description(step));
+        const MeanAndError spread = meanAndError(mv);
+        const double mean = finite(spread.mean, Fields::description(step));
         write(sheet, step, mean);
 
         for (int k = 0; k < 3; ++k) {
@@ -65,13 +69,12 @@ void calibratedMagnitude(Sheet &sheet, Messages &messages)
             write(sheet, step, mv[k]);
         }
 
-        step = "Text29";
-        const double d0 = mean - mv[0], d1 = mean - mv[1], d2 = mean - mv[2];
-        write(sheet, step, finite(std::sqrt((d0 * d0 + d1 * d1 + d2 * d2) * 0.5),
-                                  Fields::description(step)));
+        step = CalibratedError;
+        write(sheet, step, finite(spread.error, Fields::description(step)));
 
         const char *temperatures[][2] = {
-            {"Text23", "Text33"}, {"Text24", "Text34"}, {"Text25", "Text35"}, {"Text26", "Text36"}};
+            {ColourC1, TemperatureC1}, {ColourC2, TemperatureC2}, {ColourC3, TemperatureC3},
+            {ColourVariable, TemperatureVariable}};
         for (const auto &[colour, result] : temperatures) {
             step = result;
             write(sheet, step,

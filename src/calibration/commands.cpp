@@ -3,16 +3,17 @@
 #include "calibratedmagnitude.h"
 #include "conversions.h"
 #include "variablecolour.h"
+#include "core/names.h"
 
 namespace Calibration {
 
 CommandTable commands()
 {
     return {
-        {QStringLiteral("Command69"), calibratedMagnitude},
-        {QStringLiteral("Command70"), variableColourIndex},
-        {QStringLiteral("Command10"), convertToB},
-        {QStringLiteral("Command9"), convertToR},
+        {Button::CalibratedMagnitude, calibratedMagnitude},
+        {Button::VariableColour, variableColourIndex},
+        {Button::ConvertToB, convertToB},
+        {Button::ConvertToR, convertToR},
     };
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sheet/commandtable.h"
+#include "core/commandtable.h"
 
 namespace Calibration {
 CommandTable commands();

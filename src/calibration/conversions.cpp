@@ -1,7 +1,8 @@
 #include "conversions.h"
 
-#include "sheet/computation.h"
-#include "sheet/fields.h"
+#include "core/computation.h"
+#include "core/fields.h"
+#include "core/names.h"
 
 using namespace Computation;
 
@@ -14,7 +15,9 @@ namespace {
 void convert(Sheet &sheet, Messages &messages, const QString &band,
              double (*relation)(double v, double bv))
 {
-    const char *stars[][2] = {{"Text5", "Text23"}, {"Text6", "Text24"}, {"Text7", "Text25"}};
+    using namespace Field;
+    const char *stars[][2] = {
+        {MagnitudeC1, ColourC1}, {MagnitudeC2, ColourC2}, {MagnitudeC3, ColourC3}};
     int star = 0;
     try {
         for (; star < 3; ++star) {
@@ -25,13 +28,13 @@ void convert(Sheet &sheet, Messages &messages, const QString &band,
                   finite(relation(v, bv), Fields::description(magnitude)));
         }
     } catch (const Stop &stop) {
-        const QString headline =
+        const QString headline = stopHeadline(
             QStringLiteral("Conversione in magnitudine %1 fermata alla Stella C%2: ")
-                .arg(band).arg(star + 1)
-            + (star == 0 ? QStringLiteral("nessuna magnitudine è stata convertita.")
-                         : QStringLiteral("le stelle precedenti sono state convertite, la "
-                                          "Stella C%1 e le seguenti sono rimaste come erano.")
-                               .arg(star + 1));
+                .arg(band).arg(star + 1),
+            star == 0, QStringLiteral("nessuna magnitudine è stata convertita."),
+            QStringLiteral("le stelle precedenti sono state convertite, la Stella C%1 e le "
+                           "seguenti sono rimaste come erano.")
+                .arg(star + 1));
         report(messages, headline, stop);
     }
 }

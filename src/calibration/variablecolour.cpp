@@ -1,7 +1,8 @@
 #include "variablecolour.h"
 
 #include "colourtemperature.h"
-#include "sheet/computation.h"
+#include "core/computation.h"
+#include "core/names.h"
 
 using namespace Computation;
 
@@ -9,17 +10,17 @@ namespace Calibration {
 
 void variableColourIndex(Sheet &sheet, Messages &messages)
 {
-    warnEmpty(sheet, messages, {"Text37"}, TemperatureWarning);
+    warnEmpty(sheet, messages, {Field::TypedTemperature}, TemperatureWarning);
     try {
-        const double t = read(sheet, "Text37");
+        const double t = read(sheet, Field::TypedTemperature);
         if (!(t > 0)) {
             // An empty field has just been warned about; one message is enough.
-            if (sheet.text("Text37").isEmpty())
+            if (sheet.text(Field::TypedTemperature).isEmpty())
                 return;
             throw Stop{QStringLiteral("La temperatura della variabile deve essere un numero "
                                       "maggiore di zero (in Kelvin).")};
         }
-        write(sheet, "Text26", colourIndex(t));
+        write(sheet, Field::ColourVariable, colourIndex(t));
     } catch (const Stop &stop) {
         report(messages, QStringLiteral("B-V Variabile: la casella \"(B-V) Var.\" non è stata "
                                         "scritta."),

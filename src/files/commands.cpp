@@ -3,34 +3,39 @@
 #include "drivepath.h"
 #include "report.h"
 #include "valuefile.h"
+#include "core/names.h"
 
 namespace Files {
 
 const std::vector<ValueFile> &valueFiles()
 {
+    using namespace Button;
     static const std::vector<ValueFile> table = {
-        {"Text5", "C:\\C1.txt", "btnSalva", "Salvataggio effettuato C1!", "Command57"},
-        {"Text6", "C:\\C2.txt", "btnSalva2", "Salvataggio effettuato C2!", "Command58"},
-        {"Text7", "C:\\C3.txt", "btnSalva3", "Salvataggio effettuato C3!", "Command59"},
-        {"Text26", "C:\\indice di colore stella variabile.txt", "Command64",
-         "Salvataggio effettuato indice di colore stella variabile!", "Command53"},
-        {"Text23", "C:\\indice di colore C1.txt", "Command65",
-         "Salvataggio effettuato indice di colore C1!", "Command54"},
-        {"Text24", "C:\\indice di colore C2.txt", "Command66",
-         "Salvataggio effettuato indice di colore C2!", "Command61"},
-        {"Text25", "C:\\indice di colore C3.txt", "Command67",
-         "Salvataggio effettuato indice di colore C3!", "Command62"},
-        {"Text27", "C:\\pendenza equazione.txt", "Command68",
-         "Salvataggio effettuato pendenza equazione!", "Command63"},
+        {Field::MagnitudeC1, "C:\\C1.txt", SaveMagnitudeC1, "Salvataggio effettuato C1!",
+         LoadMagnitudeC1},
+        {Field::MagnitudeC2, "C:\\C2.txt", SaveMagnitudeC2, "Salvataggio effettuato C2!",
+         LoadMagnitudeC2},
+        {Field::MagnitudeC3, "C:\\C3.txt", SaveMagnitudeC3, "Salvataggio effettuato C3!",
+         LoadMagnitudeC3},
+        {Field::ColourVariable, "C:\\indice di colore stella variabile.txt", SaveColourVariable,
+         "Salvataggio effettuato indice di colore stella variabile!", LoadColourVariable},
+        {Field::ColourC1, "C:\\indice di colore C1.txt", SaveColourC1,
+         "Salvataggio effettuato indice di colore C1!", LoadColourC1},
+        {Field::ColourC2, "C:\\indice di colore C2.txt", SaveColourC2,
+         "Salvataggio effettuato indice di colore C2!", LoadColourC2},
+        {Field::ColourC3, "C:\\indice di colore C3.txt", SaveColourC3,
+         "Salvataggio effettuato indice di colore C3!", LoadColourC3},
+        {Field::Slope, "C:\\pendenza equazione.txt", SaveSlope,
+         "Salvataggio effettuato pendenza equazione!", LoadSlope},
     };
     return table;
 }
 
-CommandTable commands(const QString &dataFolder)
+CommandTable commands()
 {
     CommandTable table = {
-        {QStringLiteral("Command60"),
-         [dataFolder](Sheet &sheet, Messages &messages) { saveReport(sheet, messages, dataFolder); }},
+        {Button::SaveReport,
+         [](const Context &c) { saveReport(c.sheet, c.messages, c.dataFolder); }},
     };
     for (const ValueFile &v : valueFiles()) {
         const QString field = QLatin1String(v.field);
@@ -39,12 +44,13 @@ CommandTable commands(const QString &dataFolder)
         // The path is worked out at each click: drive C's folder appears only
         // when a command first needs it.
         table.append({QLatin1String(v.saveButton),
-                      [=](Sheet &sheet, Messages &messages) {
-                          saveValue(sheet, messages, field, localPath(dataFolder, file), success);
+                      [=](const Context &c) {
+                          saveValue(c.sheet, c.messages, field, localPath(c.dataFolder, file),
+                                    success);
                       }});
         table.append({QLatin1String(v.loadButton),
-                      [=](Sheet &sheet, Messages &messages) {
-                          loadValue(sheet, messages, field, localPath(dataFolder, file));
+                      [=](const Context &c) {
+                          loadValue(c.sheet, c.messages, field, localPath(c.dataFolder, file));
                       }});
     }
     return table;

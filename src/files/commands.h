@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sheet/commandtable.h"
+#include "core/commandtable.h"
 
 #include <vector>
 
@@ -18,6 +18,5 @@ struct ValueFile
 
 const std::vector<ValueFile> &valueFiles();
 
-// `dataFolder` holds the folders that stand for the drives ("C:\" and so on).
-CommandTable commands(const QString &dataFolder);
+CommandTable commands();
 }

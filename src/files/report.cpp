@@ -1,36 +1,33 @@
 #include "report.h"
 
 #include "drivepath.h"
-#include "textfile.h"
 #include "valuefile.h"
+#include "core/names.h"
 
 namespace Files {
 
 QString reportLine(const Sheet &sheet)
 {
-    const QString slash = sheet.caption(QStringLiteral("Label29"));
+    const QString slash = sheet.caption(Label::Separator);
     const auto pair = [&sheet](const char *label, const char *field) {
         return sheet.caption(QLatin1String(label)) + sheet.text(QLatin1String(field));
     };
-    return pair("Label9", "Text20") + slash
-         + pair("Label6", "Text11") + slash
-         + pair("Label8", "Text15") + slash
-         + pair("Label10", "Text21") + slash
-         + pair("Label2", "Text17") + slash
-         + pair("Label3", "Text18") + slash
-         + pair("Label4", "Text19") + slash
-         + pair("Label18", "Text22") + slash
-         + sheet.caption(QStringLiteral("Label11")) + pair("Label24", "Text28") + slash
-         + pair("Label25", "Text29");
+    return pair(Label::Object, Field::Object) + slash
+         + pair(Label::MagnitudeRow, Field::MagnitudeVariable) + slash
+         + pair(Label::MagnitudeError, Field::MagnitudeError) + slash
+         + pair(Label::Notes, Field::Notes) + slash
+         + pair(Label::Date, Field::Date) + slash
+         + pair(Label::JulianDate, Field::JulianDate) + slash
+         + pair(Label::Author, Field::Author) + slash
+         + pair(Label::Filter, Field::Filter) + slash
+         + sheet.caption(Label::Calibration) + pair(Label::Calibrated, Field::Calibrated) + slash
+         + pair(Label::CalibratedError, Field::CalibratedError);
 }
 
 void saveReport(const Sheet &sheet, Messages &messages, const QString &dataFolder)
 {
-    const QString name = sheet.text(QStringLiteral("NomeFile"));
-    if (writeLine(localPath(dataFolder, name), reportLine(sheet)))
-        messages.show(SaveTitle, MessageIcon::Information, ReportSaved);
-    else
-        messages.show(SaveTitle, MessageIcon::Critical, SaveFailed);
+    saveLine(messages, localPath(dataFolder, sheet.text(Field::ReportFile)), reportLine(sheet),
+             ReportSaved);
 }
 
 } // namespace Files

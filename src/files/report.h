@@ -2,7 +2,7 @@
 // The measurement report: the particulars and results now on the sheet, as
 // one line of the file named in NomeFile.
 
-#include "sheet/sheet.h"
+#include "core/sheet.h"
 
 namespace Files {
 

@@ -6,6 +6,12 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace Files {
 
 namespace {
@@ -14,11 +20,32 @@ namespace {
 // (or an endless device) is refused before it fills the memory.
 constexpr qint64 ReadLimit = qint64(1024) * 1024;
 
-QString decode(const QByteArray &bytes)
+// The name of a file may take this many bytes; QSaveFile's temporary twin
+// adds a dot and six characters to it.
+constexpr qsizetype NameLimit = 255;
+constexpr qsizetype TemporarySuffix = 7;
+
+// Empty when the bytes are not text in the encoding their mark names.
+std::optional<QString> decode(const QByteArray &bytes)
 {
+    const auto marked = QStringConverter::encodingForData(bytes);
+    if (marked && *marked != QStringConverter::Utf8) {
+        // The decoder takes a character cut off at the end for no error.
+        const bool utf16 = *marked == QStringConverter::Utf16LE || *marked == QStringConverter::Utf16BE;
+        QStringDecoder decoder(*marked, QStringDecoder::Flag::Stateless);
+        const QString text = decoder(bytes);
+        if (decoder.hasError() || bytes.size() % (utf16 ? 2 : 4) != 0)
+            return std::nullopt;
+        return text;
+    }
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8(bytes);
     return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+bool isControl(QChar c)
+{
+    return (c < u' ' && c != u'\t' && c != u'\r' && c != u'\n') || c == u'\x7f';
 }
 
 Lines refused(const QString &path, const QString &why)
@@ -29,21 +56,30 @@ Lines refused(const QString &path, const QString &why)
 
 } // namespace
 
-bool writeLine(const QString &path, const QString &text)
+bool replaceFile(const QString &path, const QList<QByteArray> &pieces)
 {
-    if (path.isEmpty())
+    const QFileInfo target(path);
+    if (path.isEmpty() || (target.exists() && !target.isFile())
+        || QFile::encodeName(target.fileName()).size() > NameLimit - TemporarySuffix)
         return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray bytes = text.toUtf8() + "\r\n";
     // The buffer is emptied here and checked: commit() ignores a write that
     // fails while it flushes, and would put a cut-off file in place of the old.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    bool written = true;
+    for (const QByteArray &bytes : pieces)
+        written = written && file.write(bytes) == bytes.size();
+    if (!written || !file.flush()) {
         file.cancelWriting();
         return false;
     }
     return file.commit(); // on failure the temporary file is removed, the old one kept
+}
+
+bool writeLine(const QString &path, const QString &text)
+{
+    return replaceFile(path, {text.toUtf8() + "\r\n"});
 }
 
 Lines readLines(const QString &path)
@@ -53,9 +89,11 @@ Lines readLines(const QString &path)
         return refused(path, QStringLiteral("Il file \"%1\" non esiste."));
     if (info.isDir())
         return refused(path, QStringLiteral("\"%1\" è una cartella, non un file."));
+    if (!info.isFile())
+        return refused(path, QStringLiteral("\"%1\" non è un file regolare."));
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openRegularFile(file, path))
         return refused(path, QStringLiteral("Il file \"%1\" non può essere letto."));
     const QByteArray bytes = file.read(ReadLimit + 1);
     if (file.error() != QFileDevice::NoError)
@@ -63,13 +101,33 @@ Lines readLines(const QString &path)
     if (bytes.size() > ReadLimit)
         return refused(path, QStringLiteral("Il file \"%1\" è troppo grande."));
 
-    QString text = decode(bytes);
+    const std::optional<QString> decoded = decode(bytes);
+    if (!decoded || std::any_of(decoded->cbegin(), decoded->cend(), isControl))
+        return refused(path, QStringLiteral("Il file \"%1\" non è un file di testo."));
+    QString text = *decoded;
     text.remove(QLatin1Char('\r'));
     text.remove(QLatin1Char('\n'));
     if (text.size() > MaxFieldLength)
         return refused(path, QStringLiteral("Il file \"%1\" contiene più testo di quanto "
                                             "una casella possa contenere."));
     return {true, text, QString()};
+}
+
+bool openRegularFile(QFile &file, const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return false;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat opened;
+    file.setFileName(path); // readers that go by the name's suffix still see it
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)
+        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
 }
 
 } // namespace Files

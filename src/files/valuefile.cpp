@@ -4,13 +4,19 @@
 
 namespace Files {
 
-void saveValue(const Sheet &sheet, Messages &messages, const QString &field,
-               const QString &path, const QString &success)
+void saveLine(Messages &messages, const QString &path, const QString &text,
+              const QString &success)
 {
-    if (writeLine(path, sheet.text(field)))
+    if (writeLine(path, text))
         messages.show(SaveTitle, MessageIcon::Information, success);
     else
         messages.show(SaveTitle, MessageIcon::Critical, SaveFailed);
+}
+
+void saveValue(const Sheet &sheet, Messages &messages, const QString &field,
+               const QString &path, const QString &success)
+{
+    saveLine(messages, path, sheet.text(field), success);
 }
 
 void loadValue(Sheet &sheet, Messages &messages, const QString &field, const QString &path)

@@ -1,7 +1,7 @@
 #pragma once
 // A value file keeps the text of one field, as one line, at a fixed path.
 
-#include "sheet/sheet.h"
+#include "core/sheet.h"
 
 namespace Files {
 
@@ -9,8 +9,13 @@ inline const QString SaveTitle = QStringLiteral("Salva");
 inline const QString LoadTitle = QStringLiteral("Carica");
 inline const QString SaveFailed = QStringLiteral("Si è verificato un errore nel salvataggio.");
 
-// Writes the field's text into the file and tells the user how it went:
-// `success` with the information icon, or the one failure text.
+// Replaces the file at `path` with the line `text` and tells the user how it
+// went: `success` with the information icon, or the one failure text. Every
+// command that saves a file reports through it.
+void saveLine(Messages &messages, const QString &path, const QString &text,
+              const QString &success);
+
+// Saves the field's text as the file's one line.
 void saveValue(const Sheet &sheet, Messages &messages, const QString &field,
                const QString &path, const QString &success);
 

@@ -3,17 +3,18 @@
 #include "magnitude.h"
 #include "ratio.h"
 #include "resets.h"
+#include "core/names.h"
 
 namespace Photometry {
 
 CommandTable commands()
 {
     return {
-        {QStringLiteral("Command1"), magnitude},
-        {QStringLiteral("Command3"), magnitudeRatio},
-        {QStringLiteral("Command2"), resetAll},
-        {QStringLiteral("Command4"), resetCounts},
-        {QStringLiteral("Command52"), resetParticulars},
+        {Button::Magnitude, magnitude},
+        {Button::MagnitudeRatio, magnitudeRatio},
+        {Button::ResetAll, resetAll},
+        {Button::ResetCounts, resetCounts},
+        {Button::ResetParticulars, resetParticulars},
     };
 }
 

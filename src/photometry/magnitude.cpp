@@ -1,9 +1,8 @@
 #include "magnitude.h"
 
 #include "pogson.h"
-#include "sheet/computation.h"
-
-#include <cmath>
+#include "core/computation.h"
+#include "core/names.h"
 
 using namespace Computation;
 
@@ -11,14 +10,15 @@ namespace Photometry {
 
 void magnitude(Sheet &sheet, Messages &messages)
 {
-    warnEmpty(sheet, messages, {"Text1", "Text2", "Text3", "Text4"}, AduWarning);
-    warnEmpty(sheet, messages, {"Text5", "Text6", "Text7"}, MagnitudeWarning);
+    using namespace Field;
+    warnEmpty(sheet, messages, {AduC1, AduC2, AduC3, AduVariable}, AduWarning);
+    warnEmpty(sheet, messages, {MagnitudeC1, MagnitudeC2, MagnitudeC3}, MagnitudeWarning);
 
     try {
-        const double a[3] = {read(sheet, "Text1"), read(sheet, "Text2"), read(sheet, "Text3")};
-        const double av = read(sheet, "Text4");
-        const double catalogue[3] = {read(sheet, "Text5"), read(sheet, "Text6"),
-                                     read(sheet, "Text7")};
+        const double a[3] = {read(sheet, AduC1), read(sheet, AduC2), read(sheet, AduC3)};
+        const double av = read(sheet, AduVariable);
+        const double catalogue[3] = {read(sheet, MagnitudeC1), read(sheet, MagnitudeC2),
+                                     read(sheet, MagnitudeC3)};
 
         // Every result is computed before the first is written, so a stop
         // leaves all five result fields as they were.
@@ -28,18 +28,17 @@ void magnitude(Sheet &sheet, Messages &messages)
             m[i] = finite(ratioTerm(a[i], av, QStringLiteral("Stella ") + star) + catalogue[i],
                           QStringLiteral("Mag. con ") + star);
         }
-        const double mean = finite((m[0] + m[1] + m[2]) / 3, QStringLiteral("Magnitudine"));
-        const double d0 = mean - m[0], d1 = mean - m[1], d2 = mean - m[2];
-        const double error = finite(std::sqrt((d0 * d0 + d1 * d1 + d2 * d2) * 0.5),
-                                    QStringLiteral("Errore Mag."));
+        const MeanAndError spread = meanAndError(m);
+        const double mean = finite(spread.mean, QStringLiteral("Magnitudine"));
+        const double error = finite(spread.error, QStringLiteral("Errore Mag."));
 
-        write(sheet, "Text11", mean);
-        write(sheet, "Text12", m[0]);
-        write(sheet, "Text13", m[1]);
-        write(sheet, "Text14", m[2]);
-        write(sheet, "Text15", error);
+        write(sheet, MagnitudeVariable, mean);
+        write(sheet, MagnitudeWithC1, m[0]);
+        write(sheet, MagnitudeWithC2, m[1]);
+        write(sheet, MagnitudeWithC3, m[2]);
+        write(sheet, MagnitudeError, error);
     } catch (const Stop &stop) {
-        report(messages, QStringLiteral("MAGNITUDINE: nessun risultato è stato scritto."), stop);
+        report(messages, QStringLiteral("MAGNITUDINE: ") + NothingWritten, stop);
     }
 }
 

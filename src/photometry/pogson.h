@@ -8,7 +8,8 @@ namespace Photometry {
 double pogson(double a);
 
 // The Pogson term of count ÷ variableCount. Stop when that ratio is not a
-// positive finite number; `star` names the comparison star in the message.
+// positive finite number, saying whether the counts or the range of numbers
+// are at fault; `star` names the comparison star in the message.
 double ratioTerm(double count, double variableCount, const QString &star);
 
 inline const QString AduWarning = QStringLiteral(

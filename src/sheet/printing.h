@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sheet/sheet.h"
+#include "core/sheet.h"
 
 class QPaintDevice;
 class QWidget;

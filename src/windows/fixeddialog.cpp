@@ -1,5 +1,7 @@
 #include "fixeddialog.h"
 
+#include "ui/look.h"
+
 void setUpFixedDialog(QDialog &dialog, const QString &name, QSize size)
 {
     dialog.setObjectName(name);
@@ -12,7 +14,7 @@ void setUpFixedDialog(QDialog &dialog, const QString &name, QSize size)
 void paintSilver(QWidget &window)
 {
     QPalette palette = window.palette();
-    palette.setColor(QPalette::Window, QColor(192, 192, 192));
+    palette.setColor(QPalette::Window, QColor(Look::Silver));
     window.setPalette(palette);
     window.setAutoFillBackground(true);
 }

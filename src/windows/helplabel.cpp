@@ -1,6 +1,7 @@
 #include "helplabel.h"
 
-#include "sheet/form1layout.h"
+#include "ui/look.h"
+#include "ui/twips.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -10,14 +11,15 @@ HelpLabel::HelpLabel(const QString &name, const QRect &twips, const QString &tex
                      const QFont &font, int pitch, QWidget *parent)
     : QWidget(parent), m_text(text), m_pitch(pitch)
 {
-    using Form1Layout::pixels;
+    using Twips::pixels;
     setObjectName(name);
+    setAccessibleName(text); // painted here, so a screen reader finds no text of its own
     setFont(font);
     setGeometry(pixels(twips.x()), pixels(twips.y()), pixels(twips.width()),
                 pixels(twips.height()));
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(192, 192, 192));
-    palette.setColor(QPalette::WindowText, QColor(64, 64, 64));
+    palette.setColor(QPalette::Window, QColor(Look::Silver));
+    palette.setColor(QPalette::WindowText, QColor(Look::DarkGrey));
     setPalette(palette);
     setAutoFillBackground(true);
 }

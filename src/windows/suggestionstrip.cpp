@@ -2,6 +2,8 @@
 
 #include "helplabel.h"
 
+#include "ui/look.h"
+
 #include <QPainter>
 
 QList<QList<Phrase>> suggestionLines()
@@ -31,7 +33,7 @@ QList<QList<Phrase>> suggestionLines()
 QImage suggestionStrip()
 {
     QImage image(850, 57, QImage::Format_RGB888);
-    image.fill(QColor(192, 192, 192));
+    image.fill(QColor(Look::Silver));
     QPainter p(&image);
     QFont font(QStringLiteral("Courier"));
     font.setPixelSize(11);

@@ -1,5 +1,5 @@
-#include "sheet/appsetup.h"
 #include "support/sheetfixture.h"
+#include "ui/appsetup.h"
 
 #include "diskfiles.h"
 
@@ -22,7 +22,6 @@ private slots:
 
     void valueButtons_data();
     void valueButtons();
-    void reportOfAnEmptySheet();
     void reportOfTypedParticulars();
 
 private:
@@ -86,16 +85,7 @@ void TestFileButtons::valueButtons()
         QCOMPARE(control<QLineEdit>(f)->text(), f == field ? "value of " + f : QStringLiteral("typed"));
 }
 
-void TestFileButtons::reportOfAnEmptySheet()
-{
-    QCOMPARE(control<QLineEdit>("NomeFile")->text(), QStringLiteral("C:\\fotometria.txt"));
-    click("Command60");
-    compareOnlyOne(m_messages, "Salva", MessageIcon::Information, "Salvataggio effettuato!");
-    QCOMPARE(bytesOf(driveC() + "/fotometria.txt"),
-             QByteArray("Oggetto:/Magnitudine/Errore Mag./note:/Data:/JD:/Autore:/Filtro:/"
-                        "Calibrazione fotometrica:Magnitudine/Errore mag.\r\n"));
-}
-
+// The report from the labels the window shows, with texts typed as a user types.
 void TestFileButtons::reportOfTypedParticulars()
 {
     const QList<QPair<QString, QString>> typed = {
@@ -111,14 +101,6 @@ void TestFileButtons::reportOfTypedParticulars()
     QCOMPARE(bytesOf(driveC() + "/ss cyg.txt"),
              QByteArray("Oggetto:SS Cyg/Magnitudine11,52/Errore Mag.0,03/note:/Data:12/03/15/JD:/"
                         "Autore:/Filtro:V/Calibrazione fotometrica:Magnitudine11,49/Errore mag.0,04\r\n"));
-
-    // Into a subfolder nobody made: the one failure box.
-    control<QLineEdit>("NomeFile")->setText("C:\\oss\\ss.txt");
-    click("Command60");
-    QCOMPARE(m_messages.shown.size(), 2);
-    QCOMPARE(m_messages.shown[1].icon, MessageIcon::Critical);
-    QCOMPARE(m_messages.shown[1].text, SaveFailed);
-    QCOMPARE(entries(driveC()), QStringList{"ss cyg.txt"});
 }
 
 QTEST_MAIN(TestFileButtons)

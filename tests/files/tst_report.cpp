@@ -41,12 +41,9 @@ private slots:
     void bytes_data();
     void bytes();
     void firstNameLiesOnDriveC();
-    void secondSaveLeavesOneLine();
     void eachNameItsOwnFile();
     void failures_data();
     void failures();
-    void readOnlyFolder();
-    void writeFailsAfterOpening();
 
 private:
     FakeSheet m_sheet;
@@ -59,12 +56,6 @@ void TestReport::bytes_data()
     QTest::addColumn<QByteArray>("expected");
 
     QTest::newRow("every field empty") << Particulars{} << EmptyReport;
-    QTest::newRow("the example measurement")
-        << Particulars{{"Text20", "SS Cyg"}, {"Text11", "11,52"}, {"Text15", "0,03"},
-                       {"Text17", "12/03/15"}, {"Text22", "V"}, {"Text28", "11,49"},
-                       {"Text29", "0,04"}}
-        << QByteArray("Oggetto:SS Cyg/Magnitudine11,52/Errore Mag.0,03/note:/Data:12/03/15/JD:/"
-                      "Autore:/Filtro:V/Calibrazione fotometrica:Magnitudine11,49/Errore mag.0,04\r\n");
     QTest::newRow("every piece in its place")
         << Particulars{{"Text20", "a"}, {"Text11", "b"}, {"Text15", "c"}, {"Text21", "d"},
                        {"Text17", "e"}, {"Text18", "f"}, {"Text19", "g"}, {"Text22", "h"},
@@ -103,17 +94,6 @@ void TestReport::firstNameLiesOnDriveC()
     QCOMPARE(bytesOf(folder() + "/vevurid/drive_c/fotometria.txt"), EmptyReport);
 }
 
-void TestReport::secondSaveLeavesOneLine()
-{
-    m_sheet.fields["NomeFile"] = path("r.txt");
-    m_sheet.fields["Text20"] = "SS Cyg";
-    Files::saveReport(m_sheet, m_messages, folder());
-    m_sheet.fields["Text20"] = "U Gem";
-    Files::saveReport(m_sheet, m_messages, folder());
-    QCOMPARE(bytesOf(path("r.txt")), QByteArray(EmptyReport).insert(8, "U Gem"));
-    QCOMPARE(m_messages.shown.size(), 2);
-}
-
 void TestReport::eachNameItsOwnFile()
 {
     m_sheet.fields["NomeFile"] = path("a.txt");
@@ -128,12 +108,9 @@ void TestReport::eachNameItsOwnFile()
 
 void TestReport::failures_data()
 {
-    QTest::addColumn<QString>("name"); // "@" stands for the temporary folder
+    QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("folderAfter");
 
-    QTest::newRow("empty name") << "" << QStringList{"old.txt"};
-    QTest::newRow("missing folder") << "@/manca/r.txt" << QStringList{"old.txt"};
-    QTest::newRow("a folder") << "@" << QStringList{"old.txt"};
     QTest::newRow("drive D is never made") << "D:\\r.txt" << QStringList{"old.txt"};
     QTest::newRow("missing folder on drive C") << "C:\\manca\\r.txt" << QStringList{"old.txt", "vevurid"};
     QTest::newRow("drive C's root is a folder") << "C:\\" << QStringList{"old.txt", "vevurid"};
@@ -143,7 +120,6 @@ void TestReport::failures()
 {
     QFETCH(QString, name);
     QFETCH(QStringList, folderAfter);
-    name.replace(QLatin1Char('@'), folder());
     putBytes(path("old.txt"), "Oggetto:SS Cyg\r\n");
     m_sheet.fields["NomeFile"] = name;
     m_sheet.fields["Text20"] = "U Gem";
@@ -158,41 +134,6 @@ void TestReport::failures()
         QCOMPARE(entries(folder() + "/vevurid/drive_c"), QStringList());
     }
     QVERIFY(m_sheet.writes.isEmpty());
-}
-
-void TestReport::readOnlyFolder()
-{
-    if (runningAsRoot())
-        QSKIP("permission bits do not stop root");
-    QVERIFY(QDir(folder()).mkdir("ro"));
-    const QString file = path("ro/r.txt");
-    putBytes(file, "Oggetto:SS Cyg\r\n");
-    QVERIFY(QFile::setPermissions(path("ro"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    m_sheet.fields["NomeFile"] = file;
-
-    Files::saveReport(m_sheet, m_messages, folder());
-
-    QFile::setPermissions(path("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                          | QFileDevice::ExeOwner);
-    QVERIFY(m_messages.onlyOne("Salva", MessageIcon::Critical, SaveFailed));
-    QCOMPARE(bytesOf(file), QByteArray("Oggetto:SS Cyg\r\n"));
-}
-
-void TestReport::writeFailsAfterOpening()
-{
-    const QString file = path("r.txt");
-    putBytes(file, "Oggetto:SS Cyg\r\n");
-
-    // A report is far longer than the 16 bytes the child may write.
-    const bool reported = passesUnderFileSizeLimit(16, [&] {
-        m_sheet.fields["NomeFile"] = file;
-        Files::saveReport(m_sheet, m_messages, folder());
-        return m_messages.onlyOne("Salva", MessageIcon::Critical, SaveFailed);
-    });
-
-    QVERIFY2(reported, "the child did not show the one failure box");
-    QCOMPARE(bytesOf(file), QByteArray("Oggetto:SS Cyg\r\n"));
-    QCOMPARE(entries(folder()), QStringList{"r.txt"});
 }
 
 QTEST_GUILESS_MAIN(TestReport)

@@ -2,9 +2,13 @@
 #include "support/fakesheet.h"
 #include "support/recordingmessages.h"
 
+#include "support/fifo.h"
+
 #include "diskfiles.h"
 
 #include <QTest>
+
+#include <optional>
 
 namespace {
 const QString Success = QStringLiteral("Salvataggio effettuato C1!");
@@ -25,6 +29,7 @@ private slots:
 
     void roundTrip_data();
     void roundTrip();
+    void secondSaveReplacesFirst_data();
     void secondSaveReplacesFirst();
     void load_data();
     void load();
@@ -70,13 +75,23 @@ void TestValueFile::roundTrip()
     QCOMPARE(m_messages.shown.size(), 1);
 }
 
+void TestValueFile::secondSaveReplacesFirst_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("short name") << "C1.txt";
+    // The longest name whose temporary twin (seven bytes more) still fits in 255.
+    QTest::newRow("248 bytes") << QString(248, 'n');
+    QTest::newRow("124 accents, 248 bytes") << QString(124, u'è');
+}
+
 void TestValueFile::secondSaveReplacesFirst()
 {
+    QFETCH(QString, name);
     m_sheet.fields["Text5"] = "11.52";
-    Files::saveValue(m_sheet, m_messages, "Text5", path("C1.txt"), Success);
+    Files::saveValue(m_sheet, m_messages, "Text5", path(name), Success);
     m_sheet.fields["Text5"] = "9";
-    Files::saveValue(m_sheet, m_messages, "Text5", path("C1.txt"), Success);
-    QCOMPARE(bytesOf(path("C1.txt")), QByteArray("9\r\n"));
+    Files::saveValue(m_sheet, m_messages, "Text5", path(name), Success);
+    QCOMPARE(bytesOf(path(name)), QByteArray("9\r\n"));
     QCOMPARE(m_messages.texts(), (QStringList{Success, Success}));
 }
 
@@ -103,6 +118,11 @@ void TestValueFile::load_data()
     QTest::newRow("Latin-1 accent") << QByteArray("nota \xe8\r\n") << "" << "nota è";
     QTest::newRow("Latin-1 accent at the very end") << QByteArray("perch\xe9") << "" << "perché";
     QTest::newRow("Latin-1 in the second line") << QByteArray("a\r\n\xe0\r\n") << "" << "aà";
+    QTest::newRow("a tab stays") << QByteArray("1\t2\r\n") << "" << "1\t2";
+    QTest::newRow("UTF-16 LE with its mark")
+        << QByteArray("\xff\xfe" "1\0" "2\0" ",\0" "\xe8\0" "\r\0\n\0" "3\0", 16) << "" << "12,è3";
+    QTest::newRow("UTF-16 BE with its mark")
+        << QByteArray("\xfe\xff" "\0" "1" "\0" "2" "\0" "\r" "\0" "\n", 10) << "" << "12";
     QTest::newRow("as much as a field holds")
         << QByteArray(32767, 'x') + "\r\n" << "" << QString(32767, 'x');
 }
@@ -130,7 +150,8 @@ void TestValueFile::load()
 void TestValueFile::loadFailures_data()
 {
     QTest::addColumn<QString>("name");
-    // Written to `name` unless "<none>", "<folder>" or "<unreadable>" (a value nobody may read).
+    // Written to `name` unless "<none>", "<folder>", "<unreadable>" (a value nobody may
+    // read), "<pipe>", "<link to pipe>" or "<link to device>".
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("problem"); // "@" stands for the full path
 
@@ -151,6 +172,19 @@ void TestValueFile::loadFailures_data()
         << "Il file \"@\" è troppo grande.";
     QTest::newRow("unreadable") << "C1.txt" << QByteArray("<unreadable>")
                                 << "Il file \"@\" non può essere letto.";
+    QTest::newRow("a pipe") << "C1.txt" << QByteArray("<pipe>") << "\"@\" non è un file regolare.";
+    QTest::newRow("a link to a pipe") << "C1.txt" << QByteArray("<link to pipe>")
+                                      << "\"@\" non è un file regolare.";
+    QTest::newRow("a link to a device") << "C1.txt" << QByteArray("<link to device>")
+                                        << "\"@\" non è un file regolare.";
+    const QString notText = QStringLiteral("Il file \"@\" non è un file di testo.");
+    QTest::newRow("NUL byte") << "C1.txt" << QByteArray("12\0" "3\r\n", 6) << notText;
+    QTest::newRow("escape byte") << "C1.txt" << QByteArray("\x1b[0m12\r\n") << notText;
+    QTest::newRow("DEL byte at the end") << "C1.txt" << QByteArray("12\x7f") << notText;
+    QTest::newRow("UTF-16 holding a NUL") << "C1.txt" << QByteArray("\xff\xfe" "1\0" "\0\0" "2\0", 8)
+                                          << notText;
+    QTest::newRow("UTF-16 cut in half a character") << "C1.txt" << QByteArray("\xff\xfe" "1\0" "2", 5)
+                                                    << notText;
 }
 
 void TestValueFile::loadFailures()
@@ -158,6 +192,7 @@ void TestValueFile::loadFailures()
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     QFETCH(QString, problem);
+    std::optional<FifoWatchdog> watchdog;
     if (bytes == "<unreadable>") {
         if (runningAsRoot())
             QSKIP("permission bits do not stop root");
@@ -165,12 +200,21 @@ void TestValueFile::loadFailures()
         QVERIFY(QFile::setPermissions(path(name), QFileDevice::WriteOwner));
     } else if (bytes == "<folder>") {
         QVERIFY(QDir(folder()).mkdir(name));
+    } else if (bytes == "<pipe>" || bytes == "<link to pipe>") {
+        const QString pipe = bytes == "<pipe>" ? path(name) : path("pipe");
+        makeFifo(pipe);
+        if (pipe != path(name))
+            QVERIFY(QFile::link(pipe, path(name)));
+        watchdog.emplace(pipe);
+    } else if (bytes == "<link to device>") {
+        QVERIFY(QFile::link("/dev/null", path(name)));
     } else if (bytes != "<none>") {
         putBytes(path(name), bytes);
     }
     m_sheet.fields["Text5"] = "keep";
 
     Files::loadValue(m_sheet, m_messages, "Text5", path(name));
+    watchdog.reset();
 
     QCOMPARE(m_sheet.text("Text5"), QStringLiteral("keep"));
     QVERIFY(m_sheet.writes.isEmpty());
@@ -181,12 +225,19 @@ void TestValueFile::loadFailures()
 void TestValueFile::saveFailures_data()
 {
     QTest::addColumn<QString>("name"); // "@" stands for the temporary folder
-    QTest::addColumn<QStringList>("folderAfter");
+    QTest::addColumn<QStringList>("folderAfter"); // a "pipe" in it is made before the save
 
     QTest::newRow("empty path") << "" << QStringList{"C1.txt"};
     QTest::newRow("missing folder") << "@/manca/C1.txt" << QStringList{"C1.txt"};
     QTest::newRow("a folder") << "@" << QStringList{"C1.txt"};
     QTest::newRow("a folder with a slash") << "@/" << QStringList{"C1.txt"};
+    QTest::newRow("a pipe") << "@/pipe" << QStringList{"C1.txt", "pipe"};
+    QTest::newRow("a link to a pipe") << "@/link" << QStringList{"C1.txt", "link", "pipe"};
+    // Refused from the first save on: the second could not make its temporary file.
+    for (int bytes = 249; bytes <= 255; ++bytes) {
+        QTest::addRow("name of %d bytes", bytes) << "@/" + QString(bytes, 'n') << QStringList{"C1.txt"};
+    }
+    QTest::newRow("125 accents, 250 bytes") << "@/" + QString(125, u'è') << QStringList{"C1.txt"};
 }
 
 void TestValueFile::saveFailures()
@@ -195,6 +246,10 @@ void TestValueFile::saveFailures()
     QFETCH(QStringList, folderAfter);
     name.replace(QLatin1Char('@'), folder());
     putBytes(path("C1.txt"), "10.5\r\n");
+    if (folderAfter.contains("pipe"))
+        makeFifo(path("pipe"));
+    if (folderAfter.contains("link"))
+        QVERIFY(QFile::link(path("pipe"), path("link")));
     m_sheet.fields["Text5"] = "12.3";
 
     Files::saveValue(m_sheet, m_messages, "Text5", name, Success);
@@ -203,6 +258,8 @@ void TestValueFile::saveFailures()
     QCOMPARE(entries(folder()), folderAfter);
     QCOMPARE(bytesOf(path("C1.txt")), QByteArray("10.5\r\n"));
     QCOMPARE(m_sheet.text("Text5"), QStringLiteral("12.3"));
+    if (folderAfter.contains("pipe"))
+        QVERIFY(isFifo(path("pipe")));
 }
 
 void TestValueFile::readOnlyFolder()

@@ -17,6 +17,10 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefi
                 RESULT_VARIABLE failed OUTPUT_QUIET)
 check("NOT failed" "cmake --install failed")
 
+# The program where the README starts it from the build folder.
+execute_process(COMMAND test -f ${BUILD_DIR}/src/vevurid -a -x ${BUILD_DIR}/src/vevurid RESULT_VARIABLE failed)
+check("NOT failed" "the README's ./build/src/vevurid is missing or not executable")
+
 # The program, runnable.
 execute_process(COMMAND test -f ${prefix}/bin/vevurid -a -x ${prefix}/bin/vevurid RESULT_VARIABLE failed)
 check("NOT failed" "bin/vevurid missing or not executable")

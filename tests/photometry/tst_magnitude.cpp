@@ -76,7 +76,8 @@ void TestMagnitude::failures_data()
     QTest::addColumn<QString>("reason");
 
     QTest::newRow("count 0 in Text1") << Inputs{"0", "250", "250", "250", "10", "11", "12"}
-                                      << "conteggio ADU di Stella C1";
+                                      << "Stella C1 e quello della stella variabile non è un numero "
+                                         "positivo: i conteggi ADU devono essere numeri maggiori di zero.";
     QTest::newRow("blank in Text2") << Inputs{"250", " ", "250", "250", "10", "11", "12"}
                                     << "conteggio ADU di Stella C2";
     QTest::newRow("letters in Text3") << Inputs{"250", "250", "abc", "250", "10", "11", "12"}
@@ -89,8 +90,16 @@ void TestMagnitude::failures_data()
                                              << "\"ADU Stella C1\" è troppo grande";
     QTest::newRow("magnitude too large to read") << Inputs{"250", "250", "250", "250", "10", "11", "-9e999"}
                                                  << "\"Magnitudine Stella C3\" è troppo grande";
+    const QString outOfRange = "conteggio ADU di Stella C1 e quello della stella variabile è fuori "
+                               "dall'intervallo dei numeri che il programma può rappresentare";
     QTest::newRow("ratio overflows") << Inputs{"1e300", "250", "250", "1e-300", "10", "11", "12"}
-                                     << "conteggio ADU di Stella C1";
+                                     << outOfRange;
+    QTest::newRow("tiny variable count") << Inputs{"1000", "2000", "3000", "1e-320", "10", "11", "12"}
+                                         << outOfRange;
+    QTest::newRow("ratio underflows") << Inputs{"1e-320", "250", "250", "1e10", "10", "11", "12"}
+                                      << outOfRange;
+    QTest::newRow("negative counts, ratio overflows")
+        << Inputs{"-1e300", "-250", "-250", "-1e-300", "10", "11", "12"} << outOfRange;
     QTest::newRow("mean overflows") << Inputs{"250", "250", "250", "250", "1e308", "1e308", "1e308"}
                                     << "\"Magnitudine\" è fuori";
     QTest::newRow("error overflows") << Inputs{"250", "250", "250", "250", "1e200", "-1e200", "0"}

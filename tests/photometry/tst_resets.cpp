@@ -1,5 +1,5 @@
+#include "core/fields.h"
 #include "photometry/resets.h"
-#include "sheet/fields.h"
 #include "support/fakesheet.h"
 #include "support/recordingmessages.h"
 
@@ -14,8 +14,6 @@ class TestResets : public QObject
 private slots:
     void clearsItsFieldsInOrder_data();
     void clearsItsFieldsInOrder();
-    void emptySheetStaysEmpty_data() { clearsItsFieldsInOrder_data(); }
-    void emptySheetStaysEmpty();
 };
 
 void TestResets::clearsItsFieldsInOrder_data()
@@ -57,20 +55,6 @@ void TestResets::clearsItsFieldsInOrder()
     // The typed temperature and the report file name survive every reset.
     QCOMPARE(sheet.text("Text37"), QStringLiteral("filled Text37"));
     QCOMPARE(sheet.text("NomeFile"), QStringLiteral("filled NomeFile"));
-    QCOMPARE(messages.shown.size(), 0);
-}
-
-void TestResets::emptySheetStaysEmpty()
-{
-    QFETCH(Command, command);
-    FakeSheet sheet;
-    RecordingMessages messages;
-
-    command(sheet, messages);
-
-    for (const QString &field : Fields::all())
-        QCOMPARE(sheet.text(field), field == "NomeFile" ? QStringLiteral("C:\\fotometria.txt")
-                                                        : QString());
     QCOMPARE(messages.shown.size(), 0);
 }
 

@@ -1,13 +1,11 @@
-#include "sheet/appsetup.h"
 #include "support/sheetfixture.h"
-#include "windows/form3.h"
+#include "ui/appsetup.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QPointer>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -56,15 +54,12 @@ private slots:
     void init();
     void cleanup();
 
-    void filterButtons_data();
-    void filterButtons();
     void exitClosesEverything_data();
     void exitClosesEverything();
     void exitDespiteAWindowThatRefuses();
     void closingTheSheetLeavesHelpOpen();
     void entriesOpenNewWindows_data();
     void entriesOpenNewWindows();
-    void twoIndependentBrowsers();
 
 private:
     QAction *entry(const QString &name) const { return control<QAction>(name); }
@@ -86,38 +81,6 @@ void TestMenus::cleanup()
     closeSheet();
 }
 
-void TestMenus::filterButtons_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QStringList>("clicks");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("I") << "" << QStringList{"Command6"} << "I";
-    QTest::newRow("R over a typed filter") << "Ha" << QStringList{"Command7"} << "R";
-    QTest::newRow("V over a typed filter") << "Johnson" << QStringList{"Command5"} << "V";
-    QTest::newRow("B") << "" << QStringList{"Command50"} << "B";
-    QTest::newRow("UV") << "" << QStringList{"Command51"} << "UV";
-    QTest::newRow("UV then I") << "" << QStringList{"Command51", "Command6"} << "I";
-    QTest::newRow("I then UV over a typed filter") << "Rc" << QStringList{"Command6", "Command51"}
-                                                   << "UV";
-}
-
-void TestMenus::filterButtons()
-{
-    QFETCH(QString, typed);
-    QFETCH(QStringList, clicks);
-    QFETCH(QString, expected);
-    auto *filter = control<QLineEdit>("Text22");
-    auto *object = control<QLineEdit>("Text20");
-    QTest::keyClicks(object, "RR Lyr");
-    QTest::keyClicks(filter, typed);
-    QCOMPARE(filter->text(), typed);
-    for (const QString &name : clicks)
-        click(name);
-    QCOMPARE(filter->text(), expected);
-    QCOMPARE(object->text(), QStringLiteral("RR Lyr"));
-    QCOMPARE(m_messages.shown.size(), 0);
-}
-
 void TestMenus::exitClosesEverything_data()
 {
     QTest::addColumn<bool>("fromMenu");
@@ -130,10 +93,10 @@ void TestMenus::exitClosesEverything()
     QFETCH(bool, fromMenu);
     entry("mnumanuale")->trigger();
     entry("mnuapri")->trigger();
-    QCOMPARE(shownWindows("Dialog").size(), 1);
-    QCOMPARE(shownWindows("Form3").size(), 1);
-    const QPointer<QWidget> manual = shownWindows("Dialog").first();
-    const QPointer<QWidget> browser = shownWindows("Form3").first();
+    QCOMPARE(shownWindows("ManualWindow").size(), 1);
+    QCOMPARE(shownWindows("ImageBrowser").size(), 1);
+    const QPointer<QWidget> manual = shownWindows("ManualWindow").first();
+    const QPointer<QWidget> browser = shownWindows("ImageBrowser").first();
 
     QTimer::singleShot(0, this, [&] {
         if (fromMenu)
@@ -162,13 +125,13 @@ void TestMenus::exitDespiteAWindowThatRefuses()
     QTimer::singleShot(0, this, [&] { click("Command8"); });
     QCOMPARE(runEventLoop(), 0);
     QVERIFY(!m_form->isVisible());
-    QCOMPARE(shownWindows("Dialog").size(), 0);
+    QCOMPARE(shownWindows("ManualWindow").size(), 0);
 }
 
 void TestMenus::closingTheSheetLeavesHelpOpen()
 {
     entry("mnumanuale")->trigger();
-    const QPointer<QWidget> manual = shownWindows("Dialog").value(0);
+    const QPointer<QWidget> manual = shownWindows("ManualWindow").value(0);
     QVERIFY(manual);
     QStringList log;
     QTimer closeSheet, checkLater;
@@ -198,11 +161,12 @@ void TestMenus::entriesOpenNewWindows_data()
     QTest::addColumn<QString>("entry");
     QTest::addColumn<QString>("className");
     QTest::addColumn<QString>("objectName");
-    QTest::newRow("&immagine") << "mnuimmagine" << "Dialog1" << "Dialog1";
-    QTest::newRow("&apri") << "mnuapri" << "Form3" << "Form3";
-    QTest::newRow("&manuale") << "mnumanuale" << "Dialog" << "Dialog";
-    QTest::newRow("&Suggerimento") << "mnuSuggerimento" << "Form2" << "Form2";
-    QTest::newRow("&info") << "mnuinfo" << "FrmAbout" << "frmAbout";
+    QTest::newRow("&immagine") << "mnuimmagine" << "ImageNoteWindow" << "Dialog1";
+    QTest::newRow("&apri") << "mnuapri" << "ImageBrowser" << "Form3";
+    QTest::newRow("&curva di luce") << "mnuCurva" << "LightCurveWindow" << "Form4";
+    QTest::newRow("&manuale") << "mnumanuale" << "ManualWindow" << "Dialog";
+    QTest::newRow("&Suggerimento") << "mnuSuggerimento" << "SuggestionWindow" << "Form2";
+    QTest::newRow("&info") << "mnuinfo" << "AboutWindow" << "frmAbout";
 }
 
 void TestMenus::entriesOpenNewWindows()
@@ -231,29 +195,6 @@ void TestMenus::entriesOpenNewWindows()
     flushDeletes();
     QVERIFY(first.isNull());
     QVERIFY(windows[1]->isVisible());
-}
-
-void TestMenus::twoIndependentBrowsers()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    entry("mnuapri")->trigger();
-    entry("mnuapri")->trigger();
-    const QList<QWidget *> windows = shownWindows("Form3");
-    QCOMPARE(windows.size(), 2);
-    auto *one = qobject_cast<Form3 *>(windows[0]);
-    auto *other = qobject_cast<Form3 *>(windows[1]);
-    const QString start = other->currentFolder();
-    QVERIFY(one->openFolder(dir.path()));
-    QCOMPARE(other->currentFolder(), start);
-
-    // "Chiudi" closes only its own browser.
-    const QPointer<Form3> closed = one;
-    QTest::mouseClick(::control<QPushButton>(one, "Command1"), Qt::LeftButton);
-    flushDeletes();
-    QVERIFY(closed.isNull());
-    QVERIFY(other->isVisible());
-    QVERIFY(m_form->isVisible());
 }
 
 QTEST_MAIN(TestMenus)

@@ -1,4 +1,4 @@
-#include "sheet/numberrules.h"
+#include "core/numberrules.h"
 #include "support/guard.h"
 
 #include <QTest>
@@ -52,6 +52,13 @@ void TestNumberRules::reading_data()
         row("second point ends", "12.3.4", 12.3);
         row("blanks removed everywhere", " 1 2.5 ", 12.5);
         row("tabs and line feeds removed", "\t1\n2", 12);
+        row("no-break spaces removed", "1\u00a02\u202f3", 123);
+        row("byte-order marks removed", "\ufeff-1\ufeff.5", -1.5);
+        row("Arabic-Indic digits", "\u0661\u0662.\u0665", 12.5);
+        row("full-width digits, exponent too", "\uff11.\uff15E\uff12", 150);
+        row("digits beyond the first plane", "\U0001d7cf\U0001d7d0", 12);
+        row("superscript two is no digit", "1\u00b2", 1);
+        row("other blank ends the number", "1\u20032", 1);
         row("trailing text ignored", "42abc", 42);
         row("hex", "&H1F", 31);
         row("hex lower case", "&hff", 255);

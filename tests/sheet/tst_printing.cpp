@@ -1,7 +1,7 @@
-#include "sheet/appsetup.h"
-#include "sheet/fields.h"
+#include "core/fields.h"
 #include "sheet/printing.h"
 #include "support/sheetfixture.h"
+#include "ui/appsetup.h"
 
 #include <QAction>
 #include <QApplication>
@@ -52,6 +52,7 @@ private slots:
     void fitsAndCentres_data();
     void fitsAndCentres();
     void showsCurrentTexts();
+    void leavesTheTextCursorOut();
     void unpaintableDevice();
     void noDefaultPrinter();
 
@@ -130,6 +131,28 @@ void TestPrinting::showsCurrentTexts()
     const QRect text2 = field("Text2")->geometry();
     QVERIFY(before.copy(text1) != after.copy(text1));
     QCOMPARE(before.copy(text2), after.copy(text2));
+}
+
+void TestPrinting::leavesTheTextCursorOut()
+{
+    m_form->show();
+    QApplication::setActiveWindow(m_form.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    const QRect text1 = field("Text1")->geometry();
+    field("Text2")->setFocus();
+    QImage elsewhere = blankPage(QSize(526, 420));
+    QVERIFY(renderSheet(m_form->centralWidget(), &elsewhere));
+
+    field("Text1")->setFocus();
+    QVERIFY(field("Text1")->hasFocus());
+    // Two pictures half a blink apart: the cursor shows in at least one.
+    for (int i = 0; i < 2; ++i) {
+        QImage focused = blankPage(QSize(526, 420));
+        QVERIFY(renderSheet(m_form->centralWidget(), &focused));
+        QCOMPARE(focused.copy(text1), elsewhere.copy(text1));
+        QTest::qWait(QApplication::cursorFlashTime() / 2);
+    }
+    QVERIFY(!field("Text1")->isReadOnly());
 }
 
 void TestPrinting::unpaintableDevice()

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "sheet/fields.h"
-#include "sheet/sheet.h"
+#include "core/fields.h"
+#include "core/sheet.h"
 
 #include <QHash>
 #include <QTest>
@@ -13,8 +13,7 @@ public:
     FakeSheet()
     {
         for (const QString &field : Fields::all())
-            fields.insert(field, QString());
-        fields[QStringLiteral("NomeFile")] = QStringLiteral("C:\\fotometria.txt");
+            fields.insert(field, Fields::initialText(field));
     }
 
     QString text(const QString &field) const override

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "sheet/form1.h"
+#include "app/program.h"
+#include "sheet/sheetwindow.h"
 #include "support/controls.h"
 #include "support/recordingmessages.h"
 
@@ -15,12 +16,13 @@
 class SheetFixture
 {
 protected:
-    // A new sheet and no message left from an earlier one.
+    // A new sheet with every command bound, and no message left from an earlier one.
     void openSheet()
     {
         m_dataFolder = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dataFolder->isValid());
-        m_form = std::make_unique<Form1>(m_messages, m_dataFolder->path());
+        m_form = std::make_unique<SheetWindow>(m_messages, m_dataFolder->path());
+        Program::bindCommands(*m_form);
         m_messages.shown.clear();
     }
     void closeSheet()
@@ -39,7 +41,7 @@ protected:
     QString dataFolder() const { return m_dataFolder->path(); }
 
     RecordingMessages m_messages;
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<SheetWindow> m_form;
 
 private:
     std::unique_ptr<QTemporaryDir> m_dataFolder;

@@ -1,0 +1,117 @@
+// Reading the light curve's files: generated AAVSO Extended logs and
+// database downloads of 100 000 and 1 000 000 observations, read into a new
+// set together with its star list, and the heap the set keeps per
+// observation afterwards and at its highest while reading (the file's bytes
+// included).
+
+#include "files/observations.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <cstring>
+#include <malloc.h>
+
+namespace {
+
+enum Format { Extended, Database };
+
+QByteArray generated(Format format, int count)
+{
+    static const char *const stars[] = {"V612 Sct", "V612 SCT", "RR Lyr", "SS Cyg"};
+    static const char *const bands[] = {"V", "B", "R", "Vis."};
+    QByteArray bytes = format == Extended
+        ? "#TYPE=EXTENDED\r\n#OBSCODE=ABC\r\n#SOFTWARE=Vevurid 1.4.3\r\n#DELIM=,\r\n#DATE=JD\r\n"
+          "#OBSTYPE=CCD\r\n#NAME,DATE,MAG,MERR,FILT,TRANS,MTYPE,CNAME,CMAG,KNAME,KMAG,AMASS,GROUP,CHART,NOTES\r\n"
+        : "\"JD\",\"Magnitude\",\"Uncertainty\",\"HQuncertainty\",\"Band\",\"Observer Code\",\"Comment Code(s)\","
+          "\"Comp Star 1\",\"Comp Star 2\",\"Charts\",\"Comments\",\"Transfomed\",\"Airmass\",\"Validation Flag\","
+          "\"Cmag\",\"Kmag\",\"HJD\",\"Star Name\"\n";
+    for (int i = 0; i < count; ++i) {
+        const QByteArray jd = QByteArray::number(2450000.0 + i * 0.01, 'f', 5);
+        const QByteArray magnitude = QByteArray::number(11.0 + std::sin(i * 0.001), 'f', 3);
+        const QByteArray star = stars[i % 10 < 7 ? 0 : i % 4];
+        const QByteArray band = bands[i % 4];
+        const QByteArray observer = "OBS" + QByteArray::number(i % 50);
+        if (format == Extended)
+            bytes += star + ',' + jd + ',' + magnitude + ",0.012," + band
+                + ",NO,STD,ENSEMBLE,na,000-BBB-123,11.234,1.25,na,X12345,na\r\n";
+        else
+            bytes += jd + ',' + (i % 20 == 0 ? "<" : "") + magnitude + ",0.01,," + band + ',' + observer
+                + ",,,,,,0,,V,,,,\"" + star + "\"\n";
+    }
+    return bytes;
+}
+
+QString generatedFile(Format format, int count)
+{
+    static QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("%1-%2.txt").arg(format).arg(count));
+    if (!QFile::exists(path)) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(generated(format, count)) < 0)
+            qFatal("cannot write %s", qPrintable(path));
+    }
+    return path;
+}
+
+// Large blocks are mapped apart from the heap proper: both count.
+size_t heapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// The resident set now ("VmRSS") or at its highest since the last reset
+// ("VmHWM"), in bytes.
+double resident(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(int(std::strlen(field)) + 1).trimmed().split(' ').value(0).toDouble() * 1024;
+    }
+    return 0;
+}
+
+void resetPeakResident()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+void readLightCurve(benchmark::State &state)
+{
+    const auto format = Format(state.range(0));
+    const int count = int(state.range(1));
+    const QString path = generatedFile(format, count);
+    double keptBytes = 0;
+    double peakBytes = 0;
+    for (auto _ : state) {
+        malloc_trim(0); // freed memory would otherwise be reused unseen
+        const size_t heapBefore = heapInUse();
+        const double residentBefore = resident("VmRSS:");
+        resetPeakResident();
+        LightCurve::Observations read;
+        if (!LightCurve::addFile(read, path).isEmpty() || read.observations.size() != size_t(count))
+            state.SkipWithError("the generated file was not read whole");
+        benchmark::DoNotOptimize(LightCurve::stars(read));
+        keptBytes = double(heapInUse() - heapBefore);
+        peakBytes = resident("VmHWM:") - residentBefore;
+    }
+    state.counters["bytes/observation"] = keptBytes / count;
+    state.counters["peak bytes/observation"] = peakBytes / count;
+    state.SetItemsProcessed(state.iterations() * count);
+}
+
+} // namespace
+
+BENCHMARK(readLightCurve)
+    ->ArgNames({"database", "observations"})
+    ->ArgsProduct({{Extended, Database}, {100000, 1000000}})
+    ->Unit(benchmark::kMillisecond);

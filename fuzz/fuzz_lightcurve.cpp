@@ -1,0 +1,55 @@
+// Both AAVSO readers on any bytes: no crash, and whatever they keep is
+// usable by the light curve: every index names a text or the file, every
+// number lies in its range, each text is kept once, skipped lines in order.
+
+#include "files/observations.h"
+
+#include <QSet>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+[[noreturn]] void fail(const char *what)
+{
+    std::fprintf(stderr, "%s\n", what);
+    std::abort();
+}
+
+void check(const LightCurve::Observations &read, qint64 lines)
+{
+    const auto texts = quint32(read.texts.size());
+    if (QSet<QString>(read.texts.cbegin(), read.texts.cend()).size() != read.texts.size())
+        fail("a text kept twice");
+    for (const LightCurve::Observation &o : read.observations) {
+        if (o.star == 0 || o.band == 0 || o.star >= texts || o.band >= texts || o.observer >= texts
+            || o.notes >= texts || o.file != 0)
+            fail("an index out of range");
+        if (!(o.jd >= 0 && o.jd < 1e7) || !std::isfinite(o.magnitude) || o.error < 0)
+            fail("a number out of range");
+    }
+    qint64 previous = 0;
+    for (const LightCurve::SkippedLine &s : read.skipped) {
+        if (s.line <= previous || s.line > lines || s.reason.isEmpty())
+            fail("skipped lines out of order");
+        previous = s.line;
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const qint64 lines = bytes.count('\n') + 1;
+    for (auto reader : {LightCurve::readExtended, LightCurve::readDatabase}) {
+        LightCurve::Observations read;
+        read.files.push_back({QStringLiteral("fuzz.txt"), false});
+        reader(read, 0, bytes);
+        check(read, lines);
+    }
+    return 0;
+}

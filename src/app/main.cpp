@@ -1,0 +1,18 @@
+#include "app/program.h"
+#include "sheet/sheetwindow.h"
+#include "ui/appsetup.h"
+#include "ui/messageboxes.h"
+
+#include <QApplication>
+#include <QStandardPaths>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    setupApplication(app);
+    MessageBoxes messages;
+    SheetWindow sheet(messages, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    Program::bindCommands(sheet);
+    sheet.show();
+    return app.exec();
+}

@@ -1,0 +1,83 @@
+#include "program.h"
+
+#include "calibration/commands.h"
+#include "core/filters.h"
+#include "core/names.h"
+#include "files/commands.h"
+#include "photometry/commands.h"
+#include "sheet/aavsomenu.h"
+#include "sheet/printing.h"
+#include "sheet/sheetwindow.h"
+#include "windows/aboutwindow.h"
+#include "windows/imagebrowser.h"
+#include "windows/imagenotewindow.h"
+#include "windows/lightcurvewindow.h"
+#include "windows/manualwindow.h"
+#include "windows/suggestionwindow.h"
+
+#include <QApplication>
+#include <QPointer>
+
+#include <type_traits>
+
+namespace Program {
+
+namespace {
+
+// A new, independent copy each time; it deletes itself when closed, so the
+// sheet keeps nothing. A window that reports to the user gets the program's
+// Messages.
+template <typename Window>
+void open(const Context &c)
+{
+    if constexpr (std::is_constructible_v<Window, Messages &>)
+        (new Window(c.messages))->show();
+    else
+        (new Window)->show();
+}
+
+void end(const Context &)
+{
+    endProgram();
+}
+
+} // namespace
+
+void endProgram()
+{
+    // Not QApplication::closeAllWindows(): it stops at the first window that
+    // refuses to close and leaves the others open.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        windows << window;
+    for (const QPointer<QWidget> &window : windows)
+        if (window && window->isVisible())
+            window->close();
+    // exit(), not quit(): a window could refuse a quit request.
+    QCoreApplication::exit(0);
+}
+
+CommandTable windowCommands(SheetWindow &sheet)
+{
+    return {
+        {Button::Exit, end},
+        {Menu::Exit, end},
+        {Menu::Print,
+         [&sheet](const Context &c) { printSheet(sheet.centralWidget(), c.messages); }},
+        {Menu::Aavso, [&sheet](const Context &c) { AavsoMenu::exportMeasurement(&sheet, c); }},
+        {Menu::ImageNote, open<ImageNoteWindow>},
+        {Menu::ImageBrowser, open<ImageBrowser>},
+        {Menu::LightCurve, open<LightCurveWindow>},
+        {Menu::Manual, open<ManualWindow>},
+        {Menu::Suggestion, open<SuggestionWindow>},
+        {Menu::About, open<AboutWindow>},
+    };
+}
+
+void bindCommands(SheetWindow &sheet)
+{
+    sheet.bind(Filters::commands() + Photometry::commands() + Calibration::commands()
+               + Files::commands() + windowCommands(sheet));
+}
+
+} // namespace Program

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/commandtable.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+class QLabel;
+class QLineEdit;
+
+// The measurement sheet: the program's main window and the Sheet every
+// command works on.
+class SheetWindow : public QMainWindow, public Sheet
+{
+    Q_OBJECT
+public:
+    // `dataFolder` holds the folders that stand for the drives.
+    SheetWindow(Messages &messages, const QString &dataFolder, QWidget *parent = nullptr);
+
+    // Each row's command runs on a click of the button, or a trigger of the
+    // menu entry, of that name.
+    void bind(const CommandTable &commands);
+
+    QString text(const QString &field) const override;
+    void setText(const QString &field, const QString &text) override;
+    QString caption(const QString &label) const override;
+
+private:
+    void buildControls();
+    void buildMenus();
+
+    Messages &m_messages;
+    const QString m_dataFolder;
+    QHash<QString, QLineEdit *> m_fields;
+    QHash<QString, QLabel *> m_labels;
+};

@@ -1,0 +1,331 @@
+#include "files/observations.h"
+
+#include "diskfiles.h"
+#include "support/fifo.h"
+#include "support/guard.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <optional>
+
+using namespace LightCurve;
+
+namespace {
+
+const QByteArray OwnHeader = "#TYPE=EXTENDED\r\n#OBSCODE=ABC\r\n#SOFTWARE=Vevurid 1.4.3\r\n"
+                             "#DELIM=,\r\n#DATE=JD\r\n#OBSTYPE=CCD\r\n"
+                             "#NAME,DATE,MAG,MERR,FILT,TRANS,MTYPE,CNAME,CMAG,KNAME,KMAG,AMASS,GROUP,CHART,NOTES\r\n";
+const QByteArray DatabaseHeader = "JD,Magnitude,Uncertainty,HQuncertainty,Band,Observer Code,"
+                                  "Comment Code(s),Comp Star 1,Comp Star 2,Charts,Comments,Star Name\n";
+
+// Each observation as "star jd magnitude±error band observer [notes]" ("<"
+// before a fainter-than value), then each skipped line as "number: reason".
+QStringList describe(const Observations &read)
+{
+    QStringList lines;
+    for (const Observation &o : read.observations) {
+        const QString error = std::isnan(o.error) ? QStringLiteral("na") : QString::number(o.error);
+        lines << QStringLiteral("%1 %2 %3%4±%5 %6 %7 [%8]")
+                     .arg(read.texts.at(o.star), QString::number(o.jd, 'f', 5), o.fainter ? "<" : "",
+                          QString::number(o.magnitude), error, read.texts.at(o.band),
+                          read.texts.at(o.observer), read.texts.at(o.notes));
+    }
+    for (const SkippedLine &s : read.skipped)
+        lines << QStringLiteral("%1: %2").arg(s.line).arg(s.reason);
+    return lines;
+}
+
+// A record with the fields after FILTER as most software writes them.
+QByteArray record(const QByteArray &firstFive, char delimiter = ',')
+{
+    QByteArray line = firstFive + ",NO,STD,na,na,na,na,na,na,na,na";
+    return line.replace(',', delimiter) + "\r\n";
+}
+
+} // namespace
+
+class TestObservations : public QObject, private FolderFixture
+{
+    Q_OBJECT
+private slots:
+    void init() { newFolder(); }
+    void cleanup() { dropFolder(); }
+    void reading_data();
+    void reading();
+    void unreadableLine_data();
+    void unreadableLine();
+    void refused_data();
+    void refused();
+    void fileOfManyPieces();
+    void starsAcrossFiles();
+    void julianDates_data();
+    void julianDates();
+
+private:
+    enum Kind { Bytes, Missing, Folder, Fifo, LinkToFifo, Device, Huge };
+};
+
+void TestObservations::reading_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("expected"); // observations, then skipped lines
+    QTest::addColumn<bool>("own");
+
+    const QByteArray own = "V612 Sct,2460000.12345,12.345,0.012,V,NO,STD,ENSEMBLE,na,"
+                           "000-BBB-123,11.2,1.25,na,X12345,misura buona\r\n";
+    QTest::newRow("own log, CR LF") << OwnHeader + own
+        << QStringList{"V612 Sct 2460000.12345 12.345±0.012 V ABC [misura buona]"} << true;
+    QTest::newRow("pipe character, HJD, other software, LF")
+        << QByteArray("#type=Extended\n#obscode=XYZ\n#software=AIP4Win\n#delim=|\n#date=HJD\n"
+                      "SS Cyg|2459000.5|<14.1|na|TG|NO|STD|na|na|na|na|na|na|na|na\n")
+        << QStringList{"SS Cyg 2459000.50000 <14.1±na TG XYZ []"} << false;
+    QTest::newRow("tab as a word, BJD") << QByteArray("#Type=EXTENDED\r\n#Delim=TAB\r\n#Date=bjd\r\n")
+            + record("RR Lyr,2458000.25,7.5,NA,B", '\t') << QStringList{"RR Lyr 2458000.25000 7.5±na B  []"} << false;
+    QTest::newRow("tab itself") << QByteArray("#TYPE=EXTENDED\n#DELIM=\t\n") + record("RR Lyr,2458000.25,7.5,0,B", '\t')
+                                << QStringList{"RR Lyr 2458000.25000 7.5±0 B  []"} << false;
+    QTest::newRow("exclamation and semicolon as words, then a slash")
+        << QByteArray("#TYPE=EXTENDED\n#DELIM=exclamation\n") + record("A,1.5,2.5,na,V", '!')
+               + "#DELIM= Semicolon \n" + record("B,2.5,3.5,na,V", ';') + "#DELIM=/\n" + record("C,3.5,4.5,na,V", '/')
+        << QStringList{"A 1.50000 2.5±na V  []", "B 2.50000 3.5±na V  []", "C 3.50000 4.5±na V  []"} << false;
+    QTest::newRow("OBSCODE changed further down")
+        << OwnHeader + own + "#OBSCODE=DEF\r\n" + own
+        << QStringList{"V612 Sct 2460000.12345 12.345±0.012 V ABC [misura buona]",
+                       "V612 Sct 2460000.12345 12.345±0.012 V DEF [misura buona]"} << true;
+    QTest::newRow("byte-order mark, comments, blank lines, blanks around fields")
+        << QByteArray("\xEF\xBB\xBF  #TYPE = EXTENDED \n\n# a comment\n   \n"
+                      " Z Cam , 2460100.5 ,  < 13.0 , 0.1 , Vis , na,na,na,na,na,na,na,na,na,  nota  \n")
+        << QStringList{"Z Cam 2460100.50000 <13±0.1 Vis  [nota]"} << false;
+    QTest::newRow("database download")
+        << DatabaseHeader + "2460000.12345,12.345,0.012,,V,ABC,,,,,bella notte,V612 Sct\n"
+                            "2460001.5,<13.5,,,Vis.,XYZ,,,,,,v612  SCT\n"
+                            "2460002.5,13.1:,,,Vis.,XYZ,,,,,,V612 Sct\n"
+        << QStringList{"V612 Sct 2460000.12345 12.345±0.012 V ABC [bella notte]",
+                       "v612  SCT 2460001.50000 <13.5±na Vis. XYZ []", "V612 Sct 2460002.50000 13.1±na Vis. XYZ []"}
+        << false;
+    QTest::newRow("Latin-1 text, a field of nothing but a byte-order mark")
+        << DatabaseHeader + "2460000.5,1.5,,,V,ABC,,,,,\xEF\xBB\xBF,\xE9ta Cep\n"
+        << QStringList{QString::fromUtf8("éta Cep 2460000.50000 1.5±na V ABC [\uFEFF]")} << false;
+    QTest::newRow("database columns in another order, quoted, CR LF")
+        << QByteArray("\"Star Name\",\"Band\",\"Observer Code\",\"Magnitude\",\"JD\",\"Uncertainty\"\r\n"
+                      "\"R Leo, A\",\"V\",\"ABC\",\" 6.1 \",\"2450000.5\",\"0.1\"\r\n"
+                      "\"a \"\"b\"\"\",V,ABC,7.0,2450001.5,\r\n")
+        << QStringList{"R Leo, A 2450000.50000 6.1±0.1 V ABC []", "a \"b\" 2450001.50000 7±na V ABC []"}
+        << false;
+}
+
+void TestObservations::reading()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, expected);
+    QFETCH(bool, own);
+    putBytes(path("in.txt"), bytes);
+    const LocaleGuard commaSystem{QLocale(QLocale::Italian)}; // files keep "."
+
+    Observations read;
+    QCOMPARE(addFile(read, path("in.txt")), QString());
+    QCOMPARE(describe(read), expected);
+    QCOMPARE(read.files.size(), size_t(1));
+    QCOMPARE(read.files[0].path, path("in.txt"));
+    QCOMPARE(read.files[0].own, own);
+}
+
+void TestObservations::unreadableLine_data()
+{
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("reason");
+
+    const QByteArray db = DatabaseHeader; // its records end with Star Name
+    QTest::newRow("date with a letter") << OwnHeader << record("A,2460000.5x,12.1,0.01,V") << "data non valida";
+    QTest::newRow("infinite date") << OwnHeader << record("A,inf,12.1,0.01,V") << "data non valida";
+    QTest::newRow("date before the Julian period") << OwnHeader << record("A,-0.5,12.1,0.01,V") << "data non valida";
+    QTest::newRow("date too far ahead") << OwnHeader << record("A,1e7,12.1,0.01,V") << "data non valida";
+    QTest::newRow("placeholder magnitude") << OwnHeader << record("A,2460000.5,99.999,0.01,V") << "magnitudine non valida";
+    QTest::newRow("fainter than nothing") << OwnHeader << record("A,2460000.5,<,0.01,V") << "magnitudine non valida";
+    QTest::newRow("negative error") << OwnHeader << record("A,2460000.5,12.1,-0.01,V") << "errore non valido";
+    QTest::newRow("no star") << OwnHeader << record("na,2460000.5,12.1,0.01,V") << "stella mancante";
+    QTest::newRow("no filter") << OwnHeader << record(" A,2460000.5,12.1,0.01, NA ") << "filtro mancante";
+    QTest::newRow("14 fields") << OwnHeader << QByteArray("A,2460000.5,12.1,0.01,V,,,,,,,,,\n") << "14 campi invece di 15";
+    QTest::newRow("16 fields") << OwnHeader << QByteArray("A,2460000.5,12.1,0.01,V,,,,,,,,,,,\n") << "più di 15 campi";
+    QTest::newRow("database: quote left open") << db << QByteArray("\"2460000.5,12.3,,,V,ABC,,,,,,A\n") << "virgolette non valide";
+    QTest::newRow("database: text after a quote") << db << QByteArray("\"2460000.5\"x,12.3,,,V,ABC,,,,,,A\n") << "virgolette non valide";
+    QTest::newRow("database: short line") << db << QByteArray("2460000.5,12.3,,,V,ABC,,,,,\n") << "11 campi invece di 12";
+    QTest::newRow("database: no star") << db << QByteArray("2460000.5,12.3,,,V,ABC,,,,,, \n") << "stella mancante";
+    QTest::newRow("database: no band") << db << QByteArray("2460000.5,12.3,,,,ABC,,,,,,A\n") << "filtro mancante";
+    QTest::newRow("database: decimal comma") << db << QByteArray("\"2460000,5\",12.3,,,V,ABC,,,,,,A\n") << "data non valida";
+    QTest::newRow("database: error not a number") << db << QByteArray("2460000.5,12.3,x,,V,ABC,,,,,,A\n") << "errore non valido";
+}
+
+// The line is skipped, with its number and reason, and the lines around it read.
+void TestObservations::unreadableLine()
+{
+    QFETCH(QByteArray, header);
+    QFETCH(QByteArray, line);
+    QFETCH(QString, reason);
+    const QByteArray good = header == OwnHeader ? record("A,2460000.5,12.1,0.01,V")
+                                                : QByteArray("2460000.5,12.1,0.01,,V,ABC,,,,,,A\n");
+    putBytes(path("in.txt"), header + good + line + good);
+
+    Observations read;
+    QCOMPARE(addFile(read, path("in.txt")), QString());
+    QCOMPARE(read.observations.size(), size_t(2));
+    const qint64 number = header.count('\n') + 2;
+    QCOMPARE(describe(read).mid(2), QStringList{QStringLiteral("%1: %2").arg(number).arg(reason)});
+}
+
+void TestObservations::refused_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("message");
+
+    const QString prefix = QStringLiteral("Impossibile leggere \"x.txt\": ");
+    const QString neither = prefix + "non è un file AAVSO Extended né un file del database AAVSO.";
+    QTest::newRow("missing") << int(Missing) << QByteArray() << prefix + "il file non esiste.";
+    QTest::newRow("folder") << int(Folder) << QByteArray() << prefix + "è una cartella, non un file.";
+    QTest::newRow("pipe") << int(Fifo) << QByteArray() << prefix + "non è un file normale.";
+    QTest::newRow("link to a pipe") << int(LinkToFifo) << QByteArray() << prefix + "non è un file normale.";
+    QTest::newRow("device") << int(Device) << QByteArray() << prefix + "non è un file normale.";
+    QTest::newRow("over 1 GiB") << int(Huge) << QByteArray() << prefix + "è più grande di 1 GiB.";
+    QTest::newRow("empty") << int(Bytes) << QByteArray() << neither;
+    QTest::newRow("other text") << int(Bytes) << QByteArray("Misura del 12 marzo\n") << neither;
+    QTest::newRow("visual format") << int(Bytes) << QByteArray("#TYPE=VISUAL\n#DELIM=,\n") << neither;
+    QTest::newRow("record before TYPE")
+        << int(Bytes) << QByteArray("#DELIM=,\nA,2460000.5,12.1,na,V,na,na,na,na,na,na,na,na,na,na\n#TYPE=EXTENDED\n")
+        << neither;
+    QTest::newRow("no TYPE at all") << int(Bytes) << QByteArray("#OBSCODE=ABC\n") << neither;
+    QTest::newRow("database without Band")
+        << int(Bytes) << QByteArray("JD,Magnitude,Uncertainty,Observer Code,Star Name\n2460000.5,1,,A,B\n")
+        << neither;
+    QTest::newRow("EXCEL dates") << int(Bytes) << QByteArray("#TYPE=EXTENDED\n#DATE=excel\n")
+                                 << prefix + "le date sono in formato EXCEL: servono date giuliane (JD, HJD o BJD).";
+    QTest::newRow("other dates") << int(Bytes) << QByteArray("#TYPE=EXTENDED\n#DATE= MJD \n")
+                                 << prefix + "tipo di data sconosciuto: \"MJD\".";
+    QTest::newRow("other delimiter") << int(Bytes) << QByteArray("#TYPE=EXTENDED\n#DELIM=colon\n")
+                                     << prefix + "delimitatore sconosciuto: \"colon\".";
+    QTest::newRow("pound as delimiter") << int(Bytes) << QByteArray("#TYPE=EXTENDED\n#DELIM=#\n")
+                                        << prefix + "delimitatore sconosciuto: \"#\".";
+    QTest::newRow("more unreadable lines than a file may have")
+        << int(Bytes) << QByteArray("#TYPE=EXTENDED\n") + QByteArray("x\n").repeated(100001)
+        << prefix + "ha più di 100000 righe che non si possono leggere.";
+}
+
+void TestObservations::refused()
+{
+    QFETCH(int, kind);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    const QString target = path("x.txt");
+    std::optional<FifoWatchdog> watchdog; // a reader that blocks fails instead of hanging
+    switch (Kind(kind)) {
+    case Bytes: putBytes(target, bytes); break;
+    case Missing: break;
+    case Folder: QVERIFY(QDir().mkdir(target)); break;
+    case Fifo:
+        makeFifo(target);
+        watchdog.emplace(target);
+        break;
+    case LinkToFifo:
+        makeFifo(path("fifo"));
+        QVERIFY(QFile::link(path("fifo"), target));
+        watchdog.emplace(path("fifo"));
+        break;
+    case Device: QVERIFY(QFile::link("/dev/zero", target)); break;
+    case Huge: {
+        QFile huge(target); // sparse: no real gigabyte is written
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize((qint64(1) << 30) + 1));
+        break;
+    }
+    }
+
+    Observations shown;
+    putBytes(path("shown.txt"), OwnHeader + record("A,2460000.5,12.1,0.01,V") + "A,bad\r\n");
+    QCOMPARE(addFile(shown, path("shown.txt")), QString());
+    const QStringList before = describe(shown);
+    const QStringList textsBefore = shown.texts;
+
+    QCOMPARE(addFile(shown, target), message);
+    QCOMPARE(describe(shown), before);
+    QCOMPARE(shown.texts, textsBefore);
+    QCOMPARE(shown.files.size(), size_t(1));
+}
+
+// Read a piece at a time: lines cut at the pieces' ends, one line longer than
+// a piece, and the numbering carried on from piece to piece.
+void TestObservations::fileOfManyPieces()
+{
+    const int half = 20000; // with the long line, about four pieces
+    const QByteArray line = record("V612 Sct,2460000.5,12.1,0.01,V");
+    const QByteArray longNotes(3 << 19, 'x');
+    putBytes(path("long.txt"), "\xEF\xBB\xBF" + OwnHeader + line.repeated(half)
+                                   + record("A,2460000.5,12.1,0.01,V").replace("na\r", longNotes + '\r')
+                                   + line.repeated(half) + "A,bad\r\n" + line.chopped(2));
+    Observations read;
+    QCOMPARE(addFile(read, path("long.txt")), QString());
+    QCOMPARE(read.observations.size(), size_t(2 * half + 2));
+    QCOMPARE(read.texts.at(read.observations[half].notes).size(), longNotes.size());
+    QCOMPARE(describe(read).mid(2 * half + 2), QStringList{QStringLiteral("%1: 2 campi invece di 15").arg(2 * half + 9)});
+    QVERIFY(read.files[0].own);
+}
+
+void TestObservations::starsAcrossFiles()
+{
+    putBytes(path("own.txt"), OwnHeader + record("V612 Sct,2460000.5,12.1,0.01,V")
+                                  + record("RR Lyr,2460000.5,7.1,0.01,V")
+                                  + record("SS Cyg,2460000.5,9.1,0.01,B"));
+    putBytes(path("db.csv"), DatabaseHeader + "2460001.5,12.2,,,V,ABC,,,,,,v612  SCT\n"
+                                              "2460002.5,7.2,,,V,ABC,,,,,,RR Lyr\n"
+                                              "2460003.5,12.3,,,V,ABC,,,,,,V612 Sct\n"
+                                              "2460003.5,8.3,,,V,ABC,,,,,,T Lep\n");
+    Observations read;
+    QCOMPARE(addFile(read, path("own.txt")), QString());
+    QCOMPARE(addFile(read, path("db.csv")), QString());
+
+    QStringList ranked;
+    for (const Star &star : stars(read))
+        ranked << QStringLiteral("%1 %2").arg(star.name).arg(star.count);
+    QCOMPARE(ranked, (QStringList{"V612 Sct 3", "RR Lyr 2", "SS Cyg 1", "T Lep 1"}));
+    // One text per name, whichever file and line it came from.
+    QCOMPARE(read.texts, (QStringList{"", "ABC", "V612 Sct", "V", "RR Lyr", "SS Cyg", "B", "v612  SCT", "T Lep"}));
+    QCOMPARE(read.observations[6].file, quint16(1));
+    QCOMPARE(read.files[1].own, false);
+}
+
+void TestObservations::julianDates_data()
+{
+    QTest::addColumn<double>("jd");
+    QTest::addColumn<QDateTime>("utc");
+
+    const auto at = [](int y, int m, int d, int h, int min, int s, int ms) {
+        return QDateTime(QDate(y, m, d), QTime(h, min, s, ms), Qt::UTC);
+    };
+    QTest::newRow("J2000") << 2451545.0 << at(2000, 1, 1, 12, 0, 0, 0);
+    QTest::newRow("midnight") << 2460000.5 << at(2023, 2, 25, 0, 0, 0, 0);
+    QTest::newRow("one and a half seconds") << 2460000.5 + 1.5 / 86400 << at(2023, 2, 25, 0, 0, 1, 500);
+    QTest::newRow("last millisecond of a leap day") << 2460370.5 - 0.001 / 86400 << at(2024, 2, 29, 23, 59, 59, 999);
+    QTest::newRow("leap day 2000") << 2451603.5 << at(2000, 2, 29, 0, 0, 0, 0);
+    QTest::newRow("1900 has no leap day") << 2415079.5 << at(1900, 3, 1, 0, 0, 0, 0);
+    QTest::newRow("leap day 1896") << 2413618.75 << at(1896, 2, 29, 6, 0, 0, 0);
+    QTest::newRow("modified JD zero") << 2400000.5 << at(1858, 11, 17, 0, 0, 0, 0);
+    QTest::newRow("not a number") << std::nan("") << QDateTime();
+    QTest::newRow("beyond exact milliseconds") << 1.1e8 << QDateTime();
+}
+
+void TestObservations::julianDates()
+{
+    QFETCH(double, jd);
+    QFETCH(QDateTime, utc);
+    if (!utc.isValid()) {
+        QVERIFY(!julianToUtc(jd).isValid());
+        QVERIFY(std::isnan(utcToJulian(utc)));
+        return;
+    }
+    QCOMPARE(julianToUtc(jd), utc);
+    QCOMPARE(julianToUtc(jd).timeSpec(), Qt::UTC);
+    QVERIFY2(std::fabs(utcToJulian(utc) - jd) < 0.0005 / 86400, qPrintable(QString::number(utcToJulian(utc), 'f', 10)));
+    QCOMPARE(julianToUtc(utcToJulian(utc)), utc);
+}
+
+QTEST_GUILESS_MAIN(TestObservations)
+#include "tst_observations.moc"

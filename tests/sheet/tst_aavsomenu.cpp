@@ -1,0 +1,122 @@
+#include "sheet/aavsomenu.h"
+#include "support/aavsovalidator.h"
+#include "support/guard.h"
+#include "support/sheetfixture.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSettings>
+#include <QTest>
+
+class TestAavsoMenu : public QObject, SheetFixture
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup() { closeSheet(); }
+
+    void entryBetweenPrintAndExit();
+    void exportsAndAppends();
+    void cancelChangesNothing();
+    void refusalKeepsLastFile();
+
+private:
+    void type(const QString &field, const QString &text) { control<QLineEdit>(field)->setText(text); }
+    void exportTo(const QString &answer)
+    {
+        m_answer = answer;
+        control<QAction>("mnuAavso")->trigger();
+    }
+    static QString lastFile() { return QSettings("Vevurid", "vevurid").value("aavso/lastFile").toString(); }
+    QString season() const { return dataFolder() + "/stagione.csv"; }
+
+    QTemporaryDir m_settings;
+    QStringList m_asked; // where each question started
+    QString m_answer;
+};
+
+void TestAavsoMenu::initTestCase()
+{
+    QVERIFY(m_settings.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
+    AavsoMenu::askPath = [this](QWidget *parent, const QString &start) {
+        if (!qobject_cast<QMainWindow *>(parent))
+            QTest::qFail("the question has no window", __FILE__, __LINE__);
+        m_asked << start;
+        return m_answer;
+    };
+}
+
+void TestAavsoMenu::init()
+{
+    QSettings("Vevurid", "vevurid").clear();
+    m_asked.clear();
+    openSheet();
+    const QStringList fields = {"Text20", "Text18", "Text11", "Text22", "Text19", "Text5", "Text6", "Text7"};
+    const QStringList texts = {"RZ Cas", "2460382.4213", "11.5234", "V", "RMA", "11.25", "11.62", "12.03"};
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        type(fields[i], texts[i]);
+}
+
+void TestAavsoMenu::entryBetweenPrintAndExit()
+{
+    QStringList entries;
+    for (const QAction *entry : control<QMenu>("mnuFile")->actions())
+        entries << entry->objectName() + " " + entry->text();
+    QCOMPARE(entries, (QStringList{"mnuStampa &Stampa", "mnuAavso Esporta &AAVSO...", "mnuesci &esci"}));
+}
+
+void TestAavsoMenu::exportsAndAppends()
+{
+    const LocaleGuard guard(QLocale::c());
+    exportTo(season());
+    type("Text18", "2460382.45");
+    exportTo(season());
+
+    const QString cDrive = dataFolder() + "/vevurid/drive_c/aavso.txt";
+    QCOMPARE(m_asked, (QStringList{cDrive, season()}));
+    QVERIFY(QFileInfo(cDrive).dir().exists()); // made for the dialog to start in
+    QCOMPARE(m_messages.texts(),
+             (QStringList{"Osservazione aggiunta a stagione.csv (osservazioni nel file: 1).",
+                          "Osservazione aggiunta a stagione.csv (osservazioni nel file: 2)."}));
+    QCOMPARE(m_messages.shown.last().title, QStringLiteral("Esporta AAVSO"));
+    QCOMPARE(m_messages.shown.last().icon, MessageIcon::Information);
+    QFile log(season());
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray bytes = log.readAll();
+    QCOMPARE(bytes.count("\r\n"), 9); // six parameters, the names, two records
+    QVERIFY(bytes.endsWith("\r\nRZ Cas,2460382.45000,11.523,na,V,NO,STD,ENSEMBLE,na,na,na,na,na,na,"
+                           "ENSEMBLE C1=11.250 C2=11.620 C3=12.030\r\n"));
+    QCOMPARE(aavsoFault(bytes), QString());
+    QCOMPARE(lastFile(), season());
+}
+
+void TestAavsoMenu::cancelChangesNothing()
+{
+    exportTo(QString());
+
+    QCOMPARE(m_asked.size(), 1);
+    QCOMPARE(m_messages.shown.size(), 0);
+    QVERIFY(QDir(dataFolder() + "/vevurid/drive_c").isEmpty());
+    QCOMPARE(lastFile(), QString());
+}
+
+void TestAavsoMenu::refusalKeepsLastFile()
+{
+    const QString other = dataFolder() + "/altro.txt";
+    QSettings("Vevurid", "vevurid").setValue("aavso/lastFile", other);
+    type("Text11", "");
+
+    exportTo(season());
+
+    QCOMPARE(m_asked, QStringList{other});
+    QCOMPARE(m_messages.shown.size(), 1);
+    QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
+    QVERIFY(!QFile::exists(season()));
+    QCOMPARE(lastFile(), other);
+}
+
+QTEST_MAIN(TestAavsoMenu)
+#include "tst_aavsomenu.moc"

@@ -1,0 +1,363 @@
+#include "support/controls.h"
+#include "support/recordingmessages.h"
+#include "windows/lightcurveplot.h"
+#include "windows/lightcurvewindow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QImageReader>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+// Answers the file dialogs from a script instead of opening them.
+class ScriptedWindow : public LightCurveWindow
+{
+public:
+    using LightCurveWindow::LightCurveWindow;
+    using LightCurveWindow::Question;
+    QStringList answers;
+    QList<QPair<Question, QString>> asked;
+
+protected:
+    QString askFile(Question question, const QString &start) override
+    {
+        asked.append({question, start});
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+};
+
+// An AAVSO Extended file; each row gives NAME,DATE,MAG,MERR,FILT[,NOTES].
+static QString extended(const char *software, const QStringList &rows)
+{
+    QString text = QStringLiteral("#TYPE=EXTENDED\n#OBSCODE=ABC\n#SOFTWARE=%1\n#DELIM=,\n#DATE=JD\n"
+                                  "#NAME,DATE,MAG,MERR,FILT,TRANS,MTYPE,CNAME,CMAG,KNAME,KMAG,"
+                                  "AMASS,GROUP,CHART,NOTES\n")
+                       .arg(QLatin1String(software));
+    for (const QString &row : rows) {
+        const QStringList f = row.split(QLatin1Char(','));
+        text += f.mid(0, 5).join(QLatin1Char(','))
+              + QStringLiteral(",NO,STD,E,na,K,12.1,1.2,na,X1,%1\n").arg(f.value(5, "na"));
+    }
+    return text;
+}
+
+// V612 Sct: five observations by others and two of the observer's own, out of
+// date order; RR Lyr is written after SS Cyg but observed more often.
+static const QString Others = extended("Altro 2.4", {
+    "V612 Sct,2460010.5,12.1,0.01,V", "SS Cyg,2460001.5,9.0,0.01,V",
+    "V612 Sct,2460001.5,12.2,0.02,V", "v612  SCT,2460003.5,<13.5,na,V",
+    "RR Lyr,2460001.5,7.9,0.01,V", "V612 Sct,2460002.5,13.0,0.03,B", "RR Lyr,2460002.5,7.8,0.01,V",
+    "V612 Sct,2460004.5,11.0,na,I", "SS Cyg,2460002.5,9.1,0.01,V", "RR Lyr,2460003.5,7.7,0.01,V"});
+static const QString Own = extended("Vevurid 1.4.3", {"V612 SCT,2460006.25,11.05,0.005,I",
+                                                     "V612 SCT,2460005.25,12.15,0.005,V,nuvole"});
+
+static QCPErrorBars *errorBarsOf(QCustomPlot *plot, const QCPGraph *graph)
+{
+    for (int i = 0; i < plot->plottableCount(); ++i)
+        if (auto *bars = qobject_cast<QCPErrorBars *>(plot->plottable(i)))
+            if (bars->dataPlottable() == graph)
+                return bars;
+    return nullptr;
+}
+
+class TestLightCurveWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup() { m_window.reset(); }
+    void pointsPerSeries_data();
+    void pointsPerSeries();
+    void axes_data();
+    void axes();
+    void starsMostObservedFirst();
+    void status_data();
+    void status();
+    void filterBoxesHideAndShow_data();
+    void filterBoxesHideAndShow();
+    void pointDetails_data();
+    void pointDetails();
+    void dialogsStartAtTheLastLog();
+    void saveImage_data();
+    void saveImage();
+    void refusedFileChangesNothing_data();
+    void refusedFileChangesNothing();
+
+private:
+    void load(const QStringList &names); // the first opened, the others added
+    LightCurvePlot *plot() const { return control<LightCurvePlot>(m_window.get(), "plot"); }
+    QString statusText() const { return control<QLabel>(m_window.get(), "lblStato")->text(); }
+
+    QTemporaryDir m_dir;
+    RecordingMessages m_messages;
+    std::unique_ptr<ScriptedWindow> m_window;
+};
+
+void TestLightCurveWindow::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.filePath("config"));
+    const QList<QPair<QString, QString>> files = {
+        {"others.txt", Others},
+        {"own.txt", Own},
+        {"tcrb.txt", extended("x", QStringList(4, "T CrB,2460001.5,10,na,V"))},
+        {"bad.txt", extended("x", {"V612 Sct,2460001.5,12.2,0.02,V", "V612 Sct,giorno,12.2,0.02,V",
+                                   "V612 Sct,2460002.5,abc,0.02,V"})},
+        {"vecchia.png", "vecchia"},
+        {"appunti.txt", "lista della spesa\n"}};
+    for (const auto &[name, text] : files) {
+        QFile file(m_dir.filePath(name));
+        const QByteArray bytes = text.toUtf8();
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+    QVERIFY(QDir(m_dir.path()).mkpath("cartella.png"));
+}
+
+void TestLightCurveWindow::init()
+{
+    m_messages.shown.clear();
+    QSettings(QStringLiteral("Vevurid"), QStringLiteral("vevurid")).clear();
+    m_window = std::make_unique<ScriptedWindow>(m_messages);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestLightCurveWindow::load(const QStringList &names)
+{
+    for (const QString &name : names)
+        m_window->answers << m_dir.filePath(name);
+    control<QPushButton>(m_window.get(), "cmdApri")->click();
+    for (qsizetype i = 1; i < names.size(); ++i)
+        control<QPushButton>(m_window.get(), "cmdAggiungi")->click();
+}
+
+void TestLightCurveWindow::pointsPerSeries_data()
+{
+    QTest::addColumn<int>("drawnAs"); // later graphs are drawn over earlier ones
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("points");
+    QTest::addColumn<double>("firstX");
+    QTest::addColumn<bool>("errorBars");
+    QTest::newRow("B") << 0 << "B" << 1 << 60002.5 << true;
+    QTest::newRow("V, in date order") << 1 << "V" << 2 << 60001.5 << true;
+    QTest::newRow("I without error") << 2 << "I" << 1 << 60004.5 << false;
+    QTest::newRow("V fainter-than") << 3 << "V (<)" << 1 << 60003.5 << false;
+    QTest::newRow("own V on top") << 4 << "V proprie" << 1 << 60005.25 << true;
+    QTest::newRow("own I on top") << 5 << "I proprie" << 1 << 60006.25 << true;
+}
+
+void TestLightCurveWindow::pointsPerSeries()
+{
+    QFETCH(int, drawnAs);
+    QFETCH(QString, name);
+    QFETCH(int, points);
+    QFETCH(double, firstX);
+    QFETCH(bool, errorBars);
+    load({"others.txt", "own.txt"});
+    QCOMPARE(plot()->graphCount(), 6);
+    const QCPGraph *graph = plot()->graph(drawnAs);
+    QCOMPARE(graph->name(), name);
+    QCOMPARE(graph->dataCount(), points);
+    QCOMPARE(graph->data()->at(0)->key, firstX);
+    QCOMPARE(errorBarsOf(plot(), graph) != nullptr, errorBars);
+}
+
+void TestLightCurveWindow::axes_data()
+{
+    QTest::addColumn<double>("from");
+    QTest::addColumn<double>("to");
+    QTest::addColumn<QString>("date"); // a label of the top axis
+    QTest::newRow("J2000.0") << 51544.6 << 51545.4 << "01/01/2000\n12:00";
+    QTest::newRow("25 Feb 2023") << 60000.2 << 60000.8 << "25/02/2023\n00:00";
+}
+
+void TestLightCurveWindow::axes()
+{
+    QFETCH(double, from);
+    QFETCH(double, to);
+    QFETCH(QString, date);
+    QCOMPARE(plot()->xAxis->label(), QStringLiteral("JD − 2400000"));
+    QCOMPARE(plot()->yAxis->label(), QStringLiteral("Magnitudine"));
+    QVERIFY(plot()->yAxis->rangeReversed());
+    plot()->xAxis->setRange(from, to);
+    plot()->replot();
+    const QStringList labels = plot()->xAxis2->tickVectorLabels();
+    QVERIFY2(labels.contains(date), qPrintable(labels.join(QLatin1Char('|'))));
+}
+
+void TestLightCurveWindow::starsMostObservedFirst()
+{
+    load({"others.txt", "own.txt"});
+    auto *stars = control<QComboBox>(m_window.get(), "cboStella");
+    QStringList names;
+    for (int i = 0; i < stars->count(); ++i)
+        names << stars->itemText(i);
+    QCOMPARE(names, QStringList({"V612 Sct", "RR Lyr", "SS Cyg"}));
+    stars->setCurrentIndex(2);
+    QCOMPARE(statusText(), QStringLiteral("Osservazioni di SS Cyg: 2 da 1 file."));
+    QCOMPARE(plot()->graphCount(), 1);
+}
+
+void TestLightCurveWindow::status_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("status"); // complete, or up to the reader's reason
+    QTest::newRow("one file")
+        << QStringList{"others.txt"} << "Osservazioni di V612 Sct: 5 da 1 file.";
+    QTest::newRow("own log added")
+        << QStringList{"others.txt", "own.txt"} << "Osservazioni di V612 Sct: 7 da 2 file.";
+    QTest::newRow("another star added, this one kept")
+        << QStringList{"others.txt", "tcrb.txt"} << "Osservazioni di V612 Sct: 5 da 1 file.";
+    QTest::newRow("skipped lines") << QStringList{"others.txt", "bad.txt"}
+                                   << "Osservazioni di V612 Sct: 6 da 2 file. Righe ignorate: 2 "
+                                      "(la prima: riga 8 di bad.txt: ";
+}
+
+void TestLightCurveWindow::status()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, status);
+    load(files);
+    if (status.endsWith(QLatin1String("file.")))
+        QCOMPARE(statusText(), status);
+    else
+        QVERIFY2(statusText().startsWith(status) && statusText().endsWith(QLatin1String(").")),
+                 qPrintable(statusText()));
+    QVERIFY(m_messages.shown.isEmpty());
+}
+
+void TestLightCurveWindow::filterBoxesHideAndShow_data()
+{
+    QTest::addColumn<QString>("band");
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<QStringList>("series");
+    QTest::newRow("B") << "B" << QColor(128, 128, 255) << QStringList{"B"};
+    QTest::newRow("V") << "V" << QColor(0, 192, 0) << QStringList{"V", "V (<)", "V proprie"};
+    QTest::newRow("I") << "I" << QColor(128, 0, 0) << QStringList{"I", "I proprie"};
+}
+
+void TestLightCurveWindow::filterBoxesHideAndShow()
+{
+    QFETCH(QString, band);
+    QFETCH(QColor, colour);
+    QFETCH(QStringList, series);
+    load({"others.txt", "own.txt"});
+    auto *box = control<QCheckBox>(m_window.get(), "chk" + band);
+    QCOMPARE(box->text(), band);
+    QCOMPARE(box->palette().color(QPalette::WindowText), colour);
+    for (bool shown : {false, true}) {
+        box->setChecked(shown);
+        for (int i = 0; i < plot()->graphCount(); ++i) {
+            const QCPGraph *graph = plot()->graph(i);
+            const bool visible = shown || !series.contains(graph->name());
+            QCOMPARE(graph->visible(), visible);
+            if (QCPErrorBars *bars = errorBarsOf(plot(), graph))
+                QCOMPARE(bars->visible(), visible);
+        }
+    }
+}
+
+void TestLightCurveWindow::pointDetails_data()
+{
+    QTest::addColumn<int>("graph");
+    QTest::addColumn<QString>("details");
+    QTest::newRow("own, with notes")
+        << 4 << "JD 2460005.25000 · 01/03/2023 18:00:00 UTC · filtro V · magnitudine 12.15 ± "
+                "0.005 · osservatore ABC · note: nuvole";
+    QTest::newRow("fainter-than, no error")
+        << 3 << "JD 2460003.50000 · 28/02/2023 00:00:00 UTC · filtro V · magnitudine <13.5 · "
+                "osservatore ABC";
+}
+
+void TestLightCurveWindow::pointDetails()
+{
+    QFETCH(int, graph);
+    QFETCH(QString, details);
+    load({"others.txt", "own.txt"});
+    plot()->replot();
+    const QCPGraph *series = plot()->graph(graph);
+    const auto point = series->data()->at(0);
+    QTest::mouseClick(plot(), Qt::LeftButton, {},
+                      series->coordsToPixels(point->key, point->value).toPoint());
+    QCOMPARE(control<QLabel>(m_window.get(), "lblPunto")->text(), details);
+}
+
+void TestLightCurveWindow::dialogsStartAtTheLastLog()
+{
+    const QString log = m_dir.filePath("notte.txt");
+    QSettings(QStringLiteral("Vevurid"), QStringLiteral("vevurid"))
+        .setValue(QStringLiteral("aavso/lastFile"), log);
+    load({"manca1.txt", "manca2.txt"});
+    using Q = ScriptedWindow::Question;
+    QCOMPARE(m_window->asked, (QList<QPair<Q, QString>>{{Q::Open, log}, {Q::Add, log}}));
+}
+
+void TestLightCurveWindow::saveImage_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("format"); // empty: refused
+    QTest::newRow("PNG") << "curva.png" << QByteArray("png");
+    QTest::newRow("PNG over an old file") << "vecchia.png" << QByteArray("png");
+    QTest::newRow("PDF") << "curva.PDF" << QByteArray("pdf");
+    QTest::newRow("folder left alone") << "cartella.png" << QByteArray();
+    QTest::newRow("missing folder") << "manca/curva.png" << QByteArray();
+}
+
+void TestLightCurveWindow::saveImage()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, format);
+    load({"others.txt"});
+    const QString path = m_dir.filePath(name);
+    const bool wasFolder = QFileInfo(path).isDir();
+    m_window->answers = QStringList{path};
+    control<QPushButton>(m_window.get(), "cmdSalva")->click();
+    QCOMPARE(m_window->asked.last(), qMakePair(ScriptedWindow::Question::SaveImage, m_dir.path()));
+    if (format.isEmpty()) {
+        compareOnlyOne(m_messages, "Curva di luce", MessageIcon::Warning,
+                       QStringLiteral("Impossibile salvare l'immagine \"%1\".").arg(path));
+        QCOMPARE(QFileInfo(path).isDir(), wasFolder);
+        return;
+    }
+    QVERIFY(m_messages.shown.isEmpty());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    if (format == "pdf")
+        QCOMPARE(file.read(5), QByteArray("%PDF-"));
+    else
+        QCOMPARE(QImageReader(&file, format).read().size(), plot()->size());
+}
+
+void TestLightCurveWindow::refusedFileChangesNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("button");
+    QTest::newRow("not an AAVSO file, opened") << "appunti.txt" << "cmdApri";
+    QTest::newRow("not an AAVSO file, added") << "appunti.txt" << "cmdAggiungi";
+    QTest::newRow("a folder") << "cartella.png" << "cmdApri";
+    QTest::newRow("a missing file") << "manca.txt" << "cmdAggiungi";
+}
+
+void TestLightCurveWindow::refusedFileChangesNothing()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, button);
+    load({"others.txt", "own.txt"});
+    const QString before = statusText();
+    m_window->answers = QStringList{m_dir.filePath(name)};
+    control<QPushButton>(m_window.get(), button)->click();
+    QCOMPARE(m_messages.shown.size(), 1);
+    QCOMPARE(m_messages.shown[0].title, QStringLiteral("Curva di luce"));
+    QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
+    QVERIFY2(m_messages.shown[0].text.contains(name), qPrintable(m_messages.shown[0].text));
+    QCOMPARE(statusText(), before);
+    QCOMPARE(control<QComboBox>(m_window.get(), "cboStella")->count(), 3);
+    QCOMPARE(plot()->graphCount(), 6);
+}
+
+QTEST_MAIN(TestLightCurveWindow)
+#include "tst_lightcurvewindow.moc"
