@@ -16,10 +16,13 @@ step "tools"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends \
-  clang libclang-rt-14-dev clang-tidy lintian desktop-file-utils appstream >/dev/null
+  clang libclang-rt-14-dev clang-tidy lintian desktop-file-utils appstream \
+  libbenchmark-dev >/dev/null
 
-step "package"
-cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
+step "package and benchmarks"
+# The benchmarks are built here so they keep compiling; their timings mean
+# nothing on a shared CI machine, so they are not run.
+cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DVEVURID_BENCH=ON >/dev/null
 cmake --build build-deb -j"$jobs" >/dev/null
 rm -rf build-deb/out build-deb/root
 (cd build-deb && cpack -G DEB -B out >/dev/null)
@@ -40,7 +43,7 @@ step "sanitizer tests"
 # Any report fails its test: ASan and LSan exit with an error code, and UBSan
 # halts at its first finding instead of carrying on. Gcc 12's leak checker
 # misreads a dynamic TLS block on some memory layouts (a fresh Debian 12 hits
-# it at the end of tst_form3) and crashes in its own tracer; without tracking
+# it at the end of tst_imagebrowser) and crashes in its own tracer; without tracking
 # those blocks (intercept_tls_get_addr=0) it still finds leaks.
 ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:print_stacktrace=1:intercept_tls_get_addr=0 \
 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
