@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QSettings>
 
 #include <algorithm>
 #include <charconv>
@@ -341,6 +342,27 @@ bool exportToLog(const Sheet &sheet, Messages &messages, const QString &path)
     }
     messages.show(Title, MessageIcon::Information, Added.arg(name).arg(addition.observations));
     return true;
+}
+
+namespace {
+
+const QString LastLogKey = QStringLiteral("aavso/lastFile");
+
+QSettings settings()
+{
+    return QSettings(QStringLiteral("Vevurid"), QStringLiteral("vevurid"));
+}
+
+} // namespace
+
+QString lastLog()
+{
+    return settings().value(LastLogKey).toString();
+}
+
+void rememberLog(const QString &path)
+{
+    settings().setValue(LastLogKey, path);
 }
 
 } // namespace Aavso

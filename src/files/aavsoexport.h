@@ -46,4 +46,9 @@ Addition append(const QByteArray &log, const Record &record);
 // one message. True when the record was added.
 bool exportToLog(const Sheet &sheet, Messages &messages, const QString &path);
 
+// The log written to last, kept in the user's settings: the next export and
+// the light curve start there. Empty before the first export.
+QString lastLog();
+void rememberLog(const QString &path);
+
 } // namespace Aavso

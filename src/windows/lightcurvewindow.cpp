@@ -2,6 +2,7 @@
 
 #include "fixeddialog.h"
 #include "lightcurveplot.h"
+#include "files/aavsoexport.h"
 #include "ui/appsetup.h"
 #include "ui/look.h"
 
@@ -12,7 +13,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QSettings>
 #include <QSignalBlocker>
 #include <QTemporaryFile>
 
@@ -23,14 +23,6 @@ using LightCurve::Observation;
 namespace {
 
 const QString Title = QStringLiteral("Curva di luce");
-
-// The log "Esporta AAVSO" wrote last, where the observer most likely starts.
-QString lastExportedLog()
-{
-    return QSettings(QStringLiteral("Vevurid"), QStringLiteral("vevurid"))
-        .value(QStringLiteral("aavso/lastFile"))
-        .toString();
-}
 
 QString fileName(const QString &path)
 {
@@ -145,14 +137,14 @@ QString LightCurveWindow::askFile(Question question, const QString &start)
 
 void LightCurveWindow::openFile()
 {
-    const QString path = askFile(Question::Open, lastExportedLog());
+    const QString path = askFile(Question::Open, Aavso::lastLog());
     if (!path.isEmpty())
         load(path, true);
 }
 
 void LightCurveWindow::addFile()
 {
-    const QString path = askFile(Question::Add, lastExportedLog());
+    const QString path = askFile(Question::Add, Aavso::lastLog());
     if (!path.isEmpty())
         load(path, false);
 }
@@ -257,7 +249,7 @@ void LightCurveWindow::showPoint(quint32 observation)
 
 void LightCurveWindow::saveImage()
 {
-    const QString start = m_data.files.empty() ? QFileInfo(lastExportedLog()).path()
+    const QString start = m_data.files.empty() ? QFileInfo(Aavso::lastLog()).path()
                                                : QFileInfo(m_data.files.back().path).path();
     const QString path = askFile(Question::SaveImage, start);
     if (!path.isEmpty() && !writeImage(*m_plot, path))
