@@ -4,11 +4,13 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QProxyStyle>
 #include <QStyleFactory>
+#include <QTranslator>
 
 #include <cmath>
 
@@ -55,6 +57,12 @@ void setupApplication(QApplication &app)
     style->setParent(&app); // owned by the application, as setStyle() would
     app.setStyle(style);
     app.setWindowIcon(appIcon());
+
+    // The interface is Italian whatever the system's language, Qt's own file
+    // dialogs and context menus included.
+    auto *qtTexts = new QTranslator(&app);
+    if (qtTexts->load(QStringLiteral("qtbase_it"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qtTexts);
 }
 
 QIcon appIcon()

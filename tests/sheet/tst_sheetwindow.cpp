@@ -36,6 +36,7 @@ private slots:
     void menus();
     void resizingMovesNothing();
     void unknownNamesReported();
+    void qtTextsInItalian();
     void magnitudeOnTheSheet();
     void magnitudeWarningsOnTheSheet();
 };
@@ -212,6 +213,13 @@ void TestSheetWindow::unknownNamesReported()
     m_form->bind({{"Label29", [](const Context &c) { c.sheet.setText("Text1", "bound"); }}});
     QCOMPARE(control<QLineEdit>("Text1")->text(), before);
     QCOMPARE(control<QLabel>("Label29")->text(), QStringLiteral("/"));
+}
+
+void TestSheetWindow::qtTextsInItalian()
+{
+    // Qt's own dialogs speak the program's language, not the system's.
+    QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Cerca in:"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annulla"));
 }
 
 void TestSheetWindow::magnitudeOnTheSheet()
