@@ -1,18 +1,15 @@
 #include "observations.h"
 
 #include "aavsoreading.h"
+#include "textfile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace LightCurve {
 
@@ -26,47 +23,23 @@ constexpr double MillisecondsPerDay = 86400000.0;
 // memory whole beside its observations.
 constexpr qint64 PieceSize = qint64(1) << 20;
 
-class OpenedFile
+// Why the file at `path` cannot be read, or empty when `file` holds it open.
+// What is not a regular file (links followed) or is larger than a light
+// curve can need is refused; the open itself never blocks.
+QString openRegular(QFile &file, const QString &path)
 {
-public:
-    OpenedFile() = default;
-    OpenedFile(const OpenedFile &) = delete;
-    OpenedFile &operator=(const OpenedFile &) = delete;
-    ~OpenedFile()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-
-    int fd = -1;
-    qint64 size = 0;
-    QString problem; // why the file cannot be read, when it cannot
-};
-
-// Refuses what is not a regular file (checked after following links, and
-// again on what was opened, since the name may have been swapped between the
-// two) or is larger than a light curve can need. Opened without blocking, so
-// a pipe or device put there never hangs.
-void openRegular(OpenedFile &file, const QString &path)
-{
-    const QString target = QFileInfo(path).canonicalFilePath();
-    const QFileInfo resolved(target);
-    if (target.isEmpty())
-        file.problem = QStringLiteral("il file non esiste.");
-    else if (resolved.isDir())
-        file.problem = QStringLiteral("è una cartella, non un file.");
-    else if (!resolved.isFile())
-        file.problem = QStringLiteral("non è un file normale.");
-    else if ((file.fd = ::open(QFile::encodeName(target).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) < 0)
-        file.problem = QStringLiteral("il file non si può leggere.");
-    if (!file.problem.isEmpty())
-        return;
-    struct stat status = {};
-    if (::fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode))
-        file.problem = QStringLiteral("non è un file normale.");
-    else if (status.st_size > LargestFile)
-        file.problem = QStringLiteral("è più grande di 1 GiB.");
-    file.size = status.st_size;
+    const QFileInfo resolved(QFileInfo(path).canonicalFilePath());
+    if (!resolved.exists())
+        return QStringLiteral("il file non esiste.");
+    if (resolved.isDir())
+        return QStringLiteral("è una cartella, non un file.");
+    if (!resolved.isFile())
+        return QStringLiteral("non è un file normale.");
+    if (!Files::openRegularFile(file, path))
+        return QStringLiteral("il file non si può leggere.");
+    if (file.size() > LargestFile)
+        return QStringLiteral("è più grande di 1 GiB.");
+    return QString();
 }
 
 // An Extended file opens with its parameter lines; a database download with
@@ -85,19 +58,16 @@ bool opensWithParameter(const char *begin, const char *end)
 
 // The file's whole lines, piece by piece, through the reader its first piece
 // calls for. Bytes added to the file while it is read are left out.
-QString readPieces(Observations &into, quint16 index, const OpenedFile &file)
+QString readPieces(Observations &into, quint16 index, QFile &file)
 {
     std::unique_ptr<Reading::LineReader> reader;
     QByteArray piece;
-    qint64 left = file.size;
+    qint64 left = file.size();
     qint64 linesBefore = 0;
     for (;;) {
         const qsizetype kept = piece.size();
         piece.resize(kept + qsizetype(std::min(left, PieceSize)));
-        ssize_t got = 0;
-        do
-            got = ::read(file.fd, piece.data() + kept, size_t(piece.size() - kept));
-        while (got < 0 && errno == EINTR);
+        const qint64 got = file.read(piece.data() + kept, piece.size() - kept);
         if (got < 0)
             return QStringLiteral("il file non si può leggere.");
         piece.truncate(kept + got);
@@ -138,10 +108,9 @@ QString addFile(Observations &into, const QString &path)
     };
     if (into.files.size() > std::numeric_limits<quint16>::max())
         return refused(QStringLiteral("troppi file aperti."));
-    OpenedFile file;
-    openRegular(file, path);
-    if (!file.problem.isEmpty())
-        return refused(file.problem);
+    QFile file;
+    if (const QString problem = openRegular(file, path); !problem.isEmpty())
+        return refused(problem);
 
     // The sizes before, to take back what a refused file added.
     const size_t observations = into.observations.size();

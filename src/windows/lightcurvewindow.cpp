@@ -3,6 +3,7 @@
 #include "fixeddialog.h"
 #include "lightcurveplot.h"
 #include "files/aavsoexport.h"
+#include "files/textfile.h"
 #include "ui/appsetup.h"
 #include "ui/look.h"
 
@@ -12,7 +13,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QTemporaryFile>
 
@@ -34,25 +34,14 @@ QString fileName(const QString &path)
 // replaced only by a complete image, and only when it is a plain file.
 bool writeImage(QCustomPlot &plot, const QString &path)
 {
-    const QFileInfo target(path);
-    if (target.exists() && !QFileInfo(target.canonicalFilePath()).isFile())
-        return false;
     QTemporaryFile draft;
     if (!draft.open())
         return false;
-    const bool pdf = target.suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
+    const bool pdf = QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
     if (!(pdf ? plot.savePdf(draft.fileName()) : plot.savePng(draft.fileName())))
         return false;
     const QByteArray bytes = draft.readAll();
-    QSaveFile file(path);
-    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly))
-        return false;
-    // commit() ignores a write that fails while it flushes: flush and check first.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return !bytes.isEmpty() && Files::replaceFile(path, {bytes});
 }
 
 QPushButton *button(const char *name, const QString &caption, QWidget *parent)
