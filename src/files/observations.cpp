@@ -16,7 +16,6 @@ namespace LightCurve {
 namespace {
 
 constexpr qint64 LargestFile = qint64(1) << 30;
-constexpr double UnixEpochJulianDate = 2440587.5;
 constexpr double MillisecondsPerDay = 86400000.0;
 
 // Read and taken in this much at a time, so that a large file never lies in

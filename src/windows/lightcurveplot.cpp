@@ -11,11 +11,10 @@ using LightCurve::Observations;
 namespace {
 
 constexpr double JdOffset = 2400000;
-constexpr double UnixEpochJd = 2440587.5;
 
 double unixSeconds(double shownJd)
 {
-    return (shownJd + JdOffset - UnixEpochJd) * 86400;
+    return (shownJd + JdOffset - LightCurve::UnixEpochJulianDate) * 86400;
 }
 
 const QString Visual = QStringLiteral("Vis.");
