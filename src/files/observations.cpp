@@ -16,7 +16,6 @@ namespace LightCurve {
 namespace {
 
 constexpr qint64 LargestFile = qint64(1) << 30;
-constexpr double MillisecondsPerDay = 86400000.0;
 
 // Read and taken in this much at a time, so that a large file never lies in
 // memory whole beside its observations.
@@ -170,22 +169,6 @@ std::vector<Star> stars(const Observations &from)
     std::stable_sort(result.begin(), result.end(),
                      [](const Star &a, const Star &b) { return a.count > b.count; });
     return result;
-}
-
-QDateTime julianToUtc(double jd)
-{
-    const double milliseconds = std::round((jd - UnixEpochJulianDate) * MillisecondsPerDay);
-    // Beyond 2^53 ms (285 000 years) a millisecond is no longer exact.
-    if (!std::isfinite(milliseconds) || std::fabs(milliseconds) > 9007199254740992.0)
-        return QDateTime();
-    return QDateTime::fromMSecsSinceEpoch(qint64(milliseconds), Qt::UTC);
-}
-
-double utcToJulian(const QDateTime &utc)
-{
-    if (!utc.isValid())
-        return std::numeric_limits<double>::quiet_NaN();
-    return UnixEpochJulianDate + double(utc.toMSecsSinceEpoch()) / MillisecondsPerDay;
 }
 
 } // namespace LightCurve

@@ -7,7 +7,6 @@
 // small.
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -74,12 +73,5 @@ struct Star
 
 // The stars of `from`, most observed first (ties in order of appearance).
 std::vector<Star> stars(const Observations &from);
-
-// The Julian date of 1970-01-01 00:00 UTC, where Unix time starts.
-inline constexpr double UnixEpochJulianDate = 2440587.5;
-
-// The instant a Julian date stands for, in UTC, to the millisecond; and back.
-QDateTime julianToUtc(double jd);
-double utcToJulian(const QDateTime &utc);
 
 } // namespace LightCurve

@@ -1,5 +1,6 @@
 #include "lightcurveplot.h"
 
+#include "core/juliandate.h"
 #include "ui/look.h"
 
 #include <algorithm>
@@ -14,7 +15,7 @@ constexpr double JdOffset = 2400000;
 
 double unixSeconds(double shownJd)
 {
-    return (shownJd + JdOffset - LightCurve::UnixEpochJulianDate) * 86400;
+    return (shownJd + JdOffset - JulianDate::UnixEpoch) * 86400;
 }
 
 const QString Visual = QStringLiteral("Vis.");

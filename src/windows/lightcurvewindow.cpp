@@ -2,6 +2,7 @@
 
 #include "fixeddialog.h"
 #include "lightcurveplot.h"
+#include "core/juliandate.h"
 #include "files/aavsoexport.h"
 #include "files/textfile.h"
 #include "ui/appsetup.h"
@@ -228,7 +229,7 @@ void LightCurveWindow::showPoint(quint32 observation)
         magnitude += QStringLiteral(" ± ") + QString::number(o.error);
     QString text = QStringLiteral("JD %1 · %2 UTC · filtro %3 · magnitudine %4 · osservatore %5")
                        .arg(QString::number(o.jd, 'f', 5),
-                            LightCurve::julianToUtc(o.jd).toString(
+                            JulianDate::toUtc(o.jd).toString(
                                 QStringLiteral("dd/MM/yyyy hh:mm:ss")),
                             m_data.texts[o.band], magnitude, m_data.texts[o.observer]);
     if (!m_data.texts[o.notes].isEmpty())

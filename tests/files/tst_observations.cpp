@@ -59,8 +59,6 @@ private slots:
     void refused();
     void fileOfManyPieces();
     void starsAcrossFiles();
-    void julianDates_data();
-    void julianDates();
 
 private:
     enum Kind { Bytes, Missing, Folder, Fifo, LinkToFifo, Device, Huge };
@@ -290,41 +288,6 @@ void TestObservations::starsAcrossFiles()
     QCOMPARE(read.texts, (QStringList{"", "ABC", "V612 Sct", "V", "RR Lyr", "SS Cyg", "B", "v612  SCT", "T Lep"}));
     QCOMPARE(read.observations[6].file, quint16(1));
     QCOMPARE(read.files[1].own, false);
-}
-
-void TestObservations::julianDates_data()
-{
-    QTest::addColumn<double>("jd");
-    QTest::addColumn<QDateTime>("utc");
-
-    const auto at = [](int y, int m, int d, int h, int min, int s, int ms) {
-        return QDateTime(QDate(y, m, d), QTime(h, min, s, ms), Qt::UTC);
-    };
-    QTest::newRow("J2000") << 2451545.0 << at(2000, 1, 1, 12, 0, 0, 0);
-    QTest::newRow("midnight") << 2460000.5 << at(2023, 2, 25, 0, 0, 0, 0);
-    QTest::newRow("one and a half seconds") << 2460000.5 + 1.5 / 86400 << at(2023, 2, 25, 0, 0, 1, 500);
-    QTest::newRow("last millisecond of a leap day") << 2460370.5 - 0.001 / 86400 << at(2024, 2, 29, 23, 59, 59, 999);
-    QTest::newRow("leap day 2000") << 2451603.5 << at(2000, 2, 29, 0, 0, 0, 0);
-    QTest::newRow("1900 has no leap day") << 2415079.5 << at(1900, 3, 1, 0, 0, 0, 0);
-    QTest::newRow("leap day 1896") << 2413618.75 << at(1896, 2, 29, 6, 0, 0, 0);
-    QTest::newRow("modified JD zero") << 2400000.5 << at(1858, 11, 17, 0, 0, 0, 0);
-    QTest::newRow("not a number") << std::nan("") << QDateTime();
-    QTest::newRow("beyond exact milliseconds") << 1.1e8 << QDateTime();
-}
-
-void TestObservations::julianDates()
-{
-    QFETCH(double, jd);
-    QFETCH(QDateTime, utc);
-    if (!utc.isValid()) {
-        QVERIFY(!julianToUtc(jd).isValid());
-        QVERIFY(std::isnan(utcToJulian(utc)));
-        return;
-    }
-    QCOMPARE(julianToUtc(jd), utc);
-    QCOMPARE(julianToUtc(jd).timeSpec(), Qt::UTC);
-    QVERIFY2(std::fabs(utcToJulian(utc) - jd) < 0.0005 / 86400, qPrintable(QString::number(utcToJulian(utc), 'f', 10)));
-    QCOMPARE(julianToUtc(utcToJulian(utc)), utc);
 }
 
 QTEST_GUILESS_MAIN(TestObservations)
