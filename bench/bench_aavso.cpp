@@ -2,7 +2,8 @@
 // 100 000 already (about 12 MB), read, checked for the same observation and
 // replaced whole, as the menu entry does it.
 
-#include "files/aavsoexport.h"
+#include "aavso/export.h"
+#include "aavso/vocabulary.h"
 #include "support/fakesheet.h"
 #include "support/recordingmessages.h"
 
@@ -16,8 +17,7 @@ namespace {
 
 QByteArray seasonLog(int records)
 {
-    QByteArray log = "#TYPE=EXTENDED\r\n#OBSCODE=RMA\r\n#SOFTWARE=Vevurid 1.4.3\r\n#DELIM=,\r\n"
-                     "#DATE=JD\r\n#OBSTYPE=CCD\r\n";
+    QByteArray log = Aavso::header("RMA");
     for (int i = 0; i < records; ++i)
         log += "SS Cyg," + QByteArray::number(2450000 + i * 0.01, 'f', 5)
              + ",11.523,0.012,V,NO,STD,ENSEMBLE,na,na,na,na,na,na,"

@@ -3,10 +3,11 @@
 // iteration also puts the fields the command wrote back to their typed texts.
 
 #include "calibration/commands.h"
-#include "core/filters.h"
+#include "aavso/filterbuttons.h"
 #include "photometry/commands.h"
 #include "sheet/sheetlayout.h"
 #include "support/fakesheet.h"
+#include "support/scripteddialogs.h"
 
 #include <benchmark/benchmark.h>
 
@@ -48,8 +49,11 @@ void runCommand(benchmark::State &state, const Binding &binding)
     FakeSheet sheet = typedMeasurement();
     const QHash<QString, QString> typed = sheet.fields;
     SilentMessages messages;
+    ScriptedDialogs dialogs;
+    MapSettings settings;
+    const Context context{{messages, dialogs, settings, QString()}, sheet};
     for (auto _ : state) {
-        binding.run({sheet, messages, QString()});
+        binding.run(context);
         for (const QString &field : std::as_const(sheet.writes))
             sheet.fields[field] = typed.value(field);
         sheet.writes.clear();

@@ -4,7 +4,8 @@
 // observation afterwards and at its highest while reading (the file's bytes
 // included).
 
-#include "files/observations.h"
+#include "aavso/observations.h"
+#include "aavso/vocabulary.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,9 +25,8 @@ QByteArray generated(Format format, int count)
     static const char *const stars[] = {"V612 Sct", "V612 SCT", "RR Lyr", "SS Cyg"};
     static const char *const bands[] = {"V", "B", "R", "Vis."};
     QByteArray bytes = format == Extended
-        ? "#TYPE=EXTENDED\r\n#OBSCODE=ABC\r\n#SOFTWARE=Vevurid 1.4.3\r\n#DELIM=,\r\n#DATE=JD\r\n"
-          "#OBSTYPE=CCD\r\n#NAME,DATE,MAG,MERR,FILT,TRANS,MTYPE,CNAME,CMAG,KNAME,KMAG,AMASS,GROUP,CHART,NOTES\r\n"
-        : "\"JD\",\"Magnitude\",\"Uncertainty\",\"HQuncertainty\",\"Band\",\"Observer Code\",\"Comment Code(s)\","
+        ? Aavso::header("ABC")
+        : QByteArray "\"JD\",\"Magnitude\",\"Uncertainty\",\"HQuncertainty\",\"Band\",\"Observer Code\",\"Comment Code(s)\","
           "\"Comp Star 1\",\"Comp Star 2\",\"Charts\",\"Comments\",\"Transfomed\",\"Airmass\",\"Validation Flag\","
           "\"Cmag\",\"Kmag\",\"HJD\",\"Star Name\"\n";
     for (int i = 0; i < count; ++i) {

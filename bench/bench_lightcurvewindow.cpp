@@ -2,7 +2,9 @@
 // filters, with errors: "Apri..." until the curve is painted, and a redraw
 // while the user pans with every point in view.
 
-#include "files/observations.h"
+#include "aavso/observations.h"
+#include "aavso/vocabulary.h"
+#include "support/scripteddialogs.h"
 #include "windows/lightcurveplot.h"
 #include "windows/lightcurvewindow.h"
 
@@ -18,9 +20,7 @@ namespace {
 
 QString generatedFile(const QTemporaryDir &dir, int count)
 {
-    QByteArray text = "#TYPE=EXTENDED\n#OBSCODE=ABC\n#SOFTWARE=generator\n#DELIM=,\n#DATE=JD\n"
-                      "#NAME,DATE,MAG,MERR,FILT,TRANS,MTYPE,CNAME,CMAG,KNAME,KMAG,AMASS,GROUP,"
-                      "CHART,NOTES\n";
+    QByteArray text = Aavso::header("ABC", "\n");
     const char bands[] = {'B', 'V', 'I'};
     for (int i = 0; i < count; ++i) {
         const double jd = 2455000 + i * 0.05; // 14 years
@@ -41,23 +41,22 @@ struct Refusals : Messages
     void show(const QString &, MessageIcon, const QString &text) override { last = text; }
 };
 
-// Answers "Apri..." with one file.
-class BenchWindow : public LightCurveWindow
+// Answers "Apri..." with one file, every time.
+struct OneFile : FileDialogs
 {
-public:
-    using LightCurveWindow::LightCurveWindow;
     QString path;
-
-protected:
-    QString askFile(Question, const QString &) override { return path; }
+    QString openFile(const QString &, const QString &, const QString &) override { return path; }
+    QString saveFile(const QString &, const QString &, const QString &, bool) override { return path; }
 };
 
 void BM_OpenAndShow(benchmark::State &state)
 {
     QTemporaryDir dir;
     Refusals refusals;
-    BenchWindow window(refusals);
-    window.path = generatedFile(dir, int(state.range(0)));
+    OneFile dialogs;
+    MapSettings settings;
+    dialogs.path = generatedFile(dir, int(state.range(0)));
+    LightCurveWindow window({refusals, dialogs, settings, dir.path()});
     window.show();
     auto *open = window.findChild<QPushButton *>(QStringLiteral("cmdApri"));
     auto *plot = window.findChild<LightCurvePlot *>(QStringLiteral("plot"));

@@ -65,7 +65,10 @@ void showFloor()
 void showSheet()
 {
     MessageBoxes messages;
-    SheetWindow sheet(messages, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    QtFileDialogs dialogs;
+    UserSettings settings;
+    SheetWindow sheet({messages, dialogs, settings,
+                       QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)});
     Program::bindCommands(sheet);
     showAndPaint(sheet);
 }

@@ -2,7 +2,7 @@
 // usable by the light curve: every index names a text or the file, every
 // number lies in its range, each text is kept once, skipped lines in order.
 
-#include "files/observations.h"
+#include "aavso/observations.h"
 
 #include <QSet>
 

@@ -11,7 +11,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     setupApplication(app);
     MessageBoxes messages;
-    SheetWindow sheet(messages, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    QtFileDialogs dialogs;
+    UserSettings settings;
+    SheetWindow sheet({messages, dialogs, settings,
+                       QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)});
     Program::bindCommands(sheet);
     sheet.show();
     return app.exec();

@@ -1,7 +1,7 @@
 #include "program.h"
 
 #include "calibration/commands.h"
-#include "core/filters.h"
+#include "aavso/filterbuttons.h"
 #include "core/names.h"
 #include "files/commands.h"
 #include "photometry/commands.h"
@@ -25,12 +25,14 @@ namespace Program {
 namespace {
 
 // A new, independent copy each time; it deletes itself when closed, so the
-// sheet keeps nothing. A window that reports to the user gets the program's
-// Messages.
+// sheet keeps nothing. A window that reports to the user or asks for files
+// gets the program's services.
 template <typename Window>
 void open(const Context &c)
 {
-    if constexpr (std::is_constructible_v<Window, Messages &>)
+    if constexpr (std::is_constructible_v<Window, const Services &>)
+        (new Window(c))->show();
+    else if constexpr (std::is_constructible_v<Window, Messages &>)
         (new Window(c.messages))->show();
     else
         (new Window)->show();
@@ -64,7 +66,7 @@ CommandTable windowCommands(SheetWindow &sheet)
         {Menu::Exit, end},
         {Menu::Print,
          [&sheet](const Context &c) { printSheet(sheet.centralWidget(), c.messages); }},
-        {Menu::Aavso, [&sheet](const Context &c) { AavsoMenu::exportMeasurement(&sheet, c); }},
+        {Menu::Aavso, AavsoMenu::exportMeasurement},
         {Menu::ImageNote, open<ImageNoteWindow>},
         {Menu::ImageBrowser, open<ImageBrowser>},
         {Menu::LightCurve, open<LightCurveWindow>},

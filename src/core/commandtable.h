@@ -8,12 +8,19 @@
 #include <QList>
 #include <functional>
 
+// What commands and windows reach the user and the disk through.
+struct Services
+{
+    Messages &messages;
+    FileDialogs &dialogs;
+    Settings &settings;
+    QString dataFolder; // holds the folders that stand for the drives ("C:\" and so on)
+};
+
 // What a command works with.
-struct Context
+struct Context : Services
 {
     Sheet &sheet;
-    Messages &messages;
-    QString dataFolder; // holds the folders that stand for the drives ("C:\" and so on)
 };
 
 struct Binding

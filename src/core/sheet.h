@@ -2,8 +2,9 @@
 // Vevurid works in one direction only:
 //   field texts -> reading rule -> command -> writing rule -> field texts.
 // The texts of the sheet's fields are the program's only state; commands reach
-// them through Sheet and talk to the user through Messages, so every command
-// runs the same on the real window and on a plain map in the tests.
+// them through Sheet and talk to the user through Messages and FileDialogs,
+// so every command runs the same on the real window and on a plain map in the
+// tests.
 
 #include <QString>
 
@@ -24,6 +25,29 @@ public:
     virtual ~Messages() = default;
     // A modal box with a single OK button; returns when the user closed it.
     virtual void show(const QString &title, MessageIcon icon, const QString &text) = 0;
+};
+
+// The file dialogs, asked by the commands and the windows; a test answers
+// in their place. Each returns what the user chose, empty on Cancel.
+class FileDialogs
+{
+public:
+    virtual ~FileDialogs() = default;
+    // `filters` as QFileDialog takes them: "Immagini (*.png);;Tutti i file (*)".
+    virtual QString openFile(const QString &title, const QString &start, const QString &filters) = 0;
+    // `appending`: the file is added to, so there is no question about
+    // replacing it.
+    virtual QString saveFile(const QString &title, const QString &start, const QString &filters,
+                             bool appending) = 0;
+};
+
+// What the program remembers between runs, by key.
+class Settings
+{
+public:
+    virtual ~Settings() = default;
+    virtual QString value(const QString &key) const = 0;
+    virtual void setValue(const QString &key, const QString &value) = 0;
 };
 
 inline const QString AppTitle = QStringLiteral("VEVURID");

@@ -1,5 +1,6 @@
 #include "sheetlayout.h"
 
+#include "aavso/bands.h"
 #include "core/names.h"
 #include "ui/look.h"
 
@@ -13,6 +14,13 @@ constexpr auto B = Kind::Button;
 constexpr auto W = Face::Window;
 constexpr auto N = Face::Number;
 constexpr auto R = Face::Row;
+
+// Its caption and colour are its band's.
+Control filterButton(const char *name, int left)
+{
+    const Bands::Band &band = *Bands::ofButton(QString::fromLatin1(name));
+    return {name, B, "", left, 3480, 375, 255, band.caption, band.colour, Unset, Face::Small, false};
+}
 } // namespace
 
 const std::vector<Control> &controls()
@@ -64,11 +72,11 @@ const std::vector<Control> &controls()
         {Field::Filter, T, "", 5520, 3240, 2295, 195, "", Yellow, Black, W, false},
 
         // The filter buttons.
-        {Button::FilterI, B, "", 5520, 3480, 375, 255, "I", BandI, Unset, Face::Small, false},
-        {Button::FilterR, B, "", 6000, 3480, 375, 255, "R", BandR, Unset, Face::Small, false},
-        {Button::FilterV, B, "", 6480, 3480, 375, 255, "V", BandV, Unset, Face::Small, false},
-        {Button::FilterB, B, "", 6960, 3480, 375, 255, "B", BandB, Unset, Face::Small, false},
-        {Button::FilterUV, B, "", 7440, 3480, 375, 255, "UV", BandU, Unset, Face::Small, false},
+        filterButton(Button::FilterI, 5520),
+        filterButton(Button::FilterR, 6000),
+        filterButton(Button::FilterV, 6480),
+        filterButton(Button::FilterB, 6960),
+        filterButton(Button::FilterUV, 7440),
 
         // The command block. Label29 is the report's separator, hidden behind "ESCI".
         {Label::Separator, L, "", 1800, 1800, 135, 255, "/", Unset, Unset, W, false},

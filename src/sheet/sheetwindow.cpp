@@ -60,8 +60,8 @@ Widget *lookUp(const QHash<QString, Widget *> &widgets, const QString &name, con
 
 } // namespace
 
-SheetWindow::SheetWindow(Messages &messages, const QString &dataFolder, QWidget *parent)
-    : QMainWindow(parent), m_messages(messages), m_dataFolder(dataFolder)
+SheetWindow::SheetWindow(const Services &services, QWidget *parent)
+    : QMainWindow(parent), m_services(services)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vevurid") + Version::Full);
@@ -173,7 +173,7 @@ void SheetWindow::bind(const CommandTable &commands)
 {
     for (const Binding &binding : commands) {
         const auto run = [this, command = binding.run] {
-            command({*this, m_messages, m_dataFolder});
+            command(Context{m_services, *this});
         };
         if (auto *button = findChild<QAbstractButton *>(binding.control))
             connect(button, &QAbstractButton::clicked, this, run);

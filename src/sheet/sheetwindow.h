@@ -14,8 +14,8 @@ class SheetWindow : public QMainWindow, public Sheet
 {
     Q_OBJECT
 public:
-    // `dataFolder` holds the folders that stand for the drives.
-    SheetWindow(Messages &messages, const QString &dataFolder, QWidget *parent = nullptr);
+    // What `services` refers to must outlive the window.
+    explicit SheetWindow(const Services &services, QWidget *parent = nullptr);
 
     // Each row's command runs on a click of the button, or a trigger of the
     // menu entry, of that name.
@@ -29,8 +29,7 @@ private:
     void buildControls();
     void buildMenus();
 
-    Messages &m_messages;
-    const QString m_dataFolder;
+    const Services m_services;
     QHash<QString, QLineEdit *> m_fields;
     QHash<QString, QLabel *> m_labels;
 };

@@ -16,13 +16,6 @@ constexpr QRgb LightGreen = qRgb(0, 192, 0);
 constexpr QRgb DarkRed = qRgb(128, 0, 0);
 constexpr QRgb DarkGrey = qRgb(64, 64, 64);
 
-// The filter buttons' colours; the light curve draws each band's points in them.
-constexpr QRgb BandI = DarkRed;
-constexpr QRgb BandR = qRgb(255, 0, 0);
-constexpr QRgb BandV = LightGreen;
-constexpr QRgb BandB = qRgb(128, 128, 255);
-constexpr QRgb BandU = qRgb(192, 0, 192);
-
 // `family` at `points`, fractions kept (QFont's constructor drops them).
 inline QFont face(const QString &family, qreal points)
 {

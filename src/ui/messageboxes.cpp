@@ -1,7 +1,9 @@
 #include "messageboxes.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QSettings>
 
 void MessageBoxes::show(const QString &title, MessageIcon icon, const QString &text)
 {
@@ -9,4 +11,36 @@ void MessageBoxes::show(const QString &title, MessageIcon icon, const QString &t
                                               QMessageBox::Warning, QMessageBox::Critical};
     QMessageBox box(icons[int(icon)], title, text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
+}
+
+QString QtFileDialogs::openFile(const QString &title, const QString &start, const QString &filters)
+{
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, start, filters);
+}
+
+QString QtFileDialogs::saveFile(const QString &title, const QString &start, const QString &filters,
+                                bool appending)
+{
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, start, filters, nullptr,
+                                        appending ? QFileDialog::DontConfirmOverwrite
+                                                  : QFileDialog::Options());
+}
+
+namespace {
+
+QSettings userSettings()
+{
+    return QSettings(QStringLiteral("Vevurid"), QStringLiteral("vevurid"));
+}
+
+} // namespace
+
+QString UserSettings::value(const QString &key) const
+{
+    return userSettings().value(key).toString();
+}
+
+void UserSettings::setValue(const QString &key, const QString &value)
+{
+    userSettings().setValue(key, value);
 }

@@ -1,10 +1,12 @@
 #include "lightcurveplot.h"
 
+#include "aavso/bands.h"
 #include "core/juliandate.h"
 #include "ui/look.h"
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 using LightCurve::Observation;
 using LightCurve::Observations;
@@ -18,16 +20,13 @@ double unixSeconds(double shownJd)
     return (shownJd + JdOffset - JulianDate::UnixEpoch) * 86400;
 }
 
-const QString Visual = QStringLiteral("Vis.");
-
-// The sheet's filter buttons' colours; visual estimates grey.
-const QHash<QString, QColor> &filterColours()
+// The band's own colour, or none.
+std::optional<QColor> bandColour(const QString &code)
 {
-    static const QHash<QString, QColor> colours = {
-        {QStringLiteral("U"), QColor(Look::BandU)}, {QStringLiteral("B"), QColor(Look::BandB)},
-        {QStringLiteral("V"), QColor(Look::BandV)}, {QStringLiteral("R"), QColor(Look::BandR)},
-        {QStringLiteral("I"), QColor(Look::BandI)}, {Visual, QColor(128, 128, 128)}};
-    return colours;
+    const Bands::Band *band = Bands::find(code);
+    if (!band || band->colour == Bands::Automatic)
+        return std::nullopt;
+    return QColor::fromRgb(band->colour);
 }
 
 // Every other code gets the next of these, then hues spread around the circle.
@@ -41,12 +40,11 @@ QColor otherColour(int index)
     return QColor::fromHsv(int(20 + (index - count) * 137.508) % 360, 255, 180);
 }
 
-int bandRank(const QString &band)
+// The table's order, then the other codes.
+int bandRank(const QString &code)
 {
-    static const QStringList order = {QStringLiteral("U"), QStringLiteral("B"), QStringLiteral("V"),
-                                      QStringLiteral("R"), QStringLiteral("I"), Visual};
-    const qsizetype rank = order.indexOf(band);
-    return rank < 0 ? int(order.size()) : int(rank);
+    const Bands::Band *band = Bands::find(code);
+    return band ? int(band - Bands::all().data()) : int(Bands::all().size());
 }
 
 QString seriesName(const QString &band, bool own, bool fainter)
@@ -154,8 +152,9 @@ LightCurvePlot::Drawn LightCurvePlot::plotStar(const Observations &data, const Q
     for (quint32 band : bands) {
         const QString &name = data.texts[band];
         drawn.bands << name;
-        m_colours.insert(name, filterColours().value(name, otherColour(others)));
-        others += filterColours().contains(name) ? 0 : 1;
+        const std::optional<QColor> own = bandColour(name);
+        m_colours.insert(name, own.value_or(otherColour(others)));
+        others += own ? 0 : 1;
     }
     // Added last, drawn on top: the observer's own points above everyone else's.
     for (bool own : {false, true})

@@ -4,7 +4,7 @@
 // fainter-than), never one graph per point, so that panning through a hundred
 // thousand points stays fluid.
 
-#include "files/observations.h"
+#include "aavso/observations.h"
 
 #include <qcustomplot.h>
 

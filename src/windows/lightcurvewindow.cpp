@@ -3,14 +3,14 @@
 #include "fixeddialog.h"
 #include "lightcurveplot.h"
 #include "core/juliandate.h"
-#include "files/aavsoexport.h"
+#include "aavso/export.h"
 #include "files/textfile.h"
 #include "ui/appsetup.h"
 #include "ui/look.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -24,6 +24,7 @@ using LightCurve::Observation;
 namespace {
 
 const QString Title = QStringLiteral("Curva di luce");
+const QString AavsoFiles = QStringLiteral("File AAVSO (*.txt *.csv *.tsv);;Tutti i file (*)");
 
 QString fileName(const QString &path)
 {
@@ -54,8 +55,8 @@ QPushButton *button(const char *name, const QString &caption, QWidget *parent)
 
 } // namespace
 
-LightCurveWindow::LightCurveWindow(Messages &messages, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_messages(messages)
+LightCurveWindow::LightCurveWindow(const Services &services, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_services(services)
 {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(Title);
@@ -114,27 +115,16 @@ void LightCurveWindow::buildControls()
     layout->addWidget(m_point);
 }
 
-QString LightCurveWindow::askFile(Question question, const QString &start)
-{
-    if (question == Question::SaveImage)
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Salva immagine"), start,
-                                            QStringLiteral("Immagine PNG (*.png);;"
-                                                           "Documento PDF (*.pdf)"));
-    return QFileDialog::getOpenFileName(
-        this, question == Question::Open ? QStringLiteral("Apri") : QStringLiteral("Aggiungi"),
-        start, QStringLiteral("File AAVSO (*.txt *.csv);;Tutti i file (*)"));
-}
-
 void LightCurveWindow::openFile()
 {
-    const QString path = askFile(Question::Open, Aavso::lastLog());
+    const QString path = m_services.dialogs.openFile(QStringLiteral("Apri"), Aavso::lastLog(m_services.settings), AavsoFiles);
     if (!path.isEmpty())
         load(path, true);
 }
 
 void LightCurveWindow::addFile()
 {
-    const QString path = askFile(Question::Add, Aavso::lastLog());
+    const QString path = m_services.dialogs.openFile(QStringLiteral("Aggiungi"), Aavso::lastLog(m_services.settings), AavsoFiles);
     if (!path.isEmpty())
         load(path, false);
 }
@@ -239,9 +229,11 @@ void LightCurveWindow::showPoint(quint32 observation)
 
 void LightCurveWindow::saveImage()
 {
-    const QString start = m_data.files.empty() ? QFileInfo(Aavso::lastLog()).path()
+    const QString start = m_data.files.empty() ? QFileInfo(Aavso::lastLog(m_services.settings)).path()
                                                : QFileInfo(m_data.files.back().path).path();
-    const QString path = askFile(Question::SaveImage, start);
+    const QString path = m_services.dialogs.saveFile(
+        QStringLiteral("Salva immagine"), start,
+        QStringLiteral("Immagine PNG (*.png);;Documento PDF (*.pdf)"), false);
     if (!path.isEmpty() && !writeImage(*m_plot, path))
         warn(QStringLiteral("Impossibile salvare l'immagine \"%1\".")
                  .arg(QDir::toNativeSeparators(path)));
@@ -249,5 +241,5 @@ void LightCurveWindow::saveImage()
 
 void LightCurveWindow::warn(const QString &text)
 {
-    m_messages.show(Title, MessageIcon::Warning, text);
+    m_services.messages.show(Title, MessageIcon::Warning, text);
 }

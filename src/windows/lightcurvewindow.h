@@ -1,7 +1,7 @@
 #pragma once
 
-#include "files/observations.h"
-#include "core/sheet.h"
+#include "aavso/observations.h"
+#include "core/commandtable.h"
 
 #include <QSet>
 #include <QWidget>
@@ -17,14 +17,8 @@ class LightCurveWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // `messages` must outlive the window.
-    explicit LightCurveWindow(Messages &messages, QWidget *parent = nullptr);
-
-protected:
-    enum class Question { Open, Add, SaveImage };
-    // The file the user chooses in the usual dialog, starting at `start`;
-    // empty when the dialog was cancelled.
-    virtual QString askFile(Question question, const QString &start);
+    // What `services` refers to must outlive the window.
+    explicit LightCurveWindow(const Services &services, QWidget *parent = nullptr);
 
 private:
     void buildControls();
@@ -38,7 +32,7 @@ private:
     void saveImage();
     void warn(const QString &text);
 
-    Messages &m_messages;
+    const Services m_services;
     LightCurve::Observations m_data;
     QSet<QString> m_hiddenBands;
     QComboBox *m_stars = nullptr;

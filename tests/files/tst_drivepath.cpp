@@ -1,6 +1,6 @@
 #include "files/drivepath.h"
 
-#include "diskfiles.h"
+#include "support/diskfiles.h"
 
 #include <QTemporaryDir>
 #include <QTest>

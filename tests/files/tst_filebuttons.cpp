@@ -1,7 +1,7 @@
 #include "support/sheetfixture.h"
 #include "ui/appsetup.h"
 
-#include "diskfiles.h"
+#include "support/diskfiles.h"
 
 #include <QApplication>
 #include <QLineEdit>

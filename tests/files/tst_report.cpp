@@ -2,7 +2,7 @@
 #include "support/fakesheet.h"
 #include "support/recordingmessages.h"
 
-#include "diskfiles.h"
+#include "support/diskfiles.h"
 
 #include <QTest>
 

@@ -4,7 +4,7 @@
 
 #include "support/fifo.h"
 
-#include "diskfiles.h"
+#include "support/diskfiles.h"
 
 #include <QTest>
 

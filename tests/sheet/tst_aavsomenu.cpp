@@ -1,3 +1,4 @@
+#include "aavso/export.h"
 #include "sheet/aavsomenu.h"
 #include "support/aavsovalidator.h"
 #include "support/guard.h"
@@ -6,14 +7,12 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
-#include <QSettings>
 #include <QTest>
 
 class TestAavsoMenu : public QObject, SheetFixture
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void init();
     void cleanup() { closeSheet(); }
 
@@ -26,33 +25,28 @@ private:
     void type(const QString &field, const QString &text) { control<QLineEdit>(field)->setText(text); }
     void exportTo(const QString &answer)
     {
-        m_answer = answer;
+        m_dialogs.answers = QStringList{answer};
         control<QAction>("mnuAavso")->trigger();
     }
-    static QString lastFile() { return QSettings("Vevurid", "vevurid").value("aavso/lastFile").toString(); }
+    QString lastFile() const { return Aavso::lastLog(m_settings); }
     QString season() const { return dataFolder() + "/stagione.csv"; }
-
-    QTemporaryDir m_settings;
-    QStringList m_asked; // where each question started
-    QString m_answer;
+    // Where each question started; every one is the export's, appending.
+    QStringList asked() const
+    {
+        QStringList starts;
+        for (const ScriptedDialogs::Question &question : m_dialogs.asked) {
+            if (question.title != Aavso::Title || !question.appending)
+                QTest::qFail("not the export's question", __FILE__, __LINE__);
+            starts << question.start;
+        }
+        return starts;
+    }
 };
-
-void TestAavsoMenu::initTestCase()
-{
-    QVERIFY(m_settings.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
-    AavsoMenu::askPath = [this](QWidget *parent, const QString &start) {
-        if (!qobject_cast<QMainWindow *>(parent))
-            QTest::qFail("the question has no window", __FILE__, __LINE__);
-        m_asked << start;
-        return m_answer;
-    };
-}
 
 void TestAavsoMenu::init()
 {
-    QSettings("Vevurid", "vevurid").clear();
-    m_asked.clear();
+    m_settings.values.clear();
+    m_dialogs.asked.clear();
     openSheet();
     const QStringList fields = {"Text20", "Text18", "Text11", "Text22", "Text19", "Text5", "Text6", "Text7"};
     const QStringList texts = {"RZ Cas", "2460382.4213", "11.5234", "V", "RMA", "11.25", "11.62", "12.03"};
@@ -76,7 +70,7 @@ void TestAavsoMenu::exportsAndAppends()
     exportTo(season());
 
     const QString cDrive = dataFolder() + "/vevurid/drive_c/aavso.txt";
-    QCOMPARE(m_asked, (QStringList{cDrive, season()}));
+    QCOMPARE(asked(), (QStringList{cDrive, season()}));
     QVERIFY(QFileInfo(cDrive).dir().exists()); // made for the dialog to start in
     QCOMPARE(m_messages.texts(),
              (QStringList{"Osservazione aggiunta a stagione.csv (osservazioni nel file: 1).",
@@ -97,7 +91,7 @@ void TestAavsoMenu::cancelChangesNothing()
 {
     exportTo(QString());
 
-    QCOMPARE(m_asked.size(), 1);
+    QCOMPARE(asked().size(), 1);
     QCOMPARE(m_messages.shown.size(), 0);
     QVERIFY(QDir(dataFolder() + "/vevurid/drive_c").isEmpty());
     QCOMPARE(lastFile(), QString());
@@ -106,12 +100,12 @@ void TestAavsoMenu::cancelChangesNothing()
 void TestAavsoMenu::refusalKeepsLastFile()
 {
     const QString other = dataFolder() + "/altro.txt";
-    QSettings("Vevurid", "vevurid").setValue("aavso/lastFile", other);
+    Aavso::rememberLog(m_settings, other);
     type("Text11", "");
 
     exportTo(season());
 
-    QCOMPARE(m_asked, QStringList{other});
+    QCOMPARE(asked(), QStringList{other});
     QCOMPARE(m_messages.shown.size(), 1);
     QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
     QVERIFY(!QFile::exists(season()));

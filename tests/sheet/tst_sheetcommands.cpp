@@ -1,6 +1,7 @@
-#include "core/filters.h"
+#include "aavso/filterbuttons.h"
 #include "support/fakesheet.h"
 #include "support/recordingmessages.h"
+#include "support/scripteddialogs.h"
 
 #include <QTest>
 
@@ -13,7 +14,9 @@ bool click(const QString &button, Sheet &sheet, Messages &messages)
                                  [&](const Binding &b) { return b.control == button; });
     if (it == table.end())
         return false;
-    it->run({sheet, messages, QString()});
+    ScriptedDialogs dialogs;
+    MapSettings settings;
+    it->run(Context{{messages, dialogs, settings, QString()}, sheet});
     return true;
 }
 } // namespace

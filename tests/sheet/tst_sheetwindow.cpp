@@ -1,4 +1,5 @@
 #include "core/fields.h"
+#include "core/version.h"
 #include "photometry/magnitude.h"
 #include "photometry/pogson.h"
 #include "sheet/sheetlayout.h"
@@ -44,7 +45,7 @@ private slots:
 void TestSheetWindow::window()
 {
     QCOMPARE(m_form->objectName(), QStringLiteral("Form1"));
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("Vevurid1.4.3"));
+    QCOMPARE(m_form->windowTitle(), "Vevurid" + Version::Full);
     QCOMPARE(m_form->centralWidget()->size(), QSize(526, 420));
     QCOMPARE(m_form->palette().color(QPalette::Window), QColor(192, 192, 192));
     QVERIFY(!m_form->windowIcon().isNull());

@@ -1,7 +1,10 @@
 #pragma once
 // The AAVSO Extended rules, written down apart from the code that writes the
 // log: the six parameters before the first record, 15 fields a record, the
-// field limits, "na" for what is missing, the filter codes, no blank line.
+// field limits, "na" for what is missing, the band table's codes, no blank
+// line.
+
+#include "aavso/bands.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -12,10 +15,7 @@
 // otherwise the first fault found.
 inline QString aavsoFault(const QByteArray &bytes)
 {
-    static const QList<QByteArray> filters = {
-        "U",  "B",  "V",   "R",   "I",   "J",   "H",     "K",     "TG", "TB", "TR",
-        "CV", "CR", "SZ",  "SU",  "SG",  "SR",  "SI",    "STU",   "STV", "STB", "STY",
-        "STHBW", "STHBN", "MA", "MB", "MI", "ZS", "Y", "HA", "HAC"};
+    const QStringList filters = Bands::exportedCodes();
     QHash<QByteArray, QByteArray> parameters;
     QList<QByteArray> lines = (bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes).split('\n');
     if (lines.last().isEmpty())
@@ -43,7 +43,7 @@ inline QString aavsoFault(const QByteArray &bytes)
         bool isDate = false;
         f[1].toDouble(&isDate);
         if (f[0].size() > 30 || f[1].size() > 16 || !isDate || f[2].size() > 8
-            || !f[2].contains('.') || f[3].size() > 6 || !filters.contains(f[4].toUpper()))
+            || !f[2].contains('.') || f[3].size() > 6 || !filters.contains(QString::fromLatin1(f[4])))
             return QStringLiteral("field out of its limits: ") + line;
     }
     return QString();

@@ -4,6 +4,7 @@
 #include "sheet/sheetwindow.h"
 #include "support/controls.h"
 #include "support/recordingmessages.h"
+#include "support/scripteddialogs.h"
 
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -21,7 +22,8 @@ protected:
     {
         m_dataFolder = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dataFolder->isValid());
-        m_form = std::make_unique<SheetWindow>(m_messages, m_dataFolder->path());
+        m_form = std::make_unique<SheetWindow>(
+            Services{m_messages, m_dialogs, m_settings, m_dataFolder->path()});
         Program::bindCommands(*m_form);
         m_messages.shown.clear();
     }
@@ -41,6 +43,8 @@ protected:
     QString dataFolder() const { return m_dataFolder->path(); }
 
     RecordingMessages m_messages;
+    ScriptedDialogs m_dialogs;
+    MapSettings m_settings;
     std::unique_ptr<SheetWindow> m_form;
 
 private:

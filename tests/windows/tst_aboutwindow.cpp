@@ -1,3 +1,4 @@
+#include "core/version.h"
 #include "support/controls.h"
 #include "support/recordingmessages.h"
 #include "ui/appsetup.h"
@@ -65,7 +66,7 @@ void TestAboutWindow::texts_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
-    QTest::newRow("lblVersion") << "lblVersion" << "Versione 1.4.3";
+    QTest::newRow("lblVersion") << "lblVersion" << "Versione " + Version::Full;
     QTest::newRow("lblTitle") << "lblTitle" << "VEVURID";
     QTest::newRow("lblDisclaimer") << "lblDisclaimer" << "";
     QTest::newRow("lblDescription")

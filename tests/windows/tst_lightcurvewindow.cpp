@@ -1,33 +1,17 @@
 #include "support/controls.h"
 #include "support/recordingmessages.h"
+#include "support/scripteddialogs.h"
 #include "windows/lightcurveplot.h"
 #include "windows/lightcurvewindow.h"
+#include "aavso/export.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImageReader>
 #include <QLabel>
 #include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-
-// Answers the file dialogs from a script instead of opening them.
-class ScriptedWindow : public LightCurveWindow
-{
-public:
-    using LightCurveWindow::LightCurveWindow;
-    using LightCurveWindow::Question;
-    QStringList answers;
-    QList<QPair<Question, QString>> asked;
-
-protected:
-    QString askFile(Question question, const QString &start) override
-    {
-        asked.append({question, start});
-        return answers.isEmpty() ? QString() : answers.takeFirst();
-    }
-};
 
 // An AAVSO Extended file; each row gives NAME,DATE,MAG,MERR,FILT[,NOTES].
 static QString extended(const char *software, const QStringList &rows)
@@ -94,13 +78,14 @@ private:
 
     QTemporaryDir m_dir;
     RecordingMessages m_messages;
-    std::unique_ptr<ScriptedWindow> m_window;
+    ScriptedDialogs m_dialogs;
+    MapSettings m_settings;
+    std::unique_ptr<LightCurveWindow> m_window;
 };
 
 void TestLightCurveWindow::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.filePath("config"));
     const QList<QPair<QString, QString>> files = {
         {"others.txt", Others},
         {"own.txt", Own},
@@ -120,8 +105,9 @@ void TestLightCurveWindow::initTestCase()
 void TestLightCurveWindow::init()
 {
     m_messages.shown.clear();
-    QSettings(QStringLiteral("Vevurid"), QStringLiteral("vevurid")).clear();
-    m_window = std::make_unique<ScriptedWindow>(m_messages);
+    m_dialogs.asked.clear();
+    m_settings.values.clear();
+    m_window = std::make_unique<LightCurveWindow>(Services{m_messages, m_dialogs, m_settings, m_dir.path()});
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -129,7 +115,7 @@ void TestLightCurveWindow::init()
 void TestLightCurveWindow::load(const QStringList &names)
 {
     for (const QString &name : names)
-        m_window->answers << m_dir.filePath(name);
+        m_dialogs.answers << m_dir.filePath(name);
     control<QPushButton>(m_window.get(), "cmdApri")->click();
     for (qsizetype i = 1; i < names.size(); ++i)
         control<QPushButton>(m_window.get(), "cmdAggiungi")->click();
@@ -289,11 +275,10 @@ void TestLightCurveWindow::pointDetails()
 void TestLightCurveWindow::dialogsStartAtTheLastLog()
 {
     const QString log = m_dir.filePath("notte.txt");
-    QSettings(QStringLiteral("Vevurid"), QStringLiteral("vevurid"))
-        .setValue(QStringLiteral("aavso/lastFile"), log);
+    Aavso::rememberLog(m_settings, log);
     load({"manca1.txt", "manca2.txt"});
-    using Q = ScriptedWindow::Question;
-    QCOMPARE(m_window->asked, (QList<QPair<Q, QString>>{{Q::Open, log}, {Q::Add, log}}));
+    using Q = ScriptedDialogs::Question;
+    QCOMPARE(m_dialogs.asked, (QList<Q>{{"Apri", log, false}, {"Aggiungi", log, false}}));
 }
 
 void TestLightCurveWindow::saveImage_data()
@@ -314,9 +299,9 @@ void TestLightCurveWindow::saveImage()
     load({"others.txt"});
     const QString path = m_dir.filePath(name);
     const bool wasFolder = QFileInfo(path).isDir();
-    m_window->answers = QStringList{path};
+    m_dialogs.answers = QStringList{path};
     control<QPushButton>(m_window.get(), "cmdSalva")->click();
-    QCOMPARE(m_window->asked.last(), qMakePair(ScriptedWindow::Question::SaveImage, m_dir.path()));
+    QCOMPARE(m_dialogs.asked.last(), (ScriptedDialogs::Question{"Salva immagine", m_dir.path(), false}));
     if (format.isEmpty()) {
         compareOnlyOne(m_messages, "Curva di luce", MessageIcon::Warning,
                        QStringLiteral("Impossibile salvare l'immagine \"%1\".").arg(path));
@@ -348,7 +333,7 @@ void TestLightCurveWindow::refusedFileChangesNothing()
     QFETCH(QString, button);
     load({"others.txt", "own.txt"});
     const QString before = statusText();
-    m_window->answers = QStringList{m_dir.filePath(name)};
+    m_dialogs.answers = QStringList{m_dir.filePath(name)};
     control<QPushButton>(m_window.get(), button)->click();
     QCOMPARE(m_messages.shown.size(), 1);
     QCOMPARE(m_messages.shown[0].title, QStringLiteral("Curva di luce"));

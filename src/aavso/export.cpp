@@ -1,15 +1,16 @@
-#include "aavsoexport.h"
+#include "export.h"
+
+#include "bands.h"
+#include "vocabulary.h"
 
 #include "core/fields.h"
 #include "core/names.h"
 #include "core/numberrules.h"
-#include "core/version.h"
-#include "textfile.h"
+#include "files/textfile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSettings>
 
 #include <algorithm>
 #include <charconv>
@@ -21,11 +22,6 @@
 namespace Aavso {
 
 namespace {
-
-const QStringList FilterCodes = {"U",   "B",   "V",   "R",   "I",     "J",     "H",  "K",
-                                 "TG",  "TB",  "TR",  "CV",  "CR",    "SZ",    "SU", "SG",
-                                 "SR",  "SI",  "STU", "STV", "STB",   "STY",   "STHBW",
-                                 "STHBN", "MA", "MB", "MI", "ZS", "Y", "HA", "HAC"};
 
 // The boxes a record is made of, and whether each holds a number.
 constexpr std::pair<const char *, bool> RecordBoxes[] = {
@@ -173,9 +169,8 @@ Record record(const Sheet &sheet)
     const std::optional<QString> magnitude = fixed(field(Field::MagnitudeVariable), 3);
     double error = 0;
     const std::optional<QString> magErr = fixed(field(Field::MagnitudeError), 3, &error);
-    QString filter = field(Field::Filter).trimmed().toUpper();
-    if (filter == QLatin1String("UV"))
-        filter = QStringLiteral("U");
+    const Bands::Band *band = Bands::find(field(Field::Filter));
+    const QString filter = band ? band->code : field(Field::Filter).trimmed();
     const QString obsCode = field(Field::Author).trimmed();
 
     if (star.isEmpty())
@@ -190,8 +185,8 @@ Record record(const Sheet &sheet)
         r.problem = MagnitudeTooLong.arg(*magnitude);
     else if (magErr && (error < 0 || magErr->size() > 6))
         r.problem = ErrorWrong;
-    else if (!FilterCodes.contains(filter))
-        r.problem = FilterUnknown.arg(FilterCodes.join(QStringLiteral(", ")));
+    else if (!Bands::exportedCodes().contains(filter))
+        r.problem = FilterUnknown.arg(Bands::exportedCodes().join(QStringLiteral(", ")));
     else if (!isObsCode(obsCode))
         r.problem = ObsCodeNeeded;
     if (!r.problem.isEmpty())
@@ -218,12 +213,7 @@ Record record(const Sheet &sheet)
 Addition append(const QByteArray &log, const Record &record)
 {
     if (log.isEmpty()) {
-        const QByteArray header = "#TYPE=EXTENDED\r\n#OBSCODE=" + record.obsCode
-                                + "\r\n#SOFTWARE=Vevurid " + Version::Full.toUtf8()
-                                + "\r\n#DELIM=,\r\n#DATE=JD\r\n#OBSTYPE=CCD\r\n"
-                                  "#NAME,DATE,MAG,MERR,FILT,TRANS,MTYPE,CNAME,CMAG,KNAME,KMAG,"
-                                  "AMASS,GROUP,CHART,NOTES\r\n";
-        return {QString(), header + record.line + "\r\n", 1};
+        return {QString(), header(record.obsCode) + record.line + "\r\n", 1};
     }
 
     const QByteArray newline = lineEnd(log);
@@ -348,21 +338,16 @@ namespace {
 
 const QString LastLogKey = QStringLiteral("aavso/lastFile");
 
-QSettings settings()
-{
-    return QSettings(QStringLiteral("Vevurid"), QStringLiteral("vevurid"));
-}
-
 } // namespace
 
-QString lastLog()
+QString lastLog(const Settings &settings)
 {
-    return settings().value(LastLogKey).toString();
+    return settings.value(LastLogKey);
 }
 
-void rememberLog(const QString &path)
+void rememberLog(Settings &settings, const QString &path)
 {
-    settings().setValue(LastLogKey, path);
+    settings.setValue(LastLogKey, path);
 }
 
 } // namespace Aavso

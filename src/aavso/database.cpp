@@ -2,7 +2,7 @@
 // naming the columns (in any order, with others between them), fields in
 // double quotes where they hold a comma, a quote inside doubled.
 
-#include "aavsoreading.h"
+#include "reading.h"
 
 #include <algorithm>
 #include <array>

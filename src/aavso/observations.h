@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <limits>
 #include <vector>
 
@@ -26,6 +27,7 @@ struct Observation
     quint32 notes = 0;    // index into texts
     quint16 file = 0;     // index into files
     bool fainter = false; // "<": fainter than `magnitude`
+    bool discrepant = false; // flagged so by the AAVSO's validation
 };
 
 struct SkippedLine
@@ -49,11 +51,19 @@ struct Observations
     QStringList texts{QString()}; // texts[0] is the empty text
 };
 
+// Told the bytes read so far and the file's size as reading goes on; false
+// stops the reading.
+using Progress = std::function<bool(qint64 done, qint64 total)>;
+
+// What addFile answers when `progress` stopped it.
+inline const QString Cancelled = QStringLiteral("Lettura annullata.");
+
 // Reads the file at `path`, in whichever of the two formats it is, and adds
 // what it holds to `into`. Empty on success; otherwise the Italian message
-// that names the file and says why it was refused, and `into` is unchanged.
-// Never blocks: folders, pipes, devices and files over 1 GiB are refused.
-QString addFile(Observations &into, const QString &path);
+// that names the file and says why it was refused (or Cancelled), and `into`
+// is unchanged. Never blocks: folders, pipes, devices and files over 1 GiB
+// are refused.
+QString addFile(Observations &into, const QString &path, const Progress &progress = {});
 
 // The two readers, on a file's bytes; `file` is the index the caller has
 // given the file in into.files. Each returns empty on success or the reason

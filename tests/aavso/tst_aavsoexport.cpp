@@ -1,10 +1,12 @@
-#include "files/aavsoexport.h"
+#include "aavso/bands.h"
+#include "aavso/export.h"
+#include "aavso/vocabulary.h"
 #include "support/aavsovalidator.h"
 #include "support/fakesheet.h"
 #include "support/guard.h"
 #include "support/recordingmessages.h"
 
-#include "diskfiles.h"
+#include "support/diskfiles.h"
 
 #include <QTest>
 
@@ -15,10 +17,7 @@ using Texts = QHash<QString, QString>;
 namespace {
 
 const QString Title = QStringLiteral("Esporta AAVSO");
-const QByteArray Names = "#NAME,DATE,MAG,MERR,FILT,TRANS,MTYPE,CNAME,CMAG,KNAME,KMAG,AMASS,"
-                         "GROUP,CHART,NOTES\r\n";
-const QByteArray Header = "#TYPE=EXTENDED\r\n#OBSCODE=RMA\r\n#SOFTWARE=Vevurid 1.4.3\r\n"
-                          "#DELIM=,\r\n#DATE=JD\r\n#OBSTYPE=CCD\r\n" + Names;
+const QByteArray Header = Aavso::header("RMA");
 const QByteArray Fixed = ",NO,STD,ENSEMBLE,na,na,na,na,na,na,";
 const QByteArray Typical = "RZ Cas,2460382.42130,11.523,0.012,V" + Fixed
                          + "ENSEMBLE C1=11.250 C2=11.620 C3=12.030 seeing 3";
@@ -47,10 +46,9 @@ const QString DateNeeded = QStringLiteral(
 const QString ErrorWrong = QStringLiteral(
     "L'errore in \"Errore Mag.\" deve essere un numero non negativo di al massimo 6 "
     "caratteri, per esempio 0.012, oppure la casella vuota.");
-const QString FilterUnknown = QStringLiteral(
-    "Scrivere in \"Filtro:\" un codice di filtro AAVSO: U, B, V, R, I, J, H, K, TG, TB, TR, "
-    "CV, CR, SZ, SU, SG, SR, SI, STU, STV, STB, STY, STHBW, STHBN, MA, MB, MI, ZS, Y, HA, HAC "
-    "(il pulsante \"UV\" vale U).");
+const QString FilterUnknown =
+    QStringLiteral("Scrivere in \"Filtro:\" un codice di filtro AAVSO: %1 (il pulsante \"UV\" vale U).")
+        .arg(Bands::exportedCodes().join(", "));
 const QString ObsCodeNeeded = QStringLiteral(
     "L'esportazione AAVSO ha bisogno in \"Autore:\" del codice osservatore AAVSO: "
     "da 1 a 10 lettere e cifre, senza spazi (per esempio ABC).");

@@ -3,7 +3,7 @@
 // STARID,DATE,MAGNITUDE,MAGERR,FILTER,TRANS,MTYPE,CNAME,CMAG,KNAME,KMAG,
 // AIRMASS,GROUP,CHART,NOTES. Names and words are read in any letter case.
 
-#include "aavsoreading.h"
+#include "reading.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "aavsoreading.h"
+#include "reading.h"
 
 #include <QStringDecoder>
 

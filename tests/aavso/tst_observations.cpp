@@ -1,6 +1,7 @@
-#include "files/observations.h"
+#include "aavso/observations.h"
+#include "aavso/vocabulary.h"
 
-#include "diskfiles.h"
+#include "support/diskfiles.h"
 #include "support/fifo.h"
 #include "support/guard.h"
 
@@ -13,9 +14,7 @@ using namespace LightCurve;
 
 namespace {
 
-const QByteArray OwnHeader = "#TYPE=EXTENDED\r\n#OBSCODE=ABC\r\n#SOFTWARE=Vevurid 1.4.3\r\n"
-                             "#DELIM=,\r\n#DATE=JD\r\n#OBSTYPE=CCD\r\n"
-                             "#NAME,DATE,MAG,MERR,FILT,TRANS,MTYPE,CNAME,CMAG,KNAME,KMAG,AMASS,GROUP,CHART,NOTES\r\n";
+const QByteArray OwnHeader = Aavso::header("ABC");
 const QByteArray DatabaseHeader = "JD,Magnitude,Uncertainty,HQuncertainty,Band,Observer Code,"
                                   "Comment Code(s),Comp Star 1,Comp Star 2,Charts,Comments,Star Name\n";
 

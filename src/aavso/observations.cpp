@@ -1,7 +1,7 @@
 #include "observations.h"
 
-#include "aavsoreading.h"
-#include "textfile.h"
+#include "reading.h"
+#include "files/textfile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -56,7 +56,7 @@ bool opensWithParameter(const char *begin, const char *end)
 
 // The file's whole lines, piece by piece, through the reader its first piece
 // calls for. Bytes added to the file while it is read are left out.
-QString readPieces(Observations &into, quint16 index, QFile &file)
+QString readPieces(Observations &into, quint16 index, QFile &file, const Progress &progress)
 {
     std::unique_ptr<Reading::LineReader> reader;
     QByteArray piece;
@@ -91,6 +91,8 @@ QString readPieces(Observations &into, quint16 index, QFile &file)
         }
         if (last)
             return reader->end();
+        if (progress && !progress(file.size() - left, file.size()))
+            return Cancelled;
         linesBefore = lines.number();
         piece.remove(0, stop - piece.cbegin());
     }
@@ -98,7 +100,7 @@ QString readPieces(Observations &into, quint16 index, QFile &file)
 
 } // namespace
 
-QString addFile(Observations &into, const QString &path)
+QString addFile(Observations &into, const QString &path, const Progress &progress)
 {
     const QString name = QFileInfo(path).fileName();
     const auto refused = [&name](const QString &reason) {
@@ -116,13 +118,13 @@ QString addFile(Observations &into, const QString &path)
     const qsizetype texts = into.texts.size();
     const quint16 index = quint16(into.files.size());
     into.files.push_back({path, false});
-    const QString problem = readPieces(into, index, file);
+    const QString problem = readPieces(into, index, file, progress);
     if (!problem.isEmpty()) {
         into.observations.resize(observations);
         into.skipped.resize(skipped);
         into.files.pop_back();
         into.texts.resize(texts);
-        return refused(problem);
+        return problem == Cancelled ? problem : refused(problem);
     }
     // Growth by doubling may have left half the room unused.
     if (into.observations.capacity() - into.observations.size() > into.observations.size() / 4)

@@ -48,7 +48,7 @@ bool exportToLog(const Sheet &sheet, Messages &messages, const QString &path);
 
 // The log written to last, kept in the user's settings: the next export and
 // the light curve start there. Empty before the first export.
-QString lastLog();
-void rememberLog(const QString &path);
+QString lastLog(const Settings &settings);
+void rememberLog(Settings &settings, const QString &path);
 
 } // namespace Aavso

@@ -1,0 +1,105 @@
+#include "bands.h"
+
+#include "core/names.h"
+
+#include <QHash>
+
+namespace Bands {
+
+namespace {
+
+Band band(const char *code, QStringList names)
+{
+    return {QString::fromLatin1(code), std::move(names), Automatic, true, nullptr, nullptr};
+}
+
+// Opaque, as QRgb has it.
+constexpr quint32 rgb(quint32 red, quint32 green, quint32 blue)
+{
+    return 0xFF000000 | red << 16 | green << 8 | blue;
+}
+
+Band buttonBand(const char *code, QStringList names, quint32 colour, const char *button,
+                const char *caption)
+{
+    return {QString::fromLatin1(code), std::move(names), colour, true, button, caption};
+}
+
+} // namespace
+
+const std::vector<Band> &all()
+{
+    static const std::vector<Band> bands = [] {
+        std::vector<Band> b = {
+            buttonBand("U", {"Johnson U"}, rgb(192, 0, 192), Button::FilterUV, "UV"),
+            buttonBand("B", {"Johnson B"}, rgb(128, 128, 255), Button::FilterB, "B"),
+            buttonBand("V", {"Johnson V"}, rgb(0, 192, 0), Button::FilterV, "V"),
+            buttonBand("R", {"Cousins R", "Johnson R", "Rc"}, rgb(255, 0, 0), Button::FilterR, "R"),
+            buttonBand("I", {"Cousins I", "Johnson I", "Ic"}, rgb(128, 0, 0), Button::FilterI, "I"),
+            {Visual, {"Visual", "Vis"}, rgb(128, 128, 128), false, nullptr, nullptr},
+            band("J", {"J NIR 1.2micron"}),
+            band("H", {"H NIR 1.6micron"}),
+            band("K", {"K NIR 2.2micron"}),
+            band("TG", {"Tri-Color Green", "Green-Vis.", "Green"}),
+            band("TB", {"Tri-Color Blue", "Blue-Vis.", "Blue"}),
+            band("TR", {"Tri-Color Red", "Red-Vis.", "Red"}),
+            band("CV", {"Unfiltered with V Zeropoint", "Clear"}),
+            band("CR", {"Unfiltered with R Zeropoint"}),
+            band("SU", {"Sloan u"}),
+            band("SG", {"Sloan g"}),
+            band("SR", {"Sloan r"}),
+            band("SI", {"Sloan i"}),
+            band("SZ", {"Sloan z"}),
+            band("STU", {"Stromgren u"}),
+            band("STV", {"Stromgren v"}),
+            band("STB", {"Stromgren b"}),
+            band("STY", {"Stromgren y"}),
+            band("STHBW", {"Stromgren Hbw"}),
+            band("STHBN", {"Stromgren Hbn"}),
+            band("MA", {"Optec Wing A"}),
+            band("MB", {"Optec Wing B"}),
+            band("MI", {"Optec Wing C"}),
+            band("ZS", {"PanSTARRS Z-short"}),
+            band("Y", {"PanSTARRS Y"}),
+            band("HA", {"H-alpha"}),
+            band("HAC", {"H-alpha continuum"}),
+        };
+        return b;
+    }();
+    return bands;
+}
+
+const Band *find(QStringView text)
+{
+    static const QHash<QString, const Band *> byName = [] {
+        QHash<QString, const Band *> names;
+        for (const Band &b : all()) {
+            names.insert(b.code.toCaseFolded(), &b);
+            for (const QString &name : b.names)
+                names.insert(name.toCaseFolded(), &b);
+            if (b.caption)
+                names.insert(QString::fromLatin1(b.caption).toCaseFolded(), &b);
+        }
+        return names;
+    }();
+    return byName.value(text.trimmed().toString().toCaseFolded());
+}
+
+const Band *ofButton(const QString &button)
+{
+    for (const Band &b : all())
+        if (b.button && button == QLatin1String(b.button))
+            return &b;
+    return nullptr;
+}
+
+QStringList exportedCodes()
+{
+    QStringList codes;
+    for (const Band &b : all())
+        if (b.exported)
+            codes << b.code;
+    return codes;
+}
+
+} // namespace Bands

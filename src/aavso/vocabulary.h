@@ -1,0 +1,47 @@
+#pragma once
+// The words of the AAVSO Extended format: its parameters, its fields in
+// order, the mark of a missing value, this program's name in a log, and the
+// ranges a value must keep to be written and read.
+
+#include <QByteArray>
+#include <array>
+
+namespace Aavso {
+
+// "#NAME=value" lines before the records.
+namespace Parameter {
+inline constexpr char Type[] = "TYPE";
+inline constexpr char ObsCode[] = "OBSCODE";
+inline constexpr char Software[] = "SOFTWARE";
+inline constexpr char Delimiter[] = "DELIM";
+inline constexpr char Date[] = "DATE";
+inline constexpr char ObsType[] = "OBSTYPE";
+} // namespace Parameter
+
+inline constexpr std::array<const char *, 15> FieldNames = {
+    "NAME", "DATE", "MAG", "MERR", "FILT", "TRANS", "MTYPE", "CNAME",
+    "CMAG", "KNAME", "KMAG", "AMASS", "GROUP", "CHART", "NOTES"};
+
+inline constexpr char NotAvailable[] = "na";
+
+// "Vevurid 1.4.3": what #SOFTWARE says in the logs this program writes.
+QByteArray software();
+
+// The six parameters and the comment naming the fields, each line ended by
+// `newline`: what a new log starts with.
+QByteArray header(const QByteArray &obsCode, const QByteArray &newline = "\r\n");
+
+struct Range
+{
+    double lowest;
+    double highest;
+    bool contains(double value) const { return value >= lowest && value <= highest; }
+};
+
+// Beyond any star; 99.999 and the like are placeholders, not magnitudes.
+inline constexpr Range Magnitudes{-30, 40};
+inline constexpr Range Errors{0, 9.999};
+// The full JD of any CCD observation, so that a reduced date is never taken for one.
+inline constexpr Range ExportedDates{2400000, 2500000};
+
+} // namespace Aavso
