@@ -162,10 +162,11 @@ double overlapArea(double cx, double cy, double r, int px, int py)
         const double a = cuts[i - 1], b = cuts[i];
         const double mid = 0.5 * (a + b);
         const double arc = std::sqrt(std::max(0.0, r * r - mid * mid));
+        // An arc equal to an edge at the middle only touches it there.
         if (std::min(y1, arc) <= std::max(y0, -arc))
             continue;
         const double underArc = arcIntegral(b, r) - arcIntegral(a, r);
-        area += (arc < y1 ? underArc : y1 * (b - a)) - (-arc > y0 ? -underArc : y0 * (b - a));
+        area += (arc <= y1 ? underArc : y1 * (b - a)) - (-arc >= y0 ? -underArc : y0 * (b - a));
     }
     return area;
 }
