@@ -120,6 +120,13 @@ BoxMoments boxMoments(PixelReader &read, double cx, double cy, double half, cons
     return m;
 }
 
+// Positions off the image, and rings wider than it, can only leave it.
+bool leavesImage(const FitsImage &image, double x, double y, const Aperture &aperture)
+{
+    return !(x >= 0 && y >= 0 && x <= image.width - 1 && y <= image.height - 1
+             && aperture.outerRadius <= image.width + image.height);
+}
+
 } // namespace
 
 QString refusalText(Refusal refusal)
@@ -197,6 +204,8 @@ double netCountError(double net, double sky, double area, int skyPixels, const D
 
 StarPosition findStar(const FitsImage &image, double x, double y, const Aperture &aperture)
 {
+    if (leavesImage(image, x, y, aperture))
+        return {Refusal::Border};
     PixelReader read(image);
     const SkyLevel sky = clippedSky(annulus(read, x, y, aperture));
     BoxMoments box = boxMoments(read, x, y, aperture.radius, sky);
@@ -227,6 +236,10 @@ StarMeasurement measureAt(const FitsImage &image, double x, double y, const Aper
     StarMeasurement m;
     m.x = x;
     m.y = y;
+    if (leavesImage(image, x, y, aperture)) {
+        m.refusal = Refusal::Border;
+        return m;
+    }
     PixelReader read(image);
     m.sky = clippedSky(annulus(read, x, y, aperture));
     const double r = aperture.radius;

@@ -8,6 +8,7 @@
 #include <fitsio.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace Imaging {
@@ -193,6 +194,10 @@ FitsLoad loadFits(const QString &path)
                         image.pixels.data(), &anyBlank, &status) != 0)
         return refused(endedEarly(status) ? LoadProblem::Truncated : LoadProblem::NotFits, path);
 
+    for (float &v : image.pixels) {
+        if (std::isinf(v))
+            v = Invalid;
+    }
     invalidateZeroBorder(image.pixels, image.width, image.height);
     image.saturation = image.header.saturation ? *image.header.saturation
                                                : plateauOrTypeMaximum(image.pixels, typeMaximum(bitpix, keys));

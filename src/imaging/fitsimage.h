@@ -42,7 +42,7 @@ struct FitsImage
 {
     int width = 0;
     int height = 0;
-    std::vector<float> pixels; // row by row from y = 0; NaN where invalid
+    std::vector<float> pixels; // row by row from y = 0; NaN where invalid (blank, NaN, infinite, zero border)
     bool firstPlaneOnly = false; // the file holds more planes than this one
     ImageHeader header;
     // The level from which a pixel counts as saturated: the header's, else a

@@ -260,6 +260,8 @@ void TestAperture::refusals_data()
     QTest::newRow("annulus over the edge") << 17.0 << QList<QPoint>{} << Refusal::Border;
     QTest::newRow("annulus up to the edge") << 18.0 << QList<QPoint>{} << Refusal::None;
     QTest::newRow("edge before NaN") << 7.0 << QList<QPoint>{{7, 30}} << Refusal::Border;
+    QTest::newRow("off the image") << -1e300 << QList<QPoint>{} << Refusal::Border;
+    QTest::newRow("nowhere") << std::nan("") << QList<QPoint>{} << Refusal::Border;
 }
 
 void TestAperture::refusals()

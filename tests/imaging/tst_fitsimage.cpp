@@ -103,7 +103,8 @@ void TestFitsImage::pixelTypes_data()
     QTest::newRow("double") << int(DOUBLE_IMG) << Cards() << false << std::vector<double>{0.001, -2, 3e30, 4} << inf;
     QTest::newRow("16 bit BLANK") << int(SHORT_IMG) << Cards{{"BLANK", "-32768"}} << false
                                   << std::vector<double>{5, BlankPixel, 6, 7} << 32767.0;
-    QTest::newRow("float NaN") << int(FLOAT_IMG) << Cards() << false << std::vector<double>{5, std::nan(""), 6, 7} << inf;
+    QTest::newRow("float NaN and infinity") << int(FLOAT_IMG) << Cards() << false
+                                            << std::vector<double>{5, std::nan(""), -inf, 7} << inf;
     QTest::newRow(".fz 16 bit unsigned") << int(USHORT_IMG) << Cards() << true
                                          << std::vector<double>{1, 40000, 65000, 32768} << 65535.0;
     QTest::newRow(".fz 32 bit") << int(LONG_IMG) << Cards() << true << std::vector<double>{-7, 3, 99999, 1} << 2147483647.0;
@@ -126,7 +127,7 @@ void TestFitsImage::pixelTypes()
     QCOMPARE(load.image->height, 2);
     QList<float> expected;
     for (const double v : values)
-        expected.append(v == BlankPixel ? std::nanf("") : float(v));
+        expected.append(v == BlankPixel || !std::isfinite(v) ? std::nanf("") : float(v));
     QCOMPARE(invalidMask(load.image->pixels), invalidMask(std::vector<float>(expected.cbegin(), expected.cend())));
     for (int i = 0; i < 4; ++i) {
         if (!std::isnan(expected[i]))
