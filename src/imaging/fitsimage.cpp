@@ -38,6 +38,30 @@ FitsLoad refused(const char *problem, const QString &path)
     return {std::nullopt, QString::fromUtf8(problem).arg(QFileInfo(path).fileName())};
 }
 
+FitsLoad tooLarge(const QString &path, qint64 maxPixels)
+{
+    FitsLoad load = refused(LoadProblem::TooLarge, path);
+    load.problem = load.problem.arg(maxPixels);
+    return load;
+}
+
+// A compressed image is read tile by tile, each tile whole (by default one
+// row): its size in the header decides what CFITSIO allocates.
+qint64 tilePixels(const HeaderKeys &keys)
+{
+    const int axes = int(parseHeaderNumber(keys.value(QStringLiteral("ZNAXIS"))).value_or(0));
+    qint64 pixels = 1;
+    for (int k = 1; k <= axes && k < 1000; ++k) {
+        const QString n = QString::number(k);
+        const std::optional<double> tile = parseHeaderNumber(keys.value(QStringLiteral("ZTILE") + n));
+        const double side = tile ? *tile : k == 1 ? parseHeaderNumber(keys.value(QStringLiteral("ZNAXIS1"))).value_or(1) : 1;
+        if (!(side >= 1 && side <= double(MaxPixels)))
+            return MaxPixels + 1;
+        pixels = std::min<qint64>(pixels * qint64(side), MaxPixels + 1);
+    }
+    return pixels;
+}
+
 bool endedEarly(int status) { return status == END_OF_FILE || status == READ_ERROR; }
 
 QString unquoted(const char *value)
@@ -134,7 +158,7 @@ double plateauOrTypeMaximum(const std::vector<float> &pixels, double typeMax)
 
 } // namespace
 
-FitsLoad loadFits(const QString &path)
+FitsLoad loadFits(const QString &path, qint64 maxPixels)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -172,18 +196,27 @@ FitsLoad loadFits(const QString &path)
             axes.clear();
     }
     const LONGLONG height = axes.size() > 1 ? axes[1] : 1;
-    if (axes[0] > MaxPixels || height > MaxPixels || axes[0] * height > MaxPixels)
-        return refused(LoadProblem::TooLarge, path);
+    if (axes[0] > maxPixels || height > maxPixels || axes[0] * height > maxPixels)
+        return tooLarge(path, maxPixels);
+    const HeaderKeys keys = readKeys(fits.file);
+    int bitpix = 0;
+    fits_get_img_type(fits.file, &bitpix, &status);
+    if (fits_is_compressed_image(fits.file, &status)) {
+        if (tilePixels(keys) > maxPixels)
+            return tooLarge(path, maxPixels);
+    } else {
+        LONGLONG dataStart = 0;
+        fits_get_hduaddrll(fits.file, nullptr, &dataStart, nullptr, &status);
+        if (dataStart + axes[0] * height * std::abs(bitpix) / 8 > checked.size())
+            return refused(LoadProblem::Truncated, path);
+    }
 
     FitsImage image;
     image.width = int(axes[0]);
     image.height = int(height);
     for (std::size_t k = 2; k < axes.size(); ++k)
         image.firstPlaneOnly = image.firstPlaneOnly || axes[k] > 1;
-    const HeaderKeys keys = readKeys(fits.file);
     image.header = readHeader(keys);
-    int bitpix = 0;
-    fits_get_img_type(fits.file, &bitpix, &status);
 
     // TFLOAT applies BZERO and BSCALE; BLANK and NaN pixels arrive as NaN.
     image.pixels.resize(std::size_t(axes[0] * height));

@@ -35,7 +35,8 @@ inline const char *const Unreadable = "Impossibile aprire \"%1\": il file non pu
 inline const char *const NotFits = "Impossibile aprire \"%1\": non è un file FITS.";
 inline const char *const Truncated = "Impossibile aprire \"%1\": il file è troncato.";
 inline const char *const NoImage = "Impossibile aprire \"%1\": il file non contiene un'immagine.";
-inline const char *const TooLarge = "Impossibile aprire \"%1\": l'immagine ha più di 268435456 pixel.";
+// %2: the most pixels an image may hold.
+inline const char *const TooLarge = "Impossibile aprire \"%1\": l'immagine ha più di %2 pixel.";
 } // namespace LoadProblem
 
 struct FitsImage
@@ -64,7 +65,9 @@ struct FitsLoad
 // Reads the first image that holds pixels (the primary array, or the first
 // extension after an empty one, as in tile-compressed .fz files), first
 // plane only. The name is a file name, never CFITSIO's extended syntax, and
-// anything but a regular file is refused without waiting on it.
-FitsLoad loadFits(const QString &path);
+// anything but a regular file is refused without waiting on it. A plane, or
+// a compressed file's tile, of more than `maxPixels` is refused before any
+// memory is taken for it, and so is a plane the file is too short to hold.
+FitsLoad loadFits(const QString &path, qint64 maxPixels = MaxPixels);
 
 } // namespace Imaging
