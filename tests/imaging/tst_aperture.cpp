@@ -79,7 +79,6 @@ void TestAperture::overlap_data()
     QTest::newRow("radius 0.5 on a corner") << 10.5 << 10.5 << 0.5 << 10 << 10 << Pi / 16;
     QTest::newRow("radius 0.5 on an edge") << 10.5 << 10.0 << 0.5 << 10 << 10 << Pi / 8;
     QTest::newRow("touching at one point") << 10.0 << 10.0 << 0.5 << 11 << 10 << 0.0;
-    QTest::newRow("beyond") << 10.0 << 10.0 << 1.0 << 12 << 10 << 0.0;
     // A segment of the unit circle beyond x = 1/2, cut at |y| = 1/2.
     QTest::newRow("radius 1, side pixel") << 10.0 << 10.0 << 1.0 << 10 << 11 << std::sqrt(3.0) / 4 - 0.5 + Pi / 6;
     QTest::newRow("radius 1, corner pixel") << 10.0 << 10.0 << 1.0 << 9 << 9
@@ -104,7 +103,6 @@ void TestAperture::overlapTotal_data()
     QTest::addColumn<double>("cy");
     QTest::addColumn<double>("r");
 
-    QTest::newRow("centred") << 10.0 << 10.0 << 3.0;
     QTest::newRow("anywhere") << 10.37 << 9.81 << 4.6;
     QTest::newRow("small, on a corner") << 10.5 << 10.5 << 0.3;
     QTest::newRow("large") << 20.123 << 20.987 << 12.77;
@@ -145,7 +143,6 @@ void TestAperture::sky_data()
     QTest::newRow("one far value") << oneFar << 10.0 << 1.0 << 20;
     // 10000 goes first; then 130 stands 29 from the median, over 3 x 5.39.
     QTest::newRow("second pass") << twoPasses << 100.0 << 1.0 << 30;
-    QTest::newRow("flat") << std::vector<double>(7, 50.0) << 50.0 << 0.0 << 7;
 }
 
 void TestAperture::sky()
@@ -172,7 +169,6 @@ void TestAperture::netError_data()
 
     // sqrt(2 * 10000 + 16 pi (1 + 16 pi / 200) (2 * 100 + 10^2)) / 2, by hand.
     QTest::newRow("with read noise") << 10000.0 << 100.0 << 4.0 << 200 << 2.0 << 10.0 << 98.57683909931545;
-    QTest::newRow("without read noise") << 2500.0 << 40.0 << 3.0 << 50 << 1.5 << 0.0 << 53.35743447407566;
     QTest::newRow("no root") << -1e6 << 10.0 << 3.0 << 50 << 1.0 << 0.0 << std::nan("");
 }
 
@@ -200,7 +196,6 @@ void TestAperture::gaussianStars_data()
     QTest::newRow("on a pixel centre") << 30.0 << 30.0;
     QTest::newRow("on a pixel corner") << 31.5 << 30.5;
     QTest::newRow("anywhere") << 30.3 << 29.8;
-    QTest::newRow("anywhere else") << 29.77 << 30.41;
 }
 
 // sigma 1.5 px, r = 8 px (5.3 sigma: 1e-6 of the flux outside), sky 12-18 px.
@@ -261,7 +256,6 @@ void TestAperture::refusals_data()
     QTest::newRow("annulus up to the edge") << 18.0 << QList<QPoint>{} << Refusal::None;
     QTest::newRow("edge before NaN") << 7.0 << QList<QPoint>{{7, 30}} << Refusal::Border;
     QTest::newRow("off the image") << -1e300 << QList<QPoint>{} << Refusal::Border;
-    QTest::newRow("nowhere") << std::nan("") << QList<QPoint>{} << Refusal::Border;
 }
 
 void TestAperture::refusals()
@@ -284,7 +278,6 @@ void TestAperture::saturation_data()
     QTest::newRow("below") << 999.5f << 1000.0 << false;
     QTest::newRow("at the level") << 1000.0f << 1000.0 << true;
     QTest::newRow("above") << 1200.0f << 1000.0 << true;
-    QTest::newRow("float file") << 1e30f << std::numeric_limits<double>::infinity() << false;
 }
 
 void TestAperture::saturation()
