@@ -52,7 +52,7 @@ UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 step "fuzz build"
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DVEVURID_FUZZ=ON \
   -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build-fuzz -j"$jobs" --target fuzz_numberrules fuzz_valuefile fuzz_lightcurve >/dev/null
+cmake --build build-fuzz -j"$jobs" --target fuzz_numberrules fuzz_valuefile fuzz_lightcurve fuzz_fits >/dev/null
 
 # Each target starts from its seeds in fuzz/corpus/ and keeps what it finds in
 # the build folder; a crash or sanitizer report fails the step and leaves the
@@ -76,6 +76,8 @@ fuzz numberrules
 # Room for a file just past the 32767 characters a field holds.
 fuzz valuefile -max_len=40000
 fuzz lightcurve
+# Seeds are whole 2880-byte blocks; room for a few more.
+fuzz fits -max_len=20000
 
 step "clang-tidy"
 sh scripts/tidy.sh

@@ -1,0 +1,57 @@
+// The FITS loader on a file of any bytes, then the display picture and one
+// star measured in the middle: no crash, and either an image whose pixels
+// match its size or one refusal naming the file.
+
+#include "imaging/aperture.h"
+#include "imaging/fitsimage.h"
+#include "imaging/stretch.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+[[noreturn]] void fail(const char *what)
+{
+    std::fprintf(stderr, "%s\n", what);
+    std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    // Debian 12's CFITSIO (4.2.0) reads past its buffers in the Rice decoder
+    // on damaged tiles, and allocates whatever a tile's descriptor claims:
+    // tile-compressed images stay out until that is answered.
+    if (QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)).contains("ZIMAGE"))
+        return 0;
+    static const QTemporaryDir folder;
+    static const QString path = folder.filePath(QStringLiteral("frame.fits"));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+            || file.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
+            std::abort();
+    }
+
+    // A few bytes may claim a gigapixel; a smaller limit keeps each run fast.
+    const Imaging::FitsLoad load = Imaging::loadFits(path, qint64(1) << 20);
+    if (!load.image) {
+        if (!load.problem.contains(QLatin1String("\"frame.fits\"")))
+            fail("a refusal that does not name the file");
+        return 0;
+    }
+    const Imaging::FitsImage &image = *load.image;
+    if (image.width <= 0 || image.height <= 0
+        || image.pixels.size() != std::size_t(image.width) * std::size_t(image.height))
+        fail("pixels that do not match the image's size");
+    if (Imaging::displayPicture(image, Imaging::stretchLimits(image)).size() != image.pixels.size())
+        fail("a display picture of another size");
+    Imaging::measureStar(image, image.width / 2.0, image.height / 2.0, {2, 3, 5}, {1.5, 8});
+    return 0;
+}

@@ -1,0 +1,143 @@
+#include "fitsheader.h"
+
+#include "core/juliandate.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+#include <initializer_list>
+
+namespace Imaging {
+
+namespace {
+
+std::optional<double> firstNumber(const HeaderKeys &keys, std::initializer_list<const char *> names)
+{
+    for (const char *name : names) {
+        if (const std::optional<double> value = parseHeaderNumber(keys.value(QLatin1String(name))))
+            return value;
+    }
+    return std::nullopt;
+}
+
+// Cameras write 0 for a gain or a level they do not know.
+std::optional<double> positive(std::optional<double> value)
+{
+    return value && *value > 0 ? value : std::nullopt;
+}
+
+// The wheel positions that hold no filter.
+bool isOpenPosition(const QString &filter)
+{
+    const QString name = filter.trimmed().toLower();
+    return name.isEmpty() || name == QLatin1String("clear") || name == QLatin1String("open")
+        || name == QLatin1String("empty") || name == QLatin1String("none");
+}
+
+// Two wheels: the one holding a filter; both open, the first one's name.
+QString chooseFilter(const HeaderKeys &keys)
+{
+    const QString single = keys.value(QStringLiteral("FILTER")).trimmed();
+    if (!single.isEmpty())
+        return single;
+    const QString first = keys.value(QStringLiteral("FILTER1")).trimmed();
+    const QString second = keys.value(QStringLiteral("FILTER2")).trimmed();
+    if (!isOpenPosition(first) || isOpenPosition(second))
+        return first.isEmpty() ? second : first;
+    return second;
+}
+
+std::optional<QTime> hoursMinutes(const QString &hours, const QString &minutes)
+{
+    const QTime time(hours.toInt(), minutes.toInt());
+    return time.isValid() ? std::optional<QTime>(time) : std::nullopt;
+}
+
+// A date at hh:mm plus `seconds` (fraction kept to the millisecond), shifted
+// from its zone to UTC.
+std::optional<QDateTime> instant(const QDate &date, const QString &hours, const QString &minutes,
+                                 const QString &seconds, int zoneSeconds)
+{
+    const std::optional<QTime> time = hoursMinutes(hours, minutes);
+    const double s = seconds.toDouble();
+    if (!date.isValid() || !time || !(s < 60))
+        return std::nullopt;
+    return QDateTime(date, *time, Qt::UTC).addMSecs(std::llround(s * 1000)).addSecs(-zoneSeconds);
+}
+
+std::optional<int> zoneOffset(const QString &zone)
+{
+    if (zone.isEmpty() || zone == QLatin1String("Z"))
+        return 0;
+    const QString digits = QString(zone.mid(1)).remove(QLatin1Char(':'));
+    const int hours = digits.left(2).toInt();
+    const int minutes = digits.mid(2).toInt();
+    if (hours > 14 || minutes > 59)
+        return std::nullopt;
+    const int offset = (hours * 60 + minutes) * 60;
+    return zone.startsWith(QLatin1Char('-')) ? -offset : offset;
+}
+
+} // namespace
+
+std::optional<double> parseHeaderNumber(const QString &text)
+{
+    QString number = text.trimmed();
+    number.replace(QLatin1Char('D'), QLatin1Char('E')).replace(QLatin1Char('d'), QLatin1Char('e'));
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    return ok && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+}
+
+std::optional<QDateTime> parseFitsDate(const QString &date, const QString &time)
+{
+    static const QRegularExpression iso(QStringLiteral(
+        R"(^(\d{4})-(\d{2})-(\d{2})(?:T(\d{2}):(\d{2}):(\d{2}(?:\.\d*)?)(Z|[+-]\d{2}:?\d{2})?)?$)"));
+    static const QRegularExpression old(QStringLiteral(R"(^(\d{2})/(\d{2})/(\d{2})$)"));
+    static const QRegularExpression clock(QStringLiteral(R"(^(\d{2}):(\d{2}):(\d{2}(?:\.\d*)?)$)"));
+
+    QDate day;
+    if (const QRegularExpressionMatch m = iso.match(date.trimmed()); m.hasMatch()) {
+        day = QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+        if (!m.captured(4).isEmpty()) {
+            const std::optional<int> zone = zoneOffset(m.captured(7));
+            if (!zone)
+                return std::nullopt;
+            return instant(day, m.captured(4), m.captured(5), m.captured(6), *zone);
+        }
+    } else if (const QRegularExpressionMatch m = old.match(date.trimmed()); m.hasMatch()) {
+        day = QDate(1900 + m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
+    } else {
+        return std::nullopt;
+    }
+    const QRegularExpressionMatch t = clock.match(time.trimmed());
+    if (!t.hasMatch())
+        return std::nullopt;
+    return instant(day, t.captured(1), t.captured(2), t.captured(3), 0);
+}
+
+ImageHeader readHeader(const HeaderKeys &keys)
+{
+    ImageHeader header;
+    header.start = parseFitsDate(keys.value(QStringLiteral("DATE-OBS")), keys.value(QStringLiteral("TIME-OBS")));
+    header.average = parseFitsDate(keys.value(QStringLiteral("DATE-AVG")));
+    header.exposure = firstNumber(keys, {"EXPTIME", "EXPOSURE"});
+    if (header.exposure && *header.exposure < 0)
+        header.exposure.reset();
+    header.filter = chooseFilter(keys);
+    header.gain = positive(firstNumber(keys, {"GAIN", "EGAIN", "CVF"}));
+    header.readNoise = firstNumber(keys, {"RDNOISE", "READNOIS"});
+    header.saturation = positive(firstNumber(keys, {"SATURATE", "DATAMAX"}));
+    header.airmass = firstNumber(keys, {"AIRMASS"});
+    header.object = keys.value(QStringLiteral("OBJECT")).trimmed();
+
+    if (header.average)
+        header.midExposure = header.average;
+    else if (header.start && header.exposure)
+        header.midExposure = header.start->addMSecs(std::llround(*header.exposure * 500));
+    if (header.midExposure)
+        header.julianDate = JulianDate::fromUtc(*header.midExposure);
+    return header;
+}
+
+} // namespace Imaging

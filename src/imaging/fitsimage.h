@@ -1,0 +1,73 @@
+#pragma once
+// A FITS image as the photometry sees it: one plane of float pixels, the
+// invalid ones NaN, with what its header says.
+//
+// Coordinates: pixel (x, y) is the unit square centred on the integer point
+// (x, y), counted from 0, so pixel (0, 0) is FITS pixel (1, 1) and rows go up
+// as FITS rows do. Positions are real numbers in the same frame; fromFits and
+// toFits convert a FITS (1-based) coordinate.
+
+#include "imaging/fitsheader.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <vector>
+
+namespace Imaging {
+
+constexpr double fromFits(double fitsCoordinate) { return fitsCoordinate - 1; }
+constexpr double toFits(double coordinate) { return coordinate + 1; }
+
+// The most pixels one plane may hold (a gigabyte of floats).
+constexpr qint64 MaxPixels = qint64(1) << 28;
+
+// Why a file is refused; each text takes the file's name as %1.
+namespace LoadProblem {
+inline const char *const Missing = "Impossibile aprire \"%1\": il file non esiste.";
+inline const char *const Folder = "Impossibile aprire \"%1\": è una cartella, non un file.";
+inline const char *const NotRegular = "Impossibile aprire \"%1\": non è un file normale "
+                                      "(è una pipe o un dispositivo).";
+inline const char *const Unreadable = "Impossibile aprire \"%1\": il file non può essere letto.";
+inline const char *const NotFits = "Impossibile aprire \"%1\": non è un file FITS.";
+inline const char *const Truncated = "Impossibile aprire \"%1\": il file è troncato.";
+inline const char *const NoImage = "Impossibile aprire \"%1\": il file non contiene un'immagine.";
+// %2: the most pixels an image may hold.
+inline const char *const TooLarge = "Impossibile aprire \"%1\": l'immagine ha più di %2 pixel.";
+} // namespace LoadProblem
+
+struct FitsImage
+{
+    int width = 0;
+    int height = 0;
+    std::vector<float> pixels; // row by row from y = 0; NaN where invalid (blank, NaN, infinite, zero border)
+    bool firstPlaneOnly = false; // the file holds more planes than this one
+    ImageHeader header;
+    // The level from which a pixel counts as saturated: the header's, else a
+    // plateau of at least three pixels at the image's largest value (a camera
+    // with fewer bits than its file), else the largest value the file's type
+    // can hold (+inf for floating-point files).
+    double saturation = std::numeric_limits<double>::infinity();
+
+    bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
+    float at(int x, int y) const { return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
+};
+
+struct FitsLoad
+{
+    std::optional<FitsImage> image;
+    QString problem; // when no image: one of LoadProblem's texts, with the file's name
+};
+
+// Reads the first image that holds pixels (the primary array, or the first
+// extension after an empty one, as in tile-compressed .fz files), first
+// plane only. The name is a file name, never CFITSIO's extended syntax, and
+// anything but a regular file is refused without waiting on it. A plane, or
+// a compressed file's tile, of more than `maxPixels` is refused before any
+// memory is taken for it, and so is a plane the file is too short to hold.
+FitsLoad loadFits(const QString &path, qint64 maxPixels = MaxPixels);
+
+} // namespace Imaging

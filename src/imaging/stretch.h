@@ -1,0 +1,29 @@
+#pragma once
+// The 8-bit grey picture of a FitsImage: black at the 0.5th percentile of
+// the valid pixels, white at the 99.8th, and an asinh curve between, which
+// lifts the faint stars without burning the bright ones. Invalid pixels are
+// black. Rows in the image's order (row 0 is FITS row 1, the bottom one).
+
+#include "imaging/fitsimage.h"
+
+#include <QtGlobal>
+
+#include <vector>
+
+namespace Imaging {
+
+constexpr double StretchLow = 0.005;
+constexpr double StretchHigh = 0.998;
+
+struct StretchLimits
+{
+    double black = 0;
+    double white = 0;
+};
+
+// The two percentiles, from at most about 2^18 pixels taken evenly.
+StretchLimits stretchLimits(const FitsImage &image);
+
+std::vector<quint8> displayPicture(const FitsImage &image, const StretchLimits &limits);
+
+} // namespace Imaging

@@ -1,0 +1,329 @@
+#include "imaging/fitsimage.h"
+
+#include "fitswriter.h"
+#include "support/fifo.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <unistd.h>
+
+using namespace Imaging;
+
+namespace {
+
+QList<float> asList(const std::vector<float> &pixels) { return QList<float>(pixels.cbegin(), pixels.cend()); }
+
+QList<bool> invalidMask(const std::vector<float> &pixels)
+{
+    QList<bool> mask;
+    for (const float v : pixels)
+        mask.append(std::isnan(v));
+    return mask;
+}
+
+// A header block in the test's own hand, for files CFITSIO would not write.
+QByteArray headerBlock(const QList<QByteArray> &cards)
+{
+    QByteArray block;
+    for (const QByteArray &card : cards)
+        block += card.leftJustified(80, ' ');
+    block += QByteArray("END").leftJustified(80, ' ');
+    return block.leftJustified(2880, ' ');
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+// Runs a test in another working folder and comes back, even on failure.
+class WorkingFolder
+{
+public:
+    explicit WorkingFolder(const QString &path) : m_saved(QDir::currentPath()) { QDir::setCurrent(path); }
+    ~WorkingFolder() { QDir::setCurrent(m_saved); }
+    WorkingFolder(const WorkingFolder &) = delete;
+    WorkingFolder &operator=(const WorkingFolder &) = delete;
+
+private:
+    QString m_saved;
+};
+
+} // namespace
+
+using Cards = QList<QPair<QByteArray, QByteArray>>;
+Q_DECLARE_METATYPE(Cards)
+Q_DECLARE_METATYPE(std::vector<double>)
+
+class TestFitsImage : public QObject
+{
+    Q_OBJECT
+private slots:
+    void pixelTypes_data();
+    void pixelTypes();
+    void saturationLevels_data();
+    void saturationLevels();
+    void zeroBorder();
+    void planes_data();
+    void planes();
+    void headerFromFile();
+    void literalNames_data();
+    void literalNames();
+    void refusedFiles_data();
+    void refusedFiles();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestFitsImage::pixelTypes_data()
+{
+    QTest::addColumn<int>("bitpix");
+    QTest::addColumn<Cards>("cards");
+    QTest::addColumn<bool>("compressed");
+    QTest::addColumn<std::vector<double>>("values");
+    QTest::addColumn<double>("saturation");
+
+    const double inf = std::numeric_limits<double>::infinity();
+    QTest::newRow("8 bit") << int(BYTE_IMG) << Cards() << false << std::vector<double>{1, 7, 200, 255} << 255.0;
+    QTest::newRow("16 bit unsigned") << int(USHORT_IMG) << Cards() << false
+                                     << std::vector<double>{1, 40000, 65000, 32768} << 65535.0;
+    QTest::newRow("16 bit signed") << int(SHORT_IMG) << Cards() << false
+                                   << std::vector<double>{-32768, -5, 12, 32767} << 32767.0;
+    QTest::newRow("16 bit scaled") << int(SHORT_IMG) << Cards{{"BZERO", "100"}, {"BSCALE", "0.5"}} << false
+                                   << std::vector<double>{100.5, 99, 1000.5, -50} << 100 + 0.5 * 32767;
+    QTest::newRow("32 bit") << int(LONG_IMG) << Cards() << false
+                            << std::vector<double>{-2000000, 3, 16777216, 1} << 2147483647.0;
+    QTest::newRow("float") << int(FLOAT_IMG) << Cards() << false << std::vector<double>{1.25, -3.5, 1e6, 7} << inf;
+    QTest::newRow("double") << int(DOUBLE_IMG) << Cards() << false << std::vector<double>{0.001, -2, 3e30, 4} << inf;
+    QTest::newRow("16 bit BLANK") << int(SHORT_IMG) << Cards{{"BLANK", "-32768"}} << false
+                                  << std::vector<double>{5, BlankPixel, 6, 7} << 32767.0;
+    QTest::newRow("float NaN and infinity") << int(FLOAT_IMG) << Cards() << false
+                                            << std::vector<double>{5, std::nan(""), -inf, 7} << inf;
+    QTest::newRow(".fz 16 bit unsigned") << int(USHORT_IMG) << Cards() << true
+                                         << std::vector<double>{1, 40000, 65000, 32768} << 65535.0;
+}
+
+void TestFitsImage::pixelTypes()
+{
+    QFETCH(int, bitpix);
+    QFETCH(Cards, cards);
+    QFETCH(bool, compressed);
+    QFETCH(std::vector<double>, values);
+    QFETCH(double, saturation);
+
+    const QString path = m_dir.filePath(compressed ? QStringLiteral("pixels.fz") : QStringLiteral("pixels.fits"));
+    QFile::remove(path);
+    QVERIFY(writeFits(path, {bitpix, {2, 2}, values, cards, compressed}));
+    const FitsLoad load = loadFits(path);
+    QVERIFY2(load.image, qPrintable(load.problem));
+    QCOMPARE(load.image->width, 2);
+    QCOMPARE(load.image->height, 2);
+    QList<float> expected;
+    for (const double v : values)
+        expected.append(v == BlankPixel || !std::isfinite(v) ? std::nanf("") : float(v));
+    QCOMPARE(invalidMask(load.image->pixels), invalidMask(std::vector<float>(expected.cbegin(), expected.cend())));
+    for (int i = 0; i < 4; ++i) {
+        if (!std::isnan(expected[i]))
+            QCOMPARE(load.image->pixels[std::size_t(i)], expected[i]);
+    }
+    QCOMPARE(load.image->saturation, saturation);
+    QVERIFY(!load.image->firstPlaneOnly);
+}
+
+void TestFitsImage::saturationLevels_data()
+{
+    QTest::addColumn<std::vector<double>>("values");
+    QTest::addColumn<Cards>("cards");
+    QTest::addColumn<double>("saturation");
+
+    const std::vector<double> threeAt4095{4095, 10, 4095, 12, 4095, 9};
+    QTest::newRow("plateau of three") << threeAt4095 << Cards() << 4095.0;
+    QTest::newRow("two at the top are stars") << std::vector<double>{4095, 10, 4095, 12, 4000, 9} << Cards() << 32767.0;
+    QTest::newRow("SATURATE") << threeAt4095 << Cards{{"SATURATE", "3000"}} << 3000.0;
+    QTest::newRow("DATAMAX") << threeAt4095 << Cards{{"DATAMAX", "'3500.0'"}} << 3500.0;
+}
+
+void TestFitsImage::saturationLevels()
+{
+    QFETCH(std::vector<double>, values);
+    QFETCH(Cards, cards);
+    QFETCH(double, saturation);
+
+    const QString path = m_dir.filePath(QStringLiteral("saturation.fits"));
+    QFile::remove(path);
+    QVERIFY(writeFits(path, {SHORT_IMG, {3, 2}, values, cards, false}));
+    const FitsLoad load = loadFits(path);
+    QVERIFY2(load.image, qPrintable(load.problem));
+    QCOMPARE(load.image->saturation, saturation);
+}
+
+void TestFitsImage::zeroBorder()
+{
+    // 0 runs in from the edges; the zero at (4, 2) is walled in by sky, and
+    // so is the one at (2, 3) that touches the border zeros only at corners.
+    const std::vector<double> values{
+        0, 0, 5, 5, 5, 5, //
+        0, 0, 0, 5, 5, 5, //
+        0, 5, 5, 5, 0, 5, //
+        5, 5, 0, 5, 5, 5, //
+        0, 0, 5, 0, 0, 0, //
+    };
+    const QList<bool> invalid{
+        true, true, false, false, false, false, //
+        true, true, true, false, false, false,  //
+        true, false, false, false, false, false, //
+        false, false, false, false, false, false, //
+        true, true, false, true, true, true,      //
+    };
+    const QString path = m_dir.filePath(QStringLiteral("registered.fits"));
+    QVERIFY(writeFits(path, {FLOAT_IMG, {6, 5}, values, {}, false}));
+    const FitsLoad load = loadFits(path);
+    QVERIFY2(load.image, qPrintable(load.problem));
+    QCOMPARE(invalidMask(load.image->pixels), invalid);
+    QCOMPARE(load.image->at(4, 2), 0.0f);
+}
+
+void TestFitsImage::planes_data()
+{
+    QTest::addColumn<std::vector<long>>("axes");
+    QTest::addColumn<bool>("firstPlaneOnly");
+
+    QTest::newRow("cube of two") << std::vector<long>{3, 2, 2} << true;
+    QTest::newRow("cube of one") << std::vector<long>{3, 2, 1} << false;
+    QTest::newRow("one row") << std::vector<long>{3} << false;
+}
+
+void TestFitsImage::planes()
+{
+    QFETCH(std::vector<long>, axes);
+    QFETCH(bool, firstPlaneOnly);
+
+    long count = 1;
+    for (const long n : axes)
+        count *= n;
+    std::vector<double> values;
+    for (long i = 1; i <= count; ++i)
+        values.push_back(double(i));
+    const QString path = m_dir.filePath(QStringLiteral("planes.fits"));
+    QFile::remove(path);
+    QVERIFY(writeFits(path, {FLOAT_IMG, axes, values, {}, false}));
+    const FitsLoad load = loadFits(path);
+    QVERIFY2(load.image, qPrintable(load.problem));
+    QCOMPARE(load.image->width, 3);
+    QCOMPARE(load.image->height, axes.size() > 1 ? 2 : 1);
+    QCOMPARE(asList(load.image->pixels), QList<float>({1, 2, 3, 4, 5, 6}).first(load.image->width * load.image->height));
+    QCOMPARE(load.image->firstPlaneOnly, firstPlaneOnly);
+}
+
+void TestFitsImage::headerFromFile()
+{
+    const QString path = m_dir.filePath(QStringLiteral("header.fits"));
+    QVERIFY(writeFits(path, {FLOAT_IMG, {2, 2}, {1, 2, 3, 4},
+                             {{"DATE-OBS", "'2017-12-19T18:33:43.317-0700'"}, {"EXPOSURE", "'060.00'"},
+                              {"FILTER1", "'Clear   '"}, {"FILTER2", "'V'"}, {"OBJECT", "'O''Brien''s star'"},
+                              {"EGAIN", "1.5D0"}, {"MJD-OBS", "50000.5"}},
+                             false}));
+    const FitsLoad load = loadFits(path);
+    QVERIFY2(load.image, qPrintable(load.problem));
+    const ImageHeader &header = load.image->header;
+    QCOMPARE(header.midExposure, QDateTime(QDate(2017, 12, 20), QTime(1, 34, 13, 317), Qt::UTC));
+    QCOMPARE(header.exposure, 60.0);
+    QCOMPARE(header.filter, QStringLiteral("V"));
+    QCOMPARE(header.object, QStringLiteral("O'Brien's star"));
+    QCOMPARE(header.gain, 1.5);
+}
+
+void TestFitsImage::literalNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("brackets") << QStringLiteral("frame.fits[1]");
+    QTest::newRow("overwrite mark") << QStringLiteral("!frame.fits");
+    QTest::newRow("standard input") << QStringLiteral("-");
+}
+
+void TestFitsImage::literalNames()
+{
+    QFETCH(QString, name);
+    QTemporaryDir folder;
+    const WorkingFolder here(folder.path());
+    QVERIFY(writeFits(folder.filePath(name), {FLOAT_IMG, {2, 1}, {42, 43}, {}, false}));
+    const FitsLoad load = loadFits(name);
+    QVERIFY2(load.image, qPrintable(load.problem));
+    QCOMPARE(asList(load.image->pixels), QList<float>({42, 43}));
+}
+
+void TestFitsImage::refusedFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("problem");
+
+    QTest::newRow("missing") << "missing.fits" << LoadProblem::Missing;
+    QTest::newRow("folder") << "folder.fits" << LoadProblem::Folder;
+    QTest::newRow("pipe") << "pipe.fits" << LoadProblem::NotRegular;
+    QTest::newRow("device through a link") << "device.fits" << LoadProblem::NotRegular;
+    QTest::newRow("unreadable") << "locked.fits" << LoadProblem::Unreadable;
+    QTest::newRow("text") << "text.fits" << LoadProblem::NotFits;
+    QTest::newRow("empty") << "empty.fits" << LoadProblem::NotFits;
+    QTest::newRow("SIMPLE then nonsense") << "nonsense.fits" << LoadProblem::NotFits;
+    QTest::newRow("header cut") << "headercut.fits" << LoadProblem::Truncated;
+    QTest::newRow("pixels cut") << "pixelscut.fits" << LoadProblem::Truncated;
+    QTest::newRow("no image") << "noimage.fits" << LoadProblem::NoImage;
+    QTest::newRow("more than 2^28 pixels") << "huge.fits" << LoadProblem::TooLarge;
+}
+
+void TestFitsImage::refusedFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, problem);
+
+    const QString path = m_dir.filePath(name);
+    const QString good = m_dir.filePath(QStringLiteral("good.fits"));
+    if (!QFile::exists(good))
+        QVERIFY(writeFits(good, {FLOAT_IMG, {64, 64}, std::vector<double>(64 * 64, 7.0), {}, false}));
+    QFile goodFile(good);
+    QVERIFY(goodFile.open(QIODevice::ReadOnly));
+    const QByteArray goodBytes = goodFile.readAll();
+
+    if (name == QLatin1String("folder.fits")) {
+        QVERIFY(QDir(m_dir.path()).mkpath(name));
+    } else if (name == QLatin1String("pipe.fits")) {
+        makeFifo(path);
+    } else if (name == QLatin1String("device.fits")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), path));
+    } else if (name == QLatin1String("locked.fits")) {
+        if (geteuid() == 0)
+            QSKIP("root reads any file");
+        QVERIFY(QFile::copy(good, path));
+        QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+    } else if (name == QLatin1String("text.fits")) {
+        writeBytes(path, QByteArray("SIMPL E = T\n").repeated(300));
+    } else if (name == QLatin1String("nonsense.fits")) {
+        writeBytes(path, "SIMPLE" + QByteArray(5754, '\x01'));
+    } else if (name == QLatin1String("empty.fits")) {
+        writeBytes(path, QByteArray());
+    } else if (name == QLatin1String("headercut.fits")) {
+        writeBytes(path, goodBytes.left(1000));
+    } else if (name == QLatin1String("pixelscut.fits")) {
+        writeBytes(path, goodBytes.left(goodBytes.size() - 3000));
+    } else if (name == QLatin1String("noimage.fits")) {
+        QVERIFY(writeFits(path, {FLOAT_IMG, {}, {}, {}, false}));
+    } else if (name == QLatin1String("huge.fits")) {
+        writeBytes(path, headerBlock({"SIMPLE  =                    T", "BITPIX  =                  -32",
+                                      "NAXIS   =                    2", "NAXIS1  =                16385",
+                                      "NAXIS2  =                16384"}));
+    }
+
+    const FifoWatchdog watchdog(m_dir.filePath(QStringLiteral("pipe.fits")));
+    const FitsLoad load = loadFits(path);
+    QVERIFY(!load.image);
+    QCOMPARE(load.problem, problem == LoadProblem::TooLarge ? problem.arg(name).arg(MaxPixels) : problem.arg(name));
+}
+
+QTEST_GUILESS_MAIN(TestFitsImage)
+#include "tst_fitsimage.moc"

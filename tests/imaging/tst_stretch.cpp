@@ -1,0 +1,73 @@
+#include "imaging/stretch.h"
+
+#include <QTest>
+
+#include <cmath>
+
+using namespace Imaging;
+
+namespace {
+
+// The values 0, 1, ..., n - 1 in a scrambled order, and a NaN after each tenth.
+FitsImage ramp(int width, int height)
+{
+    FitsImage image;
+    image.width = width;
+    image.height = height;
+    const int n = width * height;
+    for (int i = 0; i < n; ++i)
+        image.pixels.push_back(float((std::int64_t(i) * 7919) % n));
+    for (int i = 5; i < n; i += 10)
+        image.pixels[std::size_t(i)] = std::nanf("");
+    return image;
+}
+
+} // namespace
+
+class TestStretch : public QObject
+{
+    Q_OBJECT
+private slots:
+    void limits_data();
+    void limits();
+    void picture();
+};
+
+void TestStretch::limits_data()
+{
+    QTest::addColumn<int>("side");
+    QTest::newRow("every pixel") << 100;
+    QTest::newRow("sampled") << 2000;
+}
+
+void TestStretch::limits()
+{
+    QFETCH(int, side);
+    const FitsImage image = ramp(side, side);
+    const double n = double(side) * side;
+    const StretchLimits limits = stretchLimits(image);
+    // The valid values spread evenly over 0 .. n - 1.
+    QVERIFY2(std::fabs(limits.black - StretchLow * n) < 0.001 * n, qPrintable(QString::number(limits.black)));
+    QVERIFY2(std::fabs(limits.white - StretchHigh * n) < 0.001 * n, qPrintable(QString::number(limits.white)));
+}
+
+void TestStretch::picture()
+{
+    FitsImage image;
+    image.width = 6;
+    image.height = 1;
+    image.pixels = {50, 100, 110, 150, 200, std::nanf("")};
+    const std::vector<quint8> grey = displayPicture(image, {100, 200});
+    QCOMPARE(grey.size(), std::size_t(6));
+    QCOMPARE(grey[0], quint8(0));   // below black
+    QCOMPARE(grey[1], quint8(0));   // black
+    QCOMPARE(grey[4], quint8(255)); // white
+    QCOMPARE(grey[5], quint8(0));   // invalid
+    // The faint tenth of the range gets far more than a tenth of the greys,
+    // and the middle still less than the top.
+    QVERIFY2(grey[2] > 2 * 26, qPrintable(QString::number(grey[2])));
+    QVERIFY(grey[2] < grey[3] && grey[3] < grey[4]);
+}
+
+QTEST_GUILESS_MAIN(TestStretch)
+#include "tst_stretch.moc"
