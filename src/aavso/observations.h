@@ -23,7 +23,8 @@ struct Observation
     double magnitude = 0;
     double error = std::numeric_limits<double>::quiet_NaN(); // NaN where the file gives none
     quint32 star = 0;     // index into texts: the name as written in the file
-    quint32 band = 0;     // index into texts: the band's code (Bands::find), else as written
+    quint32 band = 0;     // index into texts: the band's code (Bands::find), else as written,
+                          // or UnknownBand for a list's line that names none
     quint32 observer = 0; // index into texts
     quint32 notes = 0;    // index into texts
     quint16 file = 0;     // index into files

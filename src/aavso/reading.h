@@ -51,7 +51,7 @@ inline const QString BadError = QStringLiteral("errore non valido");
 inline const QString BadQuotes = QStringLiteral("virgolette non valide");
 inline const QString NotData = QStringLiteral("testo, non una misura");
 inline const QString TooManyWords =
-    QStringLiteral("più parole di data, magnitudine, errore e osservatore o filtro");
+    QStringLiteral("troppe parole per una misura (data, magnitudine, errore, osservatore o filtro)");
 inline const QString TooLong = QStringLiteral("riga più lunga di %1 KiB").arg(LongestLine / 1024);
 
 // Each distinct text once in `texts`; an index names it.
