@@ -1,5 +1,5 @@
-// Reading the light curve's files: generated AAVSO Extended logs and
-// database downloads of 100 000 and 1 000 000 observations, read into a new
+// Reading the light curve's files: generated AAVSO Extended logs, database
+// downloads and hand-kept lists of 100 000 and 1 000 000 observations, read into a new
 // set together with its star list, and the heap the set keeps per
 // observation afterwards and at its highest while reading (the file's bytes
 // included).
@@ -18,17 +18,21 @@
 
 namespace {
 
-enum Format { Extended, Database };
+enum Format { Extended, Database, List };
 
 QByteArray generated(Format format, int count)
 {
     static const char *const stars[] = {"V612 Sct", "V612 SCT", "RR Lyr", "SS Cyg"};
     static const char *const bands[] = {"V", "B", "R", "Vis."};
-    QByteArray bytes = format == Extended
-        ? Aavso::header("ABC")
-        : QByteArray "\"JD\",\"Magnitude\",\"Uncertainty\",\"HQuncertainty\",\"Band\",\"Observer Code\",\"Comment Code(s)\","
-          "\"Comp Star 1\",\"Comp Star 2\",\"Charts\",\"Comments\",\"Transfomed\",\"Airmass\",\"Validation Flag\","
-          "\"Cmag\",\"Kmag\",\"HJD\",\"Star Name\"\n";
+    QByteArray bytes;
+    if (format == Extended)
+        bytes = Aavso::header("ABC");
+    if (format == Database) {
+        QByteArrayList columns;
+        for (const char *column : Aavso::DatabaseColumns)
+            columns << '"' + QByteArray(column) + '"';
+        bytes = columns.join(',') + '\n';
+    }
     for (int i = 0; i < count; ++i) {
         const QByteArray jd = QByteArray::number(2450000.0 + i * 0.01, 'f', 5);
         const QByteArray magnitude = QByteArray::number(11.0 + std::sin(i * 0.001), 'f', 3);
@@ -38,9 +42,11 @@ QByteArray generated(Format format, int count)
         if (format == Extended)
             bytes += star + ',' + jd + ',' + magnitude + ",0.012," + band
                 + ",NO,STD,ENSEMBLE,na,000-BBB-123,11.234,1.25,na,X12345,na\r\n";
-        else
+        else if (format == Database)
             bytes += jd + ',' + (i % 20 == 0 ? "<" : "") + magnitude + ",0.01,," + band + ',' + observer
-                + ",,,,,,0,,V,,,,\"" + star + "\"\n";
+                + ",,,,,,0,,V,,,,\"" + star + "\",,,,,\n";
+        else
+            bytes += jd + '\t' + (i % 20 == 0 ? "<" : "") + magnitude + "\t0.01\t" + observer + "\r\n";
     }
     return bytes;
 }
@@ -112,6 +118,6 @@ void readLightCurve(benchmark::State &state)
 } // namespace
 
 BENCHMARK(readLightCurve)
-    ->ArgNames({"database", "observations"})
-    ->ArgsProduct({{Extended, Database}, {100000, 1000000}})
+    ->ArgNames({"format", "observations"})
+    ->ArgsProduct({{Extended, Database, List}, {100000, 1000000}})
     ->Unit(benchmark::kMillisecond);

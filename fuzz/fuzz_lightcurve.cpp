@@ -1,8 +1,10 @@
-// Both AAVSO readers on any bytes: no crash, and whatever they keep is
+// The light curve's reading on any bytes, whichever reader they call for
+// (Extended, database download, list): no crash, and whatever it keeps is
 // usable by the light curve: every index names a text or the file, every
 // number lies in its range, each text is kept once, skipped lines in order.
 
 #include "aavso/observations.h"
+#include "aavso/vocabulary.h"
 
 #include <QSet>
 
@@ -28,7 +30,8 @@ void check(const LightCurve::Observations &read, qint64 lines)
         if (o.star == 0 || o.band == 0 || o.star >= texts || o.band >= texts || o.observer >= texts
             || o.notes >= texts || o.file != 0)
             fail("an index out of range");
-        if (!(o.jd >= 0 && o.jd < 1e7) || !std::isfinite(o.magnitude) || o.error < 0)
+        if (!(o.jd >= 0 && o.jd < 1e7) || !Aavso::Magnitudes.contains(o.magnitude)
+            || !(std::isnan(o.error) || Aavso::Errors.contains(o.error)))
             fail("a number out of range");
     }
     qint64 previous = 0;
@@ -44,12 +47,10 @@ void check(const LightCurve::Observations &read, qint64 lines)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    const qint64 lines = bytes.count('\n') + 1;
-    for (auto reader : {LightCurve::readExtended, LightCurve::readDatabase}) {
-        LightCurve::Observations read;
-        read.files.push_back({QStringLiteral("fuzz.txt"), false});
-        reader(read, 0, bytes);
-        check(read, lines);
-    }
+    const qint64 lines = bytes.count('\n') + bytes.count('\r') + 1; // at most
+    LightCurve::Observations read;
+    read.files.push_back({QStringLiteral("fuzz.txt"), false});
+    LightCurve::readBytes(read, 0, bytes, QStringLiteral("fuzz"));
+    check(read, lines);
     return 0;
 }

@@ -1,6 +1,8 @@
-// The AAVSO International Database download: comma-separated, a header line
-// naming the columns (in any order, with others between them), fields in
-// double quotes where they hold a comma, a quote inside doubled.
+// The AAVSO International Database download: comma- or tab-separated, a
+// header line naming the columns (in any order, with others between them) or
+// none at all and the columns in the database's own order. Fields are in
+// double quotes where they hold the separator, a quote inside doubled or
+// after a backslash.
 
 #include "reading.h"
 
@@ -15,57 +17,102 @@ using namespace Reading;
 
 namespace {
 
-enum Column { Jd, Magnitude, Uncertainty, Band, Observer, StarName, Comments, ColumnCount };
+enum Column { Jd, Magnitude, Uncertainty, Band, Observer, StarName, Comments, Validation, ColumnCount };
 constexpr std::array<std::string_view, ColumnCount> ColumnNames{
-    "JD", "Magnitude", "Uncertainty", "Band", "Observer Code", "Star Name", "Comments"};
+    "JD", "Magnitude", "Uncertainty", "Band", "Observer Code", "Star Name", "Comments", "Validation Flag"};
 constexpr size_t Absent = size_t(-1);
+using Columns = std::array<size_t, ColumnCount>;
+
+struct Fields
+{
+    std::vector<std::string_view> views;
+    std::string unquoted; // the quoted fields' texts, which `views` point into
+};
+
+// `text` without the blanks at its start; the separator stays, as it ends a
+// field even when it is a tab.
+std::string_view skipBlanks(std::string_view text, char separator)
+{
+    return text.substr(std::min(text.find_first_not_of(separator == '\t' ? " " : " \t"), text.size()));
+}
 
 // The fields of one line, trimmed and without their quotes; false when a
 // quote is left open or text follows a closing quote. A quoted field is
-// copied into `unquoted`, which holds room for the whole line beforehand so
-// that the views into it stay valid.
-bool splitCsv(std::string_view line, std::vector<std::string_view> &fields, std::string &unquoted)
+// copied into `fields.unquoted`, which holds room for the whole line
+// beforehand so that the views into it stay valid.
+bool split(std::string_view line, char separator, Fields &fields)
 {
-    fields.clear();
-    unquoted.clear();
-    unquoted.reserve(line.size());
+    fields.views.clear();
+    fields.unquoted.clear();
+    fields.unquoted.reserve(line.size());
     for (;;) {
-        line = trimmed(line);
+        line = skipBlanks(line, separator);
         if (!line.empty() && line.front() == '"') {
-            const size_t start = unquoted.size();
+            const size_t start = fields.unquoted.size();
             size_t at = 1;
             for (;; ++at) {
                 if (at == line.size())
                     return false;
-                if (line[at] == '"') {
-                    if (at + 1 == line.size() || line[at + 1] != '"')
-                        break;
+                const bool escaped = line[at] == '\\' || line[at] == '"';
+                if (escaped && at + 1 < line.size() && line[at + 1] == '"')
                     ++at;
-                }
-                unquoted.push_back(line[at]);
+                else if (line[at] == '"')
+                    break;
+                fields.unquoted.push_back(line[at]);
             }
-            fields.push_back(trimmed(std::string_view(unquoted).substr(start)));
-            line = trimmed(line.substr(at + 1));
-            if (!line.empty() && line.front() != ',')
+            fields.views.push_back(trimmed(std::string_view(fields.unquoted).substr(start)));
+            line = skipBlanks(line.substr(at + 1), separator);
+            if (!line.empty() && line.front() != separator)
                 return false;
         } else {
-            const size_t stop = line.find(',');
-            fields.push_back(trimmed(line.substr(0, stop)));
+            const size_t stop = line.find(separator);
+            fields.views.push_back(trimmed(line.substr(0, stop)));
             line = line.substr(std::min(stop, line.size()));
         }
         if (line.empty())
             return true;
-        line.remove_prefix(1); // the comma
+        line.remove_prefix(1); // the separator
     }
 }
 
-// A visual estimate the observer was unsure of ends in ":"; the number
-// stands as given.
-std::string_view withoutDoubt(std::string_view magnitude)
+// Where each column lies among `names`; false when one that every record
+// needs is missing.
+bool findColumns(const std::vector<std::string_view> &names, Columns &columns)
 {
-    if (!magnitude.empty() && magnitude.back() == ':')
-        magnitude.remove_suffix(1);
-    return trimmed(magnitude);
+    for (size_t c = 0; c < ColumnCount; ++c) {
+        const auto found = std::find_if(names.cbegin(), names.cend(), [&](std::string_view name) {
+            return equalsIgnoringCase(name, ColumnNames[c]);
+        });
+        columns[c] = found == names.cend() ? Absent : size_t(found - names.cbegin());
+        if (columns[c] == Absent && c != Comments && c != Validation)
+            return false;
+    }
+    return true;
+}
+
+enum class Opening { Neither, Header, Record };
+
+// How a download's first line opens it, split by the separator it is
+// written with: a header naming the columns, or a record in the database's
+// order (a full Julian date first, and all the columns always written).
+Opening opening(std::string_view line, char &separator, Fields &fields, Columns &columns)
+{
+    for (const char candidate : {'\t', ','}) {
+        separator = candidate;
+        if (!split(line, separator, fields))
+            continue;
+        if (findColumns(fields.views, columns))
+            return Opening::Header;
+        double jd = 0;
+        if (fields.views.size() >= Aavso::DatabaseColumnsAlways && readNumber(fields.views[Jd], jd)
+            && FullJulianDates.contains(jd)) {
+            const std::vector<std::string_view> order(Aavso::DatabaseColumns.cbegin(),
+                                                      Aavso::DatabaseColumns.cend());
+            findColumns(order, columns);
+            return Opening::Record;
+        }
+    }
+    return Opening::Neither;
 }
 
 class DatabaseReader : public LineReader
@@ -77,62 +124,55 @@ public:
     {
         if (isBlank(line))
             return QString();
-        if (!m_headerRead)
-            return readHeader(line);
+        if (!m_opened) {
+            const Opening how = opening(line, m_separator, m_fields, m_columns);
+            if (how == Opening::Neither)
+                return notAavso();
+            m_opened = true;
+            for (const size_t at : m_columns) {
+                if (at != Absent)
+                    m_needed = std::max(m_needed, at + 1);
+            }
+            if (how == Opening::Header)
+                return QString();
+        }
 
         Observation observation;
         QString reason;
-        if (!splitCsv(line, m_fields, m_unquoted))
-            reason = QStringLiteral("virgolette non valide");
-        else if (m_fields.size() < m_needed)
-            reason = QStringLiteral("%1 campi invece di %2").arg(m_fields.size()).arg(m_needed);
+        if (!split(line, m_separator, m_fields))
+            reason = BadQuotes;
+        else if (m_fields.views.size() < m_needed)
+            reason = QStringLiteral("%1 campi invece di %2").arg(m_fields.views.size()).arg(m_needed);
         else if (field(StarName).empty())
             reason = QStringLiteral("stella mancante");
         else if (field(Band).empty())
             reason = QStringLiteral("filtro mancante");
         else
-            reason = readValues(observation, field(Jd), withoutDoubt(field(Magnitude)), field(Uncertainty));
+            reason = readValues(observation, field(Jd), field(Magnitude), field(Uncertainty));
         if (reason.isEmpty()) {
             observation.star = m_texts.index(field(StarName));
-            observation.band = m_texts.index(field(Band));
+            observation.band = m_texts.band(field(Band)).text;
             observation.observer = m_texts.index(field(Observer));
             observation.notes = m_texts.index(field(Comments));
+            observation.discrepant = equalsIgnoringCase(field(Validation), "D");
         }
         return settle(observation, number, reason);
     }
 
-    QString end() override { return m_headerRead ? QString() : notAavso(); }
+    QString end() override { return m_opened ? QString() : notAavso(); }
 
 private:
-    QString readHeader(std::string_view line)
-    {
-        if (!splitCsv(line, m_fields, m_unquoted))
-            return notAavso();
-        for (size_t c = 0; c < ColumnCount; ++c) {
-            const auto found = std::find_if(m_fields.cbegin(), m_fields.cend(), [&](std::string_view name) {
-                return equalsIgnoringCase(name, ColumnNames[c]);
-            });
-            m_columns[c] = found == m_fields.cend() ? Absent : size_t(found - m_fields.cbegin());
-            if (m_columns[c] == Absent && c != Comments)
-                return notAavso();
-            if (m_columns[c] != Absent)
-                m_needed = std::max(m_needed, m_columns[c] + 1);
-        }
-        m_headerRead = true;
-        return QString();
-    }
-
     // Empty for a column the file does not have.
     std::string_view field(Column column) const
     {
-        return m_columns[column] == Absent ? std::string_view() : m_fields[m_columns[column]];
+        return m_columns[column] == Absent ? std::string_view() : m_fields.views[m_columns[column]];
     }
 
-    bool m_headerRead = false;
-    std::array<size_t, ColumnCount> m_columns{};
+    bool m_opened = false;
+    char m_separator = ',';
+    Columns m_columns{};
     size_t m_needed = 0; // fields a line must have
-    std::vector<std::string_view> m_fields;
-    std::string m_unquoted;
+    Fields m_fields;
 };
 
 } // namespace
@@ -140,6 +180,14 @@ private:
 std::unique_ptr<LineReader> Reading::databaseReader(Observations &into, quint16 file)
 {
     return std::make_unique<DatabaseReader>(into, file);
+}
+
+bool Reading::opensDatabase(std::string_view line)
+{
+    char separator = 0;
+    Fields fields;
+    Columns columns{};
+    return opening(line, separator, fields, columns) != Opening::Neither;
 }
 
 } // namespace LightCurve

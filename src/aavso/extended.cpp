@@ -125,7 +125,7 @@ public:
             reason = readValues(observation, m_fields[Date], m_fields[Magnitude], m_fields[MagErr]);
         if (reason.isEmpty()) {
             observation.star = m_texts.index(m_fields[StarId]);
-            observation.band = m_texts.index(m_fields[Filter]);
+            observation.band = m_texts.band(m_fields[Filter]).text;
             observation.observer = m_parameters.observer;
             observation.notes = notAvailable(m_fields[Notes]) ? 0 : m_texts.index(m_fields[Notes]);
         }

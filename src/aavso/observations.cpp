@@ -3,6 +3,7 @@
 #include "reading.h"
 #include "files/textfile.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -16,10 +17,6 @@ namespace LightCurve {
 namespace {
 
 constexpr qint64 LargestFile = qint64(1) << 30;
-
-// Read and taken in this much at a time, so that a large file never lies in
-// memory whole beside its observations.
-constexpr qint64 PieceSize = qint64(1) << 20;
 
 // Why the file at `path` cannot be read, or empty when `file` holds it open.
 // What is not a regular file (links followed) or is larger than a light
@@ -40,61 +37,141 @@ QString openRegular(QFile &file, const QString &path)
     return QString();
 }
 
-// An Extended file opens with its parameter lines; a database download with
-// its header.
-bool opensWithParameter(const char *begin, const char *end)
+// "#NAME=value" with the name of one of the Extended format's parameters.
+bool isParameter(std::string_view content)
 {
-    Reading::Lines lines(begin, end);
-    std::string_view line;
-    while (lines.next(line)) {
-        const std::string_view content = Reading::trimmed(line);
-        if (!content.empty())
-            return content.front() == '#';
+    const size_t equals = content.find('=');
+    if (content.front() != '#' || equals == std::string_view::npos)
+        return false;
+    const std::string_view name = Reading::trimmed(content.substr(1, equals - 1));
+    using namespace Aavso::Parameter;
+    for (const char *known : {Type, ObsCode, Software, Delimiter, Date, ObsType}) {
+        if (Reading::equalsIgnoringCase(name, known))
+            return true;
     }
     return false;
 }
 
-// The file's whole lines, piece by piece, through the reader its first piece
-// calls for. Bytes added to the file while it is read are left out.
-QString readPieces(Observations &into, quint16 index, QFile &file, const Progress &progress)
+const char *findOrEnd(const char *from, const char *end, char byte)
 {
-    std::unique_ptr<Reading::LineReader> reader;
+    const void *found = std::memchr(from, byte, size_t(end - from));
+    return found ? static_cast<const char *>(found) : end;
+}
+
+// Cuts a file, a piece at a time, into lines ended by LF, CR LF or CR alone,
+// and gives them to the reader the first line that is neither blank nor a
+// comment calls for: an Extended file opens with its parameters, a database
+// download with its header or a record, and anything else may be a list. A
+// line over LongestLine is skipped, its bytes let go as they come.
+class LineFeed
+{
+public:
+    LineFeed(Observations &into, quint16 file, const QString &star)
+        : m_into(into), m_file(file), m_star(star)
+    {
+    }
+
+    // The whole lines of `piece`, whose first `kept` bytes are those the last
+    // call left; the bytes after its last line end are left at its start.
+    QString take(QByteArray &piece, qsizetype kept)
+    {
+        const char *at = piece.cbegin(); // where the line in hand begins
+        const char *end = piece.cend();
+        if (m_number == 0 && !m_skipping && piece.startsWith("\xEF\xBB\xBF"))
+            at += 3;
+        const char *scan = std::max(at, piece.cbegin() + kept); // bytes not looked at before
+        if (m_afterCr && scan < end && *scan == '\n')
+            at = ++scan; // a CR LF cut between two pieces
+        m_afterCr = false;
+        // Each search starts where the last ended, so a line costs its length
+        // however many pieces it spans.
+        const char *lf = findOrEnd(scan, end, '\n');
+        for (const char *stop; (stop = findOrEnd(scan, lf, '\r')) != end;) {
+            if (QString refusal = give(std::string_view(at, size_t(stop - at))); !refusal.isEmpty())
+                return refusal;
+            scan = at = stop + 1;
+            if (*stop == '\r' && at < end && *at == '\n')
+                scan = ++at;
+            m_afterCr = *stop == '\r' && at == end;
+            if (lf < scan)
+                lf = findOrEnd(scan, end, '\n');
+        }
+        m_skipping = m_skipping || end - at > LongestLine;
+        const qsizetype left = m_skipping ? 0 : end - at;
+        std::memmove(piece.data(), at, size_t(left));
+        piece.truncate(left);
+        return QString();
+    }
+
+    // What `take` left is the file's last line, without a line end; then the
+    // reader's last word.
+    QString finish(const QByteArray &rest)
+    {
+        if (!rest.isEmpty() || m_skipping) {
+            if (QString refusal = give(std::string_view(rest.cbegin(), size_t(rest.size())));
+                !refusal.isEmpty())
+                return refusal;
+        }
+        return m_reader ? m_reader->end() : Reading::notAavso();
+    }
+
+private:
+    QString give(std::string_view line)
+    {
+        ++m_number;
+        if (m_skipping || qint64(line.size()) > LongestLine) {
+            m_skipping = false;
+            // At most a file's size over LongestLine of them: no limit needed.
+            m_into.skipped.push_back({m_file, m_number, Reading::TooLong});
+            return QString();
+        }
+        if (!m_reader) {
+            const std::string_view content = Reading::trimmed(line);
+            if (content.empty() || (content.front() == '#' && !isParameter(content)))
+                return QString();
+            if (content.front() == '#')
+                m_reader = Reading::extendedReader(m_into, m_file);
+            else if (Reading::opensDatabase(content))
+                m_reader = Reading::databaseReader(m_into, m_file);
+            else
+                m_reader = Reading::simpleListReader(m_into, m_file, m_star);
+        }
+        return m_reader->line(line, m_number);
+    }
+
+    Observations &m_into;
+    const quint16 m_file;
+    const QString m_star;
+    std::unique_ptr<Reading::LineReader> m_reader;
+    qint64 m_number = 0;     // lines given so far
+    bool m_skipping = false; // within a line over LongestLine
+    bool m_afterCr = false;  // the last piece ended with a CR
+};
+
+// All of `device`'s bytes, a piece at a time. Bytes added to a file while it
+// is read are left out.
+QString readPieces(Observations &into, quint16 index, QIODevice &device, const QString &star,
+                   const Progress &progress)
+{
+    LineFeed feed(into, index, star);
+    const qint64 size = device.size();
     QByteArray piece;
-    qint64 left = file.size();
-    qint64 linesBefore = 0;
-    for (;;) {
+    // The line left over from a piece is never longer than LongestLine.
+    piece.reserve(qsizetype(std::min(size, PieceSize + LongestLine)));
+    for (qint64 left = size;;) {
         const qsizetype kept = piece.size();
         piece.resize(kept + qsizetype(std::min(left, PieceSize)));
-        const qint64 got = file.read(piece.data() + kept, piece.size() - kept);
+        const qint64 got = device.read(piece.data() + kept, piece.size() - kept);
         if (got < 0)
             return QStringLiteral("il file non si può leggere.");
         piece.truncate(kept + got);
         left -= got;
-
-        const bool last = got == 0 || left == 0;
-        const char *stop = piece.cend();
-        if (!last) {
-            const void *lastEnd = ::memrchr(piece.cbegin(), '\n', size_t(piece.size()));
-            if (!lastEnd)
-                continue; // not one whole line yet
-            stop = static_cast<const char *>(lastEnd) + 1;
-        }
-        if (!reader)
-            reader = opensWithParameter(piece.cbegin(), stop) ? Reading::extendedReader(into, index)
-                                                              : Reading::databaseReader(into, index);
-        Reading::Lines lines(piece.cbegin(), stop, linesBefore);
-        std::string_view line;
-        while (lines.next(line)) {
-            QString refusal = reader->line(line, lines.number());
-            if (!refusal.isEmpty())
-                return refusal;
-        }
-        if (last)
-            return reader->end();
-        if (progress && !progress(file.size() - left, file.size()))
+        if (QString refusal = feed.take(piece, kept); !refusal.isEmpty())
+            return refusal;
+        if (got == 0 || left == 0)
+            return feed.finish(piece);
+        if (progress && !progress(size - left, size))
             return Cancelled;
-        linesBefore = lines.number();
-        piece.remove(0, stop - piece.cbegin());
     }
 }
 
@@ -102,7 +179,8 @@ QString readPieces(Observations &into, quint16 index, QFile &file, const Progres
 
 QString addFile(Observations &into, const QString &path, const Progress &progress)
 {
-    const QString name = QFileInfo(path).fileName();
+    const QFileInfo info(path);
+    const QString name = info.fileName();
     const auto refused = [&name](const QString &reason) {
         return QStringLiteral("Impossibile leggere \"%1\": %2").arg(name, reason);
     };
@@ -118,7 +196,8 @@ QString addFile(Observations &into, const QString &path, const Progress &progres
     const qsizetype texts = into.texts.size();
     const quint16 index = quint16(into.files.size());
     into.files.push_back({path, false});
-    const QString problem = readPieces(into, index, file, progress);
+    const QString star = info.completeBaseName().isEmpty() ? name : info.completeBaseName();
+    const QString problem = readPieces(into, index, file, star, progress);
     if (!problem.isEmpty()) {
         into.observations.resize(observations);
         into.skipped.resize(skipped);
@@ -132,14 +211,12 @@ QString addFile(Observations &into, const QString &path, const Progress &progres
     return QString();
 }
 
-QString readExtended(Observations &into, quint16 file, const QByteArray &bytes)
+QString readBytes(Observations &into, quint16 file, const QByteArray &bytes, const QString &star)
 {
-    return Reading::readLines(*Reading::extendedReader(into, file), bytes);
-}
-
-QString readDatabase(Observations &into, quint16 file, const QByteArray &bytes)
-{
-    return Reading::readLines(*Reading::databaseReader(into, file), bytes);
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readPieces(into, file, buffer, star, {});
 }
 
 QString starKey(const QString &name)

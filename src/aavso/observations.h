@@ -1,10 +1,11 @@
 #pragma once
-// Observations of variable stars read from AAVSO files, for the light curve:
-// the AAVSO Extended format that photometry programs (this one included)
-// write, and the comma-separated download of the AAVSO International
-// Database. Every repeated text (star, band, observer, notes) is kept once in
-// Observations::texts and named by its index, so a million observations stay
-// small.
+// Observations of variable stars read for the light curve: the AAVSO
+// Extended format that photometry programs (this one included) write, the
+// download of the AAVSO International Database (comma- or tab-separated, with
+// or without its header line), and the lists of "JD magnitude" lines
+// observers keep by hand. Every repeated text (star, band, observer, notes)
+// is kept once in Observations::texts and named by its index, so a million
+// observations stay small.
 
 #include <QByteArray>
 #include <QString>
@@ -22,7 +23,8 @@ struct Observation
     double magnitude = 0;
     double error = std::numeric_limits<double>::quiet_NaN(); // NaN where the file gives none
     quint32 star = 0;     // index into texts: the name as written in the file
-    quint32 band = 0;     // index into texts: the filter code; "Vis." for visual estimates
+    quint32 band = 0;     // index into texts: the band's code (Bands::find), else as written,
+                          // or UnknownBand for a list's line that names none
     quint32 observer = 0; // index into texts
     quint32 notes = 0;    // index into texts
     quint16 file = 0;     // index into files
@@ -58,19 +60,35 @@ using Progress = std::function<bool(qint64 done, qint64 total)>;
 // What addFile answers when `progress` stopped it.
 inline const QString Cancelled = QStringLiteral("Lettura annullata.");
 
-// Reads the file at `path`, in whichever of the two formats it is, and adds
+// Why a file none of whose lines reads as an observation is refused.
+inline const QString NoObservations =
+    QStringLiteral("non è un file AAVSO Extended, né un file del database AAVSO, "
+                   "né un elenco di date giuliane e magnitudini.");
+
+// The band of a list line that names none.
+inline const QString UnknownBand = QStringLiteral("?");
+
+// A file is read this much at a time, never whole. A line longer than
+// LongestLine is skipped unread: a record of any of the formats is far
+// shorter, and so a file with no line ends costs no more memory than one
+// with them.
+inline constexpr qint64 PieceSize = qint64(1) << 20;
+inline constexpr qint64 LongestLine = qint64(1) << 16;
+
+// Reads the file at `path`, in whichever of the formats it is, and adds
 // what it holds to `into`. Empty on success; otherwise the Italian message
 // that names the file and says why it was refused (or Cancelled), and `into`
 // is unchanged. Never blocks: folders, pipes, devices and files over 1 GiB
-// are refused.
+// are refused. A list names no star: its observations take the file's name
+// without its last suffix.
 QString addFile(Observations &into, const QString &path, const Progress &progress = {});
 
-// The two readers, on a file's bytes; `file` is the index the caller has
-// given the file in into.files. Each returns empty on success or the reason
-// the whole file is refused (without the file's name); lines that cannot be
-// read are skipped into into.skipped, never guessed.
-QString readExtended(Observations &into, quint16 file, const QByteArray &bytes);
-QString readDatabase(Observations &into, quint16 file, const QByteArray &bytes);
+// What addFile does, on bytes already in memory; `file` is the index the
+// caller has given them in into.files, `star` the name a list's observations
+// take. Empty on success or the reason the whole file is refused (without
+// the file's name); lines that cannot be read are skipped into into.skipped,
+// never guessed.
+QString readBytes(Observations &into, quint16 file, const QByteArray &bytes, const QString &star);
 
 // "V612 Sct" and "v612  SCT" name one star.
 QString starKey(const QString &name);

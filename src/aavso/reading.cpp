@@ -1,5 +1,7 @@
 #include "reading.h"
 
+#include "bands.h"
+
 #include <QStringDecoder>
 
 #include <charconv>
@@ -10,10 +12,7 @@ namespace LightCurve::Reading {
 
 namespace {
 
-// Beyond any star, and beyond any date since the Julian period began until
-// far in the future: a value outside is a placeholder (99.999) or garbage.
-constexpr double BrightestMagnitude = -30;
-constexpr double FaintestMagnitude = 40;
+// Beyond any date since the Julian period began until far in the future.
 constexpr double LastJulianDate = 1e7;
 
 // A file with this many unreadable lines is not of the format it seemed to
@@ -117,33 +116,56 @@ quint32 TextTable::index(std::string_view bytes)
     if (known != m_byBytes.end())
         return known->second;
 
-    const QString text = decode(bytes);
+    const quint32 index = indexOfText(decode(bytes));
+    m_byBytes.emplace(m_key, index);
+    return index;
+}
+
+quint32 TextTable::indexOfText(const QString &text)
+{
     auto index = m_byText.constFind(text);
     if (index == m_byText.cend()) {
         m_texts.append(text);
         index = m_byText.insert(text, quint32(m_texts.size() - 1));
     }
-    m_byBytes.emplace(m_key, index.value());
     return index.value();
+}
+
+TextTable::NamedBand TextTable::band(std::string_view bytes)
+{
+    if (bytes.empty())
+        return {0, false};
+    m_key.assign(bytes);
+    const auto known = m_bands.find(m_key);
+    if (known != m_bands.end())
+        return known->second;
+
+    const QString written = decode(bytes);
+    const Bands::Band *band = Bands::find(written);
+    const NamedBand named{indexOfText(band ? band->code : written), band != nullptr};
+    m_bands.emplace(m_key, named);
+    return named;
 }
 
 QString readValues(Observation &observation, std::string_view date,
                    std::string_view magnitude, std::string_view error)
 {
     if (!readNumber(date, observation.jd) || observation.jd < 0 || observation.jd >= LastJulianDate)
-        return QStringLiteral("data non valida");
+        return BadDate;
 
     observation.fainter = !magnitude.empty() && magnitude.front() == '<';
     if (observation.fainter)
-        magnitude = trimmed(magnitude.substr(1));
-    if (!readNumber(magnitude, observation.magnitude) || observation.magnitude < BrightestMagnitude
-        || observation.magnitude > FaintestMagnitude)
-        return QStringLiteral("magnitudine non valida");
+        magnitude.remove_prefix(1);
+    if (!magnitude.empty() && magnitude.back() == ':')
+        magnitude.remove_suffix(1); // the number stands as given
+    if (!readNumber(trimmed(magnitude), observation.magnitude)
+        || !Aavso::Magnitudes.contains(observation.magnitude))
+        return BadMagnitude;
 
     if (notAvailable(error))
         observation.error = std::numeric_limits<double>::quiet_NaN();
-    else if (!readNumber(error, observation.error) || observation.error < 0)
-        return QStringLiteral("errore non valido");
+    else if (!readNumber(error, observation.error) || !Aavso::Errors.contains(observation.error))
+        return BadError;
     return QString();
 }
 
@@ -165,21 +187,9 @@ QString LineReader::settle(Observation &observation, qint64 number, const QStrin
     return QStringLiteral("ha più di %1 righe che non si possono leggere.").arg(MostSkippedLines);
 }
 
-QString readLines(LineReader &reader, const QByteArray &bytes)
-{
-    Lines lines(bytes.cbegin(), bytes.cend());
-    std::string_view line;
-    while (lines.next(line)) {
-        QString refusal = reader.line(line, lines.number());
-        if (!refusal.isEmpty())
-            return refusal;
-    }
-    return reader.end();
-}
-
 QString notAavso()
 {
-    return QStringLiteral("non è un file AAVSO Extended né un file del database AAVSO.");
+    return NoObservations;
 }
 
 } // namespace LightCurve::Reading

@@ -1,9 +1,10 @@
 #pragma once
-// What the two AAVSO readers share: lines and fields as views into the file's
-// bytes (nothing is decoded until a text is new), numbers always with ".",
-// and the table that keeps each text once.
+// What the readers share: lines and fields as views into the file's bytes
+// (nothing is decoded until a text is new), numbers always with ".", the
+// table that keeps each text once, and the reasons a line is skipped.
 
 #include "observations.h"
+#include "vocabulary.h"
 
 #include <QHash>
 
@@ -39,12 +40,35 @@ bool notAvailable(std::string_view field);
 // The whole field as a finite number written with ".", whatever the locale.
 bool readNumber(std::string_view field, double &value);
 
+// A whole Julian date, as the database and observers write it; a smaller
+// number opens some other table, or a line of text.
+inline constexpr Aavso::Range FullJulianDates{2000000, 3000000};
+
+// Why a line is skipped, as the status line names it.
+inline const QString BadDate = QStringLiteral("data non valida");
+inline const QString BadMagnitude = QStringLiteral("magnitudine non valida");
+inline const QString BadError = QStringLiteral("errore non valido");
+inline const QString BadQuotes = QStringLiteral("virgolette non valide");
+inline const QString NotData = QStringLiteral("testo, non una misura");
+inline const QString TooManyWords =
+    QStringLiteral("troppe parole per una misura (data, magnitudine, errore, osservatore o filtro)");
+inline const QString TooLong = QStringLiteral("riga più lunga di %1 KiB").arg(LongestLine / 1024);
+
 // Each distinct text once in `texts`; an index names it.
 class TextTable
 {
 public:
     explicit TextTable(QStringList &texts);
     quint32 index(std::string_view bytes);
+    quint32 indexOfText(const QString &text);
+
+    struct NamedBand
+    {
+        quint32 text; // the band's code, or the bytes as written when no band has that name
+        bool known;
+    };
+    // Through Bands::find once per distinct text of a file, not once per line.
+    NamedBand band(std::string_view bytes);
 
 private:
     QStringList &m_texts;
@@ -53,10 +77,12 @@ private:
     std::unordered_map<std::string, quint32> m_byBytes;
     std::string m_key; // reused, so that a lookup allocates nothing
     QHash<QString, quint32> m_byText; // bytes in another encoding may give a known text
+    std::unordered_map<std::string, NamedBand> m_bands;
 };
 
-// Fills the numbers of `observation` from a record's fields, or says in a
-// few Italian words why the line cannot be read.
+// Fills the numbers of `observation` from a record's fields, or says why the
+// line cannot be read. The magnitude may carry "<" (fainter than) before it
+// and a visual estimate's ":" (uncertain) after it; an error is optional.
 QString readValues(Observation &observation, std::string_view date,
                    std::string_view magnitude, std::string_view error);
 
@@ -89,9 +115,12 @@ private:
 
 std::unique_ptr<LineReader> extendedReader(Observations &into, quint16 file);
 std::unique_ptr<LineReader> databaseReader(Observations &into, quint16 file);
+// The observations of a list take `star` as their star's name.
+std::unique_ptr<LineReader> simpleListReader(Observations &into, quint16 file, const QString &star);
 
-// All the lines of `bytes`, a whole file, through `reader`.
-QString readLines(LineReader &reader, const QByteArray &bytes);
+// Whether `line`, a file's first, is a database download's header or one of
+// its records.
+bool opensDatabase(std::string_view line);
 
 QString notAavso();
 

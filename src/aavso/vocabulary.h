@@ -44,4 +44,14 @@ inline constexpr Range Errors{0, 9.999};
 // The full JD of any CCD observation, so that a reduced date is never taken for one.
 inline constexpr Range ExportedDates{2400000, 2500000};
 
+// The columns of an AAVSO International Database download in the order it
+// writes them. A download without its header line holds the first
+// DatabaseColumnsAlways of them, then perhaps the others.
+inline constexpr std::array<const char *, 23> DatabaseColumns = {
+    "JD", "Magnitude", "Uncertainty", "HQuncertainty", "Band", "Observer Code",
+    "Comment Code(s)", "Comp Star 1", "Comp Star 2", "Charts", "Comments", "Transformed",
+    "Airmass", "Validation Flag", "Cmag", "Kmag", "HJD", "Star Name",
+    "Observer Affiliation", "Measurement Method", "Grouping Method", "ADS Reference", "Digitizer"};
+inline constexpr size_t DatabaseColumnsAlways = 18;
+
 } // namespace Aavso

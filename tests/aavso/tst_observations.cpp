@@ -1,4 +1,5 @@
 #include "aavso/observations.h"
+#include "aavso/reading.h"
 #include "aavso/vocabulary.h"
 
 #include "support/diskfiles.h"
@@ -9,8 +10,10 @@
 
 #include <cmath>
 #include <optional>
+#include <sys/resource.h>
 
 using namespace LightCurve;
+using namespace LightCurve::Reading;
 
 namespace {
 
@@ -19,16 +22,17 @@ const QByteArray DatabaseHeader = "JD,Magnitude,Uncertainty,HQuncertainty,Band,O
                                   "Comment Code(s),Comp Star 1,Comp Star 2,Charts,Comments,Star Name\n";
 
 // Each observation as "star jd magnitude±error band observer [notes]" ("<"
-// before a fainter-than value), then each skipped line as "number: reason".
+// before a fainter-than value, " D" after a discrepant one), then each
+// skipped line as "number: reason".
 QStringList describe(const Observations &read)
 {
     QStringList lines;
     for (const Observation &o : read.observations) {
         const QString error = std::isnan(o.error) ? QStringLiteral("na") : QString::number(o.error);
-        lines << QStringLiteral("%1 %2 %3%4±%5 %6 %7 [%8]")
+        lines << QStringLiteral("%1 %2 %3%4±%5 %6 %7 [%8]%9")
                      .arg(read.texts.at(o.star), QString::number(o.jd, 'f', 5), o.fainter ? "<" : "",
                           QString::number(o.magnitude), error, read.texts.at(o.band),
-                          read.texts.at(o.observer), read.texts.at(o.notes));
+                          read.texts.at(o.observer), read.texts.at(o.notes), o.discrepant ? " D" : "");
     }
     for (const SkippedLine &s : read.skipped)
         lines << QStringLiteral("%1: %2").arg(s.line).arg(s.reason);
@@ -40,6 +44,17 @@ QByteArray record(const QByteArray &firstFive, char delimiter = ',')
 {
     QByteArray line = firstFive + ",NO,STD,na,na,na,na,na,na,na,na";
     return line.replace(',', delimiter) + "\r\n";
+}
+
+// A database record without its header: `values` by column name, the other
+// columns of the first `columns` empty.
+QByteArray download(const QHash<QByteArray, QByteArray> &values, char separator = ',',
+                    size_t columns = Aavso::DatabaseColumnsAlways)
+{
+    QByteArrayList fields;
+    for (size_t c = 0; c < columns; ++c)
+        fields << values.value(Aavso::DatabaseColumns[c]);
+    return fields.join(separator) + '\n';
 }
 
 } // namespace
@@ -57,6 +72,7 @@ private slots:
     void refused_data();
     void refused();
     void fileOfManyPieces();
+    void gigabyteWithoutLineEnd();
     void starsAcrossFiles();
 
 private:
@@ -92,7 +108,9 @@ void TestObservations::reading_data()
     QTest::newRow("byte-order mark, comments, blank lines, blanks around fields")
         << QByteArray("\xEF\xBB\xBF  #TYPE = EXTENDED \n\n# a comment\n   \n"
                       " Z Cam , 2460100.5 ,  < 13.0 , 0.1 , Vis , na,na,na,na,na,na,na,na,na,  nota  \n")
-        << QStringList{"Z Cam 2460100.50000 <13±0.1 Vis  [nota]"} << false;
+        << QStringList{"Z Cam 2460100.50000 <13±0.1 Vis.  [nota]"} << false;
+    QTest::newRow("lone CR") << QByteArray(Aavso::header("ABC", "\r") + record("A,2460000.5,12.1,na,V").replace('\n', ""))
+                             << QStringList{"A 2460000.50000 12.1±na V ABC []"} << true;
     QTest::newRow("database download")
         << DatabaseHeader + "2460000.12345,12.345,0.012,,V,ABC,,,,,bella notte,V612 Sct\n"
                             "2460001.5,<13.5,,,Vis.,XYZ,,,,,,v612  SCT\n"
@@ -109,6 +127,40 @@ void TestObservations::reading_data()
                       "\"a \"\"b\"\"\",V,ABC,7.0,2450001.5,\r\n")
         << QStringList{"R Leo, A 2450000.50000 6.1±0.1 V ABC []", "a \"b\" 2450001.50000 7±na V ABC []"}
         << false;
+    QTest::newRow("quotes after a backslash")
+        << DatabaseHeader + "2460000.5,12.3,,,V,ABC,,,,,\"\\\"CMAG=13.65, KMAG=13.77\\\"\",R Leo\n"
+        << QStringList{"R Leo 2460000.50000 12.3±na V ABC [\"CMAG=13.65, KMAG=13.77\"]"} << false;
+    QTest::newRow("download without header, commas, all columns, discrepant")
+        << download({{"JD", "2460000.5"}, {"Magnitude", "12.3:"}, {"Uncertainty", "0.02"}, {"Band", "Johnson V"},
+                     {"Observer Code", "ABC"}, {"Comments", "nota"}, {"Validation Flag", "D"}, {"Star Name", "R Leo"}},
+                    ',', Aavso::DatabaseColumns.size())
+               + download({{"JD", "2460001.5"}, {"Magnitude", "<13"}, {"Band", "Visual"}, {"Validation Flag", "V"},
+                           {"Star Name", "R Leo"}})
+        << QStringList{"R Leo 2460000.50000 12.3±0.02 V ABC [nota] D", "R Leo 2460001.50000 <13±na Vis.  []"} << false;
+    QTest::newRow("download without header, tabs")
+        << download({{"JD", "2460002.5"}, {"Magnitude", "6.1"}, {"Band", "H NIR 1.6micron"}, {"Star Name", "T Cep"}}, '\t')
+        << QStringList{"T Cep 2460002.50000 6.1±na H  []"} << false;
+    QTest::newRow("download with header, tabs, a band of no table")
+        << QByteArrayList(Aavso::DatabaseColumns.cbegin(), Aavso::DatabaseColumns.cend()).join('\t') + '\n'
+               + download({{"JD", "2460003.5"}, {"Magnitude", "8.0"}, {"Band", "Z9"}, {"Validation Flag", "d"},
+                           {"Star Name", "T Cep"}}, '\t', Aavso::DatabaseColumns.size())
+        << QStringList{"T Cep 2460003.50000 8±na Z9  [] D"} << false;
+    const QString unknown = UnknownBand; // lists name the star after the file
+    QTest::newRow("list: blanks, tabs, commas, no-break spaces, comments")
+        << QByteArray("# stime a occhio\n2460000.5 12.3\n2460001.5\t<12.5\t0.1\tABC\n2460002.5, < 13.0:,V\n"
+                      "2460003.5\xC2\xA0" "12.1\xA0\xA0" "0.05\xC2\xA0vis\n2460004.5  12.0 Nicol\xC3\xA0\n")
+        << QStringList{"R Leo 2460000.50000 12.3±na " + unknown + "  []",
+                       "R Leo 2460001.50000 <12.5±0.1 " + unknown + " ABC []", "R Leo 2460002.50000 <13±na V  []",
+                       "R Leo 2460003.50000 12.1±0.05 Vis.  []",
+                       "R Leo 2460004.50000 12±na " + unknown + QString::fromUtf8(" Nicolà []")}
+        << false;
+    QTest::newRow("list in a mail")
+        << QByteArray("Ciao Mario,\r\necco le stime:\r\n\r\n2460000.5 12.3 XYZ\r\n2460000.6 12.4 0.05\r\n"
+                      "2024 12\r\n2460000.7 12.5 0.05 XYZ nuvole\r\nA presto, Luca\r\n")
+        << QStringList{"R Leo 2460000.50000 12.3±na " + unknown + " XYZ []",
+                       "R Leo 2460000.60000 12.4±0.05 " + unknown + "  []",
+                       "1: " + NotData, "2: " + NotData, "6: " + BadDate, "7: " + TooManyWords, "8: " + NotData}
+        << false;
 }
 
 void TestObservations::reading()
@@ -116,14 +168,14 @@ void TestObservations::reading()
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, expected);
     QFETCH(bool, own);
-    putBytes(path("in.txt"), bytes);
+    putBytes(path("R Leo.txt"), bytes);
     const LocaleGuard commaSystem{QLocale(QLocale::Italian)}; // files keep "."
 
     Observations read;
-    QCOMPARE(addFile(read, path("in.txt")), QString());
+    QCOMPARE(addFile(read, path("R Leo.txt")), QString());
     QCOMPARE(describe(read), expected);
     QCOMPARE(read.files.size(), size_t(1));
-    QCOMPARE(read.files[0].path, path("in.txt"));
+    QCOMPARE(read.files[0].path, path("R Leo.txt"));
     QCOMPARE(read.files[0].own, own);
 }
 
@@ -141,6 +193,8 @@ void TestObservations::unreadableLine_data()
     QTest::newRow("placeholder magnitude") << OwnHeader << record("A,2460000.5,99.999,0.01,V") << "magnitudine non valida";
     QTest::newRow("fainter than nothing") << OwnHeader << record("A,2460000.5,<,0.01,V") << "magnitudine non valida";
     QTest::newRow("negative error") << OwnHeader << record("A,2460000.5,12.1,-0.01,V") << "errore non valido";
+    QTest::newRow("placeholder error") << OwnHeader << record("A,2460000.5,12.1,99.999,V") << BadError;
+    QTest::newRow("error just over the range") << OwnHeader << record("A,2460000.5,12.1,10,V") << BadError;
     QTest::newRow("no star") << OwnHeader << record("na,2460000.5,12.1,0.01,V") << "stella mancante";
     QTest::newRow("no filter") << OwnHeader << record(" A,2460000.5,12.1,0.01, NA ") << "filtro mancante";
     QTest::newRow("14 fields") << OwnHeader << QByteArray("A,2460000.5,12.1,0.01,V,,,,,,,,,\n") << "14 campi invece di 15";
@@ -178,7 +232,7 @@ void TestObservations::refused_data()
     QTest::addColumn<QString>("message");
 
     const QString prefix = QStringLiteral("Impossibile leggere \"x.txt\": ");
-    const QString neither = prefix + "non è un file AAVSO Extended né un file del database AAVSO.";
+    const QString neither = prefix + NoObservations;
     QTest::newRow("missing") << int(Missing) << QByteArray() << prefix + "il file non esiste.";
     QTest::newRow("folder") << int(Folder) << QByteArray() << prefix + "è una cartella, non un file.";
     QTest::newRow("pipe") << int(Fifo) << QByteArray() << prefix + "non è un file normale.";
@@ -186,7 +240,7 @@ void TestObservations::refused_data()
     QTest::newRow("device") << int(Device) << QByteArray() << prefix + "non è un file normale.";
     QTest::newRow("over 1 GiB") << int(Huge) << QByteArray() << prefix + "è più grande di 1 GiB.";
     QTest::newRow("empty") << int(Bytes) << QByteArray() << neither;
-    QTest::newRow("other text") << int(Bytes) << QByteArray("Misura del 12 marzo\n") << neither;
+    QTest::newRow("text and comments") << int(Bytes) << QByteArray("# R Leo\nMisura del 12 marzo\n2024 12\n") << neither;
     QTest::newRow("visual format") << int(Bytes) << QByteArray("#TYPE=VISUAL\n#DELIM=,\n") << neither;
     QTest::newRow("record before TYPE")
         << int(Bytes) << QByteArray("#DELIM=,\nA,2460000.5,12.1,na,V,na,na,na,na,na,na,na,na,na,na\n#TYPE=EXTENDED\n")
@@ -248,22 +302,57 @@ void TestObservations::refused()
     QCOMPARE(shown.files.size(), size_t(1));
 }
 
-// Read a piece at a time: lines cut at the pieces' ends, one line longer than
-// a piece, and the numbering carried on from piece to piece.
+// Read a piece at a time: a CR LF cut between the first two pieces, lone
+// CRs, a line of LongestLine read and longer ones skipped (one spanning
+// pieces), a last line without its end, the numbering carried on throughout.
 void TestObservations::fileOfManyPieces()
 {
-    const int half = 20000; // with the long line, about four pieces
     const QByteArray line = record("V612 Sct,2460000.5,12.1,0.01,V");
-    const QByteArray longNotes(3 << 19, 'x');
-    putBytes(path("long.txt"), "\xEF\xBB\xBF" + OwnHeader + line.repeated(half)
-                                   + record("A,2460000.5,12.1,0.01,V").replace("na\r", longNotes + '\r')
-                                   + line.repeated(half) + "A,bad\r\n" + line.chopped(2));
+    const QByteArray loneCr = line.chopped(1).replace('\n', "");
+    QByteArray bytes = "\xEF\xBB\xBF" + OwnHeader;
+    int records = 0;
+    for (; bytes.size() < PieceSize - 1000; ++records)
+        bytes += line;
+    const int exactAt = records;
+    bytes += '#' + QByteArray(PieceSize - 2 - bytes.size(), 'x') + "\r\n"; // its CR ends the piece
+    const QByteArray exact = record("A,2460000.5,12.1,0.01,V").replace("na\r\n", "");
+    bytes += exact + QByteArray(LongestLine - exact.size(), 'n') + '\r';
+    const qint64 overCap = bytes.count('\r') + 1;
+    bytes += QByteArray(LongestLine + 1, 'x') + '\r';
+    for (; bytes.size() < 2 * PieceSize + 1000; ++records)
+        bytes += loneCr;
+    const qint64 overPiece = bytes.count('\r') + 1;
+    bytes += QByteArray(PieceSize + 1, 'x') + '\r' + loneCr + "A,bad";
+    putBytes(path("long.txt"), bytes);
+
     Observations read;
     QCOMPARE(addFile(read, path("long.txt")), QString());
-    QCOMPARE(read.observations.size(), size_t(2 * half + 2));
-    QCOMPARE(read.texts.at(read.observations[half].notes).size(), longNotes.size());
-    QCOMPARE(describe(read).mid(2 * half + 2), QStringList{QStringLiteral("%1: 2 campi invece di 15").arg(2 * half + 9)});
+    QCOMPARE(read.observations.size(), size_t(records + 2));
+    QCOMPARE(read.texts.at(read.observations[size_t(exactAt)].notes).size(), LongestLine - exact.size());
+    QCOMPARE(describe(read).mid(records + 2),
+             (QStringList{QStringLiteral("%1: %2").arg(overCap).arg(TooLong),
+                          QStringLiteral("%1: %2").arg(overPiece).arg(TooLong),
+                          QStringLiteral("%1: 2 campi invece di 15").arg(overPiece + 2)}));
     QVERIFY(read.files[0].own);
+}
+
+// A header, then a gigabyte of NULs with no line end: one line skipped, and
+// never more than a piece of it in memory.
+void TestObservations::gigabyteWithoutLineEnd()
+{
+    QFile file(path("nul.csv"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(DatabaseHeader) > 0);
+    QVERIFY(file.resize(qint64(1) << 30)); // sparse: no real gigabyte is written
+    file.close();
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+
+    Observations read;
+    QCOMPARE(addFile(read, file.fileName()), QString());
+    QCOMPARE(describe(read), QStringList{"2: " + TooLong});
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    QCOMPARE_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024); // KiB
 }
 
 void TestObservations::starsAcrossFiles()
