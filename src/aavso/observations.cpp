@@ -165,7 +165,7 @@ std::vector<Star> stars(const Observations &from)
             result[known.value()].count += perText[text];
         } else {
             byKey.insert(key, result.size());
-            result.push_back({from.texts.at(text), perText[text]});
+            result.push_back({from.texts.at(text), key, perText[text]});
         }
     }
     std::stable_sort(result.begin(), result.end(),

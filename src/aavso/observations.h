@@ -78,6 +78,7 @@ QString starKey(const QString &name);
 struct Star
 {
     QString name;    // as first written
+    QString key;     // its starKey()
     qsizetype count = 0;
 };
 

@@ -73,6 +73,7 @@ private slots:
 
 private:
     void load(const QStringList &names); // the first opened, the others added
+    void click(const char *button);        // and wait while a file is read
     LightCurvePlot *plot() const { return control<LightCurvePlot>(m_window.get(), "plot"); }
     QString statusText() const { return control<QLabel>(m_window.get(), "lblStato")->text(); }
 
@@ -114,11 +115,17 @@ void TestLightCurveWindow::init()
 
 void TestLightCurveWindow::load(const QStringList &names)
 {
-    for (const QString &name : names)
-        m_dialogs.answers << m_dir.filePath(name);
-    control<QPushButton>(m_window.get(), "cmdApri")->click();
-    for (qsizetype i = 1; i < names.size(); ++i)
-        control<QPushButton>(m_window.get(), "cmdAggiungi")->click();
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        m_dialogs.answers << m_dir.filePath(names[i]);
+        click(i == 0 ? "cmdApri" : "cmdAggiungi");
+    }
+}
+
+void TestLightCurveWindow::click(const char *button)
+{
+    auto *open = control<QPushButton>(m_window.get(), "cmdApri");
+    control<QPushButton>(m_window.get(), button)->click();
+    QTRY_VERIFY(open->isEnabled()); // read
 }
 
 void TestLightCurveWindow::pointsPerSeries_data()
@@ -334,7 +341,7 @@ void TestLightCurveWindow::refusedFileChangesNothing()
     load({"others.txt", "own.txt"});
     const QString before = statusText();
     m_dialogs.answers = QStringList{m_dir.filePath(name)};
-    control<QPushButton>(m_window.get(), button)->click();
+    click(qPrintable(button));
     QCOMPARE(m_messages.shown.size(), 1);
     QCOMPARE(m_messages.shown[0].title, QStringLiteral("Curva di luce"));
     QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
