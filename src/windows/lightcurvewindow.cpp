@@ -218,7 +218,7 @@ void LightCurveWindow::buildControls()
     m_discrepant->setObjectName(QStringLiteral("chkDiscrepanti"));
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("prgLettura"));
-    m_progress->setMaximumWidth(160);
+    m_progress->setFixedWidth(160);
     m_cancel = button("cmdAnnulla", QStringLiteral("Annulla"), this);
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_cancelled = true; });
     auto *fit = button("cmdAdatta", QStringLiteral("Adatta"), this);
@@ -232,8 +232,6 @@ void LightCurveWindow::buildControls()
     controls->addWidget(m_stars);
     controls->addWidget(m_discrepant);
     controls->addStretch();
-    controls->addWidget(m_progress);
-    controls->addWidget(m_cancel);
     controls->addWidget(fit);
     controls->addWidget(save);
 
@@ -267,11 +265,17 @@ void LightCurveWindow::buildControls()
         label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     }
 
+    // The reading's progress where its outcome will be told.
+    auto *statusRow = new QHBoxLayout;
+    statusRow->addWidget(m_status, 1);
+    statusRow->addWidget(m_progress);
+    statusRow->addWidget(m_cancel);
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(controls);
     layout->addWidget(m_filterArea);
     layout->addWidget(m_plot, 1);
-    layout->addWidget(m_status);
+    layout->addLayout(statusRow);
     layout->addWidget(m_point);
     setReading(false);
 }
