@@ -58,6 +58,8 @@ class TestCurve : public QObject
 private slots:
     void series_data();
     void series();
+    void keys_data();
+    void keys();
     void summary_data();
     void summary();
     void colourDistance_data();
@@ -104,6 +106,26 @@ void TestCurve::series()
     QCOMPARE(codes, bands);
     QCOMPARE(curve.files, files);
     QCOMPARE(curve.discrepant, discrepant);
+}
+
+// Names written differently that name one star have one key.
+void TestCurve::keys_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("key");
+    QTest::newRow("as written") << "v612 sct" << "v612 sct";
+    QTest::newRow("capitals") << "V612 SCT" << "v612 sct";
+    QTest::newRow("blanks around, between, tabs and line ends") << " \tV612 \r\n  Sct\v " << "v612 sct";
+    QTest::newRow("only blanks") << " \t " << "";
+    QTest::newRow("beyond ASCII") << QStringLiteral("  ÅLAND\u00A0Ö ") << QStringLiteral("åland ö");
+    QTest::newRow("punctuation kept") << "[Z@]-1" << "[z@]-1";
+}
+
+void TestCurve::keys()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, key);
+    QCOMPARE(LightCurve::starKey(name), key);
 }
 
 void TestCurve::summary_data()
