@@ -126,6 +126,7 @@ void LightCurvePlot::plotCurve(const Observations &data, const LightCurve::Curve
     if (m_series.size() > size_t(LegendEntries)) {
         m_legendMore = new QCPTextElement(this, LegendMore.arg(qsizetype(m_series.size()) - LegendEntries),
                                           legend->font());
+        m_legendMore->setLayer(legend->layer()); // over the legend's frame, not under it
         legend->addElement(m_legendMore);
     }
     legend->setVisible(!m_series.empty()); // an empty frame says nothing

@@ -270,6 +270,7 @@ void LightCurveWindow::buildControls()
     statusRow->addWidget(m_status, 1);
     statusRow->addWidget(m_progress);
     statusRow->addWidget(m_cancel);
+    m_status->setMinimumHeight(m_cancel->sizeHint().height()); // the plot stays put while reading
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(controls);
