@@ -77,12 +77,15 @@ Curve curveOf(const Observations &data, const QString &key)
     std::vector<Match> isStar(size_t(data.texts.size()), Unknown); // each name compared once
     QHash<quint32, Groups> byBand;
     std::vector<bool> fromFile(data.files.size());
+    QString name; // each key in the same room
     Curve curve;
     for (quint32 row = 0; row < data.observations.size(); ++row) {
         const Observation &o = data.observations[row];
         Match &match = isStar[o.star];
-        if (match == Unknown)
-            match = starKey(data.texts[o.star]) == key ? Yes : No;
+        if (match == Unknown) {
+            starKey(data.texts[o.star], name);
+            match = name == key ? Yes : No;
+        }
         if (match == No)
             continue;
         byBand[o.band][group(data.files[o.file].own, o.fainter, o.discrepant)].push_back(row);

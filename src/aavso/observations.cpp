@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstring>
 #include <string_view>
-#include <unordered_map>
 
 namespace LightCurve {
 
@@ -144,31 +143,22 @@ QString readDatabase(Observations &into, quint16 file, const QByteArray &bytes)
     return Reading::readLines(*Reading::databaseReader(into, file), bytes);
 }
 
-namespace {
-
-struct KeyHash
+void starKey(const QString &name, QString &key)
 {
-    size_t operator()(const QString &key) const
-    {
-        return std::hash<std::u16string_view>()(
-            std::u16string_view(reinterpret_cast<const char16_t *>(key.utf16()), size_t(key.size())));
-    }
-};
-
-} // namespace
-
-QString starKey(const QString &name)
-{
-    // Most names are ASCII: simplified and folded in one pass, into one string.
-    QString key(name.size(), Qt::Uninitialized);
-    QChar *out = key.data();
+    // Most names are ASCII: simplified and folded in one pass, into room
+    // already there.
+    key.resize(name.size());
+    QChar *const begin = key.data();
+    QChar *out = begin;
     bool blank = false;
     for (const QChar c : name) {
         const char16_t u = c.unicode();
-        if (u >= 0x80)
-            return name.simplified().toCaseFolded();
+        if (u >= 0x80) {
+            key = name.simplified().toCaseFolded();
+            return;
+        }
         if (u == ' ' || (u >= '\t' && u <= '\r')) {
-            blank = out != key.data();
+            blank = out != begin;
             continue;
         }
         if (blank)
@@ -176,7 +166,13 @@ QString starKey(const QString &name)
         blank = false;
         *out++ = QChar(u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u);
     }
-    key.truncate(out - key.data());
+    key.truncate(out - begin);
+}
+
+QString starKey(const QString &name)
+{
+    QString key;
+    starKey(name, key);
     return key;
 }
 
@@ -189,20 +185,53 @@ std::vector<Star> stars(const Observations &from)
         if (perText[observation.star]++ == 0)
             inOrder.push_back(observation.star);
     }
-    std::vector<Star> result;
-    // A million names go in a third of the time QHash takes.
-    std::unordered_map<QString, size_t, KeyHash> byKey;
-    byKey.reserve(inOrder.size());
-    for (quint32 text : inOrder) {
-        QString key = starKey(from.texts.at(text));
-        const auto [known, added] = byKey.try_emplace(key, result.size());
-        if (added)
-            result.push_back({from.texts.at(text), std::move(key), perText[text]});
-        else
-            result[known->second].count += perText[text];
+
+    // Names of one star are found by sorting the hashes of their keys, each
+    // key built in the same room: a million distinct names would otherwise
+    // cost a million keys and a hash table that waits on memory at each step.
+    QString key, other;
+    std::vector<std::pair<size_t, size_t>> hashes(inOrder.size()); // hash, place in inOrder
+    for (size_t i = 0; i < inOrder.size(); ++i) {
+        starKey(from.texts.at(inOrder[i]), key);
+        hashes[i] = {std::hash<std::u16string_view>()(std::u16string_view(
+                         reinterpret_cast<const char16_t *>(key.utf16()), size_t(key.size()))),
+                     i};
     }
-    std::stable_sort(result.begin(), result.end(),
-                     [](const Star &a, const Star &b) { return a.count > b.count; });
+    std::sort(hashes.begin(), hashes.end());
+    std::vector<size_t> first(inOrder.size()); // where the star's first name is
+    for (size_t run = 0; run < hashes.size();) {
+        size_t end = run + 1;
+        while (end < hashes.size() && hashes[end].first == hashes[run].first)
+            ++end;
+        for (size_t at = run; at < end; ++at) {
+            const size_t place = hashes[at].second;
+            first[place] = place;
+            if (at == run)
+                continue;
+            starKey(from.texts.at(inOrder[place]), key);
+            for (size_t before = run; before < at; ++before) {
+                starKey(from.texts.at(inOrder[hashes[before].second]), other);
+                if (key == other) {
+                    first[place] = first[hashes[before].second];
+                    break;
+                }
+            }
+        }
+        run = end;
+    }
+
+    std::vector<qsizetype> counts(inOrder.size(), 0);
+    for (size_t place = 0; place < inOrder.size(); ++place)
+        counts[first[place]] += perText[inOrder[place]];
+    std::vector<std::pair<qsizetype, size_t>> ranked; // minus the count, then place: most observed first
+    for (size_t place = 0; place < inOrder.size(); ++place)
+        if (first[place] == place)
+            ranked.emplace_back(-counts[place], place);
+    std::sort(ranked.begin(), ranked.end());
+    std::vector<Star> result;
+    result.reserve(ranked.size());
+    for (const auto &[count, place] : ranked)
+        result.push_back({from.texts.at(inOrder[place]), -count});
     return result;
 }
 

@@ -74,11 +74,13 @@ QString readDatabase(Observations &into, quint16 file, const QByteArray &bytes);
 
 // "V612 Sct" and "v612  SCT" name one star.
 QString starKey(const QString &name);
+// The same into `key`, whose room is reused: most names then cost nothing
+// to compare.
+void starKey(const QString &name, QString &key);
 
 struct Star
 {
     QString name;    // as first written
-    QString key;     // its starKey()
     qsizetype count = 0;
 };
 

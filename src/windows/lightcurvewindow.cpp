@@ -41,8 +41,11 @@ public:
     const LightCurve::Star &star(int row) const { return m_stars[size_t(row)]; }
     int row(const QString &key) const
     {
-        const auto found = std::find_if(m_stars.begin(), m_stars.end(),
-                                        [&key](const LightCurve::Star &s) { return s.key == key; });
+        QString each; // every key in the same room
+        const auto found = std::find_if(m_stars.begin(), m_stars.end(), [&](const LightCurve::Star &s) {
+            LightCurve::starKey(s.name, each);
+            return each == key;
+        });
         return found == m_stars.end() ? -1 : int(found - m_stars.begin());
     }
 
@@ -348,7 +351,7 @@ void LightCurveWindow::loaded()
     }
     // Adding a file keeps the star in view when it is still there.
     const QString shown = read.replacing || m_stars->currentIndex() < 0
-        ? QString() : m_starList->star(m_stars->currentIndex()).key;
+        ? QString() : LightCurve::starKey(m_starList->star(m_stars->currentIndex()).name);
     if (read.replacing)
         m_plot->showEveryBand();
     m_data = std::move(read.data);
@@ -372,7 +375,7 @@ void LightCurveWindow::showStar(int index)
     m_point->clear();
     m_shownStar = index < 0 ? QString() : m_starList->star(index).name;
     m_shownCount = index < 0 ? 0 : m_starList->star(index).count;
-    m_shown = index < 0 ? LightCurve::Curve() : LightCurve::curveOf(m_data, m_starList->star(index).key);
+    m_shown = index < 0 ? LightCurve::Curve() : LightCurve::curveOf(m_data, LightCurve::starKey(m_shownStar));
     m_stars->setToolTip(m_shownStar);
     m_plot->plotCurve(m_data, m_shown);
     fillFilters(m_shown.bands);
