@@ -113,12 +113,10 @@ void TestCurve::keys_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("key");
-    QTest::newRow("as written") << "v612 sct" << "v612 sct";
     QTest::newRow("capitals") << "V612 SCT" << "v612 sct";
     QTest::newRow("blanks around, between, tabs and line ends") << " \tV612 \r\n  Sct\v " << "v612 sct";
     QTest::newRow("only blanks") << " \t " << "";
     QTest::newRow("beyond ASCII") << QStringLiteral("  ÅLAND\u00A0Ö ") << QStringLiteral("åland ö");
-    QTest::newRow("punctuation kept") << "[Z@]-1" << "[z@]-1";
 }
 
 void TestCurve::keys()
@@ -158,7 +156,6 @@ void TestCurve::colourDistance_data()
     QTest::addColumn<double>("distance");
     QTest::newRow("black and white") << 0xFF000000u << 0xFFFFFFFFu << 100.0;
     QTest::newRow("red and black") << 0xFFFF0000u << 0xFF000000u << 117.33;
-    QTest::newRow("a colour and itself") << 0xFF80FF20u << 0xFF80FF20u << 0.0;
     QTest::newRow("white and mid-grey") << 0xFFFFFFFFu << 0xFF808080u << 46.41;
 }
 
