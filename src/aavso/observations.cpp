@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace LightCurve {
 
@@ -219,9 +220,37 @@ QString readBytes(Observations &into, quint16 file, const QByteArray &bytes, con
     return readPieces(into, file, buffer, star, {});
 }
 
+void starKey(const QString &name, QString &key)
+{
+    // Most names are ASCII: simplified and folded in one pass, into room
+    // already there.
+    key.resize(name.size());
+    QChar *const begin = key.data();
+    QChar *out = begin;
+    bool blank = false;
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80) {
+            key = name.simplified().toCaseFolded();
+            return;
+        }
+        if (u == ' ' || (u >= '\t' && u <= '\r')) {
+            blank = out != begin;
+            continue;
+        }
+        if (blank)
+            *out++ = QLatin1Char(' ');
+        blank = false;
+        *out++ = QChar(u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u);
+    }
+    key.truncate(out - begin);
+}
+
 QString starKey(const QString &name)
 {
-    return name.simplified().toCaseFolded();
+    QString key;
+    starKey(name, key);
+    return key;
 }
 
 std::vector<Star> stars(const Observations &from)
@@ -233,20 +262,53 @@ std::vector<Star> stars(const Observations &from)
         if (perText[observation.star]++ == 0)
             inOrder.push_back(observation.star);
     }
-    std::vector<Star> result;
-    QHash<QString, size_t> byKey;
-    for (quint32 text : inOrder) {
-        const QString key = starKey(from.texts.at(text));
-        const auto known = byKey.constFind(key);
-        if (known != byKey.cend()) {
-            result[known.value()].count += perText[text];
-        } else {
-            byKey.insert(key, result.size());
-            result.push_back({from.texts.at(text), perText[text]});
-        }
+
+    // Names of one star are found by sorting the hashes of their keys, each
+    // key built in the same room: a million distinct names would otherwise
+    // cost a million keys and a hash table that waits on memory at each step.
+    QString key, other;
+    std::vector<std::pair<size_t, size_t>> hashes(inOrder.size()); // hash, place in inOrder
+    for (size_t i = 0; i < inOrder.size(); ++i) {
+        starKey(from.texts.at(inOrder[i]), key);
+        hashes[i] = {std::hash<std::u16string_view>()(std::u16string_view(
+                         reinterpret_cast<const char16_t *>(key.utf16()), size_t(key.size()))),
+                     i};
     }
-    std::stable_sort(result.begin(), result.end(),
-                     [](const Star &a, const Star &b) { return a.count > b.count; });
+    std::sort(hashes.begin(), hashes.end());
+    std::vector<size_t> first(inOrder.size()); // where the star's first name is
+    for (size_t run = 0; run < hashes.size();) {
+        size_t end = run + 1;
+        while (end < hashes.size() && hashes[end].first == hashes[run].first)
+            ++end;
+        for (size_t at = run; at < end; ++at) {
+            const size_t place = hashes[at].second;
+            first[place] = place;
+            if (at == run)
+                continue;
+            starKey(from.texts.at(inOrder[place]), key);
+            for (size_t before = run; before < at; ++before) {
+                starKey(from.texts.at(inOrder[hashes[before].second]), other);
+                if (key == other) {
+                    first[place] = first[hashes[before].second];
+                    break;
+                }
+            }
+        }
+        run = end;
+    }
+
+    std::vector<qsizetype> counts(inOrder.size(), 0);
+    for (size_t place = 0; place < inOrder.size(); ++place)
+        counts[first[place]] += perText[inOrder[place]];
+    std::vector<std::pair<qsizetype, size_t>> ranked; // minus the count, then place: most observed first
+    for (size_t place = 0; place < inOrder.size(); ++place)
+        if (first[place] == place)
+            ranked.emplace_back(-counts[place], place);
+    std::sort(ranked.begin(), ranked.end());
+    std::vector<Star> result;
+    result.reserve(ranked.size());
+    for (const auto &[count, place] : ranked)
+        result.push_back({from.texts.at(inOrder[place]), -count});
     return result;
 }
 

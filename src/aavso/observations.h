@@ -92,6 +92,9 @@ QString readBytes(Observations &into, quint16 file, const QByteArray &bytes, con
 
 // "V612 Sct" and "v612  SCT" name one star.
 QString starKey(const QString &name);
+// The same into `key`, whose room is reused: most names then cost nothing
+// to compare.
+void starKey(const QString &name, QString &key);
 
 struct Star
 {

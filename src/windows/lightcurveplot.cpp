@@ -2,11 +2,9 @@
 
 #include "aavso/bands.h"
 #include "core/juliandate.h"
-#include "ui/look.h"
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 
 using LightCurve::Observation;
 using LightCurve::Observations;
@@ -20,42 +18,20 @@ double unixSeconds(double shownJd)
     return (shownJd + JdOffset - JulianDate::UnixEpoch) * 86400;
 }
 
-// The band's own colour, or none.
-std::optional<QColor> bandColour(const QString &code)
+QString seriesName(const QString &band, const LightCurve::Series &series)
 {
-    const Bands::Band *band = Bands::find(code);
-    if (!band || band->colour == Bands::Automatic)
-        return std::nullopt;
-    return QColor::fromRgb(band->colour);
+    return band + (series.own ? QStringLiteral(" proprie") : QString())
+         + (series.fainter ? QStringLiteral(" (<)") : QString())
+         + (series.discrepant ? QStringLiteral(" discrepanti") : QString());
 }
 
-// Every other code gets the next of these, then hues spread around the circle.
-QColor otherColour(int index)
+QCPScatterStyle shape(const QColor &colour, const LightCurve::Series &series)
 {
-    static const QColor palette[] = {{255, 140, 0}, {0, 128, 128}, {139, 69, 19}, {0, 0, 128},
-                                     {200, 160, 0}, {255, 105, 180}, {128, 128, 0}, {0, 0, 0}};
-    constexpr int count = int(std::size(palette));
-    if (index < count)
-        return palette[index];
-    return QColor::fromHsv(int(20 + (index - count) * 137.508) % 360, 255, 180);
-}
-
-// The table's order, then the other codes.
-int bandRank(const QString &code)
-{
-    const Bands::Band *band = Bands::find(code);
-    return band ? int(band - Bands::all().data()) : int(Bands::all().size());
-}
-
-QString seriesName(const QString &band, bool own, bool fainter)
-{
-    return band + (own ? QStringLiteral(" proprie") : QString())
-         + (fainter ? QStringLiteral(" (<)") : QString());
-}
-
-QCPScatterStyle shape(const QColor &colour, bool own, bool fainter)
-{
-    if (fainter)
+    const bool own = series.own;
+    if (series.discrepant)
+        return QCPScatterStyle(QCPScatterStyle::ssCross, QPen(colour, own ? 2 : 1.5), Qt::NoBrush,
+                               own ? 10 : 7);
+    if (series.fainter)
         return QCPScatterStyle(QCPScatterStyle::ssTriangleInverted, QPen(colour, own ? 2 : 1),
                                Qt::NoBrush, own ? 11 : 7);
     if (own)
@@ -65,9 +41,9 @@ QCPScatterStyle shape(const QColor &colour, bool own, bool fainter)
 
 // Drawn once into a picture: copying it is far quicker than painting tens of
 // thousands of smooth shapes at every redraw.
-QCPScatterStyle marker(const QColor &colour, bool own, bool fainter)
+QCPScatterStyle marker(const QColor &colour, const LightCurve::Series &series)
 {
-    const QCPScatterStyle style = shape(colour, own, fainter);
+    const QCPScatterStyle style = shape(colour, series);
     const int side = int(style.size()) + 4; // room for the pen around the shape
     QPixmap picture(side, side);
     picture.fill(Qt::transparent);
@@ -79,12 +55,22 @@ QCPScatterStyle marker(const QColor &colour, bool own, bool fainter)
     return QCPScatterStyle(picture);
 }
 
+// A single point or a row of equal values still gets a view around it.
+QCPRange widened(QCPRange range)
+{
+    if (range.size() <= 0)
+        return QCPRange(range.lower - 0.5, range.upper + 0.5);
+    return range;
+}
+
 } // namespace
 
 LightCurvePlot::LightCurvePlot(QWidget *parent) : QCustomPlot(parent)
 {
     setObjectName(QStringLiteral("plot"));
     setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    // Whatever the legend holds, the plot never asks the window to grow.
+    setMinimumSize(300, 200);
 
     xAxis->setLabel(QStringLiteral("JD − 2400000"));
     yAxis->setLabel(QStringLiteral("Magnitudine"));
@@ -119,92 +105,71 @@ LightCurvePlot::LightCurvePlot(QWidget *parent) : QCustomPlot(parent)
     connect(this, &QCustomPlot::mouseDoubleClick, this, &LightCurvePlot::fit);
 }
 
-LightCurvePlot::Drawn LightCurvePlot::plotStar(const Observations &data, const QString &key)
+void LightCurvePlot::plotCurve(const Observations &data, const LightCurve::Curve &curve)
 {
     clear();
-    QHash<quint32, bool> isStar; // by text index, so each name is compared once
-    QHash<quint32, std::vector<quint32>> groups[2][2]; // [own][fainter], by band
-    std::vector<bool> fromFile(data.files.size());
-    for (quint32 row = 0; row < data.observations.size(); ++row) {
-        const Observation &o = data.observations[row];
-        auto known = isStar.find(o.star);
-        if (known == isStar.end())
-            known = isStar.insert(o.star, LightCurve::starKey(data.texts[o.star]) == key);
-        if (!*known)
-            continue;
-        groups[data.files[o.file].own][o.fainter][o.band].push_back(row);
-        fromFile[o.file] = true;
+    // Bands without a colour of their own take the automatic ones in the curve's order.
+    QStringList uncoloured;
+    for (quint32 band : curve.bands) {
+        const QString &code = data.texts[band];
+        const Bands::Band *known = Bands::find(code);
+        if (known && known->colour != Bands::Automatic)
+            m_colours.insert(code, QColor::fromRgb(known->colour));
+        else
+            uncoloured << code;
     }
-
-    QList<quint32> bands;
-    for (const auto &byOwn : groups)
-        for (const auto &byBand : byOwn)
-            for (auto group = byBand.begin(); group != byBand.end(); ++group)
-                if (!bands.contains(group.key()))
-                    bands << group.key();
-    std::sort(bands.begin(), bands.end(), [&data](quint32 a, quint32 b) {
-        const QString &x = data.texts[a], &y = data.texts[b];
-        return bandRank(x) != bandRank(y) ? bandRank(x) < bandRank(y) : x < y;
-    });
-
-    Drawn drawn;
-    int others = 0;
-    for (quint32 band : bands) {
-        const QString &name = data.texts[band];
-        drawn.bands << name;
-        const std::optional<QColor> own = bandColour(name);
-        m_colours.insert(name, own.value_or(otherColour(others)));
-        others += own ? 0 : 1;
+    const std::vector<quint32> automatic = LightCurve::automaticColours(int(uncoloured.size()));
+    for (qsizetype i = 0; i < uncoloured.size(); ++i)
+        m_colours.insert(uncoloured[i], QColor::fromRgb(automatic[size_t(i)]));
+    for (const LightCurve::Series &series : curve.series)
+        addSeries(data, series);
+    if (m_series.size() > size_t(LegendEntries)) {
+        m_legendMore = new QCPTextElement(this, LegendMore.arg(qsizetype(m_series.size()) - LegendEntries),
+                                          legend->font());
+        m_legendMore->setLayer(legend->layer()); // over the legend's frame, not under it
+        legend->addElement(m_legendMore);
     }
-    // Added last, drawn on top: the observer's own points above everyone else's.
-    for (bool own : {false, true})
-        for (bool fainter : {false, true})
-            for (quint32 band : bands)
-                if (groups[own][fainter].contains(band))
-                    addSeries(data, data.texts[band], own, fainter,
-                              std::move(groups[own][fainter][band]));
-    drawn.files = int(std::count(fromFile.begin(), fromFile.end(), true));
-    legend->setVisible(graphCount() > 0); // an empty frame says nothing
+    legend->setVisible(!m_series.empty()); // an empty frame says nothing
     fit();
-    return drawn;
 }
 
-void LightCurvePlot::addSeries(const Observations &data, const QString &band, bool own,
-                               bool fainter, std::vector<quint32> rows)
+void LightCurvePlot::addSeries(const Observations &data, const LightCurve::Series &series)
 {
     const std::vector<Observation> &all = data.observations;
-    std::stable_sort(rows.begin(), rows.end(),
-                     [&all](quint32 a, quint32 b) { return all[a].jd < all[b].jd; });
     QVector<double> keys, values, errors;
-    keys.reserve(qsizetype(rows.size()));
-    values.reserve(qsizetype(rows.size()));
-    errors.reserve(qsizetype(rows.size()));
-    for (quint32 row : rows) {
+    keys.reserve(qsizetype(series.rows.size()));
+    values.reserve(qsizetype(series.rows.size()));
+    errors.reserve(qsizetype(series.rows.size()));
+    for (quint32 row : series.rows) {
         keys << all[row].jd - JdOffset;
         values << all[row].magnitude;
         errors << all[row].error;
     }
 
+    const QString &band = data.texts[series.band];
     const QColor colour = m_colours.value(band);
     QCPGraph *graph = addGraph();
-    graph->setName(seriesName(band, own, fainter));
+    graph->setName(seriesName(band, series));
     graph->setLineStyle(QCPGraph::lsNone);
     graph->setPen(QPen(colour));
-    graph->setScatterStyle(marker(colour, own, fainter));
+    graph->setScatterStyle(marker(colour, series));
     graph->setData(keys, values, true);
+    if (m_series.size() >= size_t(LegendEntries))
+        graph->removeFromLegend();
 
     QCPErrorBars *bars = nullptr;
     const bool anyError =
         std::any_of(errors.cbegin(), errors.cend(), [](double e) { return !std::isnan(e); });
-    if (!fainter && anyError) { // a fainter-than value has no error to show
+    if (!series.fainter && anyError) { // a fainter-than value has no error to show
         bars = new QCPErrorBars(xAxis, yAxis);
         bars->removeFromLegend();
         bars->setDataPlottable(graph);
         bars->setData(errors);
-        bars->setPen(QPen(colour, own ? 1.5 : 1));
-        bars->setWhiskerWidth(own ? 6 : 3);
+        bars->setPen(QPen(colour, series.own ? 1.5 : 1));
+        bars->setWhiskerWidth(series.own ? 6 : 3);
     }
-    m_series.push_back({graph, bars, band, std::move(rows)});
+    m_series.push_back({graph, bars, band, series.discrepant, series.rows});
+    showSeries(m_series.back());
 }
 
 void LightCurvePlot::clear()
@@ -212,27 +177,57 @@ void LightCurvePlot::clear()
     clearPlottables();
     m_series.clear();
     m_colours.clear();
+    if (m_legendMore)
+        legend->remove(m_legendMore);
+    m_legendMore = nullptr;
+}
+
+void LightCurvePlot::showSeries(const Drawn &series)
+{
+    const bool visible = bandVisible(series.band) && (m_discrepantVisible || !series.discrepant);
+    series.graph->setVisible(visible);
+    if (series.errors)
+        series.errors->setVisible(visible);
 }
 
 void LightCurvePlot::setBandVisible(const QString &band, bool visible)
 {
-    for (const Series &series : m_series) {
-        if (series.band != band)
-            continue;
-        series.graph->setVisible(visible);
-        if (series.errors)
-            series.errors->setVisible(visible);
-    }
+    if (visible)
+        m_hiddenBands.remove(band);
+    else
+        m_hiddenBands.insert(band);
+    for (const Drawn &series : m_series)
+        showSeries(series);
+    replot(rpQueuedReplot);
+}
+
+void LightCurvePlot::setDiscrepantVisible(bool visible)
+{
+    m_discrepantVisible = visible;
+    for (const Drawn &series : m_series)
+        showSeries(series);
     replot(rpQueuedReplot);
 }
 
 void LightCurvePlot::fit()
 {
+    QCPRange keys, values;
+    bool any = false;
+    for (const Drawn &series : m_series) {
+        bool found = false;
+        const QCPRange seriesKeys = series.graph->getKeyRange(found);
+        if (!series.graph->visible() || !found)
+            continue;
+        const QCPRange seriesValues = series.graph->getValueRange(found);
+        keys = any ? keys.expanded(seriesKeys) : seriesKeys;
+        values = any ? values.expanded(seriesValues) : seriesValues;
+        any = true;
+    }
     // With nothing to fit, each click would only widen the view.
-    if (std::none_of(m_series.begin(), m_series.end(),
-                     [](const Series &series) { return series.graph->visible(); }))
+    if (!any)
         return;
-    rescaleAxes(true);
+    xAxis->setRange(widened(keys));
+    yAxis->setRange(widened(values));
     xAxis->scaleRange(1.06, xAxis->range().center());
     yAxis->scaleRange(1.12, yAxis->range().center());
     replot(rpQueuedReplot);
@@ -240,7 +235,7 @@ void LightCurvePlot::fit()
 
 void LightCurvePlot::clicked(QCPAbstractPlottable *plottable, int dataIndex)
 {
-    for (const Series &series : m_series) {
+    for (const Drawn &series : m_series) {
         if ((plottable == series.graph || plottable == series.errors) && dataIndex >= 0
             && size_t(dataIndex) < series.rows.size()) {
             emit pointClicked(series.rows[size_t(dataIndex)]);

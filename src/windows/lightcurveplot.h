@@ -1,12 +1,13 @@
 #pragma once
-// One star's light curve drawn with QCustomPlot. Points go into a few graphs
-// per filter (the other observers' and the observer's own, measured and
-// fainter-than), never one graph per point, so that panning through a hundred
-// thousand points stays fluid.
+// One star's light curve drawn with QCustomPlot: one graph per series of
+// LightCurve::curveOf(), never one per point, so that panning through a
+// hundred thousand points stays fluid.
 
-#include "aavso/observations.h"
+#include "aavso/curve.h"
 
 #include <qcustomplot.h>
+
+#include <QSet>
 
 #include <vector>
 
@@ -16,38 +17,46 @@ class LightCurvePlot : public QCustomPlot
 public:
     explicit LightCurvePlot(QWidget *parent = nullptr);
 
-    struct Drawn
-    {
-        QStringList bands; // U B V R I, visual, then the other codes alphabetically
-        int files = 0;     // files the points come from
-    };
-    // Draws the observations of the star whose starKey() is `key` in place of
-    // what was drawn. `data` must stay unchanged while it is shown.
-    Drawn plotStar(const LightCurve::Observations &data, const QString &key);
+    // Draws `curve` in place of what was drawn, and fits the view to it.
+    // `data`, which its rows index, must stay unchanged while it is shown.
+    void plotCurve(const LightCurve::Observations &data, const LightCurve::Curve &curve);
 
     QColor colour(const QString &band) const { return m_colours.value(band); }
+    bool bandVisible(const QString &band) const { return !m_hiddenBands.contains(band); }
+    // Kept from one curve to the next.
     void setBandVisible(const QString &band, bool visible);
-    // Both axes around the visible points.
+    void showEveryBand() { m_hiddenBands.clear(); }
+    // Discrepant observations are hidden until shown here.
+    void setDiscrepantVisible(bool visible);
+    // Both axes around the visible points; their error bars count for nothing.
     void fit();
+
+    // The legend lists this many series at most, then how many it leaves out.
+    static constexpr int LegendEntries = 16;
+    static inline const QString LegendMore = QStringLiteral("… e altre %1 serie");
 
 signals:
     // A drawn point was clicked: its index in the observations.
     void pointClicked(quint32 observation);
 
 private:
-    struct Series
+    struct Drawn
     {
         QCPGraph *graph;
         QCPErrorBars *errors; // null where no point has an error
         QString band;
+        bool discrepant;
         std::vector<quint32> rows; // the observations, in the graph's order
     };
 
     void clear();
-    void addSeries(const LightCurve::Observations &data, const QString &band, bool own,
-                   bool fainter, std::vector<quint32> rows);
+    void addSeries(const LightCurve::Observations &data, const LightCurve::Series &series);
+    void showSeries(const Drawn &series);
     void clicked(QCPAbstractPlottable *plottable, int dataIndex);
 
-    std::vector<Series> m_series;
+    std::vector<Drawn> m_series;
     QHash<QString, QColor> m_colours;
+    QSet<QString> m_hiddenBands;
+    bool m_discrepantVisible = false;
+    QCPTextElement *m_legendMore = nullptr;
 };

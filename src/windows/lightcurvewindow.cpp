@@ -8,39 +8,102 @@
 #include "ui/appsetup.h"
 #include "ui/look.h"
 
+#include <QAbstractListModel>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTemporaryFile>
+#include <QThread>
 
 #include <cmath>
 
 using LightCurve::Observation;
 
+// The stars as the list shows them, set in one go: a million names fill it
+// at once, where adding them one by one takes seconds.
+class StarList : public QAbstractListModel
+{
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void setStars(std::vector<LightCurve::Star> stars)
+    {
+        beginResetModel();
+        m_stars = std::move(stars);
+        endResetModel();
+    }
+    const LightCurve::Star &star(int row) const { return m_stars[size_t(row)]; }
+    int row(const QString &key) const
+    {
+        QString each; // every key in the same room
+        const auto found = std::find_if(m_stars.begin(), m_stars.end(), [&](const LightCurve::Star &s) {
+            LightCurve::starKey(s.name, each);
+            return each == key;
+        });
+        return found == m_stars.end() ? -1 : int(found - m_stars.begin());
+    }
+
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_stars.size());
+    }
+    // The view elides a long name; its tooltip gives it whole.
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+            return {};
+        return star(index.row()).name;
+    }
+
+private:
+    std::vector<LightCurve::Star> m_stars;
+};
+
 namespace {
 
 const QString Title = QStringLiteral("Curva di luce");
 const QString AavsoFiles = QStringLiteral("File AAVSO (*.txt *.csv *.tsv);;Tutti i file (*)");
+const QString ImageFiles = QStringLiteral("Immagine PNG (*.png);;Immagine JPEG (*.jpg *.jpeg);;"
+                                          "Immagine BMP (*.bmp);;Documento PDF (*.pdf)");
+
+// The band boxes take at most this many rows before they scroll.
+constexpr int FilterRows = 3;
+// A band's code longer than this, in pixels, is elided on its box.
+constexpr int FilterCaptionWidth = 90;
 
 QString fileName(const QString &path)
 {
     return QFileInfo(path).fileName();
 }
 
-// The plot as shown, PNG or (for a name ending in .pdf) PDF. QCustomPlot
-// writes to a name, not a device, so it writes a draft first: the target is
-// replaced only by a complete image, and only when it is a plain file.
-bool writeImage(QCustomPlot &plot, const QString &path)
+using ImageWriter = bool (*)(QCustomPlot &plot, const QString &path);
+
+// The writer for the format a name's suffix names; null for another suffix.
+ImageWriter imageWriter(const QString &path)
+{
+    static const QHash<QString, ImageWriter> writers = {
+        {"png", [](QCustomPlot &plot, const QString &path) { return plot.savePng(path); }},
+        {"jpg", [](QCustomPlot &plot, const QString &path) { return plot.saveJpg(path); }},
+        {"jpeg", [](QCustomPlot &plot, const QString &path) { return plot.saveJpg(path); }},
+        {"bmp", [](QCustomPlot &plot, const QString &path) { return plot.saveBmp(path); }},
+        {"pdf", [](QCustomPlot &plot, const QString &path) { return plot.savePdf(path); }},
+    };
+    return writers.value(QFileInfo(path).suffix().toLower());
+}
+
+// QCustomPlot writes to a name, not a device, so it writes a draft first:
+// the target is replaced only by a complete image, and only when it is a
+// plain file.
+bool writeImage(QCustomPlot &plot, ImageWriter writer, const QString &path)
 {
     QTemporaryFile draft;
-    if (!draft.open())
-        return false;
-    const bool pdf = QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
-    if (!(pdf ? plot.savePdf(draft.fileName()) : plot.savePng(draft.fileName())))
+    if (!draft.open() || !writer(plot, draft.fileName()))
         return false;
     const QByteArray bytes = draft.readAll();
     return !bytes.isEmpty() && Files::replaceFile(path, {bytes});
@@ -52,6 +115,66 @@ QPushButton *button(const char *name, const QString &caption, QWidget *parent)
     button->setObjectName(QLatin1String(name));
     return button;
 }
+
+// Boxes side by side, wrapping onto the next row where the width ends.
+class FlowLayout : public QLayout
+{
+public:
+    explicit FlowLayout(QWidget *parent) : QLayout(parent) { setSpacing(8); }
+    ~FlowLayout() override
+    {
+        while (QLayoutItem *item = FlowLayout::takeAt(0))
+            delete item;
+    }
+
+    void addItem(QLayoutItem *item) override { m_items << item; }
+    int count() const override { return int(m_items.size()); }
+    QLayoutItem *itemAt(int index) const override { return m_items.value(index); }
+    QLayoutItem *takeAt(int index) override
+    {
+        return index >= 0 && index < m_items.size() ? m_items.takeAt(index) : nullptr;
+    }
+    Qt::Orientations expandingDirections() const override { return {}; }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override { return arrange(QRect(0, 0, width, 0), false); }
+    void setGeometry(const QRect &rect) override
+    {
+        QLayout::setGeometry(rect);
+        arrange(rect, true);
+    }
+    QSize sizeHint() const override { return minimumSize(); }
+    QSize minimumSize() const override
+    {
+        QSize size;
+        for (const QLayoutItem *item : m_items)
+            size = size.expandedTo(item->minimumSize());
+        const QMargins margins = contentsMargins();
+        return size + QSize(margins.left() + margins.right(), margins.top() + margins.bottom());
+    }
+
+private:
+    // The height the items take in `rect`'s width; placed there when `place`.
+    int arrange(const QRect &rect, bool place) const
+    {
+        const QRect area = rect.marginsRemoved(contentsMargins());
+        int x = area.x(), y = area.y(), rowHeight = 0;
+        for (QLayoutItem *item : m_items) {
+            const QSize size = item->sizeHint();
+            if (x > area.x() && x + size.width() > area.x() + area.width()) {
+                x = area.x();
+                y += rowHeight + spacing();
+                rowHeight = 0;
+            }
+            if (place)
+                item->setGeometry(QRect(QPoint(x, y), size));
+            x += size.width() + spacing();
+            rowHeight = std::max(rowHeight, size.height());
+        }
+        return y + rowHeight - rect.y() + contentsMargins().bottom();
+    }
+
+    QList<QLayoutItem *> m_items;
+};
 
 } // namespace
 
@@ -69,50 +192,96 @@ LightCurveWindow::LightCurveWindow(const Services &services, QWidget *parent)
     showStar(-1);
 }
 
+LightCurveWindow::~LightCurveWindow()
+{
+    if (m_reading) {
+        m_cancelled = true;
+        m_reading->wait();
+    }
+}
+
 void LightCurveWindow::buildControls()
 {
-    auto *open = button("cmdApri", QStringLiteral("Apri..."), this);
-    connect(open, &QPushButton::clicked, this, &LightCurveWindow::openFile);
-    auto *add = button("cmdAggiungi", QStringLiteral("Aggiungi..."), this);
-    connect(add, &QPushButton::clicked, this, &LightCurveWindow::addFile);
+    m_open = button("cmdApri", QStringLiteral("Apri..."), this);
+    connect(m_open, &QPushButton::clicked, this, &LightCurveWindow::openFile);
+    m_add = button("cmdAggiungi", QStringLiteral("Aggiungi..."), this);
+    connect(m_add, &QPushButton::clicked, this, &LightCurveWindow::addFile);
     auto *starLabel = new QLabel(QStringLiteral("Stella:"), this);
     starLabel->setObjectName(QStringLiteral("lblStella"));
+    m_starList = new StarList(this);
     m_stars = new QComboBox(this);
     m_stars->setObjectName(QStringLiteral("cboStella"));
-    m_stars->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    m_stars->setMinimumContentsLength(12);
+    m_stars->setModel(m_starList);
+    // As wide as this many characters, whatever the names: a long one is elided.
+    m_stars->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_stars->setMinimumContentsLength(24);
     starLabel->setBuddy(m_stars);
     connect(m_stars, &QComboBox::currentIndexChanged, this, &LightCurveWindow::showStar);
+    m_discrepant = new QCheckBox(QStringLiteral("Discrepanti"), this);
+    m_discrepant->setObjectName(QStringLiteral("chkDiscrepanti"));
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("prgLettura"));
+    m_progress->setFixedWidth(160);
+    m_cancel = button("cmdAnnulla", QStringLiteral("Annulla"), this);
+    connect(m_cancel, &QPushButton::clicked, this, [this] { m_cancelled = true; });
     auto *fit = button("cmdAdatta", QStringLiteral("Adatta"), this);
     auto *save = button("cmdSalva", QStringLiteral("Salva immagine..."), this);
     connect(save, &QPushButton::clicked, this, &LightCurveWindow::saveImage);
 
-    m_filters = new QHBoxLayout;
     auto *controls = new QHBoxLayout;
-    controls->addWidget(open);
-    controls->addWidget(add);
+    controls->addWidget(m_open);
+    controls->addWidget(m_add);
     controls->addWidget(starLabel);
     controls->addWidget(m_stars);
-    controls->addLayout(m_filters);
+    controls->addWidget(m_discrepant);
     controls->addStretch();
     controls->addWidget(fit);
     controls->addWidget(save);
 
+    // The band boxes wrap, and scroll past a few rows.
+    m_filterArea = new QScrollArea(this);
+    m_filterArea->setObjectName(QStringLiteral("filtri"));
+    m_filterArea->setWidgetResizable(true);
+    m_filterArea->setFrameShape(QFrame::NoFrame);
+    m_filterArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto *boxes = new QWidget;
+    m_filters = new FlowLayout(boxes);
+    m_filters->setContentsMargins(0, 0, 0, 0);
+    m_filterArea->setWidget(boxes);
+    paintSilver(*boxes);
+
     m_plot = new LightCurvePlot(this);
     connect(fit, &QPushButton::clicked, m_plot, &LightCurvePlot::fit);
     connect(m_plot, &LightCurvePlot::pointClicked, this, &LightCurveWindow::showPoint);
+    connect(m_discrepant, &QCheckBox::toggled, this, [this](bool shown) {
+        m_plot->setDiscrepantVisible(shown);
+        showStatus();
+    });
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("lblStato"));
     m_point = new QLabel(this);
     m_point->setObjectName(QStringLiteral("lblPunto"));
-    for (QLabel *label : {m_status, m_point})
+    for (QLabel *label : {m_status, m_point}) {
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        // A long star name or note is cut, rather than widening the window.
+        label->setMinimumWidth(1);
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
+
+    // The reading's progress where its outcome will be told.
+    auto *statusRow = new QHBoxLayout;
+    statusRow->addWidget(m_status, 1);
+    statusRow->addWidget(m_progress);
+    statusRow->addWidget(m_cancel);
+    m_status->setMinimumHeight(m_cancel->sizeHint().height()); // the plot stays put while reading
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(controls);
+    layout->addWidget(m_filterArea);
     layout->addWidget(m_plot, 1);
-    layout->addWidget(m_status);
+    layout->addLayout(statusRow);
     layout->addWidget(m_point);
+    setReading(false);
 }
 
 void LightCurveWindow::openFile()
@@ -125,95 +294,134 @@ void LightCurveWindow::openFile()
 void LightCurveWindow::addFile()
 {
     const QString path = m_services.dialogs.openFile(QStringLiteral("Aggiungi"), Aavso::lastLog(m_services.settings), AavsoFiles);
-    if (!path.isEmpty())
+    if (path.isEmpty())
+        return;
+    if (alreadyShown(path))
+        warn(AlreadyShown.arg(fileName(path)));
+    else
         load(path, false);
+}
+
+bool LightCurveWindow::alreadyShown(const QString &path) const
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return !canonical.isEmpty()
+        && std::any_of(m_data.files.begin(), m_data.files.end(), [&canonical](const auto &file) {
+               return QFileInfo(file.path).canonicalFilePath() == canonical;
+           });
 }
 
 void LightCurveWindow::load(const QString &path, bool replacing)
 {
-    LightCurve::Observations fresh;
-    const QString refusal = LightCurve::addFile(replacing ? fresh : m_data, path);
-    if (!refusal.isEmpty()) {
-        warn(refusal);
+    // Copied here rather than on the thread, which then shares nothing with the window.
+    m_read = {replacing ? LightCurve::Observations() : m_data, {}, {}, replacing};
+    m_cancelled = false;
+    m_reading.reset(QThread::create([this, path] {
+        int shown = -1;
+        m_read.refusal = LightCurve::addFile(m_read.data, path, [this, &shown](qint64 done, qint64 total) {
+            const int percent = total > 0 ? int(done * 100 / total) : 0;
+            if (percent != shown) {
+                shown = percent;
+                QMetaObject::invokeMethod(m_progress, [this, percent] { m_progress->setValue(percent); },
+                                          Qt::QueuedConnection);
+            }
+            return !m_cancelled;
+        });
+        if (m_read.refusal.isEmpty() && !m_cancelled)
+            m_read.stars = LightCurve::stars(m_read.data);
+    }));
+    connect(m_reading.get(), &QThread::finished, this, &LightCurveWindow::loaded);
+    setReading(true);
+    m_reading->start();
+}
+
+void LightCurveWindow::loaded()
+{
+    m_reading->wait(); // ends at once: it has finished
+    m_reading.reset();
+    setReading(false);
+    Read read = std::move(m_read);
+    m_read = {};
+    // "Annulla" leaves everything as it was, even when the reading had just ended.
+    if (m_cancelled)
+        return;
+    if (!read.refusal.isEmpty()) {
+        warn(read.refusal);
         return;
     }
     // Adding a file keeps the star in view when it is still there.
-    const QString shown = replacing ? QString() : m_stars->currentData().toString();
-    if (replacing) {
-        m_data = std::move(fresh);
-        m_hiddenBands.clear();
-    }
+    const QString shown = read.replacing || m_stars->currentIndex() < 0
+        ? QString() : LightCurve::starKey(m_starList->star(m_stars->currentIndex()).name);
+    if (read.replacing)
+        m_plot->showEveryBand();
+    m_data = std::move(read.data);
     const QSignalBlocker blocker(m_stars);
-    m_stars->clear();
-    for (const LightCurve::Star &star : LightCurve::stars(m_data)) {
-        m_stars->addItem(star.name, LightCurve::starKey(star.name));
-        m_stars->setItemData(m_stars->count() - 1, qlonglong(star.count), Qt::UserRole + 1);
-    }
-    m_stars->setCurrentIndex(std::max(0, m_stars->findData(shown)));
+    m_starList->setStars(std::move(read.stars));
+    m_stars->setCurrentIndex(m_starList->rowCount() == 0 ? -1 : std::max(0, m_starList->row(shown)));
     showStar(m_stars->currentIndex());
+}
+
+void LightCurveWindow::setReading(bool reading)
+{
+    m_open->setEnabled(!reading);
+    m_add->setEnabled(!reading);
+    m_progress->setValue(0);
+    m_progress->setVisible(reading);
+    m_cancel->setVisible(reading);
 }
 
 void LightCurveWindow::showStar(int index)
 {
     m_point->clear();
-    if (index < 0) {
-        m_plot->plotStar({}, QString());
-        fillFilters({});
-        showStatus(QString(), 0, 0);
-        return;
-    }
-    const LightCurvePlot::Drawn drawn =
-        m_plot->plotStar(m_data, m_stars->itemData(index).toString());
-    fillFilters(drawn.bands);
-    showStatus(m_stars->itemText(index),
-               m_stars->itemData(index, Qt::UserRole + 1).toLongLong(), drawn.files);
+    m_shownStar = index < 0 ? QString() : m_starList->star(index).name;
+    m_shownCount = index < 0 ? 0 : m_starList->star(index).count;
+    m_shown = index < 0 ? LightCurve::Curve() : LightCurve::curveOf(m_data, LightCurve::starKey(m_shownStar));
+    m_stars->setToolTip(m_shownStar);
+    m_plot->plotCurve(m_data, m_shown);
+    fillFilters(m_shown.bands);
+    showStatus();
 }
 
-void LightCurveWindow::fillFilters(const QStringList &bands)
+void LightCurveWindow::fillFilters(const std::vector<quint32> &bands)
 {
+    QWidget *boxes = m_filterArea->widget();
+    boxes->setUpdatesEnabled(false);
     while (QLayoutItem *item = m_filters->takeAt(0)) {
         delete item->widget();
         delete item;
     }
-    for (const QString &band : bands) {
-        auto *box = new QCheckBox(band, this);
+    for (quint32 text : bands) {
+        const QString &band = std::as_const(m_data).texts[text];
+        auto *box = new QCheckBox(fontMetrics().elidedText(band, Qt::ElideRight, FilterCaptionWidth), boxes);
         box->setObjectName(QStringLiteral("chk") + band);
+        box->setToolTip(band);
         QPalette palette = box->palette();
         palette.setColor(QPalette::WindowText, m_plot->colour(band));
         box->setPalette(palette);
-        box->setChecked(!m_hiddenBands.contains(band));
-        m_plot->setBandVisible(band, box->isChecked());
-        connect(box, &QCheckBox::toggled, this, [this, band](bool checked) {
-            if (checked)
-                m_hiddenBands.remove(band);
-            else
-                m_hiddenBands.insert(band);
-            m_plot->setBandVisible(band, checked);
-        });
+        box->setChecked(m_plot->bandVisible(band));
+        connect(box, &QCheckBox::toggled, this,
+                [this, band](bool checked) { m_plot->setBandVisible(band, checked); });
         m_filters->addWidget(box);
     }
+    boxes->setUpdatesEnabled(true);
+    // As high as the boxes need, up to a few rows.
+    const int width = m_filterArea->viewport()->width();
+    const int rowHeight = bands.empty() ? 0 : boxes->findChild<QCheckBox *>()->sizeHint().height();
+    const int limit = FilterRows * rowHeight + (FilterRows - 1) * m_filters->spacing();
+    m_filterArea->setFixedHeight(std::min(m_filters->heightForWidth(width), limit));
+    m_filterArea->setVisible(!bands.empty());
 }
 
-void LightCurveWindow::showStatus(const QString &star, qsizetype count, int files)
+void LightCurveWindow::showStatus()
 {
-    QString text;
-    if (!star.isEmpty())
-        text = QStringLiteral("Osservazioni di %1: %2 da %3 file.")
-                   .arg(star, QString::number(count), QString::number(files));
-    else if (!m_data.files.empty())
-        text = QStringLiteral("Nessuna osservazione in %1 file.").arg(m_data.files.size());
-    if (!m_data.skipped.empty()) {
-        const LightCurve::SkippedLine &first = m_data.skipped.front();
-        text += QStringLiteral(" Righe ignorate: %1 (la prima: riga %2 di %3: %4).")
-                    .arg(QString::number(m_data.skipped.size()), QString::number(first.line),
-                         fileName(m_data.files[first.file].path), first.reason);
-    }
-    m_status->setText(text);
+    m_status->setText(LightCurve::summary(m_data, m_shownStar, m_shownCount, m_shown,
+                                          m_discrepant->isChecked()));
 }
 
 void LightCurveWindow::showPoint(quint32 observation)
 {
-    const Observation &o = m_data.observations[observation];
+    const LightCurve::Observations &data = m_data;
+    const Observation &o = data.observations[observation];
     QString magnitude = (o.fainter ? QStringLiteral("<") : QString()) + QString::number(o.magnitude);
     if (!std::isnan(o.error))
         magnitude += QStringLiteral(" ± ") + QString::number(o.error);
@@ -221,9 +429,9 @@ void LightCurveWindow::showPoint(quint32 observation)
                        .arg(QString::number(o.jd, 'f', 5),
                             JulianDate::toUtc(o.jd).toString(
                                 QStringLiteral("dd/MM/yyyy hh:mm:ss")),
-                            m_data.texts[o.band], magnitude, m_data.texts[o.observer]);
-    if (!m_data.texts[o.notes].isEmpty())
-        text += QStringLiteral(" · note: ") + m_data.texts[o.notes];
+                            data.texts[o.band], magnitude, data.texts[o.observer]);
+    if (!data.texts[o.notes].isEmpty())
+        text += QStringLiteral(" · note: ") + data.texts[o.notes];
     m_point->setText(text);
 }
 
@@ -231,10 +439,13 @@ void LightCurveWindow::saveImage()
 {
     const QString start = m_data.files.empty() ? QFileInfo(Aavso::lastLog(m_services.settings)).path()
                                                : QFileInfo(m_data.files.back().path).path();
-    const QString path = m_services.dialogs.saveFile(
-        QStringLiteral("Salva immagine"), start,
-        QStringLiteral("Immagine PNG (*.png);;Documento PDF (*.pdf)"), false);
-    if (!path.isEmpty() && !writeImage(*m_plot, path))
+    const QString path = m_services.dialogs.saveFile(QStringLiteral("Salva immagine"), start, ImageFiles, false);
+    if (path.isEmpty())
+        return;
+    const ImageWriter writer = imageWriter(path);
+    if (!writer)
+        warn(UnknownImageFormat.arg(QDir::toNativeSeparators(path)));
+    else if (!writeImage(*m_plot, writer, path))
         warn(QStringLiteral("Impossibile salvare l'immagine \"%1\".")
                  .arg(QDir::toNativeSeparators(path)));
 }

@@ -1,42 +1,85 @@
 #pragma once
 
-#include "aavso/observations.h"
+#include "aavso/curve.h"
 #include "core/commandtable.h"
 
-#include <QSet>
 #include <QWidget>
 
+#include <atomic>
+#include <memory>
+
 class LightCurvePlot;
+class QCheckBox;
 class QComboBox;
-class QHBoxLayout;
 class QLabel;
+class QLayout;
+class QProgressBar;
+class QPushButton;
+class QScrollArea;
+class QThread;
+class StarList;
 
 // The light-curve window: AAVSO files (the observer's own log and downloads
-// of the AAVSO database) drawn together, one star at a time.
+// of the AAVSO database) drawn together, one star at a time. Files are read
+// off the window's thread, so that a large one can be watched and cancelled.
 class LightCurveWindow : public QWidget
 {
     Q_OBJECT
 public:
     // What `services` refers to must outlive the window.
     explicit LightCurveWindow(const Services &services, QWidget *parent = nullptr);
+    // Stops a reading under way and waits for it.
+    ~LightCurveWindow() override;
+
+    static inline const QString AlreadyShown =
+        QStringLiteral("Il file \"%1\" è già nella curva di luce.");
+    static inline const QString UnknownImageFormat =
+        QStringLiteral("Impossibile salvare l'immagine \"%1\": il nome deve finire in .png, .jpg, "
+                       ".jpeg, .bmp o .pdf, il formato in cui scriverla.");
 
 private:
+    // What the reading thread hands back.
+    struct Read
+    {
+        LightCurve::Observations data;
+        std::vector<LightCurve::Star> stars;
+        QString refusal;
+        bool replacing = false;
+    };
+
     void buildControls();
     void openFile();
     void addFile();
+    bool alreadyShown(const QString &path) const;
     void load(const QString &path, bool replacing);
+    void loaded();
+    void setReading(bool reading);
     void showStar(int index);
-    void fillFilters(const QStringList &bands);
-    void showStatus(const QString &star, qsizetype count, int files);
+    void fillFilters(const std::vector<quint32> &bands);
+    void showStatus();
     void showPoint(quint32 observation);
     void saveImage();
     void warn(const QString &text);
 
     const Services m_services;
     LightCurve::Observations m_data;
-    QSet<QString> m_hiddenBands;
+    QString m_shownStar;          // as listed
+    qsizetype m_shownCount = 0;
+    LightCurve::Curve m_shown;
+
+    std::unique_ptr<QThread> m_reading;
+    std::atomic<bool> m_cancelled{false};
+    Read m_read; // the reading thread's alone until it ends
+
+    StarList *m_starList = nullptr;
     QComboBox *m_stars = nullptr;
-    QHBoxLayout *m_filters = nullptr;
+    QCheckBox *m_discrepant = nullptr;
+    QScrollArea *m_filterArea = nullptr;
+    QLayout *m_filters = nullptr;
+    QPushButton *m_open = nullptr;
+    QPushButton *m_add = nullptr;
+    QProgressBar *m_progress = nullptr;
+    QPushButton *m_cancel = nullptr;
     LightCurvePlot *m_plot = nullptr;
     QLabel *m_status = nullptr;
     QLabel *m_point = nullptr;

@@ -4,11 +4,13 @@
 #include "windows/lightcurveplot.h"
 #include "windows/lightcurvewindow.h"
 #include "aavso/export.h"
+#include "aavso/curve.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImageReader>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -37,6 +39,29 @@ static const QString Others = extended("Altro 2.4", {
     "V612 Sct,2460004.5,11.0,na,I", "SS Cyg,2460002.5,9.1,0.01,V", "RR Lyr,2460003.5,7.7,0.01,V"});
 static const QString Own = extended("Vevurid 1.4.3", {"V612 SCT,2460006.25,11.05,0.005,I",
                                                      "V612 SCT,2460005.25,12.15,0.005,V,nuvole"});
+
+// The rows of RR Lyr added to Others to make a large file.
+static constexpr int LargeRows = 500000;
+
+// V612 Sct in `count` bands of codes nobody uses.
+static QStringList bandRows(int count)
+{
+    QStringList rows;
+    for (int i = 0; i < count; ++i)
+        rows << QStringLiteral("V612 Sct,2460001.5,12,0.01,X%1").arg(i, 4, 10, QLatin1Char('0'));
+    return rows;
+}
+
+// Twenty-one days of V612 Sct from 10 to 11 magnitudes, errors of 0.01 but
+// one of `error`.
+static QStringList outlierRows(const char *error)
+{
+    QStringList rows;
+    for (int i = 0; i <= 20; ++i)
+        rows << QStringLiteral("V612 Sct,%1,%2,%3,V")
+                    .arg(2460001 + i).arg(10 + i * 0.05).arg(i == 7 ? error : "0.01");
+    return rows;
+}
 
 static QCPErrorBars *errorBarsOf(QCustomPlot *plot, const QCPGraph *graph)
 {
@@ -70,9 +95,19 @@ private slots:
     void saveImage();
     void refusedFileChangesNothing_data();
     void refusedFileChangesNothing();
+    void readingInTheBackground_data();
+    void readingInTheBackground();
+    void fileShownIsNotAddedAgain_data();
+    void fileShownIsNotAddedAgain();
+    void windowKeepsItsSize_data();
+    void windowKeepsItsSize();
+    void fitIgnoresErrors_data();
+    void fitIgnoresErrors();
+    void discrepantHiddenUntilShown();
 
 private:
     void load(const QStringList &names); // the first opened, the others added
+    void click(const char *button);        // and wait while a file is read
     LightCurvePlot *plot() const { return control<LightCurvePlot>(m_window.get(), "plot"); }
     QString statusText() const { return control<QLabel>(m_window.get(), "lblStato")->text(); }
 
@@ -93,13 +128,24 @@ void TestLightCurveWindow::initTestCase()
         {"bad.txt", extended("x", {"V612 Sct,2460001.5,12.2,0.02,V", "V612 Sct,giorno,12.2,0.02,V",
                                    "V612 Sct,2460002.5,abc,0.02,V"})},
         {"vecchia.png", "vecchia"},
-        {"appunti.txt", "lista della spesa\n"}};
+        {"appunti.txt", "lista della spesa\n"},
+        {"lungo.txt", extended("x", {QString(1000, 'A') + ",2460001.5,10,na,V"})},
+        {"filtri.txt", extended("x", bandRows(1000))},
+        {"scarto.txt", extended("x", outlierRows("99.999"))},
+        {"enorme.txt", extended("x", outlierRows("1e300"))}};
     for (const auto &[name, text] : files) {
         QFile file(m_dir.filePath(name));
         const QByteArray bytes = text.toUtf8();
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
     QVERIFY(QDir(m_dir.path()).mkpath("cartella.png"));
+    QVERIFY(QFile::link(m_dir.filePath("others.txt"), m_dir.filePath("collegamento.txt")));
+    // Large enough to be read in many pieces.
+    QFile large(m_dir.filePath("grande.txt"));
+    QVERIFY(large.open(QIODevice::WriteOnly));
+    QVERIFY(large.write(Others.toUtf8()) > 0);
+    QVERIFY(large.write(QByteArray("RR Lyr,2460001.5,7.9,0.01,V,NO,STD,E,na,K,12.1,1.2,na,X1,na\n")
+                            .repeated(LargeRows)) > 0);
 }
 
 void TestLightCurveWindow::init()
@@ -114,11 +160,17 @@ void TestLightCurveWindow::init()
 
 void TestLightCurveWindow::load(const QStringList &names)
 {
-    for (const QString &name : names)
-        m_dialogs.answers << m_dir.filePath(name);
-    control<QPushButton>(m_window.get(), "cmdApri")->click();
-    for (qsizetype i = 1; i < names.size(); ++i)
-        control<QPushButton>(m_window.get(), "cmdAggiungi")->click();
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        m_dialogs.answers << m_dir.filePath(names[i]);
+        click(i == 0 ? "cmdApri" : "cmdAggiungi");
+    }
+}
+
+void TestLightCurveWindow::click(const char *button)
+{
+    auto *open = control<QPushButton>(m_window.get(), "cmdApri");
+    control<QPushButton>(m_window.get(), button)->click();
+    QTRY_VERIFY(open->isEnabled()); // read
 }
 
 void TestLightCurveWindow::pointsPerSeries_data()
@@ -285,17 +337,24 @@ void TestLightCurveWindow::saveImage_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("format"); // empty: refused
-    QTest::newRow("PNG") << "curva.png" << QByteArray("png");
-    QTest::newRow("PNG over an old file") << "vecchia.png" << QByteArray("png");
-    QTest::newRow("PDF") << "curva.PDF" << QByteArray("pdf");
-    QTest::newRow("folder left alone") << "cartella.png" << QByteArray();
-    QTest::newRow("missing folder") << "manca/curva.png" << QByteArray();
+    QTest::addColumn<bool>("known");        // a suffix that names a format
+    QTest::newRow("PNG") << "curva.png" << QByteArray("png") << true;
+    QTest::newRow("PNG over an old file") << "vecchia.png" << QByteArray("png") << true;
+    QTest::newRow("PDF") << "curva.PDF" << QByteArray("pdf") << true;
+    QTest::newRow("JPEG") << "curva.jpg" << QByteArray("jpeg") << true;
+    QTest::newRow("JPEG, long suffix") << "curva.JPEG" << QByteArray("jpeg") << true;
+    QTest::newRow("BMP") << "curva.bmp" << QByteArray("bmp") << true;
+    QTest::newRow("unknown suffix") << "curva.gif" << QByteArray() << false;
+    QTest::newRow("no suffix") << "curva" << QByteArray() << false;
+    QTest::newRow("folder left alone") << "cartella.png" << QByteArray() << true;
+    QTest::newRow("missing folder") << "manca/curva.png" << QByteArray() << true;
 }
 
 void TestLightCurveWindow::saveImage()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, format);
+    QFETCH(bool, known);
     load({"others.txt"});
     const QString path = m_dir.filePath(name);
     const bool wasFolder = QFileInfo(path).isDir();
@@ -304,17 +363,22 @@ void TestLightCurveWindow::saveImage()
     QCOMPARE(m_dialogs.asked.last(), (ScriptedDialogs::Question{"Salva immagine", m_dir.path(), false}));
     if (format.isEmpty()) {
         compareOnlyOne(m_messages, "Curva di luce", MessageIcon::Warning,
-                       QStringLiteral("Impossibile salvare l'immagine \"%1\".").arg(path));
+                       known ? QStringLiteral("Impossibile salvare l'immagine \"%1\".").arg(path)
+                             : LightCurveWindow::UnknownImageFormat.arg(path));
         QCOMPARE(QFileInfo(path).isDir(), wasFolder);
+        QCOMPARE(QFileInfo::exists(path), wasFolder);
         return;
     }
     QVERIFY(m_messages.shown.isEmpty());
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    if (format == "pdf")
+    if (format == "pdf") {
         QCOMPARE(file.read(5), QByteArray("%PDF-"));
-    else
-        QCOMPARE(QImageReader(&file, format).read().size(), plot()->size());
+        return;
+    }
+    QImageReader image(&file);
+    QCOMPARE(image.format(), format);
+    QCOMPARE(image.read().size(), plot()->size());
 }
 
 void TestLightCurveWindow::refusedFileChangesNothing_data()
@@ -334,7 +398,7 @@ void TestLightCurveWindow::refusedFileChangesNothing()
     load({"others.txt", "own.txt"});
     const QString before = statusText();
     m_dialogs.answers = QStringList{m_dir.filePath(name)};
-    control<QPushButton>(m_window.get(), button)->click();
+    click(qPrintable(button));
     QCOMPARE(m_messages.shown.size(), 1);
     QCOMPARE(m_messages.shown[0].title, QStringLiteral("Curva di luce"));
     QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
@@ -342,6 +406,157 @@ void TestLightCurveWindow::refusedFileChangesNothing()
     QCOMPARE(statusText(), before);
     QCOMPARE(control<QComboBox>(m_window.get(), "cboStella")->count(), 3);
     QCOMPARE(plot()->graphCount(), 6);
+}
+
+void TestLightCurveWindow::readingInTheBackground_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("stop"); // "Annulla", the window closed, or nothing
+    QTest::newRow("added, cancelled") << "cmdAggiungi" << "Annulla";
+    QTest::newRow("opened, cancelled") << "cmdApri" << "Annulla";
+    QTest::newRow("window closed while reading") << "cmdAggiungi" << "close";
+    QTest::newRow("read to the end") << "cmdAggiungi" << "";
+}
+
+void TestLightCurveWindow::readingInTheBackground()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, stop);
+    load({"others.txt", "own.txt"});
+    const QString before = statusText();
+    auto *progress = control<QProgressBar>(m_window.get(), "prgLettura");
+    auto *open = control<QPushButton>(m_window.get(), "cmdApri");
+    auto *add = control<QPushButton>(m_window.get(), "cmdAggiungi");
+    QVERIFY(progress->isHidden());
+    m_dialogs.answers = QStringList{m_dir.filePath("grande.txt")};
+    control<QPushButton>(m_window.get(), button)->click();
+    QVERIFY(progress->isVisible());
+    QVERIFY(!open->isEnabled() && !add->isEnabled());
+    if (stop == "close") {
+        m_window.reset(); // waits for the reading thread, which must not outlive it
+        return;
+    }
+    if (stop == "Annulla")
+        control<QPushButton>(m_window.get(), "cmdAnnulla")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(open->isEnabled(), 30000);
+    QVERIFY(add->isEnabled() && progress->isHidden());
+    QVERIFY(m_messages.shown.isEmpty());
+    auto *stars = control<QComboBox>(m_window.get(), "cboStella");
+    if (stop.isEmpty()) {
+        QCOMPARE(stars->itemText(0), QStringLiteral("RR Lyr")); // now the most observed
+        QCOMPARE(statusText(), LightCurve::Observed.arg("V612 Sct", "12", "3", ""));
+        return;
+    }
+    QCOMPARE(statusText(), before);
+    QCOMPARE(stars->count(), 3);
+    QCOMPARE(plot()->graphCount(), 6);
+}
+
+void TestLightCurveWindow::fileShownIsNotAddedAgain_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("same name") << "others.txt";
+    QTest::newRow("through a link") << "collegamento.txt";
+    QTest::newRow("through another folder") << "cartella.png/../others.txt";
+}
+
+void TestLightCurveWindow::fileShownIsNotAddedAgain()
+{
+    QFETCH(QString, name);
+    load({"others.txt", "own.txt"});
+    const QString before = statusText();
+    m_dialogs.answers = QStringList{m_dir.filePath(name)};
+    click("cmdAggiungi");
+    compareOnlyOne(m_messages, "Curva di luce", MessageIcon::Warning,
+                   LightCurveWindow::AlreadyShown.arg(QFileInfo(name).fileName()));
+    QCOMPARE(statusText(), before);
+    QCOMPARE(plot()->graphCount(), 6);
+}
+
+void TestLightCurveWindow::windowKeepsItsSize_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("series");
+    QTest::newRow("a name of 1000 characters") << "lungo.txt" << 1;
+    QTest::newRow("1000 bands") << "filtri.txt" << 1000;
+}
+
+void TestLightCurveWindow::windowKeepsItsSize()
+{
+    QFETCH(QString, name);
+    QFETCH(int, series);
+    const QSize size = m_window->size();
+    load({name});
+    QCOMPARE(m_window->size(), size);
+    const QSize least = m_window->minimumSizeHint();
+    QVERIFY2(least.width() <= size.width() && least.height() <= size.height(),
+             qPrintable(QStringLiteral("%1×%2").arg(least.width()).arg(least.height())));
+    auto *stars = control<QComboBox>(m_window.get(), "cboStella");
+    QCOMPARE(stars->toolTip(), stars->itemText(0));
+    QCOMPARE(plot()->graphCount(), series);
+    QCOMPARE(m_window->findChildren<QCheckBox *>(QRegularExpression("^chk(V|X\\d+)$")).size(), series);
+    // The legend lists what it has room for, and says how much it leaves out.
+    const int listed = std::min(series, LightCurvePlot::LegendEntries);
+    const bool more = series > listed;
+    QCOMPARE(plot()->legend->elementCount(), listed + more);
+    if (more) {
+        auto *last = qobject_cast<QCPTextElement *>(plot()->legend->elementAt(listed));
+        QVERIFY(last);
+        QCOMPARE(last->text(), LightCurvePlot::LegendMore.arg(series - listed));
+    }
+}
+
+void TestLightCurveWindow::fitIgnoresErrors_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("one error of 99.999") << "scarto.txt";
+    QTest::newRow("one error of 1e300") << "enorme.txt";
+}
+
+// Twenty-one days from 60001 and magnitudes from 10 to 11, with 6 % and 12 % around.
+void TestLightCurveWindow::fitIgnoresErrors()
+{
+    QFETCH(QString, name);
+    load({name});
+    for (bool again : {false, true}) {
+        if (again) {
+            plot()->xAxis->setRange(0, 1);
+            plot()->yAxis->setRange(-100, 100);
+            control<QPushButton>(m_window.get(), "cmdAdatta")->click();
+        }
+        QCOMPARE(plot()->xAxis->range().lower, 60000.4);
+        QCOMPARE(plot()->xAxis->range().upper, 60021.6);
+        QCOMPARE(plot()->yAxis->range().lower, 9.94);
+        QCOMPARE(plot()->yAxis->range().upper, 11.06);
+    }
+    QVERIFY(!plot()->toPixmap().isNull()); // the bars drawn, cut at the view's edge
+}
+
+// No reader marks an observation so yet: the plot is given one by hand.
+void TestLightCurveWindow::discrepantHiddenUntilShown()
+{
+    QVERIFY(!control<QCheckBox>(m_window.get(), "chkDiscrepanti")->isChecked());
+    LightCurve::Observations data;
+    QCOMPARE(LightCurve::addFile(data, m_dir.filePath("others.txt")), QString());
+    LightCurve::Observation &last = data.observations.back();
+    last.star = data.observations.front().star; // V612 Sct
+    last.magnitude = 20;
+    last.discrepant = true;
+    LightCurvePlot plot;
+    plot.plotCurve(data, LightCurve::curveOf(data, LightCurve::starKey("V612 Sct")));
+    QCPGraph *crosses = nullptr;
+    for (int i = 0; i < plot.graphCount(); ++i)
+        if (plot.graph(i)->name() == QLatin1String("V discrepanti"))
+            crosses = plot.graph(i);
+    QVERIFY(crosses);
+    QVERIFY(!crosses->visible());
+    QVERIFY(plot.yAxis->range().upper < 20);
+    plot.setDiscrepantVisible(true);
+    QVERIFY(crosses->visible());
+    plot.fit();
+    QVERIFY(plot.yAxis->range().upper > 20);
+    plot.setBandVisible("V", false);
+    QVERIFY(!crosses->visible());
 }
 
 QTEST_MAIN(TestLightCurveWindow)
