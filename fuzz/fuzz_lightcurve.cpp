@@ -28,7 +28,7 @@ void check(const LightCurve::Observations &read, qint64 lines)
         fail("a text kept twice");
     for (const LightCurve::Observation &o : read.observations) {
         if (o.star == 0 || o.band == 0 || o.star >= texts || o.band >= texts || o.observer >= texts
-            || o.notes >= texts || o.file != 0)
+            || o.notes >= read.noteEnds.size() || o.file != 0)
             fail("an index out of range");
         if (!(o.jd >= 0 && o.jd < 1e7) || !Aavso::Magnitudes.contains(o.magnitude)
             || !(std::isnan(o.error) || Aavso::Errors.contains(o.error)))

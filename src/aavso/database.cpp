@@ -153,7 +153,7 @@ public:
             observation.star = m_texts.index(field(StarName));
             observation.band = m_texts.band(field(Band)).text;
             observation.observer = m_texts.index(field(Observer));
-            observation.notes = m_texts.index(field(Comments));
+            observation.notes = m_texts.note(field(Comments));
             observation.discrepant = equalsIgnoringCase(field(Validation), "D");
         }
         return settle(observation, number, reason);

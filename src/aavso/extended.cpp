@@ -127,7 +127,7 @@ public:
             observation.star = m_texts.index(m_fields[StarId]);
             observation.band = m_texts.band(m_fields[Filter]).text;
             observation.observer = m_parameters.observer;
-            observation.notes = notAvailable(m_fields[Notes]) ? 0 : m_texts.index(m_fields[Notes]);
+            observation.notes = notAvailable(m_fields[Notes]) ? 0 : m_texts.note(m_fields[Notes]);
         }
         return settle(observation, number, reason);
     }

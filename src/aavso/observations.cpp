@@ -195,6 +195,7 @@ QString addFile(Observations &into, const QString &path, const Progress &progres
     const size_t observations = into.observations.size();
     const size_t skipped = into.skipped.size();
     const qsizetype texts = into.texts.size();
+    const size_t notes = into.noteEnds.size();
     const quint16 index = quint16(into.files.size());
     into.files.push_back({path, false});
     const QString star = info.completeBaseName().isEmpty() ? name : info.completeBaseName();
@@ -204,12 +205,23 @@ QString addFile(Observations &into, const QString &path, const Progress &progres
         into.skipped.resize(skipped);
         into.files.pop_back();
         into.texts.resize(texts);
+        into.noteEnds.resize(notes);
+        into.noteBytes.truncate(qsizetype(into.noteEnds.back()));
         return problem == Cancelled ? problem : refused(problem);
     }
     // Growth by doubling may have left half the room unused.
     if (into.observations.capacity() - into.observations.size() > into.observations.size() / 4)
         into.observations.shrink_to_fit();
     return QString();
+}
+
+QString Observations::note(const Observation &observation) const
+{
+    if (observation.notes == 0)
+        return QString();
+    const quint64 start = noteEnds[observation.notes - 1];
+    return Reading::decode(std::string_view(noteBytes.constData() + start,
+                                            size_t(noteEnds[observation.notes] - start)));
 }
 
 QString readBytes(Observations &into, quint16 file, const QByteArray &bytes, const QString &star)

@@ -3,9 +3,10 @@
 // Extended format that photometry programs (this one included) write, the
 // download of the AAVSO International Database (comma- or tab-separated, with
 // or without its header line), and the lists of "JD magnitude" lines
-// observers keep by hand. Every repeated text (star, band, observer, notes)
-// is kept once in Observations::texts and named by its index, so a million
-// observations stay small.
+// observers keep by hand. Every repeated text (star, band, observer) is kept
+// once in Observations::texts and named by its index, and notes, which most
+// often differ from line to line, as their bytes, so a million observations
+// stay small.
 
 #include <QByteArray>
 #include <QString>
@@ -26,7 +27,7 @@ struct Observation
     quint32 band = 0;     // index into texts: the band's code (Bands::find), else as written,
                           // or UnknownBand for a list's line that names none
     quint32 observer = 0; // index into texts
-    quint32 notes = 0;    // index into texts
+    quint32 notes = 0;    // index into the notes; 0: none
     quint16 file = 0;     // index into files
     bool fainter = false; // "<": fainter than `magnitude`
     bool discrepant = false; // flagged so by the AAVSO's validation
@@ -51,6 +52,11 @@ struct Observations
     std::vector<SkippedLine> skipped;
     std::vector<SourceFile> files;
     QStringList texts{QString()}; // texts[0] is the empty text
+    // Note i (from 1) is the bytes from noteEnds[i - 1] to noteEnds[i].
+    QByteArray noteBytes;
+    std::vector<quint64> noteEnds{0};
+
+    QString note(const Observation &observation) const;
 };
 
 // Told the bytes read so far and the file's size as reading goes on; false

@@ -19,6 +19,8 @@ constexpr double LastJulianDate = 1e7;
 // be; keeping every reason of a huge foreign file would only fill the memory.
 constexpr size_t MostSkippedLines = 100000;
 
+} // namespace
+
 QString decode(std::string_view bytes)
 {
     // A byte-order mark inside a line is a character like any other; dropped,
@@ -29,6 +31,8 @@ QString decode(std::string_view bytes)
     const QString text = utf8(view);
     return utf8.hasError() ? QString::fromLatin1(view) : text;
 }
+
+namespace {
 
 bool isBlankChar(char c)
 {
@@ -100,51 +104,91 @@ bool readNumber(std::string_view field, double &value)
     return error == std::errc() && stop == end && std::isfinite(value);
 }
 
-TextTable::TextTable(QStringList &texts)
-    : m_texts(texts)
+TextTable::TextTable(Observations &into)
+    : m_into(into), m_slots(16)
 {
-    for (qsizetype i = 0; i < texts.size(); ++i)
-        m_byText.insert(texts.at(i), quint32(i));
+    for (qsizetype i = 1; i < into.texts.size(); ++i) {
+        const QByteArray bytes = into.texts.at(i).toUtf8();
+        const std::string_view key(bytes.constData(), size_t(bytes.size()));
+        insert(key, std::hash<std::string_view>()(key), quint32(i));
+    }
 }
 
 quint32 TextTable::index(std::string_view bytes)
 {
     if (bytes.empty())
         return 0;
-    m_key.assign(bytes);
-    const auto known = m_byBytes.find(m_key);
-    if (known != m_byBytes.end())
-        return known->second;
-
-    const quint32 index = indexOfText(decode(bytes));
-    m_byBytes.emplace(m_key, index);
-    return index;
+    const size_t hash = std::hash<std::string_view>()(bytes);
+    const size_t mask = m_slots.size() - 1;
+    for (size_t at = hash & mask;; at = (at + 1) & mask) {
+        const Slot &slot = m_slots[at];
+        if (slot.text == 0)
+            break;
+        if (slot.hash == hash && std::string_view(m_keys).substr(slot.start, slot.length) == bytes)
+            return slot.text;
+    }
+    m_into.texts.append(decode(bytes));
+    return insert(bytes, hash, quint32(m_into.texts.size() - 1));
 }
 
 quint32 TextTable::indexOfText(const QString &text)
 {
-    auto index = m_byText.constFind(text);
-    if (index == m_byText.cend()) {
-        m_texts.append(text);
-        index = m_byText.insert(text, quint32(m_texts.size() - 1));
+    const QByteArray bytes = text.toUtf8();
+    return index(std::string_view(bytes.constData(), size_t(bytes.size())));
+}
+
+quint32 TextTable::insert(std::string_view bytes, size_t hash, quint32 text)
+{
+    if (2 * (m_used + 1) > m_slots.size())
+        grow();
+    const size_t mask = m_slots.size() - 1;
+    size_t at = hash & mask;
+    while (m_slots[at].text != 0)
+        at = (at + 1) & mask;
+    m_slots[at] = {hash, text, quint32(bytes.size()), m_keys.size()};
+    m_keys.append(bytes);
+    ++m_used;
+    return text;
+}
+
+void TextTable::grow()
+{
+    std::vector<Slot> old(m_slots.size() * 2);
+    old.swap(m_slots);
+    const size_t mask = m_slots.size() - 1;
+    for (const Slot &slot : old) {
+        if (slot.text == 0)
+            continue;
+        size_t at = slot.hash & mask;
+        while (m_slots[at].text != 0)
+            at = (at + 1) & mask;
+        m_slots[at] = slot;
     }
-    return index.value();
 }
 
 TextTable::NamedBand TextTable::band(std::string_view bytes)
 {
     if (bytes.empty())
         return {0, false};
-    m_key.assign(bytes);
-    const auto known = m_bands.find(m_key);
+    m_bandKey.assign(bytes);
+    const auto known = m_bands.find(m_bandKey);
     if (known != m_bands.end())
         return known->second;
 
     const QString written = decode(bytes);
     const Bands::Band *band = Bands::find(written);
-    const NamedBand named{indexOfText(band ? band->code : written), band != nullptr};
-    m_bands.emplace(m_key, named);
+    const NamedBand named{band ? indexOfText(band->code) : index(bytes), band != nullptr};
+    m_bands.emplace(m_bandKey, named);
     return named;
+}
+
+quint32 TextTable::note(std::string_view bytes)
+{
+    if (bytes.empty())
+        return 0;
+    m_into.noteBytes.append(bytes.data(), qsizetype(bytes.size()));
+    m_into.noteEnds.push_back(quint64(m_into.noteBytes.size()));
+    return quint32(m_into.noteEnds.size() - 1);
 }
 
 QString readValues(Observation &observation, std::string_view date,
@@ -170,7 +214,7 @@ QString readValues(Observation &observation, std::string_view date,
 }
 
 LineReader::LineReader(Observations &into, quint16 file)
-    : m_into(into), m_file(file), m_texts(into.texts), m_firstSkipped(into.skipped.size())
+    : m_into(into), m_file(file), m_texts(into), m_firstSkipped(into.skipped.size())
 {
 }
 

@@ -54,11 +54,14 @@ inline const QString TooManyWords =
     QStringLiteral("troppe parole per una misura (data, magnitudine, errore, osservatore o filtro)");
 inline const QString TooLong = QStringLiteral("riga più lunga di %1 KiB").arg(LongestLine / 1024);
 
-// Each distinct text once in `texts`; an index names it.
+// Each distinct text once in the observations' texts; an index names it.
+// Texts are looked up by their bytes in an open-addressing table of their
+// own, so a line's fields cost no allocation once their texts are known and a
+// million different names take little more than their own bytes.
 class TextTable
 {
 public:
-    explicit TextTable(QStringList &texts);
+    explicit TextTable(Observations &into);
     quint32 index(std::string_view bytes);
     quint32 indexOfText(const QString &text);
 
@@ -70,15 +73,30 @@ public:
     // Through Bands::find once per distinct text of a file, not once per line.
     NamedBand band(std::string_view bytes);
 
+    // Notes differ on most lines: kept as bytes, not as shared texts.
+    quint32 note(std::string_view bytes);
+
 private:
-    QStringList &m_texts;
-    // Looked up once or more per field of every line: libstdc++'s hash of a
-    // short string costs a fraction of Qt's seeded one.
-    std::unordered_map<std::string, quint32> m_byBytes;
-    std::string m_key; // reused, so that a lookup allocates nothing
-    QHash<QString, quint32> m_byText; // bytes in another encoding may give a known text
+    struct Slot
+    {
+        size_t hash = 0;
+        quint32 text = 0; // 0: free (the empty text is never looked up)
+        quint32 length = 0;
+        size_t start = 0; // of the bytes in m_keys
+    };
+    quint32 insert(std::string_view bytes, size_t hash, quint32 text);
+    void grow();
+
+    Observations &m_into;
+    std::vector<Slot> m_slots; // a power of two, at most half full
+    size_t m_used = 0;
+    std::string m_keys; // every looked-up text's bytes, one after the other
     std::unordered_map<std::string, NamedBand> m_bands;
+    std::string m_bandKey; // reused, so that a band lookup allocates nothing
 };
+
+// A file's text: UTF-8, or Latin-1 where the bytes are not UTF-8.
+QString decode(std::string_view bytes);
 
 // Fills the numbers of `observation` from a record's fields, or says why the
 // line cannot be read. The magnitude may carry "<" (fainter than) before it

@@ -430,8 +430,8 @@ void LightCurveWindow::showPoint(quint32 observation)
                             JulianDate::toUtc(o.jd).toString(
                                 QStringLiteral("dd/MM/yyyy hh:mm:ss")),
                             data.texts[o.band], magnitude, data.texts[o.observer]);
-    if (!data.texts[o.notes].isEmpty())
-        text += QStringLiteral(" · note: ") + data.texts[o.notes];
+    if (const QString note = data.note(o); !note.isEmpty())
+        text += QStringLiteral(" · note: ") + note;
     m_point->setText(text);
 }
 

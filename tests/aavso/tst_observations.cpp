@@ -32,7 +32,7 @@ QStringList describe(const Observations &read)
         lines << QStringLiteral("%1 %2 %3%4±%5 %6 %7 [%8]%9")
                      .arg(read.texts.at(o.star), QString::number(o.jd, 'f', 5), o.fainter ? "<" : "",
                           QString::number(o.magnitude), error, read.texts.at(o.band),
-                          read.texts.at(o.observer), read.texts.at(o.notes), o.discrepant ? " D" : "");
+                          read.texts.at(o.observer), read.note(o), o.discrepant ? " D" : "");
     }
     for (const SkippedLine &s : read.skipped)
         lines << QStringLiteral("%1: %2").arg(s.line).arg(s.reason);
@@ -328,7 +328,7 @@ void TestObservations::fileOfManyPieces()
     Observations read;
     QCOMPARE(addFile(read, path("long.txt")), QString());
     QCOMPARE(read.observations.size(), size_t(records + 2));
-    QCOMPARE(read.texts.at(read.observations[size_t(exactAt)].notes).size(), LongestLine - exact.size());
+    QCOMPARE(read.note(read.observations[size_t(exactAt)]).size(), LongestLine - exact.size());
     QCOMPARE(describe(read).mid(records + 2),
              (QStringList{QStringLiteral("%1: %2").arg(overCap).arg(TooLong),
                           QStringLiteral("%1: %2").arg(overPiece).arg(TooLong),
