@@ -26,9 +26,9 @@ QByteArray generated(Format format, int count)
     static const char *const bands[] = {"V", "B", "R", "Vis."};
     QByteArray bytes = format == Extended
         ? Aavso::header("ABC")
-        : QByteArray "\"JD\",\"Magnitude\",\"Uncertainty\",\"HQuncertainty\",\"Band\",\"Observer Code\",\"Comment Code(s)\","
+        : QByteArray("\"JD\",\"Magnitude\",\"Uncertainty\",\"HQuncertainty\",\"Band\",\"Observer Code\",\"Comment Code(s)\","
           "\"Comp Star 1\",\"Comp Star 2\",\"Charts\",\"Comments\",\"Transfomed\",\"Airmass\",\"Validation Flag\","
-          "\"Cmag\",\"Kmag\",\"HJD\",\"Star Name\"\n";
+          "\"Cmag\",\"Kmag\",\"HJD\",\"Star Name\"\n");
     for (int i = 0; i < count; ++i) {
         const QByteArray jd = QByteArray::number(2450000.0 + i * 0.01, 'f', 5);
         const QByteArray magnitude = QByteArray::number(11.0 + std::sin(i * 0.001), 'f', 3);
