@@ -1,6 +1,8 @@
 #include "aavso/bands.h"
 #include "aavso/export.h"
+#include "aavso/extended.h"
 #include "aavso/observations.h"
+#include "aavso/reading.h"
 #include "aavso/vocabulary.h"
 #include "support/aavsovalidator.h"
 #include "support/fakesheet.h"
@@ -81,6 +83,10 @@ private slots:
     void endings();
     void twoExportsAtOnce();
     void writeFailsHalfWay();
+    void lines_data();
+    void lines();
+    void delimiters_data();
+    void delimiters();
     void validator_data();
     void validator();
 };
@@ -241,10 +247,8 @@ void TestAavsoExport::logs_data()
                                  "#delim=,\r\n#date=jd\r\n#obstype=DSLR\r\n";
     QTest::newRow("parameters in other cases, BOM")
         << lowerCase << lowerCase + Typical + "\r\n" << AddedTo.arg(1);
-    for (const char *comma : {"#delim= Comma", "#DELIM=44"}) {
-        const QByteArray log = QByteArray(own).replace("#DELIM=,", comma);
-        QTest::newRow(comma) << log << log + Typical + "\r\n" << AddedTo.arg(2);
-    }
+    const QByteArray word = QByteArray(own).replace("#DELIM=,", "#delim= Comma");
+    QTest::newRow("comma as a word") << word << word + Typical + "\r\n" << AddedTo.arg(2);
     QTest::newRow("same star and JD, other filter")
         << own + "rz cas,2460382.4213,11.5,na,B" + Fixed + "x\r\n"
         << own + "rz cas,2460382.4213,11.5,na,B" + Fixed + "x\r\n" + Typical + "\r\n" << AddedTo.arg(3);
@@ -408,6 +412,71 @@ void TestAavsoExport::writeFailsHalfWay()
     QVERIFY2(reported, "the child did not show the one failure box");
     QCOMPARE(bytesOf(path("aavso.txt")), log);
     QCOMPARE(entries(folder()), QStringList{"aavso.txt"});
+}
+
+// The lines of a file given in pieces, each as "number:text:end".
+void TestAavsoExport::lines_data()
+{
+    QTest::addColumn<QByteArrayList>("pieces");
+    QTest::addColumn<QByteArrayList>("lines");
+
+    QTest::newRow("each end") << QByteArrayList{"a\r\nb\nc\rd"}
+                              << QByteArrayList{"1:a:CR LF", "2:b:LF", "3:c:CR", "4:d:none"};
+    QTest::newRow("CR, then CR LF") << QByteArrayList{"a\r\r\n"} << QByteArrayList{"1:a:CR", "2::CR LF"};
+    QTest::newRow("byte-order mark at the start only")
+        << QByteArrayList{"\xEF\xBB\xBF" "a\r", "\xEF\xBB\xBF" "b\r"} << QByteArrayList{"1:a:CR", "2:\xEF\xBB\xBF" "b:CR"};
+    QTest::newRow("CR LF split between pieces") << QByteArrayList{"a\r", "\nb\n", "\nc"}
+                                                << QByteArrayList{"1:a:CR", "2:b:LF", "3::LF", "4:c:none"};
+}
+
+void TestAavsoExport::lines()
+{
+    QFETCH(QByteArrayList, pieces);
+    QFETCH(QByteArrayList, lines);
+    const char *const ends[] = {"none", "LF", "CR LF", "CR"};
+    QByteArrayList read;
+    qint64 before = 0;
+    bool afterCr = false;
+    for (const QByteArray &piece : pieces) {
+        LightCurve::Reading::Lines inPiece(piece.cbegin(), piece.cend(), before, afterCr);
+        std::string_view line;
+        while (inPiece.next(line))
+            read << QByteArray::number(inPiece.number()) + ':' + QByteArray(line.data(), qsizetype(line.size()))
+                        + ':' + ends[int(inPiece.end())];
+        before = inPiece.number();
+        afterCr = piece.endsWith('\r');
+    }
+    QCOMPARE(read, lines);
+}
+
+void TestAavsoExport::delimiters_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<int>("delimiter"); // -1: refused
+
+    QTest::newRow("comma") << QByteArray(",") << int(',');
+    QTest::newRow("its code") << QByteArray(" 44 ") << int(',');
+    QTest::newRow("its name") << QByteArray("COMMA") << int(',');
+    QTest::newRow("tab by its code") << QByteArray("9") << int('\t');
+    QTest::newRow("tab itself") << QByteArray("\t") << int('\t');
+    QTest::newRow("code of #") << QByteArray("35") << -1;
+    QTest::newRow("code of a space") << QByteArray("32") << -1;
+    QTest::newRow("code beyond ASCII") << QByteArray("300") << -1;
+}
+
+void TestAavsoExport::delimiters()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(int, delimiter);
+    ExtendedScanner scanner;
+    const QByteArray line = "#DELIM=" + value;
+
+    const bool read = scanner.scan(std::string_view(line.constData(), size_t(line.size())))
+                   == ExtendedScanner::Line::Parameter;
+
+    QCOMPARE(read, delimiter >= 0);
+    if (read)
+        QCOMPARE(int(scanner.parameters().delimiter), delimiter);
 }
 
 // The validator is only worth its passes if it fails what breaks the rules.
