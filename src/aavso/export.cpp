@@ -146,11 +146,6 @@ bool isObsCode(const QString &code)
     return true;
 }
 
-bool sameText(QByteArrayView a, QByteArrayView b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 std::optional<qint64> jdKey(std::string_view text)
 {
     double jd = 0;
@@ -167,18 +162,19 @@ bool isStar(std::string_view name, QByteArrayView key)
 {
     const auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
     qsizetype at = 0;
-    bool spaceOwed = false;
+    bool blankBefore = false; // blanks between words count as one space, those at the ends as none
     for (const char c : name) {
         if (static_cast<unsigned char>(c) >= 0x80)
             return LightCurve::starKey(LightCurve::Reading::decode(name)) == QLatin1String(key);
         if (isSpace(c)) {
-            spaceOwed = at > 0;
+            blankBefore = at > 0;
             continue;
         }
-        if ((spaceOwed && (at == key.size() || key[at++] != ' ')) || at == key.size())
+        if (blankBefore && !(at < key.size() && key[at++] == ' '))
             return false;
-        spaceOwed = false;
-        if ((c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) != key[at++])
+        blankBefore = false;
+        const char lower = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+        if (!(at < key.size() && key[at++] == lower))
             return false;
     }
     return at == key.size();
@@ -190,8 +186,8 @@ bool sameObservation(const ExtendedScanner &scanner, const Record &record)
 {
     using Field = ExtendedScanner::Field;
     const ExtendedScanner::Fields &fields = scanner.fields();
-    return scanner.fieldCount() > Field::Filter
-        && equalsIgnoringCase(fields[Field::Filter], std::string_view(record.filter.constData(), size_t(record.filter.size())))
+    const std::string_view filter(record.filter.constData(), size_t(record.filter.size()));
+    return scanner.fieldCount() > Field::Filter && equalsIgnoringCase(fields[Field::Filter], filter)
         && isStar(fields[Field::StarId], record.starKey) && jdKey(fields[Field::Date]) == record.jdKey;
 }
 
@@ -353,10 +349,12 @@ Addition append(const QByteArray &log, const Record &record)
     const QByteArray newline = terminator(usual);
 
     QByteArray added;
-    // A last line cut short, its CR LF or end missing, would run into the record.
-    if (lines.end() == Lines::End::None || (lines.end() == Lines::End::Cr && usual != Lines::End::Cr))
-        added += lines.end() == Lines::End::None ? newline : QByteArray("\n");
-    if (!sameText(QByteArrayView(in.observer.data(), qsizetype(in.observer.size())), record.obsCode))
+    // A last line without its end, or whose CR LF lost its LF, would run into the record.
+    if (lines.end() == Lines::End::None)
+        added += newline;
+    else if (lines.end() == Lines::End::Cr && usual != Lines::End::Cr)
+        added += '\n';
+    if (!equalsIgnoringCase(in.observer, std::string_view(record.obsCode.constData(), size_t(record.obsCode.size()))))
         added += '#' + QByteArray(Parameter::ObsCode) + '=' + record.obsCode + newline;
     added += record.line + newline;
 
