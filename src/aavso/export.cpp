@@ -416,50 +416,60 @@ bool hasLogSuffix(const QString &path)
 
 } // namespace
 
-bool exportToLog(const Sheet &sheet, Messages &messages, const QString &path)
+namespace {
+
+struct Outcome
+{
+    MessageIcon icon;
+    QString text;
+};
+
+// Adds `measurement` to the log at `path`, holding the log's lock meanwhile:
+// two exports at once would each add to the log as it was, and the second
+// would replace the first's record.
+Outcome addToLog(const Record &measurement, const QString &path)
 {
     const QString name = QFileInfo(path).fileName();
-    const auto refuse = [&](const QString &text) {
-        messages.show(Title, MessageIcon::Warning, text);
-        return false;
-    };
-    const auto fail = [&] {
-        messages.show(Title, MessageIcon::Critical, WriteFailed.arg(name));
-        return false;
-    };
-    const Record measurement = record(sheet);
-    if (!measurement.problem.isEmpty())
-        return refuse(measurement.problem);
-    if (!hasLogSuffix(path))
-        return refuse(LogSuffixNeeded);
-
-    // Two exports at once would each add to the log as it was, and the
-    // second would replace the first's record.
+    const Outcome failed{MessageIcon::Critical, WriteFailed.arg(name)};
     const Files::FileLock lock(path, LockWaitMs);
     if (lock.state() == Files::FileLock::Busy)
-        return refuse(LogBusy.arg(name));
+        return {MessageIcon::Warning, LogBusy.arg(name)};
     if (lock.state() == Files::FileLock::Failed)
-        return fail();
+        return failed;
     // A program that takes no lock may still change the log meanwhile: it is
     // then read and added to again.
     for (int read = 1; read <= MostReads; ++read) {
         const Log log = readLog(path);
         if (!log.problem.isEmpty())
-            return refuse(log.problem.arg(name));
+            return {MessageIcon::Warning, log.problem.arg(name)};
         const Addition addition = append(log.bytes, measurement);
         if (!addition.problem.isEmpty())
-            return refuse(addition.problem.arg(name));
+            return {MessageIcon::Warning, addition.problem.arg(name)};
         switch (Files::replaceFile(path, addition.content, log.version)) {
         case Files::Replacement::Done:
-            messages.show(Title, MessageIcon::Information, Added.arg(name).arg(addition.observations));
-            return true;
+            return {MessageIcon::Information, Added.arg(name).arg(addition.observations)};
         case Files::Replacement::Changed:
             continue;
         case Files::Replacement::Failed:
-            return fail();
+            return failed;
         }
     }
-    return fail();
+    return failed;
+}
+
+} // namespace
+
+bool exportToLog(const Sheet &sheet, Messages &messages, const QString &path)
+{
+    const Record measurement = record(sheet);
+    Outcome outcome{MessageIcon::Warning, measurement.problem};
+    if (outcome.text.isEmpty() && !hasLogSuffix(path))
+        outcome.text = LogSuffixNeeded;
+    // The message waits for the user: the lock is let go before it shows.
+    if (outcome.text.isEmpty())
+        outcome = addToLog(measurement, path);
+    messages.show(Title, outcome.icon, outcome.text);
+    return outcome.icon == MessageIcon::Information;
 }
 
 namespace {

@@ -146,8 +146,9 @@ FileLock::FileLock(const QString &path, int waitMs)
     : m_name(QFile::encodeName(path) + ".lock")
 {
     QDeadlineTimer deadline(waitMs);
+    // Read-only: the lock needs no more, and another user's lock file opens so too.
     for (;;) {
-        const int fd = ::open(m_name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+        const int fd = ::open(m_name.constData(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
         struct stat opened, named;
         if (fd < 0 || ::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
             if (fd >= 0)

@@ -10,6 +10,7 @@
 #include "support/recordingmessages.h"
 
 #include "support/diskfiles.h"
+#include "files/textfile.h"
 
 #include <QTest>
 
@@ -82,6 +83,7 @@ private slots:
     void endings_data();
     void endings();
     void twoExportsAtOnce();
+    void messageAfterTheLock();
     void writeFailsHalfWay();
     void lines_data();
     void lines();
@@ -391,6 +393,25 @@ void TestAavsoExport::twoExportsAtOnce()
     }
     QCOMPARE(readBack(path("aavso.txt")).size(), 2 * Each);
     QCOMPARE(entries(folder()), QStringList{"aavso.txt"});
+}
+
+// The message box waits for the user; another export must not wait for it.
+void TestAavsoExport::messageAfterTheLock()
+{
+    struct LockProbe : Messages
+    {
+        QString log;
+        Files::FileLock::State state = Files::FileLock::Failed;
+        void show(const QString &, MessageIcon, const QString &) override
+        {
+            state = Files::FileLock(log, 0).state();
+        }
+    } probe;
+    probe.log = path("aavso.txt");
+    const LocaleGuard guard(QLocale::c());
+
+    QVERIFY(exportToLog(sheetWith({}), probe, probe.log));
+    QCOMPARE(probe.state, Files::FileLock::Locked);
 }
 
 void TestAavsoExport::writeFailsHalfWay()
