@@ -430,12 +430,12 @@ struct Outcome
 Outcome addToLog(const Record &measurement, const QString &path)
 {
     const QString name = QFileInfo(path).fileName();
-    const Outcome failed{MessageIcon::Critical, WriteFailed.arg(name)};
+    const auto failed = [&name] { return Outcome{MessageIcon::Critical, WriteFailed.arg(name)}; };
     const Files::FileLock lock(path, LockWaitMs);
     if (lock.state() == Files::FileLock::Busy)
         return {MessageIcon::Warning, LogBusy.arg(name)};
     if (lock.state() == Files::FileLock::Failed)
-        return failed;
+        return failed();
     // A program that takes no lock may still change the log meanwhile: it is
     // then read and added to again.
     for (int read = 1; read <= MostReads; ++read) {
@@ -451,10 +451,10 @@ Outcome addToLog(const Record &measurement, const QString &path)
         case Files::Replacement::Changed:
             continue;
         case Files::Replacement::Failed:
-            return failed;
+            return failed();
         }
     }
-    return failed;
+    return failed();
 }
 
 } // namespace
