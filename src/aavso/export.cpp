@@ -302,7 +302,7 @@ Addition append(const QByteArray &log, const Record &record)
     if (log.isEmpty())
         return {QString(), {header(record.obsCode) + record.line + "\r\n"}, 1};
 
-    ExtendedScanner scanner;
+    ExtendedScanner scanner(ExtendedScanner::Filter + 1); // what tells one observation from another
     Lines lines(log.cbegin(), log.cend());
     qsizetype ends[4] = {}; // lines by Lines::End
     std::vector<std::string_view> blanks;

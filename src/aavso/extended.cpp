@@ -2,6 +2,7 @@
 
 #include "reading.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace Aavso {
@@ -39,15 +40,14 @@ bool readDelimiter(std::string_view raw, char &delimiter)
     return false;
 }
 
-// The record's fields, trimmed; as many as the line has, up to one more than
-// a record holds.
-size_t splitRecord(std::string_view line, char delimiter, ExtendedScanner::Fields &fields)
+// The record's fields, trimmed; as many as the line has, up to `most`.
+size_t splitRecord(std::string_view line, char delimiter, size_t most, ExtendedScanner::Fields &fields)
 {
     size_t count = 0;
     for (;;) {
         const size_t stop = line.find(delimiter);
         fields[count++] = trimmed(line.substr(0, stop));
-        if (stop == std::string_view::npos || count == fields.size())
+        if (stop == std::string_view::npos || count == most)
             return count;
         line.remove_prefix(stop + 1);
     }
@@ -66,7 +66,7 @@ ExtendedScanner::Line ExtendedScanner::scan(std::string_view line)
     }
     if (!m_parameters.extended)
         return refuse(Fault::NotExtended);
-    m_fieldCount = splitRecord(line, m_parameters.delimiter, m_fields);
+    m_fieldCount = splitRecord(line, m_parameters.delimiter, std::min(m_fieldsWanted, m_fields.size()), m_fields);
     return Line::Record;
 }
 

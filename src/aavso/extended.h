@@ -34,6 +34,10 @@ public:
         bool own = false;     // #SOFTWARE names this program
     };
 
+    // A record is split into its first `fieldsWanted` fields at most: one who
+    // needs only the first few is spared the search for the rest.
+    explicit ExtendedScanner(size_t fieldsWanted = RecordFields + 1) : m_fieldsWanted(fieldsWanted) {}
+
     // Takes the file's next line, without its terminator. After a record its
     // fields are in fields(); after a refusal, the whole file is refused for
     // fault().
@@ -42,7 +46,7 @@ public:
     const Parameters &parameters() const { return m_parameters; }
 
     // The record's fields, trimmed: as many as the line has, up to one more
-    // than a record holds.
+    // than a record holds (or as many as wanted).
     using Fields = std::array<std::string_view, RecordFields + 1>;
     const Fields &fields() const { return m_fields; }
     size_t fieldCount() const { return m_fieldCount; }
@@ -54,6 +58,7 @@ private:
     Line readParameter(std::string_view line);
     Line refuse(Fault fault, std::string_view value = {});
 
+    const size_t m_fieldsWanted;
     Parameters m_parameters;
     Fields m_fields;
     size_t m_fieldCount = 0;
