@@ -1,7 +1,9 @@
 #include "export.h"
 
 #include "bands.h"
-#include "vocabulary.h"
+#include "extended.h"
+#include "observations.h"
+#include "reading.h"
 
 #include "core/fields.h"
 #include "core/names.h"
@@ -11,17 +13,20 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <optional>
 #include <utility>
 
 namespace Aavso {
 
 namespace {
+
+using LightCurve::Reading::Lines;
+using LightCurve::Reading::equalsIgnoringCase;
 
 // The boxes a record is made of, and whether each holds a number.
 constexpr std::pair<const char *, bool> RecordBoxes[] = {
@@ -30,66 +35,105 @@ constexpr std::pair<const char *, bool> RecordBoxes[] = {
     {Field::MagnitudeC2, true}, {Field::MagnitudeC3, true}, {Field::Notes, false},
     {Field::Author, false}};
 
-const QString Delimiter = QStringLiteral(
-    "La casella \"%1\" contiene una virgola o un a capo, che il formato AAVSO non ammette "
-    "in un campo (la virgola separa i campi). Toglierli prima di esportare.");
-const QString StarMissing = QStringLiteral("Scrivere in \"Oggetto:\" il nome della stella.");
-const QString StarTooLong = QStringLiteral(
-    "Il nome in \"Oggetto:\" supera i 30 caratteri che il formato AAVSO ammette.");
-const QString DateNeeded = QStringLiteral(
-    "Scrivere in \"JD:\" la data giuliana completa dell'osservazione, per esempio "
-    "2460425.31250 (non la data ridotta 60425.3125).");
-const QString MagnitudeMissing = QStringLiteral(
-    "Calcolare prima la magnitudine con \"MAGNITUDINE\": l'esportazione AAVSO la prende "
-    "dalla casella \"Magnitudine\".");
-const QString MagnitudeTooLong = QStringLiteral(
-    "La magnitudine %1 supera gli 8 caratteri che il formato AAVSO ammette.");
-const QString ErrorWrong = QStringLiteral(
-    "L'errore in \"Errore Mag.\" deve essere un numero non negativo di al massimo 6 "
-    "caratteri, per esempio 0.012, oppure la casella vuota.");
-const QString FilterUnknown = QStringLiteral(
-    "Scrivere in \"Filtro:\" un codice di filtro AAVSO: %1 (il pulsante \"UV\" vale U).");
-const QString ObsCodeNeeded = QStringLiteral(
-    "L'esportazione AAVSO ha bisogno in \"Autore:\" del codice osservatore AAVSO: "
-    "da 1 a 10 lettere e cifre, senza spazi (per esempio ABC).");
+// Another export of the same log takes a few hundredths of a second; one of
+// 256 MiB, a few seconds.
+constexpr int LockWaitMs = 10000;
 
-const QString NotAFile = QStringLiteral("%1 non è un file: l'osservazione non è stata esportata.");
-const QString TooLarge = QStringLiteral(
-    "Il file %1 supera 256 MiB: l'osservazione non è stata esportata.");
-const QString Unreadable = QStringLiteral(
-    "Il file %1 non può essere letto: l'osservazione non è stata esportata.");
-const QString NotExtended = QStringLiteral(
-    "Il file %1 non è un file AAVSO Extended (manca la riga #TYPE=EXTENDED): "
-    "l'osservazione non è stata aggiunta.");
-const QString NotComma = QStringLiteral(
-    "Il file %1 non separa i campi con la virgola (#DELIM=,): l'osservazione non è stata "
-    "aggiunta.");
-const QString NotJd = QStringLiteral(
-    "Il file %1 non ha le date in JD (#DATE=JD): l'osservazione non è stata aggiunta.");
-const QString Duplicate = QStringLiteral(
-    "Il file %1 contiene già un'osservazione della stessa stella con lo stesso JD e lo "
-    "stesso filtro: l'osservazione non è stata aggiunta di nuovo.");
-const QString WriteFailed = QStringLiteral(
-    "Esportazione non riuscita: il file %1 non è stato modificato.");
-const QString Added = QStringLiteral("Osservazione aggiunta a %1 (osservazioni nel file: %2).");
+// A log that keeps changing under the export is given up after this many reads.
+constexpr int MostReads = 3;
 
-// The number in the field with `decimals` decimals, always with "."; empty
-// when the field is empty or holds a number too large to read.
-std::optional<QString> fixed(const QString &text, int decimals, double *value = nullptr)
+QString description(const char *box)
 {
-    if (text.trimmed().isEmpty())
-        return std::nullopt;
-    const std::optional<double> read = NumberRules::read(text);
-    if (!read)
-        return std::nullopt;
-    if (value)
-        *value = *read;
-    return QString::number(*read + 0.0, 'f', decimals); // + 0.0: no "-0.000"
+    return Fields::description(QLatin1String(box));
 }
 
-QString catalogue(const QString &text)
+// A number box as the export takes it: a number and nothing else, blanks
+// around it aside, read as the sheet reads it (so with the system's decimal
+// comma too).
+enum class Box { Empty, Number, Text };
+
+Box readBox(const QString &text, double &value)
 {
-    return fixed(text, 3).value_or(QStringLiteral("na"));
+    static const QRegularExpression plainNumber(
+        QStringLiteral("^[+-]?([0-9]+[.,]?[0-9]*|[.,][0-9]+)([eEdD][+-]?[0-9]+)?$"));
+    const QString number = text.trimmed();
+    if (number.isEmpty())
+        return Box::Empty;
+    const std::optional<double> read = NumberRules::read(number);
+    if (!read || !plainNumber.match(number).hasMatch())
+        return Box::Text;
+    value = *read;
+    return Box::Number;
+}
+
+// `value` as a record carries it: `decimals` decimals, always ".".
+QString written(double value, int decimals)
+{
+    return QString::number(value + 0.0, 'f', decimals); // + 0.0: no "-0.000"
+}
+
+struct Number
+{
+    bool empty = false;
+    QString text;    // as written into the record; "na" for an empty box
+    QString problem;
+};
+
+// A magnitude (or its error, by `range` and `outOfRange`) from the number box `box`.
+Number magnitudeIn(const Sheet &sheet, const char *box, const Range &range, const QString &outOfRange)
+{
+    double value = 0;
+    switch (readBox(sheet.text(QLatin1String(box)), value)) {
+    case Box::Empty:
+        return {true, QString::fromLatin1(NotAvailable), QString()};
+    case Box::Text:
+        return {false, QString(), NotANumber.arg(description(box), sheet.text(QLatin1String(box)).trimmed())};
+    case Box::Number:
+        break;
+    }
+    const QString text = written(value, 3);
+    // The range holds for the value a reader gets back.
+    if (!range.contains(text.toDouble()))
+        return {false, QString(), outOfRange.arg(description(box), text)};
+    return {false, text, QString()};
+}
+
+bool isControl(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7f && c < 0xa0) || c == 0xfeff;
+}
+
+// The text of the box `box`, trimmed, as a record may carry it: ASCII, letters
+// without their accents. `problem` says why it cannot be.
+QString recordText(const Sheet &sheet, const char *box, QString &problem)
+{
+    const QString text = sheet.text(QLatin1String(box)).trimmed();
+    QString ascii;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString character = text.mid(i, length);
+        i += length - 1;
+        if (isControl(character.toUcs4().front())) {
+            problem = ControlCharacter.arg(description(box));
+            return QString();
+        }
+        if (character.front().unicode() < 0x80) {
+            ascii += character;
+            continue;
+        }
+        for (const QChar c : character.normalized(QString::NormalizationForm_KD)) {
+            if (c.isMark())
+                continue;
+            if (c.unicode() >= 0x80) {
+                problem = NotAscii.arg(description(box), character);
+                return QString();
+            }
+            ascii += c;
+        }
+    }
+    if (!ascii.isEmpty() && QStringLiteral("=+-@").contains(ascii.front()))
+        problem = FormulaStart.arg(description(box));
+    return ascii;
 }
 
 bool isObsCode(const QString &code)
@@ -102,48 +146,77 @@ bool isObsCode(const QString &code)
     return true;
 }
 
-bool sameText(QByteArrayView a, QByteArrayView b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-std::optional<qint64> jdKey(QByteArrayView text)
+std::optional<qint64> jdKey(std::string_view text)
 {
     double jd = 0;
-    const auto [end, error] = std::from_chars(text.begin(), text.end(), jd);
-    if (error != std::errc() || end != text.end())
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jd);
+    if (error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return std::llround(jd * 1e5);
 }
 
-// The log's own line end: the one its first line ends with.
-QByteArray lineEnd(const QByteArray &log)
+// Whether the star field `name` folds to `key` as LightCurve::starKey folds
+// it. Blanks and letters of ASCII are folded here, which spares a log's many
+// other records a decoding; the rest goes the light curve's way.
+bool isStar(std::string_view name, QByteArrayView key)
 {
-    const auto first = std::find_if(log.begin(), log.end(), [](char c) { return c == '\r' || c == '\n'; });
-    if (first == log.end())
-        return "\r\n";
-    if (*first == '\n')
-        return "\n";
-    return first + 1 != log.end() && first[1] == '\n' ? "\r\n" : "\r";
+    const auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    qsizetype at = 0;
+    bool blankBefore = false; // blanks between words count as one space, those at the ends as none
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return LightCurve::starKey(LightCurve::Reading::decode(name)) == QLatin1String(key);
+        if (isSpace(c)) {
+            blankBefore = at > 0;
+            continue;
+        }
+        if (blankBefore && !(at < key.size() && key[at++] == ' '))
+            return false;
+        blankBefore = false;
+        const char lower = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+        if (!(at < key.size() && key[at++] == lower))
+            return false;
+    }
+    return at == key.size();
 }
 
-// Whether the record `line` of a log is the observation of `record`: the
-// same star and filter in any case, the same JD to its fifth decimal.
-bool sameObservation(QByteArrayView line, const Record &record)
+// Whether the record the scanner holds is the observation of `record`: the
+// same star, the same filter in any case, the same JD to its fifth decimal.
+bool sameObservation(const ExtendedScanner &scanner, const Record &record)
 {
-    QByteArrayView fields[5]; // STARID, DATE, MAGNITUDE, MAGERR, FILTER
-    qsizetype from = 0;
-    for (QByteArrayView &field : fields) {
-        if (from > line.size())
-            return false;
-        qsizetype comma = line.indexOf(',', from);
-        if (comma < 0)
-            comma = line.size();
-        field = line.sliced(from, comma - from).trimmed();
-        from = comma + 1;
+    using Field = ExtendedScanner::Field;
+    const ExtendedScanner::Fields &fields = scanner.fields();
+    const std::string_view filter(record.filter.constData(), size_t(record.filter.size()));
+    return scanner.fieldCount() > Field::Filter && equalsIgnoringCase(fields[Field::Filter], filter)
+        && isStar(fields[Field::StarId], record.starKey) && jdKey(fields[Field::Date]) == record.jdKey;
+}
+
+QString refusal(ExtendedScanner::Fault fault)
+{
+    switch (fault) {
+    case ExtendedScanner::Fault::UnknownDelimiter:
+        return NotComma;
+    case ExtendedScanner::Fault::ExcelDates:
+    case ExtendedScanner::Fault::UnknownDates:
+        return NotJd;
+    case ExtendedScanner::Fault::NotExtended:
+        break;
     }
-    return sameText(fields[0], record.star) && sameText(fields[4], record.filter)
-        && jdKey(fields[1]) == record.jdKey;
+    return NotExtended;
+}
+
+const char *terminator(Lines::End end)
+{
+    switch (end) {
+    case Lines::End::Lf:
+        return "\n";
+    case Lines::End::Cr:
+        return "\r";
+    case Lines::End::CrLf:
+    case Lines::End::None:
+        break;
+    }
+    return "\r\n";
 }
 
 } // namespace
@@ -159,122 +232,145 @@ Record record(const Sheet &sheet)
         const QString text = field(name);
         if (text.contains(u'\n') || text.contains(u'\r')
             || (text.contains(u',') && !(number && commaIsPoint))) {
-            r.problem = Delimiter.arg(Fields::description(QLatin1String(name)));
+            r.problem = Delimiter.arg(description(name));
             return r;
         }
     }
-    const QString star = field(Field::Object).trimmed();
+    const QString star = recordText(sheet, Field::Object, r.problem);
+    const QString note = r.problem.isEmpty() ? recordText(sheet, Field::Notes, r.problem) : QString();
+    if (!r.problem.isEmpty())
+        return r;
     double jd = 0;
-    const std::optional<QString> date = fixed(field(Field::JulianDate), 5, &jd);
-    const std::optional<QString> magnitude = fixed(field(Field::MagnitudeVariable), 3);
-    double error = 0;
-    const std::optional<QString> magErr = fixed(field(Field::MagnitudeError), 3, &error);
+    const Box date = readBox(field(Field::JulianDate), jd);
+    const QString jdText = written(jd, 5);
+    const Number magnitude = magnitudeIn(sheet, Field::MagnitudeVariable, Magnitudes, MagnitudeOutOfRange);
+    const Number magErr = magnitudeIn(sheet, Field::MagnitudeError, Errors, ErrorWrong);
+    Number comparisons[3];
+    const char *comparisonBoxes[3] = {Field::MagnitudeC1, Field::MagnitudeC2, Field::MagnitudeC3};
+    for (int i = 0; i < 3; ++i)
+        comparisons[i] = magnitudeIn(sheet, comparisonBoxes[i], Magnitudes, MagnitudeOutOfRange);
     const Bands::Band *band = Bands::find(field(Field::Filter));
     const QString filter = band ? band->code : field(Field::Filter).trimmed();
     const QString obsCode = field(Field::Author).trimmed();
 
-    if (star.isEmpty())
+    // The light curve reads "na" as no star at all.
+    if (star.isEmpty() || star.compare(QLatin1String(NotAvailable), Qt::CaseInsensitive) == 0)
         r.problem = StarMissing;
     else if (star.size() > 30)
         r.problem = StarTooLong;
-    else if (!date || jd < 2400000 || jd > 2500000)
+    else if (star.front() == u'#')
+        r.problem = StarComment;
+    else if (date == Box::Text)
+        r.problem = NotANumber.arg(description(Field::JulianDate), field(Field::JulianDate).trimmed());
+    else if (date == Box::Empty || !ExportedDates.contains(jdText.toDouble()))
         r.problem = DateNeeded;
-    else if (!magnitude)
+    else if (magnitude.empty)
         r.problem = MagnitudeMissing;
-    else if (magnitude->size() > 8)
-        r.problem = MagnitudeTooLong.arg(*magnitude);
-    else if (magErr && (error < 0 || magErr->size() > 6))
-        r.problem = ErrorWrong;
-    else if (!Bands::exportedCodes().contains(filter))
+    for (const Number &number : {magnitude, magErr, comparisons[0], comparisons[1], comparisons[2]}) {
+        if (r.problem.isEmpty())
+            r.problem = number.problem;
+    }
+    if (!r.problem.isEmpty())
+        return r;
+    if (!Bands::exportedCodes().contains(filter))
         r.problem = FilterUnknown.arg(Bands::exportedCodes().join(QStringLiteral(", ")));
     else if (!isObsCode(obsCode))
         r.problem = ObsCodeNeeded;
+    else if (note.contains(u'|'))
+        r.problem = SubFieldSeparator.arg(description(Field::Notes));
     if (!r.problem.isEmpty())
         return r;
 
     QString notes = QStringLiteral("ENSEMBLE C1=%1 C2=%2 C3=%3")
-                        .arg(catalogue(field(Field::MagnitudeC1)), catalogue(field(Field::MagnitudeC2)),
-                             catalogue(field(Field::MagnitudeC3)));
-    const QString note = field(Field::Notes).trimmed();
+                        .arg(comparisons[0].text, comparisons[1].text, comparisons[2].text);
     if (!note.isEmpty())
         notes += QLatin1Char(' ') + note;
-    const QStringList fields = {star,     *date,  *magnitude, magErr.value_or(QStringLiteral("na")),
-                                filter,   "NO",   "STD",      "ENSEMBLE",
-                                "na",     "na",   "na",       "na",
-                                "na",     "na",   notes};
-    r.obsCode = obsCode.toUtf8();
-    r.line = fields.join(QLatin1Char(',')).toUtf8();
-    r.star = star.toUtf8();
-    r.jdKey = *jdKey(date->toLatin1());
+    const QStringList fields = {star,   jdText, magnitude.text, magErr.text,
+                                filter, "NO",   "STD",          "ENSEMBLE",
+                                "na",   "na",   "na",           "na",
+                                "na",   "na",   notes};
+    r.obsCode = obsCode.toLatin1();
+    r.line = fields.join(QLatin1Char(',')).toLatin1();
+    r.starKey = LightCurve::starKey(star).toLatin1();
+    r.jdKey = *jdKey(jdText.toStdString());
     r.filter = filter.toLatin1();
     return r;
 }
 
 Addition append(const QByteArray &log, const Record &record)
 {
-    if (log.isEmpty()) {
-        return {QString(), header(record.obsCode) + record.line + "\r\n", 1};
-    }
+    if (log.isEmpty())
+        return {QString(), {header(record.obsCode) + record.line + "\r\n"}, 1};
 
-    const QByteArray newline = lineEnd(log);
-    const char terminator = newline.back();
-
-    // One pass over the bytes: parameters (the last of each in force),
-    // records counted, and each compared with the new one.
-    QByteArrayView type, delimiter, dateKind, obsCode;
+    ExtendedScanner scanner(ExtendedScanner::Filter + 1); // what tells one observation from another
+    Lines lines(log.cbegin(), log.cend());
+    qsizetype ends[4] = {}; // lines by Lines::End
+    std::vector<std::string_view> blanks;
     qsizetype observations = 0;
     bool duplicate = false;
-    const char *p = log.constData();
-    const char *const end = p + log.size();
-    if (log.startsWith("\xEF\xBB\xBF"))
-        p += 3;
-    while (p < end) {
-        const auto *next = static_cast<const char *>(std::memchr(p, terminator, size_t(end - p)));
-        if (!next)
-            next = end;
-        const QByteArrayView line = QByteArrayView(p, next).trimmed();
-        p = next + 1;
-        if (line.isEmpty())
-            continue;
-        if (line.front() == '#') {
-            const qsizetype equals = line.indexOf('=');
-            if (equals < 0)
-                continue;
-            const QByteArrayView key = line.sliced(1, equals - 1).trimmed();
-            const QByteArrayView value = line.sliced(equals + 1).trimmed();
-            if (sameText(key, "TYPE"))
-                type = value;
-            else if (sameText(key, "DELIM"))
-                delimiter = value;
-            else if (sameText(key, "DATE"))
-                dateKind = value;
-            else if (sameText(key, "OBSCODE"))
-                obsCode = value;
-            continue;
+    std::string_view line;
+    while (lines.next(line)) {
+        ++ends[int(lines.end())];
+        switch (scanner.scan(line)) {
+        case ExtendedScanner::Line::Refused:
+            return {refusal(scanner.fault()), {}, observations};
+        case ExtendedScanner::Line::Blank:
+            blanks.push_back(line);
+            break;
+        case ExtendedScanner::Line::Record:
+            ++observations;
+            duplicate = duplicate || sameObservation(scanner, record);
+            break;
+        case ExtendedScanner::Line::Comment:
+        case ExtendedScanner::Line::Parameter:
+            break;
         }
-        ++observations;
-        duplicate = duplicate || sameObservation(line, record);
     }
 
+    const ExtendedScanner::Parameters &in = scanner.parameters();
     QString problem;
-    if (!sameText(type, "EXTENDED"))
+    if (!in.extended)
         problem = NotExtended;
-    else if (delimiter != ",")
+    else if (!in.delimiterNamed || in.delimiter != ',')
         problem = NotComma;
-    else if (!sameText(dateKind, "JD"))
+    else if (in.dates != ExtendedScanner::Dates::Jd)
         problem = NotJd;
     else if (duplicate)
         problem = Duplicate;
     if (!problem.isEmpty())
-        return {problem, QByteArray(), observations};
+        return {problem, {}, observations};
 
-    QByteArray bytes;
-    if (log.back() != '\n' && log.back() != '\r')
-        bytes += newline;
-    if (!sameText(obsCode, record.obsCode))
-        bytes += "#OBSCODE=" + record.obsCode + newline;
-    bytes += record.line + newline;
-    return {QString(), bytes, observations + 1};
+    // The log's own line end is the one most of its lines have; CR LF on a tie.
+    Lines::End usual = Lines::End::CrLf;
+    for (const Lines::End end : {Lines::End::Lf, Lines::End::Cr}) {
+        if (ends[int(end)] > ends[int(usual)])
+            usual = end;
+    }
+    const QByteArray newline = terminator(usual);
+
+    QByteArray added;
+    // A last line without its end, or whose CR LF lost its LF, would run into the record.
+    if (lines.end() == Lines::End::None)
+        added += newline;
+    else if (lines.end() == Lines::End::Cr && usual != Lines::End::Cr)
+        added += '\n';
+    if (!equalsIgnoringCase(in.observer, std::string_view(record.obsCode.constData(), size_t(record.obsCode.size()))))
+        added += '#' + QByteArray(Parameter::ObsCode) + '=' + record.obsCode + newline;
+    added += record.line + newline;
+
+    // A blank line makes the AAVSO refuse the upload: each becomes a comment.
+    QByteArray kept = log;
+    if (!blanks.empty()) {
+        kept.clear();
+        kept.reserve(log.size() + qsizetype(blanks.size()));
+        const char *from = log.cbegin();
+        for (const std::string_view blank : blanks) {
+            kept.append(from, blank.data() - from).append('#');
+            from = blank.data() + blank.size();
+        }
+        kept.append(from, log.cend() - from);
+    }
+    return {QString(), {kept, added}, observations + 1};
 }
 
 namespace {
@@ -283,6 +379,7 @@ struct Log
 {
     QString problem; // with %1 for the file's name
     QByteArray bytes;
+    Files::FileVersion version; // of the file the bytes were read from
 };
 
 // The log's bytes; none for a file that does not exist yet. Never waits on a
@@ -293,45 +390,86 @@ Log readLog(const QString &path)
     if (!info.exists())
         return {};
     if (!info.isFile())
-        return {NotAFile, {}};
+        return {NotAFile, {}, {}};
     if (info.size() > MaxLogSize)
-        return {TooLarge, {}};
+        return {TooLarge, {}, {}};
 
     QFile file;
     if (!Files::openRegularFile(file, path))
-        return {Unreadable, {}};
-    Log log{QString(), file.readAll()};
+        return {Unreadable, {}, {}};
+    Log log{QString(), QByteArray(), Files::versionOf(file)};
+    log.bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return {Unreadable, {}};
+        return {Unreadable, {}, {}};
     if (log.bytes.size() > MaxLogSize)
-        return {TooLarge, {}};
+        return {TooLarge, {}, {}};
     return log;
+}
+
+bool hasLogSuffix(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    return std::any_of(LogSuffixes.cbegin(), LogSuffixes.cend(), [&suffix](const QString &known) {
+        return suffix.compare(known, Qt::CaseInsensitive) == 0;
+    });
+}
+
+} // namespace
+
+namespace {
+
+struct Outcome
+{
+    MessageIcon icon;
+    QString text;
+};
+
+// Adds `measurement` to the log at `path`, holding the log's lock meanwhile:
+// two exports at once would each add to the log as it was, and the second
+// would replace the first's record.
+Outcome addToLog(const Record &measurement, const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    const auto failed = [&name] { return Outcome{MessageIcon::Critical, WriteFailed.arg(name)}; };
+    const Files::FileLock lock(path, LockWaitMs);
+    if (lock.state() == Files::FileLock::Busy)
+        return {MessageIcon::Warning, LogBusy.arg(name)};
+    if (lock.state() == Files::FileLock::Failed)
+        return failed();
+    // A program that takes no lock may still change the log meanwhile: it is
+    // then read and added to again.
+    for (int read = 1; read <= MostReads; ++read) {
+        const Log log = readLog(path);
+        if (!log.problem.isEmpty())
+            return {MessageIcon::Warning, log.problem.arg(name)};
+        const Addition addition = append(log.bytes, measurement);
+        if (!addition.problem.isEmpty())
+            return {MessageIcon::Warning, addition.problem.arg(name)};
+        switch (Files::replaceFile(path, addition.content, log.version)) {
+        case Files::Replacement::Done:
+            return {MessageIcon::Information, Added.arg(name).arg(addition.observations)};
+        case Files::Replacement::Changed:
+            continue;
+        case Files::Replacement::Failed:
+            return failed();
+        }
+    }
+    return failed();
 }
 
 } // namespace
 
 bool exportToLog(const Sheet &sheet, Messages &messages, const QString &path)
 {
-    const QString name = QFileInfo(path).fileName();
-    const auto refuse = [&](const QString &text) {
-        messages.show(Title, MessageIcon::Warning, text);
-        return false;
-    };
     const Record measurement = record(sheet);
-    if (!measurement.problem.isEmpty())
-        return refuse(measurement.problem);
-    const Log log = readLog(path);
-    if (!log.problem.isEmpty())
-        return refuse(log.problem.arg(name));
-    const Addition addition = append(log.bytes, measurement);
-    if (!addition.problem.isEmpty())
-        return refuse(addition.problem.arg(name));
-    if (!Files::replaceFile(path, {log.bytes, addition.bytes})) {
-        messages.show(Title, MessageIcon::Critical, WriteFailed.arg(name));
-        return false;
-    }
-    messages.show(Title, MessageIcon::Information, Added.arg(name).arg(addition.observations));
-    return true;
+    Outcome outcome{MessageIcon::Warning, measurement.problem};
+    if (outcome.text.isEmpty() && !hasLogSuffix(path))
+        outcome.text = LogSuffixNeeded;
+    // The message waits for the user: the lock is let go before it shows.
+    if (outcome.text.isEmpty())
+        outcome = addToLog(measurement, path);
+    messages.show(Title, outcome.icon, outcome.text);
+    return outcome.icon == MessageIcon::Information;
 }
 
 namespace {

@@ -1,37 +1,33 @@
-// The AAVSO Extended format: "#NAME=value" parameter lines, other "#" lines
-// are comments, then one record of 15 fields per line:
-// STARID,DATE,MAGNITUDE,MAGERR,FILTER,TRANS,MTYPE,CNAME,CMAG,KNAME,KMAG,
-// AIRMASS,GROUP,CHART,NOTES. Names and words are read in any letter case.
+#include "extended.h"
 
 #include "reading.h"
 
-#include <array>
+#include <algorithm>
+#include <charconv>
 
-namespace LightCurve {
+namespace Aavso {
 
-using namespace Reading;
+using namespace LightCurve::Reading;
 
 namespace {
 
-constexpr size_t RecordFields = 15;
-enum Field { StarId = 0, Date = 1, Magnitude = 2, MagErr = 3, Filter = 4, Notes = 14 };
-
-struct Parameters
-{
-    char delimiter = ',';
-    bool extended = false;
-    quint32 observer = 0;
-};
-
-// "#DELIM=" gives the character itself, any visible one but "#", or the name
-// of one. A tab stands alone after "=", so the value is taken as it is
-// before blanks are trimmed.
+// "#DELIM=" gives the character itself, any visible one but "#" (a tab
+// too), its decimal code ("44", "9" for the tab), or the name of one. A tab
+// stands alone after "=", so the value is taken as it is before blanks are
+// trimmed.
 bool readDelimiter(std::string_view raw, char &delimiter)
 {
     static constexpr std::array<std::pair<std::string_view, char>, 5> names{{
         {"comma", ','}, {"tab", '\t'}, {"pipe", '|'}, {"semicolon", ';'}, {"exclamation", '!'}}};
+    const auto usable = [](int c) { return c == '\t' || (c > ' ' && c <= '~' && c != '#'); };
     const std::string_view value = raw.size() == 1 ? raw : trimmed(raw);
-    if (value.size() == 1 && (value[0] == '\t' || (value[0] > ' ' && value[0] <= '~' && value[0] != '#'))) {
+    int code = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), code);
+    if (error == std::errc() && end == value.data() + value.size()) {
+        delimiter = char(code);
+        return usable(code);
+    }
+    if (value.size() == 1 && usable(value[0])) {
         delimiter = value[0];
         return true;
     }
@@ -44,52 +40,101 @@ bool readDelimiter(std::string_view raw, char &delimiter)
     return false;
 }
 
-// Empty when the parameter is usable (or a comment); otherwise why the
-// whole file is refused.
-QString readParameter(std::string_view line, Parameters &parameters, SourceFile &source,
-                      TextTable &texts)
-{
-    const size_t equals = line.find('=');
-    if (equals == std::string_view::npos)
-        return QString();
-    const std::string_view name = trimmed(line.substr(1, equals - 1));
-    const std::string_view raw = line.substr(equals + 1);
-    const std::string_view value = trimmed(raw);
-    if (equalsIgnoringCase(name, "TYPE")) {
-        parameters.extended = equalsIgnoringCase(value, "EXTENDED");
-        return parameters.extended ? QString() : notAavso();
-    }
-    if (equalsIgnoringCase(name, "OBSCODE"))
-        parameters.observer = texts.index(value);
-    else if (equalsIgnoringCase(name, "SOFTWARE"))
-        source.own = equalsIgnoringCase(value.substr(0, value.find(' ')), "Vevurid");
-    else if (equalsIgnoringCase(name, "DELIM") && !readDelimiter(raw, parameters.delimiter))
-        return QStringLiteral("delimitatore sconosciuto: \"%1\".")
-            .arg(QString::fromUtf8(value.data(), qsizetype(value.size())));
-    else if (equalsIgnoringCase(name, "DATE")) {
-        if (equalsIgnoringCase(value, "EXCEL"))
-            return QStringLiteral("le date sono in formato EXCEL: servono date giuliane (JD, HJD o BJD).");
-        if (!equalsIgnoringCase(value, "JD") && !equalsIgnoringCase(value, "HJD")
-            && !equalsIgnoringCase(value, "BJD"))
-            return QStringLiteral("tipo di data sconosciuto: \"%1\".")
-                .arg(QString::fromUtf8(value.data(), qsizetype(value.size())));
-    }
-    return QString();
-}
-
-// The record's fields, trimmed; as many as the line has, up to one more than
-// a record holds.
-size_t splitRecord(std::string_view line, char delimiter,
-                   std::array<std::string_view, RecordFields + 1> &fields)
+// The record's fields, trimmed; as many as the line has, up to `most`.
+size_t splitRecord(std::string_view line, char delimiter, size_t most, ExtendedScanner::Fields &fields)
 {
     size_t count = 0;
     for (;;) {
         const size_t stop = line.find(delimiter);
         fields[count++] = trimmed(line.substr(0, stop));
-        if (stop == std::string_view::npos || count == fields.size())
+        if (stop == std::string_view::npos || count == most)
             return count;
         line.remove_prefix(stop + 1);
     }
+}
+
+} // namespace
+
+ExtendedScanner::Line ExtendedScanner::scan(std::string_view line)
+{
+    const std::string_view content = trimmed(line);
+    if (content.empty())
+        return Line::Blank;
+    if (content.front() == '#') {
+        // Blanks after the value stay: "#DELIM=" may be followed by a tab.
+        return readParameter(line.substr(size_t(content.data() - line.data())));
+    }
+    if (!m_parameters.extended)
+        return refuse(Fault::NotExtended);
+    m_fieldCount = splitRecord(line, m_parameters.delimiter, std::min(m_fieldsWanted, m_fields.size()), m_fields);
+    return Line::Record;
+}
+
+ExtendedScanner::Line ExtendedScanner::readParameter(std::string_view line)
+{
+    const size_t equals = line.find('=');
+    if (equals == std::string_view::npos)
+        return Line::Comment;
+    const std::string_view name = trimmed(line.substr(1, equals - 1));
+    const std::string_view raw = line.substr(equals + 1);
+    const std::string_view value = trimmed(raw);
+    Parameters &p = m_parameters;
+    if (equalsIgnoringCase(name, "TYPE")) {
+        p.extended = equalsIgnoringCase(value, "EXTENDED");
+        if (!p.extended)
+            return refuse(Fault::NotExtended, value);
+    } else if (equalsIgnoringCase(name, "OBSCODE")) {
+        p.observer = value;
+    } else if (equalsIgnoringCase(name, "SOFTWARE")) {
+        p.own = equalsIgnoringCase(value.substr(0, value.find(' ')), "Vevurid");
+    } else if (equalsIgnoringCase(name, "DELIM")) {
+        if (!readDelimiter(raw, p.delimiter))
+            return refuse(Fault::UnknownDelimiter, value);
+        p.delimiterNamed = true;
+    } else if (equalsIgnoringCase(name, "DATE")) {
+        if (equalsIgnoringCase(value, "EXCEL"))
+            return refuse(Fault::ExcelDates, value);
+        if (equalsIgnoringCase(value, "JD"))
+            p.dates = Dates::Jd;
+        else if (equalsIgnoringCase(value, "HJD"))
+            p.dates = Dates::Hjd;
+        else if (equalsIgnoringCase(value, "BJD"))
+            p.dates = Dates::Bjd;
+        else
+            return refuse(Fault::UnknownDates, value);
+    }
+    return Line::Parameter;
+}
+
+ExtendedScanner::Line ExtendedScanner::refuse(Fault fault, std::string_view value)
+{
+    m_fault = fault;
+    m_faultyValue = QString::fromUtf8(value.data(), qsizetype(value.size()));
+    return Line::Refused;
+}
+
+} // namespace Aavso
+
+namespace LightCurve {
+
+using namespace Reading;
+using Aavso::ExtendedScanner;
+
+namespace {
+
+QString refusal(const ExtendedScanner &scanner)
+{
+    switch (scanner.fault()) {
+    case ExtendedScanner::Fault::NotExtended:
+        break;
+    case ExtendedScanner::Fault::UnknownDelimiter:
+        return QStringLiteral("delimitatore sconosciuto: \"%1\".").arg(scanner.faultyValue());
+    case ExtendedScanner::Fault::ExcelDates:
+        return QStringLiteral("le date sono in formato EXCEL: servono date giuliane (JD, HJD o BJD).");
+    case ExtendedScanner::Fault::UnknownDates:
+        return QStringLiteral("tipo di data sconosciuto: \"%1\".").arg(scanner.faultyValue());
+    }
+    return notAavso();
 }
 
 class ExtendedReader : public LineReader
@@ -99,44 +144,49 @@ public:
 
     QString line(std::string_view line, qint64 number) override
     {
-        const std::string_view content = trimmed(line);
-        if (content.empty())
+        using Field = ExtendedScanner::Field;
+        switch (m_scanner.scan(line)) {
+        case ExtendedScanner::Line::Blank:
+        case ExtendedScanner::Line::Comment:
             return QString();
-        if (content.front() == '#') {
-            // Blanks after the value stay: "#DELIM=" may be followed by a tab.
-            const std::string_view parameter = line.substr(size_t(content.data() - line.data()));
-            return readParameter(parameter, m_parameters, m_into.files[m_file], m_texts);
+        case ExtendedScanner::Line::Parameter:
+            m_observer = m_texts.index(m_scanner.parameters().observer);
+            m_into.files[m_file].own = m_scanner.parameters().own;
+            return QString();
+        case ExtendedScanner::Line::Refused:
+            return refusal(m_scanner);
+        case ExtendedScanner::Line::Record:
+            break;
         }
-        if (!m_parameters.extended)
-            return notAavso();
 
-        const size_t count = splitRecord(line, m_parameters.delimiter, m_fields);
+        const ExtendedScanner::Fields &fields = m_scanner.fields();
+        const size_t count = m_scanner.fieldCount();
         Observation observation;
         QString reason;
-        if (count > RecordFields)
-            reason = QStringLiteral("più di %1 campi").arg(RecordFields);
-        else if (count < RecordFields)
-            reason = QStringLiteral("%1 campi invece di %2").arg(count).arg(RecordFields);
-        else if (notAvailable(m_fields[StarId]))
+        if (count > ExtendedScanner::RecordFields)
+            reason = QStringLiteral("più di %1 campi").arg(ExtendedScanner::RecordFields);
+        else if (count < ExtendedScanner::RecordFields)
+            reason = QStringLiteral("%1 campi invece di %2").arg(count).arg(ExtendedScanner::RecordFields);
+        else if (notAvailable(fields[Field::StarId]))
             reason = QStringLiteral("stella mancante");
-        else if (notAvailable(m_fields[Filter]))
+        else if (notAvailable(fields[Field::Filter]))
             reason = QStringLiteral("filtro mancante");
         else
-            reason = readValues(observation, m_fields[Date], m_fields[Magnitude], m_fields[MagErr]);
+            reason = readValues(observation, fields[Field::Date], fields[Field::Magnitude], fields[Field::MagErr]);
         if (reason.isEmpty()) {
-            observation.star = m_texts.index(m_fields[StarId]);
-            observation.band = m_texts.band(m_fields[Filter]).text;
-            observation.observer = m_parameters.observer;
-            observation.notes = notAvailable(m_fields[Notes]) ? 0 : m_texts.note(m_fields[Notes]);
+            observation.star = m_texts.index(fields[Field::StarId]);
+            observation.band = m_texts.band(fields[Field::Filter]).text;
+            observation.observer = m_observer;
+            observation.notes = notAvailable(fields[Field::Notes]) ? 0 : m_texts.note(fields[Field::Notes]);
         }
         return settle(observation, number, reason);
     }
 
-    QString end() override { return m_parameters.extended ? QString() : notAavso(); }
+    QString end() override { return m_scanner.parameters().extended ? QString() : notAavso(); }
 
 private:
-    Parameters m_parameters;
-    std::array<std::string_view, RecordFields + 1> m_fields;
+    ExtendedScanner m_scanner;
+    quint32 m_observer = 0;
 };
 
 } // namespace

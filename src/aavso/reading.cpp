@@ -46,23 +46,38 @@ char asciiLower(char c)
 
 } // namespace
 
-Lines::Lines(const char *begin, const char *end, qint64 linesBefore)
-    : m_at(begin), m_end(end), m_number(linesBefore)
+Lines::Lines(const char *begin, const char *end, qint64 linesBefore, bool afterCr)
+    : m_at(begin), m_end(end), m_lf(end), m_number(linesBefore)
 {
     if (linesBefore == 0 && std::string_view(begin, size_t(end - begin)).substr(0, 3) == "\xEF\xBB\xBF")
         m_at += 3;
+    if (afterCr && m_at != m_end && *m_at == '\n')
+        ++m_at;
+    if (m_at != m_end) {
+        if (const void *lf = std::memchr(m_at, '\n', size_t(m_end - m_at)))
+            m_lf = static_cast<const char *>(lf);
+    }
 }
 
 bool Lines::next(std::string_view &line)
 {
     if (m_at == m_end)
         return false;
-    const void *found = std::memchr(m_at, '\n', size_t(m_end - m_at));
-    const char *stop = found ? static_cast<const char *>(found) : m_end;
+    if (m_lf < m_at) {
+        const void *lf = std::memchr(m_at, '\n', size_t(m_end - m_at));
+        m_lf = lf ? static_cast<const char *>(lf) : m_end;
+    }
+    // A CR can only end the line before the next LF.
+    const void *cr = std::memchr(m_at, '\r', size_t(m_lf - m_at));
+    const char *stop = cr ? static_cast<const char *>(cr) : m_lf;
     line = std::string_view(m_at, size_t(stop - m_at));
-    if (!line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
-    m_at = found ? stop + 1 : m_end;
+    if (stop == m_end)
+        m_lineEnd = End::None;
+    else if (!cr)
+        m_lineEnd = End::Lf;
+    else
+        m_lineEnd = stop + 1 == m_lf && m_lf != m_end ? End::CrLf : End::Cr;
+    m_at = stop == m_end ? m_end : stop + (m_lineEnd == End::CrLf ? 2 : 1);
     ++m_number;
     return true;
 }

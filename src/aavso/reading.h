@@ -15,21 +15,33 @@
 
 namespace LightCurve::Reading {
 
-// Physical lines of a piece of a file, without their LF or CR LF, numbered
-// on from the lines before the piece. A UTF-8 byte-order mark at the very
-// start of the file is dropped.
+// Physical lines of a piece of a file, without their terminators, numbered
+// on from the lines before the piece. CR LF, LF and a lone CR each end a
+// line. The piece ends at a line end or at the file's end; when the piece
+// before it ended with a CR, `afterCr` says so, and an LF opening this piece
+// completes that CR LF instead of ending a line of its own. A UTF-8
+// byte-order mark at the very start of the file is dropped.
 class Lines
 {
 public:
-    Lines(const char *begin, const char *end, qint64 linesBefore = 0);
+    enum class End { None, Lf, CrLf, Cr }; // None: the piece ended first
+
+    Lines(const char *begin, const char *end, qint64 linesBefore = 0, bool afterCr = false);
     bool next(std::string_view &line);
     qint64 number() const { return m_number; }
+    // How the line `next` gave last ended.
+    End end() const { return m_lineEnd; }
 
 private:
     const char *m_at;
     const char *m_end;
+    const char *m_lf; // the first LF at or after m_at, or m_end: found once, not once per line
     qint64 m_number;
+    End m_lineEnd = End::None;
 };
+
+// Bytes as the light curve takes a text: UTF-8, or Latin-1 where they are not.
+QString decode(std::string_view bytes);
 
 std::string_view trimmed(std::string_view text);
 bool isBlank(std::string_view line);

@@ -1,5 +1,6 @@
 #include "textfile.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,8 +8,10 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <optional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,27 +57,133 @@ Lines refused(const QString &path, const QString &why)
             why.arg(QDir::toNativeSeparators(path))};
 }
 
-} // namespace
+FileVersion version(const struct stat &file)
+{
+    constexpr qint64 Billion = 1000000000;
+    return {true,
+            quint64(file.st_dev),
+            quint64(file.st_ino),
+            qint64(file.st_size),
+            qint64(file.st_mtim.tv_sec) * Billion + file.st_mtim.tv_nsec,
+            qint64(file.st_ctim.tv_sec) * Billion + file.st_ctim.tv_nsec};
+}
 
-bool replaceFile(const QString &path, const QList<QByteArray> &pieces)
+// QSaveFile gives the new file the old one's read, write and execute bits
+// alone, and the owner that runs the program.
+bool keepModeAndOwner(const QSaveFile &file, const QString &path)
+{
+    struct stat old;
+    if (::stat(QFile::encodeName(path).constData(), &old) != 0)
+        return errno == ENOENT;
+    // Owner first: a change of owner clears the set-id bits.
+    if (::geteuid() == 0 && ::fchown(file.handle(), old.st_uid, old.st_gid) != 0)
+        return false;
+    return ::fchmod(file.handle(), old.st_mode & 07777) == 0;
+}
+
+Replacement replace(const QString &path, const QList<QByteArray> &pieces, const FileVersion *read)
 {
     const QFileInfo target(path);
     if (path.isEmpty() || (target.exists() && !target.isFile())
         || QFile::encodeName(target.fileName()).size() > NameLimit - TemporarySuffix)
-        return false;
+        return Replacement::Failed;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return false;
+        return Replacement::Failed;
     // The buffer is emptied here and checked: commit() ignores a write that
     // fails while it flushes, and would put a cut-off file in place of the old.
     bool written = true;
     for (const QByteArray &bytes : pieces)
         written = written && file.write(bytes) == bytes.size();
-    if (!written || !file.flush()) {
+    if (!written || !file.flush() || !keepModeAndOwner(file, path)) {
         file.cancelWriting();
-        return false;
+        return Replacement::Failed;
     }
-    return file.commit(); // on failure the temporary file is removed, the old one kept
+    // Checked as late as can be: the new file is all written by now.
+    if (read && !(versionOf(path) == *read)) {
+        file.cancelWriting();
+        return Replacement::Changed;
+    }
+    // On failure the temporary file is removed, the old one kept.
+    return file.commit() ? Replacement::Done : Replacement::Failed;
+}
+
+} // namespace
+
+bool FileVersion::operator==(const FileVersion &other) const
+{
+    return exists == other.exists && device == other.device && inode == other.inode
+        && size == other.size && modified == other.modified && changed == other.changed;
+}
+
+FileVersion versionOf(const QString &path)
+{
+    struct stat now;
+    if (::stat(QFile::encodeName(path).constData(), &now) != 0)
+        return {};
+    return version(now);
+}
+
+FileVersion versionOf(const QFile &file)
+{
+    struct stat now;
+    if (::fstat(file.handle(), &now) != 0)
+        return {};
+    return version(now);
+}
+
+Replacement replaceFile(const QString &path, const QList<QByteArray> &pieces, const FileVersion &read)
+{
+    return replace(path, pieces, &read);
+}
+
+bool replaceFile(const QString &path, const QList<QByteArray> &pieces)
+{
+    return replace(path, pieces, nullptr) == Replacement::Done;
+}
+
+FileLock::FileLock(const QString &path, int waitMs)
+    : m_name(QFile::encodeName(path) + ".lock")
+{
+    QDeadlineTimer deadline(waitMs);
+    // Read-only: the lock needs no more, and another user's lock file opens so too.
+    for (;;) {
+        const int fd = ::open(m_name.constData(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+        struct stat opened, named;
+        if (fd < 0 || ::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+            if (fd >= 0)
+                ::close(fd);
+            return;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            // The holder before may have removed the file this one opened:
+            // the lock counts only on the file the name still gives.
+            if (::stat(m_name.constData(), &named) == 0 && named.st_dev == opened.st_dev
+                && named.st_ino == opened.st_ino) {
+                m_fd = fd;
+                m_state = Locked;
+                return;
+            }
+        } else if (errno != EWOULDBLOCK) {
+            ::close(fd);
+            return;
+        } else if (deadline.hasExpired()) {
+            ::close(fd);
+            m_state = Busy;
+            return;
+        } else {
+            ::usleep(5000);
+        }
+        ::close(fd);
+    }
+}
+
+FileLock::~FileLock()
+{
+    if (m_fd < 0)
+        return;
+    ::unlink(m_name.constData()); // before the lock goes, so that no one takes a removed file
+    ::close(m_fd);
 }
 
 bool writeLine(const QString &path, const QString &text)

@@ -13,12 +13,57 @@ namespace Files {
 // The most text a field of the sheet holds (a line box's longest text).
 constexpr qsizetype MaxFieldLength = 32767;
 
+// What tells one state of a file from the next: a file written to, or put in
+// another's place, differs.
+struct FileVersion
+{
+    bool exists = false;
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modified = 0; // nanoseconds since the epoch
+    qint64 changed = 0;  // of the inode, which no program can set back
+    bool operator==(const FileVersion &other) const;
+};
+
+// The file at `path` (links followed) now; not existing when there is none.
+FileVersion versionOf(const QString &path);
+// The file `file` holds open.
+FileVersion versionOf(const QFile &file);
+
+enum class Replacement { Done, Changed, Failed };
+
 // Replaces the file at `path` with the pieces, one after the other. The old
 // file is replaced only when the whole new one was written, so a failure at
-// any step leaves it as it was. False when anything failed, when `path` names
-// something other than a regular file, or when its name leaves no room for
-// the temporary file beside it.
+// any step leaves it as it was; the new one keeps the old one's permissions,
+// and its owner where the program runs as root. Failed when anything failed,
+// when `path` names something other than a regular file, or when its name
+// leaves no room for the temporary file beside it. Changed, and nothing
+// replaced, when the file is no longer at `read`, the version the pieces
+// were made from.
+Replacement replaceFile(const QString &path, const QList<QByteArray> &pieces, const FileVersion &read);
+// The same, whatever the file holds meanwhile.
 bool replaceFile(const QString &path, const QList<QByteArray> &pieces);
+
+// Holds the lock on "<path>.lock" while it lives, so that two programs that
+// take it never replace the file at `path` at the same time; the lock file
+// is removed with the lock. Another holder is waited for up to `waitMs`
+// milliseconds.
+class FileLock
+{
+public:
+    enum State { Locked, Busy, Failed }; // Failed: the lock file cannot be made
+    FileLock(const QString &path, int waitMs);
+    ~FileLock();
+    FileLock(const FileLock &) = delete;
+    FileLock &operator=(const FileLock &) = delete;
+    State state() const { return m_state; }
+
+private:
+    QByteArray m_name;
+    int m_fd = -1;
+    State m_state = Failed;
+};
 
 // Replaces the file at `path` with `text` and CR LF, as replaceFile does.
 bool writeLine(const QString &path, const QString &text);

@@ -6,9 +6,6 @@
 
 namespace AavsoMenu {
 
-// The save dialog's file types.
-inline const QString LogFilter = QStringLiteral("File AAVSO (*.txt *.csv *.tsv)");
-
 // Asks for the log, starting at the last one written to (or "C:\aavso.txt"),
 // and adds the measurement to it. Cancel changes nothing.
 void exportMeasurement(const Context &c);

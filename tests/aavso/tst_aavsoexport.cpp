@@ -1,5 +1,8 @@
 #include "aavso/bands.h"
 #include "aavso/export.h"
+#include "aavso/extended.h"
+#include "aavso/observations.h"
+#include "aavso/reading.h"
 #include "aavso/vocabulary.h"
 #include "support/aavsovalidator.h"
 #include "support/fakesheet.h"
@@ -7,20 +10,22 @@
 #include "support/recordingmessages.h"
 
 #include "support/diskfiles.h"
+#include "files/textfile.h"
 
 #include <QTest>
 
+#include <cmath>
 #include <sys/stat.h>
 
 using Texts = QHash<QString, QString>;
+using namespace Aavso;
 
 namespace {
 
-const QString Title = QStringLiteral("Esporta AAVSO");
 const QByteArray Header = Aavso::header("RMA");
 const QByteArray Fixed = ",NO,STD,ENSEMBLE,na,na,na,na,na,na,";
-const QByteArray Typical = "RZ Cas,2460382.42130,11.523,0.012,V" + Fixed
-                         + "ENSEMBLE C1=11.250 C2=11.620 C3=12.030 seeing 3";
+const QByteArray Notes = "ENSEMBLE C1=11.250 C2=11.620 C3=12.030 seeing 3";
+const QByteArray Typical = "RZ Cas,2460382.42130,11.523,0.012,V" + Fixed + Notes;
 const QByteArray Earlier = "SS Cyg,2460382.41000,11.900,na,B" + Fixed + "ENSEMBLE C1=na C2=na C3=na";
 
 const Texts Measured = {{"Text20", "RZ Cas"}, {"Text18", "2460382.4213"}, {"Text11", "11.5234"},
@@ -37,23 +42,26 @@ FakeSheet sheetWith(const Texts &changes)
     return sheet;
 }
 
-const QString Delimiter = QStringLiteral(
-    "La casella \"%1\" contiene una virgola o un a capo, che il formato AAVSO non ammette "
-    "in un campo (la virgola separa i campi). Toglierli prima di esportare.");
-const QString DateNeeded = QStringLiteral(
-    "Scrivere in \"JD:\" la data giuliana completa dell'osservazione, per esempio "
-    "2460425.31250 (non la data ridotta 60425.3125).");
-const QString ErrorWrong = QStringLiteral(
-    "L'errore in \"Errore Mag.\" deve essere un numero non negativo di al massimo 6 "
-    "caratteri, per esempio 0.012, oppure la casella vuota.");
-const QString FilterUnknown =
-    QStringLiteral("Scrivere in \"Filtro:\" un codice di filtro AAVSO: %1 (il pulsante \"UV\" vale U).")
-        .arg(Bands::exportedCodes().join(", "));
-const QString ObsCodeNeeded = QStringLiteral(
-    "L'esportazione AAVSO ha bisogno in \"Autore:\" del codice osservatore AAVSO: "
-    "da 1 a 10 lettere e cifre, senza spazi (per esempio ABC).");
-const QString Added = QStringLiteral("Osservazione aggiunta a aavso.txt (osservazioni nel file: %1).");
-const QString NotAdded = QStringLiteral(": l'osservazione non è stata aggiunta.");
+// Each observation the light curve reads as "star jd magnitude±error band
+// observer [notes]"; each line it skips as "skipped".
+QStringList readBack(const QString &path)
+{
+    LightCurve::Observations read;
+    const QString refusal = LightCurve::addFile(read, path);
+    if (!refusal.isEmpty())
+        return {refusal};
+    QStringList lines;
+    for (const LightCurve::Observation &o : read.observations) {
+        const QString error = std::isnan(o.error) ? QStringLiteral("na") : QString::number(o.error, 'f', 3);
+        lines << QStringLiteral("%1 %2 %3±%4 %5 %6 [%7]")
+                     .arg(read.texts.at(o.star), QString::number(o.jd, 'f', 5), QString::number(o.magnitude, 'f', 3),
+                          error, read.texts.at(o.band), read.texts.at(o.observer), read.note(o));
+    }
+    return lines + QStringList(qsizetype(read.skipped.size()), QStringLiteral("skipped"));
+}
+
+const QString TypicalRead = "RZ Cas 2460382.42130 11.523±0.012 V RMA [" + Notes + "]";
+const QString AddedTo = Added.arg("aavso.txt");
 
 } // namespace
 
@@ -64,62 +72,77 @@ private slots:
     void init() { newFolder(); }
     void cleanup() { dropFolder(); }
 
-    void record_data();
-    void record();
+    void roundTrip_data();
+    void roundTrip();
     void refusals_data();
     void refusals();
     void logs_data();
     void logs();
     void targets_data();
     void targets();
+    void endings_data();
+    void endings();
+    void twoExportsAtOnce();
+    void messageAfterTheLock();
     void writeFailsHalfWay();
+    void lines_data();
+    void lines();
+    void delimiters_data();
+    void delimiters();
     void validator_data();
     void validator();
 };
 
-void TestAavsoExport::record_data()
+// Every kind of record the export writes, read back by the light curve.
+void TestAavsoExport::roundTrip_data()
 {
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<Texts>("changes");
-    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("read");
 
     const QLocale point = QLocale::c();
-    const QLocale comma(QLocale::Italian);
-    QTest::newRow("point system") << point << Texts() << Typical;
+    QTest::newRow("point system") << point << Texts() << TypicalRead;
     QTest::newRow("comma system")
-        << comma
+        << QLocale(QLocale::Italian)
         << Texts{{"Text18", "2460382,4213"}, {"Text11", "11,5234"}, {"Text15", "0,0123"},
                  {"Text5", "11,25"},         {"Text6", "11,62"},    {"Text7", "12,03"}}
-        << Typical;
-    QTest::newRow("UV is U") << point << Texts{{"Text22", "UV"}} << QByteArray(Typical).replace(",V,", ",U,");
-    QTest::newRow("lower case") << comma << Texts{{"Text22", " hac "}} << QByteArray(Typical).replace(",V,", ",HAC,");
-    QTest::newRow("mixed case") << point << Texts{{"Text22", "sThBw"}} << QByteArray(Typical).replace(",V,", ",STHBW,");
-    QTest::newRow("whole magnitude gets its point, error na, no note")
+        << TypicalRead;
+    QTest::newRow("UV is U") << point << Texts{{"Text22", "UV"}} << QString(TypicalRead).replace(" V ", " U ");
+    QTest::newRow("lower case") << point << Texts{{"Text22", " hac "}} << QString(TypicalRead).replace(" V ", " HAC ");
+    QTest::newRow("error na, no note, no C3")
         << point << Texts{{"Text11", "9"}, {"Text15", ""}, {"Text21", "  "}, {"Text7", ""}}
-        << "RZ Cas,2460382.42130,9.000,na,V" + Fixed + "ENSEMBLE C1=11.250 C2=11.620 C3=na";
-    QTest::newRow("widest accepted values")
+        << "RZ Cas 2460382.42130 9.000±na V RMA [ENSEMBLE C1=11.250 C2=11.620 C3=na]";
+    QTest::newRow("highest edges, longest star")
         << point
-        << Texts{{"Text20", " " + QString(30, 'X') + " "}, {"Text18", "2500000"}, {"Text11", "-999.999"},
-                 {"Text15", "99.999"}, {"Text19", "ABCDE12345"}}
-        << QString(30, 'X').toLatin1() + ",2500000.00000,-999.999,99.999,V" + Fixed
-               + "ENSEMBLE C1=11.250 C2=11.620 C3=12.030 seeing 3";
-    QTest::newRow("earliest date, error of minus zero")
-        << point << Texts{{"Text18", "2400000"}, {"Text15", "-0"}}
-        << QByteArray(Typical).replace("2460382.42130", "2400000.00000").replace("0.012", "0.000");
+        << Texts{{"Text20", " " + QString(30, 'X') + " "}, {"Text18", "2500000"}, {"Text11", "40"},
+                 {"Text15", "9.999"}, {"Text5", "40"}, {"Text6", "-30"}}
+        << QString(TypicalRead)
+               .replace("RZ Cas 2460382.42130 11.523±0.012", QString(30, 'X') + " 2500000.00000 40.000±9.999")
+               .replace("C1=11.250 C2=11.620", "C1=40.000 C2=-30.000");
+    QTest::newRow("lowest edges, error of minus zero")
+        << point << Texts{{"Text18", "2400000"}, {"Text11", " -30 "}, {"Text15", "-0"}}
+        << QString(TypicalRead).replace("2460382.42130 11.523±0.012", "2400000.00000 -30.000±0.000");
+    QTest::newRow("accents and ligatures written without")
+        << point << Texts{{"Text20", "SS Cýg"}, {"Text21", "velo \uFB01ne e umidità alta"}}
+        << QString(TypicalRead).replace("RZ Cas", "SS Cyg").replace("seeing 3", "velo fine e umidita alta");
+    for (const QString &code : Bands::exportedCodes())
+        QTest::newRow(qPrintable("band " + code))
+            << point << Texts{{"Text22", code}} << QString(TypicalRead).replace(" V ", " " + code + " ");
 }
 
-void TestAavsoExport::record()
+void TestAavsoExport::roundTrip()
 {
     QFETCH(QLocale, locale);
     QFETCH(Texts, changes);
-    QFETCH(QByteArray, line);
+    QFETCH(QString, read);
     const LocaleGuard guard(locale);
+    RecordingMessages messages;
 
-    const Aavso::Record r = Aavso::record(sheetWith(changes));
+    QVERIFY(exportToLog(sheetWith(changes), messages, path("aavso.txt")));
 
-    QCOMPARE(r.problem, QString());
-    QCOMPARE(r.line, line);
-    const QString fault = aavsoFault(Header + r.line + "\r\n");
+    QCOMPARE(messages.texts(), QStringList{AddedTo.arg(1)});
+    QCOMPARE(readBack(path("aavso.txt")), QStringList{read});
+    const QString fault = aavsoFault(bytesOf(path("aavso.txt")));
     QVERIFY2(fault.isEmpty(), qPrintable(fault));
 }
 
@@ -128,24 +151,42 @@ void TestAavsoExport::refusals_data()
     QTest::addColumn<Texts>("changes");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("no star") << Texts{{"Text20", "  "}}
-                             << "Scrivere in \"Oggetto:\" il nome della stella.";
-    QTest::newRow("star of 31") << Texts{{"Text20", QString(31, 'X')}}
-                                << "Il nome in \"Oggetto:\" supera i 30 caratteri che il formato AAVSO ammette.";
+    const QString filters = FilterUnknown.arg(Bands::exportedCodes().join(", "));
+    const QString magnitude = "Magnitudine Stella Variabile";
+    QTest::newRow("no star") << Texts{{"Text20", "  "}} << StarMissing;
+    QTest::newRow("star na, read as none") << Texts{{"Text20", "NA"}} << StarMissing;
+    QTest::newRow("star of 31") << Texts{{"Text20", QString(31, 'X')}} << StarTooLong;
+    QTest::newRow("star that is a parameter") << Texts{{"Text20", " #TYPE=VISUAL"}} << StarComment;
+    QTest::newRow("star as a formula") << Texts{{"Text20", "=1+2"}} << FormulaStart.arg("Oggetto:");
+    for (const char *start : {"+", "-", "@"})
+        QTest::newRow(qPrintable(QString("note starting with ") + start))
+            << Texts{{"Text21", start + QString("39 gradi")}} << FormulaStart.arg("note:");
+    QTest::newRow("NUL in the star") << Texts{{"Text20", QString("RZ") + QChar(0) + "Cas"}}
+                                     << ControlCharacter.arg("Oggetto:");
+    QTest::newRow("C1 control in the star") << Texts{{"Text20", "RZ\u0085Cas"}} << ControlCharacter.arg("Oggetto:");
+    QTest::newRow("byte-order mark in the note") << Texts{{"Text21", "no\uFEFFta"}} << ControlCharacter.arg("note:");
+    QTest::newRow("Greek letter") << Texts{{"Text20", "β Lyr"}} << NotAscii.arg("Oggetto:", "β");
+    QTest::newRow("fraction") << Texts{{"Text21", "seeing 2½"}} << NotAscii.arg("note:", "½");
+    QTest::newRow("pipe in the note") << Texts{{"Text21", "nubi|vento"}} << SubFieldSeparator.arg("note:");
     QTest::newRow("no date") << Texts{{"Text18", ""}} << DateNeeded;
     QTest::newRow("reduced date") << Texts{{"Text18", "60425.3"}} << DateNeeded;
     QTest::newRow("just before 2400000") << Texts{{"Text18", "2399999.99999"}} << DateNeeded;
     QTest::newRow("just after 2500000") << Texts{{"Text18", "2500000.00001"}} << DateNeeded;
-    QTest::newRow("no magnitude") << Texts{{"Text11", ""}}
-                                  << "Calcolare prima la magnitudine con \"MAGNITUDINE\": "
-                                     "l'esportazione AAVSO la prende dalla casella \"Magnitudine\".";
-    QTest::newRow("magnitude of 9 characters")
-        << Texts{{"Text11", "-1000"}}
-        << "La magnitudine -1000.000 supera gli 8 caratteri che il formato AAVSO ammette.";
+    QTest::newRow("date with words") << Texts{{"Text18", "2460008.5 (ora locale 23:00)"}}
+                                     << NotANumber.arg("JD:", "2460008.5 (ora locale 23:00)");
+    QTest::newRow("no magnitude") << Texts{{"Text11", ""}} << MagnitudeMissing;
+    QTest::newRow("magnitude n.d.") << Texts{{"Text11", " n.d. "}} << NotANumber.arg(magnitude, "n.d.");
+    QTest::newRow("magnitude 80") << Texts{{"Text11", "80"}} << MagnitudeOutOfRange.arg(magnitude, "80.000");
+    QTest::newRow("just brighter than -30") << Texts{{"Text11", "-30.001"}}
+                                            << MagnitudeOutOfRange.arg(magnitude, "-30.001");
+    QTest::newRow("error with a sign") << Texts{{"Text15", "±0.02"}} << NotANumber.arg("Errore Mag.", "±0.02");
     QTest::newRow("negative error") << Texts{{"Text15", "-0.001"}} << ErrorWrong;
-    QTest::newRow("error of 7 characters") << Texts{{"Text15", "100"}} << ErrorWrong;
-    QTest::newRow("no filter") << Texts{{"Text22", ""}} << FilterUnknown;
-    QTest::newRow("not a code") << Texts{{"Text22", "UVB"}} << FilterUnknown;
+    QTest::newRow("error rounded to 10") << Texts{{"Text15", "9.9996"}} << ErrorWrong;
+    QTest::newRow("comparison ?") << Texts{{"Text7", "?"}} << NotANumber.arg("Magnitudine Stella C3", "?");
+    QTest::newRow("comparison 99.999") << Texts{{"Text6", "99.999"}}
+                                       << MagnitudeOutOfRange.arg("Magnitudine Stella C2", "99.999");
+    QTest::newRow("no filter") << Texts{{"Text22", ""}} << filters;
+    QTest::newRow("not a code") << Texts{{"Text22", "UVB"}} << filters;
     QTest::newRow("no observer") << Texts{{"Text19", ""}} << ObsCodeNeeded;
     QTest::newRow("a full name") << Texts{{"Text19", "Mario Rossi"}} << ObsCodeNeeded;
     QTest::newRow("code of 11") << Texts{{"Text19", "ABCDE123456"}} << ObsCodeNeeded;
@@ -168,7 +209,7 @@ void TestAavsoExport::refusals()
     putBytes(path("aavso.txt"), log);
     RecordingMessages messages;
 
-    Aavso::exportToLog(sheetWith(changes), messages, path("aavso.txt"));
+    exportToLog(sheetWith(changes), messages, path("aavso.txt"));
 
     compareOnlyOne(messages, Title, MessageIcon::Warning, message);
     QCOMPARE(bytesOf(path("aavso.txt")), log);
@@ -183,41 +224,54 @@ void TestAavsoExport::logs_data()
     const QByteArray own = Header + Earlier + "\r\n";
     const QByteArray other = QByteArray(own).replace("=RMA", "=XYZ9");
     const QByteArray lf = QByteArray(own).replace("\r\n", "\n");
-    QTest::newRow("no file") << QByteArray("<none>") << Header + Typical + "\r\n" << Added.arg(1);
-    QTest::newRow("empty file") << QByteArray() << Header + Typical + "\r\n" << Added.arg(1);
-    QTest::newRow("own log") << own << own + Typical + "\r\n" << Added.arg(2);
+    const QByteArray cr = QByteArray(own).replace("\r\n", "\r");
+    const QByteArray firstLf = QByteArray(own).replace(own.indexOf("\r\n"), 2, "\n");
+    QTest::newRow("no file") << QByteArray("<none>") << Header + Typical + "\r\n" << AddedTo.arg(1);
+    QTest::newRow("empty file") << QByteArray() << Header + Typical + "\r\n" << AddedTo.arg(1);
+    QTest::newRow("own log") << own << own + Typical + "\r\n" << AddedTo.arg(2);
     QTest::newRow("another observer")
-        << other << other + "#OBSCODE=RMA\r\n" + Typical + "\r\n" << Added.arg(2);
+        << other << other + "#OBSCODE=RMA\r\n" + Typical + "\r\n" << AddedTo.arg(2);
     QTest::newRow("observer changed back further down")
-        << other + "#obscode= rma\r\n" << other + "#obscode= rma\r\n" + Typical + "\r\n" << Added.arg(2);
-    QTest::newRow("its LF kept") << lf << lf + Typical + "\n" << Added.arg(2);
-    QTest::newRow("last line without end") << own.chopped(2) << own + Typical + "\r\n" << Added.arg(2);
+        << other + "#obscode= rma\r\n" << other + "#obscode= rma\r\n" + Typical + "\r\n" << AddedTo.arg(2);
+    QTest::newRow("its LF kept") << lf << lf + Typical + "\n" << AddedTo.arg(2);
+    QTest::newRow("its lone CR kept") << cr << cr + Typical + "\r" << AddedTo.arg(2);
+    QTest::newRow("the first line LF, the rest CR LF") << firstLf << firstLf + Typical + "\r\n" << AddedTo.arg(2);
+    QTest::newRow("last line without end") << own.chopped(2) << own + Typical + "\r\n" << AddedTo.arg(2);
+    QTest::newRow("last line cut after its CR") << own.chopped(1) << own + Typical + "\r\n" << AddedTo.arg(2);
+    QTest::newRow("blank lines made comments")
+        << Header + "\r\n \r\n" + Earlier + "\r\n\t" << Header + "#\r\n#\r\n" + Earlier + "\r\n#\r\n" + Typical + "\r\n"
+        << AddedTo.arg(2);
     const QByteArray lowerCase = "\xEF\xBB\xBF#type=Extended\r\n#obscode=RMA\r\n#software=x\r\n"
                                  "#delim=,\r\n#date=jd\r\n#obstype=DSLR\r\n";
     QTest::newRow("parameters in other cases, BOM")
-        << lowerCase << lowerCase + Typical + "\r\n" << Added.arg(1);
+        << lowerCase << lowerCase + Typical + "\r\n" << AddedTo.arg(1);
+    const QByteArray word = QByteArray(own).replace("#DELIM=,", "#delim= Comma");
+    QTest::newRow("comma as a word") << word << word + Typical + "\r\n" << AddedTo.arg(2);
     QTest::newRow("same star and JD, other filter")
         << own + "rz cas,2460382.4213,11.5,na,B" + Fixed + "x\r\n"
-        << own + "rz cas,2460382.4213,11.5,na,B" + Fixed + "x\r\n" + Typical + "\r\n" << Added.arg(3);
+        << own + "rz cas,2460382.4213,11.5,na,B" + Fixed + "x\r\n" + Typical + "\r\n" << AddedTo.arg(3);
     QTest::newRow("a record cut short")
         << own + "RZ Cas,2460382.4213\r\n" << own + "RZ Cas,2460382.4213\r\n" + Typical + "\r\n"
-        << Added.arg(3);
+        << AddedTo.arg(3);
     QTest::newRow("same star and filter, JD 1E-5 later")
         << own + "RZ Cas,2460382.42131,11.5,na,V" + Fixed + "x\r\n"
-        << own + "RZ Cas,2460382.42131,11.5,na,V" + Fixed + "x\r\n" + Typical + "\r\n" << Added.arg(3);
+        << own + "RZ Cas,2460382.42131,11.5,na,V" + Fixed + "x\r\n" + Typical + "\r\n" << AddedTo.arg(3);
 
-    const QString prefix = QStringLiteral("Il file aavso.txt ");
+    const auto refused = [](const QString &message) { return message.arg("aavso.txt"); };
     QTest::newRow("the measurement report")
         << QByteArray("Oggetto:RZ Cas/Magnitudine11.5/Errore Mag./note:/\r\n") << QByteArray()
-        << prefix + "non è un file AAVSO Extended (manca la riga #TYPE=EXTENDED)" + NotAdded;
+        << refused(NotExtended);
+    QTest::newRow("a record before #TYPE") << "#DELIM=,\r\n" + Earlier + "\r\n" + own << QByteArray()
+                                           << refused(NotExtended);
     QTest::newRow("pipe-delimited") << QByteArray(own).replace("#DELIM=,", "#DELIM=|") << QByteArray()
-                                    << prefix + "non separa i campi con la virgola (#DELIM=,)" + NotAdded;
-    QTest::newRow("HJD") << QByteArray(own).replace("#DATE=JD", "#DATE=HJD") << QByteArray()
-                         << prefix + "non ha le date in JD (#DATE=JD)" + NotAdded;
-    QTest::newRow("duplicate in other cases and decimals")
-        << own + "rz cas ,2460382.4213,11.4,na, v" + Fixed + "x\r\n" + Earlier + "\r\n" << QByteArray()
-        << prefix + "contiene già un'osservazione della stessa stella con lo stesso JD e lo stesso "
-                    "filtro: l'osservazione non è stata aggiunta di nuovo.";
+                                    << refused(NotComma);
+    QTest::newRow("tab by its code") << QByteArray(own).replace("#DELIM=,", "#DELIM=9") << QByteArray()
+                                     << refused(NotComma);
+    QTest::newRow("HJD") << QByteArray(own).replace("#DATE=JD", "#DATE=HJD") << QByteArray() << refused(NotJd);
+    QTest::newRow("MJD") << QByteArray(own).replace("#DATE=JD", "#DATE=MJD") << QByteArray() << refused(NotJd);
+    QTest::newRow("duplicate in other cases, blanks and decimals")
+        << own + "rz  CAS ,2460382.4213,11.4,na, v" + Fixed + "x\r\n" + Earlier + "\r\n" << QByteArray()
+        << refused(Duplicate);
 }
 
 void TestAavsoExport::logs()
@@ -231,11 +285,15 @@ void TestAavsoExport::logs()
     RecordingMessages messages;
 
     const bool added = !after.isEmpty();
-    QCOMPARE(Aavso::exportToLog(sheetWith({}), messages, path("aavso.txt")), added);
+    QCOMPARE(exportToLog(sheetWith({}), messages, path("aavso.txt")), added);
 
     compareOnlyOne(messages, Title, added ? MessageIcon::Information : MessageIcon::Warning, message);
     QCOMPARE(bytesOf(path("aavso.txt")), added ? after : before);
     QCOMPARE(entries(folder()), QStringList{"aavso.txt"});
+    if (added) { // what the export added to, the light curve reads
+        const QStringList read = readBack(path("aavso.txt"));
+        QVERIFY2(read.contains(TypicalRead, Qt::CaseInsensitive), qPrintable(read.join('\n')));
+    }
 }
 
 void TestAavsoExport::targets_data()
@@ -244,16 +302,11 @@ void TestAavsoExport::targets_data()
     QTest::addColumn<MessageIcon>("icon");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("a folder") << "folder" << MessageIcon::Warning
-                              << "aavso.txt non è un file: l'osservazione non è stata esportata.";
-    QTest::newRow("a pipe") << "pipe" << MessageIcon::Warning
-                            << "aavso.txt non è un file: l'osservazione non è stata esportata.";
-    QTest::newRow("over 256 MiB") << "large" << MessageIcon::Warning
-                                  << "Il file aavso.txt supera 256 MiB: l'osservazione non è stata esportata.";
-    QTest::newRow("unreadable") << "unreadable" << MessageIcon::Warning
-                                << "Il file aavso.txt non può essere letto: l'osservazione non è stata esportata.";
-    QTest::newRow("vanished folder") << "vanished" << MessageIcon::Critical
-                                     << "Esportazione non riuscita: il file aavso.txt non è stato modificato.";
+    QTest::newRow("a folder") << "folder" << MessageIcon::Warning << NotAFile.arg("aavso.txt");
+    QTest::newRow("a pipe") << "pipe" << MessageIcon::Warning << NotAFile.arg("aavso.txt");
+    QTest::newRow("over 256 MiB") << "large" << MessageIcon::Warning << TooLarge.arg("aavso.txt");
+    QTest::newRow("unreadable") << "unreadable" << MessageIcon::Warning << Unreadable.arg("aavso.txt");
+    QTest::newRow("vanished folder") << "vanished" << MessageIcon::Critical << WriteFailed.arg("aavso.txt");
 }
 
 void TestAavsoExport::targets()
@@ -278,7 +331,7 @@ void TestAavsoExport::targets()
     }
     RecordingMessages messages;
 
-    Aavso::exportToLog(sheetWith({}), messages, target);
+    exportToLog(sheetWith({}), messages, target);
 
     compareOnlyOne(messages, Title, icon, message);
     QCOMPARE(entries(folder()), kind == "vanished" ? QStringList() : QStringList{"aavso.txt"});
@@ -286,6 +339,79 @@ void TestAavsoExport::targets()
     QCOMPARE(after.isFile(), kind == "large" || kind == "unreadable");
     if (kind == "large")
         QCOMPARE(after.size(), Aavso::MaxLogSize + 1);
+}
+
+void TestAavsoExport::endings_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("upper case") << "AAVSO.CSV" << true;
+    QTest::newRow("mixed case") << "stagione.Tsv" << true;
+    QTest::newRow("another ending") << "aavso.dat" << false;
+    QTest::newRow("none") << "aavso" << false;
+    QTest::newRow("a copy's") << "aavso.txt.bak" << false;
+}
+
+void TestAavsoExport::endings()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, accepted);
+    const LocaleGuard guard(QLocale::c());
+    RecordingMessages messages;
+
+    QCOMPARE(exportToLog(sheetWith({}), messages, path(name)), accepted);
+
+    QCOMPARE(messages.texts(), QStringList{accepted ? Added.arg(name).arg(1) : LogSuffixNeeded});
+    QCOMPARE(entries(folder()), accepted ? QStringList{name} : QStringList());
+}
+
+// Two programs adding to one log at the same time: each reads the log, and
+// without the lock the later replace drops the other's records.
+void TestAavsoExport::twoExportsAtOnce()
+{
+    const LocaleGuard guard(QLocale::c());
+    constexpr int Each = 100;
+    pid_t children[2];
+    for (int child = 0; child < 2; ++child) {
+        children[child] = fork();
+        if (children[child] == 0) {
+            FakeSheet sheet = sheetWith({});
+            RecordingMessages messages;
+            bool all = true;
+            for (int i = 0; i < Each; ++i) {
+                sheet.fields["Text18"] = QString::number(2460000 + child * 0.5 + i * 0.001, 'f', 5);
+                all = exportToLog(sheet, messages, path("aavso.txt")) && all;
+            }
+            _exit(all ? 0 : 1);
+        }
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    QCOMPARE(readBack(path("aavso.txt")).size(), 2 * Each);
+    QCOMPARE(entries(folder()), QStringList{"aavso.txt"});
+}
+
+// The message box waits for the user; another export must not wait for it.
+void TestAavsoExport::messageAfterTheLock()
+{
+    struct LockProbe : Messages
+    {
+        QString log;
+        Files::FileLock::State state = Files::FileLock::Failed;
+        void show(const QString &, MessageIcon, const QString &) override
+        {
+            state = Files::FileLock(log, 0).state();
+        }
+    } probe;
+    probe.log = path("aavso.txt");
+    const LocaleGuard guard(QLocale::c());
+
+    QVERIFY(exportToLog(sheetWith({}), probe, probe.log));
+    QCOMPARE(probe.state, Files::FileLock::Locked);
 }
 
 void TestAavsoExport::writeFailsHalfWay()
@@ -296,14 +422,74 @@ void TestAavsoExport::writeFailsHalfWay()
     // The child may write the old log again but not the whole new record.
     const bool reported = passesUnderFileSizeLimit(rlim_t(log.size() + 20), [&] {
         RecordingMessages messages;
-        Aavso::exportToLog(sheetWith({}), messages, path("aavso.txt"));
-        return messages.onlyOne(Title, MessageIcon::Critical,
-                                "Esportazione non riuscita: il file aavso.txt non è stato modificato.");
+        exportToLog(sheetWith({}), messages, path("aavso.txt"));
+        return messages.onlyOne(Title, MessageIcon::Critical, WriteFailed.arg("aavso.txt"));
     });
 
     QVERIFY2(reported, "the child did not show the one failure box");
     QCOMPARE(bytesOf(path("aavso.txt")), log);
     QCOMPARE(entries(folder()), QStringList{"aavso.txt"});
+}
+
+// The lines of a file given in pieces, each as "number:text:end".
+void TestAavsoExport::lines_data()
+{
+    QTest::addColumn<QByteArrayList>("pieces");
+    QTest::addColumn<QByteArrayList>("lines");
+
+    QTest::newRow("each end") << QByteArrayList{"a\r\nb\nc\rd"}
+                              << QByteArrayList{"1:a:CR LF", "2:b:LF", "3:c:CR", "4:d:none"};
+    QTest::newRow("CR, then CR LF") << QByteArrayList{"a\r\r\n"} << QByteArrayList{"1:a:CR", "2::CR LF"};
+    QTest::newRow("CR LF split between pieces") << QByteArrayList{"a\r", "\nb\n", "\nc"}
+                                                << QByteArrayList{"1:a:CR", "2:b:LF", "3::LF", "4:c:none"};
+}
+
+void TestAavsoExport::lines()
+{
+    QFETCH(QByteArrayList, pieces);
+    QFETCH(QByteArrayList, lines);
+    const char *const ends[] = {"none", "LF", "CR LF", "CR"};
+    QByteArrayList read;
+    qint64 before = 0;
+    bool afterCr = false;
+    for (const QByteArray &piece : pieces) {
+        LightCurve::Reading::Lines inPiece(piece.cbegin(), piece.cend(), before, afterCr);
+        std::string_view line;
+        while (inPiece.next(line))
+            read << QByteArray::number(inPiece.number()) + ':' + QByteArray(line.data(), qsizetype(line.size()))
+                        + ':' + ends[int(inPiece.end())];
+        before = inPiece.number();
+        afterCr = piece.endsWith('\r');
+    }
+    QCOMPARE(read, lines);
+}
+
+void TestAavsoExport::delimiters_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<int>("delimiter"); // -1: refused
+
+    QTest::newRow("its code") << QByteArray(" 44 ") << int(',');
+    QTest::newRow("its name") << QByteArray("COMMA") << int(',');
+    QTest::newRow("tab by its code") << QByteArray("9") << int('\t');
+    QTest::newRow("code of #") << QByteArray("35") << -1;
+    QTest::newRow("code of a space") << QByteArray("32") << -1;
+    QTest::newRow("code beyond ASCII") << QByteArray("300") << -1;
+}
+
+void TestAavsoExport::delimiters()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(int, delimiter);
+    ExtendedScanner scanner;
+    const QByteArray line = "#DELIM=" + value;
+
+    const bool read = scanner.scan(std::string_view(line.constData(), size_t(line.size())))
+                   == ExtendedScanner::Line::Parameter;
+
+    QCOMPARE(read, delimiter >= 0);
+    if (read)
+        QCOMPARE(int(scanner.parameters().delimiter), delimiter);
 }
 
 // The validator is only worth its passes if it fails what breaks the rules.
@@ -315,6 +501,10 @@ void TestAavsoExport::validator_data()
     const QByteArray typical = Typical + "\r\n";
     QTest::newRow("no header") << typical << "record before the six parameters: " + Typical;
     QTest::newRow("blank line") << Header + "\r\n" + typical << QByteArray("blank line");
+    QTest::newRow("blank line between lone CRs") << Header + Typical + "\r\r" << QByteArray("blank line");
+    const QByteArray accented = QByteArray(Typical).replace("RZ Cas", "RZ C\xC3\xA0s");
+    QTest::newRow("accent") << Header + accented + "\r\n"
+                            << "not printable ASCII: " + QString::fromLatin1(accented).toUtf8();
     const QByteArray noFilter = QByteArray(Typical).replace(",V,", ",");
     QTest::newRow("14 fields") << Header + noFilter + "\r\n" << "14 fields: " + noFilter;
     QTest::newRow("empty field") << Header + QByteArray(Typical).replace(",0.012,", ",,") + "\r\n"

@@ -2,7 +2,7 @@
 // The AAVSO Extended rules, written down apart from the code that writes the
 // log: the six parameters before the first record, 15 fields a record, the
 // field limits, "na" for what is missing, the band table's codes, no blank
-// line.
+// line, printable ASCII alone. CR LF, LF and a lone CR each end a line.
 
 #include "aavso/bands.h"
 
@@ -11,18 +11,21 @@
 #include <QList>
 #include <QString>
 
+#include <algorithm>
+
 // Empty when `bytes` is a valid AAVSO Extended file with "," and JD;
 // otherwise the first fault found.
 inline QString aavsoFault(const QByteArray &bytes)
 {
     const QStringList filters = Bands::exportedCodes();
     QHash<QByteArray, QByteArray> parameters;
-    QList<QByteArray> lines = (bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes).split('\n');
+    QByteArray text = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+    QList<QByteArray> lines = text.replace("\r\n", "\n").replace('\r', '\n').split('\n');
     if (lines.last().isEmpty())
         lines.removeLast();
-    for (QByteArray line : lines) {
-        if (line.endsWith('\r'))
-            line.chop(1);
+    for (const QByteArray &line : lines) {
+        if (std::any_of(line.cbegin(), line.cend(), [](char c) { return c < ' ' || c > '~'; }))
+            return QStringLiteral("not printable ASCII: ") + QString::fromLatin1(line);
         if (line.startsWith('#')) {
             const qsizetype equals = line.indexOf('=');
             if (equals > 0)
