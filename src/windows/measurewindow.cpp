@@ -87,9 +87,12 @@ QString shown(double value, int decimals)
 
 const char *const RoleButtons[RoleCount] = {"optVariabile", "optC1", "optC2", "optC3", "optControllo"};
 
-// The positive number in the box (zero too when `zeroAllowed`); none otherwise.
+// The positive number in the box (zero too when `zeroAllowed`); none
+// otherwise, and none for an empty box, which the reading rule takes for 0.
 std::optional<double> boxValue(const QLineEdit *box, bool zeroAllowed)
 {
+    if (box->text().trimmed().isEmpty())
+        return std::nullopt;
     const std::optional<double> value = NumberRules::read(box->text());
     if (!value || !std::isfinite(*value) || *value < 0 || (*value == 0 && !zeroAllowed))
         return std::nullopt;
