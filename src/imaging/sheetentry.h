@@ -32,7 +32,7 @@ inline const char *const Missing =
 inline const char *const Saturated =
     "La stella \"%1\" è saturata: il suo picco raggiunge il livello di saturazione.";
 // %2: why it cannot be measured (one of MeasureProblem's texts).
-inline const char *const Refused = "La stella \"%1\" non si può misurare: %2.";
+inline const char *const Refused = "La stella \"%1\" non si può misurare. %2.";
 inline const char *const NotPositive = "La stella \"%1\" non ha conteggi netti positivi.";
 } // namespace EntryProblem
 

@@ -47,7 +47,7 @@ const QString NoImage = QStringLiteral("Nessuna immagine: aprirne una con \"Apri
 const QString Unknown = QStringLiteral("?");
 const QString PixelValue = QStringLiteral("x %1 y %2: %3");
 const QString InvalidPixel = QStringLiteral("non valido");
-const QString NotPlaced = QStringLiteral("%1: %2.");
+const QString NotPlaced = QStringLiteral("%1 non posizionata. %2.");
 const QString OpenFirst = QStringLiteral("Aprire prima un'immagine.");
 const QString BadPosition = QStringLiteral("Posizione: scrivere x e y in pixel FITS, per esempio \"512.3 640.8\".");
 const QString BadDetector = QStringLiteral("Valore non valido in \"%1\": resta %2.");
@@ -319,14 +319,11 @@ void MeasureWindow::showImage(Imaging::FitsImage image, const QString &path)
 void MeasureWindow::describeImage(const QString &path)
 {
     const Imaging::ImageHeader &h = m_image->header;
-    const auto known = [](bool present, const QString &text) { return present ? text : Unknown; };
     QString text = Description.arg(
         QFileInfo(path).fileName(), QString::number(m_image->width), QString::number(m_image->height),
-        known(h.exposure.has_value(), h.exposure ? QLocale().toString(*h.exposure) : QString()),
-        known(!h.filter.isEmpty(), h.filter),
-        known(h.start.has_value(),
-              h.start ? h.start->toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")) : QString()),
-        known(h.julianDate.has_value(), h.julianDate ? Imaging::sheetJulianDate(*h.julianDate) : QString()));
+        h.exposure ? QLocale().toString(*h.exposure) : Unknown, h.filter.isEmpty() ? Unknown : h.filter,
+        h.start ? h.start->toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")) : Unknown,
+        h.julianDate ? Imaging::sheetJulianDate(*h.julianDate) : Unknown);
     if (m_image->firstPlaneOnly)
         text += FirstPlaneOnly;
     m_description->setText(text);

@@ -72,6 +72,7 @@ private slots:
     void refusals();
     void recentredOnTheNextImage();
     void refusedFileChangesNothing();
+    void clickOnEmptySkyPlacesNothing();
 
 private:
     template <typename T> T *part(const char *name) const { return ::control<T>(m_window, name); }
@@ -300,6 +301,15 @@ void TestMeasureWindow::refusedFileChangesNothing()
                    loadFits(m_dir.filePath("appunti.fits")).problem);
     QCOMPARE(part<QLabel>("lblImmagine")->text(), description);
     QVERIFY(!part<QTableWidget>("tblStelle")->item(0, 3)->text().isEmpty());
+}
+
+void TestMeasureWindow::clickOnEmptySkyPlacesNothing()
+{
+    open("campo.fits");
+    QTest::mouseClick(view(), Qt::LeftButton, {}, view()->toWidget(QPointF(80, 60)).toPoint());
+    QTRY_VERIFY(part<QLabel>("lblStato")->text().contains(refusalText(Refusal::NoStar)));
+    QVERIFY(part<QRadioButton>(RoleButtons[0])->isChecked());
+    QVERIFY(part<QTableWidget>("tblStelle")->item(0, 0)->text().isEmpty());
 }
 
 QTEST_MAIN(TestMeasureWindow)
