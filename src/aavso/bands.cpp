@@ -3,6 +3,7 @@
 #include "core/names.h"
 
 #include <QHash>
+#include <QRegularExpression>
 
 namespace Bands {
 
@@ -100,6 +101,43 @@ QStringList exportedCodes()
         if (b.exported)
             codes << b.code;
     return codes;
+}
+
+} // namespace Bands
+
+namespace Bands {
+
+QString fitsFilterCode(QStringView filter)
+{
+    static const QHash<QString, QString> aliases = {
+        {"v", "V"},   {"b", "B"},     {"r", "R"},     {"i", "I"},       {"u", "U"},
+        {"rc", "R"},  {"ic", "I"},    {"g", "TG"},    {"green", "TG"},  {"blue", "TB"},
+        {"red", "TR"}, {"c", "CV"},   {"l", "CV"},    {"clear", "CV"},  {"clr", "CV"},
+        {"lum", "CV"}, {"luminance", "CV"},
+    };
+    static const QStringList johnson = {"johnson", "bessel", "bessell", "cousins"};
+    static const QStringList sloan = {"sloan", "sdss"};
+    static const QString sloanLetters = QStringLiteral("griuz");
+
+    QString text = filter.trimmed().toString().toCaseFolded();
+    text.replace(QChar(0x2032), QLatin1Char('\'')).replace(QChar(0x2019), QLatin1Char('\''));
+    QStringList words = text.split(QRegularExpression(QStringLiteral("[\\s_-]+")), Qt::SkipEmptyParts);
+    if (words.size() == 2 && johnson.contains(words[0])) {
+        const QString code = aliases.value(words[1]);
+        return code.size() == 1 ? code : QString(); // U, B, V, R or I
+    }
+    const bool sloanNamed = words.size() == 2 && sloan.contains(words[0]);
+    const QString letter = sloanNamed ? words[1] : text;
+    // g, g', gp after a Sloan name; g' or gp alone.
+    const bool primed = letter.size() == 2 && (letter[1] == QLatin1Char('\'') || letter[1] == QLatin1Char('p'));
+    if ((sloanNamed || primed) && (letter.size() == 1 || primed) && sloanLetters.contains(letter[0]))
+        return QStringLiteral("S") + letter[0].toUpper();
+    if (sloanNamed)
+        return QString();
+    if (aliases.contains(text))
+        return aliases.value(text);
+    const Band *band = text.size() > 1 ? find(text) : nullptr;
+    return band && band->exported ? band->code : QString();
 }
 
 } // namespace Bands

@@ -38,4 +38,14 @@ const Band *ofButton(const QString &button);
 // The codes an AAVSO Extended record may carry.
 QStringList exportedCodes();
 
+// The band code of a FITS header's FILTER text; empty when it names none.
+// One letter: V, B, R, I and U are Johnson/Cousins, G is a colour camera's
+// green (TG), C and L are clear (CV); any other single letter names nothing.
+// "Johnson", "Bessel(l)" or "Cousins" before the letter changes nothing;
+// "Sloan" or "SDSS" before it, or a prime or "p" after it (g', zp), makes it
+// Sloan (SG, SR, SI, SZ, SU). "Green", "Blue", "Red" are a colour camera's;
+// "Clear", "CLR", "Lum", "Luminance" are clear; otherwise any code or name
+// of an exported band.
+QString fitsFilterCode(QStringView filter);
+
 } // namespace Bands

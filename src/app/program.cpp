@@ -13,6 +13,7 @@
 #include "windows/imagenotewindow.h"
 #include "windows/lightcurvewindow.h"
 #include "windows/manualwindow.h"
+#include "windows/measurewindow.h"
 #include "windows/suggestionwindow.h"
 
 #include <QApplication>
@@ -25,12 +26,15 @@ namespace Program {
 namespace {
 
 // A new, independent copy each time; it deletes itself when closed, so the
-// sheet keeps nothing. A window that reports to the user or asks for files
-// gets the program's services.
+// sheet keeps nothing. A window that writes into the sheet gets it with the
+// services; one that reports to the user or asks for files, the services.
 template <typename Window>
 void open(const Context &c)
 {
-    if constexpr (std::is_constructible_v<Window, const Services &>)
+    if constexpr (std::is_constructible_v<Window, const Context &>
+                  && !std::is_constructible_v<Window, const Services &>)
+        (new Window(c))->show();
+    else if constexpr (std::is_constructible_v<Window, const Services &>)
         (new Window(c))->show();
     else if constexpr (std::is_constructible_v<Window, Messages &>)
         (new Window(c.messages))->show();
@@ -70,6 +74,7 @@ CommandTable windowCommands(SheetWindow &sheet)
         {Menu::ImageNote, open<ImageNoteWindow>},
         {Menu::ImageBrowser, open<ImageBrowser>},
         {Menu::LightCurve, open<LightCurveWindow>},
+        {Menu::Measure, open<MeasureWindow>},
         {Menu::Manual, open<ManualWindow>},
         {Menu::Suggestion, open<SuggestionWindow>},
         {Menu::About, open<AboutWindow>},

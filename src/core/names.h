@@ -102,6 +102,7 @@ inline constexpr char Exit[] = "mnuesci";
 inline constexpr char ImageNote[] = "mnuimmagine";
 inline constexpr char ImageBrowser[] = "mnuapri";
 inline constexpr char LightCurve[] = "mnuCurva";
+inline constexpr char Measure[] = "mnuMisura";
 inline constexpr char Manual[] = "mnumanuale";
 inline constexpr char Suggestion[] = "mnuSuggerimento";
 inline constexpr char About[] = "mnuinfo";

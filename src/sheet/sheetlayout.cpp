@@ -164,6 +164,7 @@ const std::vector<MenuEntry> &menuEntries()
         {"mnuCerca", "&Cerca", Menu::ImageNote, "&immagine"},
         {"mnuCerca", "&Cerca", Menu::ImageBrowser, "&apri"},
         {"mnuCerca", "&Cerca", Menu::LightCurve, "&curva di luce"},
+        {"mnuCerca", "&Cerca", Menu::Measure, "&misura su immagine"},
         {"mnuAiuto", "&Aiuto", Menu::Manual, "&manuale"},
         {"mnuAiuto", "&Aiuto", Menu::Suggestion, "&Suggerimento"},
         {"mnuAiuto", "&Aiuto", Menu::About, "&info"},

@@ -164,6 +164,7 @@ void TestMenus::entriesOpenNewWindows_data()
     QTest::newRow("&immagine") << "mnuimmagine" << "ImageNoteWindow" << "Dialog1";
     QTest::newRow("&apri") << "mnuapri" << "ImageBrowser" << "Form3";
     QTest::newRow("&curva di luce") << "mnuCurva" << "LightCurveWindow" << "Form4";
+    QTest::newRow("&misura su immagine") << "mnuMisura" << "MeasureWindow" << "Form5";
     QTest::newRow("&manuale") << "mnumanuale" << "ManualWindow" << "Dialog";
     QTest::newRow("&Suggerimento") << "mnuSuggerimento" << "SuggestionWindow" << "Form2";
     QTest::newRow("&info") << "mnuinfo" << "AboutWindow" << "frmAbout";

@@ -1,0 +1,85 @@
+#include "sheetentry.h"
+
+#include "core/names.h"
+#include "core/numberrules.h"
+
+#include <cmath>
+
+namespace Imaging {
+
+QString roleName(Role role)
+{
+    switch (role) {
+    case Role::Variable: return QStringLiteral("Variabile");
+    case Role::C1: return QStringLiteral("C1");
+    case Role::C2: return QStringLiteral("C2");
+    case Role::C3: return QStringLiteral("C3");
+    case Role::Check: return QStringLiteral("Controllo");
+    }
+    return QString();
+}
+
+namespace {
+
+QString problemOf(Role role, const std::optional<StarMeasurement> &star)
+{
+    const QString name = roleName(role);
+    if (!star)
+        return QString::fromUtf8(EntryProblem::Missing).arg(name);
+    if (star->refusal != Refusal::None)
+        return QString::fromUtf8(EntryProblem::Refused).arg(name, refusalText(star->refusal));
+    if (star->saturated)
+        return QString::fromUtf8(EntryProblem::Saturated).arg(name);
+    if (!(star->net > 0))
+        return QString::fromUtf8(EntryProblem::NotPositive).arg(name);
+    return QString();
+}
+
+} // namespace
+
+SheetEntry sheetEntry(const Measurements &stars, const ImageHeader &header,
+                      const QString &filterCode)
+{
+    SheetEntry entry;
+    for (const Role role : {Role::Variable, Role::C1, Role::C2, Role::C3}) {
+        entry.problem = problemOf(role, stars[std::size_t(role)]);
+        if (!entry.problem.isEmpty())
+            return entry;
+    }
+    const std::pair<const char *, Role> counts[] = {{Field::AduC1, Role::C1},
+                                                    {Field::AduC2, Role::C2},
+                                                    {Field::AduC3, Role::C3},
+                                                    {Field::AduVariable, Role::Variable}};
+    for (const auto &[field, role] : counts) {
+        entry.counts << NumberRules::write(stars[std::size_t(role)]->net);
+        entry.fields.append({QLatin1String(field), entry.counts.last()});
+    }
+    if (header.midExposure && header.julianDate) {
+        entry.fields.append({QLatin1String(Field::Date), sheetDate(*header.midExposure)});
+        entry.fields.append({QLatin1String(Field::JulianDate), sheetJulianDate(*header.julianDate)});
+    } else {
+        entry.notes << QString::fromUtf8(EntryNote::NoDate);
+    }
+    if (!filterCode.isEmpty())
+        entry.fields.append({QLatin1String(Field::Filter), filterCode});
+    else if (header.filter.isEmpty())
+        entry.notes << QString::fromUtf8(EntryNote::NoFilter);
+    else
+        entry.notes << QString::fromUtf8(EntryNote::UnknownFilter).arg(header.filter);
+    return entry;
+}
+
+QString sheetDate(const QDateTime &utc)
+{
+    const qint64 seconds = std::llround(double(utc.toMSecsSinceEpoch()) / 1000);
+    return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC)
+               .toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"))
+        + QStringLiteral(" UT");
+}
+
+QString sheetJulianDate(double julianDate)
+{
+    return QString::number(julianDate, 'f', 5);
+}
+
+} // namespace Imaging

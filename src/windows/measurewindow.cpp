@@ -1,0 +1,596 @@
+#include "measurewindow.h"
+
+#include "fixeddialog.h"
+#include "imageview.h"
+#include "aavso/bands.h"
+#include "aavso/imagemeasurement.h"
+#include "core/names.h"
+#include "core/numberrules.h"
+#include "imaging/stretch.h"
+#include "ui/appsetup.h"
+#include "ui/look.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSignalBlocker>
+#include <QTableWidget>
+
+#include <cmath>
+#include <limits>
+
+using Imaging::Role;
+using Imaging::RoleCount;
+
+namespace {
+
+const QString Title = QStringLiteral("Misura su immagine");
+const QString OpenTitle = QStringLiteral("Apri immagine");
+const QString FitsFiles = QStringLiteral("Immagini FITS (*.fits *.fit *.fts *.fz);;Tutti i file (*)");
+
+const QString FolderKey = QStringLiteral("measure/folder");
+const QString ChartKey = QStringLiteral("measure/chart");
+const QString CheckNameKey = QStringLiteral("measure/checkName");
+
+const QString Description = QStringLiteral("%1: %2 × %3 pixel, posa %4 s, filtro %5, %6 UTC (JD medio %7)");
+const QString FirstPlaneOnly = QStringLiteral(" (solo il primo piano del cubo)");
+const QString NoImage = QStringLiteral("Nessuna immagine: aprirne una con \"Apri immagine...\".");
+const QString Unknown = QStringLiteral("?");
+const QString PixelValue = QStringLiteral("x %1 y %2: %3");
+const QString InvalidPixel = QStringLiteral("non valido");
+const QString NotPlaced = QStringLiteral("%1 non posizionata. %2.");
+const QString OpenFirst = QStringLiteral("Aprire prima un'immagine.");
+const QString BadPosition = QStringLiteral("Posizione: scrivere x e y in pixel FITS, per esempio \"512.3 640.8\".");
+const QString BadDetector = QStringLiteral("Valore non valido in \"%1\": resta %2.");
+const QString NoFwhm = QStringLiteral("Nessuna stella misurata da cui prendere la FWHM.");
+const QString Saturated = QStringLiteral("saturata");
+const QString NoSaturation = QStringLiteral("nessuna");
+const QString CheckWithCatalogue = QStringLiteral("%1 (catalogo %2, differenza %3)");
+const QString Written = QStringLiteral("Scritti nel foglio: conteggi di C1, C2, C3 e variabile");
+const QString WrittenDate = QStringLiteral(", data e JD");
+const QString WrittenFilter = QStringLiteral(", filtro %1");
+
+const QStringList Columns = {QStringLiteral("x"),           QStringLiteral("y"),
+                             QStringLiteral("FWHM"),        QStringLiteral("Netto (ADU)"),
+                             QStringLiteral("Cielo/pixel"), QStringLiteral("S/N"),
+                             QStringLiteral("Errore mag."), QStringLiteral("Picco"),
+                             QStringLiteral("Magnitudine"), QStringLiteral("Note")};
+enum Column { X, Y, Fwhm, Net, Sky, SignalToNoise, MagnitudeError, Peak, Magnitude, Note };
+
+// Each role's colour on the picture, by Role; refused stars are red.
+const QColor RoleColours[RoleCount] = {QColor(255, 215, 0), QColor(0, 220, 255),
+                                       QColor(0, 220, 255), QColor(0, 220, 255),
+                                       QColor(255, 110, 255)};
+const QColor Problem(230, 30, 30);
+
+constexpr double DefaultRadii[3] = {6, 10, 15};
+constexpr double FwhmMultiples[3] = {2, 3, 5};
+constexpr double SmallestRadius = 0.5;
+constexpr double LargestRadius = 500;
+constexpr double NarrowestAnnulus = 1; // pixels between the annulus's edges
+
+QString shown(double value, int decimals)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(value, 'f', decimals);
+}
+
+const char *const RoleButtons[RoleCount] = {"optVariabile", "optC1", "optC2", "optC3", "optControllo"};
+
+// The positive number in the box (zero too when `zeroAllowed`); none
+// otherwise, and none for an empty box, which the reading rule takes for 0.
+std::optional<double> boxValue(const QLineEdit *box, bool zeroAllowed)
+{
+    if (box->text().trimmed().isEmpty())
+        return std::nullopt;
+    const std::optional<double> value = NumberRules::read(box->text());
+    if (!value || !std::isfinite(*value) || *value < 0 || (*value == 0 && !zeroAllowed))
+        return std::nullopt;
+    return value;
+}
+
+QLabel *captioned(const QString &caption, QWidget *buddy, QWidget *parent)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
+template <typename Widget> Widget *named(Widget *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QDoubleSpinBox *radiusBox(const char *name, double value, QWidget *parent)
+{
+    auto *box = named(new QDoubleSpinBox(parent), name);
+    box->setRange(SmallestRadius, LargestRadius);
+    box->setDecimals(2);
+    box->setSingleStep(0.5);
+    box->setValue(value);
+    box->setKeyboardTracking(false); // once the number is typed, not at every digit
+    return box;
+}
+
+} // namespace
+
+MeasureWindow::MeasureWindow(const Context &context, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_context(context)
+{
+    setObjectName(QStringLiteral("Form5"));
+    setWindowTitle(Title);
+    setWindowIcon(appIcon());
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFont(Look::face(QStringLiteral("Tahoma"), 8.25)); // the sheet's face
+    paintSilver(*this);
+    buildControls();
+    resize(1180, 820);
+    refresh();
+}
+
+void MeasureWindow::buildControls()
+{
+    auto *open = named(new QPushButton(QStringLiteral("Apri immagine..."), this), "cmdApri");
+    connect(open, &QPushButton::clicked, this, &MeasureWindow::openImage);
+    m_description = named(new QLabel(NoImage, this), "lblImmagine");
+    m_description->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *top = new QHBoxLayout;
+    top->addWidget(open);
+    top->addWidget(m_description, 1);
+
+    m_view = named(new ImageView(this), "immagine");
+    connect(m_view, &ImageView::clicked, this, &MeasureWindow::place);
+    connect(m_view, &ImageView::pointed, this, &MeasureWindow::showPixel);
+    m_pixel = named(new QLabel(this), "lblPixel");
+    auto *picture = new QVBoxLayout;
+    picture->addWidget(m_view, 1);
+    picture->addWidget(m_pixel);
+    auto *middle = new QHBoxLayout;
+    middle->addLayout(picture, 1);
+    middle->addWidget(buildPanel());
+
+    buildTable();
+    auto *toSheet = named(new QPushButton(QStringLiteral("Al foglio"), this), "cmdFoglio");
+    connect(toSheet, &QPushButton::clicked, this, &MeasureWindow::toSheet);
+    m_status = named(new QLabel(this), "lblStato");
+    m_status->setWordWrap(true);
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(toSheet, 0, Qt::AlignTop);
+    bottom->addWidget(m_status, 1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(middle, 1);
+    layout->addWidget(m_table);
+    layout->addLayout(bottom);
+}
+
+QWidget *MeasureWindow::buildPanel()
+{
+    auto *panel = new QWidget(this);
+    auto *form = new QFormLayout(panel);
+    form->setContentsMargins(0, 0, 0, 0);
+
+    m_roles = new QButtonGroup(this);
+    auto *roles = new QVBoxLayout;
+    for (int role = 0; role < RoleCount; ++role) {
+        auto *button = named(new QRadioButton(Imaging::roleName(Role(role)), panel), RoleButtons[role]);
+        m_roles->addButton(button, role);
+        roles->addWidget(button);
+    }
+    m_roles->button(int(Role::Variable))->setChecked(true);
+    form->addRow(new QLabel(QStringLiteral("Stella da indicare:"), panel), roles);
+
+    m_position = named(new QLineEdit(panel), "txtPosizione");
+    m_position->setPlaceholderText(QStringLiteral("x y"));
+    connect(m_position, &QLineEdit::returnPressed, this, &MeasureWindow::placeTyped);
+    form->addRow(captioned(QStringLiteral("Posizione (x y):"), m_position, panel), m_position);
+
+    m_radius = radiusBox("spnApertura", DefaultRadii[0], panel);
+    m_innerRadius = radiusBox("spnCieloDa", DefaultRadii[1], panel);
+    m_outerRadius = radiusBox("spnCieloA", DefaultRadii[2], panel);
+    for (QDoubleSpinBox *box : {m_radius, m_innerRadius, m_outerRadius})
+        connect(box, &QDoubleSpinBox::valueChanged, this, &MeasureWindow::radiiChanged);
+    auto *fromFwhm = named(new QPushButton(QStringLiteral("Da FWHM"), panel), "cmdFwhm");
+    connect(fromFwhm, &QPushButton::clicked, this, &MeasureWindow::radiiFromFwhm);
+    form->addRow(captioned(QStringLiteral("Apertura:"), m_radius, panel), m_radius);
+    auto *sky = new QHBoxLayout;
+    sky->addWidget(m_innerRadius);
+    sky->addWidget(captioned(QStringLiteral("a"), m_outerRadius, panel));
+    sky->addWidget(m_outerRadius);
+    form->addRow(captioned(QStringLiteral("Cielo da:"), m_innerRadius, panel), sky);
+    form->addRow(QString(), fromFwhm);
+
+    m_gain = named(new QLineEdit(NumberRules::write(m_detector.gain), panel), "txtGuadagno");
+    m_readNoise = named(new QLineEdit(NumberRules::write(m_detector.readNoise), panel), "txtRumore");
+    m_saturation = named(new QLineEdit(panel), "txtSaturazione");
+    m_saturation->setPlaceholderText(NoSaturation);
+    for (QLineEdit *box : {m_gain, m_readNoise, m_saturation})
+        connect(box, &QLineEdit::editingFinished, this, &MeasureWindow::detectorEdited);
+    form->addRow(captioned(QStringLiteral("Guadagno (e-/ADU):"), m_gain, panel), m_gain);
+    form->addRow(captioned(QStringLiteral("Rumore di lettura (e-):"), m_readNoise, panel), m_readNoise);
+    form->addRow(captioned(QStringLiteral("Saturazione (ADU):"), m_saturation, panel), m_saturation);
+
+    Settings &settings = m_context.settings;
+    m_chart = named(new QLineEdit(settings.value(ChartKey), panel), "txtCarta");
+    connect(m_chart, &QLineEdit::textChanged, this,
+            [&settings](const QString &text) { settings.setValue(ChartKey, text); });
+    m_checkName = named(new QLineEdit(settings.value(CheckNameKey), panel), "txtNomeControllo");
+    connect(m_checkName, &QLineEdit::textChanged, this,
+            [&settings](const QString &text) { settings.setValue(CheckNameKey, text); });
+    m_checkCatalogue = named(new QLineEdit(panel), "txtMagControllo");
+    connect(m_checkCatalogue, &QLineEdit::textChanged, this, &MeasureWindow::refresh);
+    form->addRow(captioned(QStringLiteral("Sequenza:"), m_chart, panel), m_chart);
+    form->addRow(captioned(QStringLiteral("Nome controllo:"), m_checkName, panel), m_checkName);
+    form->addRow(captioned(QStringLiteral("Mag. catalogo controllo:"), m_checkCatalogue, panel),
+                 m_checkCatalogue);
+    panel->setFixedWidth(panel->sizeHint().width() + 40);
+    return panel;
+}
+
+void MeasureWindow::buildTable()
+{
+    m_table = named(new QTableWidget(RoleCount, int(Columns.size()), this), "tblStelle");
+    m_table->setHorizontalHeaderLabels(Columns);
+    QStringList roles;
+    for (int role = 0; role < RoleCount; ++role)
+        roles << Imaging::roleName(Role(role));
+    m_table->setVerticalHeaderLabels(roles);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionMode(QAbstractItemView::NoSelection);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    for (int row = 0; row < RoleCount; ++row) {
+        for (int column = 0; column < int(Columns.size()); ++column) {
+            auto *item = new QTableWidgetItem;
+            item->setTextAlignment(column == Note ? Qt::AlignLeft | Qt::AlignVCenter
+                                                  : Qt::AlignRight | Qt::AlignVCenter);
+            m_table->setItem(row, column, item);
+        }
+    }
+    m_table->resizeRowsToContents();
+    m_table->setFixedHeight(m_table->horizontalHeader()->sizeHint().height()
+                            + RoleCount * m_table->verticalHeader()->sectionSize(0) + 4);
+    m_table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void MeasureWindow::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        refresh();
+}
+
+void MeasureWindow::openImage()
+{
+    const QString path =
+        m_context.dialogs.openFile(OpenTitle, m_context.settings.value(FolderKey), FitsFiles);
+    if (path.isEmpty())
+        return;
+    m_context.settings.setValue(FolderKey, QFileInfo(path).absolutePath());
+    // A 4096 x 4096 frame loads and stretches in a few tenths of a second:
+    // not worth a thread, which the window would then have to wait for.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Imaging::FitsLoad load = Imaging::loadFits(path);
+    QApplication::restoreOverrideCursor();
+    if (!load.image) {
+        warn(load.problem);
+        return;
+    }
+    showImage(std::move(*load.image), path);
+}
+
+void MeasureWindow::showImage(Imaging::FitsImage image, const QString &path)
+{
+    const Imaging::ImageHeader &header = image.header;
+    if (header.gain) {
+        m_detector.gain = *header.gain;
+        m_gain->setText(NumberRules::write(*header.gain));
+    }
+    if (header.readNoise) {
+        m_detector.readNoise = *header.readNoise;
+        m_readNoise->setText(NumberRules::write(*header.readNoise));
+    }
+    m_saturation->setText(std::isfinite(image.saturation) ? NumberRules::write(image.saturation)
+                                                          : QString());
+
+    const std::vector<quint8> grey = Imaging::displayPicture(image, Imaging::stretchLimits(image));
+    QImage picture(grey.data(), image.width, image.height, image.width, QImage::Format_Grayscale8);
+    m_view->setPicture(picture); // copies it, flipped
+    m_image = std::move(image);
+    describeImage(path);
+    m_status->clear();
+    remeasure(); // the stars placed on the last image, found again on this one
+}
+
+void MeasureWindow::describeImage(const QString &path)
+{
+    const Imaging::ImageHeader &h = m_image->header;
+    QString text = Description.arg(
+        QFileInfo(path).fileName(), QString::number(m_image->width), QString::number(m_image->height),
+        h.exposure ? QLocale().toString(*h.exposure) : Unknown, h.filter.isEmpty() ? Unknown : h.filter,
+        h.start ? h.start->toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")) : Unknown,
+        h.julianDate ? Imaging::sheetJulianDate(*h.julianDate) : Unknown);
+    if (m_image->firstPlaneOnly)
+        text += FirstPlaneOnly;
+    m_description->setText(text);
+}
+
+Role MeasureWindow::currentRole() const
+{
+    return Role(m_roles->checkedId());
+}
+
+Imaging::Aperture MeasureWindow::aperture() const
+{
+    return {m_radius->value(), m_innerRadius->value(), m_outerRadius->value()};
+}
+
+void MeasureWindow::place(const QPointF &imagePoint)
+{
+    if (!m_image) {
+        m_status->setText(OpenFirst);
+        return;
+    }
+    const Role role = currentRole();
+    const Imaging::StarMeasurement star =
+        Imaging::measureStar(*m_image, imagePoint.x(), imagePoint.y(), aperture(), m_detector);
+    if (star.refusal != Imaging::Refusal::None) {
+        // Where the role's star was placed before, it stays.
+        m_status->setText(NotPlaced.arg(Imaging::roleName(role), Imaging::refusalText(star.refusal)));
+        return;
+    }
+    m_status->clear();
+    m_positions[std::size_t(role)] = QPointF(star.x, star.y);
+    m_measured[std::size_t(role)] = star;
+    m_roles->button((int(role) + 1) % RoleCount)->setChecked(true);
+    refresh();
+}
+
+void MeasureWindow::placeTyped()
+{
+    const QStringList parts =
+        m_position->text().split(QRegularExpression(QStringLiteral("[\\s;]+")), Qt::SkipEmptyParts);
+    double fits[2];
+    bool ok = parts.size() == 2;
+    for (int i = 0; ok && i < 2; ++i)
+        fits[i] = QLocale::c().toDouble(QString(parts[i]).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
+    if (!ok) {
+        m_status->setText(BadPosition);
+        return;
+    }
+    place(QPointF(Imaging::fromFits(fits[0]), Imaging::fromFits(fits[1])));
+}
+
+void MeasureWindow::radiiChanged()
+{
+    {
+        // The annulus lies outside the aperture and has a width.
+        const QSignalBlocker inner(m_innerRadius), outer(m_outerRadius);
+        m_innerRadius->setMinimum(m_radius->value());
+        m_outerRadius->setMinimum(m_innerRadius->value() + NarrowestAnnulus);
+    }
+    remeasure();
+}
+
+void MeasureWindow::radiiFromFwhm()
+{
+    double sum = 0;
+    int count = 0;
+    for (const auto &star : m_measured) {
+        if (star && star->refusal == Imaging::Refusal::None && star->fwhm > 0) {
+            sum += star->fwhm;
+            ++count;
+        }
+    }
+    if (count == 0) {
+        m_status->setText(NoFwhm);
+        return;
+    }
+    const double fwhm = sum / count;
+    {
+        const QSignalBlocker a(m_radius), b(m_innerRadius), c(m_outerRadius);
+        m_innerRadius->setMinimum(SmallestRadius);
+        m_outerRadius->setMinimum(SmallestRadius);
+        m_radius->setValue(FwhmMultiples[0] * fwhm);
+        m_innerRadius->setValue(FwhmMultiples[1] * fwhm);
+        m_outerRadius->setValue(FwhmMultiples[2] * fwhm);
+    }
+    radiiChanged();
+}
+
+void MeasureWindow::detectorEdited()
+{
+    const std::optional<double> gain = boxValue(m_gain, false);
+    const std::optional<double> noise = boxValue(m_readNoise, true);
+    // An empty box: no level counts as saturated.
+    const std::optional<double> saturation = m_saturation->text().trimmed().isEmpty()
+        ? std::numeric_limits<double>::infinity()
+        : boxValue(m_saturation, false);
+    QStringList refused;
+    const auto keep = [&refused](QLineEdit *box, const QString &caption, const QString &kept) {
+        refused << BadDetector.arg(caption, kept.isEmpty() ? NoSaturation : kept);
+        box->setText(kept);
+    };
+    if (gain)
+        m_detector.gain = *gain;
+    else
+        keep(m_gain, QStringLiteral("Guadagno"), NumberRules::write(m_detector.gain));
+    if (noise)
+        m_detector.readNoise = *noise;
+    else
+        keep(m_readNoise, QStringLiteral("Rumore di lettura"), NumberRules::write(m_detector.readNoise));
+    if (m_image && saturation)
+        m_image->saturation = *saturation;
+    else if (m_image)
+        keep(m_saturation, QStringLiteral("Saturazione"),
+             std::isfinite(m_image->saturation) ? NumberRules::write(m_image->saturation) : QString());
+    m_status->setText(refused.join(QLatin1Char(' ')));
+    remeasure();
+}
+
+void MeasureWindow::remeasure()
+{
+    if (m_image) {
+        for (int role = 0; role < RoleCount; ++role) {
+            std::optional<QPointF> &at = m_positions[std::size_t(role)];
+            if (!at)
+                continue;
+            const Imaging::StarMeasurement star =
+                Imaging::measureStar(*m_image, at->x(), at->y(), aperture(), m_detector);
+            // A star not found keeps its place, to be looked for on the next image.
+            if (star.refusal == Imaging::Refusal::None)
+                at = QPointF(star.x, star.y);
+            m_measured[std::size_t(role)] = star;
+        }
+    }
+    refresh();
+}
+
+void MeasureWindow::refresh()
+{
+    QList<ImageView::Marker> markers;
+    for (int role = 0; role < RoleCount; ++role) {
+        fillRow(Role(role));
+        const auto &star = m_measured[std::size_t(role)];
+        if (const auto &at = m_positions[std::size_t(role)]) {
+            const bool problem = star->refusal != Imaging::Refusal::None || star->saturated;
+            markers << ImageView::Marker{*at, Imaging::roleName(Role(role)),
+                                         problem ? Problem : RoleColours[role]};
+        }
+    }
+    m_view->setMarkers(markers, m_radius->value(), m_innerRadius->value(), m_outerRadius->value());
+}
+
+void MeasureWindow::fillRow(Role role)
+{
+    const int row = int(role);
+    const auto &star = m_measured[std::size_t(role)];
+    const auto &at = m_positions[std::size_t(role)];
+    QStringList cells(int(Columns.size()));
+    bool problem = false;
+    if (at) {
+        cells[X] = shown(Imaging::toFits(at->x()), 2);
+        cells[Y] = shown(Imaging::toFits(at->y()), 2);
+    }
+    if (star && star->refusal != Imaging::Refusal::None) {
+        cells[Note] = Imaging::refusalText(star->refusal);
+        problem = true;
+    } else if (star) {
+        cells[Fwhm] = shown(star->fwhm, 2);
+        cells[Net] = shown(star->net, 1);
+        cells[Sky] = shown(star->sky.level, 1);
+        cells[SignalToNoise] = shown(star->signalToNoise, 1);
+        cells[MagnitudeError] = shown(star->magnitudeError, 3);
+        cells[Peak] = shown(star->peak, 0);
+        if (star->saturated) {
+            cells[Note] = Saturated;
+            problem = true;
+        }
+    }
+    QString checkProblem;
+    if (role == Role::Check && star && star->refusal == Imaging::Refusal::None) {
+        const Photometry::CheckMagnitude check = checkMagnitude();
+        checkProblem = check.problem;
+        if (check.value) {
+            cells[Magnitude] = shown(*check.value, 3);
+            if (const std::optional<double> catalogue = boxValue(m_checkCatalogue, true)) {
+                const double difference = *check.value - *catalogue;
+                cells[Magnitude] = CheckWithCatalogue.arg(
+                    cells[Magnitude], shown(*catalogue, 3),
+                    (difference >= 0 ? QStringLiteral("+") : QString()) + shown(difference, 3));
+            }
+        } else if (!check.problem.isEmpty()) {
+            cells[Magnitude] = Unknown;
+        }
+    }
+    for (int column = 0; column < int(Columns.size()); ++column) {
+        QTableWidgetItem *item = m_table->item(row, column);
+        item->setText(cells[column]);
+        item->setForeground(column == Note && problem ? QBrush(Problem) : QBrush());
+    }
+    m_table->item(row, Magnitude)->setToolTip(checkProblem);
+}
+
+Photometry::CheckMagnitude MeasureWindow::checkMagnitude() const
+{
+    using namespace Field;
+    const auto &check = m_measured[std::size_t(Role::Check)];
+    QStringList counts;
+    for (const Role role : {Role::C1, Role::C2, Role::C3}) {
+        const auto &star = m_measured[std::size_t(role)];
+        if (!star || star->refusal != Imaging::Refusal::None || !check
+            || check->refusal != Imaging::Refusal::None)
+            return {};
+        counts << NumberRules::write(star->net);
+    }
+    const Sheet &sheet = m_context.sheet;
+    return Photometry::checkMagnitude(
+        NumberRules::write(check->net), counts,
+        {sheet.text(MagnitudeC1), sheet.text(MagnitudeC2), sheet.text(MagnitudeC3)});
+}
+
+void MeasureWindow::toSheet()
+{
+    const Imaging::ImageHeader header = m_image ? m_image->header : Imaging::ImageHeader();
+    const QString filter = Bands::fitsFilterCode(header.filter);
+    const Imaging::SheetEntry entry = Imaging::sheetEntry(m_measured, header, filter);
+    if (!entry.problem.isEmpty()) {
+        warn(entry.problem);
+        return;
+    }
+    for (const auto &[field, text] : entry.fields)
+        m_context.sheet.setText(field, text);
+
+    // A saturated check star's magnitude would mislead whoever reads the record.
+    const auto &check = m_measured[std::size_t(Role::Check)];
+    const std::optional<double> checkValue =
+        check && !check->saturated ? checkMagnitude().value : std::nullopt;
+    Aavso::remember(m_context.settings,
+                    Aavso::imageMeasurement(entry.counts, m_checkName->text(), checkValue,
+                                            header.airmass, m_chart->text()));
+
+    QString status = Written;
+    if (header.julianDate)
+        status += WrittenDate;
+    if (!filter.isEmpty())
+        status += WrittenFilter.arg(filter);
+    m_status->setText(QStringList(QStringList{status + QLatin1Char('.')} + entry.notes).join(QLatin1Char(' ')));
+    refresh();
+}
+
+void MeasureWindow::showPixel(const QPointF &imagePoint, bool inside)
+{
+    if (!inside || !m_image) {
+        m_pixel->clear();
+        return;
+    }
+    const int x = int(std::lround(imagePoint.x())), y = int(std::lround(imagePoint.y()));
+    if (!m_image->contains(x, y)) {
+        m_pixel->clear();
+        return;
+    }
+    const float value = m_image->at(x, y);
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    m_pixel->setText(PixelValue.arg(QString::number(x + 1), QString::number(y + 1),
+                                    std::isnan(value) ? InvalidPixel : locale.toString(value, 'g', 7)));
+}
+
+void MeasureWindow::warn(const QString &text)
+{
+    m_context.messages.show(Title, MessageIcon::Warning, text);
+}

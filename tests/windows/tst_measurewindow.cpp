@@ -1,0 +1,316 @@
+#include "aavso/imagemeasurement.h"
+#include "core/names.h"
+#include "core/numberrules.h"
+#include "imaging/fitswriter.h"
+#include "imaging/sheetentry.h"
+#include "support/guard.h"
+#include "support/sheetfixture.h"
+#include "ui/appsetup.h"
+#include "windows/imageview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTableWidget>
+
+#include <cmath>
+
+using namespace Imaging;
+
+namespace {
+
+struct Star
+{
+    double x, y, flux; // FITS coordinates
+};
+
+// The variable, C1, C2, C3, the check star, then one far beyond saturation.
+const QList<Star> Stars = {{41.3, 31.7, 20000}, {101.6, 41.2, 40000}, {71.2, 81.9, 30000},
+                           {126.8, 91.4, 15000}, {31.5, 96.1, 25000}, {131.2, 61.3, 600000}};
+constexpr int Saturating = 5;
+const QPointF Shift(3.4, -2.2); // of the second image
+constexpr double Sigma = 1.4;
+const QStringList Catalogue = {"11.000", "11.500", "12.000"};
+const char *const RoleButtons[] = {"optVariabile", "optC1", "optC2", "optC3", "optControllo"};
+
+double share(int pixel, double at, double sigma)
+{
+    const double s = sigma * std::sqrt(2.0);
+    return 0.5 * (std::erf((pixel + 0.5 - at) / s) - std::erf((pixel - 0.5 - at) / s));
+}
+
+// Gaussian stars on a flat sky of 100 ADU, each pixel holding the flux that falls on it.
+void writeField(const QString &path, const QList<Star> &stars, const QByteArray &filter)
+{
+    FitsPlan plan;
+    plan.axes = {160, 120};
+    plan.values.assign(160 * 120, 100.0);
+    for (const Star &star : stars)
+        for (int y = 0; y < 120; ++y)
+            for (int x = 0; x < 160; ++x)
+                plan.values[std::size_t(y * 160 + x)] += star.flux * share(x, fromFits(star.x), Sigma)
+                                                       * share(y, fromFits(star.y), Sigma);
+    plan.cards = {{"DATE-OBS", "'2024-03-15T21:00:00'"}, {"EXPTIME", "120"}, {"FILTER", filter},
+                  {"GAIN", "1.5"}, {"RDNOISE", "9"}, {"AIRMASS", "1.2345678"}, {"SATURATE", "30000"}};
+    QVERIFY(writeFits(path, plan));
+}
+
+} // namespace
+
+class TestMeasureWindow : public QObject, SheetFixture
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void toSheetThenMagnitude();
+    void refusals_data();
+    void refusals();
+    void recentredOnTheNextImage();
+    void refusedFileChangesNothing();
+    void clickOnEmptySkyPlacesNothing();
+
+private:
+    template <typename T> T *part(const char *name) const { return ::control<T>(m_window, name); }
+    ImageView *view() const { return part<ImageView>("immagine"); }
+    void open(const QString &name);
+    // Clicks near the star (FITS coordinates) and waits for the next role;
+    // returns where the window measures from.
+    QPointF clickStar(const Star &star);
+    void placeFour(int skipped = -1, int c1 = 1);
+    StarMeasurement expected(const QString &file, QPointF from) const;
+    QStringList sheetCounts() const;
+
+    QTemporaryDir m_dir;
+    QWidget *m_window = nullptr;
+    QPointF m_from[RoleCount]; // where each role was measured from
+};
+
+void TestMeasureWindow::initTestCase()
+{
+    setupApplication(*qApp);
+    QVERIFY(m_dir.isValid());
+    writeField(m_dir.filePath("campo.fits"), Stars, "'Johnson V'");
+    QList<Star> shifted = Stars.mid(0, 4); // no check star
+    for (Star &star : shifted) {
+        star.x += Shift.x();
+        star.y += Shift.y();
+    }
+    writeField(m_dir.filePath("spostato.fits"), shifted, "'H'");
+    QFile text(m_dir.filePath("appunti.fits"));
+    QVERIFY(text.open(QIODevice::WriteOnly) && text.write("lista della spesa\n") > 0);
+}
+
+void TestMeasureWindow::init()
+{
+    openSheet();
+    m_dialogs.asked.clear();
+    control<QAction>(Menu::Measure)->trigger();
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->objectName() == QLatin1String("Form5"))
+            m_window = w;
+    QVERIFY(m_window);
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+}
+
+void TestMeasureWindow::cleanup()
+{
+    m_window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    closeSheet();
+    m_settings.values.clear();
+}
+
+void TestMeasureWindow::open(const QString &name)
+{
+    m_dialogs.answers << m_dir.filePath(name);
+    part<QPushButton>("cmdApri")->click();
+}
+
+QPointF TestMeasureWindow::clickStar(const Star &star)
+{
+    int role = 0;
+    while (!part<QRadioButton>(RoleButtons[role])->isChecked())
+        ++role;
+    // Off the centre, which the window finds.
+    const QPoint at = view()->toWidget(QPointF(fromFits(star.x) + 0.8, fromFits(star.y) - 0.6)).toPoint();
+    QTest::mouseClick(view(), Qt::LeftButton, {}, at);
+    [&] { QTRY_VERIFY(part<QRadioButton>(RoleButtons[(role + 1) % RoleCount])->isChecked()); }();
+    m_from[role] = view()->toImage(at);
+    return m_from[role];
+}
+
+// The variable and C1-C3 in turn, `skipped` left out, C1 on Stars[c1].
+void TestMeasureWindow::placeFour(int skipped, int c1)
+{
+    for (int role = 0; role < 4; ++role) {
+        if (role == skipped)
+            part<QRadioButton>(RoleButtons[role + 1])->setChecked(true);
+        else
+            clickStar(Stars[role == 1 ? c1 : role]);
+    }
+}
+
+StarMeasurement TestMeasureWindow::expected(const QString &file, QPointF from) const
+{
+    const FitsLoad load = loadFits(m_dir.filePath(file));
+    const Aperture aperture{part<QDoubleSpinBox>("spnApertura")->value(),
+                            part<QDoubleSpinBox>("spnCieloDa")->value(),
+                            part<QDoubleSpinBox>("spnCieloA")->value()};
+    return measureStar(*load.image, from.x(), from.y(), aperture, Detector{1.5, 9});
+}
+
+QStringList TestMeasureWindow::sheetCounts() const
+{
+    QStringList texts;
+    for (const char *field : {Field::AduC1, Field::AduC2, Field::AduC3, Field::AduVariable})
+        texts << control<QLineEdit>(field)->text();
+    return texts;
+}
+
+void TestMeasureWindow::toSheetThenMagnitude()
+{
+    const LocaleGuard locale(QLocale::c());
+    open("campo.fits");
+    QCOMPARE(m_dialogs.asked.value(0).start, QString());
+    placeFour();
+    part<QLineEdit>("txtPosizione")->setText("31.5 96.1");
+    QTest::keyClick(part<QLineEdit>("txtPosizione"), Qt::Key_Return);
+    m_from[int(Role::Check)] = QPointF(fromFits(31.5), fromFits(96.1));
+    QVERIFY(part<QRadioButton>(RoleButtons[0])->isChecked());
+    // Drawn north up: the star is bright where the clicks found it, the sky dark.
+    const QImage drawn = view()->grab().toImage();
+    QVERIFY(qGray(drawn.pixel(view()->toWidget(QPointF(fromFits(41.3), fromFits(31.7))).toPoint())) > 200);
+    QVERIFY(qGray(drawn.pixel(view()->toWidget(QPointF(fromFits(41.3), fromFits(120 - 31.7))).toPoint())) < 60);
+    // The pixel under the pointer, in FITS pixels, row 1 at the bottom.
+    QTest::mouseMove(view(), view()->toWidget(QPointF(40.2, 30.9)).toPoint());
+    QVERIFY2(part<QLabel>("lblPixel")->text().startsWith("x 41 y 32:"),
+             qPrintable(part<QLabel>("lblPixel")->text()));
+
+    for (int i = 0; i < 3; ++i)
+        control<QLineEdit>(QStringLiteral("Text%1").arg(5 + i))->setText(Catalogue[i]);
+    part<QLineEdit>("txtNomeControllo")->setText("000-BBC-123");
+    part<QLineEdit>("txtCarta")->setText("X12345AB");
+    part<QPushButton>("cmdFoglio")->click();
+    QCOMPARE(m_messages.shown.size(), 0);
+    QStringList counts;
+    for (int role : {1, 2, 3, 0})
+        counts << NumberRules::write(expected("campo.fits", m_from[role]).net);
+    QCOMPARE(sheetCounts(), counts);
+    QCOMPARE(control<QLineEdit>(Field::Date)->text(), QStringLiteral("15/03/2024 21:01:00 UT"));
+    QCOMPARE(control<QLineEdit>(Field::JulianDate)->text(), QStringLiteral("2460385.37569"));
+    QCOMPARE(control<QLineEdit>(Field::Filter)->text(), QStringLiteral("V"));
+
+    // The magnitude the true fluxes give, star by star, as "MAGNITUDINE" averages it.
+    const auto truth = [](int star) {
+        double sum = 0;
+        for (int c = 0; c < 3; ++c)
+            sum += Catalogue[c].toDouble() - 2.5 * std::log10(Stars[star].flux / Stars[c + 1].flux);
+        return sum / 3;
+    };
+    click(Button::Magnitude);
+    QVERIFY(std::fabs(control<QLineEdit>(Field::MagnitudeVariable)->text().toDouble() - truth(0)) < 1e-3);
+
+    const std::optional<Aavso::ImageMeasurement> kept = Aavso::recall(m_settings);
+    QVERIFY(kept);
+    QCOMPARE(kept->counts, counts);
+    QCOMPARE(kept->checkName, QStringLiteral("000-BBC-123"));
+    QCOMPARE(kept->chart, QStringLiteral("X12345AB"));
+    QCOMPARE(kept->airmass, QStringLiteral("1.2346"));
+    QVERIFY(std::fabs(kept->checkMagnitude.toDouble() - truth(4)) < 1e-3);
+    QCOMPARE(part<QTableWidget>("tblStelle")->item(int(Role::Check), 8)->text(), kept->checkMagnitude);
+
+    // Radii from the stars' mean FWHM, which the table shows.
+    double fwhm = 0;
+    for (int role = 0; role < RoleCount; ++role)
+        fwhm += expected("campo.fits", m_from[role]).fwhm / RoleCount;
+    part<QPushButton>("cmdFwhm")->click();
+    QCOMPARE(part<QDoubleSpinBox>("spnApertura")->value(), std::round(200 * fwhm) / 100);
+    QCOMPARE(part<QDoubleSpinBox>("spnCieloA")->value(), std::round(500 * fwhm) / 100);
+}
+
+void TestMeasureWindow::refusals_data()
+{
+    QTest::addColumn<int>("skipped");
+    QTest::addColumn<int>("c1");
+    QTest::addColumn<double>("outerRadius");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("C2 missing") << 2 << 1 << 15.0 << QString::fromUtf8(EntryProblem::Missing).arg("C2");
+    QTest::newRow("C1 saturated") << -1 << Saturating << 15.0
+                                  << QString::fromUtf8(EntryProblem::Saturated).arg("C1");
+    QTest::newRow("the variable's annulus leaves the image")
+        << -1 << 1 << 35.0
+        << QString::fromUtf8(EntryProblem::Refused).arg("Variabile", refusalText(Refusal::Border));
+}
+
+void TestMeasureWindow::refusals()
+{
+    QFETCH(int, skipped);
+    QFETCH(int, c1);
+    QFETCH(double, outerRadius);
+    QFETCH(QString, message);
+    open("campo.fits");
+    placeFour(skipped, c1);
+    part<QDoubleSpinBox>("spnCieloA")->setValue(outerRadius);
+    const QStringList before = sheetCounts() << control<QLineEdit>(Field::JulianDate)->text();
+    part<QPushButton>("cmdFoglio")->click();
+    compareOnlyOne(m_messages, m_window->windowTitle(), MessageIcon::Warning, message);
+    QCOMPARE(sheetCounts() << control<QLineEdit>(Field::JulianDate)->text(), before);
+    QVERIFY(!Aavso::recall(m_settings));
+}
+
+void TestMeasureWindow::recentredOnTheNextImage()
+{
+    const LocaleGuard locale(QLocale::c());
+    open("campo.fits");
+    placeFour();
+    clickStar(Stars[4]);
+    const QString filter = control<QLineEdit>(Field::Filter)->text();
+    open("spostato.fits");
+    QCOMPARE(m_dialogs.asked.value(1).start, m_dir.path());
+    QCOMPARE(m_messages.shown.size(), 0);
+
+    auto *table = part<QTableWidget>("tblStelle");
+    for (int role = 0; role < 4; ++role) {
+        QVERIFY(std::fabs(table->item(role, 0)->text().toDouble() - Stars[role].x - Shift.x()) < 0.011);
+        QVERIFY(std::fabs(table->item(role, 1)->text().toDouble() - Stars[role].y - Shift.y()) < 0.011);
+    }
+    QCOMPARE(table->item(int(Role::Check), 9)->text(), refusalText(Refusal::NoStar));
+
+    part<QPushButton>("cmdFoglio")->click();
+    QCOMPARE(m_messages.shown.size(), 0);
+    // Found again from where it was on the first image.
+    const StarMeasurement first = expected("campo.fits", m_from[0]);
+    QCOMPARE(control<QLineEdit>(Field::AduVariable)->text(),
+             NumberRules::write(expected("spostato.fits", {first.x, first.y}).net));
+    QCOMPARE(control<QLineEdit>(Field::Filter)->text(), filter);
+    QVERIFY(part<QLabel>("lblStato")->text().contains(QString::fromUtf8(EntryNote::UnknownFilter).arg("H")));
+}
+
+void TestMeasureWindow::refusedFileChangesNothing()
+{
+    open("campo.fits");
+    clickStar(Stars[0]);
+    const QString description = part<QLabel>("lblImmagine")->text();
+    open("appunti.fits");
+    compareOnlyOne(m_messages, m_window->windowTitle(), MessageIcon::Warning,
+                   loadFits(m_dir.filePath("appunti.fits")).problem);
+    QCOMPARE(part<QLabel>("lblImmagine")->text(), description);
+    QVERIFY(!part<QTableWidget>("tblStelle")->item(0, 3)->text().isEmpty());
+}
+
+void TestMeasureWindow::clickOnEmptySkyPlacesNothing()
+{
+    open("campo.fits");
+    QTest::mouseClick(view(), Qt::LeftButton, {}, view()->toWidget(QPointF(80, 60)).toPoint());
+    QTRY_VERIFY(part<QLabel>("lblStato")->text().contains(refusalText(Refusal::NoStar)));
+    QVERIFY(part<QRadioButton>(RoleButtons[0])->isChecked());
+    QVERIFY(part<QTableWidget>("tblStelle")->item(0, 0)->text().isEmpty());
+}
+
+QTEST_MAIN(TestMeasureWindow)
+#include "tst_measurewindow.moc"
