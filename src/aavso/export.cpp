@@ -103,18 +103,18 @@ bool isControl(char32_t c)
     return c < 0x20 || (c >= 0x7f && c < 0xa0) || c == 0xfeff;
 }
 
-// The text of the box `box`, trimmed, as a record may carry it: ASCII, letters
-// without their accents. `problem` says why it cannot be.
-QString recordText(const Sheet &sheet, const char *box, QString &problem)
+// `typed`, trimmed, as a record may carry it: ASCII, letters without their
+// accents. `problem` says why it cannot be, naming the box `box`.
+QString recordText(const QString &typed, const QString &box, QString &problem)
 {
-    const QString text = sheet.text(QLatin1String(box)).trimmed();
+    const QString text = typed.trimmed();
     QString ascii;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         const QString character = text.mid(i, length);
         i += length - 1;
         if (isControl(character.toUcs4().front())) {
-            problem = ControlCharacter.arg(description(box));
+            problem = ControlCharacter.arg(box);
             return QString();
         }
         if (character.front().unicode() < 0x80) {
@@ -125,15 +125,49 @@ QString recordText(const Sheet &sheet, const char *box, QString &problem)
             if (c.isMark())
                 continue;
             if (c.unicode() >= 0x80) {
-                problem = NotAscii.arg(description(box), character);
+                problem = NotAscii.arg(box, character);
                 return QString();
             }
             ascii += c;
         }
     }
     if (!ascii.isEmpty() && QStringLiteral("=+-@").contains(ascii.front()))
-        problem = FormulaStart.arg(description(box));
+        problem = FormulaStart.arg(box);
     return ascii;
+}
+
+// The sheet's box `box` as a record may carry it.
+QString recordText(const Sheet &sheet, const char *box, QString &problem)
+{
+    return recordText(sheet.text(QLatin1String(box)), description(box), problem);
+}
+
+// KNAME, KMAG, AMASS and CHART from the image the sheet's counts were
+// measured on; "na" for each when the counts are no longer those.
+QStringList checkStarFields(const Sheet &sheet, const std::optional<ImageMeasurement> &image,
+                            QString &problem)
+{
+    const QString none = QString::fromLatin1(NotAvailable);
+    const QStringList counts = {sheet.text(QLatin1String(Field::AduC1)), sheet.text(QLatin1String(Field::AduC2)),
+                                sheet.text(QLatin1String(Field::AduC3)),
+                                sheet.text(QLatin1String(Field::AduVariable))};
+    if (!image || image->counts != counts)
+        return {none, none, none, none};
+    QStringList fields;
+    for (const auto &[text, box] : {std::pair{image->checkName, CheckNameBox}, std::pair{image->chart, ChartBox}}) {
+        const QString written = recordText(text, box, problem);
+        if (written.contains(u',') || written.contains(u'|'))
+            problem = Delimiter.arg(box);
+        else if (written.size() > MostCheckCharacters)
+            problem = TooLongFor.arg(box).arg(MostCheckCharacters);
+        if (!problem.isEmpty())
+            return {};
+        fields << (written.isEmpty() ? none : written);
+    }
+    const auto orNone = [&none](const QString &text) { return text.isEmpty() ? none : text; };
+    // Without a name the check star's magnitude names nothing.
+    const QString checkMagnitude = fields[0] == none ? none : orNone(image->checkMagnitude);
+    return {fields[0], checkMagnitude, orNone(image->airmass), fields[1]};
 }
 
 bool isObsCode(const QString &code)
@@ -221,7 +255,7 @@ const char *terminator(Lines::End end)
 
 } // namespace
 
-Record record(const Sheet &sheet)
+Record record(const Sheet &sheet, const std::optional<ImageMeasurement> &image)
 {
     const auto field = [&sheet](const char *name) { return sheet.text(QLatin1String(name)); };
     Record r;
@@ -280,15 +314,17 @@ Record record(const Sheet &sheet)
         r.problem = SubFieldSeparator.arg(description(Field::Notes));
     if (!r.problem.isEmpty())
         return r;
+    const QStringList check = checkStarFields(sheet, image, r.problem);
+    if (!r.problem.isEmpty())
+        return r;
 
     QString notes = QStringLiteral("ENSEMBLE C1=%1 C2=%2 C3=%3")
                         .arg(comparisons[0].text, comparisons[1].text, comparisons[2].text);
     if (!note.isEmpty())
         notes += QLatin1Char(' ') + note;
-    const QStringList fields = {star,   jdText, magnitude.text, magErr.text,
-                                filter, "NO",   "STD",          "ENSEMBLE",
-                                "na",   "na",   "na",           "na",
-                                "na",   "na",   notes};
+    const QStringList fields = {star,     jdText,   magnitude.text, magErr.text, filter,
+                                "NO",     "STD",    "ENSEMBLE",     "na",        check[0],
+                                check[1], check[2], "na",           check[3],    notes};
     r.obsCode = obsCode.toLatin1();
     r.line = fields.join(QLatin1Char(',')).toLatin1();
     r.starKey = LightCurve::starKey(star).toLatin1();
@@ -459,9 +495,10 @@ Outcome addToLog(const Record &measurement, const QString &path)
 
 } // namespace
 
-bool exportToLog(const Sheet &sheet, Messages &messages, const QString &path)
+bool exportToLog(const Sheet &sheet, Messages &messages, const QString &path,
+                 const std::optional<ImageMeasurement> &image)
 {
-    const Record measurement = record(sheet);
+    const Record measurement = record(sheet, image);
     Outcome outcome{MessageIcon::Warning, measurement.problem};
     if (outcome.text.isEmpty() && !hasLogSuffix(path))
         outcome.text = LogSuffixNeeded;

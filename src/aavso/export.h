@@ -6,6 +6,7 @@
 // The log is read through the light curve's own scanner (extended.h), so
 // what the export adds to is what the light curve reads.
 
+#include "imagemeasurement.h"
 #include "vocabulary.h"
 
 #include "core/sheet.h"
@@ -45,6 +46,9 @@ inline const QString FormulaStart = QStringLiteral(
 inline const QString StarMissing = QStringLiteral("Scrivere in \"Oggetto:\" il nome della stella.");
 inline const QString StarTooLong = QStringLiteral(
     "Il nome in \"Oggetto:\" supera i 30 caratteri che il formato AAVSO ammette.");
+// %1: the box; %2: the most characters.
+inline const QString TooLongFor = QStringLiteral(
+    "Il testo in \"%1\" supera i %2 caratteri che il formato AAVSO ammette.");
 inline const QString StarComment = QStringLiteral(
     "Il nome in \"Oggetto:\" non può cominciare con \"#\": nel formato AAVSO la riga diventerebbe "
     "un commento.");
@@ -114,7 +118,10 @@ struct Record
 
 // The record of the measurement now on the sheet, or the first reason it
 // cannot be one.
-Record record(const Sheet &sheet);
+// With `image`, the image "Misura su immagine" measured last: while the
+// sheet's four counts are still the ones it wrote, the record names the check
+// star, its magnitude, the airmass and the chart.
+Record record(const Sheet &sheet, const std::optional<ImageMeasurement> &image = std::nullopt);
 
 struct Addition
 {
@@ -131,7 +138,8 @@ Addition append(const QByteArray &log, const Record &record);
 
 // Adds the sheet's measurement to the log at `path` and says how it went in
 // one message. True when the record was added.
-bool exportToLog(const Sheet &sheet, Messages &messages, const QString &path);
+bool exportToLog(const Sheet &sheet, Messages &messages, const QString &path,
+                 const std::optional<ImageMeasurement> &image = std::nullopt);
 
 // The log written to last, kept in the user's settings: the next export and
 // the light curve start there. Empty before the first export.

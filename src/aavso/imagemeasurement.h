@@ -11,6 +11,12 @@
 
 namespace Aavso {
 
+// The boxes of "Misura su immagine" whose texts reach a record.
+inline const QString CheckNameBox = QStringLiteral("Nome controllo:");
+inline const QString ChartBox = QStringLiteral("Sequenza:");
+// The most a record's KNAME or CHART may hold.
+constexpr qsizetype MostCheckCharacters = 20;
+
 struct ImageMeasurement
 {
     QStringList counts;     // the texts written for C1, C2, C3 and the variable

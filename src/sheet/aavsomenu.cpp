@@ -27,7 +27,7 @@ void exportMeasurement(const Context &c)
     const QString path = c.dialogs.saveFile(Aavso::Title, start, logFilter(), true);
     if (path.isEmpty())
         return;
-    if (Aavso::exportToLog(c.sheet, c.messages, path))
+    if (Aavso::exportToLog(c.sheet, c.messages, path, Aavso::recall(c.settings)))
         Aavso::rememberLog(c.settings, path);
 }
 

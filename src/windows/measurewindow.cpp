@@ -232,8 +232,8 @@ QWidget *MeasureWindow::buildPanel()
             [&settings](const QString &text) { settings.setValue(CheckNameKey, text); });
     m_checkCatalogue = named(new QLineEdit(panel), "txtMagControllo");
     connect(m_checkCatalogue, &QLineEdit::textChanged, this, &MeasureWindow::refresh);
-    form->addRow(captioned(QStringLiteral("Sequenza:"), m_chart, panel), m_chart);
-    form->addRow(captioned(QStringLiteral("Nome controllo:"), m_checkName, panel), m_checkName);
+    form->addRow(captioned(Aavso::ChartBox, m_chart, panel), m_chart);
+    form->addRow(captioned(Aavso::CheckNameBox, m_checkName, panel), m_checkName);
     form->addRow(captioned(QStringLiteral("Mag. catalogo controllo:"), m_checkCatalogue, panel),
                  m_checkCatalogue);
     panel->setFixedWidth(panel->sizeHint().width() + 40);

@@ -74,6 +74,8 @@ private slots:
 
     void roundTrip_data();
     void roundTrip();
+    void checkStar_data();
+    void checkStar();
     void refusals_data();
     void refusals();
     void logs_data();
@@ -144,6 +146,47 @@ void TestAavsoExport::roundTrip()
     QCOMPARE(readBack(path("aavso.txt")), QStringList{read});
     const QString fault = aavsoFault(bytesOf(path("aavso.txt")));
     QVERIFY2(fault.isEmpty(), qPrintable(fault));
+}
+
+// KNAME, KMAG, AMASS and CHART come from the image only while the sheet
+// still holds the counts measured on it.
+void TestAavsoExport::checkStar_data()
+{
+    QTest::addColumn<QStringList>("counts"); // measured; the sheet holds 1000 2000 3000 1500
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("chart");
+    QTest::addColumn<QString>("fields"); // the four fields, or the refusal
+    const QStringList onSheet = {"1000", "2000", "3000", "1500"};
+    QTest::newRow("counts as measured") << onSheet << "000-BBC-123" << "X12345AB" << "000-BBC-123,12.345,1.2346,X12345AB";
+    QTest::newRow("counts changed since") << QStringList{"1000", "2000", "3000", "1501"} << "K" << "X" << "na,na,na,na";
+    QTest::newRow("no check star named: no magnitude of it") << onSheet << " " << "X1" << "na,na,1.2346,X1";
+    QTest::newRow("accents dropped, 20 characters")
+        << onSheet << QString(19, 'K') + "à" << "" << QString(19, 'K') + "a,12.345,1.2346,na";
+    QTest::newRow("21 characters") << onSheet << QString(21, 'K') << "X"
+                                   << TooLongFor.arg(CheckNameBox).arg(MostCheckCharacters);
+    QTest::newRow("a comma in the chart") << onSheet << "K" << "X1,X2" << Delimiter.arg(ChartBox);
+}
+
+void TestAavsoExport::checkStar()
+{
+    QFETCH(QStringList, counts);
+    QFETCH(QString, name);
+    QFETCH(QString, chart);
+    QFETCH(QString, fields);
+    const LocaleGuard guard(QLocale::c());
+    const FakeSheet sheet = sheetWith({{"Text1", "1000"}, {"Text2", "2000"}, {"Text3", "3000"}, {"Text4", "1500"}});
+
+    const Record r = record(sheet, imageMeasurement(counts, name, 12.3454, 1.23456, chart));
+
+    if (!r.problem.isEmpty()) {
+        QCOMPARE(r.problem, fields);
+        return;
+    }
+    const QByteArrayList written = r.line.split(',');
+    QByteArrayList four;
+    for (const char *name : {"KNAME", "KMAG", "AMASS", "CHART"})
+        four << written.value(std::find(FieldNames.begin(), FieldNames.end(), std::string_view(name)) - FieldNames.begin());
+    QCOMPARE(QString::fromLatin1(four.join(',')), fields);
 }
 
 void TestAavsoExport::refusals_data()

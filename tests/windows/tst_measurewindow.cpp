@@ -1,4 +1,5 @@
 #include "aavso/imagemeasurement.h"
+#include "aavso/vocabulary.h"
 #include "core/names.h"
 #include "core/numberrules.h"
 #include "imaging/fitswriter.h"
@@ -223,6 +224,22 @@ void TestMeasureWindow::toSheetThenMagnitude()
     QCOMPARE(kept->airmass, QStringLiteral("1.2346"));
     QVERIFY(std::fabs(kept->checkMagnitude.toDouble() - truth(4)) < 1e-3);
     QCOMPARE(part<QTableWidget>("tblStelle")->item(int(Role::Check), 8)->text(), kept->checkMagnitude);
+
+    // The AAVSO record names the check star, its magnitude, the airmass and the chart.
+    control<QLineEdit>(Field::Object)->setText("RZ Cas");
+    control<QLineEdit>(Field::Author)->setText("RMA");
+    m_dialogs.answers << m_dir.filePath("aavso.txt");
+    control<QAction>(Menu::Aavso)->trigger();
+    QCOMPARE(m_messages.shown.last().icon, MessageIcon::Information);
+    QFile log(m_dir.filePath("aavso.txt"));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QList<QByteArray> record = log.readAll().trimmed().split('\n').last().trimmed().split(',');
+    const auto field = [&record](const char *name) {
+        return QString::fromLatin1(record.value(std::find(Aavso::FieldNames.begin(), Aavso::FieldNames.end(),
+                                                          std::string_view(name)) - Aavso::FieldNames.begin()));
+    };
+    QCOMPARE((QStringList{field("KNAME"), field("KMAG"), field("AMASS"), field("CHART")}),
+             (QStringList{kept->checkName, kept->checkMagnitude, kept->airmass, kept->chart}));
 
     // Radii from the stars' mean FWHM, which the table shows.
     double fwhm = 0;
