@@ -43,8 +43,9 @@ QByteArray generated(Format format, int count)
             bytes += star + ',' + jd + ',' + magnitude + ",0.012," + band
                 + ",NO,STD,ENSEMBLE,na,000-BBB-123,11.234,1.25,na,X12345,na\r\n";
         else if (format == Database)
+            // A comment of its own on every line, as the database often has.
             bytes += jd + ',' + (i % 20 == 0 ? "<" : "") + magnitude + ",0.01,," + band + ',' + observer
-                + ",,,,,,0,,V,,,,\"" + star + "\",,,,,\n";
+                + ",,,,,\"seeing " + QByteArray::number(i) + ", velature\",0,,V,,,,\"" + star + "\",,,,,\n";
         else
             bytes += jd + '\t' + (i % 20 == 0 ? "<" : "") + magnitude + "\t0.01\t" + observer + "\r\n";
     }

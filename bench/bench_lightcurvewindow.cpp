@@ -26,7 +26,8 @@ enum Kind { ThreeBands, ManyBands, ManyStars };
 
 QString generatedFile(const QTemporaryDir &dir, int count, Kind kind = ThreeBands)
 {
-    QByteArray text = Aavso::header("ABC", "\n");
+    // Another program's log: the observer's own points would be drawn larger.
+    QByteArray text = Aavso::header("ABC", "\n").replace(Aavso::software(), "generatore");
     const QByteArray bands[] = {"B", "V", "I"};
     for (int i = 0; i < count; ++i) {
         const double jd = 2455000 + i * 0.05; // 14 years
