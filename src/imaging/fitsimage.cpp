@@ -8,8 +8,13 @@
 #include <fitsio.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace Imaging {
 
@@ -141,6 +146,43 @@ void invalidateZeroBorder(std::vector<float> &pixels, int width, int height)
     }
 }
 
+// Reads the first plane's pixels with TFLOAT, which applies BZERO and BSCALE
+// and gives BLANK and NaN pixels as NaN.
+int readPixels(fitsfile *file, std::vector<LONGLONG> &first, float *pixels, LONGLONG count)
+{
+    int status = 0;
+    float blank = Invalid;
+    int anyBlank = 0;
+    fits_read_pixll(file, TFLOAT, first.data(), count, &blank, pixels, &anyBlank, &status);
+    return status;
+}
+
+// Debian's CFITSIO reads past its buffers on some damaged compressed tiles:
+// such an image is decompressed by a child process into memory shared with
+// it, so a damaged file can end the child but never the program.
+bool readCompressedApart(fitsfile *file, std::vector<LONGLONG> &first, std::vector<float> &pixels)
+{
+    const size_t bytes = pixels.size() * sizeof(float);
+    void *shared = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (shared == MAP_FAILED)
+        return false;
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(readPixels(file, first, static_cast<float *>(shared), LONGLONG(pixels.size())) == 0 ? 0 : 1);
+    int outcome = 0;
+    pid_t waited = -1;
+    if (child > 0) {
+        do
+            waited = waitpid(child, &outcome, 0);
+        while (waited < 0 && errno == EINTR);
+    }
+    const bool read = waited == child && WIFEXITED(outcome) && WEXITSTATUS(outcome) == 0;
+    if (read)
+        std::memcpy(pixels.data(), shared, bytes);
+    munmap(shared, bytes);
+    return read;
+}
+
 double plateauOrTypeMaximum(const std::vector<float> &pixels, double typeMax)
 {
     float largest = -std::numeric_limits<float>::infinity();
@@ -201,7 +243,8 @@ FitsLoad loadFits(const QString &path, qint64 maxPixels)
     const HeaderKeys keys = readKeys(fits.file);
     int bitpix = 0;
     fits_get_img_type(fits.file, &bitpix, &status);
-    if (fits_is_compressed_image(fits.file, &status)) {
+    const bool compressed = fits_is_compressed_image(fits.file, &status);
+    if (compressed) {
         if (tilePixels(keys) > maxPixels)
             return tooLarge(path, maxPixels);
     } else {
@@ -218,14 +261,14 @@ FitsLoad loadFits(const QString &path, qint64 maxPixels)
         image.firstPlaneOnly = image.firstPlaneOnly || axes[k] > 1;
     image.header = readHeader(keys);
 
-    // TFLOAT applies BZERO and BSCALE; BLANK and NaN pixels arrive as NaN.
     image.pixels.resize(std::size_t(axes[0] * height));
     std::vector<LONGLONG> first(axes.size(), 1);
-    float blank = Invalid;
-    int anyBlank = 0;
-    if (fits_read_pixll(fits.file, TFLOAT, first.data(), LONGLONG(image.pixels.size()), &blank,
-                        image.pixels.data(), &anyBlank, &status) != 0)
-        return refused(endedEarly(status) ? LoadProblem::Truncated : LoadProblem::NotFits, path);
+    if (compressed) {
+        if (!readCompressedApart(fits.file, first, image.pixels))
+            return refused(LoadProblem::Damaged, path);
+    } else if (const int problem = readPixels(fits.file, first, image.pixels.data(), LONGLONG(image.pixels.size()))) {
+        return refused(endedEarly(problem) ? LoadProblem::Truncated : LoadProblem::NotFits, path);
+    }
 
     for (float &v : image.pixels) {
         if (std::isinf(v))

@@ -34,6 +34,7 @@ inline const char *const NotRegular = "Impossibile aprire \"%1\": non è un file
 inline const char *const Unreadable = "Impossibile aprire \"%1\": il file non può essere letto.";
 inline const char *const NotFits = "Impossibile aprire \"%1\": non è un file FITS.";
 inline const char *const Truncated = "Impossibile aprire \"%1\": il file è troncato.";
+inline const char *const Damaged = "Impossibile aprire \"%1\": l'immagine compressa è danneggiata.";
 inline const char *const NoImage = "Impossibile aprire \"%1\": il file non contiene un'immagine.";
 // %2: the most pixels an image may hold.
 inline const char *const TooLarge = "Impossibile aprire \"%1\": l'immagine ha più di %2 pixel.";

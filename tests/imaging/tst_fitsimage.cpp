@@ -274,6 +274,7 @@ void TestFitsImage::refusedFiles_data()
     QTest::newRow("header cut") << "headercut.fits" << LoadProblem::Truncated;
     QTest::newRow("pixels cut") << "pixelscut.fits" << LoadProblem::Truncated;
     QTest::newRow("no image") << "noimage.fits" << LoadProblem::NoImage;
+    QTest::newRow("damaged compressed tiles") << "damaged.fz" << LoadProblem::Damaged;
     QTest::newRow("more than 2^28 pixels") << "huge.fits" << LoadProblem::TooLarge;
 }
 
@@ -313,6 +314,18 @@ void TestFitsImage::refusedFiles()
         writeBytes(path, goodBytes.left(goodBytes.size() - 3000));
     } else if (name == QLatin1String("noimage.fits")) {
         QVERIFY(writeFits(path, {FLOAT_IMG, {}, {}, {}, false}));
+    } else if (name == QLatin1String("damaged.fz")) {
+        std::vector<double> noise(64 * 64);
+        for (size_t i = 0; i < noise.size(); ++i)
+            noise[i] = double((i * 7919) % 4093);
+        QVERIFY(writeFits(path, {USHORT_IMG, {64, 64}, noise, {}, true}));
+        QFile compressed(path);
+        QVERIFY(compressed.open(QIODevice::ReadWrite));
+        // Each row's tile descriptor (its size and place) after the two
+        // headers, made to point far beyond the file.
+        QVERIFY(compressed.size() > 2 * 2880 + 64 * 8);
+        compressed.seek(2 * 2880);
+        QVERIFY(compressed.write(QByteArray(64 * 8, '\x7F')) == 64 * 8);
     } else if (name == QLatin1String("huge.fits")) {
         writeBytes(path, headerBlock({"SIMPLE  =                    T", "BITPIX  =                  -32",
                                       "NAXIS   =                    2", "NAXIS1  =                16385",
