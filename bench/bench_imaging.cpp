@@ -7,6 +7,8 @@
 #include "imaging/fitsimage.h"
 #include "imaging/stretch.h"
 
+#include "memory.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QFile>
@@ -47,25 +49,6 @@ QString generatedImage(int bitpix)
     if (status != 0)
         qFatal("CFITSIO status %d writing %s", status, qPrintable(path));
     return path;
-}
-
-double resident(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(int(std::strlen(field)) + 1).trimmed().split(' ').value(0).toDouble() * 1024;
-    }
-    return 0;
-}
-
-void resetPeakResident()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
 }
 
 void loadWithPicture(benchmark::State &state)

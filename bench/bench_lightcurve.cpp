@@ -7,6 +7,8 @@
 #include "aavso/observations.h"
 #include "aavso/vocabulary.h"
 
+#include "memory.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QFile>
@@ -69,27 +71,6 @@ size_t heapInUse()
 {
     const struct mallinfo2 info = mallinfo2();
     return info.uordblks + info.hblkhd;
-}
-
-// The resident set now ("VmRSS") or at its highest since the last reset
-// ("VmHWM"), in bytes.
-double resident(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(int(std::strlen(field)) + 1).trimmed().split(' ').value(0).toDouble() * 1024;
-    }
-    return 0;
-}
-
-void resetPeakResident()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
 }
 
 void readLightCurve(benchmark::State &state)

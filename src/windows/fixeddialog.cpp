@@ -1,5 +1,6 @@
 #include "fixeddialog.h"
 
+#include "ui/appsetup.h"
 #include "ui/look.h"
 
 void setUpFixedDialog(QDialog &dialog, const QString &name, QSize size)
@@ -9,6 +10,16 @@ void setUpFixedDialog(QDialog &dialog, const QString &name, QSize size)
                           | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     dialog.setAttribute(Qt::WA_DeleteOnClose);
     dialog.setFixedSize(size);
+}
+
+void setUpToolWindow(QWidget &window, const QString &name, const QString &title)
+{
+    window.setObjectName(name);
+    window.setWindowTitle(title);
+    window.setWindowIcon(appIcon());
+    window.setAttribute(Qt::WA_DeleteOnClose);
+    window.setFont(Look::face(QStringLiteral("Tahoma"), 8.25)); // the sheet's face
+    paintSilver(window);
 }
 
 void paintSilver(QWidget &window)

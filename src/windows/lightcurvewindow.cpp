@@ -181,12 +181,7 @@ private:
 LightCurveWindow::LightCurveWindow(const Services &services, QWidget *parent)
     : QWidget(parent, Qt::Window), m_services(services)
 {
-    setObjectName(QStringLiteral("Form4"));
-    setWindowTitle(Title);
-    setWindowIcon(appIcon());
-    setAttribute(Qt::WA_DeleteOnClose);
-    setFont(Look::face(QStringLiteral("Tahoma"), 8.25)); // the sheet's face
-    paintSilver(*this);
+    setUpToolWindow(*this, QStringLiteral("Form4"), Title);
     buildControls();
     resize(900, 600);
     showStar(-1);

@@ -128,12 +128,7 @@ QDoubleSpinBox *radiusBox(const char *name, double value, QWidget *parent)
 MeasureWindow::MeasureWindow(const Context &context, QWidget *parent)
     : QWidget(parent, Qt::Window), m_context(context)
 {
-    setObjectName(QStringLiteral("Form5"));
-    setWindowTitle(Title);
-    setWindowIcon(appIcon());
-    setAttribute(Qt::WA_DeleteOnClose);
-    setFont(Look::face(QStringLiteral("Tahoma"), 8.25)); // the sheet's face
-    paintSilver(*this);
+    setUpToolWindow(*this, QStringLiteral("Form5"), Title);
     buildControls();
     resize(1180, 820);
     refresh();
