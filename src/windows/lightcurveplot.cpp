@@ -154,7 +154,8 @@ void LightCurvePlot::addSeries(const Observations &data, const LightCurve::Serie
     graph->setPen(QPen(colour));
     graph->setScatterStyle(marker(colour, series));
     graph->setData(keys, values, true);
-    if (m_series.size() >= size_t(LegendEntries))
+    const bool listed = m_series.size() < size_t(LegendEntries);
+    if (!listed)
         graph->removeFromLegend();
 
     QCPErrorBars *bars = nullptr;
@@ -168,7 +169,7 @@ void LightCurvePlot::addSeries(const Observations &data, const LightCurve::Serie
         bars->setPen(QPen(colour, series.own ? 1.5 : 1));
         bars->setWhiskerWidth(series.own ? 6 : 3);
     }
-    m_series.push_back({graph, bars, band, series.discrepant, series.rows});
+    m_series.push_back({graph, bars, band, series.discrepant, listed, series.rows});
     showSeries(m_series.back());
 }
 
@@ -188,6 +189,13 @@ void LightCurvePlot::showSeries(const Drawn &series)
     series.graph->setVisible(visible);
     if (series.errors)
         series.errors->setVisible(visible);
+    // Hidden discrepant observations would only lengthen the legend.
+    if (series.discrepant && series.listed) {
+        if (m_discrepantVisible)
+            series.graph->addToLegend();
+        else
+            series.graph->removeFromLegend();
+    }
 }
 
 void LightCurvePlot::setBandVisible(const QString &band, bool visible)

@@ -46,6 +46,7 @@ private:
         QCPErrorBars *errors; // null where no point has an error
         QString band;
         bool discrepant;
+        bool listed; // within the legend's entries
         std::vector<quint32> rows; // the observations, in the graph's order
     };
 

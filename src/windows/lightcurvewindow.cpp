@@ -235,6 +235,7 @@ void LightCurveWindow::buildControls()
 
     // The band boxes wrap, and scroll past a few rows.
     m_filterArea = new QScrollArea(this);
+    m_filterArea->installEventFilter(this);
     m_filterArea->setObjectName(QStringLiteral("filtri"));
     m_filterArea->setWidgetResizable(true);
     m_filterArea->setFrameShape(QFrame::NoFrame);
@@ -399,12 +400,26 @@ void LightCurveWindow::fillFilters(const std::vector<quint32> &bands)
         m_filters->addWidget(box);
     }
     boxes->setUpdatesEnabled(true);
-    // As high as the boxes need, up to a few rows.
-    const int width = m_filterArea->viewport()->width();
-    const int rowHeight = bands.empty() ? 0 : boxes->findChild<QCheckBox *>()->sizeHint().height();
-    const int limit = FilterRows * rowHeight + (FilterRows - 1) * m_filters->spacing();
-    m_filterArea->setFixedHeight(std::min(m_filters->heightForWidth(width), limit));
+    fitFilterArea();
     m_filterArea->setVisible(!bands.empty());
+}
+
+// As high as the boxes need at the window's width, up to a few rows.
+void LightCurveWindow::fitFilterArea()
+{
+    const QCheckBox *box = m_filterArea->widget()->findChild<QCheckBox *>();
+    if (!box)
+        return;
+    const int limit = FilterRows * box->sizeHint().height() + (FilterRows - 1) * m_filters->spacing();
+    m_filterArea->setFixedHeight(std::min(m_filters->heightForWidth(m_filterArea->contentsRect().width()), limit));
+}
+
+// The boxes' rows depend on the width the area is given, known only once it is laid out.
+bool LightCurveWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_filterArea && event->type() == QEvent::Resize)
+        fitFilterArea();
+    return QWidget::eventFilter(watched, event);
 }
 
 void LightCurveWindow::showStatus()

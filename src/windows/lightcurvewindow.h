@@ -37,6 +37,9 @@ public:
         QStringLiteral("Impossibile salvare l'immagine \"%1\": il nome deve finire in .png, .jpg, "
                        ".jpeg, .bmp o .pdf, il formato in cui scriverla.");
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     // What the reading thread hands back.
     struct Read
@@ -56,6 +59,7 @@ private:
     void setReading(bool reading);
     void showStar(int index);
     void fillFilters(const std::vector<quint32> &bands);
+    void fitFilterArea();
     void showStatus();
     void showPoint(quint32 observation);
     void saveImage();

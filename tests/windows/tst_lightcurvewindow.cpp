@@ -5,12 +5,14 @@
 #include "windows/lightcurvewindow.h"
 #include "aavso/export.h"
 #include "aavso/curve.h"
+#include "aavso/vocabulary.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImageReader>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScrollArea>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -532,30 +534,53 @@ void TestLightCurveWindow::fitIgnoresErrors()
     QVERIFY(!plot()->toPixmap().isNull()); // the bars drawn, cut at the view's edge
 }
 
-// No reader marks an observation so yet: the plot is given one by hand.
+// A headerless database download of V612 Sct whose last observation the
+// AAVSO flagged discrepant, far from the others.
+static QByteArray flaggedDownload()
+{
+    QByteArray bytes;
+    const auto column = [](const char *name) {
+        return std::find(Aavso::DatabaseColumns.begin(), Aavso::DatabaseColumns.end(), std::string_view(name))
+             - Aavso::DatabaseColumns.begin();
+    };
+    for (int i = 0; i < 4; ++i) {
+        QByteArrayList fields(Aavso::DatabaseColumnsAlways);
+        fields[column("JD")] = QByteArray::number(2460001.5 + i);
+        fields[column("Magnitude")] = i == 3 ? "20.0" : "12.1";
+        fields[column("Band")] = "Johnson V";
+        fields[column("Observer Code")] = "ABC";
+        fields[column("Validation Flag")] = i == 3 ? "D" : "V";
+        fields[column("Star Name")] = "V612 Sct";
+        bytes += fields.join('\t') + '\n';
+    }
+    return bytes;
+}
+
 void TestLightCurveWindow::discrepantHiddenUntilShown()
 {
-    QVERIFY(!control<QCheckBox>(m_window.get(), "chkDiscrepanti")->isChecked());
-    LightCurve::Observations data;
-    QCOMPARE(LightCurve::addFile(data, m_dir.filePath("others.txt")), QString());
-    LightCurve::Observation &last = data.observations.back();
-    last.star = data.observations.front().star; // V612 Sct
-    last.magnitude = 20;
-    last.discrepant = true;
-    LightCurvePlot plot;
-    plot.plotCurve(data, LightCurve::curveOf(data, LightCurve::starKey("V612 Sct")));
+    QFile file(m_dir.filePath("scartate.txt"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(flaggedDownload()) > 0);
+    file.close();
+    load({"scartate.txt"});
     QCPGraph *crosses = nullptr;
-    for (int i = 0; i < plot.graphCount(); ++i)
-        if (plot.graph(i)->name() == QLatin1String("V discrepanti"))
-            crosses = plot.graph(i);
+    for (int i = 0; i < plot()->graphCount(); ++i)
+        if (plot()->graph(i)->name() == QLatin1String("V discrepanti"))
+            crosses = plot()->graph(i);
     QVERIFY(crosses);
+    // One band's box: its row alone, no room left for more.
+    QTRY_COMPARE(m_window->findChild<QScrollArea *>()->height(), control<QCheckBox>(m_window.get(), "chkV")->height());
+    QVERIFY(statusText().contains(LightCurve::DiscrepantHidden.arg(1)));
     QVERIFY(!crosses->visible());
-    QVERIFY(plot.yAxis->range().upper < 20);
-    plot.setDiscrepantVisible(true);
+    QVERIFY(!plot()->legend->hasItemWithPlottable(crosses));
+    QVERIFY(plot()->yAxis->range().upper < 20);
+
+    control<QCheckBox>(m_window.get(), "chkDiscrepanti")->setChecked(true);
     QVERIFY(crosses->visible());
-    plot.fit();
-    QVERIFY(plot.yAxis->range().upper > 20);
-    plot.setBandVisible("V", false);
+    QVERIFY(plot()->legend->hasItemWithPlottable(crosses));
+    QVERIFY(statusText().contains(LightCurve::DiscrepantShown.arg(1)));
+    click("cmdAdatta");
+    QVERIFY(plot()->yAxis->range().upper > 20);
+    control<QCheckBox>(m_window.get(), "chkV")->setChecked(false);
     QVERIFY(!crosses->visible());
 }
 
