@@ -5,10 +5,10 @@
 #include "support/diskfiles.h"
 #include "support/fifo.h"
 #include "support/guard.h"
+#include "support/observationtext.h"
 
 #include <QTest>
 
-#include <cmath>
 #include <optional>
 #include <sys/resource.h>
 
@@ -20,24 +20,6 @@ namespace {
 const QByteArray OwnHeader = Aavso::header("ABC");
 const QByteArray DatabaseHeader = "JD,Magnitude,Uncertainty,HQuncertainty,Band,Observer Code,"
                                   "Comment Code(s),Comp Star 1,Comp Star 2,Charts,Comments,Star Name\n";
-
-// Each observation as "star jd magnitude±error band observer [notes]" ("<"
-// before a fainter-than value, " D" after a discrepant one), then each
-// skipped line as "number: reason".
-QStringList describe(const Observations &read)
-{
-    QStringList lines;
-    for (const Observation &o : read.observations) {
-        const QString error = std::isnan(o.error) ? QStringLiteral("na") : QString::number(o.error);
-        lines << QStringLiteral("%1 %2 %3%4±%5 %6 %7 [%8]%9")
-                     .arg(read.texts.at(o.star), QString::number(o.jd, 'f', 5), o.fainter ? "<" : "",
-                          QString::number(o.magnitude), error, read.texts.at(o.band),
-                          read.texts.at(o.observer), read.note(o), o.discrepant ? " D" : "");
-    }
-    for (const SkippedLine &s : read.skipped)
-        lines << QStringLiteral("%1: %2").arg(s.line).arg(s.reason);
-    return lines;
-}
 
 // A record with the fields after FILTER as most software writes them.
 QByteArray record(const QByteArray &firstFive, char delimiter = ',')
