@@ -113,7 +113,6 @@ void TestCurve::keys_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("key");
-    QTest::newRow("capitals") << "V612 SCT" << "v612 sct";
     QTest::newRow("blanks around, between, tabs and line ends") << " \tV612 \r\n  Sct\v " << "v612 sct";
     QTest::newRow("only blanks") << " \t " << "";
     QTest::newRow("beyond ASCII") << QStringLiteral("  ÅLAND\u00A0Ö ") << QStringLiteral("åland ö");

@@ -5,10 +5,10 @@
 #include "support/diskfiles.h"
 #include "support/fifo.h"
 #include "support/guard.h"
+#include "support/observationtext.h"
 
 #include <QTest>
 
-#include <cmath>
 #include <optional>
 #include <sys/resource.h>
 
@@ -20,24 +20,6 @@ namespace {
 const QByteArray OwnHeader = Aavso::header("ABC");
 const QByteArray DatabaseHeader = "JD,Magnitude,Uncertainty,HQuncertainty,Band,Observer Code,"
                                   "Comment Code(s),Comp Star 1,Comp Star 2,Charts,Comments,Star Name\n";
-
-// Each observation as "star jd magnitude±error band observer [notes]" ("<"
-// before a fainter-than value, " D" after a discrepant one), then each
-// skipped line as "number: reason".
-QStringList describe(const Observations &read)
-{
-    QStringList lines;
-    for (const Observation &o : read.observations) {
-        const QString error = std::isnan(o.error) ? QStringLiteral("na") : QString::number(o.error);
-        lines << QStringLiteral("%1 %2 %3%4±%5 %6 %7 [%8]%9")
-                     .arg(read.texts.at(o.star), QString::number(o.jd, 'f', 5), o.fainter ? "<" : "",
-                          QString::number(o.magnitude), error, read.texts.at(o.band),
-                          read.texts.at(o.observer), read.note(o), o.discrepant ? " D" : "");
-    }
-    for (const SkippedLine &s : read.skipped)
-        lines << QStringLiteral("%1: %2").arg(s.line).arg(s.reason);
-    return lines;
-}
 
 // A record with the fields after FILTER as most software writes them.
 QByteArray record(const QByteArray &firstFive, char delimiter = ',')
@@ -87,8 +69,6 @@ void TestObservations::reading_data()
 
     const QByteArray own = "V612 Sct,2460000.12345,12.345,0.012,V,NO,STD,ENSEMBLE,na,"
                            "000-BBB-123,11.2,1.25,na,X12345,misura buona\r\n";
-    QTest::newRow("own log, CR LF") << OwnHeader + own
-        << QStringList{"V612 Sct 2460000.12345 12.345±0.012 V ABC [misura buona]"} << true;
     QTest::newRow("pipe character, HJD, other software, LF")
         << QByteArray("#type=Extended\n#obscode=XYZ\n#software=AIP4Win\n#delim=|\n#date=HJD\n"
                       "SS Cyg|2459000.5|<14.1|na|TG|NO|STD|na|na|na|na|na|na|na|na\n")
@@ -101,7 +81,7 @@ void TestObservations::reading_data()
         << QByteArray("#TYPE=EXTENDED\n#DELIM=exclamation\n") + record("A,1.5,2.5,na,V", '!')
                + "#DELIM= Semicolon \n" + record("B,2.5,3.5,na,V", ';') + "#DELIM=/\n" + record("C,3.5,4.5,na,V", '/')
         << QStringList{"A 1.50000 2.5±na V  []", "B 2.50000 3.5±na V  []", "C 3.50000 4.5±na V  []"} << false;
-    QTest::newRow("OBSCODE changed further down")
+    QTest::newRow("own log, OBSCODE changed further down")
         << OwnHeader + own + "#OBSCODE=DEF\r\n" + own
         << QStringList{"V612 Sct 2460000.12345 12.345±0.012 V ABC [misura buona]",
                        "V612 Sct 2460000.12345 12.345±0.012 V DEF [misura buona]"} << true;
@@ -109,8 +89,6 @@ void TestObservations::reading_data()
         << QByteArray("\xEF\xBB\xBF  #TYPE = EXTENDED \n\n# a comment\n   \n"
                       " Z Cam , 2460100.5 ,  < 13.0 , 0.1 , Vis , na,na,na,na,na,na,na,na,na,  nota  \n")
         << QStringList{"Z Cam 2460100.50000 <13±0.1 Vis.  [nota]"} << false;
-    QTest::newRow("lone CR") << QByteArray(Aavso::header("ABC", "\r") + record("A,2460000.5,12.1,na,V").replace('\n', ""))
-                             << QStringList{"A 2460000.50000 12.1±na V ABC []"} << true;
     QTest::newRow("database download")
         << DatabaseHeader + "2460000.12345,12.345,0.012,,V,ABC,,,,,bella notte,V612 Sct\n"
                             "2460001.5,<13.5,,,Vis.,XYZ,,,,,,v612  SCT\n"
@@ -186,26 +164,25 @@ void TestObservations::unreadableLine_data()
     QTest::addColumn<QString>("reason");
 
     const QByteArray db = DatabaseHeader; // its records end with Star Name
-    QTest::newRow("date with a letter") << OwnHeader << record("A,2460000.5x,12.1,0.01,V") << "data non valida";
-    QTest::newRow("infinite date") << OwnHeader << record("A,inf,12.1,0.01,V") << "data non valida";
-    QTest::newRow("date before the Julian period") << OwnHeader << record("A,-0.5,12.1,0.01,V") << "data non valida";
-    QTest::newRow("date too far ahead") << OwnHeader << record("A,1e7,12.1,0.01,V") << "data non valida";
-    QTest::newRow("placeholder magnitude") << OwnHeader << record("A,2460000.5,99.999,0.01,V") << "magnitudine non valida";
-    QTest::newRow("fainter than nothing") << OwnHeader << record("A,2460000.5,<,0.01,V") << "magnitudine non valida";
-    QTest::newRow("negative error") << OwnHeader << record("A,2460000.5,12.1,-0.01,V") << "errore non valido";
-    QTest::newRow("placeholder error") << OwnHeader << record("A,2460000.5,12.1,99.999,V") << BadError;
+    QTest::newRow("date with a letter") << OwnHeader << record("A,2460000.5x,12.1,0.01,V") << BadDate;
+    QTest::newRow("infinite date") << OwnHeader << record("A,inf,12.1,0.01,V") << BadDate;
+    QTest::newRow("date before the Julian period") << OwnHeader << record("A,-0.5,12.1,0.01,V") << BadDate;
+    QTest::newRow("date too far ahead") << OwnHeader << record("A,1e7,12.1,0.01,V") << BadDate;
+    QTest::newRow("placeholder magnitude") << OwnHeader << record("A,2460000.5,99.999,0.01,V") << BadMagnitude;
+    QTest::newRow("fainter than nothing") << OwnHeader << record("A,2460000.5,<,0.01,V") << BadMagnitude;
+    QTest::newRow("negative error") << OwnHeader << record("A,2460000.5,12.1,-0.01,V") << BadError;
     QTest::newRow("error just over the range") << OwnHeader << record("A,2460000.5,12.1,10,V") << BadError;
     QTest::newRow("no star") << OwnHeader << record("na,2460000.5,12.1,0.01,V") << "stella mancante";
     QTest::newRow("no filter") << OwnHeader << record(" A,2460000.5,12.1,0.01, NA ") << "filtro mancante";
     QTest::newRow("14 fields") << OwnHeader << QByteArray("A,2460000.5,12.1,0.01,V,,,,,,,,,\n") << "14 campi invece di 15";
     QTest::newRow("16 fields") << OwnHeader << QByteArray("A,2460000.5,12.1,0.01,V,,,,,,,,,,,\n") << "più di 15 campi";
-    QTest::newRow("database: quote left open") << db << QByteArray("\"2460000.5,12.3,,,V,ABC,,,,,,A\n") << "virgolette non valide";
-    QTest::newRow("database: text after a quote") << db << QByteArray("\"2460000.5\"x,12.3,,,V,ABC,,,,,,A\n") << "virgolette non valide";
+    QTest::newRow("database: quote left open") << db << QByteArray("\"2460000.5,12.3,,,V,ABC,,,,,,A\n") << BadQuotes;
+    QTest::newRow("database: text after a quote") << db << QByteArray("\"2460000.5\"x,12.3,,,V,ABC,,,,,,A\n") << BadQuotes;
     QTest::newRow("database: short line") << db << QByteArray("2460000.5,12.3,,,V,ABC,,,,,\n") << "11 campi invece di 12";
     QTest::newRow("database: no star") << db << QByteArray("2460000.5,12.3,,,V,ABC,,,,,, \n") << "stella mancante";
     QTest::newRow("database: no band") << db << QByteArray("2460000.5,12.3,,,,ABC,,,,,,A\n") << "filtro mancante";
-    QTest::newRow("database: decimal comma") << db << QByteArray("\"2460000,5\",12.3,,,V,ABC,,,,,,A\n") << "data non valida";
-    QTest::newRow("database: error not a number") << db << QByteArray("2460000.5,12.3,x,,V,ABC,,,,,,A\n") << "errore non valido";
+    QTest::newRow("database: decimal comma") << db << QByteArray("\"2460000,5\",12.3,,,V,ABC,,,,,,A\n") << BadDate;
+    QTest::newRow("database: error not a number") << db << QByteArray("2460000.5,12.3,x,,V,ABC,,,,,,A\n") << BadError;
 }
 
 // The line is skipped, with its number and reason, and the lines around it read.

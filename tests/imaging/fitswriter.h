@@ -10,7 +10,26 @@
 #include <fitsio.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <vector>
+
+// A flat sky with Gaussian stars {x, y, flux} (0-based coordinates), row by
+// row, each pixel holding the exact flux that falls on it.
+inline std::vector<double> starField(int width, int height, double sky, double sigma,
+                                     const std::vector<std::array<double, 3>> &stars)
+{
+    const auto share = [sigma](int pixel, double at) {
+        const double s = sigma * std::sqrt(2.0);
+        return 0.5 * (std::erf((pixel + 0.5 - at) / s) - std::erf((pixel - 0.5 - at) / s));
+    };
+    std::vector<double> values(std::size_t(width) * std::size_t(height), sky);
+    for (const auto &[x0, y0, flux] : stars)
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                values[std::size_t(y * width + x)] += flux * share(x, x0) * share(y, y0);
+    return values;
+}
 
 // A pixel written as the BLANK value of an integer image.
 constexpr double BlankPixel = -1e300;

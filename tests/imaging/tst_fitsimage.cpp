@@ -91,15 +91,12 @@ void TestFitsImage::pixelTypes_data()
 
     const double inf = std::numeric_limits<double>::infinity();
     QTest::newRow("8 bit") << int(BYTE_IMG) << Cards() << false << std::vector<double>{1, 7, 200, 255} << 255.0;
-    QTest::newRow("16 bit unsigned") << int(USHORT_IMG) << Cards() << false
-                                     << std::vector<double>{1, 40000, 65000, 32768} << 65535.0;
     QTest::newRow("16 bit signed") << int(SHORT_IMG) << Cards() << false
                                    << std::vector<double>{-32768, -5, 12, 32767} << 32767.0;
     QTest::newRow("16 bit scaled") << int(SHORT_IMG) << Cards{{"BZERO", "100"}, {"BSCALE", "0.5"}} << false
                                    << std::vector<double>{100.5, 99, 1000.5, -50} << 100 + 0.5 * 32767;
     QTest::newRow("32 bit") << int(LONG_IMG) << Cards() << false
                             << std::vector<double>{-2000000, 3, 16777216, 1} << 2147483647.0;
-    QTest::newRow("float") << int(FLOAT_IMG) << Cards() << false << std::vector<double>{1.25, -3.5, 1e6, 7} << inf;
     QTest::newRow("double") << int(DOUBLE_IMG) << Cards() << false << std::vector<double>{0.001, -2, 3e30, 4} << inf;
     QTest::newRow("16 bit BLANK") << int(SHORT_IMG) << Cards{{"BLANK", "-32768"}} << false
                                   << std::vector<double>{5, BlankPixel, 6, 7} << 32767.0;
@@ -146,7 +143,6 @@ void TestFitsImage::saturationLevels_data()
     QTest::newRow("plateau of three") << threeAt4095 << Cards() << 4095.0;
     QTest::newRow("two at the top are stars") << std::vector<double>{4095, 10, 4095, 12, 4000, 9} << Cards() << 32767.0;
     QTest::newRow("SATURATE") << threeAt4095 << Cards{{"SATURATE", "3000"}} << 3000.0;
-    QTest::newRow("DATAMAX") << threeAt4095 << Cards{{"DATAMAX", "'3500.0'"}} << 3500.0;
 }
 
 void TestFitsImage::saturationLevels()
@@ -269,7 +265,6 @@ void TestFitsImage::refusedFiles_data()
     QTest::newRow("device through a link") << "device.fits" << LoadProblem::NotRegular;
     QTest::newRow("unreadable") << "locked.fits" << LoadProblem::Unreadable;
     QTest::newRow("text") << "text.fits" << LoadProblem::NotFits;
-    QTest::newRow("empty") << "empty.fits" << LoadProblem::NotFits;
     QTest::newRow("SIMPLE then nonsense") << "nonsense.fits" << LoadProblem::NotFits;
     QTest::newRow("header cut") << "headercut.fits" << LoadProblem::Truncated;
     QTest::newRow("pixels cut") << "pixelscut.fits" << LoadProblem::Truncated;
@@ -306,8 +301,6 @@ void TestFitsImage::refusedFiles()
         writeBytes(path, QByteArray("SIMPL E = T\n").repeated(300));
     } else if (name == QLatin1String("nonsense.fits")) {
         writeBytes(path, "SIMPLE" + QByteArray(5754, '\x01'));
-    } else if (name == QLatin1String("empty.fits")) {
-        writeBytes(path, QByteArray());
     } else if (name == QLatin1String("headercut.fits")) {
         writeBytes(path, goodBytes.left(1000));
     } else if (name == QLatin1String("pixelscut.fits")) {

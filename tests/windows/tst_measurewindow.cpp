@@ -37,23 +37,15 @@ constexpr double Sigma = 1.4;
 const QStringList Catalogue = {"11.000", "11.500", "12.000"};
 const char *const RoleButtons[] = {"optVariabile", "optC1", "optC2", "optC3", "optControllo"};
 
-double share(int pixel, double at, double sigma)
-{
-    const double s = sigma * std::sqrt(2.0);
-    return 0.5 * (std::erf((pixel + 0.5 - at) / s) - std::erf((pixel - 0.5 - at) / s));
-}
-
 // Gaussian stars on a flat sky of 100 ADU, each pixel holding the flux that falls on it.
 void writeField(const QString &path, const QList<Star> &stars, const QByteArray &filter)
 {
     FitsPlan plan;
     plan.axes = {160, 120};
-    plan.values.assign(160 * 120, 100.0);
+    std::vector<std::array<double, 3>> field;
     for (const Star &star : stars)
-        for (int y = 0; y < 120; ++y)
-            for (int x = 0; x < 160; ++x)
-                plan.values[std::size_t(y * 160 + x)] += star.flux * share(x, fromFits(star.x), Sigma)
-                                                       * share(y, fromFits(star.y), Sigma);
+        field.push_back({fromFits(star.x), fromFits(star.y), star.flux});
+    plan.values = starField(160, 120, 100, Sigma, field);
     plan.cards = {{"DATE-OBS", "'2024-03-15T21:00:00'"}, {"EXPTIME", "120"}, {"FILTER", filter},
                   {"GAIN", "1.5"}, {"RDNOISE", "9"}, {"AIRMASS", "1.2345678"}, {"SATURATE", "30000"}};
     QVERIFY(writeFits(path, plan));
