@@ -142,11 +142,11 @@ public:
         if (!split(line, m_separator, m_fields))
             reason = BadQuotes;
         else if (m_fields.views.size() < m_needed)
-            reason = QStringLiteral("%1 campi invece di %2").arg(m_fields.views.size()).arg(m_needed);
+            reason = WrongFieldCount.arg(m_fields.views.size()).arg(m_needed);
         else if (field(StarName).empty())
-            reason = QStringLiteral("stella mancante");
+            reason = MissingStar;
         else if (field(Band).empty())
-            reason = QStringLiteral("filtro mancante");
+            reason = MissingBand;
         else
             reason = readValues(observation, field(Jd), field(Magnitude), field(Uncertainty));
         if (reason.isEmpty()) {

@@ -128,11 +128,11 @@ QString refusal(const ExtendedScanner &scanner)
     case ExtendedScanner::Fault::NotExtended:
         break;
     case ExtendedScanner::Fault::UnknownDelimiter:
-        return QStringLiteral("delimitatore sconosciuto: \"%1\".").arg(scanner.faultyValue());
+        return UnknownDelimiter.arg(scanner.faultyValue());
     case ExtendedScanner::Fault::ExcelDates:
-        return QStringLiteral("le date sono in formato EXCEL: servono date giuliane (JD, HJD o BJD).");
+        return ExcelDates;
     case ExtendedScanner::Fault::UnknownDates:
-        return QStringLiteral("tipo di data sconosciuto: \"%1\".").arg(scanner.faultyValue());
+        return UnknownDates.arg(scanner.faultyValue());
     }
     return notAavso();
 }
@@ -164,13 +164,13 @@ public:
         Observation observation;
         QString reason;
         if (count > ExtendedScanner::RecordFields)
-            reason = QStringLiteral("più di %1 campi").arg(ExtendedScanner::RecordFields);
+            reason = TooManyFields.arg(ExtendedScanner::RecordFields);
         else if (count < ExtendedScanner::RecordFields)
-            reason = QStringLiteral("%1 campi invece di %2").arg(count).arg(ExtendedScanner::RecordFields);
+            reason = WrongFieldCount.arg(count).arg(ExtendedScanner::RecordFields);
         else if (notAvailable(fields[Field::StarId]))
-            reason = QStringLiteral("stella mancante");
+            reason = MissingStar;
         else if (notAvailable(fields[Field::Filter]))
-            reason = QStringLiteral("filtro mancante");
+            reason = MissingBand;
         else
             reason = readValues(observation, fields[Field::Date], fields[Field::Magnitude], fields[Field::MagErr]);
         if (reason.isEmpty()) {

@@ -26,15 +26,15 @@ QString openRegular(QFile &file, const QString &path)
 {
     const QFileInfo resolved(QFileInfo(path).canonicalFilePath());
     if (!resolved.exists())
-        return QStringLiteral("il file non esiste.");
+        return NoSuchFile;
     if (resolved.isDir())
-        return QStringLiteral("è una cartella, non un file.");
+        return IsFolder;
     if (!resolved.isFile())
-        return QStringLiteral("non è un file normale.");
+        return NotRegularFile;
     if (!Files::openRegularFile(file, path))
-        return QStringLiteral("il file non si può leggere.");
+        return UnreadableFile;
     if (file.size() > LargestFile)
-        return QStringLiteral("è più grande di 1 GiB.");
+        return OverOneGiB;
     return QString();
 }
 
@@ -164,7 +164,7 @@ QString readPieces(Observations &into, quint16 index, QIODevice &device, const Q
         piece.resize(kept + qsizetype(std::min(left, PieceSize)));
         const qint64 got = device.read(piece.data() + kept, piece.size() - kept);
         if (got < 0)
-            return QStringLiteral("il file non si può leggere.");
+            return UnreadableFile;
         piece.truncate(kept + got);
         left -= got;
         if (QString refusal = feed.take(piece, kept); !refusal.isEmpty())
@@ -183,10 +183,10 @@ QString addFile(Observations &into, const QString &path, const Progress &progres
     const QFileInfo info(path);
     const QString name = info.fileName();
     const auto refused = [&name](const QString &reason) {
-        return QStringLiteral("Impossibile leggere \"%1\": %2").arg(name, reason);
+        return Refused.arg(name, reason);
     };
     if (into.files.size() > std::numeric_limits<quint16>::max())
-        return refused(QStringLiteral("troppi file aperti."));
+        return refused(TooManyFiles);
     QFile file;
     if (const QString problem = openRegular(file, path); !problem.isEmpty())
         return refused(problem);

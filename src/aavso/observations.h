@@ -63,6 +63,15 @@ struct Observations
 // stops the reading.
 using Progress = std::function<bool(qint64 done, qint64 total)>;
 
+// Why addFile refuses a file: Refused with its name and one of the reasons.
+inline const QString Refused = QStringLiteral("Impossibile leggere \"%1\": %2");
+inline const QString NoSuchFile = QStringLiteral("il file non esiste.");
+inline const QString IsFolder = QStringLiteral("è una cartella, non un file.");
+inline const QString NotRegularFile = QStringLiteral("non è un file normale.");
+inline const QString UnreadableFile = QStringLiteral("il file non si può leggere.");
+inline const QString OverOneGiB = QStringLiteral("è più grande di 1 GiB.");
+inline const QString TooManyFiles = QStringLiteral("troppi file aperti.");
+
 // What addFile answers when `progress` stopped it.
 inline const QString Cancelled = QStringLiteral("Lettura annullata.");
 

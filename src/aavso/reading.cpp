@@ -243,7 +243,7 @@ QString LineReader::settle(Observation &observation, qint64 number, const QStrin
     m_into.skipped.push_back({m_file, number, reason});
     if (m_into.skipped.size() - m_firstSkipped <= MostSkippedLines)
         return QString();
-    return QStringLiteral("ha più di %1 righe che non si possono leggere.").arg(MostSkippedLines);
+    return TooManyUnreadable.arg(MostSkippedLines);
 }
 
 QString notAavso()

@@ -61,6 +61,17 @@ inline const QString BadDate = QStringLiteral("data non valida");
 inline const QString BadMagnitude = QStringLiteral("magnitudine non valida");
 inline const QString BadError = QStringLiteral("errore non valido");
 inline const QString BadQuotes = QStringLiteral("virgolette non valide");
+inline const QString MissingStar = QStringLiteral("stella mancante");
+inline const QString MissingBand = QStringLiteral("filtro mancante");
+// %1: the fields the line has; %2: those a record has.
+inline const QString WrongFieldCount = QStringLiteral("%1 campi invece di %2");
+inline const QString TooManyFields = QStringLiteral("più di %1 campi");
+// Why a whole file is refused; each %1 the value the file gives.
+inline const QString UnknownDelimiter = QStringLiteral("delimitatore sconosciuto: \"%1\".");
+inline const QString ExcelDates =
+    QStringLiteral("le date sono in formato EXCEL: servono date giuliane (JD, HJD o BJD).");
+inline const QString UnknownDates = QStringLiteral("tipo di data sconosciuto: \"%1\".");
+inline const QString TooManyUnreadable = QStringLiteral("ha più di %1 righe che non si possono leggere.");
 inline const QString NotData = QStringLiteral("testo, non una misura");
 inline const QString TooManyWords =
     QStringLiteral("troppe parole per una misura (data, magnitudine, errore, osservatore o filtro)");
@@ -106,9 +117,6 @@ private:
     std::unordered_map<std::string, NamedBand> m_bands;
     std::string m_bandKey; // reused, so that a band lookup allocates nothing
 };
-
-// A file's text: UTF-8, or Latin-1 where the bytes are not UTF-8.
-QString decode(std::string_view bytes);
 
 // Fills the numbers of `observation` from a record's fields, or says why the
 // line cannot be read. The magnitude may carry "<" (fainter than) before it

@@ -31,10 +31,7 @@ namespace {
 template <typename Window>
 void open(const Context &c)
 {
-    if constexpr (std::is_constructible_v<Window, const Context &>
-                  && !std::is_constructible_v<Window, const Services &>)
-        (new Window(c))->show();
-    else if constexpr (std::is_constructible_v<Window, const Services &>)
+    if constexpr (std::is_constructible_v<Window, const Context &>)
         (new Window(c))->show();
     else if constexpr (std::is_constructible_v<Window, Messages &>)
         (new Window(c.messages))->show();

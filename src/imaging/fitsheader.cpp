@@ -37,11 +37,11 @@ bool isOpenPosition(const QString &filter)
 // Two wheels: the one holding a filter; both open, the first one's name.
 QString chooseFilter(const HeaderKeys &keys)
 {
-    const QString single = keys.value(QStringLiteral("FILTER")).trimmed();
+    QString single = keys.value(QStringLiteral("FILTER")).trimmed();
     if (!single.isEmpty())
         return single;
     const QString first = keys.value(QStringLiteral("FILTER1")).trimmed();
-    const QString second = keys.value(QStringLiteral("FILTER2")).trimmed();
+    QString second = keys.value(QStringLiteral("FILTER2")).trimmed();
     if (!isOpenPosition(first) || isOpenPosition(second))
         return first.isEmpty() ? second : first;
     return second;

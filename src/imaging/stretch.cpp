@@ -14,7 +14,7 @@ constexpr int Levels = 4096;
 
 double percentile(std::vector<float> &samples, double fraction)
 {
-    const auto at = samples.begin() + std::ptrdiff_t(fraction * double(samples.size() - 1) + 0.5);
+    const auto at = samples.begin() + std::ptrdiff_t(std::lround(fraction * double(samples.size() - 1)));
     std::nth_element(samples.begin(), at, samples.end());
     return double(*at);
 }
@@ -53,7 +53,7 @@ std::vector<quint8> displayPicture(const FitsImage &image, const StretchLimits &
         if (std::isnan(v))
             continue;
         const double level = std::clamp((double(v) - limits.black) * scale, 0.0, double(Levels - 1));
-        grey[i] = curve[std::size_t(level + 0.5)];
+        grey[i] = curve[std::size_t(std::lround(level))];
     }
     return grey;
 }

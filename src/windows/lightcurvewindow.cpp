@@ -215,6 +215,7 @@ void LightCurveWindow::buildControls()
     m_discrepant = new QCheckBox(QStringLiteral("Discrepanti"), this);
     m_discrepant->setObjectName(QStringLiteral("chkDiscrepanti"));
     m_progress = new QProgressBar(this);
+    connect(this, &LightCurveWindow::readingProgressed, m_progress, &QProgressBar::setValue, Qt::QueuedConnection);
     m_progress->setObjectName(QStringLiteral("prgLettura"));
     m_progress->setFixedWidth(160);
     m_cancel = button("cmdAnnulla", QStringLiteral("Annulla"), this);
@@ -318,8 +319,7 @@ void LightCurveWindow::load(const QString &path, bool replacing)
             const int percent = total > 0 ? int(done * 100 / total) : 0;
             if (percent != shown) {
                 shown = percent;
-                QMetaObject::invokeMethod(m_progress, [this, percent] { m_progress->setValue(percent); },
-                                          Qt::QueuedConnection);
+                emit readingProgressed(percent); // queued to the bar, which lives on the window's thread
             }
             return !m_cancelled;
         });

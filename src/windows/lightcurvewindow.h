@@ -37,6 +37,10 @@ public:
         QStringLiteral("Impossibile salvare l'immagine \"%1\": il nome deve finire in .png, .jpg, "
                        ".jpeg, .bmp o .pdf, il formato in cui scriverla.");
 
+signals:
+    // From the reading thread: how much of the file is read.
+    void readingProgressed(int percent);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

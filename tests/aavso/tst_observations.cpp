@@ -172,15 +172,15 @@ void TestObservations::unreadableLine_data()
     QTest::newRow("fainter than nothing") << OwnHeader << record("A,2460000.5,<,0.01,V") << BadMagnitude;
     QTest::newRow("negative error") << OwnHeader << record("A,2460000.5,12.1,-0.01,V") << BadError;
     QTest::newRow("error just over the range") << OwnHeader << record("A,2460000.5,12.1,10,V") << BadError;
-    QTest::newRow("no star") << OwnHeader << record("na,2460000.5,12.1,0.01,V") << "stella mancante";
-    QTest::newRow("no filter") << OwnHeader << record(" A,2460000.5,12.1,0.01, NA ") << "filtro mancante";
-    QTest::newRow("14 fields") << OwnHeader << QByteArray("A,2460000.5,12.1,0.01,V,,,,,,,,,\n") << "14 campi invece di 15";
-    QTest::newRow("16 fields") << OwnHeader << QByteArray("A,2460000.5,12.1,0.01,V,,,,,,,,,,,\n") << "più di 15 campi";
+    QTest::newRow("no star") << OwnHeader << record("na,2460000.5,12.1,0.01,V") << MissingStar;
+    QTest::newRow("no filter") << OwnHeader << record(" A,2460000.5,12.1,0.01, NA ") << MissingBand;
+    QTest::newRow("14 fields") << OwnHeader << QByteArray("A,2460000.5,12.1,0.01,V,,,,,,,,,\n") << WrongFieldCount.arg(14).arg(15);
+    QTest::newRow("16 fields") << OwnHeader << QByteArray("A,2460000.5,12.1,0.01,V,,,,,,,,,,,\n") << TooManyFields.arg(15);
     QTest::newRow("database: quote left open") << db << QByteArray("\"2460000.5,12.3,,,V,ABC,,,,,,A\n") << BadQuotes;
     QTest::newRow("database: text after a quote") << db << QByteArray("\"2460000.5\"x,12.3,,,V,ABC,,,,,,A\n") << BadQuotes;
-    QTest::newRow("database: short line") << db << QByteArray("2460000.5,12.3,,,V,ABC,,,,,\n") << "11 campi invece di 12";
-    QTest::newRow("database: no star") << db << QByteArray("2460000.5,12.3,,,V,ABC,,,,,, \n") << "stella mancante";
-    QTest::newRow("database: no band") << db << QByteArray("2460000.5,12.3,,,,ABC,,,,,,A\n") << "filtro mancante";
+    QTest::newRow("database: short line") << db << QByteArray("2460000.5,12.3,,,V,ABC,,,,,\n") << WrongFieldCount.arg(11).arg(12);
+    QTest::newRow("database: no star") << db << QByteArray("2460000.5,12.3,,,V,ABC,,,,,, \n") << MissingStar;
+    QTest::newRow("database: no band") << db << QByteArray("2460000.5,12.3,,,,ABC,,,,,,A\n") << MissingBand;
     QTest::newRow("database: decimal comma") << db << QByteArray("\"2460000,5\",12.3,,,V,ABC,,,,,,A\n") << BadDate;
     QTest::newRow("database: error not a number") << db << QByteArray("2460000.5,12.3,x,,V,ABC,,,,,,A\n") << BadError;
 }
@@ -208,14 +208,14 @@ void TestObservations::refused_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("message");
 
-    const QString prefix = QStringLiteral("Impossibile leggere \"x.txt\": ");
+    const QString prefix = Refused.arg("x.txt", QString());
     const QString neither = prefix + NoObservations;
-    QTest::newRow("missing") << int(Missing) << QByteArray() << prefix + "il file non esiste.";
-    QTest::newRow("folder") << int(Folder) << QByteArray() << prefix + "è una cartella, non un file.";
-    QTest::newRow("pipe") << int(Fifo) << QByteArray() << prefix + "non è un file normale.";
-    QTest::newRow("link to a pipe") << int(LinkToFifo) << QByteArray() << prefix + "non è un file normale.";
-    QTest::newRow("device") << int(Device) << QByteArray() << prefix + "non è un file normale.";
-    QTest::newRow("over 1 GiB") << int(Huge) << QByteArray() << prefix + "è più grande di 1 GiB.";
+    QTest::newRow("missing") << int(Missing) << QByteArray() << prefix + NoSuchFile;
+    QTest::newRow("folder") << int(Folder) << QByteArray() << prefix + IsFolder;
+    QTest::newRow("pipe") << int(Fifo) << QByteArray() << prefix + NotRegularFile;
+    QTest::newRow("link to a pipe") << int(LinkToFifo) << QByteArray() << prefix + NotRegularFile;
+    QTest::newRow("device") << int(Device) << QByteArray() << prefix + NotRegularFile;
+    QTest::newRow("over 1 GiB") << int(Huge) << QByteArray() << prefix + OverOneGiB;
     QTest::newRow("empty") << int(Bytes) << QByteArray() << neither;
     QTest::newRow("text and comments") << int(Bytes) << QByteArray("# R Leo\nMisura del 12 marzo\n2024 12\n") << neither;
     QTest::newRow("visual format") << int(Bytes) << QByteArray("#TYPE=VISUAL\n#DELIM=,\n") << neither;
@@ -227,16 +227,16 @@ void TestObservations::refused_data()
         << int(Bytes) << QByteArray("JD,Magnitude,Uncertainty,Observer Code,Star Name\n2460000.5,1,,A,B\n")
         << neither;
     QTest::newRow("EXCEL dates") << int(Bytes) << QByteArray("#TYPE=EXTENDED\n#DATE=excel\n")
-                                 << prefix + "le date sono in formato EXCEL: servono date giuliane (JD, HJD o BJD).";
+                                 << prefix + ExcelDates;
     QTest::newRow("other dates") << int(Bytes) << QByteArray("#TYPE=EXTENDED\n#DATE= MJD \n")
-                                 << prefix + "tipo di data sconosciuto: \"MJD\".";
+                                 << prefix + UnknownDates.arg("MJD");
     QTest::newRow("other delimiter") << int(Bytes) << QByteArray("#TYPE=EXTENDED\n#DELIM=colon\n")
-                                     << prefix + "delimitatore sconosciuto: \"colon\".";
+                                     << prefix + UnknownDelimiter.arg("colon");
     QTest::newRow("pound as delimiter") << int(Bytes) << QByteArray("#TYPE=EXTENDED\n#DELIM=#\n")
-                                        << prefix + "delimitatore sconosciuto: \"#\".";
+                                        << prefix + UnknownDelimiter.arg("#");
     QTest::newRow("more unreadable lines than a file may have")
         << int(Bytes) << QByteArray("#TYPE=EXTENDED\n") + QByteArray("x\n").repeated(100001)
-        << prefix + "ha più di 100000 righe che non si possono leggere.";
+        << prefix + TooManyUnreadable.arg(100000);
 }
 
 void TestObservations::refused()
@@ -309,7 +309,7 @@ void TestObservations::fileOfManyPieces()
     QCOMPARE(describe(read).mid(records + 2),
              (QStringList{QStringLiteral("%1: %2").arg(overCap).arg(TooLong),
                           QStringLiteral("%1: %2").arg(overPiece).arg(TooLong),
-                          QStringLiteral("%1: 2 campi invece di 15").arg(overPiece + 2)}));
+                          QStringLiteral("%1: ").arg(overPiece + 2) + WrongFieldCount.arg(2).arg(15)}));
     QVERIFY(read.files[0].own);
 }
 
