@@ -12,6 +12,9 @@ using LightCurve::Observations;
 namespace {
 
 constexpr double JdOffset = 2400000;
+// The fit's curve is drawn through this many points across the view.
+constexpr int FitPoints = 2000;
+const QString JdLabel = QStringLiteral("JD − 2400000");
 
 double unixSeconds(double shownJd)
 {
@@ -72,7 +75,7 @@ LightCurvePlot::LightCurvePlot(QWidget *parent) : QCustomPlot(parent)
     // Whatever the legend holds, the plot never asks the window to grow.
     setMinimumSize(300, 200);
 
-    xAxis->setLabel(QStringLiteral("JD − 2400000"));
+    xAxis->setLabel(JdLabel);
     yAxis->setLabel(QStringLiteral("Magnitudine"));
     yAxis->setRangeReversed(true); // brighter up
 
@@ -86,6 +89,8 @@ LightCurvePlot::LightCurvePlot(QWidget *parent) : QCustomPlot(parent)
                 xAxis2->setRange(unixSeconds(jd.lower), unixSeconds(jd.upper));
                 dates->setDateTimeFormat(jd.size() < 3 ? QStringLiteral("dd/MM/yyyy\nhh:mm")
                                                        : QStringLiteral("dd/MM/yyyy"));
+                if (m_fitGraph && !inPhase())
+                    drawFit(); // through the new view
             });
     xAxis->setRange(60000, 60100); // empty, it still shows dates of these years
 
@@ -108,6 +113,7 @@ LightCurvePlot::LightCurvePlot(QWidget *parent) : QCustomPlot(parent)
 void LightCurvePlot::plotCurve(const Observations &data, const LightCurve::Curve &curve)
 {
     clear();
+    m_data = &data;
     // Bands without a colour of their own take the automatic ones in the curve's order.
     QStringList uncoloured;
     for (quint32 band : curve.bands) {
@@ -135,17 +141,6 @@ void LightCurvePlot::plotCurve(const Observations &data, const LightCurve::Curve
 
 void LightCurvePlot::addSeries(const Observations &data, const LightCurve::Series &series)
 {
-    const std::vector<Observation> &all = data.observations;
-    QVector<double> keys, values, errors;
-    keys.reserve(qsizetype(series.rows.size()));
-    values.reserve(qsizetype(series.rows.size()));
-    errors.reserve(qsizetype(series.rows.size()));
-    for (quint32 row : series.rows) {
-        keys << all[row].jd - JdOffset;
-        values << all[row].magnitude;
-        errors << all[row].error;
-    }
-
     const QString &band = data.texts[series.band];
     const QColor colour = m_colours.value(band);
     QCPGraph *graph = addGraph();
@@ -153,29 +148,109 @@ void LightCurvePlot::addSeries(const Observations &data, const LightCurve::Serie
     graph->setLineStyle(QCPGraph::lsNone);
     graph->setPen(QPen(colour));
     graph->setScatterStyle(marker(colour, series));
-    graph->setData(keys, values, true);
     const bool listed = m_series.size() < size_t(LegendEntries);
     if (!listed)
         graph->removeFromLegend();
 
     QCPErrorBars *bars = nullptr;
-    const bool anyError =
-        std::any_of(errors.cbegin(), errors.cend(), [](double e) { return !std::isnan(e); });
+    const bool anyError = std::any_of(series.rows.begin(), series.rows.end(),
+                                      [&data](quint32 row) { return !std::isnan(data.observations[row].error); });
     if (!series.fainter && anyError) { // a fainter-than value has no error to show
         bars = new QCPErrorBars(xAxis, yAxis);
         bars->removeFromLegend();
         bars->setDataPlottable(graph);
-        bars->setData(errors);
         bars->setPen(QPen(colour, series.own ? 1.5 : 1));
         bars->setWhiskerWidth(series.own ? 6 : 3);
     }
-    m_series.push_back({graph, bars, band, series.discrepant, listed, series.rows});
+    m_series.push_back({graph, bars, band, series.discrepant, listed, series.rows, {}});
+    fillSeries(m_series.back());
     showSeries(m_series.back());
+}
+
+// In time, the observations by JD; in phase, each twice, by phase.
+void LightCurvePlot::fillSeries(Drawn &series)
+{
+    const std::vector<Observation> &all = m_data->observations;
+    std::vector<std::pair<double, quint32>> points;
+    points.reserve(series.rows.size() * (inPhase() ? 2 : 1));
+    for (quint32 row : series.rows) {
+        if (!inPhase()) {
+            points.emplace_back(all[row].jd - JdOffset, row);
+            continue;
+        }
+        for (double at : Period::drawnPhases(Period::phase(all[row].jd, m_period, m_epoch)))
+            points.emplace_back(at, row);
+    }
+    if (inPhase())
+        std::stable_sort(points.begin(), points.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+    QVector<double> keys, values, errors;
+    series.order.clear();
+    for (const auto &[key, row] : points) {
+        keys << key;
+        values << all[row].magnitude;
+        errors << all[row].error;
+        series.order.push_back(row);
+    }
+    series.graph->setData(keys, values, true);
+    if (series.errors)
+        series.errors->setData(errors);
+}
+
+void LightCurvePlot::setPhase(double period, double epoch)
+{
+    const bool wasInPhase = inPhase();
+    m_period = period > 0 ? period : 0;
+    m_epoch = epoch;
+    for (Drawn &series : m_series)
+        fillSeries(series);
+    xAxis->setLabel(inPhase() ? QStringLiteral("Fase") : JdLabel);
+    xAxis2->setVisible(!inPhase()); // dates say nothing of a phase
+    if (m_fitGraph)
+        drawFit();
+    if (wasInPhase != inPhase())
+        fit();
+    else
+        replot(rpQueuedReplot);
+}
+
+void LightCurvePlot::setFit(const Period::FourierFit &fit)
+{
+    m_fit = fit;
+    if (!m_fit.valid()) {
+        if (m_fitGraph)
+            removeGraph(m_fitGraph);
+        m_fitGraph = nullptr;
+        replot(rpQueuedReplot);
+        return;
+    }
+    if (!m_fitGraph) {
+        m_fitGraph = addGraph();
+        m_fitGraph->setName(QStringLiteral("Serie di Fourier"));
+        m_fitGraph->setPen(QPen(Qt::black, 1.5));
+    }
+    drawFit();
+    replot(rpQueuedReplot);
+}
+
+void LightCurvePlot::drawFit()
+{
+    QVector<double> keys, values;
+    const QCPRange view = inPhase() ? QCPRange(-0.5, 1.5) : xAxis->range();
+    for (int i = 0; i <= FitPoints; ++i) {
+        const double x = view.lower + view.size() * i / FitPoints;
+        const double jd = inPhase() ? m_epoch + x * m_period : x + JdOffset;
+        keys << x;
+        values << m_fit.magnitudeAt(jd);
+    }
+    m_fitGraph->setData(keys, values, true);
 }
 
 void LightCurvePlot::clear()
 {
     clearPlottables();
+    m_fitGraph = nullptr;
+    m_fit = {};
     m_series.clear();
     m_colours.clear();
     if (m_legendMore)
@@ -234,9 +309,10 @@ void LightCurvePlot::fit()
     // With nothing to fit, each click would only widen the view.
     if (!any)
         return;
-    xAxis->setRange(widened(keys));
+    xAxis->setRange(inPhase() ? QCPRange(-0.5, 1.5) : widened(keys));
     yAxis->setRange(widened(values));
-    xAxis->scaleRange(1.06, xAxis->range().center());
+    if (!inPhase())
+        xAxis->scaleRange(1.06, xAxis->range().center());
     yAxis->scaleRange(1.12, yAxis->range().center());
     replot(rpQueuedReplot);
 }
@@ -245,8 +321,8 @@ void LightCurvePlot::clicked(QCPAbstractPlottable *plottable, int dataIndex)
 {
     for (const Drawn &series : m_series) {
         if ((plottable == series.graph || plottable == series.errors) && dataIndex >= 0
-            && size_t(dataIndex) < series.rows.size()) {
-            emit pointClicked(series.rows[size_t(dataIndex)]);
+            && size_t(dataIndex) < series.order.size()) {
+            emit pointClicked(series.order[size_t(dataIndex)]);
             return;
         }
     }

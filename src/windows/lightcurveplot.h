@@ -4,6 +4,7 @@
 // hundred thousand points stays fluid.
 
 #include "aavso/curve.h"
+#include "analysis/fourierfit.h"
 
 #include <qcustomplot.h>
 
@@ -29,7 +30,15 @@ public:
     // Discrepant observations are hidden until shown here.
     void setDiscrepantVisible(bool visible);
     // Both axes around the visible points; their error bars count for nothing.
+    // In phase, the whole of −0.5 to 1.5.
     void fit();
+
+    // The x axis in phase of `period` days from `epoch` (JD), each point
+    // drawn twice, or back in time with a period of 0.
+    void setPhase(double period, double epoch);
+    bool inPhase() const { return m_period > 0; }
+    // Draws `fit` over the points, or nothing when it is invalid.
+    void setFit(const Period::FourierFit &fit);
 
     // The legend lists this many series at most, then how many it leaves out.
     static constexpr int LegendEntries = 16;
@@ -47,12 +56,15 @@ private:
         QString band;
         bool discrepant;
         bool listed; // within the legend's entries
-        std::vector<quint32> rows; // the observations, in the graph's order
+        std::vector<quint32> rows;  // the observations, by JD
+        std::vector<quint32> order; // the observation of each of the graph's points
     };
 
     void clear();
     void addSeries(const LightCurve::Observations &data, const LightCurve::Series &series);
     void showSeries(const Drawn &series);
+    void fillSeries(Drawn &series);
+    void drawFit();
     void clicked(QCPAbstractPlottable *plottable, int dataIndex);
 
     std::vector<Drawn> m_series;
@@ -60,4 +72,9 @@ private:
     QSet<QString> m_hiddenBands;
     bool m_discrepantVisible = false;
     QCPTextElement *m_legendMore = nullptr;
+    const LightCurve::Observations *m_data = nullptr;
+    double m_period = 0; // 0: in time
+    double m_epoch = 0;
+    Period::FourierFit m_fit;
+    QCPGraph *m_fitGraph = nullptr;
 };

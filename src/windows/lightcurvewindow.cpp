@@ -2,9 +2,9 @@
 
 #include "fixeddialog.h"
 #include "lightcurveplot.h"
+#include "phasebar.h"
 #include "core/juliandate.h"
 #include "aavso/export.h"
-#include "files/textfile.h"
 #include "ui/appsetup.h"
 #include "ui/look.h"
 
@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
-#include <QTemporaryFile>
 #include <QThread>
 
 #include <cmath>
@@ -69,8 +68,6 @@ namespace {
 
 const QString Title = QStringLiteral("Curva di luce");
 const QString AavsoFiles = QStringLiteral("File AAVSO (*.txt *.csv *.tsv);;Tutti i file (*)");
-const QString ImageFiles = QStringLiteral("Immagine PNG (*.png);;Immagine JPEG (*.jpg *.jpeg);;"
-                                          "Immagine BMP (*.bmp);;Documento PDF (*.pdf)");
 
 // The band boxes take at most this many rows before they scroll.
 constexpr int FilterRows = 3;
@@ -80,33 +77,6 @@ constexpr int FilterCaptionWidth = 90;
 QString fileName(const QString &path)
 {
     return QFileInfo(path).fileName();
-}
-
-using ImageWriter = bool (*)(QCustomPlot &plot, const QString &path);
-
-// The writer for the format a name's suffix names; null for another suffix.
-ImageWriter imageWriter(const QString &path)
-{
-    static const QHash<QString, ImageWriter> writers = {
-        {"png", [](QCustomPlot &plot, const QString &path) { return plot.savePng(path); }},
-        {"jpg", [](QCustomPlot &plot, const QString &path) { return plot.saveJpg(path); }},
-        {"jpeg", [](QCustomPlot &plot, const QString &path) { return plot.saveJpg(path); }},
-        {"bmp", [](QCustomPlot &plot, const QString &path) { return plot.saveBmp(path); }},
-        {"pdf", [](QCustomPlot &plot, const QString &path) { return plot.savePdf(path); }},
-    };
-    return writers.value(QFileInfo(path).suffix().toLower());
-}
-
-// QCustomPlot writes to a name, not a device, so it writes a draft first:
-// the target is replaced only by a complete image, and only when it is a
-// plain file.
-bool writeImage(QCustomPlot &plot, ImageWriter writer, const QString &path)
-{
-    QTemporaryFile draft;
-    if (!draft.open() || !writer(plot, draft.fileName()))
-        return false;
-    const QByteArray bytes = draft.readAll();
-    return !bytes.isEmpty() && Files::replaceFile(path, {bytes});
 }
 
 QPushButton *button(const char *name, const QString &caption, QWidget *parent)
@@ -250,8 +220,10 @@ void LightCurveWindow::buildControls()
     m_plot = new LightCurvePlot(this);
     connect(fit, &QPushButton::clicked, m_plot, &LightCurvePlot::fit);
     connect(m_plot, &LightCurvePlot::pointClicked, this, &LightCurveWindow::showPoint);
+    m_phase = new PhaseBar(m_services, m_plot, this);
     connect(m_discrepant, &QCheckBox::toggled, this, [this](bool shown) {
         m_plot->setDiscrepantVisible(shown);
+        m_phase->setCurve(m_data, m_shown, m_shownStar, shown);
         showStatus();
     });
     m_status = new QLabel(this);
@@ -274,6 +246,7 @@ void LightCurveWindow::buildControls()
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(controls);
+    layout->addWidget(m_phase);
     layout->addWidget(m_filterArea);
     layout->addWidget(m_plot, 1);
     layout->addLayout(statusRow);
@@ -374,6 +347,7 @@ void LightCurveWindow::showStar(int index)
     m_shown = index < 0 ? LightCurve::Curve() : LightCurve::curveOf(m_data, LightCurve::starKey(m_shownStar));
     m_stars->setToolTip(m_shownStar);
     m_plot->plotCurve(m_data, m_shown);
+    m_phase->setCurve(m_data, m_shown, m_shownStar, m_discrepant->isChecked());
     fillFilters(m_shown.bands);
     showStatus();
 }
@@ -449,15 +423,11 @@ void LightCurveWindow::saveImage()
 {
     const QString start = m_data.files.empty() ? QFileInfo(Aavso::lastLog(m_services.settings)).path()
                                                : QFileInfo(m_data.files.back().path).path();
-    const QString path = m_services.dialogs.saveFile(QStringLiteral("Salva immagine"), start, ImageFiles, false);
+    const QString path = m_services.dialogs.saveFile(QStringLiteral("Salva immagine"), start, PlotImage::Filter, false);
     if (path.isEmpty())
         return;
-    const ImageWriter writer = imageWriter(path);
-    if (!writer)
-        warn(UnknownImageFormat.arg(QDir::toNativeSeparators(path)));
-    else if (!writeImage(*m_plot, writer, path))
-        warn(QStringLiteral("Impossibile salvare l'immagine \"%1\".")
-                 .arg(QDir::toNativeSeparators(path)));
+    if (const QString refusal = PlotImage::save(*m_plot, path); !refusal.isEmpty())
+        warn(refusal);
 }
 
 void LightCurveWindow::warn(const QString &text)

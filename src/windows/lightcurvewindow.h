@@ -2,6 +2,7 @@
 
 #include "aavso/curve.h"
 #include "core/commandtable.h"
+#include "plotimage.h"
 
 #include <QWidget>
 
@@ -9,6 +10,7 @@
 #include <memory>
 
 class LightCurvePlot;
+class PhaseBar;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -33,9 +35,7 @@ public:
 
     static inline const QString AlreadyShown =
         QStringLiteral("Il file \"%1\" è già nella curva di luce.");
-    static inline const QString UnknownImageFormat =
-        QStringLiteral("Impossibile salvare l'immagine \"%1\": il nome deve finire in .png, .jpg, "
-                       ".jpeg, .bmp o .pdf, il formato in cui scriverla.");
+    static inline const QString UnknownImageFormat = PlotImage::UnknownFormat;
 
 signals:
     // From the reading thread: how much of the file is read.
@@ -89,6 +89,7 @@ private:
     QProgressBar *m_progress = nullptr;
     QPushButton *m_cancel = nullptr;
     LightCurvePlot *m_plot = nullptr;
+    PhaseBar *m_phase = nullptr;
     QLabel *m_status = nullptr;
     QLabel *m_point = nullptr;
 };

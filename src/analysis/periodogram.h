@@ -1,0 +1,88 @@
+#pragma once
+// The floating-mean (generalized Lomb–Scargle) periodogram, shown as the
+// power of the date-compensated discrete Fourier transform (DCDFT) AAVSO
+// observers know: (N − 1)/2 times the floating-mean power, which ranks
+// periods the same way. Its peaks, their aliases and widths.
+
+#include "points.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace Period {
+
+// Frequencies in cycles per day, evenly spaced.
+struct Grid
+{
+    double first = 0;
+    double step = 0;
+    qsizetype count = 0;
+
+    double frequency(qsizetype index) const { return first + double(index) * step; }
+};
+
+struct Range
+{
+    double shortest = 0; // period in days
+    double longest = 0;
+};
+
+// From 1 d (0.05 d when the data span under 100 days) to half the span.
+Range defaultRange(double span);
+
+// Steps of at most 1/(5 span), so no peak, about 1/span wide, falls
+// between two; the longest period first. Empty when the range is not one.
+Grid gridOf(const Range &range, double span);
+inline constexpr double StepsPerPeakWidth = 5;
+
+// Called with the share of the frequencies done, from 0 to 1, by one thread
+// at a time but not always the same one; false stops the work.
+using Progress = std::function<bool(double done)>;
+
+// The DCDFT power at each frequency of `grid`, on every core; empty when
+// `progress` stopped it or the series has fewer than MinimumPoints points.
+std::vector<double> periodogram(const Series &series, const Grid &grid, const Progress &progress = {});
+inline constexpr size_t MinimumPoints = 4;
+
+// The same at one frequency, from sines and cosines computed anew.
+double powerAt(const Series &series, double frequency);
+
+struct Peak
+{
+    double frequency = 0;     // cycles per day
+    double power = 0;         // DCDFT
+    double semiAmplitude = 0; // of the sine at that frequency, magnitudes
+    double halfWidth = 0;     // half width at half maximum, cycles per day
+    bool alias = false;       // of the chosen peak, yearly or daily
+
+    double period() const { return 1 / frequency; }
+    // The period's uncertainty from the peak's half width.
+    double periodError() const { return halfWidth / (frequency * frequency); }
+};
+
+// The `count` highest local maxima of `power`, highest first, each moved to
+// its own maximum between the grid's steps.
+std::vector<Peak> peaks(const Series &series, const Grid &grid, const std::vector<double> &power,
+                        int count = 10);
+// The peak reached climbing from the grid's `index`, refined as peaks() does.
+Peak peakNear(const Series &series, const Grid &grid, const std::vector<double> &power, qsizetype index);
+
+inline constexpr double DaysPerYear = 365.25;
+// Marks the peaks within half a peak width (1/(2 span)) of a yearly
+// (f ± 1/365.25) or daily (f ± 1) alias of `chosen`'s frequency f; unmarks
+// the others.
+void markAliases(std::vector<Peak> &peaks, const Peak &chosen, double span);
+
+// The probability that noise alone gives a peak as high as `power` anywhere
+// on `grid`, for `points` observations spanning `span` days.
+double falseAlarm(double power, size_t points, const Grid &grid, double span);
+
+// The periodogram as CSV: a header line (CsvHeader), then one line per
+// frequency, period first; '.' as decimal separator.
+QByteArray csv(const Grid &grid, const std::vector<double> &power);
+inline const QByteArray CsvHeader = "periodo_d,frequenza_c_d,potenza_dcdft";
+
+} // namespace Period
