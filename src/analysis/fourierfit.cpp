@@ -96,7 +96,7 @@ FourierFit fourierFit(const Series &series, double period, int harmonics)
     fit.period = period;
     fit.middle = series.middle;
     harmonics = std::clamp(harmonics, 1, MostHarmonics);
-    const size_t n = size_t(2 * harmonics + 1);
+    const size_t n = 2 * size_t(harmonics) + 1;
     if (series.size() <= n || !(period > 0))
         return fit;
     std::vector<std::vector<double>> normal(n, std::vector<double>(n, 0.0));

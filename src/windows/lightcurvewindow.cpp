@@ -5,8 +5,6 @@
 #include "phasebar.h"
 #include "core/juliandate.h"
 #include "aavso/export.h"
-#include "ui/appsetup.h"
-#include "ui/look.h"
 
 #include <QAbstractListModel>
 #include <QCheckBox>

@@ -7,8 +7,6 @@
 #include "core/names.h"
 #include "core/numberrules.h"
 #include "imaging/stretch.h"
-#include "ui/appsetup.h"
-#include "ui/look.h"
 
 #include <QApplication>
 #include <QButtonGroup>

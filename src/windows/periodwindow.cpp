@@ -4,8 +4,6 @@
 #include "plotimage.h"
 #include "aavso/export.h"
 #include "files/textfile.h"
-#include "ui/appsetup.h"
-#include "ui/look.h"
 
 #include <qcustomplot.h>
 
@@ -69,12 +67,7 @@ PeriodWindow::PeriodWindow(const Services &services, const QString &star, std::v
                            QWidget *parent)
     : QWidget(parent, Qt::Window), m_services(services), m_star(star), m_bands(std::move(bands))
 {
-    setObjectName(QStringLiteral("Form7"));
-    setWindowTitle(Caption.arg(star));
-    setWindowIcon(appIcon());
-    setAttribute(Qt::WA_DeleteOnClose);
-    setFont(Look::face(QStringLiteral("Tahoma"), 8.25));
-    paintSilver(*this);
+    setUpToolWindow(*this, QStringLiteral("Form7"), Caption.arg(star));
     buildControls();
     resize(1000, 620);
     // The most observed band first.
@@ -167,6 +160,7 @@ void PeriodWindow::buildControls()
 
     m_status = named<QLabel>("lblStato", this);
     m_progress = named<QProgressBar>("prgCalcolo", this);
+    connect(this, &PeriodWindow::searchProgressed, m_progress, &QProgressBar::setValue, Qt::QueuedConnection);
     m_progress->setFixedWidth(160);
     m_cancel = named<QPushButton>("cmdAnnulla", this, QStringLiteral("Annulla"));
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_cancelled = true; });
@@ -219,8 +213,7 @@ void PeriodWindow::search()
             const int percent = int(done * 100);
             if (percent != shown) {
                 shown = percent;
-                QMetaObject::invokeMethod(m_progress, [this, percent] { m_progress->setValue(percent); },
-                                          Qt::QueuedConnection);
+                emit searchProgressed(percent); // queued to the bar, on the window's thread
             }
             return !m_cancelled;
         });

@@ -51,6 +51,8 @@ public:
 signals:
     // A peak was chosen: its period, in days, of `band` weighted or not.
     void periodChosen(const QString &band, bool weighted, double period);
+    // From the search's thread: how far it has come.
+    void searchProgressed(int percent);
 
 private:
     // A search's input and outcome.
