@@ -267,8 +267,9 @@ std::vector<double> periodogram(const Series &series, const Grid &grid, const Pr
             const qsizetype first = b * StepsPerSeed;
             block(padded, grid, first, std::min(StepsPerSeed, grid.count - first), yy, series, &power[size_t(first)]);
             if (progress) {
+                // Once told to stop, the other thread's last block goes unreported.
                 const std::lock_guard<std::mutex> lock(reporting);
-                if (!progress(double(++done) / double(blocks)))
+                if (!stopped && !progress(double(++done) / double(blocks)))
                     stopped = true;
             }
         }
