@@ -1,7 +1,7 @@
 #include "lightcurveplot.h"
 
+#include "julianaxes.h"
 #include "aavso/bands.h"
-#include "core/juliandate.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,13 +10,6 @@ using LightCurve::Observation;
 using LightCurve::Observations;
 
 namespace {
-
-constexpr double JdOffset = 2400000;
-
-double unixSeconds(double shownJd)
-{
-    return (shownJd + JdOffset - JulianDate::UnixEpoch) * 86400;
-}
 
 QString seriesName(const QString &band, const LightCurve::Series &series)
 {
@@ -72,21 +65,10 @@ LightCurvePlot::LightCurvePlot(QWidget *parent) : QCustomPlot(parent)
     // Whatever the legend holds, the plot never asks the window to grow.
     setMinimumSize(300, 200);
 
-    xAxis->setLabel(QStringLiteral("JD − 2400000"));
+    setJulianDateAxes(*this);
     yAxis->setLabel(QStringLiteral("Magnitudine"));
     yAxis->setRangeReversed(true); // brighter up
 
-    auto dates = QSharedPointer<QCPAxisTickerDateTime>::create();
-    dates->setDateTimeSpec(Qt::UTC);
-    xAxis2->setTicker(dates);
-    xAxis2->setLabel(QStringLiteral("Data (UTC)"));
-    xAxis2->setVisible(true);
-    connect(xAxis, qOverload<const QCPRange &>(&QCPAxis::rangeChanged), this,
-            [this, dates](const QCPRange &jd) {
-                xAxis2->setRange(unixSeconds(jd.lower), unixSeconds(jd.upper));
-                dates->setDateTimeFormat(jd.size() < 3 ? QStringLiteral("dd/MM/yyyy\nhh:mm")
-                                                       : QStringLiteral("dd/MM/yyyy"));
-            });
     xAxis->setRange(60000, 60100); // empty, it still shows dates of these years
 
     // Beside the points rather than over them, at the top; room on the right
@@ -141,7 +123,7 @@ void LightCurvePlot::addSeries(const Observations &data, const LightCurve::Serie
     values.reserve(qsizetype(series.rows.size()));
     errors.reserve(qsizetype(series.rows.size()));
     for (quint32 row : series.rows) {
-        keys << all[row].jd - JdOffset;
+        keys << all[row].jd - ShownJdOffset;
         values << all[row].magnitude;
         errors << all[row].error;
     }
