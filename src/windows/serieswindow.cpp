@@ -161,6 +161,8 @@ void SeriesWindow::plotSeries()
     checkStar->setPen(QPen(CheckColour));
     checkStar->setData(checkJd, check, true);
     m_plot->legend->setVisible(true);
+    // The check star, usually brighter, runs along the top; the variable's minimum is near the middle.
+    m_plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignBottom | Qt::AlignRight);
     m_plot->rescaleAxes();
     for (QCPAxis *axis : {m_plot->xAxis, m_plot->yAxis}) {
         const QCPRange range = axis->range();

@@ -107,6 +107,7 @@ inline QStringList writeNight(const QString &folder, const NightPlan &plan)
                       {"OBJECT", "'RR Lyr'"},
                       {"SATURATE", plan.saturation}};
         const QString path = QDir(folder).filePath(QStringLiteral("night_%1.fits").arg(image, 3, 10, QLatin1Char('0')));
+        QFile::remove(path); // CFITSIO writes no file over another
         if (!writeFits(path, fits))
             return {};
         paths << path;
