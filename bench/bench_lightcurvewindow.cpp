@@ -55,6 +55,7 @@ struct OneFile : FileDialogs
 {
     QString path;
     QString openFile(const QString &, const QString &, const QString &) override { return path; }
+    QStringList openFiles(const QString &, const QString &, const QString &) override { return {path}; }
     QString saveFile(const QString &, const QString &, const QString &, bool) override { return path; }
 };
 

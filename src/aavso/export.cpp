@@ -12,12 +12,14 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QMultiHash>
 #include <QLocale>
 #include <QRegularExpression>
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -333,30 +335,74 @@ Record record(const Sheet &sheet, const std::optional<ImageMeasurement> &image)
     return r;
 }
 
+namespace {
+
+QString parametersProblem(const ExtendedScanner::Parameters &in)
+{
+    if (!in.extended)
+        return NotExtended;
+    if (!in.delimiterNamed || in.delimiter != ',')
+        return NotComma;
+    if (in.dates != ExtendedScanner::Dates::Jd)
+        return NotJd;
+    return QString();
+}
+
+// What makes two records the same observation, but the star's name.
+qint64 observationHash(qint64 jdKey, QByteArrayView filter)
+{
+    return jdKey ^ qint64(qHash(filter.toByteArray().toLower()));
+}
+
+} // namespace
+
 Addition append(const QByteArray &log, const Record &record)
 {
-    if (log.isEmpty())
-        return {QString(), {header(record.obsCode) + record.line + "\r\n"}, 1};
+    Addition addition = appendAll(log, {record});
+    if (addition.problem.isEmpty() && addition.duplicates > 0)
+        return {Duplicate, {}, addition.observations, addition.duplicates};
+    return addition;
+}
+
+Addition appendAll(const QByteArray &log, const QList<Record> &records)
+{
+    // The records by JD and filter, so that each line of a large log is
+    // compared with the few that may match it.
+    QMultiHash<qint64, qsizetype> byObservation;
+    for (qsizetype i = 0; i < records.size(); ++i)
+        byObservation.insert(observationHash(records[i].jdKey, records[i].filter), i);
+    std::vector<bool> present(std::size_t(records.size()), false);
 
     ExtendedScanner scanner(ExtendedScanner::Filter + 1); // what tells one observation from another
     Lines lines(log.cbegin(), log.cend());
     qsizetype ends[4] = {}; // lines by Lines::End
     std::vector<std::string_view> blanks;
     qsizetype observations = 0;
-    bool duplicate = false;
     std::string_view line;
     while (lines.next(line)) {
         ++ends[int(lines.end())];
         switch (scanner.scan(line)) {
         case ExtendedScanner::Line::Refused:
-            return {refusal(scanner.fault()), {}, observations};
+            return {refusal(scanner.fault()), {}, observations, 0};
         case ExtendedScanner::Line::Blank:
             blanks.push_back(line);
             break;
-        case ExtendedScanner::Line::Record:
+        case ExtendedScanner::Line::Record: {
             ++observations;
-            duplicate = duplicate || sameObservation(scanner, record);
+            const ExtendedScanner::Fields &fields = scanner.fields();
+            const std::optional<qint64> jd = scanner.fieldCount() > ExtendedScanner::Field::Filter
+                ? jdKey(fields[ExtendedScanner::Field::Date]) : std::nullopt;
+            if (!jd)
+                break;
+            const std::string_view filter = fields[ExtendedScanner::Field::Filter];
+            const auto [first, last] = byObservation.equal_range(
+                observationHash(*jd, QByteArrayView(filter.data(), qsizetype(filter.size()))));
+            for (auto candidate = first; candidate != last; ++candidate) {
+                if (!present[std::size_t(*candidate)])
+                    present[std::size_t(*candidate)] = sameObservation(scanner, records[*candidate]);
+            }
             break;
+        }
         case ExtendedScanner::Line::Comment:
         case ExtendedScanner::Line::Parameter:
             break;
@@ -364,17 +410,10 @@ Addition append(const QByteArray &log, const Record &record)
     }
 
     const ExtendedScanner::Parameters &in = scanner.parameters();
-    QString problem;
-    if (!in.extended)
-        problem = NotExtended;
-    else if (!in.delimiterNamed || in.delimiter != ',')
-        problem = NotComma;
-    else if (in.dates != ExtendedScanner::Dates::Jd)
-        problem = NotJd;
-    else if (duplicate)
-        problem = Duplicate;
+    // A new log gets its header with the records.
+    const QString problem = log.isEmpty() ? QString() : parametersProblem(in);
     if (!problem.isEmpty())
-        return {problem, {}, observations};
+        return {problem, {}, observations, 0};
 
     // The log's own line end is the one most of its lines have; CR LF on a tie.
     Lines::End usual = Lines::End::CrLf;
@@ -384,15 +423,37 @@ Addition append(const QByteArray &log, const Record &record)
     }
     const QByteArray newline = terminator(usual);
 
-    QByteArray added;
-    // A last line without its end, or whose CR LF lost its LF, would run into the record.
+    // One observation twice in the series counts as present the second time.
+    QByteArray adding;
+    qsizetype added = 0;
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        const Record &record = records[i];
+        for (auto candidate = byObservation.constFind(observationHash(record.jdKey, record.filter));
+             !present[std::size_t(i)] && candidate != byObservation.cend() && *candidate < i; ++candidate) {
+            const Record &earlier = records[*candidate];
+            present[std::size_t(i)] = earlier.jdKey == record.jdKey && earlier.starKey == record.starKey
+                && earlier.filter.compare(record.filter, Qt::CaseInsensitive) == 0;
+        }
+        if (present[std::size_t(i)])
+            continue;
+        adding += record.line + newline;
+        ++added;
+    }
+    const qsizetype duplicates = records.size() - added;
+    if (added == 0)
+        return {QString(), {}, observations, duplicates};
+    const QByteArray obsCode = records.front().obsCode;
+    if (log.isEmpty())
+        return {QString(), {header(obsCode) + adding}, added, duplicates};
+
+    QByteArray start;
+    // A last line without its end, or whose CR LF lost its LF, would run into the records.
     if (lines.end() == Lines::End::None)
-        added += newline;
+        start += newline;
     else if (lines.end() == Lines::End::Cr && usual != Lines::End::Cr)
-        added += '\n';
-    if (!equalsIgnoringCase(in.observer, std::string_view(record.obsCode.constData(), size_t(record.obsCode.size()))))
-        added += '#' + QByteArray(Parameter::ObsCode) + '=' + record.obsCode + newline;
-    added += record.line + newline;
+        start += '\n';
+    if (!equalsIgnoringCase(in.observer, std::string_view(obsCode.constData(), size_t(obsCode.size()))))
+        start += '#' + QByteArray(Parameter::ObsCode) + '=' + obsCode + newline;
 
     // A blank line makes the AAVSO refuse the upload: each becomes a comment.
     QByteArray kept = log;
@@ -406,7 +467,7 @@ Addition append(const QByteArray &log, const Record &record)
         }
         kept.append(from, log.cend() - from);
     }
-    return {QString(), {kept, added}, observations + 1};
+    return {QString(), {kept, start + adding}, observations + added, duplicates};
 }
 
 namespace {
@@ -460,10 +521,12 @@ struct Outcome
     QString text;
 };
 
-// Adds `measurement` to the log at `path`, holding the log's lock meanwhile:
+using Told = std::function<Outcome(const Addition &addition, const QString &name)>;
+
+// Adds `records` to the log at `path`, holding the log's lock meanwhile:
 // two exports at once would each add to the log as it was, and the second
-// would replace the first's record.
-Outcome addToLog(const Record &measurement, const QString &path)
+// would replace the first's records. `told` says how it went.
+Outcome addToLog(const QList<Record> &records, const QString &path, const Told &told)
 {
     const QString name = QFileInfo(path).fileName();
     const auto failed = [&name] { return Outcome{MessageIcon::Critical, WriteFailed.arg(name)}; };
@@ -478,12 +541,14 @@ Outcome addToLog(const Record &measurement, const QString &path)
         const Log log = readLog(path);
         if (!log.problem.isEmpty())
             return {MessageIcon::Warning, log.problem.arg(name)};
-        const Addition addition = append(log.bytes, measurement);
+        const Addition addition = appendAll(log.bytes, records);
         if (!addition.problem.isEmpty())
             return {MessageIcon::Warning, addition.problem.arg(name)};
+        if (addition.content.isEmpty())
+            return told(addition, name);
         switch (Files::replaceFile(path, addition.content, log.version)) {
         case Files::Replacement::Done:
-            return {MessageIcon::Information, Added.arg(name).arg(addition.observations)};
+            return told(addition, name);
         case Files::Replacement::Changed:
             continue;
         case Files::Replacement::Failed:
@@ -491,6 +556,13 @@ Outcome addToLog(const Record &measurement, const QString &path)
         }
     }
     return failed();
+}
+
+// The message waits for the user: the lock is let go before it shows.
+bool tell(Messages &messages, const Outcome &outcome)
+{
+    messages.show(Title, outcome.icon, outcome.text);
+    return outcome.icon == MessageIcon::Information;
 }
 
 } // namespace
@@ -502,11 +574,26 @@ bool exportToLog(const Sheet &sheet, Messages &messages, const QString &path,
     Outcome outcome{MessageIcon::Warning, measurement.problem};
     if (outcome.text.isEmpty() && !hasLogSuffix(path))
         outcome.text = LogSuffixNeeded;
-    // The message waits for the user: the lock is let go before it shows.
-    if (outcome.text.isEmpty())
-        outcome = addToLog(measurement, path);
-    messages.show(Title, outcome.icon, outcome.text);
-    return outcome.icon == MessageIcon::Information;
+    if (outcome.text.isEmpty()) {
+        outcome = addToLog({measurement}, path, [](const Addition &addition, const QString &name) {
+            if (addition.duplicates > 0)
+                return Outcome{MessageIcon::Warning, Duplicate.arg(name)};
+            return Outcome{MessageIcon::Information, Added.arg(name).arg(addition.observations)};
+        });
+    }
+    return tell(messages, outcome);
+}
+
+bool exportSeries(const QList<Record> &records, Messages &messages, const QString &path)
+{
+    Outcome outcome{MessageIcon::Warning, hasLogSuffix(path) ? QString() : LogSuffixNeeded};
+    if (outcome.text.isEmpty()) {
+        outcome = addToLog(records, path, [&records](const Addition &addition, const QString &name) {
+            const qsizetype added = records.size() - addition.duplicates;
+            return Outcome{MessageIcon::Information, SeriesAdded.arg(name).arg(added).arg(addition.duplicates)};
+        });
+    }
+    return tell(messages, outcome);
 }
 
 namespace {

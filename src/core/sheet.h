@@ -7,6 +7,7 @@
 // tests.
 
 #include <QString>
+#include <QStringList>
 
 class Sheet
 {
@@ -35,6 +36,8 @@ public:
     virtual ~FileDialogs() = default;
     // `filters` as QFileDialog takes them: "Immagini (*.png);;Tutti i file (*)".
     virtual QString openFile(const QString &title, const QString &start, const QString &filters) = 0;
+    // Several files at once; none when cancelled.
+    virtual QStringList openFiles(const QString &title, const QString &start, const QString &filters) = 0;
     // `appending`: the file is added to, so there is no question about
     // replacing it.
     virtual QString saveFile(const QString &title, const QString &start, const QString &filters,

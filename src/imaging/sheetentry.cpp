@@ -19,9 +19,7 @@ QString roleName(Role role)
     return QString();
 }
 
-namespace {
-
-QString problemOf(Role role, const std::optional<StarMeasurement> &star)
+QString starProblem(Role role, const std::optional<StarMeasurement> &star)
 {
     const QString name = roleName(role);
     if (!star)
@@ -35,14 +33,12 @@ QString problemOf(Role role, const std::optional<StarMeasurement> &star)
     return QString();
 }
 
-} // namespace
-
 SheetEntry sheetEntry(const Measurements &stars, const ImageHeader &header,
                       const QString &filterCode)
 {
     SheetEntry entry;
     for (const Role role : {Role::Variable, Role::C1, Role::C2, Role::C3}) {
-        entry.problem = problemOf(role, stars[std::size_t(role)]);
+        entry.problem = starProblem(role, stars[std::size_t(role)]);
         if (!entry.problem.isEmpty())
             return entry;
     }

@@ -56,6 +56,10 @@ struct SheetEntry
     QStringList notes;                     // EntryNote's texts that apply
 };
 
+// Why `star` cannot give the sheet its counts (EntryProblem's texts, with
+// the role's name); empty when it can.
+QString starProblem(Role role, const std::optional<StarMeasurement> &star);
+
 // `filterCode`: the AAVSO code of the header's filter, empty when it has none.
 // The variable and C1 to C3 must be placed, measured, unsaturated and
 // brighter than the sky; the first that is not, in that order, is the problem.

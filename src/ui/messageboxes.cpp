@@ -18,6 +18,11 @@ QString QtFileDialogs::openFile(const QString &title, const QString &start, cons
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, start, filters);
 }
 
+QStringList QtFileDialogs::openFiles(const QString &title, const QString &start, const QString &filters)
+{
+    return QFileDialog::getOpenFileNames(QApplication::activeWindow(), title, start, filters);
+}
+
 QString QtFileDialogs::saveFile(const QString &title, const QString &start, const QString &filters,
                                 bool appending)
 {

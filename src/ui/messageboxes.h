@@ -15,6 +15,7 @@ class QtFileDialogs : public FileDialogs
 {
 public:
     QString openFile(const QString &title, const QString &start, const QString &filters) override;
+    QStringList openFiles(const QString &title, const QString &start, const QString &filters) override;
     QString saveFile(const QString &title, const QString &start, const QString &filters,
                      bool appending) override;
 };

@@ -1,7 +1,7 @@
 #include "lightcurveplot.h"
 
+#include "julianaxes.h"
 #include "aavso/bands.h"
-#include "core/juliandate.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,15 +11,8 @@ using LightCurve::Observations;
 
 namespace {
 
-constexpr double JdOffset = 2400000;
 // The fit's curve is drawn through this many points across the view.
 constexpr int FitPoints = 2000;
-const QString JdLabel = QStringLiteral("JD − 2400000");
-
-double unixSeconds(double shownJd)
-{
-    return (shownJd + JdOffset - JulianDate::UnixEpoch) * 86400;
-}
 
 QString seriesName(const QString &band, const LightCurve::Series &series)
 {
@@ -75,23 +68,13 @@ LightCurvePlot::LightCurvePlot(QWidget *parent) : QCustomPlot(parent)
     // Whatever the legend holds, the plot never asks the window to grow.
     setMinimumSize(300, 200);
 
-    xAxis->setLabel(JdLabel);
+    setJulianDateAxes(*this);
     yAxis->setLabel(QStringLiteral("Magnitudine"));
     yAxis->setRangeReversed(true); // brighter up
-
-    auto dates = QSharedPointer<QCPAxisTickerDateTime>::create();
-    dates->setDateTimeSpec(Qt::UTC);
-    xAxis2->setTicker(dates);
-    xAxis2->setLabel(QStringLiteral("Data (UTC)"));
-    xAxis2->setVisible(true);
-    connect(xAxis, qOverload<const QCPRange &>(&QCPAxis::rangeChanged), this,
-            [this, dates](const QCPRange &jd) {
-                xAxis2->setRange(unixSeconds(jd.lower), unixSeconds(jd.upper));
-                dates->setDateTimeFormat(jd.size() < 3 ? QStringLiteral("dd/MM/yyyy\nhh:mm")
-                                                       : QStringLiteral("dd/MM/yyyy"));
-                if (m_fitGraph && !inPhase())
-                    drawFit(); // through the new view
-            });
+    connect(xAxis, qOverload<const QCPRange &>(&QCPAxis::rangeChanged), this, [this] {
+        if (m_fitGraph && !inPhase())
+            drawFit(); // through the new view
+    });
     xAxis->setRange(60000, 60100); // empty, it still shows dates of these years
 
     // Beside the points rather than over them, at the top; room on the right
@@ -175,7 +158,7 @@ void LightCurvePlot::fillSeries(Drawn &series)
     points.reserve(series.rows.size() * (inPhase() ? 2 : 1));
     for (quint32 row : series.rows) {
         if (!inPhase()) {
-            points.emplace_back(all[row].jd - JdOffset, row);
+            points.emplace_back(all[row].jd - ShownJdOffset, row);
             continue;
         }
         for (double at : Period::drawnPhases(Period::phase(all[row].jd, m_period, m_epoch)))
@@ -204,7 +187,7 @@ void LightCurvePlot::setPhase(double period, double epoch)
     m_epoch = epoch;
     for (Drawn &series : m_series)
         fillSeries(series);
-    xAxis->setLabel(inPhase() ? QStringLiteral("Fase") : JdLabel);
+    xAxis->setLabel(inPhase() ? QStringLiteral("Fase") : ShownJdLabel);
     xAxis2->setVisible(!inPhase()); // dates say nothing of a phase
     if (m_fitGraph)
         drawFit();
@@ -239,7 +222,7 @@ void LightCurvePlot::drawFit()
     const QCPRange view = inPhase() ? QCPRange(-0.5, 1.5) : xAxis->range();
     for (int i = 0; i <= FitPoints; ++i) {
         const double x = view.lower + view.size() * i / FitPoints;
-        const double jd = inPhase() ? m_epoch + x * m_period : x + JdOffset;
+        const double jd = inPhase() ? m_epoch + x * m_period : x + ShownJdOffset;
         keys << x;
         values << m_fit.magnitudeAt(jd);
     }

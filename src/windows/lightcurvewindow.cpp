@@ -328,6 +328,15 @@ void LightCurveWindow::loaded()
     showStar(m_stars->currentIndex());
 }
 
+void LightCurveWindow::showOwn(LightCurve::Observations data)
+{
+    m_data = std::move(data);
+    const QSignalBlocker blocker(m_stars);
+    m_starList->setStars(LightCurve::stars(m_data));
+    m_stars->setCurrentIndex(m_starList->rowCount() == 0 ? -1 : 0);
+    showStar(m_stars->currentIndex());
+}
+
 void LightCurveWindow::setReading(bool reading)
 {
     m_open->setEnabled(!reading);

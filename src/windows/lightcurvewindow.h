@@ -33,6 +33,9 @@ public:
     // Stops a reading under way and waits for it.
     ~LightCurveWindow() override;
 
+    // Shows `data` in place of any file: the observer's own points of a series of images.
+    void showOwn(LightCurve::Observations data);
+
     static inline const QString AlreadyShown =
         QStringLiteral("Il file \"%1\" è già nella curva di luce.");
     static inline const QString UnknownImageFormat = PlotImage::UnknownFormat;

@@ -2,11 +2,14 @@
 
 #include "fixeddialog.h"
 #include "imageview.h"
+#include "serieswindow.h"
 #include "aavso/bands.h"
 #include "aavso/imagemeasurement.h"
 #include "core/names.h"
 #include "core/numberrules.h"
+#include "imaging/seriestable.h"
 #include "imaging/stretch.h"
+#include "photometry/magnitude.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -17,11 +20,13 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QTableWidget>
+#include <QThread>
 
 #include <cmath>
 #include <limits>
@@ -47,6 +52,11 @@ const QString PixelValue = QStringLiteral("x %1 y %2: %3");
 const QString InvalidPixel = QStringLiteral("non valido");
 const QString NotPlaced = QStringLiteral("%1 non posizionata. %2.");
 const QString OpenFirst = QStringLiteral("Aprire prima un'immagine.");
+const QString PlaceFirst = QStringLiteral(
+    "Misura serie: indicare prima le stelle su questa immagine, che fa da modello per le altre. %1");
+const QString CheckFirst = QStringLiteral(
+    "Misura serie: la stella di controllo non si può misurare su questa immagine. Indicarla di nuovo "
+    "o toglierla.");
 const QString BadPosition = QStringLiteral("Posizione: scrivere x e y in pixel FITS, per esempio \"512.3 640.8\".");
 const QString BadDetector = QStringLiteral("Valore non valido in \"%1\": resta %2.");
 const QString NoFwhm = QStringLiteral("Nessuna stella misurata da cui prendere la FWHM.");
@@ -132,14 +142,25 @@ MeasureWindow::MeasureWindow(const Context &context, QWidget *parent)
     refresh();
 }
 
+MeasureWindow::~MeasureWindow()
+{
+    if (m_series) {
+        m_seriesCancelled = true;
+        m_series->wait();
+    }
+}
+
 void MeasureWindow::buildControls()
 {
     auto *open = named(new QPushButton(QStringLiteral("Apri immagine..."), this), "cmdApri");
     connect(open, &QPushButton::clicked, this, &MeasureWindow::openImage);
     m_description = named(new QLabel(NoImage, this), "lblImmagine");
     m_description->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *series = named(new QPushButton(QStringLiteral("Misura serie..."), this), "cmdSerie");
+    connect(series, &QPushButton::clicked, this, &MeasureWindow::measureSeries);
     auto *top = new QHBoxLayout;
     top->addWidget(open);
+    top->addWidget(series);
     top->addWidget(m_description, 1);
 
     m_view = named(new ImageView(this), "immagine");
@@ -563,6 +584,87 @@ void MeasureWindow::toSheet()
         status += WrittenFilter.arg(filter);
     m_status->setText(QStringList(QStringList{status + QLatin1Char('.')} + entry.notes).join(QLatin1Char(' ')));
     refresh();
+}
+
+void MeasureWindow::measureSeries()
+{
+    if (m_series)
+        return; // one series at a time
+    if (!m_image) {
+        m_status->setText(OpenFirst);
+        return;
+    }
+    // The same stars "Al foglio" needs, measured here; a check star placed must be measurable too.
+    const Imaging::SheetEntry entry = Imaging::sheetEntry(m_measured, m_image->header, QString());
+    if (!entry.problem.isEmpty()) {
+        warn(PlaceFirst.arg(entry.problem));
+        return;
+    }
+    const auto &check = m_measured[std::size_t(Role::Check)];
+    if (check && check->refusal != Imaging::Refusal::None) {
+        warn(CheckFirst);
+        return;
+    }
+    const Sheet &sheet = m_context.sheet;
+    for (const char *field : {Field::MagnitudeC1, Field::MagnitudeC2, Field::MagnitudeC3}) {
+        if (sheet.text(QLatin1String(field)).trimmed().isEmpty()) {
+            warn(Photometry::MagnitudeWarning);
+            return;
+        }
+    }
+    const QStringList paths = m_context.dialogs.openFiles(SeriesTitle, m_context.settings.value(FolderKey), FitsFiles);
+    if (paths.isEmpty())
+        return;
+    m_context.settings.setValue(FolderKey, QFileInfo(paths.first()).absolutePath());
+
+    Imaging::SeriesTemplate placed{{}, aperture(), m_detector, 0};
+    for (int role = 0; role < RoleCount; ++role) {
+        if (m_measured[std::size_t(role)])
+            placed.positions[std::size_t(role)] = m_positions[std::size_t(role)];
+    }
+    for (const Role role : {Role::C1, Role::C2, Role::C3})
+        placed.comparisonNet += m_measured[std::size_t(role)]->net;
+
+    m_seriesProgress = new QProgressDialog(SeriesProgress.arg(1).arg(paths.size()), QStringLiteral("Annulla"), 0,
+                                           int(paths.size()), this);
+    m_seriesProgress->setWindowTitle(SeriesTitle);
+    m_seriesProgress->setWindowModality(Qt::WindowModal);
+    m_seriesProgress->setMinimumDuration(0);
+    m_seriesProgress->setAutoReset(false);
+    m_seriesProgress->setAutoClose(false);
+    m_seriesCancelled = false;
+    connect(m_seriesProgress, &QProgressDialog::canceled, this, [this] { m_seriesCancelled = true; });
+    QProgressDialog *progress = m_seriesProgress;
+    const auto told = [this, progress](int measured, int total) {
+        QMetaObject::invokeMethod(progress, [progress, measured, total] {
+            progress->setValue(measured);
+            progress->setLabelText(SeriesProgress.arg(std::min(measured + 1, total)).arg(total));
+        }, Qt::QueuedConnection);
+        return !m_seriesCancelled;
+    };
+    m_series.reset(QThread::create([this, paths, placed, told] {
+        m_seriesImages = Imaging::measureSeries(paths, placed, told);
+    }));
+    connect(m_series.get(), &QThread::finished, this, &MeasureWindow::seriesMeasured);
+    m_series->start();
+    m_seriesProgress->show();
+}
+
+void MeasureWindow::seriesMeasured()
+{
+    m_series->wait(); // ends at once: it has finished
+    m_series.reset();
+    m_seriesProgress->deleteLater();
+    m_seriesProgress = nullptr;
+    std::vector<Imaging::SeriesImage> images = std::move(m_seriesImages);
+    m_seriesImages.clear();
+    if (images.empty())
+        return;
+    std::vector<Imaging::SeriesRow> rows =
+        Imaging::seriesRows(images, m_context.sheet, m_checkName->text(), m_chart->text());
+    const QString object = Imaging::seriesObject(rows, m_context.sheet);
+    auto *window = new SeriesWindow(m_context, std::move(rows), object);
+    window->show();
 }
 
 void MeasureWindow::showPixel(const QPointF &imagePoint, bool inside)

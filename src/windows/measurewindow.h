@@ -1,11 +1,13 @@
 #pragma once
 
 #include "core/commandtable.h"
-#include "imaging/sheetentry.h"
+#include "imaging/series.h"
 #include "photometry/checkstar.h"
 
 #include <QWidget>
 
+#include <atomic>
+#include <memory>
 #include <optional>
 
 class ImageView;
@@ -13,6 +15,8 @@ class QButtonGroup;
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
+class QProgressDialog;
+class QThread;
 class QTableWidget;
 
 // "Misura su immagine": a calibrated FITS image, on which the observer
@@ -24,6 +28,12 @@ class MeasureWindow : public QWidget
 public:
     // What `context` refers to (the services and the sheet) must outlive the window.
     explicit MeasureWindow(const Context &context, QWidget *parent = nullptr);
+    // Stops a series being measured and waits for it.
+    ~MeasureWindow() override;
+
+    static inline const QString SeriesTitle = QStringLiteral("Misura serie");
+    // %1: the image being measured, %2: how many.
+    static inline const QString SeriesProgress = QStringLiteral("Immagine %1 di %2");
 
 protected:
     // The sheet's catalogue magnitudes may have changed while another window was active.
@@ -46,6 +56,8 @@ private:
     void fillRow(Imaging::Role role);
     Photometry::CheckMagnitude checkMagnitude() const;
     void toSheet();
+    void measureSeries();
+    void seriesMeasured();
     void showPixel(const QPointF &imagePoint, bool inside);
     Imaging::Aperture aperture() const;
     Imaging::Role currentRole() const;
@@ -73,4 +85,9 @@ private:
     QLineEdit *m_checkCatalogue = nullptr;
     QTableWidget *m_table = nullptr;
     QLabel *m_status = nullptr;
+
+    std::unique_ptr<QThread> m_series;
+    std::atomic<bool> m_seriesCancelled{false};
+    std::vector<Imaging::SeriesImage> m_seriesImages; // the measuring thread's alone until it ends
+    QProgressDialog *m_seriesProgress = nullptr;
 };

@@ -25,6 +25,11 @@ public:
     {
         return answer({title, start, false});
     }
+    // The answer holds the names one a line.
+    QStringList openFiles(const QString &title, const QString &start, const QString &) override
+    {
+        return answer({title, start, false}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
     QString saveFile(const QString &title, const QString &start, const QString &, bool appending) override
     {
         return answer({title, start, appending});

@@ -1,13 +1,15 @@
+#include "aavso/export.h"
 #include "aavso/imagemeasurement.h"
 #include "aavso/vocabulary.h"
 #include "core/names.h"
 #include "core/numberrules.h"
 #include "imaging/fitswriter.h"
-#include "imaging/sheetentry.h"
+#include "imaging/seriestable.h"
 #include "support/guard.h"
 #include "support/sheetfixture.h"
 #include "ui/appsetup.h"
 #include "windows/imageview.h"
+#include "windows/measurewindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -66,6 +68,7 @@ private slots:
     void recentredOnTheNextImage();
     void refusedFileChangesNothing();
     void clickOnEmptySkyPlacesNothing();
+    void seriesAgreesWithTheSheet();
 
 private:
     template <typename T> T *part(const char *name) const { return ::control<T>(m_window, name); }
@@ -77,6 +80,14 @@ private:
     void placeFour(int skipped = -1, int c1 = 1);
     StarMeasurement expected(const QString &file, QPointF from) const;
     QStringList sheetCounts() const;
+
+    static QWidget *shown(const char *name)
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->objectName() == QLatin1String(name))
+                return w;
+        return nullptr;
+    }
 
     QTemporaryDir m_dir;
     QWidget *m_window = nullptr;
@@ -319,6 +330,54 @@ void TestMeasureWindow::clickOnEmptySkyPlacesNothing()
     QTRY_VERIFY(part<QLabel>("lblStato")->text().contains(refusalText(Refusal::NoStar)));
     QVERIFY(part<QRadioButton>(RoleButtons[0])->isChecked());
     QVERIFY(part<QTableWidget>("tblStelle")->item(0, 0)->text().isEmpty());
+}
+
+
+void TestMeasureWindow::seriesAgreesWithTheSheet()
+{
+    // The sheet writes decimal commas; the series' table and files, points.
+    const LocaleGuard locale(QLocale(QLocale::Italian));
+    open("campo.fits");
+    placeFour();
+    clickStar(Stars[4]);
+    for (int i = 0; i < 3; ++i)
+        control<QLineEdit>(QStringLiteral("Text%1").arg(5 + i))->setText(QString(Catalogue[i]).replace('.', ','));
+    control<QLineEdit>(Field::Object)->setText("RZ Cas");
+    control<QLineEdit>(Field::Author)->setText("RMA");
+    part<QLineEdit>("txtNomeControllo")->setText("000-BBC-123");
+    part<QPushButton>("cmdFoglio")->click();
+    click(Button::Magnitude);
+    QCOMPARE(m_messages.shown.size(), 0);
+
+    m_dialogs.answers << m_dir.filePath("campo.fits") + '\n' + m_dir.filePath("appunti.fits");
+    part<QPushButton>("cmdSerie")->click();
+    QCOMPARE(m_dialogs.asked.last().title, MeasureWindow::SeriesTitle);
+    QTRY_VERIFY(shown("Form6"));
+    QWidget *series = shown("Form6");
+    QCOMPARE(series->windowTitle(), QStringLiteral("Serie: RZ Cas"));
+    auto *table = ::control<QTableWidget>(series, "tblSerie");
+    QCOMPARE(table->rowCount(), 2);
+    using namespace SeriesColumn;
+    const auto pointed = [this](const char *field) { return control<QLineEdit>(field)->text().replace(',', '.'); };
+    QCOMPARE(table->item(0, Magnitude)->text(), pointed(Field::MagnitudeVariable));
+    QCOMPARE(table->item(0, Error)->text(), pointed(Field::MagnitudeError));
+    QCOMPARE(table->item(0, Check)->text(), Aavso::recall(m_settings)->checkMagnitude);
+    QCOMPARE(table->item(0, Problem)->text(), QString());
+    QCOMPARE(table->item(1, Problem)->text(), QString::fromUtf8(LoadProblem::NotFits).arg("appunti.fits"));
+
+    // The series' record is the sheet's own observation: exported from the sheet, it is already there.
+    m_dialogs.answers << m_dir.filePath("serie.txt");
+    ::control<QPushButton>(series, "cmdAavso")->click();
+    QCOMPARE(m_messages.texts(), QStringList{Aavso::SeriesAdded.arg("serie.txt").arg(1).arg(0)});
+    m_dialogs.answers << m_dir.filePath("serie.txt");
+    control<QAction>(Menu::Aavso)->trigger();
+    QCOMPARE(m_messages.shown.last().text, Aavso::Duplicate.arg("serie.txt"));
+
+    ::control<QPushButton>(series, "cmdCurva")->click();
+    QWidget *curve = shown("Form4");
+    QVERIFY(curve);
+    curve->close();
+    series->close();
 }
 
 QTEST_MAIN(TestMeasureWindow)

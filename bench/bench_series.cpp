@@ -1,0 +1,128 @@
+// A night measured by "Misura serie": 150 images of 650 x 500 with five
+// stars, and 100 frames of 4096 x 4096 16-bit, each set written once by
+// CFITSIO into a folder of /tmp kept between runs. Beside each, `cat`
+// reading the same files in the same run, and the resident memory at the
+// highest, which must not grow with the number of images.
+
+#include "imaging/nightwriter.h"
+#include "imaging/series.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <cstring>
+
+namespace {
+
+NightPlan nightOf(int width, int height, int images)
+{
+    NightPlan plan;
+    plan.width = width;
+    plan.height = height;
+    plan.images = images;
+    plan.bitpix = USHORT_IMG;
+    const double cx = width / 2.0, cy = height / 2.0;
+    plan.stars = {{cx - 20, cy - 5, 300000}, {cx + 20, cy - 20, 250000}, {cx - 40, cy + 20, 400000},
+                  {cx + 35, cy + 22, 200000}, {cx + 5, cy + 15, 220000}};
+    return plan;
+}
+
+// The night's files, written unless a complete set is there already.
+QStringList nightFiles(const QString &name, const NightPlan &plan)
+{
+    const QString folder = QStringLiteral("/tmp/vevurid-bench-%1").arg(name);
+    QDir().mkpath(folder);
+    const qint64 size = 2880 + (qint64(plan.width) * plan.height * 2 + 2879) / 2880 * 2880;
+    QStringList paths;
+    for (int image = 0; image < plan.images; ++image) {
+        const QString path = QDir(folder).filePath(QStringLiteral("night_%1.fits").arg(image, 3, 10, QLatin1Char('0')));
+        if (QFileInfo(path).size() != size)
+            return writeNight(folder, plan);
+        paths << path;
+    }
+    return paths;
+}
+
+double peakResident()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() * 1024;
+    }
+    return 0;
+}
+
+void resetPeakResident()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+double catSeconds(const QStringList &paths)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QProcess cat;
+    cat.setStandardOutputFile(QProcess::nullDevice());
+    cat.start(QStringLiteral("cat"), paths);
+    cat.waitForFinished(-1);
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+void measureNight(benchmark::State &state, const QString &name, const NightPlan &plan)
+{
+    const QStringList paths = nightFiles(name, plan);
+    if (paths.size() != plan.images) {
+        state.SkipWithError("the night's files could not be written");
+        return;
+    }
+    Imaging::SeriesTemplate placed{{}, {4, 6, 9}, {}, 0};
+    for (int star = 0; star < Imaging::RoleCount; ++star)
+        placed.positions[std::size_t(star)] = starAt(plan, star, 0);
+    placed.comparisonNet = plan.stars[1][2] + plan.stars[2][2] + plan.stars[3][2];
+    double series = 0, cat = 0, peak = 0;
+    int measured = 0;
+    for (auto _ : state) {
+        cat = catSeconds(paths); // the files in the page cache for both
+        resetPeakResident();
+        const double before = peakResident();
+        QElapsedTimer timer;
+        timer.start();
+        const std::vector<Imaging::SeriesImage> images =
+            Imaging::measureSeries(paths, placed, [](int, int) { return true; });
+        series = double(timer.nsecsElapsed()) / 1e9;
+        peak = peakResident() - before;
+        measured = int(std::count_if(images.cbegin(), images.cend(),
+                                     [](const Imaging::SeriesImage &image) { return image.problem.isEmpty(); }));
+        cat = std::min(cat, catSeconds(paths));
+    }
+    state.counters["images"] = double(paths.size());
+    state.counters["measured"] = measured;
+    state.counters["series_s"] = series;
+    state.counters["cat_s"] = cat;
+    state.counters["x_cat"] = series / cat;
+    state.counters["peak_MB"] = peak / 1e6;
+}
+
+void smallNight(benchmark::State &state)
+{
+    measureNight(state, QStringLiteral("650x500"), nightOf(650, 500, 150));
+}
+
+void largeNight(benchmark::State &state)
+{
+    measureNight(state, QStringLiteral("4096x4096"), nightOf(4096, 4096, int(state.range(0))));
+}
+
+} // namespace
+
+BENCHMARK(smallNight)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+// 40 frames against 100: the memory at the highest stays the same.
+BENCHMARK(largeNight)->Arg(40)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();

@@ -1,0 +1,115 @@
+#include "series.h"
+
+#include <cmath>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace Imaging {
+
+QString seriesProblem(const Measurements &stars, double comparisonNet)
+{
+    for (int role = 0; role < RoleCount; ++role) {
+        const auto &star = stars[std::size_t(role)];
+        if (Role(role) == Role::Check && !star)
+            continue; // no check star placed
+        const QString problem = starProblem(Role(role), star);
+        if (!problem.isEmpty())
+            return problem;
+    }
+    const double net = stars[std::size_t(Role::C1)]->net + stars[std::size_t(Role::C2)]->net
+        + stars[std::size_t(Role::C3)]->net;
+    if (net < LeastTransparency * comparisonNet)
+        return QString::fromUtf8(SeriesProblem::Clouds).arg(std::lround(100 * net / comparisonNet));
+    return QString();
+}
+
+namespace {
+
+class Measuring
+{
+public:
+    Measuring(const QStringList &paths, const SeriesTemplate &placed, const SeriesProgress &progress)
+        : m_paths(paths), m_placed(placed), m_progress(progress), m_positions(placed.positions),
+          m_images(std::size_t(paths.size()))
+    {
+    }
+
+    void work()
+    {
+        for (;;) {
+            int index = 0;
+            {
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                if (m_stopped || m_nextToRead >= m_paths.size())
+                    return;
+                index = int(m_nextToRead++);
+            }
+            FitsLoad load = loadFits(m_paths[index]);
+            Positions from;
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_turn.wait(lock, [&] { return m_stopped || m_measured == index; });
+                if (m_stopped)
+                    return;
+                from = m_positions;
+            }
+            // Only the thread whose turn it is measures: the positions are its alone.
+            SeriesImage &image = m_images[std::size_t(index)];
+            image.path = m_paths[index];
+            if (load.image) {
+                image.header = load.image->header;
+                image.stars = followField(*load.image, from, m_placed.aperture, m_placed.detector);
+                image.problem = seriesProblem(image.stars, m_placed.comparisonNet);
+                from = nextPositions(from, image.stars);
+            } else {
+                image.problem = load.problem;
+            }
+            load.image.reset();
+            const bool goOn = m_progress(index + 1, int(m_paths.size()));
+            {
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                m_positions = from;
+                m_measured = index + 1;
+                m_stopped = m_stopped || !goOn;
+            }
+            m_turn.notify_all();
+        }
+    }
+
+    std::vector<SeriesImage> images()
+    {
+        m_images.resize(std::size_t(m_measured));
+        return std::move(m_images);
+    }
+
+private:
+    const QStringList &m_paths;
+    const SeriesTemplate &m_placed;
+    const SeriesProgress &m_progress;
+    std::mutex m_mutex;
+    std::condition_variable m_turn;
+    qsizetype m_nextToRead = 0;
+    int m_measured = 0; // the images before this one are measured
+    bool m_stopped = false;
+    Positions m_positions; // where the last image measured put the stars
+    std::vector<SeriesImage> m_images;
+};
+
+} // namespace
+
+std::vector<SeriesImage> measureSeries(const QStringList &paths, const SeriesTemplate &placed,
+                                       const SeriesProgress &progress)
+{
+    Measuring measuring(paths, placed, progress);
+    std::vector<std::thread> others;
+    for (int thread = 1; thread < SeriesThreads; ++thread)
+        others.emplace_back([&measuring] { measuring.work(); });
+    measuring.work();
+    for (std::thread &thread : others)
+        thread.join();
+    return measuring.images();
+}
+
+} // namespace Imaging

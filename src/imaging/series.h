@@ -1,0 +1,57 @@
+#pragma once
+// A night's series of images measured with the stars placed on one of them:
+// each image is read, its field followed from the previous image and every
+// placed star measured as a single image's are. Two threads read and
+// measure; the field is followed image after image, in the files' order, so
+// each thread waits for its image's turn with its image read. No image is
+// kept once measured: memory does not grow with the night.
+
+#include "imaging/fieldtracker.h"
+
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace Imaging {
+
+namespace SeriesProblem {
+// %1: the comparison stars' counts against the first image's, in percent.
+inline const char *const Clouds = "Cielo velato: le stelle di confronto danno il %1 % dei conteggi "
+                                  "dell'immagine su cui sono state indicate.";
+} // namespace SeriesProblem
+
+// Below this share of the placed image's comparison counts an image is
+// under a cloud, and its magnitudes would be mostly noise.
+constexpr double LeastTransparency = 0.25;
+
+constexpr int SeriesThreads = 2;
+
+struct SeriesTemplate
+{
+    Positions positions; // on the image the stars were placed on
+    Aperture aperture;
+    Detector detector;
+    double comparisonNet = 0; // C1 + C2 + C3 net counts there
+};
+
+struct SeriesImage
+{
+    QString path;
+    QString problem; // why it is skipped; empty when measured
+    ImageHeader header;
+    Measurements stars;
+};
+
+// Told after each image; false stops the measuring.
+using SeriesProgress = std::function<bool(int measured, int total)>;
+
+// The images measured, in the files' order; when stopped, those measured
+// until then. `progress` is called from the measuring threads.
+std::vector<SeriesImage> measureSeries(const QStringList &paths, const SeriesTemplate &placed,
+                                       const SeriesProgress &progress);
+
+// Why the measured stars do not give the image's magnitudes; empty when they do.
+QString seriesProblem(const Measurements &stars, double comparisonNet);
+
+} // namespace Imaging

@@ -1,0 +1,192 @@
+#include "seriestable.h"
+
+#include "aavso/bands.h"
+#include "core/fields.h"
+#include "core/names.h"
+#include "core/numberrules.h"
+#include "photometry/checkstar.h"
+#include "photometry/magnitude.h"
+
+#include <QFileInfo>
+
+namespace Imaging {
+
+namespace {
+
+// Keeps the command's first word instead of showing it.
+class FirstMessage : public Messages
+{
+public:
+    void show(const QString &, MessageIcon, const QString &text) override
+    {
+        if (first.isEmpty())
+            first = text;
+    }
+    QString first;
+};
+
+MapSheet copyOf(const Sheet &sheet)
+{
+    MapSheet copy;
+    for (const QString &field : Fields::all())
+        copy.setText(field, sheet.text(field));
+    return copy;
+}
+
+// A number text of the sheet's with "." for its decimal point.
+QString pointed(const QString &text)
+{
+    return QString(text).replace(QLocale().decimalPoint(), QStringLiteral("."));
+}
+
+QString fixed(const std::optional<double> &value, int decimals)
+{
+    return value ? QString::number(*value, 'f', decimals) : QString();
+}
+
+SeriesRow rowOf(const SeriesImage &image, const Sheet &sheet, const QString &checkName, const QString &chart)
+{
+    using namespace Field;
+    SeriesRow row{QFileInfo(image.path).fileName(), image.problem, image.header, image.stars,
+                  copyOf(sheet), std::nullopt, std::nullopt};
+    if (!row.problem.isEmpty())
+        return row;
+    const SheetEntry entry = sheetEntry(image.stars, image.header, Bands::fitsFilterCode(image.header.filter));
+    for (const auto &[field, text] : entry.fields)
+        row.sheet.setText(field, text);
+    FirstMessage said;
+    Photometry::magnitude(row.sheet, said);
+    if (!said.first.isEmpty()) {
+        row.problem = said.first;
+        return row;
+    }
+    if (const auto &check = image.stars[std::size_t(Role::Check)]) {
+        row.checkMagnitude = Photometry::checkMagnitude(
+            NumberRules::write(check->net), entry.counts.mid(0, 3),
+            {row.sheet.text(MagnitudeC1), row.sheet.text(MagnitudeC2), row.sheet.text(MagnitudeC3)}).value;
+    }
+    row.measurement = Aavso::imageMeasurement(entry.counts, checkName, row.checkMagnitude,
+                                              image.header.airmass, chart);
+    return row;
+}
+
+QString csvField(const QString &text)
+{
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n'))
+        return text;
+    return u'"' + QString(text).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+}
+
+} // namespace
+
+QString SeriesRow::magnitude() const
+{
+    return problem.isEmpty() ? sheet.text(QLatin1String(Field::MagnitudeVariable)) : QString();
+}
+
+QString SeriesRow::magnitudeError() const
+{
+    return problem.isEmpty() ? sheet.text(QLatin1String(Field::MagnitudeError)) : QString();
+}
+
+std::vector<SeriesRow> seriesRows(const std::vector<SeriesImage> &images, const Sheet &sheet,
+                                  const QString &checkName, const QString &chart)
+{
+    std::vector<SeriesRow> rows;
+    rows.reserve(images.size());
+    for (const SeriesImage &image : images)
+        rows.push_back(rowOf(image, sheet, checkName, chart));
+    return rows;
+}
+
+QString seriesObject(const std::vector<SeriesRow> &rows, const Sheet &sheet)
+{
+    const QString object = sheet.text(QLatin1String(Field::Object)).trimmed();
+    if (!object.isEmpty() || rows.empty())
+        return object;
+    return rows.front().header.object.trimmed();
+}
+
+QString seriesCell(const SeriesRow &row, SeriesColumn::Column column)
+{
+    using namespace SeriesColumn;
+    switch (column) {
+    case File: return row.file;
+    case JulianDate: return fixed(row.header.julianDate, 5);
+    case Airmass: return fixed(row.header.airmass, 4);
+    case Magnitude: return pointed(row.magnitude());
+    case Error: return pointed(row.magnitudeError());
+    case Check: return row.problem.isEmpty() ? fixed(row.checkMagnitude, 3) : QString();
+    case Problem: return row.problem;
+    }
+    return QString();
+}
+
+QByteArray seriesCsv(const std::vector<SeriesRow> &rows)
+{
+    QStringList header = SeriesColumn::Titles;
+    for (int role = 0; role < RoleCount; ++role) {
+        header << QStringLiteral("Netto %1").arg(roleName(Role(role)))
+               << QStringLiteral("Cielo %1").arg(roleName(Role(role)));
+    }
+    QStringList lines{header.join(u',')};
+    for (const SeriesRow &row : rows) {
+        QStringList cells;
+        for (int column = 0; column < int(SeriesColumn::Titles.size()); ++column)
+            cells << csvField(seriesCell(row, SeriesColumn::Column(column)));
+        for (const auto &star : row.stars) {
+            const bool measured = star && star->refusal == Refusal::None;
+            cells << (measured ? QString::number(star->net, 'f', 2) : QString())
+                  << (measured ? QString::number(star->sky.level, 'f', 3) : QString());
+        }
+        lines << cells.join(u',');
+    }
+    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+}
+
+QList<Aavso::Record> seriesRecords(const std::vector<SeriesRow> &rows, QString &problem)
+{
+    QList<Aavso::Record> records;
+    for (const SeriesRow &row : rows) {
+        if (!row.problem.isEmpty())
+            continue;
+        Aavso::Record record = Aavso::record(row.sheet, row.measurement);
+        if (!record.problem.isEmpty()) {
+            problem = record.problem;
+            return {};
+        }
+        records << record;
+    }
+    return records;
+}
+
+LightCurve::Observations seriesObservations(const std::vector<SeriesRow> &rows, const QString &star)
+{
+    LightCurve::Observations data;
+    data.files.push_back({QString(), true});
+    const auto textIndex = [&data](const QString &text) {
+        qsizetype at = data.texts.indexOf(text);
+        if (at < 0) {
+            data.texts << text;
+            at = data.texts.size() - 1;
+        }
+        return quint32(at);
+    };
+    for (const SeriesRow &row : rows) {
+        const std::optional<double> magnitude = NumberRules::read(row.magnitude());
+        if (!magnitude || !row.header.julianDate)
+            continue;
+        LightCurve::Observation point;
+        point.jd = *row.header.julianDate;
+        point.magnitude = *magnitude;
+        point.error = NumberRules::read(row.magnitudeError()).value_or(point.error);
+        point.star = textIndex(star);
+        const Bands::Band *band = Bands::find(row.sheet.text(QLatin1String(Field::Filter)));
+        point.band = textIndex(band ? band->code : row.sheet.text(QLatin1String(Field::Filter)).trimmed());
+        point.observer = textIndex(row.sheet.text(QLatin1String(Field::Author)).trimmed());
+        data.observations.push_back(point);
+    }
+    return data;
+}
+
+} // namespace Imaging

@@ -1,0 +1,60 @@
+#pragma once
+// A measured series as the observer sees it: each image's magnitudes are
+// those "Al foglio" and then "MAGNITUDINE" would leave on the sheet, so the
+// series and the sheet agree to the last digit; the same texts become the
+// image's AAVSO record, the table's CSV and the light curve's points.
+
+#include "imaging/series.h"
+#include "aavso/export.h"
+#include "aavso/observations.h"
+#include "core/mapsheet.h"
+
+#include <QByteArray>
+
+namespace Imaging {
+
+struct SeriesRow
+{
+    QString file;    // the name, without the folder
+    QString problem; // why the image gives no magnitude; empty when it does
+    ImageHeader header;
+    Measurements stars;
+    MapSheet sheet; // the sheet after "Al foglio" and "MAGNITUDINE" on this image
+    std::optional<double> checkMagnitude;
+    std::optional<Aavso::ImageMeasurement> measurement; // what the record takes beyond the sheet
+
+    QString magnitude() const; // the sheet's texts; empty for a skipped image
+    QString magnitudeError() const;
+};
+
+// `sheet`: the sheet now, whose catalogue magnitudes, object, observer and
+// filter the rows take; `checkName` and `chart` as "Misura su immagine" has them.
+std::vector<SeriesRow> seriesRows(const std::vector<SeriesImage> &images, const Sheet &sheet,
+                                  const QString &checkName, const QString &chart);
+
+// The sheet's "Oggetto:", else the first image's OBJECT.
+QString seriesObject(const std::vector<SeriesRow> &rows, const Sheet &sheet);
+
+// The table's columns, then each star's net counts and sky, "." decimals,
+// one line per image after a header line.
+QByteArray seriesCsv(const std::vector<SeriesRow> &rows);
+
+// The records of the images measured; the first image that cannot be one
+// gives the problem instead.
+QList<Aavso::Record> seriesRecords(const std::vector<SeriesRow> &rows, QString &problem);
+
+// The variable's magnitudes as the observer's own points of the light curve.
+LightCurve::Observations seriesObservations(const std::vector<SeriesRow> &rows, const QString &star);
+
+namespace SeriesColumn {
+inline const QStringList Titles = {QStringLiteral("File"),          QStringLiteral("JD medio"),
+                                   QStringLiteral("Massa d'aria"),  QStringLiteral("Magnitudine"),
+                                   QStringLiteral("Errore"),        QStringLiteral("Mag. controllo"),
+                                   QStringLiteral("Motivo dello scarto")};
+enum Column { File, JulianDate, Airmass, Magnitude, Error, Check, Problem };
+} // namespace SeriesColumn
+
+// A cell of the table ("." decimals), as the window and the CSV show it.
+QString seriesCell(const SeriesRow &row, SeriesColumn::Column column);
+
+} // namespace Imaging

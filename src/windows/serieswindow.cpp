@@ -1,0 +1,255 @@
+#include "serieswindow.h"
+
+#include "fixeddialog.h"
+#include "julianaxes.h"
+#include "lightcurvewindow.h"
+#include "aavso/export.h"
+#include "core/numberrules.h"
+#include "files/textfile.h"
+#include "ui/appsetup.h"
+#include "ui/look.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QTemporaryFile>
+
+using Imaging::SeriesRow;
+namespace Column = Imaging::SeriesColumn;
+
+namespace {
+
+const QString Title = QStringLiteral("Serie: %1");
+const QString TableTitle = QStringLiteral("Salva tabella");
+const QString ImageTitle = QStringLiteral("Salva immagine");
+const QString CsvFiles = QStringLiteral("Tabella CSV (*.csv);;Tutti i file (*)");
+const QString ImageFiles = QStringLiteral("Immagine PNG (*.png);;Documento PDF (*.pdf)");
+const QString LogFiles = QStringLiteral("File AAVSO (*.txt *.csv *.tsv);;Tutti i file (*)");
+const QString FolderKey = QStringLiteral("series/folder");
+const QString Point = QStringLiteral("%1: JD %2, magnitudine %3 ± %4, controllo %5");
+const QString TableSaved = QStringLiteral("Tabella salvata in %1.");
+
+const QColor VariableColour(200, 30, 30);
+const QColor CheckColour(30, 90, 200);
+
+QPushButton *button(const char *name, const QString &caption, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+std::optional<double> number(const QString &text)
+{
+    return text.isEmpty() ? std::nullopt : NumberRules::read(text, QLocale::c());
+}
+
+} // namespace
+
+SeriesWindow::SeriesWindow(const Services &services, std::vector<SeriesRow> rows, const QString &object,
+                           QWidget *parent)
+    : QWidget(parent, Qt::Window), m_services(services), m_rows(std::move(rows)), m_object(object)
+{
+    setObjectName(QStringLiteral("Form6"));
+    setWindowTitle(Title.arg(object));
+    setWindowIcon(appIcon());
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFont(Look::face(QStringLiteral("Tahoma"), 8.25));
+    paintSilver(*this);
+
+    buildTable();
+    m_plot = new QCustomPlot(this);
+    m_plot->setObjectName(QStringLiteral("plot"));
+    m_plot->setMinimumSize(300, 200);
+    plotSeries();
+    m_point = new QLabel(this);
+    m_point->setObjectName(QStringLiteral("lblPunto"));
+    m_point->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto *csv = button("cmdCsv", QStringLiteral("Salva tabella..."), this);
+    auto *image = button("cmdImmagine", QStringLiteral("Salva immagine..."), this);
+    auto *aavso = button("cmdAavso", QStringLiteral("Esporta AAVSO..."), this);
+    auto *curve = button("cmdCurva", QStringLiteral("Curva di luce"), this);
+    connect(csv, &QPushButton::clicked, this, &SeriesWindow::saveTable);
+    connect(image, &QPushButton::clicked, this, &SeriesWindow::saveImage);
+    connect(aavso, &QPushButton::clicked, this, &SeriesWindow::exportAavso);
+    connect(curve, &QPushButton::clicked, this, &SeriesWindow::showCurve);
+    auto *buttons = new QHBoxLayout;
+    for (QPushButton *b : {csv, image, aavso, curve})
+        buttons->addWidget(b);
+    buttons->addStretch(1);
+
+    auto *split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(m_plot);
+    split->addWidget(m_table);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(split, 1);
+    layout->addWidget(m_point);
+    layout->addLayout(buttons);
+    resize(1000, 760);
+}
+
+void SeriesWindow::buildTable()
+{
+    m_table = new QTableWidget(int(m_rows.size()), int(Column::Titles.size()), this);
+    m_table->setObjectName(QStringLiteral("tblSerie"));
+    m_table->setHorizontalHeaderLabels(Column::Titles);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    for (int row = 0; row < int(m_rows.size()); ++row) {
+        for (int column = 0; column < int(Column::Titles.size()); ++column) {
+            auto *item = new QTableWidgetItem(Imaging::seriesCell(m_rows[std::size_t(row)], Column::Column(column)));
+            const bool text = column == Column::File || column == Column::Problem;
+            item->setTextAlignment(text ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
+            if (column == Column::Problem)
+                item->setForeground(VariableColour);
+            m_table->setItem(row, column, item);
+        }
+    }
+    m_table->resizeColumnsToContents();
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    connect(m_table, &QTableWidget::currentCellChanged, this, [this](int row) { showPoint(row); });
+}
+
+void SeriesWindow::plotSeries()
+{
+    setJulianDateAxes(*m_plot);
+    m_plot->yAxis->setLabel(QStringLiteral("Magnitudine"));
+    m_plot->yAxis->setRangeReversed(true); // brighter up
+    m_plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    m_plot->axisRect()->setMinimumMargins(QMargins(15, 15, 40, 15));
+
+    QVector<double> jd, magnitude, error, checkJd, check;
+    for (int row = 0; row < int(m_rows.size()); ++row) {
+        const SeriesRow &r = m_rows[std::size_t(row)];
+        const std::optional<double> m = number(Imaging::seriesCell(r, Column::Magnitude));
+        if (!m || !r.header.julianDate)
+            continue;
+        m_plotted.push_back(row);
+        jd << *r.header.julianDate - ShownJdOffset;
+        magnitude << *m;
+        error << number(Imaging::seriesCell(r, Column::Error)).value_or(0);
+        if (r.checkMagnitude) {
+            checkJd << jd.last();
+            check << *r.checkMagnitude;
+        }
+    }
+    QCPGraph *variable = m_plot->addGraph();
+    variable->setName(QStringLiteral("Variabile"));
+    variable->setLineStyle(QCPGraph::lsNone);
+    variable->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, VariableColour, 6));
+    variable->setPen(QPen(VariableColour));
+    variable->setData(jd, magnitude, true);
+    auto *bars = new QCPErrorBars(m_plot->xAxis, m_plot->yAxis);
+    bars->setDataPlottable(variable);
+    bars->setData(error);
+    bars->setPen(QPen(VariableColour));
+    bars->removeFromLegend();
+    QCPGraph *checkStar = m_plot->addGraph();
+    checkStar->setName(QStringLiteral("Controllo"));
+    checkStar->setLineStyle(QCPGraph::lsNone);
+    checkStar->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssSquare, CheckColour, 5));
+    checkStar->setPen(QPen(CheckColour));
+    checkStar->setData(checkJd, check, true);
+    m_plot->legend->setVisible(true);
+    // The check star, usually brighter, runs along the top; the variable's minimum is near the middle.
+    m_plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignBottom | Qt::AlignRight);
+    m_plot->rescaleAxes();
+    for (QCPAxis *axis : {m_plot->xAxis, m_plot->yAxis}) {
+        const QCPRange range = axis->range();
+        const double margin = range.size() > 0 ? range.size() * 0.05 : 0.5;
+        axis->setRange(range.lower - margin, range.upper + margin);
+    }
+    m_plot->setInteraction(QCP::iSelectPlottables, false);
+    connect(m_plot, &QCustomPlot::plottableClick, this, [this, variable](QCPAbstractPlottable *plottable, int index) {
+        if (plottable == variable && index >= 0 && index < int(m_plotted.size()))
+            m_table->setCurrentCell(m_plotted[std::size_t(index)], 0);
+    });
+    m_plot->replot();
+}
+
+void SeriesWindow::showPoint(int row)
+{
+    if (row < 0 || row >= int(m_rows.size())) {
+        m_point->clear();
+        return;
+    }
+    const SeriesRow &r = m_rows[std::size_t(row)];
+    const auto cell = [&r](Column::Column column) {
+        const QString text = Imaging::seriesCell(r, column);
+        return text.isEmpty() ? QStringLiteral("?") : text;
+    };
+    m_point->setText(r.problem.isEmpty()
+                         ? Point.arg(r.file, cell(Column::JulianDate), cell(Column::Magnitude), cell(Column::Error),
+                                     cell(Column::Check))
+                         : r.file + QStringLiteral(": ") + r.problem);
+}
+
+void SeriesWindow::saveTable()
+{
+    const QString path = m_services.dialogs.saveFile(TableTitle, m_services.settings.value(FolderKey), CsvFiles, false);
+    if (path.isEmpty())
+        return;
+    m_services.settings.setValue(FolderKey, QFileInfo(path).absolutePath());
+    if (!Files::replaceFile(path, {Imaging::seriesCsv(m_rows)}))
+        warn(TableFailed.arg(QDir::toNativeSeparators(path)));
+    else
+        m_point->setText(TableSaved.arg(QDir::toNativeSeparators(path)));
+}
+
+void SeriesWindow::saveImage()
+{
+    const QString path = m_services.dialogs.saveFile(ImageTitle, m_services.settings.value(FolderKey), ImageFiles, false);
+    if (path.isEmpty())
+        return;
+    m_services.settings.setValue(FolderKey, QFileInfo(path).absolutePath());
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("png") && suffix != QLatin1String("pdf")) {
+        warn(ImageFormat.arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    // QCustomPlot writes to a name: a draft first, so that only a whole
+    // picture replaces the target.
+    QTemporaryFile draft;
+    const bool drawn = draft.open()
+        && (suffix == QLatin1String("png") ? m_plot->savePng(draft.fileName()) : m_plot->savePdf(draft.fileName()));
+    const QByteArray bytes = drawn ? draft.readAll() : QByteArray();
+    if (bytes.isEmpty() || !Files::replaceFile(path, {bytes}))
+        warn(ImageFailed.arg(QDir::toNativeSeparators(path)));
+}
+
+void SeriesWindow::exportAavso()
+{
+    QString problem;
+    const QList<Aavso::Record> records = Imaging::seriesRecords(m_rows, problem);
+    if (!problem.isEmpty()) {
+        m_services.messages.show(Aavso::Title, MessageIcon::Warning, problem);
+        return;
+    }
+    const QString path = m_services.dialogs.saveFile(Aavso::Title, Aavso::lastLog(m_services.settings), LogFiles, true);
+    if (path.isEmpty())
+        return;
+    if (Aavso::exportSeries(records, m_services.messages, path))
+        Aavso::rememberLog(m_services.settings, path);
+}
+
+void SeriesWindow::showCurve()
+{
+    auto *window = new LightCurveWindow(m_services);
+    window->showOwn(Imaging::seriesObservations(m_rows, m_object));
+    window->show();
+}
+
+void SeriesWindow::warn(const QString &text)
+{
+    m_services.messages.show(windowTitle(), MessageIcon::Warning, text);
+}

@@ -1,0 +1,248 @@
+#include "nightwriter.h"
+
+#include "support/fakesheet.h"
+#include "support/recordingmessages.h"
+
+#include "aavso/observations.h"
+#include "core/names.h"
+#include "core/numberrules.h"
+#include "imaging/seriestable.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Imaging;
+
+namespace {
+
+const Aperture Radii{4, 6, 9};
+constexpr double Zero = 20; // m = Zero - 2.5 log10(flux)
+
+double magnitudeOf(double flux) { return Zero - 2.5 * std::log10(flux); }
+
+// The template of the night's first image: every star where it was drawn.
+SeriesTemplate placedOn(const NightPlan &plan)
+{
+    SeriesTemplate placed{{}, Radii, {}, 0};
+    for (int star = 0; star < RoleCount; ++star)
+        placed.positions[std::size_t(star)] = starAt(plan, star, 0);
+    placed.comparisonNet = plan.stars[1][2] + plan.stars[2][2] + plan.stars[3][2];
+    return placed;
+}
+
+// The sheet with the catalogue magnitudes of C1 to C3 and what the AAVSO record needs.
+void fillSheet(FakeSheet &sheet, const NightPlan &plan)
+{
+    using namespace Field;
+    sheet.fill({MagnitudeC1, MagnitudeC2, MagnitudeC3, Object, Author},
+               {NumberRules::write(magnitudeOf(plan.stars[1][2])), NumberRules::write(magnitudeOf(plan.stars[2][2])),
+                NumberRules::write(magnitudeOf(plan.stars[3][2])), QStringLiteral("RR Lyr"), QStringLiteral("XYZ")});
+}
+
+FitsImage imageOf(const NightPlan &plan, int image)
+{
+    FitsImage fits;
+    fits.width = plan.width;
+    fits.height = plan.height;
+    const std::vector<double> values = nightPixels(plan, image);
+    fits.pixels.assign(values.cbegin(), values.cend());
+    return fits;
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestSeries : public QObject
+{
+    Q_OBJECT
+private slots:
+    void follow_data();
+    void follow();
+    void night();
+    void cancel();
+    void csv();
+    void aavso();
+};
+
+void TestSeries::follow_data()
+{
+    QTest::addColumn<double>("dx");
+    QTest::addColumn<double>("dy");
+    QTest::addColumn<double>("turn"); // degrees
+    QTest::addColumn<bool>("variableGone");
+    QTest::newRow("still") << 0.0 << 0.0 << 0.0 << false;
+    QTest::newRow("10 px right") << 10.0 << 0.0 << 0.0 << false;
+    QTest::newRow("10 px diagonally") << -7.1 << 7.1 << 0.0 << false;
+    QTest::newRow("shift and half a degree") << 4.3 << -6.6 << 0.5 << false;
+    QTest::newRow("variable gone") << 3.0 << 2.0 << 0.0 << true;
+}
+
+void TestSeries::follow()
+{
+    QFETCH(double, dx);
+    QFETCH(double, dy);
+    QFETCH(double, turn);
+    QFETCH(bool, variableGone);
+    NightPlan plan;
+    plan.turn = turn;
+    const SeriesTemplate placed = placedOn(plan);
+    // The next image without the drift's circle: the stars moved by (dx, dy), then turned.
+    NightPlan moved = plan;
+    for (auto &star : moved.stars) {
+        star[0] += dx;
+        star[1] += dy;
+    }
+    moved.step = 0;
+    if (variableGone)
+        moved.stars[0][2] = 0;
+    const Measurements found = followField(imageOf(moved, 1), placed.positions, Radii, {});
+    for (int star = 0; star < RoleCount; ++star) {
+        const auto &measured = found[std::size_t(star)];
+        QVERIFY(measured);
+        if (star == 0 && variableGone) {
+            QCOMPARE(measured->refusal, Refusal::NoStar);
+            continue;
+        }
+        QCOMPARE(measured->refusal, Refusal::None);
+        const QPointF expected = starAt(moved, star, 1);
+        QVERIFY2(std::hypot(measured->x - expected.x(), measured->y - expected.y()) < 0.05,
+                 qPrintable(QStringLiteral("star %1 at %2 %3").arg(star).arg(measured->x).arg(measured->y)));
+    }
+}
+
+void TestSeries::night()
+{
+    QTemporaryDir folder;
+    NightPlan plan;
+    const double dip = std::pow(10.0, -0.4 * 0.02);
+    plan.variableFactor = [dip](int image) { return image >= 45 && image < 55 ? dip : 1.0; };
+    plan.cloudy = 40;
+    plan.saturated = 60;
+    QStringList paths = writeNight(folder.path(), plan);
+    QCOMPARE(paths.size(), plan.images);
+    paths << folder.filePath(QStringLiteral("missing.fits"));
+    int told = 0;
+    const std::vector<SeriesImage> images =
+        measureSeries(paths, placedOn(plan), [&told](int measured, int) { return ++told == measured; });
+    QCOMPARE(int(images.size()), paths.size());
+    QCOMPARE(told, paths.size()); // once per image, in order
+
+    FakeSheet sheet;
+    fillSheet(sheet, plan);
+    const std::vector<SeriesRow> rows = seriesRows(images, sheet, QString(), QString());
+    QCOMPARE(rows[40].problem, QString::fromUtf8(SeriesProblem::Clouds).arg(5));
+    QCOMPARE(rows[60].problem, QString::fromUtf8(EntryProblem::Saturated).arg(roleName(Role::Variable)));
+    QCOMPARE(rows[100].problem, QString::fromUtf8(LoadProblem::Missing).arg(QFileInfo(paths.last()).fileName()));
+    double inDip = 0, outside = 0;
+    for (int image = 0; image < plan.images; ++image) {
+        if (image == 40 || image == 60)
+            continue;
+        const SeriesRow &row = rows[std::size_t(image)];
+        QCOMPARE(row.problem, QString());
+        QCOMPARE(row.file, QFileInfo(paths[image]).fileName());
+        const double variable = *NumberRules::read(row.magnitude());
+        const double expected = magnitudeOf(plan.stars[0][2] * plan.variableFactor(image));
+        QVERIFY2(std::abs(variable - expected) < 0.002, qPrintable(QStringLiteral("image %1: %2 for %3")
+                                                                       .arg(image).arg(variable).arg(expected)));
+        QVERIFY(std::abs(*row.checkMagnitude - magnitudeOf(plan.stars[4][2])) < 0.002);
+        (plan.variableFactor(image) < 1 ? inDip : outside) += variable;
+    }
+    QVERIFY(std::abs(inDip / 10 - outside / 88 - 0.02) < 0.002);
+}
+
+void TestSeries::cancel()
+{
+    QTemporaryDir folder;
+    NightPlan plan;
+    plan.images = 20;
+    const QStringList paths = writeNight(folder.path(), plan);
+    const std::vector<SeriesImage> images =
+        measureSeries(paths, placedOn(plan), [](int measured, int total) { return measured < total / 2; });
+    QCOMPARE(int(images.size()), 10);
+    for (int image = 0; image < 10; ++image) {
+        QCOMPARE(images[std::size_t(image)].path, paths[image]);
+        QCOMPARE(images[std::size_t(image)].problem, QString());
+    }
+}
+
+void TestSeries::csv()
+{
+    QTemporaryDir folder;
+    NightPlan plan;
+    plan.images = 4;
+    plan.cloudy = 2;
+    const std::vector<SeriesImage> images = measureSeries(writeNight(folder.path(), plan), placedOn(plan),
+                                                          [](int, int) { return true; });
+    FakeSheet sheet;
+    fillSheet(sheet, plan);
+    const std::vector<SeriesRow> rows = seriesRows(images, sheet, QString(), QString());
+    const QList<QByteArray> lines = seriesCsv(rows).split('\n');
+    QCOMPARE(lines.size(), 1 + plan.images + 1); // the header, the images, nothing after the last end
+    QVERIFY(lines.last().isEmpty());
+    const QStringList header = QString::fromUtf8(lines[0]).trimmed().split(u',');
+    QCOMPARE(header.mid(0, SeriesColumn::Titles.size()), SeriesColumn::Titles);
+    QCOMPARE(header.size(), SeriesColumn::Titles.size() + 2 * RoleCount);
+    for (int image = 0; image < plan.images; ++image) {
+        const SeriesRow &row = rows[std::size_t(image)];
+        // The cloud's reason holds no comma, so a split reads every line.
+        const QStringList cells = QString::fromUtf8(lines[image + 1]).trimmed().split(u',');
+        QCOMPARE(cells.size(), header.size());
+        QCOMPARE(cells[SeriesColumn::File], row.file);
+        QCOMPARE(cells[SeriesColumn::JulianDate].toDouble(), std::round(*row.header.julianDate * 1e5) / 1e5);
+        QCOMPARE(cells[SeriesColumn::Problem], row.problem);
+        QCOMPARE(NumberRules::read(cells[SeriesColumn::Magnitude], QLocale::c()), NumberRules::read(row.magnitude()));
+        for (int star = 0; star < RoleCount; ++star) {
+            const double net = cells[SeriesColumn::Titles.size() + 2 * star].toDouble();
+            QVERIFY(std::abs(net - row.stars[std::size_t(star)]->net) <= 0.005);
+        }
+    }
+}
+
+void TestSeries::aavso()
+{
+    QTemporaryDir folder;
+    NightPlan plan;
+    plan.images = 6;
+    const std::vector<SeriesImage> images = measureSeries(writeNight(folder.path(), plan), placedOn(plan),
+                                                          [](int, int) { return true; });
+    FakeSheet sheet;
+    fillSheet(sheet, plan);
+    const std::vector<SeriesRow> rows = seriesRows(images, sheet, QStringLiteral("000-BBC-123"), QStringLiteral("X12345"));
+    QString problem;
+    const QList<Aavso::Record> records = seriesRecords(rows, problem);
+    QCOMPARE(problem, QString());
+    QCOMPARE(records.size(), plan.images);
+
+    // The first half first: the whole series then adds only the second half.
+    const QString log = folder.filePath(QStringLiteral("log.txt"));
+    RecordingMessages messages;
+    QVERIFY(Aavso::exportSeries(records.mid(0, 3), messages, log));
+    QVERIFY(Aavso::exportSeries(records, messages, log));
+    const QByteArray written = contentOf(log);
+    QVERIFY(Aavso::exportSeries(records, messages, log));
+    QCOMPARE(messages.texts(), QStringList({Aavso::SeriesAdded.arg(QStringLiteral("log.txt")).arg(3).arg(0),
+                                            Aavso::SeriesAdded.arg(QStringLiteral("log.txt")).arg(3).arg(3),
+                                            Aavso::SeriesAdded.arg(QStringLiteral("log.txt")).arg(0).arg(6)}));
+    QCOMPARE(contentOf(log), written);
+
+    LightCurve::Observations read;
+    QCOMPARE(LightCurve::addFile(read, log), QString());
+    QCOMPARE(int(read.observations.size()), plan.images);
+    for (int image = 0; image < plan.images; ++image) {
+        const LightCurve::Observation &o = read.observations[std::size_t(image)];
+        const SeriesRow &row = rows[std::size_t(image)];
+        QCOMPARE(o.jd, std::round(*row.header.julianDate * 1e5) / 1e5);
+        QCOMPARE(o.magnitude, std::round(*NumberRules::read(row.magnitude()) * 1e3) / 1e3);
+        QCOMPARE(read.texts[o.band], QStringLiteral("V"));
+        QVERIFY(read.files[o.file].own);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestSeries)
+#include "tst_series.moc"
