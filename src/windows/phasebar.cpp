@@ -64,6 +64,7 @@ PhaseBar::PhaseBar(const Services &services, LightCurvePlot *plot, QWidget *pare
     m_fit->setObjectName(QStringLiteral("lblAdattamento"));
     m_fit->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_fit->setMinimumWidth(1);
+    m_fit->setWordWrap(true); // a narrow window shows it on two lines rather than cut
     m_fit->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     auto *layout = new QHBoxLayout(this);
