@@ -66,8 +66,8 @@ double boxLight(const FitsImage &image, int x, int y)
 QPoint fieldShift(const FitsImage &image, const Positions &previous)
 {
     constexpr int Side = 2 * MostStep + 1;
-    std::vector<double> score(Side * Side, 0.0);
-    std::vector<double> light(Side * Side);
+    std::vector<double> score(std::size_t(Side) * Side, 0.0);
+    std::vector<double> light(std::size_t(Side) * Side);
     for (const auto &at : previous) {
         if (!at)
             continue;

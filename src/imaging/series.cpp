@@ -14,7 +14,7 @@ QString seriesProblem(const Measurements &stars, double comparisonNet)
         const auto &star = stars[std::size_t(role)];
         if (Role(role) == Role::Check && !star)
             continue; // no check star placed
-        const QString problem = starProblem(Role(role), star);
+        QString problem = starProblem(Role(role), star);
         if (!problem.isEmpty())
             return problem;
     }

@@ -101,7 +101,7 @@ std::vector<SeriesRow> seriesRows(const std::vector<SeriesImage> &images, const 
 
 QString seriesObject(const std::vector<SeriesRow> &rows, const Sheet &sheet)
 {
-    const QString object = sheet.text(QLatin1String(Field::Object)).trimmed();
+    QString object = sheet.text(QLatin1String(Field::Object)).trimmed();
     if (!object.isEmpty() || rows.empty())
         return object;
     return rows.front().header.object.trimmed();

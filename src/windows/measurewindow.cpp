@@ -635,11 +635,12 @@ void MeasureWindow::measureSeries()
     m_seriesCancelled = false;
     connect(m_seriesProgress, &QProgressDialog::canceled, this, [this] { m_seriesCancelled = true; });
     QProgressDialog *progress = m_seriesProgress;
-    const auto told = [this, progress](int measured, int total) {
-        QMetaObject::invokeMethod(progress, [progress, measured, total] {
-            progress->setValue(measured);
-            progress->setLabelText(SeriesProgress.arg(std::min(measured + 1, total)).arg(total));
-        }, Qt::QueuedConnection);
+    connect(this, &MeasureWindow::seriesProgressed, progress, [progress](int measured, int total) {
+        progress->setValue(measured);
+        progress->setLabelText(SeriesProgress.arg(std::min(measured + 1, total)).arg(total));
+    }, Qt::QueuedConnection);
+    const auto told = [this](int measured, int total) {
+        emit seriesProgressed(measured, total); // queued to the dialog, on the window's thread
         return !m_seriesCancelled;
     };
     m_series.reset(QThread::create([this, paths, placed, told] {

@@ -35,6 +35,10 @@ public:
     // %1: the image being measured, %2: how many.
     static inline const QString SeriesProgress = QStringLiteral("Immagine %1 di %2");
 
+signals:
+    // From the series' thread: images measured so far, of how many.
+    void seriesProgressed(int measured, int total);
+
 protected:
     // The sheet's catalogue magnitudes may have changed while another window was active.
     void changeEvent(QEvent *event) override;
