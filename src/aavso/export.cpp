@@ -596,6 +596,14 @@ bool exportSeries(const QList<Record> &records, Messages &messages, const QStrin
     return tell(messages, outcome);
 }
 
+QString logFilter()
+{
+    QStringList patterns;
+    for (const QString &suffix : LogSuffixes)
+        patterns << QStringLiteral("*.") + suffix;
+    return QStringLiteral("File AAVSO (%1)").arg(patterns.join(QLatin1Char(' ')));
+}
+
 namespace {
 
 const QString LastLogKey = QStringLiteral("aavso/lastFile");

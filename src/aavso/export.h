@@ -25,6 +25,9 @@ constexpr qint64 MaxLogSize = qint64(256) * 1024 * 1024;
 // How a log's name may end, in any letter case: what the AAVSO's upload takes.
 inline const QStringList LogSuffixes = {QStringLiteral("txt"), QStringLiteral("csv"), QStringLiteral("tsv")};
 
+// A file dialog's type of AAVSO files: "File AAVSO (*.txt *.csv *.tsv)".
+QString logFilter();
+
 // What the export tells the user. %1 is a box's description (Fields) or the
 // file's name, as each says.
 inline const QString Delimiter = QStringLiteral(

@@ -20,3 +20,16 @@ public:
 private:
     QHash<QString, QString> m_texts;
 };
+
+// Keeps what a command run on a MapSheet first tells the user, instead of
+// showing it.
+class FirstMessage : public Messages
+{
+public:
+    void show(const QString &, MessageIcon, const QString &text) override
+    {
+        if (first.isEmpty())
+            first = text;
+    }
+    QString first;
+};

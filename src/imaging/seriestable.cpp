@@ -13,18 +13,6 @@ namespace Imaging {
 
 namespace {
 
-// Keeps the command's first word instead of showing it.
-class FirstMessage : public Messages
-{
-public:
-    void show(const QString &, MessageIcon, const QString &text) override
-    {
-        if (first.isEmpty())
-            first = text;
-    }
-    QString first;
-};
-
 MapSheet copyOf(const Sheet &sheet)
 {
     MapSheet copy;

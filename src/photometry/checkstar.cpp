@@ -7,22 +7,6 @@
 
 namespace Photometry {
 
-namespace {
-
-// Keeps the command's first word to the user instead of showing it.
-class FirstMessage : public Messages
-{
-public:
-    void show(const QString &, MessageIcon, const QString &text) override
-    {
-        if (first.isEmpty())
-            first = text;
-    }
-    QString first;
-};
-
-} // namespace
-
 CheckMagnitude checkMagnitude(const QString &counts, const QStringList &comparisonCounts,
                               const QStringList &catalogue)
 {

@@ -65,7 +65,7 @@ private:
 namespace {
 
 const QString Title = QStringLiteral("Curva di luce");
-const QString AavsoFiles = QStringLiteral("File AAVSO (*.txt *.csv *.tsv);;Tutti i file (*)");
+const QString AavsoFiles = Aavso::logFilter() + QStringLiteral(";;Tutti i file (*)");
 
 // The band boxes take at most this many rows before they scroll.
 constexpr int FilterRows = 3;

@@ -29,7 +29,6 @@ const QString TableTitle = QStringLiteral("Salva tabella");
 const QString ImageTitle = QStringLiteral("Salva immagine");
 const QString CsvFiles = QStringLiteral("Tabella CSV (*.csv);;Tutti i file (*)");
 const QString ImageFiles = QStringLiteral("Immagine PNG (*.png);;Documento PDF (*.pdf)");
-const QString LogFiles = QStringLiteral("File AAVSO (*.txt *.csv *.tsv);;Tutti i file (*)");
 const QString FolderKey = QStringLiteral("series/folder");
 const QString Point = QStringLiteral("%1: JD %2, magnitudine %3 ± %4, controllo %5");
 const QString TableSaved = QStringLiteral("Tabella salvata in %1.");
@@ -235,7 +234,8 @@ void SeriesWindow::exportAavso()
         m_services.messages.show(Aavso::Title, MessageIcon::Warning, problem);
         return;
     }
-    const QString path = m_services.dialogs.saveFile(Aavso::Title, Aavso::lastLog(m_services.settings), LogFiles, true);
+    const QString path = m_services.dialogs.saveFile(Aavso::Title, Aavso::lastLog(m_services.settings),
+                                                     Aavso::logFilter() + QStringLiteral(";;Tutti i file (*)"), true);
     if (path.isEmpty())
         return;
     if (Aavso::exportSeries(records, m_services.messages, path))
