@@ -2,6 +2,7 @@
 
 #include "fixeddialog.h"
 #include "lightcurveplot.h"
+#include "plotimage.h"
 #include "phasebar.h"
 #include "core/juliandate.h"
 #include "aavso/export.h"

@@ -2,7 +2,6 @@
 
 #include "aavso/curve.h"
 #include "core/commandtable.h"
-#include "plotimage.h"
 
 #include <QWidget>
 
@@ -38,7 +37,6 @@ public:
 
     static inline const QString AlreadyShown =
         QStringLiteral("Il file \"%1\" è già nella curva di luce.");
-    static inline const QString UnknownImageFormat = PlotImage::UnknownFormat;
 
 signals:
     // From the reading thread: how much of the file is read.

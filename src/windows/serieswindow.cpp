@@ -2,12 +2,11 @@
 
 #include "fixeddialog.h"
 #include "julianaxes.h"
+#include "plotimage.h"
 #include "lightcurvewindow.h"
 #include "aavso/export.h"
 #include "core/numberrules.h"
 #include "files/textfile.h"
-#include "ui/appsetup.h"
-#include "ui/look.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,7 +16,6 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableWidget>
-#include <QTemporaryFile>
 
 using Imaging::SeriesRow;
 namespace Column = Imaging::SeriesColumn;
@@ -28,7 +26,6 @@ const QString Title = QStringLiteral("Serie: %1");
 const QString TableTitle = QStringLiteral("Salva tabella");
 const QString ImageTitle = QStringLiteral("Salva immagine");
 const QString CsvFiles = QStringLiteral("Tabella CSV (*.csv);;Tutti i file (*)");
-const QString ImageFiles = QStringLiteral("Immagine PNG (*.png);;Documento PDF (*.pdf)");
 const QString FolderKey = QStringLiteral("series/folder");
 const QString Point = QStringLiteral("%1: JD %2, magnitudine %3 ± %4, controllo %5");
 const QString TableSaved = QStringLiteral("Tabella salvata in %1.");
@@ -54,12 +51,7 @@ SeriesWindow::SeriesWindow(const Services &services, std::vector<SeriesRow> rows
                            QWidget *parent)
     : QWidget(parent, Qt::Window), m_services(services), m_rows(std::move(rows)), m_object(object)
 {
-    setObjectName(QStringLiteral("Form6"));
-    setWindowTitle(Title.arg(object));
-    setWindowIcon(appIcon());
-    setAttribute(Qt::WA_DeleteOnClose);
-    setFont(Look::face(QStringLiteral("Tahoma"), 8.25));
-    paintSilver(*this);
+    setUpToolWindow(*this, QStringLiteral("Form6"), Title.arg(object));
 
     buildTable();
     m_plot = new QCustomPlot(this);
@@ -207,23 +199,13 @@ void SeriesWindow::saveTable()
 
 void SeriesWindow::saveImage()
 {
-    const QString path = m_services.dialogs.saveFile(ImageTitle, m_services.settings.value(FolderKey), ImageFiles, false);
+    const QString path =
+        m_services.dialogs.saveFile(ImageTitle, m_services.settings.value(FolderKey), PlotImage::Filter, false);
     if (path.isEmpty())
         return;
     m_services.settings.setValue(FolderKey, QFileInfo(path).absolutePath());
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix != QLatin1String("png") && suffix != QLatin1String("pdf")) {
-        warn(ImageFormat.arg(QDir::toNativeSeparators(path)));
-        return;
-    }
-    // QCustomPlot writes to a name: a draft first, so that only a whole
-    // picture replaces the target.
-    QTemporaryFile draft;
-    const bool drawn = draft.open()
-        && (suffix == QLatin1String("png") ? m_plot->savePng(draft.fileName()) : m_plot->savePdf(draft.fileName()));
-    const QByteArray bytes = drawn ? draft.readAll() : QByteArray();
-    if (bytes.isEmpty() || !Files::replaceFile(path, {bytes}))
-        warn(ImageFailed.arg(QDir::toNativeSeparators(path)));
+    if (const QString refusal = PlotImage::save(*m_plot, path); !refusal.isEmpty())
+        warn(refusal);
 }
 
 void SeriesWindow::exportAavso()

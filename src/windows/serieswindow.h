@@ -20,10 +20,6 @@ public:
     SeriesWindow(const Services &services, std::vector<Imaging::SeriesRow> rows, const QString &object,
                  QWidget *parent = nullptr);
 
-    static inline const QString ImageFailed = QStringLiteral("Impossibile salvare l'immagine \"%1\".");
-    static inline const QString ImageFormat = QStringLiteral(
-        "Impossibile salvare l'immagine \"%1\": il nome deve finire in .png o .pdf, il formato in cui "
-        "scriverla.");
     static inline const QString TableFailed = QStringLiteral("Impossibile salvare la tabella \"%1\".");
 
 private:

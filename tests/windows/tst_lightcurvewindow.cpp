@@ -3,6 +3,7 @@
 #include "support/scripteddialogs.h"
 #include "windows/lightcurveplot.h"
 #include "windows/lightcurvewindow.h"
+#include "windows/plotimage.h"
 #include "aavso/export.h"
 #include "aavso/curve.h"
 #include "aavso/bands.h"
@@ -327,7 +328,7 @@ void TestLightCurveWindow::saveImage()
     if (format.isEmpty()) {
         compareOnlyOne(m_messages, "Curva di luce", MessageIcon::Warning,
                        known ? QStringLiteral("Impossibile salvare l'immagine \"%1\".").arg(path)
-                             : LightCurveWindow::UnknownImageFormat.arg(path));
+                             : PlotImage::UnknownFormat.arg(path));
         QCOMPARE(QFileInfo(path).isDir(), wasFolder);
         QCOMPARE(QFileInfo::exists(path), wasFolder);
         return;
