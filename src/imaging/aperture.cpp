@@ -281,4 +281,12 @@ StarMeasurement measureStar(const FitsImage &image, double x, double y, const Ap
     return m;
 }
 
+int measureReach(const Aperture &aperture)
+{
+    // Each centring step moves at most the box's half-size along each axis;
+    // the rings are read whole pixels beyond their radius.
+    const double centre = MaxCentringSteps * aperture.radius;
+    return int(std::ceil(centre + std::max(aperture.radius, aperture.outerRadius))) + 1;
+}
+
 } // namespace Imaging

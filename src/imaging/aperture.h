@@ -96,4 +96,7 @@ StarMeasurement measureAt(const FitsImage &image, double x, double y, const Aper
 StarMeasurement measureStar(const FitsImage &image, double x, double y, const Aperture &aperture,
                             const Detector &detector);
 
+// How far from the click, in x or in y, measureStar may read a pixel.
+int measureReach(const Aperture &aperture);
+
 } // namespace Imaging

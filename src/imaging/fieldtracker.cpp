@@ -124,6 +124,21 @@ Measurements followField(const FitsImage &image, const Positions &previous, cons
     return measured;
 }
 
+QRect followedPart(const Positions &previous, const Aperture &aperture)
+{
+    // The field's shift is looked for with 3 x 3 boxes, and each star then
+    // measured from where the shift takes it.
+    const int reach = MostStep + std::max(1, measureReach(aperture)) + 1;
+    QRect part;
+    for (const auto &at : previous) {
+        if (at) {
+            const QPoint centre(int(std::lround(at->x())), int(std::lround(at->y())));
+            part |= QRect(centre - QPoint(reach, reach), centre + QPoint(reach, reach));
+        }
+    }
+    return part;
+}
+
 Positions nextPositions(const Positions &previous, const Measurements &measured)
 {
     const std::optional<Motion> motion = fitMotion(foundPairs(previous, measured));

@@ -8,6 +8,7 @@
 #include "imaging/sheetentry.h"
 
 #include <QPointF>
+#include <QRect>
 
 namespace Imaging {
 
@@ -25,6 +26,9 @@ using Positions = std::array<std::optional<QPointF>, RoleCount>;
 // that does not move with the others).
 Measurements followField(const FitsImage &image, const Positions &previous, const Aperture &aperture,
                          const Detector &detector);
+
+// The pixels followField may read for stars last seen at `previous`.
+QRect followedPart(const Positions &previous, const Aperture &aperture);
 
 // Where the measured stars lie, for the next image; a star not measured is
 // put where the others' motion takes it.

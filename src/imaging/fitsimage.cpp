@@ -38,16 +38,16 @@ struct OpenFits
     }
 };
 
-FitsLoad refused(const char *problem, const QString &path)
+QString problemText(const char *problem, const QString &path)
 {
-    return {std::nullopt, QString::fromUtf8(problem).arg(QFileInfo(path).fileName())};
+    return QString::fromUtf8(problem).arg(QFileInfo(path).fileName());
 }
 
-FitsLoad tooLarge(const QString &path, qint64 maxPixels)
+FitsLoad refused(const char *problem, const QString &path) { return {std::nullopt, problemText(problem, path)}; }
+
+QString tooLarge(const QString &path, qint64 maxPixels)
 {
-    FitsLoad load = refused(LoadProblem::TooLarge, path);
-    load.problem = load.problem.arg(maxPixels);
-    return load;
+    return problemText(LoadProblem::TooLarge, path).arg(maxPixels);
 }
 
 // A compressed image is read tile by tile, each tile whole (by default one
@@ -198,85 +198,291 @@ double plateauOrTypeMaximum(const std::vector<float> &pixels, double typeMax)
     return count >= 3 ? double(largest) : typeMax;
 }
 
+// Raw pixels are read a band of rows at a time, so that the pass keeps none.
+constexpr LONGLONG ScanRows = 64;
+
+// The largest valid pixel, how many pixels share it, and whether a pixel of
+// the edge is zero, in the file's own numbers.
+template<typename Raw>
+struct RawScan
+{
+    Raw largest = std::numeric_limits<Raw>::lowest();
+    qint64 count = 0;
+    bool zeroOnEdge = false;
+};
+
+// Blank pixels are no value, and neither are NaN and infinities.
+template<typename Raw>
+struct ValidPixel
+{
+    std::optional<Raw> blank;
+
+    bool operator()(Raw v) const
+    {
+        if constexpr (std::numeric_limits<Raw>::is_integer)
+            return !blank || v != *blank;
+        else
+            return std::fabs(v) < std::numeric_limits<Raw>::infinity();
+    }
+};
+
+// Kept apart from the edge test, so that the compiler can vectorise it.
+template<typename Raw>
+void scanLargest(const Raw *values, std::size_t count, const ValidPixel<Raw> &valid, RawScan<Raw> &scan)
+{
+    Raw largest = std::numeric_limits<Raw>::lowest();
+    for (std::size_t i = 0; i < count; ++i)
+        largest = valid(values[i]) && values[i] > largest ? values[i] : largest;
+    if (largest < scan.largest)
+        return;
+    if (largest > scan.largest) {
+        scan.largest = largest;
+        scan.count = 0;
+    }
+    for (std::size_t i = 0; i < count; ++i)
+        scan.count += values[i] == largest && valid(values[i]);
+}
+
+template<typename Raw>
+bool scanRaw(fitsfile *file, int type, const std::vector<LONGLONG> &axes, std::optional<Raw> zero,
+             const ValidPixel<Raw> &valid, RawScan<Raw> &scan)
+{
+    const LONGLONG width = axes[0];
+    const LONGLONG height = axes.size() > 1 ? axes[1] : 1;
+    std::vector<Raw> band(std::size_t(width * std::min(height, ScanRows)));
+    std::vector<LONGLONG> first(axes.size(), 1);
+    const auto isZero = [&](Raw v) { return zero && v == *zero && valid(v); };
+    int status = 0;
+    for (LONGLONG row = 0; row < height && status == 0; row += ScanRows) {
+        const LONGLONG rows = std::min(ScanRows, height - row);
+        if (first.size() > 1)
+            first[1] = row + 1;
+        int anyBlank = 0;
+        fits_read_pixll(file, type, first.data(), rows * width, nullptr, band.data(), &anyBlank, &status);
+        scanLargest(band.data(), std::size_t(rows * width), valid, scan);
+        for (LONGLONG r = 0; r < rows; ++r) {
+            const Raw *line = band.data() + r * width;
+            if (row + r == 0 || row + r == height - 1)
+                scan.zeroOnEdge = scan.zeroOnEdge || std::any_of(line, line + width, isZero);
+            else
+                scan.zeroOnEdge = scan.zeroOnEdge || isZero(line[0]) || isZero(line[width - 1]);
+        }
+    }
+    return status == 0;
+}
+
+// `value` as a Raw, if one holds it exactly.
+template<typename Raw>
+std::optional<Raw> exactly(std::optional<double> value)
+{
+    if (!value || !(*value >= double(std::numeric_limits<Raw>::lowest()))
+        || !(*value <= double(std::numeric_limits<Raw>::max())) || double(Raw(*value)) != *value)
+        return std::nullopt;
+    return Raw(*value);
+}
+
 } // namespace
 
-FitsLoad loadFits(const QString &path, qint64 maxPixels)
+struct OpenedFits
+{
+    QFile checked;
+    OpenFits fits;
+    std::vector<LONGLONG> axes;
+    HeaderKeys keys;
+    int bitpix = 0;
+    bool compressed = false;
+
+    LONGLONG width() const { return axes[0]; }
+    LONGLONG height() const { return axes.size() > 1 ? axes[1] : 1; }
+};
+
+namespace {
+
+// Opens `path` and checks it can hold its first image; the problem, with
+// the file's name, when it cannot.
+QString openChecked(OpenedFits &opened, const QString &path, qint64 maxPixels)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        return refused(LoadProblem::Missing, path);
+        return problemText(LoadProblem::Missing, path);
     if (info.isDir())
-        return refused(LoadProblem::Folder, path);
+        return problemText(LoadProblem::Folder, path);
     if (!info.isFile())
-        return refused(LoadProblem::NotRegular, path);
-    QFile checked;
+        return problemText(LoadProblem::NotRegular, path);
+    QFile &checked = opened.checked;
     if (!Files::openRegularFile(checked, path))
-        return refused(LoadProblem::Unreadable, path);
+        return problemText(LoadProblem::Unreadable, path);
     if (!checked.peek(6).startsWith("SIMPLE"))
-        return refused(LoadProblem::NotFits, path);
+        return problemText(LoadProblem::NotFits, path);
 
     // CFITSIO opens by name. The descriptor's own name is the very file just
     // checked, whatever happens to `path` meanwhile, and holds no syntax.
     const QByteArray name = "/proc/self/fd/" + QByteArray::number(checked.handle());
-    OpenFits fits;
     int status = 0;
-    if (fits_open_diskfile(&fits.file, name.constData(), READONLY, &status) != 0)
-        return refused(endedEarly(status) ? LoadProblem::Truncated : LoadProblem::NotFits, path);
+    fitsfile *&file = opened.fits.file;
+    if (fits_open_diskfile(&file, name.constData(), READONLY, &status) != 0)
+        return problemText(endedEarly(status) ? LoadProblem::Truncated : LoadProblem::NotFits, path);
 
-    std::vector<LONGLONG> axes;
+    std::vector<LONGLONG> &axes = opened.axes;
     for (int hdu = 1; axes.empty(); ++hdu) {
         int type = 0;
         int dimensions = 0;
-        if (fits_movabs_hdu(fits.file, hdu, &type, &status) != 0)
-            return refused(hdu > 1 && status == END_OF_FILE ? LoadProblem::NoImage : LoadProblem::NotFits, path);
-        if (type != IMAGE_HDU || fits_get_img_dim(fits.file, &dimensions, &status) != 0 || dimensions == 0)
+        if (fits_movabs_hdu(file, hdu, &type, &status) != 0)
+            return problemText(hdu > 1 && status == END_OF_FILE ? LoadProblem::NoImage : LoadProblem::NotFits, path);
+        if (type != IMAGE_HDU || fits_get_img_dim(file, &dimensions, &status) != 0 || dimensions == 0)
             continue;
         axes.resize(std::size_t(dimensions));
-        if (fits_get_img_sizell(fits.file, dimensions, axes.data(), &status) != 0)
-            return refused(LoadProblem::NotFits, path);
+        if (fits_get_img_sizell(file, dimensions, axes.data(), &status) != 0)
+            return problemText(LoadProblem::NotFits, path);
         if (std::any_of(axes.cbegin(), axes.cend(), [](LONGLONG n) { return n <= 0; }))
             axes.clear();
     }
-    const LONGLONG height = axes.size() > 1 ? axes[1] : 1;
-    if (axes[0] > maxPixels || height > maxPixels || axes[0] * height > maxPixels)
+    const LONGLONG width = opened.width(), height = opened.height();
+    if (width > maxPixels || height > maxPixels || width * height > maxPixels)
         return tooLarge(path, maxPixels);
-    const HeaderKeys keys = readKeys(fits.file);
-    int bitpix = 0;
-    fits_get_img_type(fits.file, &bitpix, &status);
-    const bool compressed = fits_is_compressed_image(fits.file, &status);
-    if (compressed) {
-        if (tilePixels(keys) > maxPixels)
+    opened.keys = readKeys(file);
+    fits_get_img_type(file, &opened.bitpix, &status);
+    opened.compressed = fits_is_compressed_image(file, &status);
+    if (opened.compressed) {
+        if (tilePixels(opened.keys) > maxPixels)
             return tooLarge(path, maxPixels);
     } else {
         LONGLONG dataStart = 0;
-        fits_get_hduaddrll(fits.file, nullptr, &dataStart, nullptr, &status);
-        if (dataStart + axes[0] * height * std::abs(bitpix) / 8 > checked.size())
-            return refused(LoadProblem::Truncated, path);
+        fits_get_hduaddrll(file, nullptr, &dataStart, nullptr, &status);
+        if (dataStart + width * height * std::abs(opened.bitpix) / 8 > checked.size())
+            return problemText(LoadProblem::Truncated, path);
     }
+    return QString();
+}
 
+// The image without its pixels.
+FitsImage described(const OpenedFits &opened)
+{
     FitsImage image;
-    image.width = int(axes[0]);
-    image.height = int(height);
-    for (std::size_t k = 2; k < axes.size(); ++k)
-        image.firstPlaneOnly = image.firstPlaneOnly || axes[k] > 1;
-    image.header = readHeader(keys);
+    image.width = int(opened.width());
+    image.height = int(opened.height());
+    for (std::size_t k = 2; k < opened.axes.size(); ++k)
+        image.firstPlaneOnly = image.firstPlaneOnly || opened.axes[k] > 1;
+    image.header = readHeader(opened.keys);
+    return image;
+}
 
-    image.pixels.resize(std::size_t(axes[0] * height));
-    std::vector<LONGLONG> first(axes.size(), 1);
-    if (compressed) {
-        if (!readCompressedApart(fits.file, first, image.pixels))
-            return refused(LoadProblem::Damaged, path);
-    } else if (const int problem = readPixels(fits.file, first, image.pixels.data(), LONGLONG(image.pixels.size()))) {
-        return refused(endedEarly(problem) ? LoadProblem::Truncated : LoadProblem::NotFits, path);
-    }
-
-    for (float &v : image.pixels) {
+void dropInfinities(std::vector<float> &pixels)
+{
+    for (float &v : pixels) {
         if (std::isinf(v))
             v = Invalid;
     }
+}
+
+FitsLoad readWhole(OpenedFits &opened, const QString &path)
+{
+    FitsImage image = described(opened);
+    image.held = QRect(0, 0, image.width, image.height);
+    image.pixels.resize(std::size_t(opened.width() * opened.height()));
+    std::vector<LONGLONG> first(opened.axes.size(), 1);
+    if (opened.compressed) {
+        if (!readCompressedApart(opened.fits.file, first, image.pixels))
+            return refused(LoadProblem::Damaged, path);
+    } else if (const int problem = readPixels(opened.fits.file, first, image.pixels.data(),
+                                              LONGLONG(image.pixels.size()))) {
+        return refused(endedEarly(problem) ? LoadProblem::Truncated : LoadProblem::NotFits, path);
+    }
+    dropInfinities(image.pixels);
     invalidateZeroBorder(image.pixels, image.width, image.height);
-    image.saturation = image.header.saturation ? *image.header.saturation
-                                               : plateauOrTypeMaximum(image.pixels, typeMaximum(bitpix, keys));
+    image.saturation = image.header.saturation
+        ? *image.header.saturation
+        : plateauOrTypeMaximum(image.pixels, typeMaximum(opened.bitpix, opened.keys));
+    return {std::move(image), QString()};
+}
+
+// The saturation level loadFits would find without a header's, from a pass
+// that keeps no pixel; none where it could differ. Only unscaled 8- and
+// 16-bit and float pixels qualify, whose every value a float holds exactly,
+// and only images with no zero on their edge, which loadFits would clear.
+template<typename Raw>
+std::optional<double> scannedSaturation(OpenedFits &opened, int type, double zero)
+{
+    ValidPixel<Raw> valid;
+    if (std::numeric_limits<Raw>::is_integer)
+        valid.blank = exactly<Raw>(parseHeaderNumber(opened.keys.value(QStringLiteral("BLANK"))));
+    int status = 0;
+    fits_set_bscale(opened.fits.file, 1, 0, &status);
+    RawScan<Raw> scan;
+    const bool read = scanRaw<Raw>(opened.fits.file, type, opened.axes, exactly<Raw>(-zero), valid, scan);
+    fits_set_bscale(opened.fits.file, 1, zero, &status);
+    if (!read || status != 0 || scan.zeroOnEdge)
+        return std::nullopt;
+    return scan.count >= 3 ? double(scan.largest) + zero : typeMaximum(opened.bitpix, opened.keys);
+}
+
+std::optional<double> scannedSaturation(OpenedFits &opened)
+{
+    const double zero = parseHeaderNumber(opened.keys.value(QStringLiteral("BZERO"))).value_or(0);
+    const double scale = parseHeaderNumber(opened.keys.value(QStringLiteral("BSCALE"))).value_or(1);
+    if (opened.compressed || scale != 1 || zero != std::round(zero) || std::fabs(zero) > (1 << 23))
+        return std::nullopt;
+    switch (opened.bitpix) {
+    case BYTE_IMG: return scannedSaturation<unsigned char>(opened, TBYTE, zero);
+    case SHORT_IMG: return scannedSaturation<short>(opened, TSHORT, zero);
+    case FLOAT_IMG: return zero == 0 ? scannedSaturation<float>(opened, TFLOAT, zero) : std::nullopt;
+    default: return std::nullopt;
+    }
+}
+
+} // namespace
+
+FitsLoad loadFits(const QString &path, qint64 maxPixels)
+{
+    OpenedFits opened;
+    const QString problem = openChecked(opened, path, maxPixels);
+    if (!problem.isEmpty())
+        return {std::nullopt, problem};
+    return readWhole(opened, path);
+}
+
+PartialFits::PartialFits(const QString &path, qint64 maxPixels) : m_path(path), m_opened(std::make_unique<OpenedFits>())
+{
+    m_load.problem = openChecked(*m_opened, path, maxPixels);
+    if (!m_load.problem.isEmpty()) {
+        m_opened.reset();
+        return;
+    }
+    if (const std::optional<double> saturation = scannedSaturation(*m_opened)) {
+        m_load.image = described(*m_opened);
+        m_load.image->saturation = m_load.image->header.saturation.value_or(*saturation);
+        return;
+    }
+    m_load = readWhole(*m_opened, path);
+    m_opened.reset();
+}
+
+PartialFits::~PartialFits() = default;
+
+FitsLoad PartialFits::read(const QRect &part)
+{
+    if (!m_opened)
+        return std::move(m_load);
+    FitsImage image = std::move(*m_load.image);
+    image.held = part & QRect(0, 0, image.width, image.height);
+    image.pixels.resize(std::size_t(image.held.width()) * std::size_t(image.held.height()));
+    if (!image.held.isEmpty()) {
+        std::vector<long> first(m_opened->axes.size(), 1), last(first), step(first);
+        first[0] = image.held.left() + 1;
+        last[0] = image.held.right() + 1;
+        if (first.size() > 1) {
+            first[1] = image.held.top() + 1;
+            last[1] = image.held.bottom() + 1;
+        }
+        int status = 0;
+        float blank = Invalid;
+        int anyBlank = 0;
+        fits_read_subset(m_opened->fits.file, TFLOAT, first.data(), last.data(), step.data(), &blank,
+                         image.pixels.data(), &anyBlank, &status);
+        if (status != 0)
+            return refused(endedEarly(status) ? LoadProblem::Truncated : LoadProblem::NotFits, m_path);
+    }
+    m_opened.reset();
     return {std::move(image), QString()};
 }
 

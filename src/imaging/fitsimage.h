@@ -9,11 +9,13 @@
 
 #include "imaging/fitsheader.h"
 
+#include <QRect>
 #include <QString>
 #include <QtGlobal>
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -44,7 +46,8 @@ struct FitsImage
 {
     int width = 0;
     int height = 0;
-    std::vector<float> pixels; // row by row from y = 0; NaN where invalid (blank, NaN, infinite, zero border)
+    QRect held; // the pixels read: the whole image, or the part around the stars a series measures
+    std::vector<float> pixels; // held's, row by row from its lowest y; NaN where invalid (blank, NaN, infinite, zero border)
     bool firstPlaneOnly = false; // the file holds more planes than this one
     ImageHeader header;
     // The level from which a pixel counts as saturated: the header's, else a
@@ -54,7 +57,13 @@ struct FitsImage
     double saturation = std::numeric_limits<double>::infinity();
 
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
-    float at(int x, int y) const { return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
+    // NaN for a pixel not held.
+    float at(int x, int y) const
+    {
+        if (!held.contains(x, y))
+            return std::numeric_limits<float>::quiet_NaN();
+        return pixels[std::size_t(y - held.y()) * std::size_t(held.width()) + std::size_t(x - held.x())];
+    }
 };
 
 struct FitsLoad
@@ -70,5 +79,30 @@ struct FitsLoad
 // a compressed file's tile, of more than `maxPixels` is refused before any
 // memory is taken for it, and so is a plane the file is too short to hold.
 FitsLoad loadFits(const QString &path, qint64 maxPixels = MaxPixels);
+
+struct OpenedFits;
+
+// An image read in two steps, for measuring a few stars whose places are
+// known only later. Opening checks the file as loadFits does and takes the
+// saturation level from one pass over the pixels that keeps none of them;
+// `read` then reads only the part asked for. Where that pass could not give
+// exactly what loadFits gives (compressed, scaled or 32- and 64-bit pixels,
+// zeros on the edge to clear) the image is read whole on opening.
+class PartialFits
+{
+public:
+    explicit PartialFits(const QString &path, qint64 maxPixels = MaxPixels);
+    ~PartialFits();
+    PartialFits(const PartialFits &) = delete;
+    PartialFits &operator=(const PartialFits &) = delete;
+
+    // The image holding the pixels of `part`, or of the whole image if it was read whole.
+    FitsLoad read(const QRect &part);
+
+private:
+    QString m_path;
+    std::unique_ptr<OpenedFits> m_opened; // until read, when only the saturation is known
+    FitsLoad m_load;                      // the image so far, or why there is none
+};
 
 } // namespace Imaging

@@ -46,7 +46,7 @@ public:
                     return;
                 index = int(m_nextToRead++);
             }
-            FitsLoad load = loadFits(m_paths[index]);
+            PartialFits file(m_paths[index]);
             Positions from;
             {
                 std::unique_lock<std::mutex> lock(m_mutex);
@@ -58,6 +58,7 @@ public:
             // Only the thread whose turn it is measures: the positions are its alone.
             SeriesImage &image = m_images[std::size_t(index)];
             image.path = m_paths[index];
+            FitsLoad load = file.read(followedPart(from, m_placed.aperture));
             if (load.image) {
                 image.header = load.image->header;
                 image.stars = followField(*load.image, from, m_placed.aperture, m_placed.detector);

@@ -3,8 +3,9 @@
 // each image is read, its field followed from the previous image and every
 // placed star measured as a single image's are. Two threads read and
 // measure; the field is followed image after image, in the files' order, so
-// each thread waits for its image's turn with its image read. No image is
-// kept once measured: memory does not grow with the night.
+// each thread passes over its image for the saturation level, then waits
+// for its turn to read the pixels around the stars. No image is kept once
+// measured: memory does not grow with the night.
 
 #include "imaging/fieldtracker.h"
 

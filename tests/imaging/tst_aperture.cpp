@@ -16,6 +16,7 @@ FitsImage starImage(int size, double sky, double sigma, const std::vector<std::a
 {
     FitsImage image;
     image.width = image.height = size;
+    image.held = QRect(0, 0, size, size);
     const std::vector<double> values = starField(size, size, sky, sigma, stars);
     image.pixels.assign(values.cbegin(), values.cend());
     return image;

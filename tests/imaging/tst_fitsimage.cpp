@@ -25,6 +25,27 @@ QList<bool> invalidMask(const std::vector<float> &pixels)
     return mask;
 }
 
+bool samePixel(float a, float b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+
+// Reading `part` alone gives the pixels and the saturation level of the whole image.
+void verifyPartAgrees(const QString &path, const FitsImage &whole, const QRect &part)
+{
+    PartialFits partial(path);
+    const FitsLoad load = partial.read(part);
+    QVERIFY2(load.image, qPrintable(load.problem));
+    const FitsImage &image = *load.image;
+    QCOMPARE(image.saturation, whole.saturation);
+    QCOMPARE(image.firstPlaneOnly, whole.firstPlaneOnly);
+    QCOMPARE(QSize(image.width, image.height), QSize(whole.width, whole.height));
+    QVERIFY(image.held.contains(part & whole.held));
+    for (int y = 0; y < whole.height; ++y) {
+        for (int x = 0; x < whole.width; ++x) {
+            const float expected = image.held.contains(x, y) ? whole.at(x, y) : std::nanf("");
+            QVERIFY2(samePixel(image.at(x, y), expected), qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
+        }
+    }
+}
+
 // A header block in the test's own hand, for files CFITSIO would not write.
 QByteArray headerBlock(const QList<QByteArray> &cards)
 {
@@ -98,6 +119,8 @@ void TestFitsImage::pixelTypes_data()
     QTest::newRow("32 bit") << int(LONG_IMG) << Cards() << false
                             << std::vector<double>{-2000000, 3, 16777216, 1} << 2147483647.0;
     QTest::newRow("double") << int(DOUBLE_IMG) << Cards() << false << std::vector<double>{0.001, -2, 3e30, 4} << inf;
+    QTest::newRow("16 bit unsigned") << int(USHORT_IMG) << Cards() << false
+                                     << std::vector<double>{1, 40000, 65000, 32768} << 65535.0;
     QTest::newRow("16 bit BLANK") << int(SHORT_IMG) << Cards{{"BLANK", "-32768"}} << false
                                   << std::vector<double>{5, BlankPixel, 6, 7} << 32767.0;
     QTest::newRow("float NaN and infinity") << int(FLOAT_IMG) << Cards() << false
@@ -131,6 +154,7 @@ void TestFitsImage::pixelTypes()
     }
     QCOMPARE(load.image->saturation, saturation);
     QVERIFY(!load.image->firstPlaneOnly);
+    verifyPartAgrees(path, *load.image, QRect(0, 0, 2, 2));
 }
 
 void TestFitsImage::saturationLevels_data()
@@ -143,6 +167,15 @@ void TestFitsImage::saturationLevels_data()
     QTest::newRow("plateau of three") << threeAt4095 << Cards() << 4095.0;
     QTest::newRow("two at the top are stars") << std::vector<double>{4095, 10, 4095, 12, 4000, 9} << Cards() << 32767.0;
     QTest::newRow("SATURATE") << threeAt4095 << Cards{{"SATURATE", "3000"}} << 3000.0;
+    // Taller than the band of rows read at a time.
+    std::vector<double> tall(3 * 130, 10.0);
+    tall[1] = tall[3 * 70] = tall[3 * 129 + 2] = 4095;
+    QTest::newRow("plateau across bands of rows") << tall << Cards() << 4095.0;
+    std::vector<double> higherFirst(3 * 130, 10.0);
+    higherFirst[3 * 100 + 1] = 4096;
+    std::fill_n(higherFirst.end() - 3, 3, 4095.0);
+    QTest::newRow("three under a higher pixel") << higherFirst << Cards() << 32767.0;
+    QTest::newRow("BLANK pixels are no plateau") << threeAt4095 << Cards{{"BLANK", "4095"}} << 32767.0;
 }
 
 void TestFitsImage::saturationLevels()
@@ -153,10 +186,11 @@ void TestFitsImage::saturationLevels()
 
     const QString path = m_dir.filePath(QStringLiteral("saturation.fits"));
     QFile::remove(path);
-    QVERIFY(writeFits(path, {SHORT_IMG, {3, 2}, values, cards, false}));
+    QVERIFY(writeFits(path, {SHORT_IMG, {3, long(values.size() / 3)}, values, cards, false}));
     const FitsLoad load = loadFits(path);
     QVERIFY2(load.image, qPrintable(load.problem));
     QCOMPARE(load.image->saturation, saturation);
+    verifyPartAgrees(path, *load.image, QRect(1, 0, 1, 1));
 }
 
 void TestFitsImage::zeroBorder()
@@ -183,6 +217,7 @@ void TestFitsImage::zeroBorder()
     QVERIFY2(load.image, qPrintable(load.problem));
     QCOMPARE(invalidMask(load.image->pixels), invalid);
     QCOMPARE(load.image->at(4, 2), 0.0f);
+    verifyPartAgrees(path, *load.image, QRect(1, 0, 4, 3));
 }
 
 void TestFitsImage::planes_data()
@@ -215,6 +250,7 @@ void TestFitsImage::planes()
     QCOMPARE(load.image->height, axes.size() > 1 ? 2 : 1);
     QCOMPARE(asList(load.image->pixels), QList<float>({1, 2, 3, 4, 5, 6}).first(load.image->width * load.image->height));
     QCOMPARE(load.image->firstPlaneOnly, firstPlaneOnly);
+    verifyPartAgrees(path, *load.image, QRect(1, 0, 2, 1));
 }
 
 void TestFitsImage::headerFromFile()

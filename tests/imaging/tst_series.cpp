@@ -45,6 +45,7 @@ FitsImage imageOf(const NightPlan &plan, int image)
     FitsImage fits;
     fits.width = plan.width;
     fits.height = plan.height;
+    fits.held = QRect(0, 0, plan.width, plan.height);
     const std::vector<double> values = nightPixels(plan, image);
     fits.pixels.assign(values.cbegin(), values.cend());
     return fits;

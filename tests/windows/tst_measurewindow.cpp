@@ -16,6 +16,7 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QRadioButton>
 #include <QTableWidget>
 
@@ -69,6 +70,7 @@ private slots:
     void refusedFileChangesNothing();
     void clickOnEmptySkyPlacesNothing();
     void seriesAgreesWithTheSheet();
+    void cancelledSeriesKeepsItsImages();
 
 private:
     template <typename T> T *part(const char *name) const { return ::control<T>(m_window, name); }
@@ -78,6 +80,8 @@ private:
     // returns where the window measures from.
     QPointF clickStar(const Star &star);
     void placeFour(int skipped = -1, int c1 = 1);
+    // The stars placed on campo.fits and the catalogue magnitudes typed.
+    void readyForSeries();
     StarMeasurement expected(const QString &file, QPointF from) const;
     QStringList sheetCounts() const;
 
@@ -157,6 +161,15 @@ void TestMeasureWindow::placeFour(int skipped, int c1)
         else
             clickStar(Stars[role == 1 ? c1 : role]);
     }
+}
+
+void TestMeasureWindow::readyForSeries()
+{
+    open("campo.fits");
+    placeFour();
+    clickStar(Stars[4]);
+    for (int i = 0; i < 3; ++i)
+        control<QLineEdit>(QStringLiteral("Text%1").arg(5 + i))->setText(QString(Catalogue[i]).replace('.', ','));
 }
 
 StarMeasurement TestMeasureWindow::expected(const QString &file, QPointF from) const
@@ -337,11 +350,7 @@ void TestMeasureWindow::seriesAgreesWithTheSheet()
 {
     // The sheet writes decimal commas; the series' table and files, points.
     const LocaleGuard locale(QLocale(QLocale::Italian));
-    open("campo.fits");
-    placeFour();
-    clickStar(Stars[4]);
-    for (int i = 0; i < 3; ++i)
-        control<QLineEdit>(QStringLiteral("Text%1").arg(5 + i))->setText(QString(Catalogue[i]).replace('.', ','));
+    readyForSeries();
     control<QLineEdit>(Field::Object)->setText("RZ Cas");
     control<QLineEdit>(Field::Author)->setText("RMA");
     part<QLineEdit>("txtNomeControllo")->setText("000-BBC-123");
@@ -377,6 +386,28 @@ void TestMeasureWindow::seriesAgreesWithTheSheet()
     QWidget *curve = shown("Form4");
     QVERIFY(curve);
     curve->close();
+    series->close();
+}
+
+void TestMeasureWindow::cancelledSeriesKeepsItsImages()
+{
+    const LocaleGuard locale(QLocale(QLocale::Italian));
+    readyForSeries();
+    // So many images that "Annulla" comes long before the last.
+    const int listed = 3000;
+    m_dialogs.answers << QStringList(listed, m_dir.filePath("campo.fits")).join('\n');
+    part<QPushButton>("cmdSerie")->click();
+    auto *progress = m_window->findChild<QProgressDialog *>();
+    QVERIFY(progress && progress->isVisible());
+    QCOMPARE(progress->windowTitle(), MeasureWindow::SeriesTitle);
+    progress->findChild<QPushButton *>()->click();
+    QTRY_VERIFY(shown("Form6"));
+    QWidget *series = shown("Form6");
+    const auto *table = ::control<QTableWidget>(series, "tblSerie");
+    QVERIFY2(table->rowCount() >= 1 && table->rowCount() < listed, qPrintable(QString::number(table->rowCount())));
+    for (int row = 0; row < table->rowCount(); ++row)
+        QCOMPARE(table->item(row, SeriesColumn::Problem)->text(), QString());
+    QVERIFY(!m_window->findChild<QProgressDialog *>());
     series->close();
 }
 
