@@ -1,6 +1,7 @@
 // The FITS loader on a file of any bytes, then the display picture and one
 // star measured in the middle: no crash, and either an image whose pixels
-// match its size or one refusal naming the file.
+// match its size or one refusal naming the file. Read in parts, as a series
+// reads, the image gives the same saturation level and pixels.
 
 #include "imaging/aperture.h"
 #include "imaging/fitsimage.h"
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -53,5 +55,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (Imaging::displayPicture(image, Imaging::stretchLimits(image)).size() != image.pixels.size())
         fail("a display picture of another size");
     Imaging::measureStar(image, image.width / 2.0, image.height / 2.0, {2, 3, 5}, {1.5, 8});
+
+    Imaging::PartialFits partial(path, qint64(1) << 20);
+    const QRect part(image.width / 4, image.height / 4, image.width / 2 + 1, image.height / 2 + 1);
+    const Imaging::FitsLoad inPart = partial.read(part);
+    if (!inPart.image)
+        fail("an image read whole but refused in parts");
+    const auto same = [](double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); };
+    if (!same(inPart.image->saturation, image.saturation))
+        fail("another saturation level in parts");
+    for (int y = part.top(); y <= part.bottom() && y < image.height; ++y) {
+        for (int x = part.left(); x <= part.right() && x < image.width; ++x) {
+            if (!same(inPart.image->at(x, y), image.at(x, y)))
+                fail("another pixel in parts");
+        }
+    }
     return 0;
 }

@@ -226,21 +226,35 @@ struct ValidPixel
     }
 };
 
+// CFITSIO reads a subnormal float as 0: so does the pass.
+template<typename Raw>
+Raw asRead(Raw v)
+{
+    if constexpr (std::numeric_limits<Raw>::is_integer)
+        return v;
+    else
+        return std::fabs(v) < std::numeric_limits<Raw>::min() ? Raw(0) : v;
+}
+
 // Kept apart from the edge test, so that the compiler can vectorise it.
 template<typename Raw>
 void scanLargest(const Raw *values, std::size_t count, const ValidPixel<Raw> &valid, RawScan<Raw> &scan)
 {
     Raw largest = std::numeric_limits<Raw>::lowest();
-    for (std::size_t i = 0; i < count; ++i)
-        largest = valid(values[i]) && values[i] > largest ? values[i] : largest;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Raw v = asRead(values[i]);
+        largest = valid(v) && v > largest ? v : largest;
+    }
     if (largest < scan.largest)
         return;
     if (largest > scan.largest) {
         scan.largest = largest;
         scan.count = 0;
     }
-    for (std::size_t i = 0; i < count; ++i)
-        scan.count += values[i] == largest && valid(values[i]);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Raw v = asRead(values[i]);
+        scan.count += v == largest && valid(v);
+    }
 }
 
 template<typename Raw>
@@ -251,7 +265,7 @@ bool scanRaw(fitsfile *file, int type, const std::vector<LONGLONG> &axes, std::o
     const LONGLONG height = axes.size() > 1 ? axes[1] : 1;
     std::vector<Raw> band(std::size_t(width * std::min(height, ScanRows)));
     std::vector<LONGLONG> first(axes.size(), 1);
-    const auto isZero = [&](Raw v) { return zero && v == *zero && valid(v); };
+    const auto isZero = [&](Raw v) { return zero && asRead(v) == *zero && valid(v); };
     int status = 0;
     for (LONGLONG row = 0; row < height && status == 0; row += ScanRows) {
         const LONGLONG rows = std::min(ScanRows, height - row);

@@ -90,6 +90,7 @@ private slots:
     void saturationLevels_data();
     void saturationLevels();
     void zeroBorder();
+    void subnormalOnTheEdge();
     void planes_data();
     void planes();
     void headerFromFile();
@@ -218,6 +219,19 @@ void TestFitsImage::zeroBorder()
     QCOMPARE(invalidMask(load.image->pixels), invalid);
     QCOMPARE(load.image->at(4, 2), 0.0f);
     verifyPartAgrees(path, *load.image, QRect(1, 0, 4, 3));
+}
+
+void TestFitsImage::subnormalOnTheEdge()
+{
+    // CFITSIO reads a subnormal float as 0, so this corner is border.
+    std::vector<double> values(9, 5.0);
+    values[0] = 1e-40;
+    const QString path = m_dir.filePath(QStringLiteral("subnormal.fits"));
+    QVERIFY(writeFits(path, {FLOAT_IMG, {3, 3}, values, {}, false}));
+    const FitsLoad load = loadFits(path);
+    QVERIFY2(load.image, qPrintable(load.problem));
+    QVERIFY(std::isnan(load.image->at(0, 0)));
+    verifyPartAgrees(path, *load.image, QRect(0, 0, 2, 2));
 }
 
 void TestFitsImage::planes_data()
