@@ -305,6 +305,8 @@ struct OpenedFits
     HeaderKeys keys;
     int bitpix = 0;
     bool compressed = false;
+    double scale = 1; // BSCALE and BZERO, uncompressed images only
+    double zero = 0;
 
     LONGLONG width() const { return axes[0]; }
     LONGLONG height() const { return axes.size() > 1 ? axes[1] : 1; }
@@ -365,6 +367,17 @@ QString openChecked(OpenedFits &opened, const QString &path, qint64 maxPixels)
         fits_get_hduaddrll(file, nullptr, &dataStart, nullptr, &status);
         if (dataStart + width * height * std::abs(opened.bitpix) / 8 > checked.size())
             return problemText(LoadProblem::Truncated, path);
+        // CFITSIO takes a scale that is no number as 0; the pixels are
+        // scaled as this program reads the header, or not read at all.
+        const auto number = [&opened](const char *name, double absent) {
+            const QString key = QLatin1String(name);
+            return opened.keys.contains(key) ? parseHeaderNumber(opened.keys.value(key)) : absent;
+        };
+        const std::optional<double> scale = number("BSCALE", 1), zero = number("BZERO", 0);
+        if (!scale || !zero || fits_set_bscale(file, *scale, *zero, &status) != 0)
+            return problemText(LoadProblem::NotFits, path);
+        opened.scale = *scale;
+        opened.zero = *zero;
     }
     return QString();
 }
@@ -432,9 +445,8 @@ std::optional<double> scannedSaturation(OpenedFits &opened, int type, double zer
 
 std::optional<double> scannedSaturation(OpenedFits &opened)
 {
-    const double zero = parseHeaderNumber(opened.keys.value(QStringLiteral("BZERO"))).value_or(0);
-    const double scale = parseHeaderNumber(opened.keys.value(QStringLiteral("BSCALE"))).value_or(1);
-    if (opened.compressed || scale != 1 || zero != std::round(zero) || std::fabs(zero) > (1 << 23))
+    const double zero = opened.zero;
+    if (opened.compressed || opened.scale != 1 || zero != std::round(zero) || std::fabs(zero) > (1 << 23))
         return std::nullopt;
     switch (opened.bitpix) {
     case BYTE_IMG: return scannedSaturation<unsigned char>(opened, TBYTE, zero);

@@ -321,6 +321,7 @@ void TestFitsImage::refusedFiles_data()
     QTest::newRow("no image") << "noimage.fits" << LoadProblem::NoImage;
     QTest::newRow("damaged compressed tiles") << "damaged.fz" << LoadProblem::Damaged;
     QTest::newRow("more than 2^28 pixels") << "huge.fits" << LoadProblem::TooLarge;
+    QTest::newRow("BSCALE without a number") << "noscale.fits" << LoadProblem::NotFits;
 }
 
 void TestFitsImage::refusedFiles()
@@ -373,12 +374,18 @@ void TestFitsImage::refusedFiles()
         writeBytes(path, headerBlock({"SIMPLE  =                    T", "BITPIX  =                  -32",
                                       "NAXIS   =                    2", "NAXIS1  =                16385",
                                       "NAXIS2  =                16384"}));
+    } else if (name == QLatin1String("noscale.fits")) {
+        writeBytes(path, headerBlock({"SIMPLE  =                    T", "BITPIX  =                   16",
+                                      "NAXIS   =                    2", "NAXIS1  =                    2",
+                                      "NAXIS2  =                    2", "BSCALE  =                    / none"})
+                             + QByteArray(2880, '\0'));
     }
 
     const FifoWatchdog watchdog(m_dir.filePath(QStringLiteral("pipe.fits")));
     const FitsLoad load = loadFits(path);
     QVERIFY(!load.image);
     QCOMPARE(load.problem, problem == LoadProblem::TooLarge ? problem.arg(name).arg(MaxPixels) : problem.arg(name));
+    QCOMPARE(PartialFits(path).read(QRect(0, 0, 1, 1)).problem, load.problem);
 }
 
 QTEST_GUILESS_MAIN(TestFitsImage)
