@@ -289,8 +289,10 @@ bool scanRaw(fitsfile *file, int type, const std::vector<LONGLONG> &axes, std::o
 template<typename Raw>
 std::optional<Raw> exactly(std::optional<double> value)
 {
-    if (!value || !(*value >= double(std::numeric_limits<Raw>::lowest()))
-        || !(*value <= double(std::numeric_limits<Raw>::max())) || double(Raw(*value)) != *value)
+    // An integer type's largest value + 1 is a power of 2, which a double holds.
+    using Limits = std::numeric_limits<Raw>;
+    const double beyond = Limits::is_integer ? double(Limits::max()) + 1 : Limits::infinity();
+    if (!value || !(*value >= double(Limits::lowest())) || !(*value < beyond) || double(Raw(*value)) != *value)
         return std::nullopt;
     return Raw(*value);
 }
@@ -367,8 +369,9 @@ QString openChecked(OpenedFits &opened, const QString &path, qint64 maxPixels)
         fits_get_hduaddrll(file, nullptr, &dataStart, nullptr, &status);
         if (dataStart + width * height * std::abs(opened.bitpix) / 8 > checked.size())
             return problemText(LoadProblem::Truncated, path);
-        // CFITSIO takes a scale that is no number as 0; the pixels are
-        // scaled as this program reads the header, or not read at all.
+        // CFITSIO takes a scale that is no number as 0, and has its own
+        // reading of a damaged BLANK: the pixels are scaled and blanked as
+        // this program reads the header, or not read at all.
         const auto number = [&opened](const char *name, double absent) {
             const QString key = QLatin1String(name);
             return opened.keys.contains(key) ? parseHeaderNumber(opened.keys.value(key)) : absent;
@@ -378,6 +381,11 @@ QString openChecked(OpenedFits &opened, const QString &path, qint64 maxPixels)
             return problemText(LoadProblem::NotFits, path);
         opened.scale = *scale;
         opened.zero = *zero;
+        if (opened.bitpix > 0 && opened.keys.contains(QStringLiteral("BLANK"))) {
+            const std::optional<LONGLONG> blank = exactly<LONGLONG>(number("BLANK", 0));
+            if (!blank || fits_set_imgnull(file, *blank, &status) != 0)
+                return problemText(LoadProblem::NotFits, path);
+        }
     }
     return QString();
 }

@@ -322,6 +322,7 @@ void TestFitsImage::refusedFiles_data()
     QTest::newRow("damaged compressed tiles") << "damaged.fz" << LoadProblem::Damaged;
     QTest::newRow("more than 2^28 pixels") << "huge.fits" << LoadProblem::TooLarge;
     QTest::newRow("BSCALE without a number") << "noscale.fits" << LoadProblem::NotFits;
+    QTest::newRow("BLANK without a number") << "noblank.fits" << LoadProblem::NotFits;
 }
 
 void TestFitsImage::refusedFiles()
@@ -374,10 +375,12 @@ void TestFitsImage::refusedFiles()
         writeBytes(path, headerBlock({"SIMPLE  =                    T", "BITPIX  =                  -32",
                                       "NAXIS   =                    2", "NAXIS1  =                16385",
                                       "NAXIS2  =                16384"}));
-    } else if (name == QLatin1String("noscale.fits")) {
+    } else if (name == QLatin1String("noscale.fits") || name == QLatin1String("noblank.fits")) {
+        const QByteArray damaged = name == QLatin1String("noscale.fits") ? "BSCALE  =                    / none"
+                                                                         : "BLANK   } -1";
         writeBytes(path, headerBlock({"SIMPLE  =                    T", "BITPIX  =                   16",
                                       "NAXIS   =                    2", "NAXIS1  =                    2",
-                                      "NAXIS2  =                    2", "BSCALE  =                    / none"})
+                                      "NAXIS2  =                    2", damaged})
                              + QByteArray(2880, '\0'));
     }
 
