@@ -126,9 +126,10 @@ Measurements followField(const FitsImage &image, const Positions &previous, cons
 
 QRect followedPart(const Positions &previous, const Aperture &aperture)
 {
-    // The field's shift is looked for with 3 x 3 boxes, and each star then
-    // measured from where the shift takes it.
-    const int reach = MostStep + std::max(1, measureReach(aperture)) + 1;
+    // Each star is measured from where the field's shift takes it, which
+    // the 3 x 3 boxes looking for the shift reach too; the stars' places are
+    // rounded to whole pixels here.
+    const int reach = MostStep + measureReach(aperture) + 1;
     QRect part;
     for (const auto &at : previous) {
         if (at) {

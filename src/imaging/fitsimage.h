@@ -85,9 +85,10 @@ struct OpenedFits;
 // An image read in two steps, for measuring a few stars whose places are
 // known only later. Opening checks the file as loadFits does and takes the
 // saturation level from one pass over the pixels that keeps none of them;
-// `read`, once, then reads only the part asked for. Where that pass could not give
-// exactly what loadFits gives (compressed, scaled or 32- and 64-bit pixels,
-// zeros on the edge to clear) the image is read whole on opening.
+// `read`, once, then reads only the part asked for. Where that pass could
+// not give exactly what loadFits gives (compressed, scaled or 32- and
+// 64-bit pixels, zeros on the edge to clear) the image is read whole on
+// opening.
 class PartialFits
 {
 public:
