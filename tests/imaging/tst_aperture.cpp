@@ -24,6 +24,18 @@ FitsImage starImage(int size, double sky, double sigma, const std::vector<std::a
 
 void setPixel(FitsImage &image, int x, int y, float value) { image.pixels[std::size_t(y * image.width + x)] = value; }
 
+// `image` with every pixel further than `reach` from (x, y), in x or in y, invalid.
+FitsImage cutAround(FitsImage image, double x, double y, int reach)
+{
+    for (int py = 0; py < image.height; ++py) {
+        for (int px = 0; px < image.width; ++px) {
+            if (std::fabs(px - x) > reach || std::fabs(py - y) > reach)
+                setPixel(image, px, py, std::nanf(""));
+        }
+    }
+    return image;
+}
+
 const Aperture Wide{8, 12, 18};
 
 } // namespace
@@ -181,6 +193,11 @@ void TestAperture::gaussianStars()
 
     const StarMeasurement m = measureStar(image, x + 1.6, y - 2.2, Wide, {2, 5});
     QCOMPARE(m.refusal, Refusal::None);
+    // The centring walks from the click: measureReach must cover the walk too.
+    const FitsImage cut = cutAround(image, x + 1.6, y - 2.2, measureReach(Wide));
+    const StarMeasurement fromCut = measureStar(cut, x + 1.6, y - 2.2, Wide, {2, 5});
+    QCOMPARE(fromCut.refusal, Refusal::None);
+    QCOMPARE(fromCut.net, m.net);
     QVERIFY2(std::fabs(m.x - x) < 0.02 && std::fabs(m.y - y) < 0.02, qPrintable(QStringLiteral("%1 %2").arg(m.x).arg(m.y)));
     QVERIFY2(std::fabs(m.net - flux) < 0.001 * flux, qPrintable(QString::number(m.net)));
     QCOMPARE(m.sky.level, 100.0);

@@ -40,17 +40,6 @@ void fillSheet(FakeSheet &sheet, const NightPlan &plan)
                 NumberRules::write(magnitudeOf(plan.stars[3][2])), QStringLiteral("RR Lyr"), QStringLiteral("XYZ")});
 }
 
-FitsImage imageOf(const NightPlan &plan, int image)
-{
-    FitsImage fits;
-    fits.width = plan.width;
-    fits.height = plan.height;
-    fits.held = QRect(0, 0, plan.width, plan.height);
-    const std::vector<double> values = nightPixels(plan, image);
-    fits.pixels.assign(values.cbegin(), values.cend());
-    return fits;
-}
-
 QByteArray contentOf(const QString &path)
 {
     QFile file(path);
@@ -102,7 +91,15 @@ void TestSeries::follow()
     moved.step = 0;
     if (variableGone)
         moved.stars[0][2] = 0;
-    const Measurements found = followField(imageOf(moved, 1), placed.positions, Radii, {});
+    moved.images = 2;
+    QTemporaryDir folder;
+    const QStringList paths = writeNight(folder.path(), moved);
+    QCOMPARE(paths.size(), 2);
+    // Read as a series reads it: only the part following the field needs.
+    PartialFits file(paths[1]);
+    const FitsLoad load = file.read(followedPart(placed.positions, Radii));
+    QVERIFY2(load.image, qPrintable(load.problem));
+    const Measurements found = followField(*load.image, placed.positions, Radii, {});
     for (int star = 0; star < RoleCount; ++star) {
         const auto &measured = found[std::size_t(star)];
         QVERIFY(measured);
