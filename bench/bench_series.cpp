@@ -6,14 +6,13 @@
 
 #include "imaging/nightwriter.h"
 #include "imaging/series.h"
+#include "memory.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
-
-#include <cstring>
 
 namespace {
 
@@ -46,25 +45,6 @@ QStringList nightFiles(const QString &name, const NightPlan &plan)
     return paths;
 }
 
-double peakResident()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() * 1024;
-    }
-    return 0;
-}
-
-void resetPeakResident()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
-
 double catSeconds(const QStringList &paths)
 {
     QElapsedTimer timer;
@@ -92,13 +72,13 @@ void measureNight(benchmark::State &state, const QString &name, const NightPlan 
     for (auto _ : state) {
         cat = catSeconds(paths); // the files in the page cache for both
         resetPeakResident();
-        const double before = peakResident();
+        const double before = resident("VmHWM:");
         QElapsedTimer timer;
         timer.start();
         const std::vector<Imaging::SeriesImage> images =
             Imaging::measureSeries(paths, placed, [](int, int) { return true; });
         series = double(timer.nsecsElapsed()) / 1e9;
-        peak = peakResident() - before;
+        peak = resident("VmHWM:") - before;
         measured = int(std::count_if(images.cbegin(), images.cend(),
                                      [](const Imaging::SeriesImage &image) { return image.problem.isEmpty(); }));
         cat = std::min(cat, catSeconds(paths));

@@ -354,16 +354,19 @@ qint64 observationHash(qint64 jdKey, QByteArrayView filter)
     return jdKey ^ qint64(qHash(filter.toByteArray().toLower()));
 }
 
-} // namespace
-
-Addition append(const QByteArray &log, const Record &record)
+struct Addition
 {
-    Addition addition = appendAll(log, {record});
-    if (addition.problem.isEmpty() && addition.duplicates > 0)
-        return {Duplicate, {}, addition.observations, addition.duplicates};
-    return addition;
-}
+    QString problem;            // when not empty: why, with %1 for the file's name
+    QList<QByteArray> content;  // the log's new content, piece by piece; none when nothing is added
+    qsizetype observations = 0; // the records in the log once the new ones are in
+    qsizetype duplicates = 0;   // records left out: the log, or an earlier record, holds them
+};
 
+// The log holding `log` with every record of `records` that it does not
+// hold yet: the header as well when the log is empty. A log that is not
+// AAVSO Extended with "," and JD is refused; records it holds already are
+// counted. Blank lines become comments, and a last line without its end
+// gets the log's own.
 Addition appendAll(const QByteArray &log, const QList<Record> &records)
 {
     // The records by JD and filter, so that each line of a large log is
@@ -470,8 +473,6 @@ Addition appendAll(const QByteArray &log, const QList<Record> &records)
     return {QString(), {kept, start + adding}, observations + added, duplicates};
 }
 
-namespace {
-
 struct Log
 {
     QString problem; // with %1 for the file's name
@@ -510,10 +511,6 @@ bool hasLogSuffix(const QString &path)
         return suffix.compare(known, Qt::CaseInsensitive) == 0;
     });
 }
-
-} // namespace
-
-namespace {
 
 struct Outcome
 {

@@ -129,24 +129,6 @@ Record record(const Sheet &sheet, const std::optional<ImageMeasurement> &image =
 // %2: the records added, %3: those the log held already.
 inline const QString SeriesAdded = QStringLiteral("Osservazioni aggiunte a %1: %2 (già presenti: %3).");
 
-struct Addition
-{
-    QString problem;            // when not empty: why, with %1 for the file's name
-    QList<QByteArray> content;  // the log's new content, piece by piece; none when nothing is added
-    qsizetype observations = 0; // the records in the log once the new ones are in
-    qsizetype duplicates = 0;   // records left out: the log, or an earlier record, holds them
-};
-
-// The log holding `log` with `record` added: the header as well when the log
-// is empty. A log that is not AAVSO Extended with "," and JD, or that holds
-// the same observation already, is refused. Blank lines become comments, and
-// a last line without its end gets the log's own.
-Addition append(const QByteArray &log, const Record &record);
-
-// The log holding `log` with every record of `records` that it does not hold
-// yet, as `append` adds one; those it holds are counted, not refused.
-Addition appendAll(const QByteArray &log, const QList<Record> &records);
-
 // Adds the sheet's measurement to the log at `path` and says how it went in
 // one message. True when the record was added.
 bool exportToLog(const Sheet &sheet, Messages &messages, const QString &path,
