@@ -148,6 +148,17 @@ QList<Aavso::Record> seriesRecords(const std::vector<SeriesRow> &rows, QString &
     return records;
 }
 
+std::optional<SeriesPoint> seriesPoint(const SeriesRow &row)
+{
+    // The reading rule takes an empty text for 0: a skipped image has none.
+    if (!row.problem.isEmpty() || !row.header.julianDate)
+        return std::nullopt;
+    const std::optional<double> magnitude = NumberRules::read(row.magnitude());
+    if (!magnitude)
+        return std::nullopt;
+    return SeriesPoint{*row.header.julianDate, *magnitude, NumberRules::read(row.magnitudeError())};
+}
+
 LightCurve::Observations seriesObservations(const std::vector<SeriesRow> &rows, const QString &star)
 {
     LightCurve::Observations data;
@@ -161,13 +172,13 @@ LightCurve::Observations seriesObservations(const std::vector<SeriesRow> &rows, 
         return quint32(at);
     };
     for (const SeriesRow &row : rows) {
-        const std::optional<double> magnitude = NumberRules::read(row.magnitude());
-        if (!magnitude || !row.header.julianDate)
+        const std::optional<SeriesPoint> measured = seriesPoint(row);
+        if (!measured)
             continue;
         LightCurve::Observation point;
-        point.jd = *row.header.julianDate;
-        point.magnitude = *magnitude;
-        point.error = NumberRules::read(row.magnitudeError()).value_or(point.error);
+        point.jd = measured->julianDate;
+        point.magnitude = measured->magnitude;
+        point.error = measured->error.value_or(point.error);
         point.star = textIndex(star);
         const Bands::Band *band = Bands::find(row.sheet.text(QLatin1String(Field::Filter)));
         point.band = textIndex(band ? band->code : row.sheet.text(QLatin1String(Field::Filter)).trimmed());

@@ -43,6 +43,15 @@ QByteArray seriesCsv(const std::vector<SeriesRow> &rows);
 // gives the problem instead.
 QList<Aavso::Record> seriesRecords(const std::vector<SeriesRow> &rows, QString &problem);
 
+// The variable's point of an image measured and dated; none for another.
+struct SeriesPoint
+{
+    double julianDate = 0;
+    double magnitude = 0;
+    std::optional<double> error;
+};
+std::optional<SeriesPoint> seriesPoint(const SeriesRow &row);
+
 // The variable's magnitudes as the observer's own points of the light curve.
 LightCurve::Observations seriesObservations(const std::vector<SeriesRow> &rows, const QString &star);
 

@@ -40,11 +40,6 @@ QPushButton *button(const char *name, const QString &caption, QWidget *parent)
     return button;
 }
 
-std::optional<double> number(const QString &text)
-{
-    return text.isEmpty() ? std::nullopt : NumberRules::read(text, QLocale::c());
-}
-
 } // namespace
 
 SeriesWindow::SeriesWindow(const Services &services, std::vector<SeriesRow> rows, const QString &object,
@@ -122,13 +117,13 @@ void SeriesWindow::plotSeries()
     QVector<double> jd, magnitude, error, checkJd, check;
     for (int row = 0; row < int(m_rows.size()); ++row) {
         const SeriesRow &r = m_rows[std::size_t(row)];
-        const std::optional<double> m = number(Imaging::seriesCell(r, Column::Magnitude));
-        if (!m || !r.header.julianDate)
+        const std::optional<Imaging::SeriesPoint> point = Imaging::seriesPoint(r);
+        if (!point)
             continue;
         m_plotted.push_back(row);
-        jd << *r.header.julianDate - ShownJdOffset;
-        magnitude << *m;
-        error << number(Imaging::seriesCell(r, Column::Error)).value_or(0);
+        jd << point->julianDate - ShownJdOffset;
+        magnitude << point->magnitude;
+        error << point->error.value_or(0);
         if (r.checkMagnitude) {
             checkJd << jd.last();
             check << *r.checkMagnitude;
