@@ -18,8 +18,7 @@ QString seriesProblem(const Measurements &stars, double comparisonNet)
         if (!problem.isEmpty())
             return problem;
     }
-    const double net = stars[std::size_t(Role::C1)]->net + stars[std::size_t(Role::C2)]->net
-        + stars[std::size_t(Role::C3)]->net;
+    const double net = Imaging::comparisonNet(stars);
     if (net < LeastTransparency * comparisonNet)
         return QString::fromUtf8(SeriesProblem::Clouds).arg(std::lround(100 * net / comparisonNet));
     return QString();

@@ -4,7 +4,6 @@
 #include "core/fields.h"
 #include "core/names.h"
 #include "core/numberrules.h"
-#include "photometry/checkstar.h"
 #include "photometry/magnitude.h"
 
 #include <QFileInfo>
@@ -34,7 +33,6 @@ QString fixed(const std::optional<double> &value, int decimals)
 
 SeriesRow rowOf(const SeriesImage &image, const Sheet &sheet, const QString &checkName, const QString &chart)
 {
-    using namespace Field;
     SeriesRow row{QFileInfo(image.path).fileName(), image.problem, image.header, image.stars,
                   copyOf(sheet), std::nullopt, std::nullopt};
     if (!row.problem.isEmpty())
@@ -48,11 +46,7 @@ SeriesRow rowOf(const SeriesImage &image, const Sheet &sheet, const QString &che
         row.problem = said.first;
         return row;
     }
-    if (const auto &check = image.stars[std::size_t(Role::Check)]) {
-        row.checkMagnitude = Photometry::checkMagnitude(
-            NumberRules::write(check->net), entry.counts.mid(0, 3),
-            {row.sheet.text(MagnitudeC1), row.sheet.text(MagnitudeC2), row.sheet.text(MagnitudeC3)}).value;
-    }
+    row.checkMagnitude = checkMagnitude(image.stars, row.sheet).value;
     row.measurement = Aavso::imageMeasurement(entry.counts, checkName, row.checkMagnitude,
                                               image.header.airmass, chart);
     return row;

@@ -65,6 +65,28 @@ SheetEntry sheetEntry(const Measurements &stars, const ImageHeader &header,
     return entry;
 }
 
+Photometry::CheckMagnitude checkMagnitude(const Measurements &stars, const Sheet &sheet)
+{
+    using namespace Field;
+    QStringList counts;
+    for (const Role role : {Role::C1, Role::C2, Role::C3, Role::Check}) {
+        const auto &star = stars[std::size_t(role)];
+        if (!star || star->refusal != Refusal::None)
+            return {};
+        counts << NumberRules::write(star->net);
+    }
+    const QString check = counts.takeLast();
+    return Photometry::checkMagnitude(check, counts,
+                                      {sheet.text(QLatin1String(MagnitudeC1)), sheet.text(QLatin1String(MagnitudeC2)),
+                                       sheet.text(QLatin1String(MagnitudeC3))});
+}
+
+double comparisonNet(const Measurements &stars)
+{
+    return stars[std::size_t(Role::C1)]->net + stars[std::size_t(Role::C2)]->net
+        + stars[std::size_t(Role::C3)]->net;
+}
+
 QString sheetDate(const QDateTime &utc)
 {
     const qint64 seconds = std::llround(double(utc.toMSecsSinceEpoch()) / 1000);

@@ -6,7 +6,9 @@
 // star is measured beside them but is not the sheet's: its magnitude goes
 // into the AAVSO record.
 
+#include "core/sheet.h"
 #include "imaging/aperture.h"
+#include "photometry/checkstar.h"
 
 #include <QDateTime>
 #include <QList>
@@ -65,6 +67,13 @@ QString starProblem(Role role, const std::optional<StarMeasurement> &star);
 // brighter than the sky; the first that is not, in that order, is the problem.
 SheetEntry sheetEntry(const Measurements &stars, const ImageHeader &header,
                       const QString &filterCode);
+
+// The check star's magnitude from C1-C3 and the sheet's catalogue
+// magnitudes, as the sheet's texts give it; nothing until the four stars are measured.
+Photometry::CheckMagnitude checkMagnitude(const Measurements &stars, const Sheet &sheet);
+
+// C1 + C2 + C3 net counts; the three must be measured.
+double comparisonNet(const Measurements &stars);
 
 // The sheet's "Data:", "dd/mm/yyyy hh:mm:ss UT", to the nearest second.
 QString sheetDate(const QDateTime &utc);

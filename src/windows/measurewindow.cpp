@@ -517,7 +517,7 @@ void MeasureWindow::fillRow(Role role)
     }
     QString checkProblem;
     if (role == Role::Check && star && star->refusal == Imaging::Refusal::None) {
-        const Photometry::CheckMagnitude check = checkMagnitude();
+        const Photometry::CheckMagnitude check = Imaging::checkMagnitude(m_measured, m_context.sheet);
         checkProblem = check.problem;
         if (check.value) {
             cells[Magnitude] = shown(*check.value, 3);
@@ -539,24 +539,6 @@ void MeasureWindow::fillRow(Role role)
     m_table->item(row, Magnitude)->setToolTip(checkProblem);
 }
 
-Photometry::CheckMagnitude MeasureWindow::checkMagnitude() const
-{
-    using namespace Field;
-    const auto &check = m_measured[std::size_t(Role::Check)];
-    QStringList counts;
-    for (const Role role : {Role::C1, Role::C2, Role::C3}) {
-        const auto &star = m_measured[std::size_t(role)];
-        if (!star || star->refusal != Imaging::Refusal::None || !check
-            || check->refusal != Imaging::Refusal::None)
-            return {};
-        counts << NumberRules::write(star->net);
-    }
-    const Sheet &sheet = m_context.sheet;
-    return Photometry::checkMagnitude(
-        NumberRules::write(check->net), counts,
-        {sheet.text(MagnitudeC1), sheet.text(MagnitudeC2), sheet.text(MagnitudeC3)});
-}
-
 void MeasureWindow::toSheet()
 {
     const Imaging::ImageHeader header = m_image ? m_image->header : Imaging::ImageHeader();
@@ -572,7 +554,7 @@ void MeasureWindow::toSheet()
     // A saturated check star's magnitude would mislead whoever reads the record.
     const auto &check = m_measured[std::size_t(Role::Check)];
     const std::optional<double> checkValue =
-        check && !check->saturated ? checkMagnitude().value : std::nullopt;
+        check && !check->saturated ? Imaging::checkMagnitude(m_measured, m_context.sheet).value : std::nullopt;
     Aavso::remember(m_context.settings,
                     Aavso::imageMeasurement(entry.counts, m_checkName->text(), checkValue,
                                             header.airmass, m_chart->text()));
@@ -622,8 +604,7 @@ void MeasureWindow::measureSeries()
         if (m_measured[std::size_t(role)])
             placed.positions[std::size_t(role)] = m_positions[std::size_t(role)];
     }
-    for (const Role role : {Role::C1, Role::C2, Role::C3})
-        placed.comparisonNet += m_measured[std::size_t(role)]->net;
+    placed.comparisonNet = Imaging::comparisonNet(m_measured);
 
     m_seriesProgress = new QProgressDialog(SeriesProgress.arg(1).arg(paths.size()), QStringLiteral("Annulla"), 0,
                                            int(paths.size()), this);

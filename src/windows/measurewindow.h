@@ -2,7 +2,6 @@
 
 #include "core/commandtable.h"
 #include "imaging/series.h"
-#include "photometry/checkstar.h"
 
 #include <QWidget>
 
@@ -58,7 +57,6 @@ private:
     void remeasure();
     void refresh();
     void fillRow(Imaging::Role role);
-    Photometry::CheckMagnitude checkMagnitude() const;
     void toSheet();
     void measureSeries();
     void seriesMeasured();
