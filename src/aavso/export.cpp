@@ -191,29 +191,10 @@ std::optional<qint64> jdKey(std::string_view text)
     return std::llround(jd * 1e5);
 }
 
-// Whether the star field `name` folds to `key` as LightCurve::starKey folds
-// it. Blanks and letters of ASCII are folded here, which spares a log's many
-// other records a decoding; the rest goes the light curve's way.
+// Whether the star field `name` folds to `key` as the light curve folds it.
 bool isStar(std::string_view name, QByteArrayView key)
 {
-    const auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-    qsizetype at = 0;
-    bool blankBefore = false; // blanks between words count as one space, those at the ends as none
-    for (const char c : name) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return LightCurve::starKey(LightCurve::Reading::decode(name)) == QLatin1String(key);
-        if (isSpace(c)) {
-            blankBefore = at > 0;
-            continue;
-        }
-        if (blankBefore && !(at < key.size() && key[at++] == ' '))
-            return false;
-        blankBefore = false;
-        const char lower = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-        if (!(at < key.size() && key[at++] == lower))
-            return false;
-    }
-    return at == key.size();
+    return LightCurve::starKey(LightCurve::Reading::decode(name)) == QLatin1String(key);
 }
 
 // Whether the record the scanner holds is the observation of `record`: the
@@ -308,7 +289,7 @@ Record record(const Sheet &sheet, const std::optional<ImageMeasurement> &image)
     }
     if (!r.problem.isEmpty())
         return r;
-    if (!Bands::exportedCodes().contains(filter))
+    if (!band || !band->exported)
         r.problem = FilterUnknown.arg(Bands::exportedCodes().join(QStringLiteral(", ")));
     else if (!isObsCode(obsCode))
         r.problem = ObsCodeNeeded;
