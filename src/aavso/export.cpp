@@ -437,7 +437,7 @@ Addition appendAll(const QByteArray &log, const QList<Record> &records)
     else if (lines.end() == Lines::End::Cr && usual != Lines::End::Cr)
         start += '\n';
     if (!equalsIgnoringCase(in.observer, std::string_view(obsCode.constData(), size_t(obsCode.size()))))
-        start += '#' + QByteArray(Parameter::ObsCode) + '=' + obsCode + newline;
+        start += parameterLine(Parameter::ObsCode, obsCode, newline);
 
     // A blank line makes the AAVSO refuse the upload: each becomes a comment.
     QByteArray kept = log;

@@ -79,19 +79,19 @@ ExtendedScanner::Line ExtendedScanner::readParameter(std::string_view line)
     const std::string_view raw = line.substr(equals + 1);
     const std::string_view value = trimmed(raw);
     Parameters &p = m_parameters;
-    if (equalsIgnoringCase(name, "TYPE")) {
+    if (equalsIgnoringCase(name, Parameter::Type)) {
         p.extended = equalsIgnoringCase(value, "EXTENDED");
         if (!p.extended)
             return refuse(Fault::NotExtended, value);
-    } else if (equalsIgnoringCase(name, "OBSCODE")) {
+    } else if (equalsIgnoringCase(name, Parameter::ObsCode)) {
         p.observer = value;
-    } else if (equalsIgnoringCase(name, "SOFTWARE")) {
-        p.own = equalsIgnoringCase(value.substr(0, value.find(' ')), "Vevurid");
-    } else if (equalsIgnoringCase(name, "DELIM")) {
+    } else if (equalsIgnoringCase(name, Parameter::Software)) {
+        p.own = equalsIgnoringCase(value.substr(0, value.find(' ')), SoftwareName);
+    } else if (equalsIgnoringCase(name, Parameter::Delimiter)) {
         if (!readDelimiter(raw, p.delimiter))
             return refuse(Fault::UnknownDelimiter, value);
         p.delimiterNamed = true;
-    } else if (equalsIgnoringCase(name, "DATE")) {
+    } else if (equalsIgnoringCase(name, Parameter::Date)) {
         if (equalsIgnoringCase(value, "EXCEL"))
             return refuse(Fault::ExcelDates, value);
         if (equalsIgnoringCase(value, "JD"))

@@ -6,6 +6,8 @@
 // The light curve reads a log and the export checks one before adding to it
 // through the one scanner below, so the two never differ on what a log holds.
 
+#include "aavso/vocabulary.h"
+
 #include <QString>
 
 #include <array>
@@ -17,7 +19,7 @@ namespace Aavso {
 class ExtendedScanner
 {
 public:
-    static constexpr size_t RecordFields = 15;
+    static constexpr size_t RecordFields = FieldNames.size();
     enum Field { StarId = 0, Date = 1, Magnitude = 2, MagErr = 3, Filter = 4, Notes = 14 };
 
     enum class Line { Blank, Comment, Parameter, Record, Refused };

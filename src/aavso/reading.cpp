@@ -1,6 +1,7 @@
 #include "reading.h"
 
 #include "bands.h"
+#include "vocabulary.h"
 
 #include <QStringDecoder>
 
@@ -109,7 +110,7 @@ bool equalsIgnoringCase(std::string_view text, std::string_view word)
 
 bool notAvailable(std::string_view field)
 {
-    return field.empty() || equalsIgnoringCase(field, "na");
+    return field.empty() || equalsIgnoringCase(field, Aavso::NotAvailable);
 }
 
 bool readNumber(std::string_view field, double &value)

@@ -6,13 +6,18 @@ namespace Aavso {
 
 QByteArray software()
 {
-    return QByteArray("Vevurid ") + Version::FullText;
+    return QByteArray(SoftwareName) + ' ' + Version::FullText;
+}
+
+QByteArray parameterLine(const char *name, const QByteArray &value, const QByteArray &newline)
+{
+    return '#' + QByteArray(name) + '=' + value + newline;
 }
 
 QByteArray header(const QByteArray &obsCode, const QByteArray &newline)
 {
     const auto parameter = [&newline](const char *name, const QByteArray &value) {
-        return '#' + QByteArray(name) + '=' + value + newline;
+        return parameterLine(name, value, newline);
     };
     QByteArray names;
     for (const char *name : FieldNames)

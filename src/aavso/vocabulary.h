@@ -24,6 +24,12 @@ inline constexpr std::array<const char *, 15> FieldNames = {
 
 inline constexpr char NotAvailable[] = "na";
 
+// The first word of #SOFTWARE in the logs this program writes.
+inline constexpr char SoftwareName[] = "Vevurid";
+
+// "#NAME=value", ended by `newline`.
+QByteArray parameterLine(const char *name, const QByteArray &value, const QByteArray &newline);
+
 // "Vevurid 1.4.3": what #SOFTWARE says in the logs this program writes.
 QByteArray software();
 
