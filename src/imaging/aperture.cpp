@@ -244,12 +244,13 @@ StarMeasurement measureAt(const FitsImage &image, double x, double y, const Aper
     m.sky = clippedSky(annulus(read, x, y, aperture));
     const double r = aperture.radius;
     m.peak = -std::numeric_limits<double>::infinity();
+    double sum = 0; // sky included
     for (int py = int(std::floor(y - r)); py <= int(std::ceil(y + r)); ++py) {
         for (int px = int(std::floor(x - r)); px <= int(std::ceil(x + r)); ++px) {
             const double share = overlapArea(x, y, r, px, py);
             if (share > 0) {
                 const double v = read(px, py);
-                m.sum += share * v;
+                sum += share * v;
                 m.peak = std::max(m.peak, v);
             }
         }
@@ -259,7 +260,7 @@ StarMeasurement measureAt(const FitsImage &image, double x, double y, const Aper
         return m;
 
     const double area = Pi * r * r;
-    m.net = m.sum - m.sky.level * area;
+    m.net = sum - m.sky.level * area;
     m.error = netCountError(m.net, m.sky.level, area, m.sky.kept, detector);
     m.magnitudeError = m.net > 0 ? 1.0857 * m.error / m.net : NaN;
     m.signalToNoise = m.net / m.error;

@@ -78,7 +78,6 @@ struct StarMeasurement
     double x = 0; // the aperture's centre
     double y = 0;
     double fwhm = 0; // from findStar; 0 when measured where told
-    double sum = 0;  // ADU in the aperture, sky included
     SkyLevel sky;
     double net = 0;            // N
     double error = 0;          // sigma_N, ADU

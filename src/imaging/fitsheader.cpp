@@ -120,7 +120,6 @@ ImageHeader readHeader(const HeaderKeys &keys)
 {
     ImageHeader header;
     header.start = parseFitsDate(keys.value(QStringLiteral("DATE-OBS")), keys.value(QStringLiteral("TIME-OBS")));
-    header.average = parseFitsDate(keys.value(QStringLiteral("DATE-AVG")));
     header.exposure = firstNumber(keys, {"EXPTIME", "EXPOSURE"});
     if (header.exposure && *header.exposure < 0)
         header.exposure.reset();
@@ -131,8 +130,8 @@ ImageHeader readHeader(const HeaderKeys &keys)
     header.airmass = firstNumber(keys, {"AIRMASS"});
     header.object = keys.value(QStringLiteral("OBJECT")).trimmed();
 
-    if (header.average)
-        header.midExposure = header.average;
+    if (const std::optional<QDateTime> average = parseFitsDate(keys.value(QStringLiteral("DATE-AVG"))))
+        header.midExposure = average;
     else if (header.start && header.exposure)
         header.midExposure = header.start->addMSecs(std::llround(*header.exposure * 500));
     if (header.midExposure)

@@ -18,7 +18,6 @@ using HeaderKeys = QHash<QString, QString>;
 struct ImageHeader
 {
     std::optional<QDateTime> start;       // DATE-OBS (with TIME-OBS), UTC
-    std::optional<QDateTime> average;     // DATE-AVG, UTC
     std::optional<double> exposure;       // EXPTIME or EXPOSURE, seconds
     QString filter;                       // as written; empty when none
     std::optional<double> gain;           // GAIN, EGAIN or CVF, e-/ADU

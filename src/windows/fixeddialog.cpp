@@ -3,6 +3,10 @@
 #include "ui/appsetup.h"
 #include "ui/look.h"
 
+#include <QLineEdit>
+
+#include <cmath>
+
 void setUpFixedDialog(QDialog &dialog, const QString &name, QSize size)
 {
     dialog.setObjectName(name);
@@ -28,4 +32,11 @@ void paintSilver(QWidget &window)
     palette.setColor(QPalette::Window, QColor(Look::Silver));
     window.setPalette(palette);
     window.setAutoFillBackground(true);
+}
+
+double typedNumber(const QLineEdit &field)
+{
+    bool ok = false;
+    const double value = field.text().trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+    return ok ? value : std::nan("");
 }

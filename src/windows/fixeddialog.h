@@ -1,6 +1,9 @@
 #pragma once
+// What the program's windows share: their frames, naming a control, reading a typed number.
 
 #include <QDialog>
+
+class QLineEdit;
 
 // The help and about windows' frame: a fixed dialog border without minimize
 // and maximize buttons, a client area of `size` pixels, deleted when closed so
@@ -13,3 +16,15 @@ void paintSilver(QWidget &window);
 // A resizable window of the program's own: its name and caption, the icon,
 // silver behind it and the sheet's face; deleted when closed.
 void setUpToolWindow(QWidget &window, const QString &name, const QString &title);
+
+// `widget`, named `name` for its objectName.
+template<typename Widget>
+Widget *named(Widget *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+// The number typed in a window's own box, with "," or "." before its
+// decimals; NaN for a text that is none.
+double typedNumber(const QLineEdit &field);

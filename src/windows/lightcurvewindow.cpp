@@ -78,12 +78,6 @@ QString fileName(const QString &path)
     return QFileInfo(path).fileName();
 }
 
-QPushButton *button(const char *name, const QString &caption, QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
 
 // Boxes side by side, wrapping onto the next row where the width ends.
 class FlowLayout : public QLayout
@@ -166,9 +160,9 @@ LightCurveWindow::~LightCurveWindow()
 
 void LightCurveWindow::buildControls()
 {
-    m_open = button("cmdApri", QStringLiteral("Apri..."), this);
+    m_open = named(new QPushButton(QStringLiteral("Apri..."), this), "cmdApri");
     connect(m_open, &QPushButton::clicked, this, &LightCurveWindow::openFile);
-    m_add = button("cmdAggiungi", QStringLiteral("Aggiungi..."), this);
+    m_add = named(new QPushButton(QStringLiteral("Aggiungi..."), this), "cmdAggiungi");
     connect(m_add, &QPushButton::clicked, this, &LightCurveWindow::addFile);
     auto *starLabel = new QLabel(QStringLiteral("Stella:"), this);
     starLabel->setObjectName(QStringLiteral("lblStella"));
@@ -187,10 +181,10 @@ void LightCurveWindow::buildControls()
     connect(this, &LightCurveWindow::readingProgressed, m_progress, &QProgressBar::setValue, Qt::QueuedConnection);
     m_progress->setObjectName(QStringLiteral("prgLettura"));
     m_progress->setFixedWidth(160);
-    m_cancel = button("cmdAnnulla", QStringLiteral("Annulla"), this);
+    m_cancel = named(new QPushButton(QStringLiteral("Annulla"), this), "cmdAnnulla");
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_cancelled = true; });
-    auto *fit = button("cmdAdatta", QStringLiteral("Adatta"), this);
-    auto *save = button("cmdSalva", QStringLiteral("Salva immagine..."), this);
+    auto *fit = named(new QPushButton(QStringLiteral("Adatta"), this), "cmdAdatta");
+    auto *save = named(new QPushButton(QStringLiteral("Salva immagine..."), this), "cmdSalva");
     connect(save, &QPushButton::clicked, this, &LightCurveWindow::saveImage);
 
     auto *controls = new QHBoxLayout;

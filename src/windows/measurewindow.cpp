@@ -114,11 +114,6 @@ QLabel *captioned(const QString &caption, QWidget *buddy, QWidget *parent)
     return label;
 }
 
-template <typename Widget> Widget *named(Widget *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QDoubleSpinBox *radiusBox(const char *name, double value, QWidget *parent)
 {

@@ -46,26 +46,13 @@ QString typed(double value)
     return QString::number(value, 'g', 6);
 }
 
-double typedNumber(const QLineEdit *field)
-{
-    bool ok = false;
-    const double value = field->text().trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-    return ok ? value : std::nan("");
-}
 
-template<typename Widget, typename... Arguments>
-Widget *named(const char *name, QWidget *parent, Arguments &&...arguments)
-{
-    auto *widget = new Widget(std::forward<Arguments>(arguments)..., parent);
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 } // namespace
 
 PeriodWindow::PeriodWindow(const Services &services, const QString &star, std::vector<Band> bands,
                            QWidget *parent)
-    : QWidget(parent, Qt::Window), m_services(services), m_star(star), m_bands(std::move(bands))
+    : QWidget(parent, Qt::Window), m_services(services), m_bands(std::move(bands))
 {
     setUpToolWindow(*this, QStringLiteral("Form7"), Caption.arg(star));
     buildControls();
@@ -90,16 +77,16 @@ PeriodWindow::~PeriodWindow()
 
 void PeriodWindow::buildControls()
 {
-    auto *bandLabel = named<QLabel>("lblBanda", this, QStringLiteral("Banda:"));
-    m_band = named<QComboBox>("cboBanda", this);
+    auto *bandLabel = named(new QLabel(QStringLiteral("Banda:"), this), "lblBanda");
+    m_band = named(new QComboBox(this), "cboBanda");
     bandLabel->setBuddy(m_band);
     connect(m_band, &QComboBox::currentIndexChanged, this, &PeriodWindow::bandChosen);
-    m_weighted = named<QCheckBox>("chkPesi", this, QStringLiteral("Pesa con gli errori"));
+    m_weighted = named(new QCheckBox(QStringLiteral("Pesa con gli errori"), this), "chkPesi");
     connect(m_weighted, &QCheckBox::toggled, this, &PeriodWindow::search);
-    auto *fromLabel = named<QLabel>("lblPeriodoMin", this, QStringLiteral("Periodo da"));
-    m_shortest = named<QLineEdit>("txtPeriodoMin", this);
-    auto *toLabel = named<QLabel>("lblPeriodoMax", this, QStringLiteral("a"));
-    m_longest = named<QLineEdit>("txtPeriodoMax", this);
+    auto *fromLabel = named(new QLabel(QStringLiteral("Periodo da"), this), "lblPeriodoMin");
+    m_shortest = named(new QLineEdit(this), "txtPeriodoMin");
+    auto *toLabel = named(new QLabel(QStringLiteral("a"), this), "lblPeriodoMax");
+    m_longest = named(new QLineEdit(this), "txtPeriodoMax");
     for (QLineEdit *field : {m_shortest, m_longest}) {
         field->setFixedWidth(80);
         connect(field, &QLineEdit::returnPressed, this, &PeriodWindow::search);
@@ -107,28 +94,28 @@ void PeriodWindow::buildControls()
     fromLabel->setBuddy(m_shortest);
     toLabel->setBuddy(m_longest);
     auto *days = new QLabel(QStringLiteral("d"), this);
-    m_compute = named<QPushButton>("cmdCalcola", this, QStringLiteral("Calcola"));
-    connect(m_compute, &QPushButton::clicked, this, &PeriodWindow::search);
-    m_byFrequency = named<QCheckBox>("chkFrequenza", this, QStringLiteral("Frequenza"));
+    auto *compute = named(new QPushButton(QStringLiteral("Calcola"), this), "cmdCalcola");
+    connect(compute, &QPushButton::clicked, this, &PeriodWindow::search);
+    m_byFrequency = named(new QCheckBox(QStringLiteral("Frequenza"), this), "chkFrequenza");
     connect(m_byFrequency, &QCheckBox::toggled, this, &PeriodWindow::showPower);
-    auto *saveData = named<QPushButton>("cmdSalvaDati", this, QStringLiteral("Salva CSV..."));
+    auto *saveData = named(new QPushButton(QStringLiteral("Salva CSV..."), this), "cmdSalvaDati");
     connect(saveData, &QPushButton::clicked, this, &PeriodWindow::saveCsv);
-    auto *saveImage = named<QPushButton>("cmdSalvaImmagine", this, QStringLiteral("Salva immagine..."));
+    auto *saveImage = named(new QPushButton(QStringLiteral("Salva immagine..."), this), "cmdSalvaImmagine");
     connect(saveImage, &QPushButton::clicked, this, &PeriodWindow::saveImage);
 
     auto *controls = new QHBoxLayout;
     for (QWidget *widget : std::initializer_list<QWidget *>{bandLabel, m_band, m_weighted, fromLabel, m_shortest,
-                                                           toLabel, m_longest, days, m_compute, m_byFrequency})
+                                                           toLabel, m_longest, days, compute, m_byFrequency})
         controls->addWidget(widget);
     controls->addStretch();
     controls->addWidget(saveData);
     controls->addWidget(saveImage);
 
-    m_frequencies = named<QLabel>("lblFrequenze", this);
-    m_choice = named<QLabel>("lblScelto", this);
+    m_frequencies = named(new QLabel(this), "lblFrequenze");
+    m_choice = named(new QLabel(this), "lblScelto");
     m_choice->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    m_plot = named<QCustomPlot>("periodogramma", this);
+    m_plot = named(new QCustomPlot(this), "periodogramma");
     m_plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     m_plot->setMinimumSize(300, 200);
     m_plot->yAxis->setLabel(QStringLiteral("Potenza DCDFT"));
@@ -141,7 +128,7 @@ void PeriodWindow::buildControls()
     connect(m_plot, &QCustomPlot::plottableClick, this,
             [this](QCPAbstractPlottable *plottable, int index) { plotClicked(plottable, index); });
 
-    m_peaks = named<QTableWidget>("tblPicchi", this, 0, int(PeakColumns.size()));
+    m_peaks = named(new QTableWidget(0, int(PeakColumns.size()), this), "tblPicchi");
     m_peaks->setHorizontalHeaderLabels(PeakColumns);
     m_peaks->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_peaks->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -158,11 +145,11 @@ void PeriodWindow::buildControls()
     middle->addWidget(m_plot, 1);
     middle->addWidget(m_peaks);
 
-    m_status = named<QLabel>("lblStato", this);
-    m_progress = named<QProgressBar>("prgCalcolo", this);
+    m_status = named(new QLabel(this), "lblStato");
+    m_progress = named(new QProgressBar(this), "prgCalcolo");
     connect(this, &PeriodWindow::searchProgressed, m_progress, &QProgressBar::setValue, Qt::QueuedConnection);
     m_progress->setFixedWidth(160);
-    m_cancel = named<QPushButton>("cmdAnnulla", this, QStringLiteral("Annulla"));
+    m_cancel = named(new QPushButton(QStringLiteral("Annulla"), this), "cmdAnnulla");
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_cancelled = true; });
     auto *statusRow = new QHBoxLayout;
     statusRow->addWidget(m_status, 1);
@@ -194,7 +181,7 @@ void PeriodWindow::search()
     stop();
     const Period::Series series =
         Period::seriesOf(m_bands[size_t(m_band->currentIndex())].points, m_weighted->isChecked());
-    const Period::Grid grid = Period::gridOf({typedNumber(m_shortest), typedNumber(m_longest)}, series.span);
+    const Period::Grid grid = Period::gridOf({typedNumber(*m_shortest), typedNumber(*m_longest)}, series.span);
     m_status->clear();
     if (series.size() < Period::MinimumPoints) {
         m_status->setText(TooFew.arg(series.size()).arg(Period::MinimumPoints));

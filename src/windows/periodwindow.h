@@ -80,7 +80,6 @@ private:
     void warn(const QString &text);
 
     const Services m_services;
-    const QString m_star;
     const std::vector<Band> m_bands;
     Job m_running; // the thread's alone until it ends
     Job m_shown;
@@ -102,6 +101,5 @@ private:
     QTableWidget *m_peaks = nullptr;
     QProgressBar *m_progress = nullptr;
     QPushButton *m_cancel = nullptr;
-    QPushButton *m_compute = nullptr;
     QLabel *m_status = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "phasebar.h"
 
+#include "fixeddialog.h"
 #include "lightcurveplot.h"
 #include "periodwindow.h"
 
@@ -16,12 +17,6 @@ namespace {
 
 constexpr int DefaultHarmonics = 2;
 
-double typedNumber(const QLineEdit *field)
-{
-    bool ok = false;
-    const double value = field->text().trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-    return ok ? value : std::nan("");
-}
 
 // Shown from its first digit, as the user would read it.
 void fill(QLineEdit *field, const QString &text)
@@ -141,7 +136,7 @@ std::optional<quint32> PhaseBar::fitBand() const
 // The fit of the typed period, its maximum the new epoch.
 void PhaseBar::refit()
 {
-    const double period = typedNumber(m_period);
+    const double period = typedNumber(*m_period);
     const std::optional<quint32> band = m_data && period > 0 ? fitBand() : std::nullopt;
     if (!band) {
         m_plot->setFit({});
@@ -165,7 +160,7 @@ void PhaseBar::refit()
 
 void PhaseBar::showPhase()
 {
-    const double period = typedNumber(m_period), epoch = typedNumber(m_epoch);
+    const double period = typedNumber(*m_period), epoch = typedNumber(*m_epoch);
     const bool inPhase = m_inPhase->isChecked() && period > 0 && std::isfinite(epoch);
     m_plot->setPhase(inPhase ? period : 0, inPhase ? epoch : 0);
 }

@@ -33,12 +33,6 @@ const QString TableSaved = QStringLiteral("Tabella salvata in %1.");
 const QColor VariableColour(200, 30, 30);
 const QColor CheckColour(30, 90, 200);
 
-QPushButton *button(const char *name, const QString &caption, QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
 
 } // namespace
 
@@ -57,10 +51,10 @@ SeriesWindow::SeriesWindow(const Services &services, std::vector<SeriesRow> rows
     m_point->setObjectName(QStringLiteral("lblPunto"));
     m_point->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto *csv = button("cmdCsv", QStringLiteral("Salva tabella..."), this);
-    auto *image = button("cmdImmagine", QStringLiteral("Salva immagine..."), this);
-    auto *aavso = button("cmdAavso", QStringLiteral("Esporta AAVSO..."), this);
-    auto *curve = button("cmdCurva", QStringLiteral("Curva di luce"), this);
+    auto *csv = named(new QPushButton(QStringLiteral("Salva tabella..."), this), "cmdCsv");
+    auto *image = named(new QPushButton(QStringLiteral("Salva immagine..."), this), "cmdImmagine");
+    auto *aavso = named(new QPushButton(QStringLiteral("Esporta AAVSO..."), this), "cmdAavso");
+    auto *curve = named(new QPushButton(QStringLiteral("Curva di luce"), this), "cmdCurva");
     connect(csv, &QPushButton::clicked, this, &SeriesWindow::saveTable);
     connect(image, &QPushButton::clicked, this, &SeriesWindow::saveImage);
     connect(aavso, &QPushButton::clicked, this, &SeriesWindow::exportAavso);
