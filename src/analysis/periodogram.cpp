@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace Period {
@@ -33,17 +34,31 @@ struct Sums
 };
 constexpr size_t SumCount = 6;
 
-// Zechmeister & Kürster's power, from 0 to 1; `yy` is Σw·y², y from the mean.
-double floatingMeanPower(const Sums &sums, double yy)
+// The sums with the floating mean taken out: CC, SS, CS and their
+// determinant D; none when all phases are alike (a frequency the sampling
+// cannot tell).
+struct Centred
+{
+    double cc, ss, cs, d;
+};
+std::optional<Centred> centred(const Sums &sums)
 {
     const double cc = sums.cc - sums.c * sums.c;
     const double ss = (1 - sums.cc) - sums.s * sums.s;
     const double cs = sums.cs - sums.c * sums.s;
     const double d = cc * ss - cs * cs;
-    // All phases alike (a frequency the sampling cannot tell): no power.
-    if (!(d > 1e-12) || !(yy > 0))
+    if (!(d > 1e-12))
+        return std::nullopt;
+    return Centred{cc, ss, cs, d};
+}
+
+// Zechmeister & Kürster's power, from 0 to 1; `yy` is Σw·y², y from the mean.
+double floatingMeanPower(const Sums &sums, double yy)
+{
+    const std::optional<Centred> m = centred(sums);
+    if (!m || !(yy > 0))
         return 0;
-    return (ss * sums.yc * sums.yc + cc * sums.ys * sums.ys - 2 * cs * sums.yc * sums.ys) / (yy * d);
+    return (m->ss * sums.yc * sums.yc + m->cc * sums.ys * sums.ys - 2 * m->cs * sums.yc * sums.ys) / (yy * m->d);
 }
 
 double dcdft(const Series &series, double floatingMean)
@@ -78,13 +93,10 @@ Sums directSums(const Series &series, double frequency)
 
 double semiAmplitude(const Sums &sums)
 {
-    const double cc = sums.cc - sums.c * sums.c;
-    const double ss = (1 - sums.cc) - sums.s * sums.s;
-    const double cs = sums.cs - sums.c * sums.s;
-    const double d = cc * ss - cs * cs;
-    if (!(d > 1e-12))
+    const std::optional<Centred> m = centred(sums);
+    if (!m)
         return 0;
-    return std::hypot((sums.yc * ss - sums.ys * cs) / d, (sums.ys * cc - sums.yc * cs) / d);
+    return std::hypot((sums.yc * m->ss - sums.ys * m->cs) / m->d, (sums.ys * m->cc - sums.yc * m->cs) / m->d);
 }
 
 // Adds the sums of `frequencies` successive frequencies over `n` observations
