@@ -425,10 +425,7 @@ void LightCurveWindow::saveImage()
 {
     const QString start = m_data.files.empty() ? QFileInfo(Aavso::lastLog(m_services.settings)).path()
                                                : QFileInfo(m_data.files.back().path).path();
-    const QString path = m_services.dialogs.saveFile(QStringLiteral("Salva immagine"), start, PlotImage::Filter, false);
-    if (path.isEmpty())
-        return;
-    if (const QString refusal = PlotImage::save(*m_plot, path); !refusal.isEmpty())
+    if (const QString refusal = PlotImage::saveAsked(*m_plot, m_services.dialogs, start).refusal; !refusal.isEmpty())
         warn(refusal);
 }
 

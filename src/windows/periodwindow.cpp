@@ -341,12 +341,8 @@ void PeriodWindow::saveCsv()
 
 void PeriodWindow::saveImage()
 {
-    const QString path = m_services.dialogs.saveFile(QStringLiteral("Salva immagine"),
-                                                     QFileInfo(Aavso::lastLog(m_services.settings)).path(),
-                                                     PlotImage::Filter, false);
-    if (path.isEmpty())
-        return;
-    if (const QString refusal = PlotImage::save(*m_plot, path); !refusal.isEmpty())
+    const QString start = QFileInfo(Aavso::lastLog(m_services.settings)).path();
+    if (const QString refusal = PlotImage::saveAsked(*m_plot, m_services.dialogs, start).refusal; !refusal.isEmpty())
         warn(refusal);
 }
 

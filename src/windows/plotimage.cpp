@@ -47,4 +47,10 @@ QString save(QCustomPlot &plot, const QString &path)
     return NotSaved.arg(QDir::toNativeSeparators(path));
 }
 
+Saved saveAsked(QCustomPlot &plot, FileDialogs &dialogs, const QString &start)
+{
+    const QString path = dialogs.saveFile(Title, start, Filter, false);
+    return {path, path.isEmpty() ? QString() : save(plot, path)};
+}
+
 } // namespace PlotImage

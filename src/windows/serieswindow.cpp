@@ -24,7 +24,6 @@ namespace {
 
 const QString Title = QStringLiteral("Serie: %1");
 const QString TableTitle = QStringLiteral("Salva tabella");
-const QString ImageTitle = QStringLiteral("Salva immagine");
 const QString CsvFiles = QStringLiteral("Tabella CSV (*.csv);;Tutti i file (*)");
 const QString FolderKey = QStringLiteral("series/folder");
 const QString Point = QStringLiteral("%1: JD %2, magnitudine %3 ± %4, controllo %5");
@@ -188,13 +187,12 @@ void SeriesWindow::saveTable()
 
 void SeriesWindow::saveImage()
 {
-    const QString path =
-        m_services.dialogs.saveFile(ImageTitle, m_services.settings.value(FolderKey), PlotImage::Filter, false);
-    if (path.isEmpty())
-        return;
-    m_services.settings.setValue(FolderKey, QFileInfo(path).absolutePath());
-    if (const QString refusal = PlotImage::save(*m_plot, path); !refusal.isEmpty())
-        warn(refusal);
+    const PlotImage::Saved saved =
+        PlotImage::saveAsked(*m_plot, m_services.dialogs, m_services.settings.value(FolderKey));
+    if (!saved.path.isEmpty())
+        m_services.settings.setValue(FolderKey, QFileInfo(saved.path).absolutePath());
+    if (!saved.refusal.isEmpty())
+        warn(saved.refusal);
 }
 
 void SeriesWindow::exportAavso()

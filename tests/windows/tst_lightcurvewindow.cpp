@@ -324,7 +324,7 @@ void TestLightCurveWindow::saveImage()
     const bool wasFolder = QFileInfo(path).isDir();
     m_dialogs.answers = QStringList{path};
     control<QPushButton>(m_window.get(), "cmdSalva")->click();
-    QCOMPARE(m_dialogs.asked.last(), (ScriptedDialogs::Question{"Salva immagine", m_dir.path(), false}));
+    QCOMPARE(m_dialogs.asked.last(), (ScriptedDialogs::Question{PlotImage::Title, m_dir.path(), false}));
     if (format.isEmpty()) {
         compareOnlyOne(m_messages, "Curva di luce", MessageIcon::Warning,
                        known ? QStringLiteral("Impossibile salvare l'immagine \"%1\".").arg(path)
