@@ -22,7 +22,6 @@ namespace Column = Imaging::SeriesColumn;
 
 namespace {
 
-const QString Title = QStringLiteral("Serie: %1");
 const QString TableTitle = QStringLiteral("Salva tabella");
 const QString CsvFiles = QStringLiteral("Tabella CSV (*.csv);;Tutti i file (*)");
 const QString FolderKey = QStringLiteral("series/folder");

@@ -20,6 +20,8 @@ public:
     SeriesWindow(const Services &services, std::vector<Imaging::SeriesRow> rows, const QString &object,
                  QWidget *parent = nullptr);
 
+    // %1: the object.
+    static inline const QString Title = QStringLiteral("Serie: %1");
     static inline const QString TableFailed = QStringLiteral("Impossibile salvare la tabella \"%1\".");
 
 private:

@@ -326,8 +326,8 @@ void TestLightCurveWindow::saveImage()
     control<QPushButton>(m_window.get(), "cmdSalva")->click();
     QCOMPARE(m_dialogs.asked.last(), (ScriptedDialogs::Question{PlotImage::Title, m_dir.path(), false}));
     if (format.isEmpty()) {
-        compareOnlyOne(m_messages, "Curva di luce", MessageIcon::Warning,
-                       known ? QStringLiteral("Impossibile salvare l'immagine \"%1\".").arg(path)
+        compareOnlyOne(m_messages, m_window->windowTitle(), MessageIcon::Warning,
+                       known ? PlotImage::NotSaved.arg(path)
                              : PlotImage::UnknownFormat.arg(path));
         QCOMPARE(QFileInfo(path).isDir(), wasFolder);
         QCOMPARE(QFileInfo::exists(path), wasFolder);
@@ -364,7 +364,7 @@ void TestLightCurveWindow::refusedFileChangesNothing()
     m_dialogs.answers = QStringList{m_dir.filePath(name)};
     click(qPrintable(button));
     QCOMPARE(m_messages.shown.size(), 1);
-    QCOMPARE(m_messages.shown[0].title, QStringLiteral("Curva di luce"));
+    QCOMPARE(m_messages.shown[0].title, m_window->windowTitle());
     QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
     QVERIFY2(m_messages.shown[0].text.contains(name), qPrintable(m_messages.shown[0].text));
     QCOMPARE(statusText(), before);
@@ -431,7 +431,7 @@ void TestLightCurveWindow::fileShownIsNotAddedAgain()
     const QString before = statusText();
     m_dialogs.answers = QStringList{m_dir.filePath(name)};
     click("cmdAggiungi");
-    compareOnlyOne(m_messages, "Curva di luce", MessageIcon::Warning,
+    compareOnlyOne(m_messages, m_window->windowTitle(), MessageIcon::Warning,
                    LightCurveWindow::AlreadyShown.arg(QFileInfo(name).fileName()));
     QCOMPARE(statusText(), before);
     QCOMPARE(plot()->graphCount(), 6);

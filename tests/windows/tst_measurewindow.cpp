@@ -10,6 +10,7 @@
 #include "ui/appsetup.h"
 #include "windows/imageview.h"
 #include "windows/measurewindow.h"
+#include "windows/serieswindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -272,12 +273,12 @@ void TestMeasureWindow::refusals_data()
     QTest::addColumn<int>("c1");
     QTest::addColumn<double>("outerRadius");
     QTest::addColumn<QString>("message");
-    QTest::newRow("C2 missing") << 2 << 1 << 15.0 << QString::fromUtf8(EntryProblem::Missing).arg("C2");
+    QTest::newRow("C2 missing") << 2 << 1 << 15.0 << QString::fromUtf8(EntryProblem::Missing).arg(roleName(Role::C2));
     QTest::newRow("C1 saturated") << -1 << Saturating << 15.0
-                                  << QString::fromUtf8(EntryProblem::Saturated).arg("C1");
+                                  << QString::fromUtf8(EntryProblem::Saturated).arg(roleName(Role::C1));
     QTest::newRow("the variable's annulus leaves the image")
         << -1 << 1 << 35.0
-        << QString::fromUtf8(EntryProblem::Refused).arg("Variabile", refusalText(Refusal::Border));
+        << QString::fromUtf8(EntryProblem::Refused).arg(roleName(Role::Variable), refusalText(Refusal::Border));
 }
 
 void TestMeasureWindow::refusals()
@@ -363,7 +364,7 @@ void TestMeasureWindow::seriesAgreesWithTheSheet()
     QCOMPARE(m_dialogs.asked.last().title, MeasureWindow::SeriesTitle);
     QTRY_VERIFY(shown("Form6"));
     QWidget *series = shown("Form6");
-    QCOMPARE(series->windowTitle(), QStringLiteral("Serie: RZ Cas"));
+    QCOMPARE(series->windowTitle(), SeriesWindow::Title.arg("RZ Cas"));
     auto *table = ::control<QTableWidget>(series, "tblSerie");
     QCOMPARE(table->rowCount(), 2);
     using namespace SeriesColumn;
