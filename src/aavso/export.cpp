@@ -8,6 +8,7 @@
 #include "core/fields.h"
 #include "core/names.h"
 #include "core/numberrules.h"
+#include "files/drivepath.h"
 #include "files/textfile.h"
 
 #include <QFile>
@@ -596,6 +597,15 @@ QString lastLog(const Settings &settings)
 void rememberLog(Settings &settings, const QString &path)
 {
     settings.setValue(LastLogKey, path);
+}
+
+QString askLog(const Services &services)
+{
+    QString start = lastLog(services.settings);
+    if (start.isEmpty())
+        start = Files::localPath(services.dataFolder, QStringLiteral("C:\\aavso.txt"));
+    // The log is added to, never replaced: no question about overwriting.
+    return services.dialogs.saveFile(Title, start, logFilter(), true);
 }
 
 } // namespace Aavso

@@ -9,6 +9,7 @@
 #include "imagemeasurement.h"
 #include "vocabulary.h"
 
+#include "core/commandtable.h"
 #include "core/sheet.h"
 
 #include <QByteArray>
@@ -142,5 +143,8 @@ bool exportSeries(const QList<Record> &records, Messages &messages, const QStrin
 // the light curve start there. Empty before the first export.
 QString lastLog(const Settings &settings);
 void rememberLog(Settings &settings, const QString &path);
+
+// Asks for the log to add to, from the last one, else from C:\aavso.txt.
+QString askLog(const Services &services);
 
 } // namespace Aavso

@@ -202,8 +202,7 @@ void SeriesWindow::exportAavso()
         m_services.messages.show(Aavso::Title, MessageIcon::Warning, problem);
         return;
     }
-    const QString path = m_services.dialogs.saveFile(Aavso::Title, Aavso::lastLog(m_services.settings),
-                                                     Aavso::logFilter() + QStringLiteral(";;Tutti i file (*)"), true);
+    const QString path = Aavso::askLog(m_services);
     if (path.isEmpty())
         return;
     if (Aavso::exportSeries(records, m_services.messages, path))
