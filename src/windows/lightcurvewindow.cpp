@@ -17,7 +17,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
-#include <QThread>
 
 #include <cmath>
 
@@ -150,13 +149,7 @@ LightCurveWindow::LightCurveWindow(const Services &services, QWidget *parent)
     showStar(-1);
 }
 
-LightCurveWindow::~LightCurveWindow()
-{
-    if (m_reading) {
-        m_cancelled = true;
-        m_reading->wait();
-    }
-}
+LightCurveWindow::~LightCurveWindow() = default;
 
 void LightCurveWindow::buildControls()
 {
@@ -178,11 +171,12 @@ void LightCurveWindow::buildControls()
     m_discrepant = new QCheckBox(QStringLiteral("Discrepanti"), this);
     m_discrepant->setObjectName(QStringLiteral("chkDiscrepanti"));
     m_progress = new QProgressBar(this);
-    connect(this, &LightCurveWindow::readingProgressed, m_progress, &QProgressBar::setValue, Qt::QueuedConnection);
+    connect(&m_reading, &BackgroundJob::progressed, m_progress, &QProgressBar::setValue);
     m_progress->setObjectName(QStringLiteral("prgLettura"));
     m_progress->setFixedWidth(160);
     m_cancel = named(new QPushButton(QStringLiteral("Annulla"), this), "cmdAnnulla");
-    connect(m_cancel, &QPushButton::clicked, this, [this] { m_cancelled = true; });
+    connect(m_cancel, &QPushButton::clicked, &m_reading, &BackgroundJob::cancel);
+    connect(&m_reading, &BackgroundJob::finished, this, &LightCurveWindow::loaded);
     auto *fit = named(new QPushButton(QStringLiteral("Adatta"), this), "cmdAdatta");
     auto *save = named(new QPushButton(QStringLiteral("Salva immagine..."), this), "cmdSalva");
     connect(save, &QPushButton::clicked, this, &LightCurveWindow::saveImage);
@@ -278,34 +272,24 @@ void LightCurveWindow::load(const QString &path, bool replacing)
 {
     // Copied here rather than on the thread, which then shares nothing with the window.
     m_read = {replacing ? LightCurve::Observations() : m_data, {}, {}, replacing};
-    m_cancelled = false;
-    m_reading.reset(QThread::create([this, path] {
-        int shown = -1;
-        m_read.refusal = LightCurve::addFile(m_read.data, path, [this, &shown](qint64 done, qint64 total) {
-            const int percent = total > 0 ? int(done * 100 / total) : 0;
-            if (percent != shown) {
-                shown = percent;
-                emit readingProgressed(percent); // queued to the bar, which lives on the window's thread
-            }
-            return !m_cancelled;
-        });
-        if (m_read.refusal.isEmpty() && !m_cancelled)
-            m_read.stars = LightCurve::stars(m_read.data);
-    }));
-    connect(m_reading.get(), &QThread::finished, this, &LightCurveWindow::loaded);
     setReading(true);
-    m_reading->start();
+    m_reading.start([this, path] {
+        m_read.refusal = LightCurve::addFile(m_read.data, path, [this](qint64 done, qint64 total) {
+            m_reading.tell(total > 0 ? int(done * 100 / total) : 0);
+            return !m_reading.cancelled();
+        });
+        if (m_read.refusal.isEmpty() && !m_reading.cancelled())
+            m_read.stars = LightCurve::stars(m_read.data);
+    });
 }
 
 void LightCurveWindow::loaded()
 {
-    m_reading->wait(); // ends at once: it has finished
-    m_reading.reset();
     setReading(false);
     Read read = std::move(m_read);
     m_read = {};
     // "Annulla" leaves everything as it was, even when the reading had just ended.
-    if (m_cancelled)
+    if (m_reading.cancelled())
         return;
     if (!read.refusal.isEmpty()) {
         warn(read.refusal);

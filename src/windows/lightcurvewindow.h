@@ -2,10 +2,10 @@
 
 #include "aavso/curve.h"
 #include "core/commandtable.h"
+#include "windows/backgroundjob.h"
 
 #include <QWidget>
 
-#include <atomic>
 #include <memory>
 
 class LightCurvePlot;
@@ -17,7 +17,6 @@ class QLayout;
 class QProgressBar;
 class QPushButton;
 class QScrollArea;
-class QThread;
 class StarList;
 
 // The light-curve window: AAVSO files (the observer's own log and downloads
@@ -37,10 +36,6 @@ public:
 
     static inline const QString AlreadyShown =
         QStringLiteral("Il file \"%1\" è già nella curva di luce.");
-
-signals:
-    // From the reading thread: how much of the file is read.
-    void readingProgressed(int percent);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -76,8 +71,6 @@ private:
     qsizetype m_shownCount = 0;
     LightCurve::Curve m_shown;
 
-    std::unique_ptr<QThread> m_reading;
-    std::atomic<bool> m_cancelled{false};
     Read m_read; // the reading thread's alone until it ends
 
     StarList *m_starList = nullptr;
@@ -93,4 +86,5 @@ private:
     PhaseBar *m_phase = nullptr;
     QLabel *m_status = nullptr;
     QLabel *m_point = nullptr;
+    BackgroundJob m_reading; // last: see BackgroundJob
 };

@@ -26,7 +26,6 @@
 #include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QTableWidget>
-#include <QThread>
 
 #include <cmath>
 #include <limits>
@@ -135,15 +134,10 @@ MeasureWindow::MeasureWindow(const Context &context, QWidget *parent)
     buildControls();
     resize(1180, 820);
     refresh();
+    connect(&m_series, &BackgroundJob::finished, this, &MeasureWindow::seriesMeasured);
 }
 
-MeasureWindow::~MeasureWindow()
-{
-    if (m_series) {
-        m_seriesCancelled = true;
-        m_series->wait();
-    }
-}
+MeasureWindow::~MeasureWindow() = default;
 
 void MeasureWindow::buildControls()
 {
@@ -565,7 +559,7 @@ void MeasureWindow::toSheet()
 
 void MeasureWindow::measureSeries()
 {
-    if (m_series)
+    if (m_series.running())
         return; // one series at a time
     if (!m_image) {
         m_status->setText(OpenFirst);
@@ -608,29 +602,24 @@ void MeasureWindow::measureSeries()
     m_seriesProgress->setMinimumDuration(0);
     m_seriesProgress->setAutoReset(false);
     m_seriesProgress->setAutoClose(false);
-    m_seriesCancelled = false;
-    connect(m_seriesProgress, &QProgressDialog::canceled, this, [this] { m_seriesCancelled = true; });
+    connect(m_seriesProgress, &QProgressDialog::canceled, &m_series, &BackgroundJob::cancel);
     QProgressDialog *progress = m_seriesProgress;
-    connect(this, &MeasureWindow::seriesProgressed, progress, [progress](int measured, int total) {
+    const int total = int(paths.size());
+    connect(&m_series, &BackgroundJob::progressed, progress, [progress, total](int measured) {
         progress->setValue(measured);
         progress->setLabelText(SeriesProgress.arg(std::min(measured + 1, total)).arg(total));
-    }, Qt::QueuedConnection);
-    const auto told = [this](int measured, int total) {
-        emit seriesProgressed(measured, total); // queued to the dialog, on the window's thread
-        return !m_seriesCancelled;
-    };
-    m_series.reset(QThread::create([this, paths, placed, told] {
-        m_seriesImages = Imaging::measureSeries(paths, placed, told);
-    }));
-    connect(m_series.get(), &QThread::finished, this, &MeasureWindow::seriesMeasured);
-    m_series->start();
+    });
+    m_series.start([this, paths, placed] {
+        m_seriesImages = Imaging::measureSeries(paths, placed, [this](int measured, int) {
+            m_series.tell(measured);
+            return !m_series.cancelled();
+        });
+    });
     m_seriesProgress->show();
 }
 
 void MeasureWindow::seriesMeasured()
 {
-    m_series->wait(); // ends at once: it has finished
-    m_series.reset();
     m_seriesProgress->deleteLater();
     m_seriesProgress = nullptr;
     std::vector<Imaging::SeriesImage> images = std::move(m_seriesImages);

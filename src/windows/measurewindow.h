@@ -2,10 +2,10 @@
 
 #include "core/commandtable.h"
 #include "imaging/series.h"
+#include "windows/backgroundjob.h"
 
 #include <QWidget>
 
-#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -15,7 +15,6 @@ class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QProgressDialog;
-class QThread;
 class QTableWidget;
 
 // "Misura su immagine": a calibrated FITS image, on which the observer
@@ -33,10 +32,6 @@ public:
     static inline const QString SeriesTitle = QStringLiteral("Misura serie");
     // %1: the image being measured, %2: how many.
     static inline const QString SeriesProgress = QStringLiteral("Immagine %1 di %2");
-
-signals:
-    // From the series' thread: images measured so far, of how many.
-    void seriesProgressed(int measured, int total);
 
 protected:
     // The sheet's catalogue magnitudes may have changed while another window was active.
@@ -88,8 +83,7 @@ private:
     QTableWidget *m_table = nullptr;
     QLabel *m_status = nullptr;
 
-    std::unique_ptr<QThread> m_series;
-    std::atomic<bool> m_seriesCancelled{false};
     std::vector<Imaging::SeriesImage> m_seriesImages; // the measuring thread's alone until it ends
     QProgressDialog *m_seriesProgress = nullptr;
+    BackgroundJob m_series; // last: see BackgroundJob
 };

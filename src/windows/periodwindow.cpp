@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTableWidget>
-#include <QThread>
 
 #include <cmath>
 
@@ -70,10 +69,7 @@ PeriodWindow::PeriodWindow(const Services &services, const QString &star, std::v
     bandChosen();
 }
 
-PeriodWindow::~PeriodWindow()
-{
-    stop();
-}
+PeriodWindow::~PeriodWindow() = default;
 
 void PeriodWindow::buildControls()
 {
@@ -147,10 +143,11 @@ void PeriodWindow::buildControls()
 
     m_status = named(new QLabel(this), "lblStato");
     m_progress = named(new QProgressBar(this), "prgCalcolo");
-    connect(this, &PeriodWindow::searchProgressed, m_progress, &QProgressBar::setValue, Qt::QueuedConnection);
+    connect(&m_searching, &BackgroundJob::progressed, m_progress, &QProgressBar::setValue);
+    connect(&m_searching, &BackgroundJob::finished, this, &PeriodWindow::searched);
     m_progress->setFixedWidth(160);
     m_cancel = named(new QPushButton(QStringLiteral("Annulla"), this), "cmdAnnulla");
-    connect(m_cancel, &QPushButton::clicked, this, [this] { m_cancelled = true; });
+    connect(m_cancel, &QPushButton::clicked, &m_searching, &BackgroundJob::cancel);
     auto *statusRow = new QHBoxLayout;
     statusRow->addWidget(m_status, 1);
     statusRow->addWidget(m_progress);
@@ -193,42 +190,29 @@ void PeriodWindow::search()
     }
     m_frequencies->setText(Frequencies.arg(grid.count).arg(grid.step, 0, 'g', 3));
     m_running = {series, grid, {}, {}};
-    m_cancelled = false;
-    m_searching.reset(QThread::create([this] {
-        int shown = -1;
-        m_running.power = Period::periodogram(m_running.series, m_running.grid, [this, &shown](double done) {
-            const int percent = int(done * 100);
-            if (percent != shown) {
-                shown = percent;
-                emit searchProgressed(percent); // queued to the bar, on the window's thread
-            }
-            return !m_cancelled;
+    setSearching(true);
+    m_searching.start([this] {
+        m_running.power = Period::periodogram(m_running.series, m_running.grid, [this](double done) {
+            m_searching.tell(int(done * 100));
+            return !m_searching.cancelled();
         });
         if (!m_running.power.empty())
             m_running.peaks = Period::peaks(m_running.series, m_running.grid, m_running.power);
-    }));
-    connect(m_searching.get(), &QThread::finished, this, &PeriodWindow::searched);
-    setSearching(true);
-    m_searching->start();
+    });
 }
 
 void PeriodWindow::stop()
 {
-    if (!m_searching)
+    if (!m_searching.running())
         return;
-    m_cancelled = true;
-    disconnect(m_searching.get(), nullptr, this, nullptr);
-    m_searching->wait();
-    m_searching.reset();
+    m_searching.stop();
     setSearching(false);
 }
 
 void PeriodWindow::searched()
 {
-    m_searching->wait(); // ends at once: it has finished
-    m_searching.reset();
     setSearching(false);
-    if (m_cancelled || m_running.power.empty()) {
+    if (m_searching.cancelled() || m_running.power.empty()) {
         m_status->setText(Stopped);
         return;
     }

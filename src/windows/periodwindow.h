@@ -2,10 +2,10 @@
 
 #include "analysis/periodogram.h"
 #include "core/commandtable.h"
+#include "windows/backgroundjob.h"
 
 #include <QWidget>
 
-#include <atomic>
 #include <memory>
 
 class QCheckBox;
@@ -18,7 +18,6 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableWidget;
-class QThread;
 
 // The period search on one band of a star's light curve ("Periodo di <star>"):
 // the periodogram, computed off the window's thread, its highest peaks and
@@ -51,8 +50,6 @@ public:
 signals:
     // A peak was chosen: its period, in days, of `band` weighted or not.
     void periodChosen(const QString &band, bool weighted, double period);
-    // From the search's thread: how far it has come.
-    void searchProgressed(int percent);
 
 private:
     // A search's input and outcome.
@@ -85,9 +82,6 @@ private:
     Job m_shown;
     Period::Peak m_chosen;
 
-    std::unique_ptr<QThread> m_searching;
-    std::atomic<bool> m_cancelled{false};
-
     QComboBox *m_band = nullptr;
     QCheckBox *m_weighted = nullptr;
     QLineEdit *m_shortest = nullptr;
@@ -102,4 +96,5 @@ private:
     QProgressBar *m_progress = nullptr;
     QPushButton *m_cancel = nullptr;
     QLabel *m_status = nullptr;
+    BackgroundJob m_searching; // last: see BackgroundJob
 };
