@@ -14,15 +14,20 @@
 #include <cmath>
 #include <vector>
 
+// The share of a Gaussian of `sigma`, centred at `at`, that falls on `pixel`
+// along one axis.
+inline double pixelShare(int pixel, double at, double sigma)
+{
+    const double s = sigma * std::sqrt(2.0);
+    return 0.5 * (std::erf((pixel + 0.5 - at) / s) - std::erf((pixel - 0.5 - at) / s));
+}
+
 // A flat sky with Gaussian stars {x, y, flux} (0-based coordinates), row by
 // row, each pixel holding the exact flux that falls on it.
 inline std::vector<double> starField(int width, int height, double sky, double sigma,
                                      const std::vector<std::array<double, 3>> &stars)
 {
-    const auto share = [sigma](int pixel, double at) {
-        const double s = sigma * std::sqrt(2.0);
-        return 0.5 * (std::erf((pixel + 0.5 - at) / s) - std::erf((pixel - 0.5 - at) / s));
-    };
+    const auto share = [sigma](int pixel, double at) { return pixelShare(pixel, at, sigma); };
     std::vector<double> values(std::size_t(width) * std::size_t(height), sky);
     for (const auto &[x0, y0, flux] : stars)
         for (int y = 0; y < height; ++y)

@@ -52,12 +52,6 @@ inline QPointF starAt(const NightPlan &plan, int star, int image)
     return centre + turned + drift;
 }
 
-inline double pixelShare(int pixel, double at, double sigma)
-{
-    const double s = sigma * std::sqrt(2.0);
-    return 0.5 * (std::erf((pixel + 0.5 - at) / s) - std::erf((pixel - 0.5 - at) / s));
-}
-
 // The pixels of image `image`: sky, seeded noise, and the stars' exact flux per pixel.
 inline std::vector<double> nightPixels(const NightPlan &plan, int image)
 {

@@ -1,6 +1,7 @@
 #include "imaging/fitsimage.h"
 
 #include "fitswriter.h"
+#include "support/diskfiles.h"
 #include "support/fifo.h"
 
 #include <QDir>
@@ -54,12 +55,6 @@ QByteArray headerBlock(const QList<QByteArray> &cards)
         block += card.leftJustified(80, ' ');
     block += QByteArray("END").leftJustified(80, ' ');
     return block.leftJustified(2880, ' ');
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
 
 // Runs a test in another working folder and comes back, even on failure.
@@ -350,13 +345,13 @@ void TestFitsImage::refusedFiles()
         QVERIFY(QFile::copy(good, path));
         QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
     } else if (name == QLatin1String("text.fits")) {
-        writeBytes(path, QByteArray("SIMPL E = T\n").repeated(300));
+        putBytes(path, QByteArray("SIMPL E = T\n").repeated(300));
     } else if (name == QLatin1String("nonsense.fits")) {
-        writeBytes(path, "SIMPLE" + QByteArray(5754, '\x01'));
+        putBytes(path, "SIMPLE" + QByteArray(5754, '\x01'));
     } else if (name == QLatin1String("headercut.fits")) {
-        writeBytes(path, goodBytes.left(1000));
+        putBytes(path, goodBytes.left(1000));
     } else if (name == QLatin1String("pixelscut.fits")) {
-        writeBytes(path, goodBytes.left(goodBytes.size() - 3000));
+        putBytes(path, goodBytes.left(goodBytes.size() - 3000));
     } else if (name == QLatin1String("noimage.fits")) {
         QVERIFY(writeFits(path, {FLOAT_IMG, {}, {}, {}, false}));
     } else if (name == QLatin1String("damaged.fz")) {
@@ -372,13 +367,13 @@ void TestFitsImage::refusedFiles()
         compressed.seek(2 * 2880);
         QVERIFY(compressed.write(QByteArray(64 * 8, '\x7F')) == 64 * 8);
     } else if (name == QLatin1String("huge.fits")) {
-        writeBytes(path, headerBlock({"SIMPLE  =                    T", "BITPIX  =                  -32",
+        putBytes(path, headerBlock({"SIMPLE  =                    T", "BITPIX  =                  -32",
                                       "NAXIS   =                    2", "NAXIS1  =                16385",
                                       "NAXIS2  =                16384"}));
     } else if (name == QLatin1String("noscale.fits") || name == QLatin1String("noblank.fits")) {
         const QByteArray damaged = name == QLatin1String("noscale.fits") ? "BSCALE  =                    / none"
                                                                          : "BLANK   } -1";
-        writeBytes(path, headerBlock({"SIMPLE  =                    T", "BITPIX  =                   16",
+        putBytes(path, headerBlock({"SIMPLE  =                    T", "BITPIX  =                   16",
                                       "NAXIS   =                    2", "NAXIS1  =                    2",
                                       "NAXIS2  =                    2", damaged})
                              + QByteArray(2880, '\0'));

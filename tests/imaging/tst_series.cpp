@@ -1,5 +1,6 @@
 #include "nightwriter.h"
 
+#include "support/diskfiles.h"
 #include "support/fakesheet.h"
 #include "support/recordingmessages.h"
 
@@ -38,12 +39,6 @@ void fillSheet(FakeSheet &sheet, const NightPlan &plan)
     sheet.fill({MagnitudeC1, MagnitudeC2, MagnitudeC3, Object, Author},
                {NumberRules::write(magnitudeOf(plan.stars[1][2])), NumberRules::write(magnitudeOf(plan.stars[2][2])),
                 NumberRules::write(magnitudeOf(plan.stars[3][2])), QStringLiteral("RR Lyr"), QStringLiteral("XYZ")});
-}
-
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -224,12 +219,12 @@ void TestSeries::aavso()
     RecordingMessages messages;
     QVERIFY(Aavso::exportSeries(records.mid(0, 3), messages, log));
     QVERIFY(Aavso::exportSeries(records, messages, log));
-    const QByteArray written = contentOf(log);
+    const QByteArray written = bytesOf(log);
     QVERIFY(Aavso::exportSeries(records, messages, log));
     QCOMPARE(messages.texts(), QStringList({Aavso::SeriesAdded.arg(QStringLiteral("log.txt")).arg(3).arg(0),
                                             Aavso::SeriesAdded.arg(QStringLiteral("log.txt")).arg(3).arg(3),
                                             Aavso::SeriesAdded.arg(QStringLiteral("log.txt")).arg(0).arg(6)}));
-    QCOMPARE(contentOf(log), written);
+    QCOMPARE(bytesOf(log), written);
 
     LightCurve::Observations read;
     QCOMPARE(LightCurve::addFile(read, log), QString());
