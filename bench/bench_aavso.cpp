@@ -2,7 +2,7 @@
 // 100 000 already (about 12 MB), read, checked for the same observation and
 // replaced whole, as the menu entry does it.
 
-#include "aavso/export.h"
+#include "aavso/log.h"
 #include "aavso/vocabulary.h"
 #include "support/fakesheet.h"
 #include "support/recordingmessages.h"

@@ -5,7 +5,7 @@
 // image puts it. Up to MostStep pixels between two images are followed.
 
 #include "imaging/aperture.h"
-#include "imaging/sheetentry.h"
+#include "imaging/roles.h"
 
 #include <QPointF>
 #include <QRect>

@@ -1,16 +1,17 @@
 #include "aavsomenu.h"
 
-#include "aavso/export.h"
+#include "aavso/log.h"
+#include "ui/aavsolog.h"
 
 namespace AavsoMenu {
 
 void exportMeasurement(const Context &c)
 {
-    const QString path = Aavso::askLog(c);
+    const QString path = AavsoLog::askLog(c);
     if (path.isEmpty())
         return;
     if (Aavso::exportToLog(c.sheet, c.messages, path, Aavso::recall(c.settings)))
-        Aavso::rememberLog(c.settings, path);
+        AavsoLog::rememberLog(c.settings, path);
 }
 
 } // namespace AavsoMenu

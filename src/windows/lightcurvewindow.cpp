@@ -5,7 +5,8 @@
 #include "plotimage.h"
 #include "phasebar.h"
 #include "core/juliandate.h"
-#include "aavso/export.h"
+#include "aavso/log.h"
+#include "ui/aavsolog.h"
 
 #include <QAbstractListModel>
 #include <QCheckBox>
@@ -65,7 +66,7 @@ private:
 namespace {
 
 const QString Title = QStringLiteral("Curva di luce");
-const QString AavsoFiles = Aavso::logFilter() + QStringLiteral(";;Tutti i file (*)");
+const QString AavsoFiles = AavsoLog::logFilter() + QStringLiteral(";;Tutti i file (*)");
 
 // The band boxes take at most this many rows before they scroll.
 constexpr int FilterRows = 3;
@@ -243,14 +244,14 @@ void LightCurveWindow::buildControls()
 
 void LightCurveWindow::openFile()
 {
-    const QString path = m_services.dialogs.openFile(QStringLiteral("Apri"), Aavso::lastLog(m_services.settings), AavsoFiles);
+    const QString path = m_services.dialogs.openFile(QStringLiteral("Apri"), AavsoLog::lastLog(m_services.settings), AavsoFiles);
     if (!path.isEmpty())
         load(path, true);
 }
 
 void LightCurveWindow::addFile()
 {
-    const QString path = m_services.dialogs.openFile(QStringLiteral("Aggiungi"), Aavso::lastLog(m_services.settings), AavsoFiles);
+    const QString path = m_services.dialogs.openFile(QStringLiteral("Aggiungi"), AavsoLog::lastLog(m_services.settings), AavsoFiles);
     if (path.isEmpty())
         return;
     if (alreadyShown(path))
@@ -407,7 +408,7 @@ void LightCurveWindow::showPoint(quint32 observation)
 
 void LightCurveWindow::saveImage()
 {
-    const QString start = m_data.files.empty() ? QFileInfo(Aavso::lastLog(m_services.settings)).path()
+    const QString start = m_data.files.empty() ? QFileInfo(AavsoLog::lastLog(m_services.settings)).path()
                                                : QFileInfo(m_data.files.back().path).path();
     if (const QString refusal = PlotImage::saveAsked(*m_plot, m_services.dialogs, start).refusal; !refusal.isEmpty())
         warn(refusal);

@@ -7,7 +7,7 @@
 #include "aavso/imagemeasurement.h"
 #include "core/names.h"
 #include "core/numberrules.h"
-#include "imaging/seriestable.h"
+#include "measurement/seriestable.h"
 #include "imaging/stretch.h"
 #include "photometry/magnitude.h"
 
@@ -326,7 +326,7 @@ void MeasureWindow::describeImage(const QString &path)
         QFileInfo(path).fileName(), QString::number(m_image->width), QString::number(m_image->height),
         h.exposure ? QLocale().toString(*h.exposure) : Unknown, h.filter.isEmpty() ? Unknown : h.filter,
         h.start ? h.start->toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")) : Unknown,
-        h.julianDate ? Imaging::sheetJulianDate(*h.julianDate) : Unknown);
+        h.julianDate ? Measurement::sheetJulianDate(*h.julianDate) : Unknown);
     if (m_image->firstPlaneOnly)
         text += FirstPlaneOnly;
     m_description->setText(text);
@@ -506,7 +506,7 @@ void MeasureWindow::fillRow(Role role)
     }
     QString checkProblem;
     if (role == Role::Check && star && star->refusal == Imaging::Refusal::None) {
-        const Photometry::CheckMagnitude check = Imaging::checkMagnitude(m_measured, m_context.sheet);
+        const Photometry::CheckMagnitude check = Measurement::checkMagnitude(m_measured, m_context.sheet);
         checkProblem = check.problem;
         if (check.value) {
             cells[Magnitude] = shown(*check.value, 3);
@@ -532,7 +532,7 @@ void MeasureWindow::toSheet()
 {
     const Imaging::ImageHeader header = m_image ? m_image->header : Imaging::ImageHeader();
     const QString filter = Bands::fitsFilterCode(header.filter);
-    const Imaging::SheetEntry entry = Imaging::sheetEntry(m_measured, header, filter);
+    const Measurement::SheetEntry entry = Measurement::sheetEntry(m_measured, header, filter);
     if (!entry.problem.isEmpty()) {
         warn(entry.problem);
         return;
@@ -543,7 +543,7 @@ void MeasureWindow::toSheet()
     // A saturated check star's magnitude would mislead whoever reads the record.
     const auto &check = m_measured[std::size_t(Role::Check)];
     const std::optional<double> checkValue =
-        check && !check->saturated ? Imaging::checkMagnitude(m_measured, m_context.sheet).value : std::nullopt;
+        check && !check->saturated ? Measurement::checkMagnitude(m_measured, m_context.sheet).value : std::nullopt;
     Aavso::remember(m_context.settings,
                     Aavso::imageMeasurement(entry.counts, m_checkName->text(), checkValue,
                                             header.airmass, m_chart->text()));
@@ -566,7 +566,7 @@ void MeasureWindow::measureSeries()
         return;
     }
     // The same stars "Al foglio" needs, measured here; a check star placed must be measurable too.
-    const Imaging::SheetEntry entry = Imaging::sheetEntry(m_measured, m_image->header, QString());
+    const Measurement::SheetEntry entry = Measurement::sheetEntry(m_measured, m_image->header, QString());
     if (!entry.problem.isEmpty()) {
         warn(PlaceFirst.arg(entry.problem));
         return;
@@ -626,9 +626,9 @@ void MeasureWindow::seriesMeasured()
     m_seriesImages.clear();
     if (images.empty())
         return;
-    std::vector<Imaging::SeriesRow> rows =
-        Imaging::seriesRows(images, m_context.sheet, m_checkName->text(), m_chart->text());
-    const QString object = Imaging::seriesObject(rows, m_context.sheet);
+    std::vector<Measurement::SeriesRow> rows =
+        Measurement::seriesRows(images, m_context.sheet, m_checkName->text(), m_chart->text());
+    const QString object = Measurement::seriesObject(rows, m_context.sheet);
     auto *window = new SeriesWindow(m_context, std::move(rows), object);
     window->show();
 }

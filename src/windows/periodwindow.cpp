@@ -2,7 +2,8 @@
 
 #include "fixeddialog.h"
 #include "plotimage.h"
-#include "aavso/export.h"
+#include "aavso/log.h"
+#include "ui/aavsolog.h"
 #include "files/textfile.h"
 
 #include <qcustomplot.h>
@@ -317,7 +318,7 @@ void PeriodWindow::plotClicked(QCPAbstractPlottable *plottable, int dataIndex)
 void PeriodWindow::saveCsv()
 {
     const QString path = m_services.dialogs.saveFile(QStringLiteral("Salva periodogramma"),
-                                                     QFileInfo(Aavso::lastLog(m_services.settings)).path(),
+                                                     QFileInfo(AavsoLog::lastLog(m_services.settings)).path(),
                                                      CsvFiles, false);
     if (!path.isEmpty() && !Files::replaceFile(path, {Period::csv(m_shown.grid, m_shown.power)}))
         warn(QStringLiteral("Impossibile salvare il periodogramma \"%1\".").arg(QDir::toNativeSeparators(path)));
@@ -325,7 +326,7 @@ void PeriodWindow::saveCsv()
 
 void PeriodWindow::saveImage()
 {
-    const QString start = QFileInfo(Aavso::lastLog(m_services.settings)).path();
+    const QString start = QFileInfo(AavsoLog::lastLog(m_services.settings)).path();
     if (const QString refusal = PlotImage::saveAsked(*m_plot, m_services.dialogs, start).refusal; !refusal.isEmpty())
         warn(refusal);
 }

@@ -4,7 +4,8 @@
 #include "julianaxes.h"
 #include "plotimage.h"
 #include "lightcurvewindow.h"
-#include "aavso/export.h"
+#include "aavso/log.h"
+#include "ui/aavsolog.h"
 #include "core/numberrules.h"
 #include "files/textfile.h"
 
@@ -17,8 +18,8 @@
 #include <QSplitter>
 #include <QTableWidget>
 
-using Imaging::SeriesRow;
-namespace Column = Imaging::SeriesColumn;
+using Measurement::SeriesRow;
+namespace Column = Measurement::SeriesColumn;
 
 namespace {
 
@@ -84,7 +85,7 @@ void SeriesWindow::buildTable()
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     for (int row = 0; row < int(m_rows.size()); ++row) {
         for (int column = 0; column < int(Column::Titles.size()); ++column) {
-            auto *item = new QTableWidgetItem(Imaging::seriesCell(m_rows[std::size_t(row)], Column::Column(column)));
+            auto *item = new QTableWidgetItem(Measurement::seriesCell(m_rows[std::size_t(row)], Column::Column(column)));
             const bool text = column == Column::File || column == Column::Problem;
             item->setTextAlignment(text ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
             if (column == Column::Problem)
@@ -109,7 +110,7 @@ void SeriesWindow::plotSeries()
     QVector<double> jd, magnitude, error, checkJd, check;
     for (int row = 0; row < int(m_rows.size()); ++row) {
         const SeriesRow &r = m_rows[std::size_t(row)];
-        const std::optional<Imaging::SeriesPoint> point = Imaging::seriesPoint(r);
+        const std::optional<Measurement::SeriesPoint> point = Measurement::seriesPoint(r);
         if (!point)
             continue;
         m_plotted.push_back(row);
@@ -163,7 +164,7 @@ void SeriesWindow::showPoint(int row)
     }
     const SeriesRow &r = m_rows[std::size_t(row)];
     const auto cell = [&r](Column::Column column) {
-        const QString text = Imaging::seriesCell(r, column);
+        const QString text = Measurement::seriesCell(r, column);
         return text.isEmpty() ? QStringLiteral("?") : text;
     };
     m_point->setText(r.problem.isEmpty()
@@ -178,7 +179,7 @@ void SeriesWindow::saveTable()
     if (path.isEmpty())
         return;
     m_services.settings.setValue(FolderKey, QFileInfo(path).absolutePath());
-    if (!Files::replaceFile(path, {Imaging::seriesCsv(m_rows)}))
+    if (!Files::replaceFile(path, {Measurement::seriesCsv(m_rows)}))
         warn(TableFailed.arg(QDir::toNativeSeparators(path)));
     else
         m_point->setText(TableSaved.arg(QDir::toNativeSeparators(path)));
@@ -197,22 +198,22 @@ void SeriesWindow::saveImage()
 void SeriesWindow::exportAavso()
 {
     QString problem;
-    const QList<Aavso::Record> records = Imaging::seriesRecords(m_rows, problem);
+    const QList<Aavso::Record> records = Measurement::seriesRecords(m_rows, problem);
     if (!problem.isEmpty()) {
         m_services.messages.show(Aavso::Title, MessageIcon::Warning, problem);
         return;
     }
-    const QString path = Aavso::askLog(m_services);
+    const QString path = AavsoLog::askLog(m_services);
     if (path.isEmpty())
         return;
     if (Aavso::exportSeries(records, m_services.messages, path))
-        Aavso::rememberLog(m_services.settings, path);
+        AavsoLog::rememberLog(m_services.settings, path);
 }
 
 void SeriesWindow::showCurve()
 {
     auto *window = new LightCurveWindow(m_services);
-    window->showOwn(Imaging::seriesObservations(m_rows, m_object));
+    window->showOwn(Measurement::seriesObservations(m_rows, m_object));
     window->show();
 }
 

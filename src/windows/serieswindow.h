@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/commandtable.h"
-#include "imaging/seriestable.h"
+#include "measurement/seriestable.h"
 
 #include <QWidget>
 
@@ -17,7 +17,7 @@ class SeriesWindow : public QWidget
     Q_OBJECT
 public:
     // What `services` refers to must outlive the window.
-    SeriesWindow(const Services &services, std::vector<Imaging::SeriesRow> rows, const QString &object,
+    SeriesWindow(const Services &services, std::vector<Measurement::SeriesRow> rows, const QString &object,
                  QWidget *parent = nullptr);
 
     // %1: the object.
@@ -35,7 +35,7 @@ private:
     void warn(const QString &text);
 
     const Services m_services;
-    const std::vector<Imaging::SeriesRow> m_rows;
+    const std::vector<Measurement::SeriesRow> m_rows;
     const QString m_object;
     std::vector<int> m_plotted; // rows of the drawn points, in their order
     QTableWidget *m_table = nullptr;

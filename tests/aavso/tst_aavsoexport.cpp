@@ -1,5 +1,5 @@
 #include "aavso/bands.h"
-#include "aavso/export.h"
+#include "aavso/log.h"
 #include "aavso/extended.h"
 #include "aavso/observations.h"
 #include "aavso/reading.h"

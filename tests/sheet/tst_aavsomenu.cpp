@@ -1,4 +1,5 @@
-#include "aavso/export.h"
+#include "aavso/log.h"
+#include "ui/aavsolog.h"
 #include "aavso/observations.h"
 #include "sheet/aavsomenu.h"
 #include "support/aavsovalidator.h"
@@ -31,7 +32,7 @@ private:
         m_dialogs.answers = QStringList{answer};
         control<QAction>("mnuAavso")->trigger();
     }
-    QString lastFile() const { return Aavso::lastLog(m_settings); }
+    QString lastFile() const { return AavsoLog::lastLog(m_settings); }
     QString season() const { return dataFolder() + "/stagione.csv"; }
     // Where each question started; every one is the export's, appending.
     QStringList asked() const
@@ -110,7 +111,7 @@ void TestAavsoMenu::cancelChangesNothing()
 void TestAavsoMenu::refusalKeepsLastFile()
 {
     const QString other = dataFolder() + "/altro.txt";
-    Aavso::rememberLog(m_settings, other);
+    AavsoLog::rememberLog(m_settings, other);
     type("Text11", "");
 
     exportTo(season());

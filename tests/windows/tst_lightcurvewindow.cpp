@@ -4,7 +4,8 @@
 #include "windows/lightcurveplot.h"
 #include "windows/lightcurvewindow.h"
 #include "windows/plotimage.h"
-#include "aavso/export.h"
+#include "aavso/log.h"
+#include "ui/aavsolog.h"
 #include "aavso/curve.h"
 #include "aavso/bands.h"
 #include "aavso/reading.h"
@@ -292,7 +293,7 @@ void TestLightCurveWindow::pointDetails()
 void TestLightCurveWindow::dialogsStartAtTheLastLog()
 {
     const QString log = m_dir.filePath("notte.txt");
-    Aavso::rememberLog(m_settings, log);
+    AavsoLog::rememberLog(m_settings, log);
     load({"manca1.txt", "manca2.txt"});
     using Q = ScriptedDialogs::Question;
     QCOMPARE(m_dialogs.asked, (QList<Q>{{"Apri", log, false}, {"Aggiungi", log, false}}));

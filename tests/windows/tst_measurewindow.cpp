@@ -1,10 +1,10 @@
-#include "aavso/export.h"
+#include "aavso/log.h"
 #include "aavso/imagemeasurement.h"
 #include "aavso/vocabulary.h"
 #include "core/names.h"
 #include "core/numberrules.h"
 #include "imaging/fitswriter.h"
-#include "imaging/seriestable.h"
+#include "measurement/seriestable.h"
 #include "support/guard.h"
 #include "support/sheetfixture.h"
 #include "ui/appsetup.h"
@@ -24,6 +24,7 @@
 #include <cmath>
 
 using namespace Imaging;
+using namespace Measurement;
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "windows/lightcurvewindow.h"
 #include "windows/periodwindow.h"
 #include "windows/phasebar.h"
-#include "aavso/export.h"
+#include "aavso/log.h"
 
 #include <QApplication>
 #include <QCheckBox>

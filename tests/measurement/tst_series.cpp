@@ -1,4 +1,4 @@
-#include "nightwriter.h"
+#include "imaging/nightwriter.h"
 
 #include "support/diskfiles.h"
 #include "support/fakesheet.h"
@@ -7,13 +7,15 @@
 #include "aavso/observations.h"
 #include "core/names.h"
 #include "core/numberrules.h"
-#include "imaging/seriestable.h"
+#include "aavso/log.h"
+#include "measurement/seriestable.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace Imaging;
+using namespace Measurement;
 
 namespace {
 

@@ -5,33 +5,9 @@
 
 #include <cmath>
 
-namespace Imaging {
+namespace Measurement {
 
-QString roleName(Role role)
-{
-    switch (role) {
-    case Role::Variable: return QStringLiteral("Variabile");
-    case Role::C1: return QStringLiteral("C1");
-    case Role::C2: return QStringLiteral("C2");
-    case Role::C3: return QStringLiteral("C3");
-    case Role::Check: return QStringLiteral("Controllo");
-    }
-    return QString();
-}
-
-QString starProblem(Role role, const std::optional<StarMeasurement> &star)
-{
-    const QString name = roleName(role);
-    if (!star)
-        return QString::fromUtf8(EntryProblem::Missing).arg(name);
-    if (star->refusal != Refusal::None)
-        return QString::fromUtf8(EntryProblem::Refused).arg(name, refusalText(star->refusal));
-    if (star->saturated)
-        return QString::fromUtf8(EntryProblem::Saturated).arg(name);
-    if (!(star->net > 0))
-        return QString::fromUtf8(EntryProblem::NotPositive).arg(name);
-    return QString();
-}
+using namespace Imaging;
 
 SheetEntry sheetEntry(const Measurements &stars, const ImageHeader &header,
                       const QString &filterCode)
@@ -81,12 +57,6 @@ Photometry::CheckMagnitude checkMagnitude(const Measurements &stars, const Sheet
                                        sheet.text(QLatin1String(MagnitudeC3))});
 }
 
-double comparisonNet(const Measurements &stars)
-{
-    return stars[std::size_t(Role::C1)]->net + stars[std::size_t(Role::C2)]->net
-        + stars[std::size_t(Role::C3)]->net;
-}
-
 QString sheetDate(const QDateTime &utc)
 {
     const qint64 seconds = std::llround(double(utc.toMSecsSinceEpoch()) / 1000);
@@ -100,4 +70,4 @@ QString sheetJulianDate(double julianDate)
     return QString::number(julianDate, 'f', 5);
 }
 
-} // namespace Imaging
+} // namespace Measurement

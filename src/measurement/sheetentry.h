@@ -7,7 +7,7 @@
 // into the AAVSO record.
 
 #include "core/sheet.h"
-#include "imaging/aperture.h"
+#include "imaging/roles.h"
 #include "photometry/checkstar.h"
 
 #include <QDateTime>
@@ -18,25 +18,8 @@
 #include <array>
 #include <optional>
 
-namespace Imaging {
+namespace Measurement {
 
-// The stars an observer places on an image, in the order they are clicked.
-enum class Role { Variable, C1, C2, C3, Check };
-inline constexpr int RoleCount = 5;
-
-// "Variabile", "C1", "C2", "C3", "Controllo".
-QString roleName(Role role);
-
-// Why nothing is written; %1 is the role's name.
-namespace EntryProblem {
-inline const char *const Missing =
-    "Manca la stella \"%1\": sceglierla e fare clic su di essa nell'immagine.";
-inline const char *const Saturated =
-    "La stella \"%1\" è saturata: il suo picco raggiunge il livello di saturazione.";
-// %2: why it cannot be measured (one of MeasureProblem's texts).
-inline const char *const Refused = "La stella \"%1\" non si può misurare. %2.";
-inline const char *const NotPositive = "La stella \"%1\" non ha conteggi netti positivi.";
-} // namespace EntryProblem
 
 // What was left as it was, told beside what was written.
 namespace EntryNote {
@@ -47,9 +30,6 @@ inline const char *const UnknownFilter =
     "Il filtro \"%1\" non ha un codice AAVSO: filtro lasciato com'era.";
 } // namespace EntryNote
 
-// By Role; empty for a star not placed.
-using Measurements = std::array<std::optional<StarMeasurement>, RoleCount>;
-
 struct SheetEntry
 {
     QString problem;                       // when not empty, nothing may be written
@@ -58,22 +38,15 @@ struct SheetEntry
     QStringList notes;                     // EntryNote's texts that apply
 };
 
-// Why `star` cannot give the sheet its counts (EntryProblem's texts, with
-// the role's name); empty when it can.
-QString starProblem(Role role, const std::optional<StarMeasurement> &star);
-
 // `filterCode`: the AAVSO code of the header's filter, empty when it has none.
 // The variable and C1 to C3 must be placed, measured, unsaturated and
 // brighter than the sky; the first that is not, in that order, is the problem.
-SheetEntry sheetEntry(const Measurements &stars, const ImageHeader &header,
+SheetEntry sheetEntry(const Imaging::Measurements &stars, const Imaging::ImageHeader &header,
                       const QString &filterCode);
 
 // The check star's magnitude from C1-C3 and the sheet's catalogue
 // magnitudes, as the sheet's texts give it; nothing until the four stars are measured.
-Photometry::CheckMagnitude checkMagnitude(const Measurements &stars, const Sheet &sheet);
-
-// C1 + C2 + C3 net counts; the three must be measured.
-double comparisonNet(const Measurements &stars);
+Photometry::CheckMagnitude checkMagnitude(const Imaging::Measurements &stars, const Sheet &sheet);
 
 // The sheet's "Data:", "dd/mm/yyyy hh:mm:ss UT", to the nearest second.
 QString sheetDate(const QDateTime &utc);
@@ -81,4 +54,4 @@ QString sheetDate(const QDateTime &utc);
 // The sheet's "JD:", 5 decimals with ".", which the reading rule reads everywhere.
 QString sheetJulianDate(double julianDate);
 
-} // namespace Imaging
+} // namespace Measurement

@@ -1,33 +1,19 @@
 #pragma once
-// The AAVSO log: each measurement on the sheet becomes one record of the
-// AAVSO Extended format, added to a file that collects a night's or a
-// season's measurements and is uploaded to the AAVSO as it is. The log is
-// only ever added to, and replaced whole, so a failure leaves it as it was.
-// The log is read through the light curve's own scanner (extended.h), so
-// what the export adds to is what the light curve reads.
+// Writing the AAVSO Extended format: the sheet's measurement as one record,
+// in the format's words (vocabulary.h) that the reader (extended.h) reads.
 
 #include "imagemeasurement.h"
 #include "vocabulary.h"
 
-#include "core/commandtable.h"
 #include "core/sheet.h"
 
 #include <QByteArray>
-#include <QList>
-#include <QStringList>
+#include <QString>
+
+#include <optional>
+#include <string_view>
 
 namespace Aavso {
-
-inline const QString Title = QStringLiteral("Esporta AAVSO");
-
-// A log this large is refused before it is read.
-constexpr qint64 MaxLogSize = qint64(256) * 1024 * 1024;
-
-// How a log's name may end, in any letter case: what the AAVSO's upload takes.
-inline const QStringList LogSuffixes = {QStringLiteral("txt"), QStringLiteral("csv"), QStringLiteral("tsv")};
-
-// A file dialog's type of AAVSO files: "File AAVSO (*.txt *.csv *.tsv)".
-QString logFilter();
 
 // What the export tells the user. %1 is a box's description (Fields) or the
 // file's name, as each says.
@@ -83,32 +69,6 @@ inline const QString ObsCodeNeeded = QStringLiteral(
     "L'esportazione AAVSO ha bisogno in \"Autore:\" del codice osservatore AAVSO: "
     "da 1 a 10 lettere e cifre, senza spazi (per esempio ABC).");
 
-inline const QString LogSuffixNeeded = QStringLiteral(
-    "Il nome del file deve finire con .txt, .csv o .tsv: l'osservazione non è stata esportata.");
-inline const QString NotAFile = QStringLiteral("%1 non è un file: l'osservazione non è stata esportata.");
-inline const QString TooLarge = QStringLiteral(
-    "Il file %1 supera 256 MiB: l'osservazione non è stata esportata.");
-inline const QString Unreadable = QStringLiteral(
-    "Il file %1 non può essere letto: l'osservazione non è stata esportata.");
-inline const QString LogBusy = QStringLiteral(
-    "Il file %1 è in uso da un'altra esportazione: l'osservazione non è stata esportata. "
-    "Riprovare fra poco.");
-inline const QString NotExtended = QStringLiteral(
-    "Il file %1 non è un file AAVSO Extended (manca la riga #TYPE=EXTENDED): "
-    "l'osservazione non è stata aggiunta.");
-inline const QString NotComma = QStringLiteral(
-    "Il file %1 non separa i campi con la virgola (#DELIM=,): l'osservazione non è stata "
-    "aggiunta.");
-inline const QString NotJd = QStringLiteral(
-    "Il file %1 non ha le date in JD (#DATE=JD): l'osservazione non è stata aggiunta.");
-inline const QString Duplicate = QStringLiteral(
-    "Il file %1 contiene già un'osservazione della stessa stella con lo stesso JD e lo "
-    "stesso filtro: l'osservazione non è stata aggiunta di nuovo.");
-inline const QString WriteFailed = QStringLiteral(
-    "Esportazione non riuscita: il file %1 non è stato modificato.");
-// %2: the records in the file now.
-inline const QString Added = QStringLiteral("Osservazione aggiunta a %1 (osservazioni nel file: %2).");
-
 struct Record
 {
     QString problem;    // when not empty: why the sheet cannot be exported, for the user
@@ -127,24 +87,8 @@ struct Record
 // star, its magnitude, the airmass and the chart.
 Record record(const Sheet &sheet, const std::optional<ImageMeasurement> &image = std::nullopt);
 
-// %2: the records added, %3: those the log held already.
-inline const QString SeriesAdded = QStringLiteral("Osservazioni aggiunte a %1: %2 (già presenti: %3).");
-
-// Adds the sheet's measurement to the log at `path` and says how it went in
-// one message. True when the record was added.
-bool exportToLog(const Sheet &sheet, Messages &messages, const QString &path,
-                 const std::optional<ImageMeasurement> &image = std::nullopt);
-
-// Adds every record of a series of images to the log at `path` at once, and
-// says in one message how many were added and how many it held already.
-bool exportSeries(const QList<Record> &records, Messages &messages, const QString &path);
-
-// The log written to last, kept in the user's settings: the next export and
-// the light curve start there. Empty before the first export.
-QString lastLog(const Settings &settings);
-void rememberLog(Settings &settings, const QString &path);
-
-// Asks for the log to add to, from the last one, else from C:\aavso.txt.
-QString askLog(const Services &services);
+// A record's JD in units of its fifth decimal: what two records of the same
+// observation share. None for a text that is not a number.
+std::optional<qint64> jdKey(std::string_view text);
 
 } // namespace Aavso

@@ -8,7 +8,9 @@
 
 #include <QFileInfo>
 
-namespace Imaging {
+namespace Measurement {
+
+using namespace Imaging;
 
 namespace {
 
@@ -182,4 +184,4 @@ LightCurve::Observations seriesObservations(const std::vector<SeriesRow> &rows, 
     return data;
 }
 
-} // namespace Imaging
+} // namespace Measurement

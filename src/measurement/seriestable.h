@@ -5,20 +5,21 @@
 // image's AAVSO record, the table's CSV and the light curve's points.
 
 #include "imaging/series.h"
-#include "aavso/export.h"
+#include "measurement/sheetentry.h"
+#include "aavso/extendedwriter.h"
 #include "aavso/observations.h"
 #include "core/mapsheet.h"
 
 #include <QByteArray>
 
-namespace Imaging {
+namespace Measurement {
 
 struct SeriesRow
 {
     QString file;    // the name, without the folder
     QString problem; // why the image gives no magnitude; empty when it does
-    ImageHeader header;
-    Measurements stars;
+    Imaging::ImageHeader header;
+    Imaging::Measurements stars;
     MapSheet sheet; // the sheet after "Al foglio" and "MAGNITUDINE" on this image
     std::optional<double> checkMagnitude;
     std::optional<Aavso::ImageMeasurement> measurement; // what the record takes beyond the sheet
@@ -29,7 +30,7 @@ struct SeriesRow
 
 // `sheet`: the sheet now, whose catalogue magnitudes, object, observer and
 // filter the rows take; `checkName` and `chart` as "Misura su immagine" has them.
-std::vector<SeriesRow> seriesRows(const std::vector<SeriesImage> &images, const Sheet &sheet,
+std::vector<SeriesRow> seriesRows(const std::vector<Imaging::SeriesImage> &images, const Sheet &sheet,
                                   const QString &checkName, const QString &chart);
 
 // The sheet's "Oggetto:", else the first image's OBJECT.
@@ -66,4 +67,4 @@ enum Column { File, JulianDate, Airmass, Magnitude, Error, Check, Problem };
 // A cell of the table ("." decimals), as the window and the CSV show it.
 QString seriesCell(const SeriesRow &row, SeriesColumn::Column column);
 
-} // namespace Imaging
+} // namespace Measurement
