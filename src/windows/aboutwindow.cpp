@@ -1,6 +1,6 @@
 #include "aboutwindow.h"
 
-#include "fixeddialog.h"
+#include "ui/fixeddialog.h"
 
 #include "core/version.h"
 #include "ui/appsetup.h"

@@ -1,6 +1,6 @@
 #include "imagenotewindow.h"
 
-#include "fixeddialog.h"
+#include "ui/fixeddialog.h"
 #include "helplabel.h"
 #include "helptexts.h"
 

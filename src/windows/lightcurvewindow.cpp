@@ -1,6 +1,8 @@
 #include "lightcurvewindow.h"
 
-#include "fixeddialog.h"
+#include "ui/fixeddialog.h"
+#include "ui/flowlayout.h"
+#include "ui/statusstrip.h"
 #include "lightcurveplot.h"
 #include "plotimage.h"
 #include "phasebar.h"
@@ -14,7 +16,6 @@
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
@@ -79,65 +80,6 @@ QString fileName(const QString &path)
 }
 
 
-// Boxes side by side, wrapping onto the next row where the width ends.
-class FlowLayout : public QLayout
-{
-public:
-    explicit FlowLayout(QWidget *parent) : QLayout(parent) { setSpacing(8); }
-    ~FlowLayout() override
-    {
-        while (QLayoutItem *item = FlowLayout::takeAt(0))
-            delete item;
-    }
-
-    void addItem(QLayoutItem *item) override { m_items << item; }
-    int count() const override { return int(m_items.size()); }
-    QLayoutItem *itemAt(int index) const override { return m_items.value(index); }
-    QLayoutItem *takeAt(int index) override
-    {
-        return index >= 0 && index < m_items.size() ? m_items.takeAt(index) : nullptr;
-    }
-    Qt::Orientations expandingDirections() const override { return {}; }
-    bool hasHeightForWidth() const override { return true; }
-    int heightForWidth(int width) const override { return arrange(QRect(0, 0, width, 0), false); }
-    void setGeometry(const QRect &rect) override
-    {
-        QLayout::setGeometry(rect);
-        arrange(rect, true);
-    }
-    QSize sizeHint() const override { return minimumSize(); }
-    QSize minimumSize() const override
-    {
-        QSize size;
-        for (const QLayoutItem *item : m_items)
-            size = size.expandedTo(item->minimumSize());
-        const QMargins margins = contentsMargins();
-        return size + QSize(margins.left() + margins.right(), margins.top() + margins.bottom());
-    }
-
-private:
-    // The height the items take in `rect`'s width; placed there when `place`.
-    int arrange(const QRect &rect, bool place) const
-    {
-        const QRect area = rect.marginsRemoved(contentsMargins());
-        int x = area.x(), y = area.y(), rowHeight = 0;
-        for (QLayoutItem *item : m_items) {
-            const QSize size = item->sizeHint();
-            if (x > area.x() && x + size.width() > area.x() + area.width()) {
-                x = area.x();
-                y += rowHeight + spacing();
-                rowHeight = 0;
-            }
-            if (place)
-                item->setGeometry(QRect(QPoint(x, y), size));
-            x += size.width() + spacing();
-            rowHeight = std::max(rowHeight, size.height());
-        }
-        return y + rowHeight - rect.y() + contentsMargins().bottom();
-    }
-
-    QList<QLayoutItem *> m_items;
-};
 
 } // namespace
 
@@ -171,12 +113,7 @@ void LightCurveWindow::buildControls()
     connect(m_stars, &QComboBox::currentIndexChanged, this, &LightCurveWindow::showStar);
     m_discrepant = new QCheckBox(QStringLiteral("Discrepanti"), this);
     m_discrepant->setObjectName(QStringLiteral("chkDiscrepanti"));
-    m_progress = new QProgressBar(this);
-    connect(&m_reading, &BackgroundJob::progressed, m_progress, &QProgressBar::setValue);
-    m_progress->setObjectName(QStringLiteral("prgLettura"));
-    m_progress->setFixedWidth(160);
-    m_cancel = named(new QPushButton(QStringLiteral("Annulla"), this), "cmdAnnulla");
-    connect(m_cancel, &QPushButton::clicked, &m_reading, &BackgroundJob::cancel);
+    m_strip.emplace(this, m_reading, "prgLettura");
     connect(&m_reading, &BackgroundJob::finished, this, &LightCurveWindow::loaded);
     auto *fit = named(new QPushButton(QStringLiteral("Adatta"), this), "cmdAdatta");
     auto *save = named(new QPushButton(QStringLiteral("Salva immagine..."), this), "cmdSalva");
@@ -214,8 +151,7 @@ void LightCurveWindow::buildControls()
         m_phase->setCurve(m_data, m_shown, m_shownStar, shown);
         showStatus();
     });
-    m_status = new QLabel(this);
-    m_status->setObjectName(QStringLiteral("lblStato"));
+    m_status = m_strip->status;
     m_point = new QLabel(this);
     m_point->setObjectName(QStringLiteral("lblPunto"));
     for (QLabel *label : {m_status, m_point}) {
@@ -226,18 +162,13 @@ void LightCurveWindow::buildControls()
     }
 
     // The reading's progress where its outcome will be told.
-    auto *statusRow = new QHBoxLayout;
-    statusRow->addWidget(m_status, 1);
-    statusRow->addWidget(m_progress);
-    statusRow->addWidget(m_cancel);
-    m_status->setMinimumHeight(m_cancel->sizeHint().height()); // the plot stays put while reading
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(controls);
     layout->addWidget(m_phase);
     layout->addWidget(m_filterArea);
     layout->addWidget(m_plot, 1);
-    layout->addLayout(statusRow);
+    layout->addLayout(m_strip->row);
     layout->addWidget(m_point);
     setReading(false);
 }
@@ -321,9 +252,7 @@ void LightCurveWindow::setReading(bool reading)
 {
     m_open->setEnabled(!reading);
     m_add->setEnabled(!reading);
-    m_progress->setValue(0);
-    m_progress->setVisible(reading);
-    m_cancel->setVisible(reading);
+    m_strip->setRunning(reading);
 }
 
 void LightCurveWindow::showStar(int index)

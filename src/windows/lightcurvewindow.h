@@ -2,11 +2,12 @@
 
 #include "aavso/curve.h"
 #include "core/commandtable.h"
-#include "windows/backgroundjob.h"
+#include "ui/statusstrip.h"
 
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class LightCurvePlot;
 class PhaseBar;
@@ -14,7 +15,6 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLayout;
-class QProgressBar;
 class QPushButton;
 class QScrollArea;
 class StarList;
@@ -80,8 +80,7 @@ private:
     QLayout *m_filters = nullptr;
     QPushButton *m_open = nullptr;
     QPushButton *m_add = nullptr;
-    QProgressBar *m_progress = nullptr;
-    QPushButton *m_cancel = nullptr;
+    std::optional<StatusStrip> m_strip;
     LightCurvePlot *m_plot = nullptr;
     PhaseBar *m_phase = nullptr;
     QLabel *m_status = nullptr;

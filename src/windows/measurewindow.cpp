@@ -1,6 +1,6 @@
 #include "measurewindow.h"
 
-#include "fixeddialog.h"
+#include "ui/fixeddialog.h"
 #include "imageview.h"
 #include "serieswindow.h"
 #include "aavso/bands.h"

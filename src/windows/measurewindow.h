@@ -2,7 +2,7 @@
 
 #include "core/commandtable.h"
 #include "imaging/series.h"
-#include "windows/backgroundjob.h"
+#include "ui/backgroundjob.h"
 
 #include <QWidget>
 

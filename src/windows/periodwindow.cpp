@@ -1,6 +1,7 @@
 #include "periodwindow.h"
 
-#include "fixeddialog.h"
+#include "ui/fixeddialog.h"
+#include "ui/statusstrip.h"
 #include "plotimage.h"
 #include "aavso/log.h"
 #include "ui/aavsolog.h"
@@ -15,7 +16,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTableWidget>
@@ -142,25 +142,16 @@ void PeriodWindow::buildControls()
     middle->addWidget(m_plot, 1);
     middle->addWidget(m_peaks);
 
-    m_status = named(new QLabel(this), "lblStato");
-    m_progress = named(new QProgressBar(this), "prgCalcolo");
-    connect(&m_searching, &BackgroundJob::progressed, m_progress, &QProgressBar::setValue);
+    m_strip.emplace(this, m_searching, "prgCalcolo");
+    m_status = m_strip->status;
     connect(&m_searching, &BackgroundJob::finished, this, &PeriodWindow::searched);
-    m_progress->setFixedWidth(160);
-    m_cancel = named(new QPushButton(QStringLiteral("Annulla"), this), "cmdAnnulla");
-    connect(m_cancel, &QPushButton::clicked, &m_searching, &BackgroundJob::cancel);
-    auto *statusRow = new QHBoxLayout;
-    statusRow->addWidget(m_status, 1);
-    statusRow->addWidget(m_progress);
-    statusRow->addWidget(m_cancel);
-    m_status->setMinimumHeight(m_cancel->sizeHint().height());
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(controls);
     layout->addWidget(m_frequencies);
     layout->addLayout(middle, 1);
     layout->addWidget(m_choice);
-    layout->addLayout(statusRow);
+    layout->addLayout(m_strip->row);
     setSearching(false);
 }
 
@@ -227,9 +218,7 @@ void PeriodWindow::searched()
 
 void PeriodWindow::setSearching(bool searching)
 {
-    m_progress->setValue(0);
-    m_progress->setVisible(searching);
-    m_cancel->setVisible(searching);
+    m_strip->setRunning(searching);
 }
 
 void PeriodWindow::showPower()

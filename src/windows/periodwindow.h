@@ -2,11 +2,12 @@
 
 #include "analysis/periodogram.h"
 #include "core/commandtable.h"
-#include "windows/backgroundjob.h"
+#include "ui/statusstrip.h"
 
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -15,7 +16,6 @@ class QCPGraph;
 class QCustomPlot;
 class QLabel;
 class QLineEdit;
-class QProgressBar;
 class QPushButton;
 class QTableWidget;
 
@@ -93,8 +93,7 @@ private:
     QCPGraph *m_power = nullptr;
     QCPGraph *m_marked = nullptr;
     QTableWidget *m_peaks = nullptr;
-    QProgressBar *m_progress = nullptr;
-    QPushButton *m_cancel = nullptr;
+    std::optional<StatusStrip> m_strip;
     QLabel *m_status = nullptr;
     BackgroundJob m_searching; // last: see BackgroundJob
 };

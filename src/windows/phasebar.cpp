@@ -1,6 +1,6 @@
 #include "phasebar.h"
 
-#include "fixeddialog.h"
+#include "ui/fixeddialog.h"
 #include "lightcurveplot.h"
 #include "periodwindow.h"
 

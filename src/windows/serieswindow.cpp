@@ -1,6 +1,6 @@
 #include "serieswindow.h"
 
-#include "fixeddialog.h"
+#include "ui/fixeddialog.h"
 #include "julianaxes.h"
 #include "plotimage.h"
 #include "lightcurvewindow.h"

@@ -1,4 +1,4 @@
-#include "fixeddialog.h"
+#include "ui/fixeddialog.h"
 
 #include "ui/appsetup.h"
 #include "ui/look.h"

@@ -1,4 +1,4 @@
-#include "backgroundjob.h"
+#include "ui/backgroundjob.h"
 
 #include <QThread>
 
