@@ -187,4 +187,14 @@ QString write(double value, const QLocale &locale)
     return text;
 }
 
+std::optional<double> readTyped(const QString &text)
+{
+    const QString plain = text.trimmed().replace(u',', u'.');
+    bool ok = false;
+    const double value = QLocale::c().toDouble(plain, &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
 } // namespace NumberRules

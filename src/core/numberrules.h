@@ -1,5 +1,5 @@
 #pragma once
-// The only conversions between a field's text and a number. The decimal
+// The only conversions between a typed text and a number. The decimal
 // separator is the default QLocale's, read at every call.
 
 #include <QLocale>
@@ -15,5 +15,10 @@ std::optional<double> read(const QString &text, const QLocale &locale = QLocale(
 // 15 significant digits; plain notation from 1E-4 up to 1E15, exponent form
 // otherwise. The value must be finite.
 QString write(double value, const QLocale &locale = QLocale());
+
+// A number typed in a window's own box: the whole text, blanks around it
+// aside, with "," or "." before its decimals; nothing else, and finite.
+// The sheet's fields keep `read`, which takes a text's leading number.
+std::optional<double> readTyped(const QString &text);
 
 } // namespace NumberRules

@@ -2,6 +2,7 @@
 
 #include "ui/appsetup.h"
 #include "ui/look.h"
+#include "core/numberrules.h"
 
 #include <QLineEdit>
 
@@ -36,7 +37,5 @@ void paintSilver(QWidget &window)
 
 double typedNumber(const QLineEdit &field)
 {
-    bool ok = false;
-    const double value = field.text().trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-    return ok ? value : std::nan("");
+    return NumberRules::readTyped(field.text()).value_or(std::nan(""));
 }

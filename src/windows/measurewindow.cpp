@@ -94,14 +94,11 @@ QString shown(double value, int decimals)
 
 const char *const RoleButtons[RoleCount] = {"optVariabile", "optC1", "optC2", "optC3", "optControllo"};
 
-// The positive number in the box (zero too when `zeroAllowed`); none
-// otherwise, and none for an empty box, which the reading rule takes for 0.
+// The positive number in the box (zero too when `zeroAllowed`); none otherwise.
 std::optional<double> boxValue(const QLineEdit *box, bool zeroAllowed)
 {
-    if (box->text().trimmed().isEmpty())
-        return std::nullopt;
-    const std::optional<double> value = NumberRules::read(box->text());
-    if (!value || !std::isfinite(*value) || *value < 0 || (*value == 0 && !zeroAllowed))
+    const std::optional<double> value = NumberRules::readTyped(box->text());
+    if (!value || *value < 0 || (*value == 0 && !zeroAllowed))
         return std::nullopt;
     return value;
 }
@@ -370,7 +367,10 @@ void MeasureWindow::placeTyped()
     double fits[2];
     bool ok = parts.size() == 2;
     for (int i = 0; ok && i < 2; ++i)
-        fits[i] = QLocale::c().toDouble(QString(parts[i]).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
+        if (const std::optional<double> typed = NumberRules::readTyped(parts[i]))
+            fits[i] = *typed;
+        else
+            ok = false;
     if (!ok) {
         m_status->setText(BadPosition);
         return;

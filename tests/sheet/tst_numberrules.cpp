@@ -24,6 +24,8 @@ private slots:
     void writing_data();
     void writing();
     void defaultLocaleIsReadAtEveryCall();
+    void typed_data();
+    void typed();
     void roundTrip_data();
     void roundTrip();
 };
@@ -163,6 +165,35 @@ void TestNumberRules::defaultLocaleIsReadAtEveryCall()
     QLocale::setDefault(Comma);
     QCOMPARE(write(0.5), QStringLiteral("0,5"));
     QCOMPARE(*read("0,5"), 0.5);
+}
+
+void TestNumberRules::typed_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value"); // NaN: refused
+    const double none = std::nan("");
+    QTest::newRow("point") << " 12.5 " << 12.5;
+    QTest::newRow("comma") << "-0,25" << -0.25;
+    QTest::newRow("exponent") << "3e2" << 300.0;
+    QTest::newRow("empty") << "  " << none;
+    QTest::newRow("letters") << "abc" << none;
+    QTest::newRow("trailing text") << "4.5 e-" << none;
+    QTest::newRow("not available") << "n/d" << none;
+    QTest::newRow("both separators") << "1,234.5" << none;
+    QTest::newRow("two numbers") << "1 2" << none;
+    QTest::newRow("infinite") << "inf" << none;
+    QTest::newRow("beyond a double") << "1e999" << none;
+}
+
+// Boxes of the program's own windows: unlike the sheet's rule, nothing but a number.
+void TestNumberRules::typed()
+{
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    const std::optional<double> typed = NumberRules::readTyped(text);
+    QCOMPARE(typed.has_value(), !std::isnan(value));
+    if (typed)
+        QCOMPARE(*typed, value);
 }
 
 void TestNumberRules::roundTrip_data()
