@@ -6,6 +6,7 @@
 #include "core/fields.h"
 #include "core/names.h"
 #include "core/numberrules.h"
+#include "photometry/checkstar.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -149,7 +150,15 @@ QStringList checkStarFields(const Sheet &sheet, const std::optional<ImageMeasure
     }
     const auto orNone = [&none](const QString &text) { return text.isEmpty() ? none : text; };
     // Without a name the check star's magnitude names nothing.
-    const QString checkMagnitude = fields[0] == none ? none : orNone(image->checkMagnitude);
+    QString checkMagnitude = none;
+    if (fields[0] != none && !image->checkCounts.isEmpty()) {
+        const Photometry::CheckMagnitude check = Photometry::checkMagnitude(
+            image->checkCounts, counts.mid(0, 3),
+            {sheet.text(QLatin1String(Field::MagnitudeC1)), sheet.text(QLatin1String(Field::MagnitudeC2)),
+             sheet.text(QLatin1String(Field::MagnitudeC3))});
+        if (check.value)
+            checkMagnitude = written(*check.value, 3);
+    }
     return {fields[0], checkMagnitude, orNone(image->airmass), fields[1]};
 }
 

@@ -1,40 +1,34 @@
 #include "imagemeasurement.h"
 
+#include "core/numberrules.h"
+
 namespace Aavso {
 
 namespace {
 
 const QString CountsKey = QStringLiteral("aavso/image/counts");
-const QString CheckNameKey = QStringLiteral("aavso/image/checkName");
-const QString CheckMagnitudeKey = QStringLiteral("aavso/image/checkMagnitude");
+const QString CheckCountsKey = QStringLiteral("aavso/image/checkCounts");
 const QString AirmassKey = QStringLiteral("aavso/image/airmass");
-const QString ChartKey = QStringLiteral("aavso/image/chart");
 
 // A count text never holds it: the writing rule writes digits, a sign, the
 // decimal separator and an exponent.
 constexpr QChar CountSeparator = QLatin1Char(';');
 
-QString fixed(std::optional<double> value, int decimals)
-{
-    return value ? QString::number(*value, 'f', decimals) : QString();
-}
-
 } // namespace
 
-ImageMeasurement imageMeasurement(const QStringList &counts, const QString &checkName,
-                                  std::optional<double> checkMagnitude,
-                                  std::optional<double> airmass, const QString &chart)
+ImageMeasurement imageMeasurement(const QStringList &counts, std::optional<double> checkNet,
+                                  std::optional<double> airmass, const QString &checkName,
+                                  const QString &chart)
 {
-    return {counts, checkName, fixed(checkMagnitude, 3), fixed(airmass, 4), chart};
+    return {counts, checkNet ? NumberRules::write(*checkNet) : QString(),
+            airmass ? QString::number(*airmass, 'f', 4) : QString(), checkName, chart};
 }
 
 void remember(Settings &settings, const ImageMeasurement &measurement)
 {
     settings.setValue(CountsKey, measurement.counts.join(CountSeparator));
-    settings.setValue(CheckNameKey, measurement.checkName);
-    settings.setValue(CheckMagnitudeKey, measurement.checkMagnitude);
+    settings.setValue(CheckCountsKey, measurement.checkCounts);
     settings.setValue(AirmassKey, measurement.airmass);
-    settings.setValue(ChartKey, measurement.chart);
 }
 
 std::optional<ImageMeasurement> recall(const Settings &settings)
@@ -42,8 +36,8 @@ std::optional<ImageMeasurement> recall(const Settings &settings)
     const QStringList counts = settings.value(CountsKey).split(CountSeparator);
     if (counts.size() != 4)
         return std::nullopt;
-    return ImageMeasurement{counts, settings.value(CheckNameKey), settings.value(CheckMagnitudeKey),
-                            settings.value(AirmassKey), settings.value(ChartKey)};
+    return ImageMeasurement{counts, settings.value(CheckCountsKey), settings.value(AirmassKey),
+                            settings.value(CheckNameKey), settings.value(ChartKey)};
 }
 
 } // namespace Aavso

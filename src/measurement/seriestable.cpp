@@ -49,8 +49,9 @@ SeriesRow rowOf(const SeriesImage &image, const Sheet &sheet, const QString &che
         return row;
     }
     row.checkMagnitude = checkMagnitude(image.stars, row.sheet).value;
-    row.measurement = Aavso::imageMeasurement(entry.counts, checkName, row.checkMagnitude,
-                                              image.header.airmass, chart);
+    const auto &check = image.stars[std::size_t(Role::Check)];
+    row.measurement = Aavso::imageMeasurement(entry.counts, check ? std::optional(check->net) : std::nullopt,
+                                              image.header.airmass, checkName, chart);
     return row;
 }
 

@@ -40,8 +40,6 @@ const QString OpenTitle = QStringLiteral("Apri immagine");
 const QString FitsFiles = QStringLiteral("Immagini FITS (*.fits *.fit *.fts *.fz);;Tutti i file (*)");
 
 const QString FolderKey = QStringLiteral("measure/folder");
-const QString ChartKey = QStringLiteral("measure/chart");
-const QString CheckNameKey = QStringLiteral("measure/checkName");
 
 const QString Description = QStringLiteral("%1: %2 × %3 pixel, posa %4 s, filtro %5, %6 UTC (JD medio %7)");
 const QString FirstPlaneOnly = QStringLiteral(" (solo il primo piano del cubo)");
@@ -224,12 +222,12 @@ QWidget *MeasureWindow::buildPanel()
     form->addRow(captioned(QStringLiteral("Saturazione (ADU):"), m_saturation, panel), m_saturation);
 
     Settings &settings = m_context.settings;
-    m_chart = named(new QLineEdit(settings.value(ChartKey), panel), "txtCarta");
+    m_chart = named(new QLineEdit(settings.value(Aavso::ChartKey), panel), "txtCarta");
     connect(m_chart, &QLineEdit::textChanged, this,
-            [&settings](const QString &text) { settings.setValue(ChartKey, text); });
-    m_checkName = named(new QLineEdit(settings.value(CheckNameKey), panel), "txtNomeControllo");
+            [&settings](const QString &text) { settings.setValue(Aavso::ChartKey, text); });
+    m_checkName = named(new QLineEdit(settings.value(Aavso::CheckNameKey), panel), "txtNomeControllo");
     connect(m_checkName, &QLineEdit::textChanged, this,
-            [&settings](const QString &text) { settings.setValue(CheckNameKey, text); });
+            [&settings](const QString &text) { settings.setValue(Aavso::CheckNameKey, text); });
     m_checkCatalogue = named(new QLineEdit(panel), "txtMagControllo");
     connect(m_checkCatalogue, &QLineEdit::textChanged, this, &MeasureWindow::refresh);
     form->addRow(captioned(Aavso::ChartBox, m_chart, panel), m_chart);
@@ -542,11 +540,10 @@ void MeasureWindow::toSheet()
 
     // A saturated check star's magnitude would mislead whoever reads the record.
     const auto &check = m_measured[std::size_t(Role::Check)];
-    const std::optional<double> checkValue =
-        check && !check->saturated ? Measurement::checkMagnitude(m_measured, m_context.sheet).value : std::nullopt;
+    const bool checkUsable = check && !check->saturated && check->refusal == Imaging::Refusal::None;
     Aavso::remember(m_context.settings,
-                    Aavso::imageMeasurement(entry.counts, m_checkName->text(), checkValue,
-                                            header.airmass, m_chart->text()));
+                    Aavso::imageMeasurement(entry.counts, checkUsable ? std::optional(check->net) : std::nullopt,
+                                            header.airmass, m_checkName->text(), m_chart->text()));
 
     QString status = Written;
     if (header.julianDate)

@@ -140,34 +140,39 @@ void TestAavsoExport::roundTrip()
 }
 
 // KNAME, KMAG, AMASS and CHART come from the image only while the sheet
-// still holds the counts measured on it.
+// still holds the counts measured on it; the names are the boxes' at the
+// export, and KMAG follows the catalogue magnitudes on the sheet then.
 void TestAavsoExport::checkStar_data()
 {
     QTest::addColumn<QStringList>("counts"); // measured; the sheet holds 1000 2000 3000 1500
+    QTest::addColumn<QString>("checkCounts");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("chart");
     QTest::addColumn<QString>("fields"); // the four fields, or the refusal
     const QStringList onSheet = {"1000", "2000", "3000", "1500"};
-    QTest::newRow("counts as measured") << onSheet << "000-BBC-123" << "X12345AB" << "000-BBC-123,12.345,1.2346,X12345AB";
-    QTest::newRow("counts changed since") << QStringList{"1000", "2000", "3000", "1501"} << "K" << "X" << "na,na,na,na";
-    QTest::newRow("no check star named: no magnitude of it") << onSheet << " " << "X1" << "na,na,1.2346,X1";
+    // KMAG: the mean of 11.25 - 2.5 lg(1500/1000), 11.62 - 2.5 lg(1500/2000), 12.03 - 2.5 lg(1500/3000).
+    QTest::newRow("counts as measured") << onSheet << "1500" << "000-BBC-123" << "X12345AB" << "000-BBC-123,11.842,1.2346,X12345AB";
+    QTest::newRow("counts changed since") << QStringList{"1000", "2000", "3000", "1501"} << "1500" << "K" << "X" << "na,na,na,na";
+    QTest::newRow("no check star named: no magnitude of it") << onSheet << "1500" << " " << "X1" << "na,na,1.2346,X1";
+    QTest::newRow("check star not usable") << onSheet << "" << "K" << "X1" << "K,na,1.2346,X1";
     QTest::newRow("accents dropped, 20 characters")
-        << onSheet << QString(19, 'K') + "à" << "" << QString(19, 'K') + "a,12.345,1.2346,na";
-    QTest::newRow("21 characters") << onSheet << QString(21, 'K') << "X"
+        << onSheet << "1500" << QString(19, 'K') + "à" << "" << QString(19, 'K') + "a,11.842,1.2346,na";
+    QTest::newRow("21 characters") << onSheet << "1500" << QString(21, 'K') << "X"
                                    << TooLongFor.arg(CheckNameBox).arg(MostCheckCharacters);
-    QTest::newRow("a comma in the chart") << onSheet << "K" << "X1,X2" << Delimiter.arg(ChartBox);
+    QTest::newRow("a comma in the chart") << onSheet << "1500" << "K" << "X1,X2" << Delimiter.arg(ChartBox);
 }
 
 void TestAavsoExport::checkStar()
 {
     QFETCH(QStringList, counts);
+    QFETCH(QString, checkCounts);
     QFETCH(QString, name);
     QFETCH(QString, chart);
     QFETCH(QString, fields);
     const LocaleGuard guard(QLocale::c());
     const FakeSheet sheet = sheetWith({{"Text1", "1000"}, {"Text2", "2000"}, {"Text3", "3000"}, {"Text4", "1500"}});
 
-    const Record r = record(sheet, imageMeasurement(counts, name, 12.3454, 1.23456, chart));
+    const Record r = record(sheet, ImageMeasurement{counts, checkCounts, "1.2346", name, chart});
 
     if (!r.problem.isEmpty()) {
         QCOMPARE(r.problem, fields);

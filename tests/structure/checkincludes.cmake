@@ -1,7 +1,7 @@
 cmake_minimum_required(VERSION 3.22)
 # Fails when a file in src/ includes a folder its own folder may not use, or
 # when a core folder includes a Qt header from outside Qt Core.
-#   core <- photometry <- calibration;  core <- files <- aavso   (Qt Core only)
+#   core <- photometry <- calibration;  core, photometry <- files <- aavso   (Qt Core only)
 #   core, files <- imaging                                       (Qt Core only)
 #   core, files, photometry, aavso, imaging <- measurement       (Qt Core only)
 #   core, files, aavso <- analysis                               (Qt Core only)
@@ -11,7 +11,7 @@ set(allowed_core "")
 set(allowed_photometry core)
 set(allowed_calibration core photometry)
 set(allowed_files core)
-set(allowed_aavso core files)
+set(allowed_aavso core files photometry)
 set(allowed_imaging core files)
 set(allowed_measurement core files photometry aavso imaging)
 set(allowed_analysis core files aavso)
