@@ -1,5 +1,7 @@
 #include "periodogram.h"
 
+#include "files/csv.h"
+
 #include <QLocale>
 
 #include <algorithm>
@@ -358,12 +360,13 @@ double falseAlarm(double power, size_t points, const Grid &grid, double span)
 
 QByteArray csv(const Grid &grid, const std::vector<double> &power)
 {
-    QByteArray bytes = CsvHeader + '\n';
+    Files::CsvWriter table;
+    table.addRow(QString::fromLatin1(CsvHeader).split(u','));
     for (qsizetype k = 0; k < qsizetype(power.size()); ++k) {
         const double f = grid.frequency(k);
-        bytes += number(1 / f) + ',' + number(f) + ',' + number(power[size_t(k)]) + '\n';
+        table.addRow({number(1 / f), number(f), number(power[size_t(k)])});
     }
-    return bytes;
+    return table.bytes();
 }
 
 } // namespace Period

@@ -4,6 +4,7 @@
 #include "core/fields.h"
 #include "core/names.h"
 #include "core/numberrules.h"
+#include "files/csv.h"
 #include "photometry/magnitude.h"
 
 #include <QFileInfo>
@@ -53,13 +54,6 @@ SeriesRow rowOf(const SeriesImage &image, const Sheet &sheet, const QString &che
     row.measurement = Aavso::imageMeasurement(entry.counts, check ? std::optional(check->net) : std::nullopt,
                                               image.header.airmass, checkName, chart);
     return row;
-}
-
-QString csvField(const QString &text)
-{
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n'))
-        return text;
-    return u'"' + QString(text).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
 }
 
 } // namespace
@@ -114,19 +108,20 @@ QByteArray seriesCsv(const std::vector<SeriesRow> &rows)
         header << QStringLiteral("Netto %1").arg(roleName(Role(role)))
                << QStringLiteral("Cielo %1").arg(roleName(Role(role)));
     }
-    QStringList lines{header.join(u',')};
+    Files::CsvWriter table;
+    table.addRow(header);
     for (const SeriesRow &row : rows) {
         QStringList cells;
         for (int column = 0; column < int(SeriesColumn::Titles.size()); ++column)
-            cells << csvField(seriesCell(row, SeriesColumn::Column(column)));
+            cells << seriesCell(row, SeriesColumn::Column(column));
         for (const auto &star : row.stars) {
             const bool measured = star && star->refusal == Refusal::None;
             cells << (measured ? QString::number(star->net, 'f', 2) : QString())
                   << (measured ? QString::number(star->sky.level, 'f', 3) : QString());
         }
-        lines << cells.join(u',');
+        table.addRow(cells);
     }
-    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
+    return table.bytes();
 }
 
 QList<Aavso::Record> seriesRecords(const std::vector<SeriesRow> &rows, QString &problem)

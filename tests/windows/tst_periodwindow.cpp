@@ -203,7 +203,7 @@ void TestPeriodWindow::saves()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     if (name.endsWith(".csv"))
-        QVERIFY(bytes.startsWith(Period::CsvHeader + '\n') && bytes.count('\n') > 1000);
+        QVERIFY(bytes.startsWith(Period::CsvHeader + "\r\n") && bytes.count('\n') > 1000);
     else if (name.endsWith(".png"))
         QVERIFY(QImageReader(path).canRead());
     else
