@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -227,7 +228,8 @@ double fallsUnder(const Grid &grid, const std::vector<double> &power, qsizetype 
     for (qsizetype k = index + direction; k >= 0 && k < grid.count; k += direction) {
         if (power[size_t(k)] < level) {
             const double above = power[size_t(k - direction)], below = power[size_t(k)];
-            const double share = above > below ? (above - level) / (above - below) : 0;
+            // Within the step: the grid's power may lie under the refined peak's half.
+            const double share = above > below ? std::clamp((above - level) / (above - below), 0.0, 1.0) : 0;
             return grid.frequency(k - direction) + direction * share * grid.step;
         }
     }
@@ -348,6 +350,12 @@ Search search(const Series &series, const Grid &grid, const Progress &progress, 
         result.message = NoMemory;
     }
     return result;
+}
+
+double Peak::periodError() const
+{
+    return halfWidth > 0 && std::isfinite(halfWidth) ? halfWidth / (frequency * frequency)
+                                                     : std::numeric_limits<double>::quiet_NaN();
 }
 
 double powerAt(const Series &series, double frequency)

@@ -61,8 +61,9 @@ struct Peak
     bool alias = false;       // of the chosen peak, yearly or daily
 
     double period() const { return 1 / frequency; }
-    // The period's uncertainty from the peak's half width.
-    double periodError() const { return halfWidth / (frequency * frequency); }
+    // The period's uncertainty from the peak's half width; NaN when the peak
+    // gives no width to take it from (a peak narrower than the grid's step).
+    double periodError() const;
 };
 
 // The `count` highest local maxima of `power`, highest first, each moved to

@@ -81,6 +81,8 @@ private slots:
     void stopsWhenAsked();
     void search_data();
     void search();
+    void periodError_data();
+    void periodError();
     void csvReadsBack();
 };
 
@@ -249,6 +251,31 @@ void TestPeriodogram::search()
     QCOMPARE(found.peaks.empty(), outcome != int(Search::Outcome::Found));
     if (!found.peaks.empty())
         QVERIFY(std::abs(found.peaks[0].period() - 2) < 0.01);
+}
+
+// The grid's power under half the refined peak's gives no width: no
+// uncertainty, rather than a negative one.
+void TestPeriodogram::periodError_data()
+{
+    QTest::addColumn<double>("scale"); // of the grid's power
+    QTest::addColumn<bool>("given");
+    QTest::newRow("the grid's own power") << 1.0 << true;
+    QTest::newRow("a third of it") << 0.3 << false;
+}
+
+void TestPeriodogram::periodError()
+{
+    QFETCH(double, scale);
+    QFETCH(bool, given);
+    const Series series = seriesOf(generated({5}, 3, 300, false, 5), false);
+    const Grid grid = gridOf(defaultRange(series.span), series.span);
+    std::vector<double> power = periodogram(series, grid);
+    for (double &p : power)
+        p *= scale;
+    const qsizetype highest = std::max_element(power.begin(), power.end()) - power.begin();
+    const double error = peakNear(series, grid, power, highest).periodError();
+    QCOMPARE(std::isfinite(error), given);
+    QVERIFY(std::isnan(error) || error > 0);
 }
 
 void TestPeriodogram::csvReadsBack()
