@@ -132,7 +132,7 @@ private:
                 return QString();
             if (content.front() == '#')
                 m_reader = Reading::extendedReader(m_into, m_file);
-            else if (Reading::opensDatabase(content))
+            else if (Reading::opensDatabase(line))
                 m_reader = Reading::databaseReader(m_into, m_file);
             else
                 m_reader = Reading::simpleListReader(m_into, m_file, m_star);

@@ -123,6 +123,12 @@ void TestObservations::reading_data()
                + download({{"JD", "2460003.5"}, {"Magnitude", "8.0"}, {"Band", "Z9"}, {"Validation Flag", "d"},
                            {"Star Name", "T Cep"}}, '\t', Aavso::DatabaseColumns.size())
         << QStringList{"T Cep 2460003.50000 8±na Z9  [] D"} << false;
+    QTest::newRow("older download: tabs, 16 fields, 99.999 for no uncertainty")
+        << QByteArray("2447003.5684\t<11.5\t99.999\tVis\tVis\t\t0\tK\tABC\tDelta Cep\t2225+57\t000-BBB-111\t"
+                      "Delta Cep\tV\t123456\t\n"
+                      "2447004.5\t4.1\t0.05\tV\tV\t\t0\t\tXYZ\tDelta Cep\t2225+57\t000-BBB-111\tDelta Cep\tD\t123457\t\n")
+        << QStringList{"Delta Cep 2447003.56840 <11.5±na Vis. ABC []", "Delta Cep 2447004.50000 4.1±0.05 V XYZ [] D"}
+        << false;
     const QString unknown = UnknownBand; // lists name the star after the file
     QTest::newRow("list: blanks, tabs, commas, no-break spaces, comments")
         << QByteArray("# stime a occhio\n2460000.5 12.3\n2460001.5\t<12.5\t0.1\tABC\n2460002.5, < 13.0:,V\n"
