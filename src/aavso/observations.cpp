@@ -128,14 +128,16 @@ private:
         }
         if (!m_reader) {
             const std::string_view content = Reading::trimmed(line);
-            if (content.empty() || (content.front() == '#' && !isParameter(content)))
+            if (content.empty() || (content.front() == '#' && !isParameter(content))) {
+                m_mjdNamed = m_mjdNamed || Reading::namesMjd(content);
                 return QString();
+            }
             if (content.front() == '#')
                 m_reader = Reading::extendedReader(m_into, m_file);
             else if (Reading::opensDatabase(line))
                 m_reader = Reading::databaseReader(m_into, m_file);
             else
-                m_reader = Reading::simpleListReader(m_into, m_file, m_star);
+                m_reader = Reading::simpleListReader(m_into, m_file, m_star, m_mjdNamed);
         }
         return m_reader->line(line, m_number);
     }
@@ -147,6 +149,7 @@ private:
     qint64 m_number = 0;     // lines given so far
     bool m_skipping = false; // within a line over LongestLine
     bool m_afterCr = false;  // the last piece ended with a CR
+    bool m_mjdNamed = false; // by a comment before the first line read
 };
 
 // All of `device`'s bytes, a piece at a time. Bytes added to a file while it

@@ -3,7 +3,8 @@
 // Extended format that photometry programs (this one included) write, the
 // download of the AAVSO International Database (comma- or tab-separated, with
 // or without its header line), and the lists of "JD magnitude" lines
-// observers keep by hand. Every repeated text (star, band, observer) is kept
+// observers keep by hand, with full Julian dates or, read as full ones,
+// JD − 2400000 or MJD. Every repeated text (star, band, observer) is kept
 // once in Observations::texts and named by its index, and notes, which most
 // often differ from line to line, as their bytes, so a million observations
 // stay small.
@@ -20,7 +21,7 @@ namespace LightCurve {
 
 struct Observation
 {
-    double jd = 0;                                          // JD, HJD or BJD, as written
+    double jd = 0; // JD, HJD or BJD, as written or from the file's DateForm
     double magnitude = 0;
     double error = std::numeric_limits<double>::quiet_NaN(); // NaN where the file gives none
     quint32 star = 0;     // index into texts: the name as written in the file
@@ -40,10 +41,15 @@ struct SkippedLine
     QString reason;   // in Italian, for the status line
 };
 
+// How a file writes its dates: full Julian dates, or a list's JD − 2400000
+// or MJD (JD − 2400000.5), which are read as full ones.
+enum class DateForm { Julian, Reduced, Modified };
+
 struct SourceFile
 {
     QString path;
     bool own = false; // written by this program (#SOFTWARE=Vevurid ...)
+    DateForm dates = DateForm::Julian;
 };
 
 struct Observations

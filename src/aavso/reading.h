@@ -153,8 +153,12 @@ private:
 
 std::unique_ptr<LineReader> extendedReader(Observations &into, quint16 file);
 std::unique_ptr<LineReader> databaseReader(Observations &into, quint16 file);
-// The observations of a list take `star` as their star's name.
-std::unique_ptr<LineReader> simpleListReader(Observations &into, quint16 file, const QString &star);
+// The observations of a list take `star` as their star's name; `mjdNamed`
+// when a comment before the list's first line names MJD.
+std::unique_ptr<LineReader> simpleListReader(Observations &into, quint16 file, const QString &star,
+                                             bool mjdNamed);
+// Whether "MJD", in any letter case, stands as a word of `line`.
+bool namesMjd(std::string_view line);
 
 // Whether `line`, a file's first, is a database download's header or one of
 // its records.

@@ -49,6 +49,8 @@ private slots:
     void cleanup() { dropFolder(); }
     void reading_data();
     void reading();
+    void dateForms_data();
+    void dateForms();
     void unreadableLine_data();
     void unreadableLine();
     void refused_data();
@@ -161,6 +163,46 @@ void TestObservations::reading()
     QCOMPARE(read.files.size(), size_t(1));
     QCOMPARE(read.files[0].path, path("R Leo.txt"));
     QCOMPARE(read.files[0].own, own);
+}
+
+void TestObservations::dateForms_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("expected"); // observations, then skipped lines
+    QTest::addColumn<int>("form");
+
+    const QString rLeo = "R Leo %1 12±na " + UnknownBand + "  []";
+    QTest::newRow("JD - 2400000") << QByteArray("47003.5684 12\n")
+                                  << QStringList{rLeo.arg("2447003.56840")} << int(DateForm::Reduced);
+    QTest::newRow("MJD named by a line of text") << QByteArray("Data (MJD) mag\n60000.25 12\n")
+                                                 << QStringList{rLeo.arg("2460000.75000"), "1: " + NotData}
+                                                 << int(DateForm::Modified);
+    QTest::newRow("mjd named by a comment") << QByteArray("# mjd,V\n60000.5 12\n")
+                                            << QStringList{rLeo.arg("2460001.00000")} << int(DateForm::Modified);
+    QTest::newRow("a longer word is no MJD") << QByteArray("# MJDs\n60000.5 12\n")
+                                             << QStringList{rLeo.arg("2460000.50000")} << int(DateForm::Reduced);
+    QTest::newRow("MJD named after the first date")
+        << QByteArray("60000.5 12\n# MJD\n60001.5 12\n")
+        << QStringList{rLeo.arg("2460000.50000"), rLeo.arg("2460001.50000")} << int(DateForm::Reduced);
+    QTest::newRow("the range's ends")
+        << QByteArray("9999.99 12\n100000.01 12\n10000 12\n100000 12\n")
+        << QStringList{rLeo.arg("2410000.00000"), rLeo.arg("2500000.00000"), "1: " + BadDate, "2: " + BadDate}
+        << int(DateForm::Reduced);
+    QTest::newRow("the first date gives the form")
+        << QByteArray("2460000.5 12\n60001.5 12\n") << QStringList{rLeo.arg("2460000.50000"), "2: " + BadDate}
+        << int(DateForm::Julian);
+}
+
+void TestObservations::dateForms()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, expected);
+    QFETCH(int, form);
+    putBytes(path("R Leo.txt"), bytes);
+    Observations read;
+    QCOMPARE(addFile(read, path("R Leo.txt")), QString());
+    QCOMPARE(describe(read), expected);
+    QCOMPARE(int(read.files[0].dates), form);
 }
 
 void TestObservations::unreadableLine_data()
