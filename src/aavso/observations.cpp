@@ -7,10 +7,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace LightCurve {
@@ -152,6 +154,44 @@ private:
     bool m_mjdNamed = false; // by a comment before the first line read
 };
 
+// A file in UTF-16 or UTF-32, known by its byte-order mark, made UTF-8 a
+// piece at a time for the readers, which take bytes.
+class WideText
+{
+public:
+    explicit WideText(QStringConverter::Encoding encoding)
+        : m_decoder(encoding), m_unit(encoding == QStringConverter::Utf16LE || encoding == QStringConverter::Utf16BE ? 2 : 4)
+    {
+    }
+
+    // Replaces the bytes of `piece` from `from` on with their UTF-8; false
+    // when they are not text in the file's encoding.
+    bool toUtf8(QByteArray &piece, qsizetype from)
+    {
+        QString text = m_held + m_decoder(QByteArrayView(piece).sliced(from));
+        m_held.clear();
+        if (!text.isEmpty() && text.back().isHighSurrogate()) {
+            m_held = text.back(); // its pair's other half is in the next piece
+            text.chop(1);
+        }
+        m_bytes += piece.size() - from;
+        piece.truncate(from);
+        piece += text.toUtf8();
+        return !m_decoder.hasError();
+    }
+
+    // Whether the file ended between two characters.
+    bool whole() const { return m_bytes % m_unit == 0 && m_held.isEmpty(); }
+
+    QString refusal() const { return BadText.arg(QString::fromLatin1(m_decoder.name())); }
+
+private:
+    QStringDecoder m_decoder; // keeps the bytes of a unit cut between two pieces
+    const qint64 m_unit;
+    QString m_held;
+    qint64 m_bytes = 0;
+};
+
 // All of `device`'s bytes, a piece at a time. Bytes added to a file while it
 // is read are left out.
 QString readPieces(Observations &into, quint16 index, QIODevice &device, const QString &star,
@@ -160,6 +200,7 @@ QString readPieces(Observations &into, quint16 index, QIODevice &device, const Q
     LineFeed feed(into, index, star);
     const qint64 size = device.size();
     QByteArray piece;
+    std::optional<WideText> wide;
     // The line left over from a piece is never longer than LongestLine.
     piece.reserve(qsizetype(std::min(size, PieceSize + LongestLine)));
     for (qint64 left = size;;) {
@@ -169,11 +210,18 @@ QString readPieces(Observations &into, quint16 index, QIODevice &device, const Q
         if (got < 0)
             return UnreadableFile;
         piece.truncate(kept + got);
+        if (left == size) {
+            const auto encoding = QStringConverter::encodingForData(piece);
+            if (encoding && *encoding != QStringConverter::Utf8)
+                wide.emplace(*encoding);
+        }
         left -= got;
+        if (wide && !wide->toUtf8(piece, kept))
+            return wide->refusal();
         if (QString refusal = feed.take(piece, kept); !refusal.isEmpty())
             return refusal;
         if (got == 0 || left == 0)
-            return feed.finish(piece);
+            return wide && !wide->whole() ? wide->refusal() : feed.finish(piece);
         if (progress && !progress(size - left, size))
             return Cancelled;
     }

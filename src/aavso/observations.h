@@ -77,6 +77,8 @@ inline const QString NotRegularFile = QStringLiteral("non è un file normale.");
 inline const QString UnreadableFile = QStringLiteral("il file non si può leggere.");
 inline const QString OverOneGiB = QStringLiteral("è più grande di 1 GiB.");
 inline const QString TooManyFiles = QStringLiteral("troppi file aperti.");
+// %1: the encoding its byte-order mark names, as "UTF-16LE".
+inline const QString BadText = QStringLiteral("non è un testo %1 valido.");
 
 // What addFile answers when `progress` stopped it.
 inline const QString Cancelled = QStringLiteral("Lettura annullata.");
@@ -96,12 +98,13 @@ inline const QString UnknownBand = QStringLiteral("?");
 inline constexpr qint64 PieceSize = qint64(1) << 20;
 inline constexpr qint64 LongestLine = qint64(1) << 16;
 
-// Reads the file at `path`, in whichever of the formats it is, and adds
-// what it holds to `into`. Empty on success; otherwise the Italian message
-// that names the file and says why it was refused (or Cancelled), and `into`
-// is unchanged. Never blocks: folders, pipes, devices and files over 1 GiB
-// are refused. A list names no star: its observations take the file's name
-// without its last suffix.
+// Reads the file at `path`, in whichever of the formats it is, in UTF-8 (or
+// Latin-1 where it is not valid UTF-8) or in UTF-16 or UTF-32 with a
+// byte-order mark, and adds what it holds to `into`. Empty on success;
+// otherwise the Italian message that names the file and says why it was
+// refused (or Cancelled), and `into` is unchanged. Never blocks: folders,
+// pipes, devices and files over 1 GiB are refused. A list names no star: its
+// observations take the file's name without its last suffix.
 QString addFile(Observations &into, const QString &path, const Progress &progress = {});
 
 // What addFile does, on bytes already in memory; `file` is the index the

@@ -7,6 +7,7 @@
 #include "support/guard.h"
 #include "support/observationtext.h"
 
+#include <QStringEncoder>
 #include <QTest>
 
 #include <optional>
@@ -55,6 +56,8 @@ private slots:
     void unreadableLine();
     void refused_data();
     void refused();
+    void wideText_data();
+    void wideText();
     void fileOfManyPieces();
     void gigabyteWithoutLineEnd();
     void starsAcrossFiles();
@@ -325,6 +328,52 @@ void TestObservations::refused()
     QCOMPARE(describe(shown), before);
     QCOMPARE(shown.texts, textsBefore);
     QCOMPARE(shown.files.size(), size_t(1));
+}
+
+void TestObservations::wideText_data()
+{
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("cut"); // bytes left off the end
+    QTest::addColumn<QString>("problem");
+
+    const QString note = QString::fromUtf8("nota è \U0001F600");
+    const QString small = QString::fromLatin1(OwnHeader) + record("V612 Sct,2460000.5,12.1,0.01,V") + "A,2460000.5,12.1,0.01,V,"
+        + QString("na,").repeated(9) + note + "\r\n";
+    // The pair's first half ends the first piece: after the mark, at unit PieceSize / 2 - 2.
+    const qsizetype pairAt = PieceSize / 2 - 2;
+    QString large = QString::fromLatin1(OwnHeader);
+    const QString start = "A,2460000.5,12.1,0.01,V," + QString("na,").repeated(9);
+    while (1 + large.size() + 100 < PieceSize / 2)
+        large += record("V612 Sct,2460000.5,12.1,0.01,V");
+    large += '#' + QString(pairAt - large.size() - 3 - start.size(), 'x') + "\r\n" + start + note.right(2) + "\r\n";
+    QTest::newRow("UTF-16LE") << int(QStringConverter::Utf16LE) << small << 0 << QString();
+    QTest::newRow("UTF-16BE") << int(QStringConverter::Utf16BE) << small << 0 << QString();
+    QTest::newRow("UTF-32LE") << int(QStringConverter::Utf32LE) << small << 0 << QString();
+    QTest::newRow("UTF-16LE, a pair of surrogates cut between pieces")
+        << int(QStringConverter::Utf16LE) << large << 0 << QString();
+    QTest::newRow("UTF-16BE ending half way through a character")
+        << int(QStringConverter::Utf16BE) << small << 1 << BadText.arg("UTF-16BE");
+}
+
+// Text with a byte-order mark is read in its encoding.
+void TestObservations::wideText()
+{
+    QFETCH(int, encoding);
+    QFETCH(QString, text);
+    QFETCH(int, cut);
+    QFETCH(QString, problem);
+    QStringEncoder encoder(QStringConverter::Encoding(encoding), QStringConverter::Flag::WriteBom);
+    putBytes(path("x.txt"), QByteArray(encoder(text)).chopped(cut));
+
+    Observations read;
+    QCOMPARE(addFile(read, path("x.txt")), problem.isEmpty() ? problem : Refused.arg("x.txt", problem));
+    if (!problem.isEmpty())
+        return;
+    Observations expected;
+    expected.files.push_back({path("y.txt"), false});
+    QCOMPARE(readBytes(expected, 0, text.toUtf8(), "x"), QString());
+    QCOMPARE(describe(read), describe(expected));
 }
 
 // Read a piece at a time: a CR LF cut between the first two pieces, lone
