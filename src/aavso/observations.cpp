@@ -192,12 +192,28 @@ private:
     qint64 m_bytes = 0;
 };
 
+// Room kept beyond the observations a file is expected to hold, as a share of them.
+constexpr size_t SpareShare = 16;
+
+// Room for the observations the rest of the file will likely add, judged
+// from those its first `done` bytes added, beyond the `before` there were.
+void reserveAhead(std::vector<Observation> &observations, size_t before, qint64 done, qint64 total)
+{
+    const double added = double(observations.size() - before);
+    const size_t expected = observations.size() + size_t(std::ceil(added * double(total - done) / double(done)));
+    // The spare room takes the estimate's wavering; a file whose lines thicken
+    // as it goes is reserved for a few times, not once a piece.
+    if (expected > observations.capacity())
+        observations.reserve(std::max(expected + expected / SpareShare, Reading::grown(observations.capacity())));
+}
+
 // All of `device`'s bytes, a piece at a time. Bytes added to a file while it
 // is read are left out.
 QString readPieces(Observations &into, quint16 index, QIODevice &device, const QString &star,
                    const Progress &progress)
 {
     LineFeed feed(into, index, star);
+    const size_t before = into.observations.size();
     const qint64 size = device.size();
     QByteArray piece;
     std::optional<WideText> wide;
@@ -222,6 +238,7 @@ QString readPieces(Observations &into, quint16 index, QIODevice &device, const Q
             return refusal;
         if (got == 0 || left == 0)
             return wide && !wide->whole() ? wide->refusal() : feed.finish(piece);
+        reserveAhead(into.observations, before, size - left, size);
         if (progress && !progress(size - left, size))
             return Cancelled;
     }
@@ -260,8 +277,8 @@ QString addFile(Observations &into, const QString &path, const Progress &progres
         into.noteBytes.truncate(qsizetype(into.noteEnds.back()));
         return problem == Cancelled ? problem : refused(problem);
     }
-    // Growth by doubling may have left half the room unused.
-    if (into.observations.capacity() - into.observations.size() > into.observations.size() / 4)
+    // Lines that thinned out late may have left more room than was spared.
+    if (into.observations.capacity() - into.observations.size() > into.observations.size() / Reading::GrowthShare)
         into.observations.shrink_to_fit();
     return QString();
 }

@@ -8,6 +8,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -117,6 +118,16 @@ private:
     std::unordered_map<std::string, NamedBand> m_bands;
     std::string m_bandKey; // reused, so that a band lookup allocates nothing
 };
+
+// A vector that doubles holds up to twice the room its observations need,
+// and three times while it moves them: the observations' room grows by an
+// eighth (and at least MinimumGrowth) at a time instead.
+inline constexpr size_t GrowthShare = 8;
+inline constexpr size_t MinimumGrowth = 4096;
+inline size_t grown(size_t capacity)
+{
+    return capacity + std::max(capacity / GrowthShare, MinimumGrowth);
+}
 
 // Fills the numbers of `observation` from a record's fields, or says why the
 // line cannot be read. The magnitude may carry "<" (fainter than) before it

@@ -60,6 +60,8 @@ private slots:
     void wideText();
     void fileOfManyPieces();
     void gigabyteWithoutLineEnd();
+    void roomFollowsTheFile_data();
+    void roomFollowsTheFile();
     void starsAcrossFiles();
 
 private:
@@ -427,6 +429,39 @@ void TestObservations::gigabyteWithoutLineEnd()
     rusage after{};
     getrusage(RUSAGE_SELF, &after);
     QCOMPARE_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024); // KiB
+}
+
+void TestObservations::roomFollowsTheFile_data()
+{
+    QTest::addColumn<int>("before"); // observations of a file read first
+    QTest::addColumn<int>("lines");
+    QTest::newRow("one file") << 0 << 150000;
+    QTest::newRow("after another") << 200000 << 150000;
+}
+
+// The observations never take much more room than the file's own need: a
+// vector doubling as it fills would take up to twice.
+void TestObservations::roomFollowsTheFile()
+{
+    QFETCH(int, before);
+    QFETCH(int, lines);
+    const QByteArray line = "2460000.12345 12.345\n";
+    putBytes(path("first.txt"), line.repeated(before));
+    putBytes(path("second.txt"), line.repeated(lines));
+    Observations read;
+    if (before > 0)
+        QCOMPARE(addFile(read, path("first.txt")), QString());
+    const size_t most = size_t(before + lines) * 9 / 8;
+    size_t largest = 0;
+    QCOMPARE(addFile(read, path("second.txt"), [&](qint64, qint64) {
+                 largest = std::max(largest, read.observations.capacity());
+                 return true;
+             }),
+             QString());
+    QCOMPARE(read.observations.size(), size_t(before + lines));
+    QVERIFY(largest > 0); // told between pieces
+    QCOMPARE_LE(largest, most);
+    QCOMPARE_LE(read.observations.capacity(), most);
 }
 
 void TestObservations::starsAcrossFiles()
