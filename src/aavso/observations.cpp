@@ -160,7 +160,8 @@ class WideText
 {
 public:
     explicit WideText(QStringConverter::Encoding encoding)
-        : m_decoder(encoding), m_unit(encoding == QStringConverter::Utf16LE || encoding == QStringConverter::Utf16BE ? 2 : 4)
+        : m_decoder(encoding),
+          m_unit(encoding == QStringConverter::Utf16LE || encoding == QStringConverter::Utf16BE ? 2 : 4)
     {
     }
 

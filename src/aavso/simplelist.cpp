@@ -6,9 +6,9 @@
 // comments. Lines around the data (a mail with the data pasted in) are
 // skipped, each with its reason. Dates from 10000 to 100000 are JD − 2400000,
 // or MJD when a comment or a line of text before the first observation
-// names MJD; a file keeps to the first form it uses. A third word that is a number is the error;
-// one in letters is a band when Bands::find knows it, else the observer's
-// code; a line that names no band has UnknownBand.
+// names MJD; a file keeps to the first form it uses. A third word that is a
+// number is the error; one in letters is a band when Bands::find knows it,
+// else the observer's code; a line that names no band has UnknownBand.
 
 #include "reading.h"
 
@@ -109,18 +109,18 @@ public:
             noteMjd(content);
         } else if (!takeDateForm(jd)) {
             reason = BadDate;
-        }
-        else if (next < count)
+        } else if (next < count) {
             reason = TooManyWords;
-        else
+        } else {
             reason = readValues(observation, m_words[0], magnitude < count ? m_words[magnitude] : "", error);
+        }
         if (reason.isEmpty()) {
             const TextTable::NamedBand band = m_texts.band(name);
             observation.star = m_star;
             observation.band = band.known ? band.text : m_texts.indexOfText(UnknownBand);
             observation.observer = band.known ? 0 : m_texts.index(name);
             observation.fainter = observation.fainter || fainterApart;
-            observation.jd += start(m_into.files[m_file].dates);
+            observation.jd += dateStart(m_into.files[m_file].dates);
         }
         return settle(observation, number, reason);
     }
@@ -148,7 +148,8 @@ private:
         return *form == dates;
     }
 
-    static double start(DateForm form)
+    // The full Julian date a date of `form` counts from.
+    static double dateStart(DateForm form)
     {
         switch (form) {
         case DateForm::Julian: break;
@@ -162,8 +163,8 @@ private:
     const size_t m_before; // observations before this file's
     std::string m_line;
     Words m_words;
-    bool m_mjdNamed; // by a line before the first date
-    bool m_dated = false;    // the file's form of date is known
+    bool m_mjdNamed;      // by a line before the first date
+    bool m_dated = false; // the file's form of date is known
 };
 
 } // namespace
