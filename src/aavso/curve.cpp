@@ -128,6 +128,17 @@ QString summary(const Observations &data, const QString &star, qsizetype count,
     } else if (!data.files.empty()) {
         text = NothingShown.arg(data.files.size());
     }
+    QStringList reduced, modified;
+    for (const SourceFile &file : data.files) {
+        if (file.dates == DateForm::Reduced)
+            reduced << QFileInfo(file.path).fileName();
+        else if (file.dates == DateForm::Modified)
+            modified << QFileInfo(file.path).fileName();
+    }
+    if (!reduced.isEmpty())
+        text += ReducedDatesRead.arg(reduced.join(QStringLiteral(", ")));
+    if (!modified.isEmpty())
+        text += ModifiedDatesRead.arg(modified.join(QStringLiteral(", ")));
     if (!data.skipped.empty()) {
         const SkippedLine &first = data.skipped.front();
         text += SkippedLines.arg(QString::number(data.skipped.size()), QString::number(first.line),

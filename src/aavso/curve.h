@@ -34,13 +34,17 @@ Curve curveOf(const Observations &data, const QString &key);
 
 // The status line's account of the curve of `star` (its name as listed,
 // `count` observations in all) drawn from `data`; an empty `star` speaks of
-// the files alone. Discrepant observations and skipped lines are counted.
+// the files alone. Discrepant observations and skipped lines are counted,
+// and the files whose dates were not read as written are named.
 QString summary(const Observations &data, const QString &star, qsizetype count,
                 const Curve &curve, bool discrepantShown);
 inline const QString Observed = QStringLiteral("Osservazioni di %1: %2 da %3 file%4.");
 inline const QString DiscrepantHidden = QStringLiteral(" (discrepanti: %1, nascoste)");
 inline const QString DiscrepantShown = QStringLiteral(" (discrepanti: %1, segnate con una croce)");
 inline const QString NothingShown = QStringLiteral("Nessuna osservazione in %1 file.");
+// %1: the files' names, apart by ", ".
+inline const QString ReducedDatesRead = QStringLiteral(" Date lette come JD − 2400000: %1.");
+inline const QString ModifiedDatesRead = QStringLiteral(" Date lette come MJD (JD − 2400000,5): %1.");
 inline const QString SkippedLines = QStringLiteral(" Righe ignorate: %1 (la prima: riga %2 di %3: %4).");
 
 // Colours (opaque QRgb) for `count` bands without one of their own, each at

@@ -1,8 +1,9 @@
 // The AAVSO International Database download: comma- or tab-separated, a
 // header line naming the columns (in any order, with others between them) or
-// none at all and the columns in the database's own order. Fields are in
-// double quotes where they hold the separator, a quote inside doubled or
-// after a backslash.
+// none at all and the columns in the database's own order, or the older
+// download's 16 fields. Fields are in double quotes where they hold the
+// separator, a quote inside doubled or after a backslash. An uncertainty of
+// 99.999 is the database's mark of none.
 
 #include "reading.h"
 
@@ -22,6 +23,15 @@ constexpr std::array<std::string_view, ColumnCount> ColumnNames{
     "JD", "Magnitude", "Uncertainty", "Band", "Observer Code", "Star Name", "Comments", "Validation Flag"};
 constexpr size_t Absent = size_t(-1);
 using Columns = std::array<size_t, ColumnCount>;
+
+// The older download, without a header: JD, magnitude, uncertainty, band,
+// the band again, an empty field, a number, comment codes, observer, star,
+// its designation, AUID, the star again, validation flag, observation
+// number and an empty field.
+constexpr size_t OlderFields = 16;
+constexpr Columns OlderColumns{0, 1, 2, 3, 8, 9, Absent, 13};
+
+constexpr std::string_view NoUncertainty = "99.999";
 
 struct Fields
 {
@@ -104,8 +114,13 @@ Opening opening(std::string_view line, char &separator, Fields &fields, Columns 
         if (findColumns(fields.views, columns))
             return Opening::Header;
         double jd = 0;
-        if (fields.views.size() >= Aavso::DatabaseColumnsAlways && readNumber(fields.views[Jd], jd)
-            && FullJulianDates.contains(jd)) {
+        if (!readNumber(fields.views[Jd], jd) || !FullJulianDates.contains(jd))
+            continue;
+        if (fields.views.size() == OlderFields) {
+            columns = OlderColumns;
+            return Opening::Record;
+        }
+        if (fields.views.size() >= Aavso::DatabaseColumnsAlways) {
             const std::vector<std::string_view> order(Aavso::DatabaseColumns.cbegin(),
                                                       Aavso::DatabaseColumns.cend());
             findColumns(order, columns);
@@ -148,7 +163,8 @@ public:
         else if (field(Band).empty())
             reason = MissingBand;
         else
-            reason = readValues(observation, field(Jd), field(Magnitude), field(Uncertainty));
+            reason = readValues(observation, field(Jd), field(Magnitude),
+                                field(Uncertainty) == NoUncertainty ? std::string_view() : field(Uncertainty));
         if (reason.isEmpty()) {
             observation.star = m_texts.index(field(StarName));
             observation.band = m_texts.band(field(Band)).text;

@@ -7,10 +7,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace LightCurve {
@@ -128,14 +130,16 @@ private:
         }
         if (!m_reader) {
             const std::string_view content = Reading::trimmed(line);
-            if (content.empty() || (content.front() == '#' && !isParameter(content)))
+            if (content.empty() || (content.front() == '#' && !isParameter(content))) {
+                m_mjdNamed = m_mjdNamed || Reading::namesMjd(content);
                 return QString();
+            }
             if (content.front() == '#')
                 m_reader = Reading::extendedReader(m_into, m_file);
-            else if (Reading::opensDatabase(content))
+            else if (Reading::opensDatabase(line))
                 m_reader = Reading::databaseReader(m_into, m_file);
             else
-                m_reader = Reading::simpleListReader(m_into, m_file, m_star);
+                m_reader = Reading::simpleListReader(m_into, m_file, m_star, m_mjdNamed);
         }
         return m_reader->line(line, m_number);
     }
@@ -147,7 +151,62 @@ private:
     qint64 m_number = 0;     // lines given so far
     bool m_skipping = false; // within a line over LongestLine
     bool m_afterCr = false;  // the last piece ended with a CR
+    bool m_mjdNamed = false; // by a comment before the first line read
 };
+
+// A file in UTF-16 or UTF-32, known by its byte-order mark, made UTF-8 a
+// piece at a time for the readers, which take bytes.
+class WideText
+{
+public:
+    explicit WideText(QStringConverter::Encoding encoding)
+        : m_decoder(encoding),
+          m_unit(encoding == QStringConverter::Utf16LE || encoding == QStringConverter::Utf16BE ? 2 : 4)
+    {
+    }
+
+    // Replaces the bytes of `piece` from `from` on with their UTF-8; false
+    // when they are not text in the file's encoding.
+    bool toUtf8(QByteArray &piece, qsizetype from)
+    {
+        QString text = m_held + m_decoder(QByteArrayView(piece).sliced(from));
+        m_held.clear();
+        if (!text.isEmpty() && text.back().isHighSurrogate()) {
+            m_held = text.back(); // its pair's other half is in the next piece
+            text.chop(1);
+        }
+        m_bytes += piece.size() - from;
+        piece.truncate(from);
+        piece += text.toUtf8();
+        return !m_decoder.hasError();
+    }
+
+    // Whether the file ended between two characters.
+    bool whole() const { return m_bytes % m_unit == 0 && m_held.isEmpty(); }
+
+    QString refusal() const { return BadText.arg(QString::fromLatin1(m_decoder.name())); }
+
+private:
+    QStringDecoder m_decoder; // keeps the bytes of a unit cut between two pieces
+    const qint64 m_unit;
+    QString m_held;
+    qint64 m_bytes = 0;
+};
+
+// Room kept beyond the observations a file is expected to hold, as a share of them.
+constexpr size_t SpareShare = 16;
+
+// Room for the observations the rest of the file will likely add, judged
+// from those its first `done` bytes added, beyond the `before` there were.
+void reserveAhead(std::vector<Observation> &observations, size_t before, qint64 done, qint64 total)
+{
+    const double added = double(observations.size() - before);
+    const size_t expected = observations.size() + size_t(std::ceil(added * double(total - done) / double(done)));
+    // The spare room takes the estimate's wavering; a file whose lines thicken
+    // as it goes is reserved for a few times, not once a piece.
+    if (expected > observations.capacity())
+        observations.reserve(std::max(expected + expected / SpareShare, Reading::grown(observations.capacity())));
+}
 
 // All of `device`'s bytes, a piece at a time. Bytes added to a file while it
 // is read are left out.
@@ -155,8 +214,10 @@ QString readPieces(Observations &into, quint16 index, QIODevice &device, const Q
                    const Progress &progress)
 {
     LineFeed feed(into, index, star);
+    const size_t before = into.observations.size();
     const qint64 size = device.size();
     QByteArray piece;
+    std::optional<WideText> wide;
     // The line left over from a piece is never longer than LongestLine.
     piece.reserve(qsizetype(std::min(size, PieceSize + LongestLine)));
     for (qint64 left = size;;) {
@@ -166,11 +227,19 @@ QString readPieces(Observations &into, quint16 index, QIODevice &device, const Q
         if (got < 0)
             return UnreadableFile;
         piece.truncate(kept + got);
+        if (left == size) {
+            const auto encoding = QStringConverter::encodingForData(piece);
+            if (encoding && *encoding != QStringConverter::Utf8)
+                wide.emplace(*encoding);
+        }
         left -= got;
+        if (wide && !wide->toUtf8(piece, kept))
+            return wide->refusal();
         if (QString refusal = feed.take(piece, kept); !refusal.isEmpty())
             return refusal;
         if (got == 0 || left == 0)
-            return feed.finish(piece);
+            return wide && !wide->whole() ? wide->refusal() : feed.finish(piece);
+        reserveAhead(into.observations, before, size - left, size);
         if (progress && !progress(size - left, size))
             return Cancelled;
     }
@@ -209,8 +278,8 @@ QString addFile(Observations &into, const QString &path, const Progress &progres
         into.noteBytes.truncate(qsizetype(into.noteEnds.back()));
         return problem == Cancelled ? problem : refused(problem);
     }
-    // Growth by doubling may have left half the room unused.
-    if (into.observations.capacity() - into.observations.size() > into.observations.size() / 4)
+    // Lines that thinned out late may have left more room than was spared.
+    if (into.observations.capacity() - into.observations.size() > into.observations.size() / Reading::GrowthShare)
         into.observations.shrink_to_fit();
     return QString();
 }

@@ -3,7 +3,8 @@
 // Extended format that photometry programs (this one included) write, the
 // download of the AAVSO International Database (comma- or tab-separated, with
 // or without its header line), and the lists of "JD magnitude" lines
-// observers keep by hand. Every repeated text (star, band, observer) is kept
+// observers keep by hand, with full Julian dates or, read as full ones,
+// JD − 2400000 or MJD. Every repeated text (star, band, observer) is kept
 // once in Observations::texts and named by its index, and notes, which most
 // often differ from line to line, as their bytes, so a million observations
 // stay small.
@@ -20,7 +21,7 @@ namespace LightCurve {
 
 struct Observation
 {
-    double jd = 0;                                          // JD, HJD or BJD, as written
+    double jd = 0; // JD, HJD or BJD, as written or from the file's DateForm
     double magnitude = 0;
     double error = std::numeric_limits<double>::quiet_NaN(); // NaN where the file gives none
     quint32 star = 0;     // index into texts: the name as written in the file
@@ -40,10 +41,15 @@ struct SkippedLine
     QString reason;   // in Italian, for the status line
 };
 
+// How a file writes its dates: full Julian dates, or a list's JD − 2400000
+// or MJD (JD − 2400000.5), which are read as full ones.
+enum class DateForm { Julian, Reduced, Modified };
+
 struct SourceFile
 {
     QString path;
     bool own = false; // written by this program (#SOFTWARE=Vevurid ...)
+    DateForm dates = DateForm::Julian;
 };
 
 struct Observations
@@ -71,6 +77,8 @@ inline const QString NotRegularFile = QStringLiteral("non è un file normale.");
 inline const QString UnreadableFile = QStringLiteral("il file non si può leggere.");
 inline const QString OverOneGiB = QStringLiteral("è più grande di 1 GiB.");
 inline const QString TooManyFiles = QStringLiteral("troppi file aperti.");
+// %1: the encoding its byte-order mark names, as "UTF-16LE".
+inline const QString BadText = QStringLiteral("non è un testo %1 valido.");
 
 // What addFile answers when `progress` stopped it.
 inline const QString Cancelled = QStringLiteral("Lettura annullata.");
@@ -90,12 +98,13 @@ inline const QString UnknownBand = QStringLiteral("?");
 inline constexpr qint64 PieceSize = qint64(1) << 20;
 inline constexpr qint64 LongestLine = qint64(1) << 16;
 
-// Reads the file at `path`, in whichever of the formats it is, and adds
-// what it holds to `into`. Empty on success; otherwise the Italian message
-// that names the file and says why it was refused (or Cancelled), and `into`
-// is unchanged. Never blocks: folders, pipes, devices and files over 1 GiB
-// are refused. A list names no star: its observations take the file's name
-// without its last suffix.
+// Reads the file at `path`, in whichever of the formats it is, in UTF-8 (or
+// Latin-1 where it is not valid UTF-8) or in UTF-16 or UTF-32 with a
+// byte-order mark, and adds what it holds to `into`. Empty on success;
+// otherwise the Italian message that names the file and says why it was
+// refused (or Cancelled), and `into` is unchanged. Never blocks: folders,
+// pipes, devices and files over 1 GiB are refused. A list names no star: its
+// observations take the file's name without its last suffix.
 QString addFile(Observations &into, const QString &path, const Progress &progress = {});
 
 // What addFile does, on bytes already in memory; `file` is the index the

@@ -238,7 +238,10 @@ QString LineReader::settle(Observation &observation, qint64 number, const QStrin
 {
     if (reason.isEmpty()) {
         observation.file = m_file;
-        m_into.observations.push_back(observation);
+        std::vector<Observation> &observations = m_into.observations;
+        if (observations.size() == observations.capacity())
+            observations.reserve(grown(observations.capacity()));
+        observations.push_back(observation);
         return QString();
     }
     m_into.skipped.push_back({m_file, number, reason});

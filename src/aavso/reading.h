@@ -8,6 +8,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -118,6 +119,16 @@ private:
     std::string m_bandKey; // reused, so that a band lookup allocates nothing
 };
 
+// A vector that doubles holds up to twice the room its observations need,
+// and three times while it moves them: the observations' room grows by an
+// eighth (and at least MinimumGrowth) at a time instead.
+inline constexpr size_t GrowthShare = 8;
+inline constexpr size_t MinimumGrowth = 4096;
+inline size_t grown(size_t capacity)
+{
+    return capacity + std::max(capacity / GrowthShare, MinimumGrowth);
+}
+
 // Fills the numbers of `observation` from a record's fields, or says why the
 // line cannot be read. The magnitude may carry "<" (fainter than) before it
 // and a visual estimate's ":" (uncertain) after it; an error is optional.
@@ -153,8 +164,12 @@ private:
 
 std::unique_ptr<LineReader> extendedReader(Observations &into, quint16 file);
 std::unique_ptr<LineReader> databaseReader(Observations &into, quint16 file);
-// The observations of a list take `star` as their star's name.
-std::unique_ptr<LineReader> simpleListReader(Observations &into, quint16 file, const QString &star);
+// The observations of a list take `star` as their star's name; `mjdNamed`
+// when a comment before the list's first line names MJD.
+std::unique_ptr<LineReader> simpleListReader(Observations &into, quint16 file, const QString &star,
+                                             bool mjdNamed);
+// Whether "MJD", in any letter case, stands as a word of `line`.
+bool namesMjd(std::string_view line);
 
 // Whether `line`, a file's first, is a database download's header or one of
 // its records.

@@ -8,8 +8,11 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <mutex>
+#include <new>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 namespace Period {
@@ -27,6 +30,9 @@ constexpr qsizetype StepsPerSeed = 256;
 constexpr size_t TileSize = 512;
 // Observations handled side by side; the arrays are padded to a multiple of it.
 constexpr size_t Lanes = 4;
+// A weighted standard deviation under this share of the largest magnitude is
+// what rounding leaves of the mean of ten million equal values, not a variation.
+constexpr double RoundingLevel = 1e-8;
 
 // Σw·y·cos, Σw·y·sin, Σw·cos, Σw·sin, Σw·cos², Σw·cos·sin at one frequency,
 // y from the weighted mean.
@@ -68,12 +74,16 @@ double dcdft(const Series &series, double floatingMean)
     return (double(series.size()) - 1) / 2 * floatingMean;
 }
 
+// Σw·y², y from the mean; 0 when that is at the level of rounding, where
+// the power would be the ratio of two roundings.
 double spreadOf(const Series &series)
 {
-    double yy = 0;
-    for (size_t i = 0; i < series.size(); ++i)
+    double yy = 0, largest = 0;
+    for (size_t i = 0; i < series.size(); ++i) {
         yy += series.w[i] * (series.y[i] - series.mean) * (series.y[i] - series.mean);
-    return yy;
+        largest = std::max(largest, std::abs(series.y[i]));
+    }
+    return std::sqrt(yy) > RoundingLevel * largest ? yy : 0;
 }
 
 Sums directSums(const Series &series, double frequency)
@@ -220,7 +230,8 @@ double fallsUnder(const Grid &grid, const std::vector<double> &power, qsizetype 
     for (qsizetype k = index + direction; k >= 0 && k < grid.count; k += direction) {
         if (power[size_t(k)] < level) {
             const double above = power[size_t(k - direction)], below = power[size_t(k)];
-            const double share = above > below ? (above - level) / (above - below) : 0;
+            // Within the step: the grid's power may lie under the refined peak's half.
+            const double share = above > below ? std::clamp((above - level) / (above - below), 0.0, 1.0) : 0;
             return grid.frequency(k - direction) + direction * share * grid.step;
         }
     }
@@ -266,37 +277,87 @@ Grid gridOf(const Range &range, double span)
 
 std::vector<double> periodogram(const Series &series, const Grid &grid, const Progress &progress)
 {
-    if (series.size() < MinimumPoints || grid.count <= 0)
+    if (series.size() < MinimumPoints || grid.count <= 0 || grid.count > MostFrequencies)
         return {};
     const Padded padded(series, grid.step);
     const double yy = spreadOf(series);
     std::vector<double> power(size_t(grid.count));
     const qsizetype blocks = (grid.count + StepsPerSeed - 1) / StepsPerSeed;
     std::atomic<qsizetype> next{0};
-    std::atomic<bool> stopped{false};
+    std::atomic<bool> stopped{false}, outOfMemory{false};
     std::mutex reporting;
     qsizetype done = 0;
     const auto work = [&] {
-        for (qsizetype b = next++; b < blocks && !stopped; b = next++) {
-            const qsizetype first = b * StepsPerSeed;
-            block(padded, grid, first, std::min(StepsPerSeed, grid.count - first), yy, series, &power[size_t(first)]);
-            if (progress) {
-                // Once told to stop, the other thread's last block goes unreported.
-                const std::lock_guard<std::mutex> lock(reporting);
-                if (!stopped && !progress(double(++done) / double(blocks)))
-                    stopped = true;
+        // An exception leaving a thread would end the program: it is taken
+        // back to the calling thread instead.
+        try {
+            for (qsizetype b = next++; b < blocks && !stopped; b = next++) {
+                const qsizetype first = b * StepsPerSeed;
+                block(padded, grid, first, std::min(StepsPerSeed, grid.count - first), yy, series,
+                      &power[size_t(first)]);
+                if (progress) {
+                    // Once told to stop, the other thread's last block goes unreported.
+                    const std::lock_guard<std::mutex> lock(reporting);
+                    if (!stopped && !progress(double(++done) / double(blocks)))
+                        stopped = true;
+                }
             }
+        } catch (const std::bad_alloc &) {
+            outOfMemory = stopped = true;
         }
     };
     std::vector<std::thread> helpers;
-    for (unsigned i = 1; i < std::max(1u, std::thread::hardware_concurrency()); ++i)
-        helpers.emplace_back(work);
+    try {
+        for (unsigned i = 1; i < std::max(1u, std::thread::hardware_concurrency()); ++i)
+            helpers.emplace_back(work);
+    } catch (const std::system_error &) {
+        // No more threads to be had: those started share the work.
+    }
     work();
     for (std::thread &helper : helpers)
         helper.join();
+    if (outOfMemory)
+        throw std::bad_alloc();
     if (stopped)
         return {};
     return power;
+}
+
+Search search(const Series &series, const Grid &grid, const Progress &progress, int count)
+{
+    Search result;
+    if (series.size() < MinimumPoints || grid.count <= 0)
+        return result;
+    if (spreadOf(series) == 0) {
+        result.outcome = Search::Outcome::NoVariation;
+        result.message = NoVariation;
+        return result;
+    }
+    if (grid.count > MostFrequencies) {
+        result.outcome = Search::Outcome::TooManyFrequencies;
+        result.message = TooManyFrequencies.arg(grid.count).arg(MostFrequencies);
+        return result;
+    }
+    try {
+        result.power = periodogram(series, grid, progress);
+        if (result.power.empty()) {
+            result.outcome = Search::Outcome::Stopped;
+            return result;
+        }
+        result.peaks = peaks(series, grid, result.power, count);
+        result.outcome = Search::Outcome::Found;
+    } catch (const std::bad_alloc &) {
+        result = {};
+        result.outcome = Search::Outcome::OutOfMemory;
+        result.message = NoMemory;
+    }
+    return result;
+}
+
+double Peak::periodError() const
+{
+    return halfWidth > 0 && std::isfinite(halfWidth) ? halfWidth / (frequency * frequency)
+                                                     : std::numeric_limits<double>::quiet_NaN();
 }
 
 double powerAt(const Series &series, double frequency)

@@ -43,7 +43,9 @@ inline constexpr double StepsPerPeakWidth = 5;
 using Progress = std::function<bool(double done)>;
 
 // The DCDFT power at each frequency of `grid`, on every core; empty when
-// `progress` stopped it or the series has fewer than MinimumPoints points.
+// `progress` stopped it, the series has fewer than MinimumPoints points or
+// the grid more than MostFrequencies frequencies. Throws std::bad_alloc
+// when memory runs out; search() does not.
 std::vector<double> periodogram(const Series &series, const Grid &grid, const Progress &progress = {});
 inline constexpr size_t MinimumPoints = 4;
 
@@ -59,8 +61,9 @@ struct Peak
     bool alias = false;       // of the chosen peak, yearly or daily
 
     double period() const { return 1 / frequency; }
-    // The period's uncertainty from the peak's half width.
-    double periodError() const { return halfWidth / (frequency * frequency); }
+    // The period's uncertainty from the peak's half width; NaN when the peak
+    // gives no width to take it from (a peak narrower than the grid's step).
+    double periodError() const;
 };
 
 // The `count` highest local maxima of `power`, highest first, each moved to
@@ -75,6 +78,37 @@ inline constexpr double DaysPerYear = 365.25;
 // (f ± 1/365.25) or daily (f ± 1) alias of `chosen`'s frequency f; unmarks
 // the others.
 void markAliases(std::vector<Peak> &peaks, const Peak &chosen, double span);
+
+// The most frequencies a search takes: their powers alone fill 160 MB.
+inline constexpr qsizetype MostFrequencies = 20000000;
+
+// What a search found, or why it found nothing.
+struct Search
+{
+    enum class Outcome {
+        Found,              // the power and peaks below
+        Stopped,            // by `progress`
+        NotSearched,        // fewer than MinimumPoints points, or a grid of no frequency
+        TooManyFrequencies, // over MostFrequencies: `message` says how many were asked
+        NoVariation,        // every magnitude alike, to rounding: no period to find
+        OutOfMemory,
+    };
+    Outcome outcome = Outcome::NotSearched;
+    std::vector<double> power;
+    std::vector<Peak> peaks; // highest first, as peaks() gives them
+    QString message;         // for the user, when the outcome has one
+};
+
+// The periodogram of `series` on `grid` and its `count` highest peaks. Never
+// throws: a grid too large is refused before anything is allocated, and
+// memory that runs out on the way ends the search with OutOfMemory.
+Search search(const Series &series, const Grid &grid, const Progress &progress = {}, int count = 10);
+// %1: the frequencies the grid holds, %2: MostFrequencies.
+inline const QString TooManyFrequencies =
+    QStringLiteral("La ricerca chiede %1 frequenze, più delle %2 che si possono calcolare: "
+                   "restringi l'intervallo dei periodi.");
+inline const QString NoVariation = QStringLiteral("nessuna variazione");
+inline const QString NoMemory = QStringLiteral("Memoria insufficiente per la ricerca del periodo.");
 
 // The probability that noise alone gives a peak as high as `power` anywhere
 // on `grid`, for `points` observations spanning `span` days.

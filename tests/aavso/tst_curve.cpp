@@ -62,6 +62,7 @@ private slots:
     void keys();
     void summary_data();
     void summary();
+    void summaryNamesDateForms();
     void colourDistance_data();
     void colourDistance();
     void automaticColoursKeepClear();
@@ -146,6 +147,15 @@ void TestCurve::summary()
     const Observations data = observations(rows);
     const Curve curve = curveOf(data, starKey(QStringLiteral("S")));
     QCOMPARE(LightCurve::summary(data, QStringLiteral("S"), rows.size(), curve, shown), text);
+}
+
+void TestCurve::summaryNamesDateForms()
+{
+    Observations data;
+    data.files = {{"/a/a.txt", false, DateForm::Reduced}, {"b.txt", false, DateForm::Julian},
+                  {"c.txt", true, DateForm::Modified}, {"d.txt", false, DateForm::Reduced}};
+    QCOMPARE(LightCurve::summary(data, QString(), 0, Curve(), false),
+             NothingShown.arg(4) + ReducedDatesRead.arg("a.txt, d.txt") + ModifiedDatesRead.arg("c.txt"));
 }
 
 void TestCurve::colourDistance_data()

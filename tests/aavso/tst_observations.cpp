@@ -7,6 +7,7 @@
 #include "support/guard.h"
 #include "support/observationtext.h"
 
+#include <QStringEncoder>
 #include <QTest>
 
 #include <optional>
@@ -49,12 +50,18 @@ private slots:
     void cleanup() { dropFolder(); }
     void reading_data();
     void reading();
+    void dateForms_data();
+    void dateForms();
     void unreadableLine_data();
     void unreadableLine();
     void refused_data();
     void refused();
+    void wideText_data();
+    void wideText();
     void fileOfManyPieces();
     void gigabyteWithoutLineEnd();
+    void roomFollowsTheFile_data();
+    void roomFollowsTheFile();
     void starsAcrossFiles();
 
 private:
@@ -123,6 +130,14 @@ void TestObservations::reading_data()
                + download({{"JD", "2460003.5"}, {"Magnitude", "8.0"}, {"Band", "Z9"}, {"Validation Flag", "d"},
                            {"Star Name", "T Cep"}}, '\t', Aavso::DatabaseColumns.size())
         << QStringList{"T Cep 2460003.50000 8±na Z9  [] D"} << false;
+    QTest::newRow("older download: tabs, 16 fields, 99.999 for no uncertainty")
+        << QByteArray("2447003.5684\t<11.5\t99.999\tVis\tVis\t\t0\tK\tABC\tDelta Cep\t2225+57\t000-BBB-111\t"
+                      "Delta Cep\tV\t123456\t\n"
+                      "2447004.5\t4.1\t0.05\tV\tV\t\t0\t\tXYZ\tDelta Cep\t2225+57\t000-BBB-111\t"
+                      "Delta Cep\tD\t123457\t\n")
+        << QStringList{"Delta Cep 2447003.56840 <11.5±na Vis. ABC []",
+                       "Delta Cep 2447004.50000 4.1±0.05 V XYZ [] D"}
+        << false;
     const QString unknown = UnknownBand; // lists name the star after the file
     QTest::newRow("list: blanks, tabs, commas, no-break spaces, comments")
         << QByteArray("# stime a occhio\n2460000.5 12.3\n2460001.5\t<12.5\t0.1\tABC\n2460002.5, < 13.0:,V\n"
@@ -155,6 +170,46 @@ void TestObservations::reading()
     QCOMPARE(read.files.size(), size_t(1));
     QCOMPARE(read.files[0].path, path("R Leo.txt"));
     QCOMPARE(read.files[0].own, own);
+}
+
+void TestObservations::dateForms_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("expected"); // observations, then skipped lines
+    QTest::addColumn<int>("form");
+
+    const QString rLeo = "R Leo %1 12±na " + UnknownBand + "  []";
+    QTest::newRow("JD - 2400000") << QByteArray("47003.5684 12\n")
+                                  << QStringList{rLeo.arg("2447003.56840")} << int(DateForm::Reduced);
+    QTest::newRow("MJD named by a line of text") << QByteArray("Data (MJD) mag\n60000.25 12\n")
+                                                 << QStringList{rLeo.arg("2460000.75000"), "1: " + NotData}
+                                                 << int(DateForm::Modified);
+    QTest::newRow("mjd named by a comment") << QByteArray("# mjd,V\n60000.5 12\n")
+                                            << QStringList{rLeo.arg("2460001.00000")} << int(DateForm::Modified);
+    QTest::newRow("a longer word is no MJD") << QByteArray("# MJDs\n60000.5 12\n")
+                                             << QStringList{rLeo.arg("2460000.50000")} << int(DateForm::Reduced);
+    QTest::newRow("MJD named after the first date")
+        << QByteArray("60000.5 12\n# MJD\n60001.5 12\n")
+        << QStringList{rLeo.arg("2460000.50000"), rLeo.arg("2460001.50000")} << int(DateForm::Reduced);
+    QTest::newRow("the range's ends")
+        << QByteArray("9999.99 12\n100000.01 12\n10000 12\n100000 12\n")
+        << QStringList{rLeo.arg("2410000.00000"), rLeo.arg("2500000.00000"), "1: " + BadDate, "2: " + BadDate}
+        << int(DateForm::Reduced);
+    QTest::newRow("the first date gives the form")
+        << QByteArray("2460000.5 12\n60001.5 12\n") << QStringList{rLeo.arg("2460000.50000"), "2: " + BadDate}
+        << int(DateForm::Julian);
+}
+
+void TestObservations::dateForms()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, expected);
+    QFETCH(int, form);
+    putBytes(path("R Leo.txt"), bytes);
+    Observations read;
+    QCOMPARE(addFile(read, path("R Leo.txt")), QString());
+    QCOMPARE(describe(read), expected);
+    QCOMPARE(int(read.files[0].dates), form);
 }
 
 void TestObservations::unreadableLine_data()
@@ -279,6 +334,51 @@ void TestObservations::refused()
     QCOMPARE(shown.files.size(), size_t(1));
 }
 
+void TestObservations::wideText_data()
+{
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("cut"); // bytes left off the end
+    QTest::addColumn<QString>("problem");
+
+    const QString note = QString::fromUtf8("nota è \U0001F600");
+    const QString start = "A,2460000.5,12.1,0.01,V," + QString("na,").repeated(9);
+    const QString small = QString::fromLatin1(OwnHeader) + record("V612 Sct,2460000.5,12.1,0.01,V") + start + note + "\r\n";
+    // The pair's first half ends the first piece: after the mark, at unit PieceSize / 2 - 2.
+    const qsizetype pairAt = PieceSize / 2 - 2;
+    QString large = QString::fromLatin1(OwnHeader);
+    while (large.size() < pairAt - 200)
+        large += record("V612 Sct,2460000.5,12.1,0.01,V");
+    large += '#' + QString(pairAt - large.size() - 3 - start.size(), 'x') + "\r\n" + start + note.right(2) + "\r\n";
+    QTest::newRow("UTF-16LE") << int(QStringConverter::Utf16LE) << small << 0 << QString();
+    QTest::newRow("UTF-16BE") << int(QStringConverter::Utf16BE) << small << 0 << QString();
+    QTest::newRow("UTF-32LE") << int(QStringConverter::Utf32LE) << small << 0 << QString();
+    QTest::newRow("UTF-16LE, a pair of surrogates cut between pieces")
+        << int(QStringConverter::Utf16LE) << large << 0 << QString();
+    QTest::newRow("UTF-16BE ending half way through a character")
+        << int(QStringConverter::Utf16BE) << small << 1 << BadText.arg("UTF-16BE");
+}
+
+// Text with a byte-order mark is read in its encoding.
+void TestObservations::wideText()
+{
+    QFETCH(int, encoding);
+    QFETCH(QString, text);
+    QFETCH(int, cut);
+    QFETCH(QString, problem);
+    QStringEncoder encoder(QStringConverter::Encoding(encoding), QStringConverter::Flag::WriteBom);
+    putBytes(path("x.txt"), QByteArray(encoder(text)).chopped(cut));
+
+    Observations read;
+    QCOMPARE(addFile(read, path("x.txt")), problem.isEmpty() ? problem : Refused.arg("x.txt", problem));
+    if (!problem.isEmpty())
+        return;
+    Observations expected;
+    expected.files.push_back({path("y.txt"), false});
+    QCOMPARE(readBytes(expected, 0, text.toUtf8(), "x"), QString());
+    QCOMPARE(describe(read), describe(expected));
+}
+
 // Read a piece at a time: a CR LF cut between the first two pieces, lone
 // CRs, a line of LongestLine read and longer ones skipped (one spanning
 // pieces), a last line without its end, the numbering carried on throughout.
@@ -330,6 +430,39 @@ void TestObservations::gigabyteWithoutLineEnd()
     rusage after{};
     getrusage(RUSAGE_SELF, &after);
     QCOMPARE_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024); // KiB
+}
+
+void TestObservations::roomFollowsTheFile_data()
+{
+    QTest::addColumn<int>("before"); // observations of a file read first
+    QTest::addColumn<int>("lines");
+    QTest::newRow("one file") << 0 << 150000;
+    QTest::newRow("after another") << 200000 << 150000;
+}
+
+// The observations never take much more room than the file's own need: a
+// vector doubling as it fills would take up to twice.
+void TestObservations::roomFollowsTheFile()
+{
+    QFETCH(int, before);
+    QFETCH(int, lines);
+    const QByteArray line = "2460000.12345 12.345\n";
+    putBytes(path("first.txt"), line.repeated(before));
+    putBytes(path("second.txt"), line.repeated(lines));
+    Observations read;
+    if (before > 0)
+        QCOMPARE(addFile(read, path("first.txt")), QString());
+    const size_t most = size_t(before + lines) * 9 / 8;
+    size_t largest = 0;
+    QCOMPARE(addFile(read, path("second.txt"), [&](qint64, qint64) {
+                 largest = std::max(largest, read.observations.capacity());
+                 return true;
+             }),
+             QString());
+    QCOMPARE(read.observations.size(), size_t(before + lines));
+    QVERIFY(largest > 0); // told between pieces
+    QCOMPARE_LE(largest, most);
+    QCOMPARE_LE(read.observations.capacity(), most);
 }
 
 void TestObservations::starsAcrossFiles()

@@ -3,7 +3,13 @@
 #include <QTest>
 
 #include <cmath>
+#include <fstream>
+#include <optional>
 #include <random>
+#include <sys/resource.h>
+#include <unistd.h>
+
+Q_DECLARE_METATYPE(Period::Grid)
 
 using namespace Period;
 
@@ -36,6 +42,29 @@ Points generated(const QList<double> &periods, int years, int count, bool allYea
     return points;
 }
 
+// Lets the process map only `more` bytes beyond what it maps now, for one
+// scope.
+class AddressSpaceLimit
+{
+public:
+    explicit AddressSpaceLimit(rlim_t more)
+    {
+        getrlimit(RLIMIT_AS, &m_saved);
+        rlim_t pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlimit limit{pages * rlim_t(sysconf(_SC_PAGESIZE)) + more, m_saved.rlim_max};
+        m_set = setrlimit(RLIMIT_AS, &limit) == 0;
+    }
+    ~AddressSpaceLimit() { setrlimit(RLIMIT_AS, &m_saved); }
+    AddressSpaceLimit(const AddressSpaceLimit &) = delete;
+    AddressSpaceLimit &operator=(const AddressSpaceLimit &) = delete;
+    bool set() const { return m_set; }
+
+private:
+    rlimit m_saved{};
+    bool m_set = false;
+};
+
 } // namespace
 
 class TestPeriodogram : public QObject
@@ -50,6 +79,10 @@ private slots:
     void stepsMatchDirectSums_data();
     void stepsMatchDirectSums();
     void stopsWhenAsked();
+    void search_data();
+    void search();
+    void periodError_data();
+    void periodError();
     void csvReadsBack();
 };
 
@@ -169,6 +202,80 @@ void TestPeriodogram::stopsWhenAsked()
     QVERIFY(periodogram(series, grid, [&calls](double) { return ++calls < 3; }).empty());
     QCOMPARE(calls, 3);
     QVERIFY(periodogram(seriesOf(generated({5}, 1, 3, false, 5), false), grid).empty()); // too few points
+}
+
+void TestPeriodogram::search_data()
+{
+    QTest::addColumn<bool>("constant");
+    QTest::addColumn<Grid>("grid");
+    QTest::addColumn<bool>("memoryShort");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QString>("message");
+    const Grid century = gridOf({0.001, 50000}, 100000);
+    const Grid most{0.01, 1e-7, MostFrequencies};
+    const Grid overMost{0.01, 1e-7, MostFrequencies + 1};
+    QTest::newRow("a variable star") << false << Grid{0.01, 0.001, 1000} << false
+                                     << int(Search::Outcome::Found) << QString();
+    QTest::newRow("every magnitude alike") << true << Grid{0.01, 0.001, 1000} << false
+                                           << int(Search::Outcome::NoVariation) << NoVariation;
+    QTest::newRow("a century from 0.001 d")
+        << false << century << false << int(Search::Outcome::TooManyFrequencies)
+        << TooManyFrequencies.arg(century.count).arg(MostFrequencies);
+    QTest::newRow("one frequency too many")
+        << false << overMost << false << int(Search::Outcome::TooManyFrequencies)
+        << TooManyFrequencies.arg(MostFrequencies + 1).arg(MostFrequencies);
+    QTest::newRow("as many as allowed, memory short")
+        << false << most << true << int(Search::Outcome::OutOfMemory) << NoMemory;
+}
+
+void TestPeriodogram::search()
+{
+    QFETCH(bool, constant);
+    QFETCH(Grid, grid);
+    QFETCH(bool, memoryShort);
+    QFETCH(int, outcome);
+    QFETCH(QString, message);
+    Points points = generated({2}, 1, 50, true, 9);
+    if (constant)
+        points.magnitude.assign(points.magnitude.size(), 10.0);
+    const Series series = seriesOf(points, false);
+    std::optional<AddressSpaceLimit> limit;
+    if (memoryShort) {
+        limit.emplace(64 << 20); // far under the powers of `grid`
+        QVERIFY(limit->set());
+    }
+    const Search found = Period::search(series, grid);
+    limit.reset();
+    QCOMPARE(int(found.outcome), outcome);
+    QCOMPARE(found.message, message);
+    QCOMPARE(found.peaks.empty(), outcome != int(Search::Outcome::Found));
+    if (!found.peaks.empty())
+        QVERIFY(std::abs(found.peaks[0].period() - 2) < 0.01);
+}
+
+// The grid's power under half the refined peak's gives no width: no
+// uncertainty, rather than a negative one.
+void TestPeriodogram::periodError_data()
+{
+    QTest::addColumn<double>("scale"); // of the grid's power
+    QTest::addColumn<bool>("given");
+    QTest::newRow("the grid's own power") << 1.0 << true;
+    QTest::newRow("a third of it") << 0.3 << false;
+}
+
+void TestPeriodogram::periodError()
+{
+    QFETCH(double, scale);
+    QFETCH(bool, given);
+    const Series series = seriesOf(generated({5}, 3, 300, false, 5), false);
+    const Grid grid = gridOf(defaultRange(series.span), series.span);
+    std::vector<double> power = periodogram(series, grid);
+    for (double &p : power)
+        p *= scale;
+    const qsizetype highest = std::max_element(power.begin(), power.end()) - power.begin();
+    const double error = peakNear(series, grid, power, highest).periodError();
+    QCOMPARE(std::isfinite(error), given);
+    QVERIFY(std::isnan(error) || error > 0);
 }
 
 void TestPeriodogram::csvReadsBack()
