@@ -29,6 +29,9 @@ const QString CsvFiles = QStringLiteral("File CSV (*.csv);;Tutti i file (*)");
 const QString Frequencies = QStringLiteral("%1 frequenze, passo %2 cicli/giorno");
 const QString Chosen =
     QStringLiteral("Periodo %1 ± %2 d · frequenza %3 cicli/giorno · potenza %4 · falso allarme %5");
+// Where the peak gives no uncertainty.
+const QString ChosenWithoutError =
+    QStringLiteral("Periodo %1 d · frequenza %2 cicli/giorno · potenza %3 · falso allarme %4");
 const QString PeriodAxis = QStringLiteral("Periodo (d)");
 const QString FrequencyAxis = QStringLiteral("Frequenza (cicli/giorno)");
 const QStringList PeakColumns = {QStringLiteral("Periodo (d)"), QStringLiteral("Frequenza"),
@@ -134,8 +137,8 @@ void PeriodWindow::buildControls()
     m_peaks->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_peaks->setMinimumWidth(400);
     connect(m_peaks, &QTableWidget::currentCellChanged, this, [this](int row) {
-        if (row >= 0 && size_t(row) < m_shown.peaks.size())
-            choose(m_shown.peaks[size_t(row)]);
+        if (row >= 0 && size_t(row) < m_shown.found.peaks.size())
+            choose(m_shown.found.peaks[size_t(row)]);
     });
 
     auto *middle = new QHBoxLayout;
@@ -181,15 +184,13 @@ void PeriodWindow::search()
         return;
     }
     m_frequencies->setText(Frequencies.arg(grid.count).arg(grid.step, 0, 'g', 3));
-    m_running = {series, grid, {}, {}};
+    m_running = {series, grid, {}};
     setSearching(true);
     m_searching.start([this] {
-        m_running.power = Period::periodogram(m_running.series, m_running.grid, [this](double done) {
+        m_running.found = Period::search(m_running.series, m_running.grid, [this](double done) {
             m_searching.tell(int(done * 100));
             return !m_searching.cancelled();
         });
-        if (!m_running.power.empty())
-            m_running.peaks = Period::peaks(m_running.series, m_running.grid, m_running.power);
     });
 }
 
@@ -204,15 +205,24 @@ void PeriodWindow::stop()
 void PeriodWindow::searched()
 {
     setSearching(false);
-    if (m_searching.cancelled() || m_running.power.empty()) {
+    using Outcome = Period::Search::Outcome;
+    const Outcome outcome = m_running.found.outcome;
+    if (outcome == Outcome::TooManyFrequencies || outcome == Outcome::OutOfMemory) {
+        // The last result stays shown.
+        m_services.messages.show(Title, MessageIcon::Warning, m_running.found.message);
+        return;
+    }
+    if (m_searching.cancelled() || (outcome != Outcome::Found && outcome != Outcome::NoVariation)) {
         m_status->setText(Stopped);
         return;
     }
+    if (outcome == Outcome::NoVariation)
+        m_status->setText(Period::NoVariation);
     m_shown = std::move(m_running);
     m_running = {};
     showPower();
     fillPeaks();
-    if (!m_shown.peaks.empty())
+    if (!m_shown.found.peaks.empty())
         m_peaks->setCurrentCell(0, 0); // chooses the highest
 }
 
@@ -228,12 +238,12 @@ void PeriodWindow::showPower()
     QVector<double> keys, values;
     keys.reserve(grid.count);
     values.reserve(grid.count);
-    for (qsizetype k = 0; k < qsizetype(m_shown.power.size()); ++k) {
+    for (qsizetype k = 0; k < qsizetype(m_shown.found.power.size()); ++k) {
         // Periods grow as frequencies fall: the graph takes its keys in order.
         const qsizetype index = byFrequency ? k : grid.count - 1 - k;
         const double f = grid.frequency(index);
         keys << (byFrequency ? f : 1 / f);
-        values << m_shown.power[size_t(index)];
+        values << m_shown.found.power[size_t(index)];
     }
     m_power->setData(keys, values, true);
     QCPAxis *x = m_plot->xAxis;
@@ -259,9 +269,9 @@ void PeriodWindow::markChosen()
 void PeriodWindow::fillPeaks()
 {
     const QSignalBlocker blocker(m_peaks);
-    m_peaks->setRowCount(int(m_shown.peaks.size()));
+    m_peaks->setRowCount(int(m_shown.found.peaks.size()));
     for (int row = 0; row < m_peaks->rowCount(); ++row) {
-        const Period::Peak &peak = m_shown.peaks[size_t(row)];
+        const Period::Peak &peak = m_shown.found.peaks[size_t(row)];
         const QStringList texts = {withError(peak.period(), peak.periodError()),
                                    withError(peak.frequency, peak.halfWidth),
                                    QString::number(peak.power, 'f', 1),
@@ -274,14 +284,16 @@ void PeriodWindow::fillPeaks()
 void PeriodWindow::choose(const Period::Peak &peak)
 {
     m_chosen = peak;
-    Period::markAliases(m_shown.peaks, peak, m_shown.series.span);
+    Period::markAliases(m_shown.found.peaks, peak, m_shown.series.span);
     for (int row = 0; row < m_peaks->rowCount(); ++row)
-        m_peaks->item(row, int(PeakColumns.size()) - 1)->setText(m_shown.peaks[size_t(row)].alias ? Alias : QString());
+        m_peaks->item(row, int(PeakColumns.size()) - 1)->setText(m_shown.found.peaks[size_t(row)].alias ? Alias : QString());
     const double chance = Period::falseAlarm(peak.power, m_shown.series.size(), m_shown.grid, m_shown.series.span);
-    m_choice->setText(Chosen.arg(withError(peak.period(), peak.periodError()),
-                                 QString::number(peak.periodError(), 'g', 2),
-                                 withError(peak.frequency, peak.halfWidth), QString::number(peak.power, 'f', 1),
-                                 QString::number(chance, 'g', 2)));
+    const double periodError = peak.periodError();
+    const QString rest = std::isnan(periodError) ? ChosenWithoutError.arg(withError(peak.period(), periodError))
+                                                 : Chosen.arg(withError(peak.period(), periodError),
+                                                              QString::number(periodError, 'g', 2));
+    m_choice->setText(rest.arg(withError(peak.frequency, peak.halfWidth), QString::number(peak.power, 'f', 1),
+                               QString::number(chance, 'g', 2)));
     markChosen();
     emit periodChosen(m_bands[size_t(m_band->currentIndex())].code, m_weighted->isChecked(), peak.period());
 }
@@ -292,10 +304,10 @@ void PeriodWindow::plotClicked(QCPAbstractPlottable *plottable, int dataIndex)
         return;
     const Period::Grid &grid = m_shown.grid;
     const qsizetype index = m_byFrequency->isChecked() ? dataIndex : grid.count - 1 - dataIndex;
-    const Period::Peak peak = Period::peakNear(m_shown.series, grid, m_shown.power, index);
+    const Period::Peak peak = Period::peakNear(m_shown.series, grid, m_shown.found.power, index);
     // A listed peak is chosen through its row.
-    for (size_t row = 0; row < m_shown.peaks.size(); ++row) {
-        if (std::abs(m_shown.peaks[row].frequency - peak.frequency) < grid.step) {
+    for (size_t row = 0; row < m_shown.found.peaks.size(); ++row) {
+        if (std::abs(m_shown.found.peaks[row].frequency - peak.frequency) < grid.step) {
             m_peaks->setCurrentCell(int(row), 0);
             return;
         }
@@ -309,7 +321,7 @@ void PeriodWindow::saveCsv()
     const QString path = m_services.dialogs.saveFile(QStringLiteral("Salva periodogramma"),
                                                      QFileInfo(AavsoLog::lastLog(m_services.settings)).path(),
                                                      CsvFiles, false);
-    if (!path.isEmpty() && !Files::replaceFile(path, {Period::csv(m_shown.grid, m_shown.power)}))
+    if (!path.isEmpty() && !Files::replaceFile(path, {Period::csv(m_shown.grid, m_shown.found.power)}))
         warn(QStringLiteral("Impossibile salvare il periodogramma \"%1\".").arg(QDir::toNativeSeparators(path)));
 }
 

@@ -57,8 +57,7 @@ private:
     {
         Period::Series series;
         Period::Grid grid;
-        std::vector<double> power;
-        std::vector<Period::Peak> peaks;
+        Period::Search found;
     };
 
     void buildControls();

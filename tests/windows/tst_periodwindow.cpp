@@ -64,6 +64,7 @@ private slots:
     void refusals_data();
     void refusals();
     void cancelled();
+    void tooManyFrequencies();
     void saves_data();
     void saves();
 
@@ -179,6 +180,21 @@ void TestPeriodWindow::cancelled()
     QVERIFY(control<QPushButton>(window, "cmdAnnulla")->isVisible());
     control<QPushButton>(window, "cmdAnnulla")->click();
     QTRY_COMPARE(control<QLabel>(window, "lblStato")->text(), PeriodWindow::Stopped);
+    QVERIFY(!control<QPushButton>(window, "cmdAnnulla")->isVisible());
+}
+
+// Refused before any memory is taken, in one box; the last result stays.
+void TestPeriodWindow::tooManyFrequencies()
+{
+    PeriodWindow *window = search();
+    auto *peaks = control<QTableWidget>(window, "tblPicchi");
+    const QString highest = peaks->item(0, 0)->text();
+    control<QLineEdit>(window, "txtPeriodoMin")->setText("0,00001");
+    control<QPushButton>(window, "cmdCalcola")->click();
+    QTRY_COMPARE(m_messages.shown.size(), 1);
+    QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
+    QVERIFY(m_messages.shown[0].text.contains(QString::number(Period::MostFrequencies)));
+    QCOMPARE(peaks->item(0, 0)->text(), highest);
     QVERIFY(!control<QPushButton>(window, "cmdAnnulla")->isVisible());
 }
 
