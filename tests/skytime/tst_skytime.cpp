@@ -153,9 +153,9 @@ void TestSkyTime::readings()
 }
 
 // The sign rule, and the values that give neither a choice nor a sky. From
-// astropy as above, t1 at 03:00 is 43.3° up at -96.45° and 16.5° down at
-// +96.45°; at 22:30 0.6° down and 21.7° up; t2 at 22:30 down both ways; t1
-// on 10 August up both ways.
+// astropy as above, at -96.45° and +96.45°: t1 at 03:00 43.3° and -16.5°, at
+// 22:30 -0.6° and 21.7°; t2 at 22:30 -25.4° and -9.8°; t1 on 10 August 16.7°
+// and 20.7° (the higher one is no reason to turn).
 void TestSkyTime::longitudeSign_data()
 {
     QTest::addColumn<Choice>("choice");
@@ -163,8 +163,8 @@ void TestSkyTime::longitudeSign_data()
     QTest::newRow("east as written") << Choice{siteA, t1, feb25at0300, -lonA, {}};
     QTest::newRow("written west positive") << Choice{west, t1, feb25at0300, -lonA, {}};
     QTest::newRow("turned the other way") << Choice{siteA, t1, feb25at2230, lonA, {}};
-    QTest::newRow("down both ways") << Choice{west, t2, feb25at2230, lonA, {}};
-    QTest::newRow("up both ways") << Choice{west, t1, aug10at0100, lonA, {}};
+    QTest::newRow("down both ways") << Choice{siteA, t2, feb25at2230, -lonA, {}};
+    QTest::newRow("up both ways") << Choice{siteA, t1, aug10at0100, -lonA, {}};
     QTest::newRow("latitude NaN") << Choice{{qQNaN(), 0, 0}, t1, feb25at0300, 0, Reason::Latitude};
     QTest::newRow("dec -90.1") << Choice{siteB, {0, -90.1}, feb25at0300, 0, Reason::Target};
     QTest::newRow("JD NaN") << Choice{siteB, t1, qQNaN(), 0, Reason::Time};
