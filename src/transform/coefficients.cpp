@@ -118,10 +118,10 @@ CoefficientsRead readCoefficients(const QString &path)
             continue;
         }
         const qsizetype equals = line.indexOf(u'=');
-        const QString key = line.left(std::max<qsizetype>(equals, 0)).trimmed();
-        const QString value = line.mid(equals + 1).trimmed();
-        if (equals < 0 || key.isEmpty())
+        if (equals <= 0) // no key: nothing an INI reader takes
             continue;
+        const QString key = line.left(equals).trimmed();
+        const QString value = line.mid(equals + 1).trimmed();
         if (section.compare(SetupSection, Qt::CaseInsensitive) == 0) {
             if (key.compare(QLatin1String("description"), Qt::CaseInsensitive) == 0)
                 c.description = value;

@@ -68,6 +68,12 @@ struct Transformed
     QString problem; // when not empty: why nothing was computed, for the user
 };
 
+// The variable and the check star through both images. Each magnitude's
+// error is the larger of its three estimates' spread (as "MAGNITUDINE" gives
+// it) and the star's CCD error, with the coefficients' errors carried through
+// the equations added in quadrature; the catalogue's errors are left out, as
+// the AAVSO asks. Nothing is computed when a coefficient, a positive count or
+// a catalogue magnitude is missing.
 Transformed transform(Pair pair, const BandInput &first, const BandInput &second,
                       const Coefficients &coefficients);
 
