@@ -134,10 +134,10 @@ CoefficientsRead readCoefficients(const QString &path)
         const QString shownSection = isValue ? CoefficientsSection : ErrorSection;
         if (find(list, key))
             return refused(Repeated.arg(shown, key, shownSection));
-        const std::optional<double> read = number(value);
-        if (!read)
+        const std::optional<double> parsed = number(value);
+        if (!parsed)
             return refused(NotANumber.arg(shown, key, shownSection, value));
-        list.append({key, *read});
+        list.append({key, *parsed});
     }
     if (c.values.isEmpty())
         return refused(NoCoefficients.arg(shown));
