@@ -89,7 +89,8 @@ std::optional<Sequence> fromJson(const QByteArray &bytes)
     sequence.variable = text(answer.value(QLatin1String("star")));
     sequence.variablePosition =
         position(text(answer.value(QLatin1String("ra"))), text(answer.value(QLatin1String("dec"))));
-    for (const QJsonValue &entry : answer.value(QLatin1String("photometry")).toArray()) {
+    const QJsonArray photometry = answer.value(QLatin1String("photometry")).toArray();
+    for (const auto &entry : photometry) {
         const QJsonObject star = entry.toObject();
         const std::optional<SkyPosition> at =
             position(text(star.value(QLatin1String("ra"))), text(star.value(QLatin1String("dec"))));
@@ -97,7 +98,8 @@ std::optional<Sequence> fromJson(const QByteArray &bytes)
             continue;
         SequenceStar read{text(star.value(QLatin1String("auid"))), text(star.value(QLatin1String("label"))),
                           *at, text(star.value(QLatin1String("comments"))), {}};
-        for (const QJsonValue &band : star.value(QLatin1String("bands")).toArray()) {
+        const QJsonArray bands = star.value(QLatin1String("bands")).toArray();
+        for (const auto &band : bands) {
             const QJsonObject b = band.toObject();
             addBand(read, text(b.value(QLatin1String("band"))), number(b.value(QLatin1String("mag"))),
                     number(b.value(QLatin1String("error"))));

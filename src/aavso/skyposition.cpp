@@ -78,7 +78,7 @@ std::optional<double> parseDeclination(QStringView text)
 
 QString formatRightAscension(double degrees)
 {
-    constexpr qint64 TenthsPerDay = 24 * 36000;
+    constexpr qint64 TenthsPerDay = qint64(24) * 36000;
     qint64 tenths = std::llround(std::fmod(degrees, 360) / 15 * 36000);
     tenths = (tenths % TenthsPerDay + TenthsPerDay) % TenthsPerDay; // 23:59:59.96 is 00:00:00.0
     return QStringLiteral("%1:%2:%3.%4")
