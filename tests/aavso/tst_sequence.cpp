@@ -12,27 +12,28 @@
 #include <cmath>
 
 using namespace Aavso;
-using OptionalNumber = std::optional<double>;
-Q_DECLARE_METATYPE(OptionalNumber)
+using Number = std::optional<double>;
+Q_DECLARE_METATYPE(Number)
 
 namespace {
 
-// 16:39:06.43 and +09:47:55.3 in degrees.
-constexpr double Ra = (16 + 39 / 60.0 + 6.43 / 3600) * 15;
-constexpr double Dec = 9 + 47 / 60.0 + 55.3 / 3600;
+constexpr double Ra = (16 + 39 / 60.0 + 6.43 / 3600) * 15; // 16:39:06.43
+constexpr double Dec = 9 + 47 / 60.0 + 55.3 / 3600;         // +09:47:55.3
 
-const QByteArray Json = R"({"chartid": "X27839BZ", "star": "V1234 Her", "ra": "16:39:06.43",
-  "dec": "+09:47:55.3", "photometry": [
-  {"auid": "000-BCD-001", "label": "112", "ra": "16:38:50.12", "dec": "09:40:01.0", "comments": "",
-   "bands": [{"band": "V", "mag": 11.234, "error": 0.031}, {"band": "B", "mag": 12.001, "error": null}]},
-  {"auid": "000-BCD-002", "label": 98, "ra": "249.5", "dec": "-0.25", "comments": "For Visual use only",
-   "bands": [{"band": "V", "mag": "9.8", "error": null}]},
-  {"auid": "000-BCD-003", "label": "x", "ra": "nowhere", "dec": "+09:00:00", "comments": "", "bands": []}]})";
+// A VSP answer: positions in either notation, a null error, a label as a
+// number, a star without a position.
+const QByteArray Json = R"({"chartid": "X27839BZ", "star": "V1234 Her", "ra": "16:39:06.43", "dec": "+09:47:55.3",
+  "photometry": [{"auid": "000-BCD-001", "label": "112", "ra": "16:38:50.12", "dec": "09:40:01.0", "comments": "",
+                  "bands": [{"band": "V", "mag": 11.234, "error": 0.031}, {"band": "B", "mag": 12.0, "error": null}]},
+                 {"auid": "000-BCD-002", "label": 98, "ra": "249.5", "dec": "-0.25", "comments": "Visual only",
+                  "bands": [{"band": "V", "mag": "9.8", "error": null}]},
+                 {"auid": "000-BCD-003", "label": "x", "ra": "nowhere", "dec": "+09:00:00", "comments": "", "bands": []}]})";
 
+// Two rows of one star; a quoted comment; empty errors.
 const QByteArray Csv = "AUID,RA,Dec,Label,Band,Mag,Error,Comments\r\n"
                        "000-BCD-001,16:38:50.12,+09:40:01.0,112,V,11.234,0.031,\r\n"
                        "000-BCD-004,16 39 20.00,+09 50 00,125,V,12.5,,\"says \"\"check\"\", visual\"\r\n"
-                       "000-BCD-001,16:38:50.12,+09:40:01.0,112,B,12.001,,\r\n";
+                       "000-BCD-001,16:38:50.12,+09:40:01.0,112,B,12.0,,\r\n";
 
 } // namespace
 
@@ -45,108 +46,64 @@ private slots:
 
     void positions_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("rightAscension");
-        QTest::addColumn<OptionalNumber>("degrees");
-        QTest::newRow("RA colons") << "16:39:06.43" << true << OptionalNumber(Ra);
-        QTest::newRow("RA spaces") << " 16 39  06.43 " << true << OptionalNumber(Ra);
-        QTest::newRow("RA minutes only") << "16:39.5" << true << OptionalNumber(249.875);
-        QTest::newRow("RA decimal degrees") << "249.7768" << true << OptionalNumber(249.7768);
-        QTest::newRow("RA 24 h") << "24:00:00" << true << OptionalNumber();
-        QTest::newRow("RA 360 degrees") << "360" << true << OptionalNumber();
-        QTest::newRow("RA 60 minutes") << "12:60:00" << true << OptionalNumber();
-        QTest::newRow("RA negative") << "-01:00:00" << true << OptionalNumber();
-        QTest::newRow("RA four parts") << "1:2:3:4" << true << OptionalNumber();
-        QTest::newRow("RA decimals before seconds") << "16.5:39:06" << true << OptionalNumber();
-        QTest::newRow("Dec signed") << "+09:47:55.3" << false << OptionalNumber(Dec);
-        QTest::newRow("Dec unsigned") << "09 47 55.3" << false << OptionalNumber(Dec);
-        QTest::newRow("Dec minus zero degrees") << "-00:30:00" << false << OptionalNumber(-0.5);
-        QTest::newRow("Dec pole") << "-90:00:00" << false << OptionalNumber(-90.0);
-        QTest::newRow("Dec past pole") << "90:00:01" << false << OptionalNumber();
-        QTest::newRow("Dec decimal") << "-12.5" << false << OptionalNumber(-12.5);
-        QTest::newRow("Dec 60 seconds") << "+10:00:60" << false << OptionalNumber();
-        QTest::newRow("Dec word") << "north" << false << OptionalNumber();
+        QTest::addColumn<QString>("ra");
+        QTest::addColumn<QString>("dec");
+        QTest::addColumn<Number>("raDegrees");
+        QTest::addColumn<Number>("decDegrees");
+        QTest::newRow("minutes last, minus zero") << "16:39.5" << "-00:30" << Number(249.875) << Number(-0.5);
+        QTest::newRow("past the range") << "24:00:00" << "90:00:01" << Number() << Number();
+        QTest::newRow("decimals first, four parts") << "16.5:39:06" << "1:2:3:4" << Number() << Number();
+        QTest::newRow("60 minutes, 60 seconds") << "12:60:00" << "+10:00:60" << Number() << Number();
     }
 
     void positions()
     {
-        QFETCH(QString, text);
-        QFETCH(bool, rightAscension);
-        QFETCH(OptionalNumber, degrees);
-        const OptionalNumber read = rightAscension ? parseRightAscension(text) : parseDeclination(text);
-        QCOMPARE(read.has_value(), degrees.has_value());
-        if (degrees)
-            QVERIFY2(std::abs(*read - *degrees) < 1e-9, qPrintable(QString::number(*read, 'f', 10)));
-    }
-
-    void labelsReadBack()
-    {
-        // Written to 0.1 s and 1": read back within half of that.
-        for (double ra = 0.013; ra < 360; ra += 7.77)
-            QVERIFY(std::abs(*parseRightAscension(formatRightAscension(ra)) - ra) <= 0.05 * 15 / 3600 + 1e-12);
-        for (double dec = -89.99; dec < 90; dec += 3.33)
-            QVERIFY(std::abs(*parseDeclination(formatDeclination(dec)) - dec) <= 0.5 / 3600 + 1e-12);
+        QFETCH(QString, ra);
+        QFETCH(QString, dec);
+        QFETCH(Number, raDegrees);
+        QFETCH(Number, decDegrees);
+        for (const auto &[read, expected] : {std::pair{parseRightAscension(ra), raDegrees}, {parseDeclination(dec), decDegrees}})
+            QVERIFY(read.has_value() == expected.has_value() && (!expected || std::abs(*read - *expected) < 1e-9));
     }
 
     void json()
     {
-        // A VSP answer as saved, positions in either notation, a null error.
         putBytes(path("chart.json"), Json);
-        const SequenceRead read = readSequence(path("chart.json"));
-        QVERIFY2(read.sequence, qPrintable(read.problem));
-        const Sequence &sequence = *read.sequence;
-        QCOMPARE(sequence.chartId, "X27839BZ");
-        QCOMPARE(sequence.variable, "V1234 Her");
-        QVERIFY(std::abs(sequence.variablePosition->ra - Ra) < 1e-9);
-        QVERIFY(std::abs(sequence.variablePosition->dec - Dec) < 1e-9);
-        QCOMPARE(sequence.stars.size(), 2u); // the third has no position
-        const SequenceStar &first = sequence.stars[0];
-        QCOMPARE(first.auid, "000-BCD-001");
-        QCOMPARE(first.label, "112");
-        QCOMPARE(first.bands.at("V").magnitude, 11.234);
+        const std::optional<Sequence> read = readSequence(path("chart.json")).sequence;
+        QVERIFY(read && read->variablePosition && read->stars.size() == 2);
+        QCOMPARE(read->chartId + read->variable, "X27839BZV1234 Her");
+        QVERIFY(std::abs(read->variablePosition->ra - Ra) + std::abs(read->variablePosition->dec - Dec) < 1e-9);
+        const SequenceStar &first = read->stars[0], &second = read->stars[1];
+        QCOMPARE(first.auid + first.label, "000-BCD-001112");
         QCOMPARE(first.bands.at("V").error, 0.031);
-        QVERIFY(!first.bands.at("B").error);
-        QVERIFY(!reservedForVisual(first));
-        const SequenceStar &second = sequence.stars[1];
-        QCOMPARE(second.label, "98");
-        QCOMPARE(second.position.ra, 249.5);
-        QCOMPARE(second.position.dec, -0.25);
-        QCOMPARE(second.bands.at("V").magnitude, 9.8);
-        QVERIFY(reservedForVisual(second));
+        QVERIFY(!first.bands.at("B").error && !reservedForVisual(first) && reservedForVisual(second));
+        QCOMPARE(second.label + QString::number(second.bands.at("V").magnitude), "989.8");
+        QCOMPARE(std::pair(second.position.ra, second.position.dec), std::pair(249.5, -0.25));
     }
 
     void csv()
     {
         putBytes(path("X27839BZ.csv"), Csv);
-        const SequenceRead read = readSequence(path("X27839BZ.csv"));
-        QVERIFY2(read.sequence, qPrintable(read.problem));
-        QCOMPARE(read.sequence->chartId, "X27839BZ");
-        QVERIFY(read.sequence->variable.isEmpty());
-        QVERIFY(!read.sequence->variablePosition);
-        QCOMPARE(read.sequence->stars.size(), 2u);
-        const SequenceStar &first = read.sequence->stars[0];
-        QCOMPARE(first.bands.size(), 2u); // two rows, one star
-        QCOMPARE(first.bands.at("B").magnitude, 12.001);
-        QVERIFY(!first.bands.at("B").error);
-        const SequenceStar &second = read.sequence->stars[1];
-        QCOMPARE(second.comments, "says \"check\", visual");
-        QVERIFY(reservedForVisual(second));
-        QVERIFY(std::abs(second.position.ra - 249.8333333333) < 1e-9);
-        QCOMPARE(second.position.dec, 9 + 50 / 60.0);
+        const std::optional<Sequence> read = readSequence(path("X27839BZ.csv")).sequence;
+        QVERIFY(read && read->variable.isEmpty() && !read->variablePosition && read->stars.size() == 2);
+        QCOMPARE(read->chartId, "X27839BZ");
+        QCOMPARE(read->stars[0].bands.at("B").magnitude, 12.0);
+        QVERIFY(!read->stars[0].bands.at("B").error);
+        QCOMPARE(read->stars[1].comments, "says \"check\", visual");
+        const Aavso::SkyPosition &spaced = read->stars[1].position; // 16 39 20.00, +09 50 00
+        QVERIFY(std::abs(spaced.ra - (249.75 + 5 / 60.0)) + std::abs(spaced.dec - (9 + 50 / 60.0)) < 1e-9);
     }
 
     void refused_data()
     {
-        QTest::addColumn<QByteArray>("bytes"); // empty: see the row
-        QTest::addColumn<QString>("reason");   // empty: not a sequence
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason"); // empty: not a sequence
         QTest::newRow("missing") << QByteArray() << LightCurve::NoSuchFile;
         QTest::newRow("folder") << QByteArray() << LightCurve::IsFolder;
         QTest::newRow("pipe") << QByteArray() << LightCurve::NotRegularFile;
         QTest::newRow("empty") << QByteArray("") << QString();
         QTest::newRow("prose") << QByteArray("Stelle di confronto:\nA 11.2\n") << QString();
-        QTest::newRow("broken JSON") << Json.left(200) << QString();
         QTest::newRow("JSON without stars") << QByteArray(R"({"chartid": "X1", "photometry": []})") << QString();
-        QTest::newRow("CSV header only") << Csv.left(Csv.indexOf('\n') + 1) << QString();
         QTest::newRow("CSV without Mag") << QByteArray("AUID,RA,Dec,Label,Band\n1,1,1,1,V\n") << QString();
     }
 
@@ -154,8 +111,7 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, reason);
-        const QString file = path("sequence.csv");
-        const QString tag = QTest::currentDataTag();
+        const QString file = path("sequence.csv"), tag = QTest::currentDataTag();
         std::unique_ptr<FifoWatchdog> watchdog;
         if (tag == "folder") {
             QVERIFY(QDir().mkdir(file));
@@ -174,34 +130,27 @@ private slots:
     void bandForImage_data()
     {
         QTest::addColumn<QString>("filter");
-        QTest::addColumn<OptionalNumber>("magnitude");
-        QTest::newRow("V") << "V" << OptionalNumber(10.0);
-        QTest::newRow("clear takes V") << "CV" << OptionalNumber(10.0);
-        QTest::newRow("green takes V") << "TG" << OptionalNumber(10.0);
-        QTest::newRow("B") << "B" << OptionalNumber(11.0);
-        QTest::newRow("blue takes B") << "TB" << OptionalNumber(11.0);
-        QTest::newRow("R prefers Rc") << "R" << OptionalNumber(9.5);
-        QTest::newRow("Rc by name") << "Rc" << OptionalNumber(9.5);
-        QTest::newRow("red takes Rc") << "TR" << OptionalNumber(9.5);
-        QTest::newRow("I without Ic") << "I" << OptionalNumber(9.0);
-        QTest::newRow("SG from g'") << "SG" << OptionalNumber(10.5);
-        QTest::newRow("SR as SR") << "SR" << OptionalNumber(9.8);
-        QTest::newRow("SI missing") << "SI" << OptionalNumber();
-        QTest::newRow("U missing") << "U" << OptionalNumber();
-        QTest::newRow("H-alpha none") << "HA" << OptionalNumber();
-        QTest::newRow("no filter") << "" << OptionalNumber();
+        QTest::addColumn<Number>("magnitude");
+        QTest::newRow("V, clear and green take V") << "V CV TG" << Number(10.0);
+        QTest::newRow("B and blue take B") << "B TB" << Number(11.0);
+        QTest::newRow("R, Rc and red prefer Rc to R") << "R Rc TR" << Number(9.5);
+        QTest::newRow("I without Ic takes I") << "I" << Number(9.0);
+        QTest::newRow("Sloan g from g'") << "SG" << Number(10.5);
+        QTest::newRow("none in the star, or none at all") << "SI U HA J" << Number();
     }
 
     void bandForImage()
     {
         QFETCH(QString, filter);
-        QFETCH(OptionalNumber, magnitude);
+        QFETCH(Number, magnitude);
         SequenceStar star;
         for (const auto &[band, value] : {std::pair{"V", 10.0}, {"B", 11.0}, {"Rc", 9.5}, {"R", 9.4},
-                                          {"I", 9.0}, {"g'", 10.5}, {"SR", 9.8}, {"J", 8.0}})
+                                          {"I", 9.0}, {"g'", 10.5}, {"J", 8.0}})
             star.bands[band] = {value, std::nullopt};
-        const SequenceMagnitude *found = magnitudeFor(star, filter);
-        QCOMPARE(found ? std::optional(found->magnitude) : std::nullopt, magnitude);
+        for (const QString &code : filter.split(QLatin1Char(' '))) {
+            const SequenceMagnitude *found = magnitudeFor(star, code);
+            QCOMPARE(found ? Number(found->magnitude) : std::nullopt, magnitude);
+        }
     }
 };
 
