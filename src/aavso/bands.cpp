@@ -141,3 +141,20 @@ QString fitsFilterCode(QStringView filter)
 }
 
 } // namespace Bands
+
+namespace Bands {
+
+QStringList sequenceBands(QStringView code)
+{
+    static const QHash<QString, QStringList> bands = {
+        {"U", {"U"}},          {"B", {"B"}},          {"V", {"V"}},
+        {"R", {"Rc", "R"}},    {"I", {"Ic", "I"}},    {"CV", {"V"}},
+        {"TG", {"V"}},         {"TB", {"B"}},         {"TR", {"Rc", "R"}},
+        {"SU", {"SU", "u'"}},  {"SG", {"SG", "g'"}},  {"SR", {"SR", "r'"}},
+        {"SI", {"SI", "i'"}},  {"SZ", {"SZ", "z'"}},
+    };
+    const Band *band = find(code);
+    return band ? bands.value(band->code) : QStringList();
+}
+
+} // namespace Bands

@@ -48,4 +48,10 @@ QStringList exportedCodes();
 // of an exported band.
 QString fitsFilterCode(QStringView filter);
 
+// The band names under which a comparison sequence gives the magnitudes an
+// image taken in the band `code` (an AAVSO code or another name of it) is
+// compared with, the preferred first: a colour camera's and an unfiltered
+// image's take Johnson V, B or Cousins R. Empty when no sequence band serves.
+QStringList sequenceBands(QStringView code);
+
 } // namespace Bands
