@@ -20,7 +20,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -123,13 +122,12 @@ QDoubleSpinBox *radiusBox(const char *name, double value, QWidget *parent)
 } // namespace
 
 MeasureWindow::MeasureWindow(const Context &context, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_context(context)
+    : QWidget(parent, Qt::Window), m_context(context), m_series(m_context, *this)
 {
     setUpToolWindow(*this, QStringLiteral("Form5"), Title);
     buildControls();
     resize(1180, 820);
     refresh();
-    connect(&m_series, &BackgroundJob::finished, this, &MeasureWindow::seriesMeasured);
 }
 
 MeasureWindow::~MeasureWindow() = default;
@@ -580,7 +578,7 @@ void MeasureWindow::measureSeries()
             return;
         }
     }
-    const QStringList paths = m_context.dialogs.openFiles(SeriesTitle, m_context.settings.value(FolderKey), FitsFiles);
+    const QStringList paths = m_context.dialogs.openFiles(SeriesLaunch::Title, m_context.settings.value(FolderKey), FitsFiles);
     if (paths.isEmpty())
         return;
     m_context.settings.setValue(FolderKey, QFileInfo(paths.first()).absolutePath());
@@ -592,42 +590,7 @@ void MeasureWindow::measureSeries()
     }
     placed.comparisonNet = Imaging::comparisonNet(m_measured);
 
-    m_seriesProgress = new QProgressDialog(SeriesProgress.arg(1).arg(paths.size()), QStringLiteral("Annulla"), 0,
-                                           int(paths.size()), this);
-    m_seriesProgress->setWindowTitle(SeriesTitle);
-    m_seriesProgress->setWindowModality(Qt::WindowModal);
-    m_seriesProgress->setMinimumDuration(0);
-    m_seriesProgress->setAutoReset(false);
-    m_seriesProgress->setAutoClose(false);
-    connect(m_seriesProgress, &QProgressDialog::canceled, &m_series, &BackgroundJob::cancel);
-    QProgressDialog *progress = m_seriesProgress;
-    const int total = int(paths.size());
-    connect(&m_series, &BackgroundJob::progressed, progress, [progress, total](int measured) {
-        progress->setValue(measured);
-        progress->setLabelText(SeriesProgress.arg(std::min(measured + 1, total)).arg(total));
-    });
-    m_series.start([this, paths, placed] {
-        m_seriesImages = Imaging::measureSeries(paths, placed, [this](int measured, int) {
-            m_series.tell(measured);
-            return !m_series.cancelled();
-        });
-    });
-    m_seriesProgress->show();
-}
-
-void MeasureWindow::seriesMeasured()
-{
-    m_seriesProgress->deleteLater();
-    m_seriesProgress = nullptr;
-    std::vector<Imaging::SeriesImage> images = std::move(m_seriesImages);
-    m_seriesImages.clear();
-    if (images.empty())
-        return;
-    std::vector<Measurement::SeriesRow> rows =
-        Measurement::seriesRows(images, m_context.sheet, m_checkName->text(), m_chart->text());
-    const QString object = Measurement::seriesObject(rows, m_context.sheet);
-    auto *window = new SeriesWindow(m_context, std::move(rows), object);
-    window->show();
+    m_series.start(paths, placed, m_checkName->text(), m_chart->text());
 }
 
 void MeasureWindow::showPixel(const QPointF &imagePoint, bool inside)

@@ -2,7 +2,7 @@
 
 #include "core/commandtable.h"
 #include "imaging/series.h"
-#include "ui/backgroundjob.h"
+#include "serieswindow.h"
 
 #include <QWidget>
 
@@ -14,7 +14,6 @@ class QButtonGroup;
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
-class QProgressDialog;
 class QTableWidget;
 
 // "Misura su immagine": a calibrated FITS image, on which the observer
@@ -29,9 +28,6 @@ public:
     // Stops a series being measured and waits for it.
     ~MeasureWindow() override;
 
-    static inline const QString SeriesTitle = QStringLiteral("Misura serie");
-    // %1: the image being measured, %2: how many.
-    static inline const QString SeriesProgress = QStringLiteral("Immagine %1 di %2");
 
 protected:
     // The sheet's catalogue magnitudes may have changed while another window was active.
@@ -54,7 +50,6 @@ private:
     void fillRow(Imaging::Role role);
     void toSheet();
     void measureSeries();
-    void seriesMeasured();
     void showPixel(const QPointF &imagePoint, bool inside);
     Imaging::Aperture aperture() const;
     Imaging::Role currentRole() const;
@@ -83,7 +78,5 @@ private:
     QTableWidget *m_table = nullptr;
     QLabel *m_status = nullptr;
 
-    std::vector<Imaging::SeriesImage> m_seriesImages; // the measuring thread's alone until it ends
-    QProgressDialog *m_seriesProgress = nullptr;
-    BackgroundJob m_series; // last: see BackgroundJob
+    SeriesLaunch m_series; // last: see BackgroundJob
 };

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSplitter>
+#include <QProgressDialog>
 #include <QTableWidget>
 
 using Measurement::SeriesRow;
@@ -220,4 +221,50 @@ void SeriesWindow::showCurve()
 void SeriesWindow::warn(const QString &text)
 {
     m_services.messages.show(windowTitle(), MessageIcon::Warning, text);
+}
+
+SeriesLaunch::SeriesLaunch(const Context &context, QWidget &owner) : m_context(context), m_owner(owner)
+{
+    connect(&m_job, &BackgroundJob::finished, this, &SeriesLaunch::measured);
+}
+
+void SeriesLaunch::start(const QStringList &paths, const Imaging::SeriesTemplate &placed, const QString &checkName,
+                         const QString &chart)
+{
+    m_checkName = checkName;
+    m_chart = chart;
+    const int total = int(paths.size());
+    m_progress = new QProgressDialog(Progress.arg(1).arg(total), QStringLiteral("Annulla"), 0, total, &m_owner);
+    m_progress->setWindowTitle(Title);
+    m_progress->setWindowModality(Qt::WindowModal);
+    m_progress->setMinimumDuration(0);
+    m_progress->setAutoReset(false);
+    m_progress->setAutoClose(false);
+    connect(m_progress, &QProgressDialog::canceled, &m_job, &BackgroundJob::cancel);
+    QProgressDialog *progress = m_progress;
+    connect(&m_job, &BackgroundJob::progressed, progress, [progress, total](int measured) {
+        progress->setValue(measured);
+        progress->setLabelText(Progress.arg(std::min(measured + 1, total)).arg(total));
+    });
+    m_job.start([this, paths, placed] {
+        m_images = Imaging::measureSeries(paths, placed, [this](int measured, int) {
+            m_job.tell(measured);
+            return !m_job.cancelled();
+        });
+    });
+    m_progress->show();
+}
+
+void SeriesLaunch::measured()
+{
+    if (m_progress)
+        m_progress->deleteLater();
+    std::vector<Imaging::SeriesImage> images = std::move(m_images);
+    m_images.clear();
+    if (images.empty())
+        return;
+    std::vector<Measurement::SeriesRow> rows = Measurement::seriesRows(images, m_context.sheet, m_checkName, m_chart);
+    const QString object = Measurement::seriesObject(rows, m_context.sheet);
+    auto *window = new SeriesWindow(m_context, std::move(rows), object);
+    window->show();
 }

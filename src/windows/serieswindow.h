@@ -1,11 +1,15 @@
 #pragma once
 
 #include "core/commandtable.h"
+#include "imaging/series.h"
 #include "measurement/seriestable.h"
+#include "ui/backgroundjob.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class QCustomPlot;
+class QProgressDialog;
 class QLabel;
 class QTableWidget;
 
@@ -41,4 +45,35 @@ private:
     QTableWidget *m_table = nullptr;
     QCustomPlot *m_plot = nullptr;
     QLabel *m_point = nullptr;
+};
+
+// A series being measured for the window `owner`: its images on threads of
+// their own behind a progress box with "Annulla", then the series window.
+// The owner keeps it as its last member (see BackgroundJob).
+class SeriesLaunch : public QObject
+{
+    Q_OBJECT
+public:
+    // What `context` refers to must outlive the launch.
+    SeriesLaunch(const Context &context, QWidget &owner);
+
+    static inline const QString Title = QStringLiteral("Misura serie");
+    // %1: the image being measured, %2: how many.
+    static inline const QString Progress = QStringLiteral("Immagine %1 di %2");
+
+    bool running() const { return m_job.running(); }
+    // `checkName` and `chart` as the measuring window has them.
+    void start(const QStringList &paths, const Imaging::SeriesTemplate &placed, const QString &checkName,
+               const QString &chart);
+
+private:
+    void measured();
+
+    const Context &m_context;
+    QWidget &m_owner;
+    QString m_checkName;
+    QString m_chart;
+    std::vector<Imaging::SeriesImage> m_images; // the measuring thread's alone until it ends
+    QPointer<QProgressDialog> m_progress;
+    BackgroundJob m_job; // last: see BackgroundJob
 };

@@ -362,7 +362,7 @@ void TestMeasureWindow::seriesAgreesWithTheSheet()
 
     m_dialogs.answers << m_dir.filePath("campo.fits") + '\n' + m_dir.filePath("appunti.fits");
     part<QPushButton>("cmdSerie")->click();
-    QCOMPARE(m_dialogs.asked.last().title, MeasureWindow::SeriesTitle);
+    QCOMPARE(m_dialogs.asked.last().title, SeriesLaunch::Title);
     QTRY_VERIFY(shown("Form6"));
     QWidget *series = shown("Form6");
     QCOMPARE(series->windowTitle(), SeriesWindow::Title.arg("RZ Cas"));
@@ -402,7 +402,7 @@ void TestMeasureWindow::cancelledSeriesKeepsItsImages()
     part<QPushButton>("cmdSerie")->click();
     auto *progress = m_window->findChild<QProgressDialog *>();
     QVERIFY(progress && progress->isVisible());
-    QCOMPARE(progress->windowTitle(), MeasureWindow::SeriesTitle);
+    QCOMPARE(progress->windowTitle(), SeriesLaunch::Title);
     progress->findChild<QPushButton *>()->click();
     QTRY_VERIFY(shown("Form6"));
     QWidget *series = shown("Form6");
