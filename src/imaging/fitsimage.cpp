@@ -69,6 +69,34 @@ qint64 tilePixels(const HeaderKeys &keys)
 
 bool endedEarly(int status) { return status == END_OF_FILE || status == READ_ERROR; }
 
+// Moving to a header, CFITSIO builds a table's columns, and for a compressed
+// image divides by its tiles' sides and its Rice block size, taken as whole
+// numbers: such a header is looked at from its own bytes first. Why
+// CFITSIO may not move to the header at `start`; none when it may.
+const char *unsafeHeader(QFile &file, qint64 start)
+{
+    const HeaderKeys keys = rawHeaderKeys(file, start, [](const QString &name) {
+        return name == QLatin1String("TFIELDS") || name == QLatin1String("ZIMAGE")
+            || name == QLatin1String("ZCMPTYPE") || name == QLatin1String("ZVAL1") || name.startsWith(QLatin1String("ZTILE"));
+    });
+    if (parseHeaderNumber(keys.value(QStringLiteral("TFIELDS"))).value_or(0) > MaxTableFields)
+        return LoadProblem::NotFits;
+    if (!keys.contains(QStringLiteral("ZIMAGE")))
+        return nullptr;
+    const auto belowOne = [&keys](const QString &name) {
+        const std::optional<double> value = parseHeaderNumber(keys.value(name));
+        return value && !(*value >= 1);
+    };
+    const bool rice = keys.value(QStringLiteral("ZCMPTYPE")).startsWith(QLatin1String("RICE"), Qt::CaseInsensitive);
+    if (rice && belowOne(QStringLiteral("ZVAL1")))
+        return LoadProblem::Damaged;
+    for (auto key = keys.cbegin(); key != keys.cend(); ++key) {
+        if (key.key().startsWith(QLatin1String("ZTILE")) && belowOne(key.key()))
+            return LoadProblem::Damaged;
+    }
+    return nullptr;
+}
+
 QString unquoted(const char *value)
 {
     QString text = QString::fromLatin1(value).trimmed();
@@ -330,8 +358,13 @@ QString openChecked(OpenedFits &opened, const QString &path, qint64 maxPixels)
     QFile &checked = opened.checked;
     if (!Files::openRegularFile(checked, path))
         return problemText(LoadProblem::Unreadable, path);
-    if (!checked.peek(6).startsWith("SIMPLE"))
+    const QByteArray start = checked.peek(6);
+    if (start.startsWith("\x1f\x8b"))
+        return problemText(LoadProblem::Gzipped, path);
+    if (!start.startsWith("SIMPLE"))
         return problemText(LoadProblem::NotFits, path);
+    if (const char *problem = unsafeHeader(checked, 0))
+        return problemText(problem, path);
 
     // CFITSIO opens by name. The descriptor's own name is the very file just
     // checked, whatever happens to `path` meanwhile, and holds no syntax.
@@ -345,6 +378,11 @@ QString openChecked(OpenedFits &opened, const QString &path, qint64 maxPixels)
     for (int hdu = 1; axes.empty(); ++hdu) {
         int type = 0;
         int dimensions = 0;
+        LONGLONG next = 0; // where the current HDU ends, and the next header starts
+        if (hdu > 1 && fits_get_hduaddrll(file, nullptr, nullptr, &next, &status) == 0) {
+            if (const char *problem = unsafeHeader(checked, next))
+                return problemText(problem, path);
+        }
         if (fits_movabs_hdu(file, hdu, &type, &status) != 0)
             return problemText(hdu > 1 && status == END_OF_FILE ? LoadProblem::NoImage : LoadProblem::NotFits, path);
         if (type != IMAGE_HDU || fits_get_img_dim(file, &dimensions, &status) != 0 || dimensions == 0)
@@ -364,6 +402,11 @@ QString openChecked(OpenedFits &opened, const QString &path, qint64 maxPixels)
     if (opened.compressed) {
         if (tilePixels(opened.keys) > maxPixels)
             return tooLarge(path, maxPixels);
+        // Damaged tile descriptors can still decompress into an image: the
+        // sum of the compressed data, where the file has one, tells.
+        int dataSum = 0, headerSum = 0;
+        if (fits_verify_chksum(file, &dataSum, &headerSum, &status) != 0 || dataSum < 0)
+            return problemText(LoadProblem::Damaged, path);
     } else {
         LONGLONG dataStart = 0;
         fits_get_hduaddrll(file, nullptr, &dataStart, nullptr, &status);
@@ -424,7 +467,12 @@ FitsLoad readWhole(OpenedFits &opened, const QString &path)
         return refused(endedEarly(problem) ? LoadProblem::Truncated : LoadProblem::NotFits, path);
     }
     dropInfinities(image.pixels);
+    const auto valid = [](float v) { return !std::isnan(v); };
+    if (std::none_of(image.pixels.cbegin(), image.pixels.cend(), valid))
+        return refused(LoadProblem::NoValidPixels, path);
     invalidateZeroBorder(image.pixels, image.width, image.height);
+    if (std::none_of(image.pixels.cbegin(), image.pixels.cend(), valid))
+        return refused(LoadProblem::Empty, path);
     image.saturation = image.header.saturation
         ? *image.header.saturation
         : plateauOrTypeMaximum(image.pixels, typeMaximum(opened.bitpix, opened.keys));
@@ -434,7 +482,8 @@ FitsLoad readWhole(OpenedFits &opened, const QString &path)
 // The saturation level loadFits would find without a header's, from a pass
 // that keeps no pixel; none where it could differ. Only unscaled 8- and
 // 16-bit and float pixels qualify, whose every value a float holds exactly,
-// and only images with no zero on their edge, which loadFits would clear.
+// and only images with no zero on their edge, which loadFits would clear,
+// and with a valid pixel, which loadFits would refuse.
 template<typename Raw>
 std::optional<double> scannedSaturation(OpenedFits &opened, int type, double zero)
 {
@@ -446,7 +495,7 @@ std::optional<double> scannedSaturation(OpenedFits &opened, int type, double zer
     RawScan<Raw> scan;
     const bool read = scanRaw<Raw>(opened.fits.file, type, opened.axes, exactly<Raw>(-zero), valid, scan);
     fits_set_bscale(opened.fits.file, 1, zero, &status);
-    if (!read || status != 0 || scan.zeroOnEdge)
+    if (!read || status != 0 || scan.zeroOnEdge || scan.count == 0)
         return std::nullopt;
     return scan.count >= 3 ? double(scan.largest) + zero : typeMaximum(opened.bitpix, opened.keys);
 }
