@@ -51,6 +51,8 @@ private slots:
     void follow();
     void night();
     void cancel();
+    void unlikeFirst_data();
+    void unlikeFirst();
     void csv();
     void aavso();
 };
@@ -166,6 +168,45 @@ void TestSeries::cancel()
     }
 }
 
+void TestSeries::unlikeFirst_data()
+{
+    QTest::addColumn<QByteArray>("filter");
+    QTest::addColumn<int>("binning");
+    QTest::addColumn<QString>("problem"); // for the middle image of three
+
+    const QString otherFilter = QString::fromUtf8(SeriesProblem::OtherFilter);
+    QTest::newRow("R in a V series") << QByteArray("'R'") << 1 << otherFilter.arg("\"R\"", "\"V\"");
+    QTest::newRow("no filter in a V series") << QByteArray("''") << 1
+                                             << otherFilter.arg(QString::fromUtf8(SeriesProblem::NoFilter), "\"V\"");
+    QTest::newRow("v for V") << QByteArray("'v'") << 1 << QString();
+    QTest::newRow("2 x 2 binned") << QByteArray("'V'") << 2 << QString::fromUtf8(SeriesProblem::OtherSize).arg(80).arg(60).arg(160).arg(120);
+}
+
+void TestSeries::unlikeFirst()
+{
+    QFETCH(QByteArray, filter);
+    QFETCH(int, binning);
+    QFETCH(QString, problem);
+    NightPlan plan;
+    plan.images = 3;
+    QTemporaryDir folder;
+    QStringList paths = writeNight(folder.path(), plan);
+    NightPlan other = plan;
+    other.filter = filter;
+    other.width /= binning;
+    other.height /= binning;
+    for (auto &star : other.stars) {
+        star[0] /= binning;
+        star[1] /= binning;
+    }
+    QTemporaryDir otherFolder;
+    paths[1] = writeNight(otherFolder.path(), other)[1];
+    const std::vector<SeriesImage> images = measureSeries(paths, placedOn(plan), [](int, int) { return true; });
+    QCOMPARE(images[1].problem, problem);
+    QCOMPARE(images[1].stars[0].has_value(), problem.isEmpty());
+    QCOMPARE(images[2].problem, QString());
+}
+
 void TestSeries::csv()
 {
     QTemporaryDir folder;
@@ -191,6 +232,7 @@ void TestSeries::csv()
         QCOMPARE(cells[SeriesColumn::File], row.file);
         QCOMPARE(cells[SeriesColumn::JulianDate].toDouble(), std::round(*row.header.julianDate * 1e5) / 1e5);
         QCOMPARE(cells[SeriesColumn::Problem], row.problem);
+        QCOMPARE(cells[SeriesColumn::Filter], QStringLiteral("V"));
         QCOMPARE(NumberRules::read(cells[SeriesColumn::Magnitude], QLocale::c()), NumberRules::read(row.magnitude()));
         for (int star = 0; star < RoleCount; ++star) {
             const double net = cells[SeriesColumn::Titles.size() + 2 * star].toDouble();
