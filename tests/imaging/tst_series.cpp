@@ -63,11 +63,16 @@ void TestSeries::follow_data()
     QTest::addColumn<double>("dy");
     QTest::addColumn<double>("turn"); // degrees
     QTest::addColumn<bool>("variableGone");
-    QTest::newRow("still") << 0.0 << 0.0 << 0.0 << false;
-    QTest::newRow("10 px right") << 10.0 << 0.0 << 0.0 << false;
-    QTest::newRow("10 px diagonally") << -7.1 << 7.1 << 0.0 << false;
-    QTest::newRow("shift and half a degree") << 4.3 << -6.6 << 0.5 << false;
-    QTest::newRow("variable gone") << 3.0 << 2.0 << 0.0 << true;
+    QTest::addColumn<bool>("jumped"); // beyond the shift's reach: no star may be taken
+    QTest::newRow("still") << 0.0 << 0.0 << 0.0 << false << false;
+    QTest::newRow("10 px right") << 10.0 << 0.0 << 0.0 << false << false;
+    QTest::newRow("10 px diagonally") << -7.1 << 7.1 << 0.0 << false << false;
+    QTest::newRow("shift and half a degree") << 4.3 << -6.6 << 0.5 << false << false;
+    QTest::newRow("variable gone") << 3.0 << 2.0 << 0.0 << true << false;
+    // C3's box then holds the check star alone, and the shift puts it just there.
+    QTest::newRow("jump: C3 on the check star") << 20.0 << 2.0 << 0.0 << false << true;
+    // V and C1 land on C2 and the check star, 6 px apart from a rigid motion.
+    QTest::newRow("jump: two stars on two others") << 0.0 << -22.0 << 0.0 << false << true;
 }
 
 void TestSeries::follow()
@@ -76,6 +81,7 @@ void TestSeries::follow()
     QFETCH(double, dy);
     QFETCH(double, turn);
     QFETCH(bool, variableGone);
+    QFETCH(bool, jumped);
     NightPlan plan;
     plan.turn = turn;
     const SeriesTemplate placed = placedOn(plan);
@@ -97,6 +103,11 @@ void TestSeries::follow()
     const FitsLoad load = file.read(followedPart(placed.positions, Radii));
     QVERIFY2(load.image, qPrintable(load.problem));
     const Measurements found = followField(*load.image, placed.positions, Radii, {});
+    if (jumped) {
+        QVERIFY(std::all_of(found.cbegin(), found.cend(), [](const auto &m) { return m->refusal != Refusal::None; }));
+        QVERIFY(std::any_of(found.cbegin(), found.cend(), [](const auto &m) { return m->refusal == Refusal::Unconfirmed; }));
+        return;
+    }
     for (int star = 0; star < RoleCount; ++star) {
         const auto &measured = found[std::size_t(star)];
         QVERIFY(measured);
