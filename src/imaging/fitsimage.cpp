@@ -211,8 +211,14 @@ bool readCompressedApart(fitsfile *file, std::vector<LONGLONG> &first, std::vect
     return read;
 }
 
-double plateauOrTypeMaximum(const std::vector<float> &pixels, double typeMax)
+// A camera with fewer bits than its file clips at its largest code, which a
+// negative scale makes the smallest value: a plateau at the top is then no
+// camera's, and the type's largest value comes from its smallest code.
+double plateauOrTypeMaximum(const std::vector<float> &pixels, int bitpix, const HeaderKeys &keys)
 {
+    const double typeMax = typeMaximum(bitpix, keys);
+    if (parseHeaderNumber(keys.value(QStringLiteral("BSCALE"))).value_or(1) < 0)
+        return typeMax;
     float largest = -std::numeric_limits<float>::infinity();
     int count = 0;
     for (const float v : pixels) {
@@ -475,7 +481,7 @@ FitsLoad readWhole(OpenedFits &opened, const QString &path)
         return refused(LoadProblem::Empty, path);
     image.saturation = image.header.saturation
         ? *image.header.saturation
-        : plateauOrTypeMaximum(image.pixels, typeMaximum(opened.bitpix, opened.keys));
+        : plateauOrTypeMaximum(image.pixels, opened.bitpix, opened.keys);
     return {std::move(image), QString()};
 }
 

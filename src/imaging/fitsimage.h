@@ -60,8 +60,8 @@ struct FitsImage
     ImageHeader header;
     // The level from which a pixel counts as saturated: the header's, else a
     // plateau of at least three pixels at the image's largest value (a camera
-    // with fewer bits than its file), else the largest value the file's type
-    // can hold (+inf for floating-point files).
+    // with fewer bits than its file; never under a negative BSCALE), else the
+    // largest value the file's type can hold (+inf for floating-point files).
     double saturation = std::numeric_limits<double>::infinity();
 
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }

@@ -205,10 +205,10 @@ void TestFitsImage::saturationLevels_data()
     std::fill_n(higherFirst.end() - 3, 3, 4095.0);
     QTest::newRow("three under a higher pixel") << higherFirst << Cards() << 32767.0;
     QTest::newRow("BLANK pixels are no plateau") << threeAt4095 << Cards{{"BLANK", "4095"}} << 32767.0;
-    // The largest value a negative scale gives comes from the smallest stored one.
-    QTest::newRow("BSCALE -1, plateau") << threeAt4095 << Cards{{"BSCALE", "-1"}} << 4095.0;
-    QTest::newRow("BSCALE -1, no plateau") << std::vector<double>{4095, 10, 4095, 12, 4000, 9} << Cards{{"BSCALE", "-1"}}
-                                           << 32768.0;
+    // A negative scale turns a camera's clipped codes into the smallest
+    // values: the largest one comes from the smallest code, -32768.
+    QTest::newRow("BSCALE -1: a plateau at the top") << threeAt4095 << Cards{{"BSCALE", "-1"}} << 32768.0;
+    QTest::newRow("BSCALE -1, BZERO 100") << threeAt4095 << Cards{{"BSCALE", "-1"}, {"BZERO", "100"}} << 32868.0;
 }
 
 void TestFitsImage::saturationLevels()
