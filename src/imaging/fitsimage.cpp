@@ -76,8 +76,9 @@ bool endedEarly(int status) { return status == END_OF_FILE || status == READ_ERR
 const char *unsafeHeader(QFile &file, qint64 start)
 {
     const HeaderKeys keys = rawHeaderKeys(file, start, [](const QString &name) {
-        return name == QLatin1String("TFIELDS") || name == QLatin1String("ZIMAGE")
-            || name == QLatin1String("ZCMPTYPE") || name == QLatin1String("ZVAL1") || name.startsWith(QLatin1String("ZTILE"));
+        static const QStringList named{QStringLiteral("TFIELDS"), QStringLiteral("ZIMAGE"),
+                                       QStringLiteral("ZCMPTYPE"), QStringLiteral("ZVAL1")};
+        return named.contains(name) || name.startsWith(QLatin1String("ZTILE"));
     });
     if (parseHeaderNumber(keys.value(QStringLiteral("TFIELDS"))).value_or(0) > MaxTableFields)
         return LoadProblem::NotFits;

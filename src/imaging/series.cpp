@@ -110,7 +110,8 @@ private:
                 .arg(size.width()).arg(size.height()).arg(m_first->size.width()).arg(m_first->size.height());
         }
         if (image.header.filter.compare(m_first->filter, Qt::CaseInsensitive) != 0)
-            return QString::fromUtf8(SeriesProblem::OtherFilter).arg(filterName(image.header.filter), filterName(m_first->filter));
+            return QString::fromUtf8(SeriesProblem::OtherFilter)
+                .arg(filterName(image.header.filter), filterName(m_first->filter));
         return QString();
     }
 

@@ -482,7 +482,8 @@ void TestFitsImage::refusedPixels_data()
                                     << LoadProblem::NoValidPixels;
     QTest::newRow("16 bit, all BLANK") << int(SHORT_IMG) << Cards{{"BLANK", "-32768"}} << false
                                        << std::vector<double>(4, BlankPixel) << LoadProblem::NoValidPixels;
-    QTest::newRow("float, one valid pixel") << int(FLOAT_IMG) << Cards() << false << std::vector<double>{nan, nan, nan, 5}
+    QTest::newRow("float, one valid pixel") << int(FLOAT_IMG) << Cards() << false
+                                            << std::vector<double>{nan, nan, nan, 5}
                                             << QString();
     QTest::newRow("float, all zero") << int(FLOAT_IMG) << Cards() << false << std::vector<double>(4, 0.0)
                                      << LoadProblem::Empty;
