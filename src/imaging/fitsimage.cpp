@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <fitsio.h>
 
@@ -69,6 +70,14 @@ qint64 tilePixels(const HeaderKeys &keys)
 
 bool endedEarly(int status) { return status == END_OF_FILE || status == READ_ERROR; }
 
+// The keys that size a header's data: CFITSIO takes memory by them as it
+// moves to a compressed image, whatever they hold.
+bool sizesData(const QString &name)
+{
+    static const QRegularExpression sizes(QStringLiteral("^(NAXIS\\d*|PCOUNT|GCOUNT)$"));
+    return sizes.match(name).hasMatch();
+}
+
 // Moving to a header, CFITSIO builds a table's columns, and for a compressed
 // image divides by its tiles' sides and its Rice block size, taken as whole
 // numbers: such a header is looked at from its own bytes first. Why
@@ -78,8 +87,13 @@ const char *unsafeHeader(QFile &file, qint64 start)
     const HeaderKeys keys = rawHeaderKeys(file, start, [](const QString &name) {
         static const QStringList named{QStringLiteral("TFIELDS"), QStringLiteral("ZIMAGE"),
                                        QStringLiteral("ZCMPTYPE"), QStringLiteral("ZVAL1")};
-        return named.contains(name) || name.startsWith(QLatin1String("ZTILE"));
+        return named.contains(name) || name.startsWith(QLatin1String("ZTILE")) || sizesData(name);
     });
+    for (auto key = keys.cbegin(); key != keys.cend(); ++key) {
+        const std::optional<double> size = parseHeaderNumber(key.value());
+        if (sizesData(key.key()) && !(size && *size >= 0 && *size == std::floor(*size)))
+            return LoadProblem::NotFits;
+    }
     if (parseHeaderNumber(keys.value(QStringLiteral("TFIELDS"))).value_or(0) > MaxTableFields)
         return LoadProblem::NotFits;
     if (!keys.contains(QStringLiteral("ZIMAGE")))

@@ -449,6 +449,9 @@ void TestFitsImage::compressedHeaders_data()
     QTest::newRow("tile of height 0.5") << QByteArray("ZTILE2") << QByteArray("0.5") << LoadProblem::Damaged;
     QTest::newRow("tile width as text") << QByteArray("ZTILE1") << QByteArray("'0'") << LoadProblem::Damaged;
     QTest::newRow("Rice blocks of 0") << QByteArray("ZVAL1") << QByteArray("0") << LoadProblem::Damaged;
+    // CFITSIO sized its tile table from garbage here (seen under AddressSanitizer).
+    QTest::newRow("rows as text") << QByteArray("NAXIS2") << QByteArray("'x'") << LoadProblem::NotFits;
+    QTest::newRow("rows of -5 bytes") << QByteArray("NAXIS1") << QByteArray("-5") << LoadProblem::NotFits;
     QTest::newRow("tile of height 1, as written") << QByteArray("ZTILE2") << QByteArray("1.0") << QString();
 }
 
