@@ -22,6 +22,7 @@ namespace Imaging {
 namespace {
 
 constexpr float Invalid = std::numeric_limits<float>::quiet_NaN();
+constexpr qint64 CardBytes = 80;
 
 // Closes the file, and forgets CFITSIO's messages, on every way out.
 struct OpenFits
@@ -85,8 +86,8 @@ bool sizesData(const QString &name)
 const char *unsafeHeader(QFile &file, qint64 start)
 {
     const HeaderKeys keys = rawHeaderKeys(file, start, [](const QString &name) {
-        static const QStringList named{QStringLiteral("TFIELDS"), QStringLiteral("ZIMAGE"),
-                                       QStringLiteral("ZCMPTYPE"), QStringLiteral("ZVAL1")};
+        static const QStringList named{QStringLiteral("XTENSION"), QStringLiteral("TFIELDS"),
+                                       QStringLiteral("ZIMAGE"), QStringLiteral("ZCMPTYPE"), QStringLiteral("ZVAL1")};
         return named.contains(name) || name.startsWith(QLatin1String("ZTILE")) || sizesData(name);
     });
     for (auto key = keys.cbegin(); key != keys.cend(); ++key) {
@@ -96,6 +97,20 @@ const char *unsafeHeader(QFile &file, qint64 start)
     }
     if (parseHeaderNumber(keys.value(QStringLiteral("TFIELDS"))).value_or(0) > MaxTableFields)
         return LoadProblem::NotFits;
+    // CFITSIO reads a table's opening cards by their places, and where one
+    // is missing goes on with a column count it never read.
+    static const QStringList tables{QStringLiteral("BINTABLE"), QStringLiteral("A3DTABLE"),
+                                    QStringLiteral("3DTABLE"), QStringLiteral("TABLE")};
+    static const QList<QByteArray> opening{"XTENSION", "BITPIX", "NAXIS", "NAXIS1",
+                                           "NAXIS2",   "PCOUNT", "GCOUNT", "TFIELDS"};
+    if (tables.contains(keys.value(QStringLiteral("XTENSION")))) {
+        file.seek(start);
+        const QByteArray cards = file.read(opening.size() * CardBytes);
+        for (qsizetype card = 0; card < opening.size(); ++card) {
+            if (cards.mid(card * CardBytes, 8).trimmed() != opening[card])
+                return LoadProblem::NotFits;
+        }
+    }
     if (!keys.contains(QStringLiteral("ZIMAGE")))
         return nullptr;
     const auto belowOne = [&keys](const QString &name) {

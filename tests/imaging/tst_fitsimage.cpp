@@ -74,14 +74,15 @@ int loadingPeakMegabytes(const QString &path)
     return child > 0 && waitpid(child, &outcome, 0) == child && WIFEXITED(outcome) ? WEXITSTATUS(outcome) : -1;
 }
 
-// Gives every card `name` of the file's headers the value `value`.
+// Gives every card `name` of the file's headers the value `value`; none
+// makes it a comment.
 void setCard(const QString &path, const QByteArray &name, const QByteArray &value)
 {
     QByteArray bytes = bytesOf(path);
     const QByteArray key = name.leftJustified(8, ' ') + "= ";
     for (qsizetype at = 0; at + 80 <= bytes.size(); at += 80) {
         if (bytes.mid(at, 10) == key)
-            bytes.replace(at, 80, (key + value).leftJustified(80, ' '));
+            bytes.replace(at, 80, (value.isEmpty() ? "COMMENT" : key + value).leftJustified(80, ' '));
     }
     putBytes(path, bytes);
 }
@@ -452,6 +453,8 @@ void TestFitsImage::compressedHeaders_data()
     // CFITSIO sized its tile table from garbage here (seen under AddressSanitizer).
     QTest::newRow("rows as text") << QByteArray("NAXIS2") << QByteArray("'x'") << LoadProblem::NotFits;
     QTest::newRow("rows of -5 bytes") << QByteArray("NAXIS1") << QByteArray("-5") << LoadProblem::NotFits;
+    // Read by its place, the column count was then garbage.
+    QTest::newRow("no PCOUNT in its place") << QByteArray("PCOUNT") << QByteArray() << LoadProblem::NotFits;
     QTest::newRow("tile of height 1, as written") << QByteArray("ZTILE2") << QByteArray("1.0") << QString();
 }
 
