@@ -123,10 +123,8 @@ private slots:
     void literalNames();
     void refusedFiles_data();
     void refusedFiles();
-    void compressedHeaders_data();
-    void compressedHeaders();
-    void refusedPixels_data();
-    void refusedPixels();
+    void refusedContents_data();
+    void refusedContents();
 
 private:
     QTemporaryDir m_dir;
@@ -440,79 +438,57 @@ void TestFitsImage::refusedFiles()
     QVERIFY(loadingPeakMegabytes(path) < 32);
 }
 
-void TestFitsImage::compressedHeaders_data()
+void TestFitsImage::refusedContents_data()
 {
-    QTest::addColumn<QByteArray>("card");
+    QTest::addColumn<int>("bitpix");
+    QTest::addColumn<Cards>("cards");
+    QTest::addColumn<std::vector<double>>("values");
+    QTest::addColumn<QByteArray>("card"); // of a compressed file's header, set to `value` after writing
     QTest::addColumn<QByteArray>("value");
     QTest::addColumn<QString>("problem"); // empty: the image loads
 
-    QTest::newRow("tile of width 0") << QByteArray("ZTILE1") << QByteArray("0") << LoadProblem::Damaged;
-    QTest::newRow("tile of height 0.5") << QByteArray("ZTILE2") << QByteArray("0.5") << LoadProblem::Damaged;
-    QTest::newRow("tile width as text") << QByteArray("ZTILE1") << QByteArray("'0'") << LoadProblem::Damaged;
-    QTest::newRow("Rice blocks of 0") << QByteArray("ZVAL1") << QByteArray("0") << LoadProblem::Damaged;
-    // CFITSIO sized its tile table from garbage here (seen under AddressSanitizer).
-    QTest::newRow("rows as text") << QByteArray("NAXIS2") << QByteArray("'x'") << LoadProblem::NotFits;
-    QTest::newRow("rows of -5 bytes") << QByteArray("NAXIS1") << QByteArray("-5") << LoadProblem::NotFits;
-    // Read by its place, the column count was then garbage.
-    QTest::newRow("no PCOUNT in its place") << QByteArray("PCOUNT") << QByteArray() << LoadProblem::NotFits;
-    QTest::newRow("tile of height 1, as written") << QByteArray("ZTILE2") << QByteArray("1.0") << QString();
+    const double nan = std::nan("");
+    const auto fz = [](const char *name, const char *card, const char *value, const QString &problem) {
+        QTest::newRow(name) << int(USHORT_IMG) << Cards() << std::vector<double>(4, 300.0) << QByteArray(card)
+                            << QByteArray(value) << problem;
+    };
+    const auto plain = [](const char *name, int bitpix, const std::vector<double> &values, const QString &problem) {
+        QTest::newRow(name) << bitpix << Cards() << values << QByteArray() << QByteArray() << problem;
+    };
+    fz("tile of width 0", "ZTILE1", "0", LoadProblem::Damaged);
+    fz("tile of height 0.5", "ZTILE2", "0.5", LoadProblem::Damaged);
+    fz("tile of height 1, as written", "ZTILE2", "1.0", QString());
+    fz("Rice blocks of 0", "ZVAL1", "0", LoadProblem::Damaged);
+    // CFITSIO took memory by a garbage row count here, seen under AddressSanitizer.
+    fz("rows as text", "NAXIS2", "'x'", LoadProblem::NotFits);
+    fz("no PCOUNT in its place", "PCOUNT", "", LoadProblem::NotFits);
+    plain("float, all NaN", FLOAT_IMG, std::vector<double>(4, nan), LoadProblem::NoValidPixels);
+    plain("float, one valid pixel", FLOAT_IMG, {nan, nan, nan, 5}, QString());
+    plain("float, all zero", FLOAT_IMG, std::vector<double>(4, 0.0), LoadProblem::Empty);
+    QTest::newRow("16 bit, all BLANK") << int(SHORT_IMG) << Cards{{"BLANK", "-32768"}}
+                                       << std::vector<double>(4, BlankPixel) << QByteArray() << QByteArray()
+                                       << LoadProblem::NoValidPixels;
 }
 
-void TestFitsImage::compressedHeaders()
+void TestFitsImage::refusedContents()
 {
+    QFETCH(int, bitpix);
+    QFETCH(Cards, cards);
+    QFETCH(std::vector<double>, values);
     QFETCH(QByteArray, card);
     QFETCH(QByteArray, value);
     QFETCH(QString, problem);
 
-    const QString path = m_dir.filePath(QStringLiteral("header.fz"));
+    const QString path = m_dir.filePath(QStringLiteral("contents.fits"));
     QFile::remove(path);
-    QVERIFY(writeFits(path, {USHORT_IMG, {4, 4}, std::vector<double>(16, 300.0), {}, true}));
-    setCard(path, card, value);
+    QVERIFY(writeFits(path, {bitpix, {2, 2}, values, cards, !card.isEmpty()}));
+    if (!card.isEmpty())
+        setCard(path, card, value);
     const FitsLoad load = loadFits(path);
-    QCOMPARE(load.problem, problem.isEmpty() ? problem : problem.arg(QStringLiteral("header.fz")));
-    QCOMPARE(PartialFits(path).read(QRect(0, 0, 4, 4)).problem, load.problem);
-    if (problem.isEmpty())
-        QCOMPARE(asList(load.image->pixels), QList<float>(16, 300.0f));
-}
-
-void TestFitsImage::refusedPixels_data()
-{
-    QTest::addColumn<int>("bitpix");
-    QTest::addColumn<Cards>("cards");
-    QTest::addColumn<bool>("compressed");
-    QTest::addColumn<std::vector<double>>("values");
-    QTest::addColumn<QString>("problem"); // empty: the image loads
-
-    const double nan = std::nan("");
-    QTest::newRow("float, all NaN") << int(FLOAT_IMG) << Cards() << false << std::vector<double>(4, nan)
-                                    << LoadProblem::NoValidPixels;
-    QTest::newRow("16 bit, all BLANK") << int(SHORT_IMG) << Cards{{"BLANK", "-32768"}} << false
-                                       << std::vector<double>(4, BlankPixel) << LoadProblem::NoValidPixels;
-    QTest::newRow("float, one valid pixel") << int(FLOAT_IMG) << Cards() << false
-                                            << std::vector<double>{nan, nan, nan, 5}
-                                            << QString();
-    QTest::newRow("float, all zero") << int(FLOAT_IMG) << Cards() << false << std::vector<double>(4, 0.0)
-                                     << LoadProblem::Empty;
-    QTest::newRow("16 bit, zero and BLANK") << int(SHORT_IMG) << Cards{{"BLANK", "-32768"}} << false
-                                            << std::vector<double>{0, BlankPixel, 0, 0} << LoadProblem::Empty;
-    QTest::newRow(".fz, all zero") << int(USHORT_IMG) << Cards() << true << std::vector<double>(4, 0.0)
-                                   << LoadProblem::Empty;
-}
-
-void TestFitsImage::refusedPixels()
-{
-    QFETCH(int, bitpix);
-    QFETCH(Cards, cards);
-    QFETCH(bool, compressed);
-    QFETCH(std::vector<double>, values);
-    QFETCH(QString, problem);
-
-    const QString path = m_dir.filePath(QStringLiteral("pixels.fits"));
-    QFile::remove(path);
-    QVERIFY(writeFits(path, {bitpix, {2, 2}, values, cards, compressed}));
-    const FitsLoad load = loadFits(path);
-    QCOMPARE(load.problem, problem.isEmpty() ? problem : problem.arg(QStringLiteral("pixels.fits")));
+    QCOMPARE(load.problem, problem.isEmpty() ? problem : problem.arg(QStringLiteral("contents.fits")));
     QCOMPARE(PartialFits(path).read(QRect(0, 0, 2, 2)).problem, load.problem);
+    if (problem.isEmpty())
+        QCOMPARE(invalidMask(load.image->pixels), invalidMask(std::vector<float>(values.cbegin(), values.cend())));
 }
 
 QTEST_GUILESS_MAIN(TestFitsImage)
