@@ -136,6 +136,7 @@ QString refusalText(Refusal refusal)
     case Refusal::NoStar: return QString::fromUtf8(MeasureProblem::NoStar);
     case Refusal::Border: return QString::fromUtf8(MeasureProblem::Border);
     case Refusal::InvalidPixels: return QString::fromUtf8(MeasureProblem::InvalidPixels);
+    case Refusal::Unconfirmed: return QString::fromUtf8(MeasureProblem::Unconfirmed);
     }
     return QString();
 }

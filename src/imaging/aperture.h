@@ -32,12 +32,15 @@ struct Detector
     double readNoise = 0; // e-
 };
 
-enum class Refusal { None, NoStar, Border, InvalidPixels };
+// Unconfirmed: found, but not where the other stars of the field put it.
+enum class Refusal { None, NoStar, Border, InvalidPixels, Unconfirmed };
 
 namespace MeasureProblem {
 inline const char *const NoStar = "Nessuna stella vicino al punto";
 inline const char *const Border = "La stella è troppo vicina al bordo dell'immagine";
 inline const char *const InvalidPixels = "L'apertura o l'anello del cielo toccano pixel non validi";
+inline const char *const Unconfirmed = "La stella trovata non è dove le altre stelle del campo la pongono: "
+                                       "potrebbe essere un'altra stella";
 } // namespace MeasureProblem
 
 // The text a refusal shows; empty for None.

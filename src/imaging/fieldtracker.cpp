@@ -86,12 +86,16 @@ QPoint fieldShift(const FitsImage &image, const Positions &previous)
     return {int(best % Side) - MostStep, int(best / Side) - MostStep};
 }
 
-std::vector<std::pair<QPointF, QPointF>> foundPairs(const Positions &previous, const Measurements &measured)
+bool found(const std::optional<StarMeasurement> &star) { return star && star->refusal == Refusal::None; }
+
+// Each found star's place before and now; the star of role `except` left out.
+std::vector<std::pair<QPointF, QPointF>> foundPairs(const Positions &previous, const Measurements &measured,
+                                                    std::size_t except = RoleCount)
 {
     std::vector<std::pair<QPointF, QPointF>> pairs;
     for (std::size_t role = 0; role < previous.size(); ++role) {
         const auto &star = measured[role];
-        if (previous[role] && star && star->refusal == Refusal::None)
+        if (role != except && previous[role] && found(star))
             pairs.emplace_back(*previous[role], QPointF(star->x, star->y));
     }
     return pairs;
@@ -108,18 +112,21 @@ Measurements followField(const FitsImage &image, const Positions &previous, cons
         if (const auto &at = previous[role])
             measured[role] = measureStar(image, at->x() + shift.x(), at->y() + shift.y(), aperture, detector);
     }
-    // The shift and turn of the field from the stars found; one found far
-    // from where they put it is not the placed star.
-    const std::optional<Motion> motion = fitMotion(foundPairs(previous, measured));
-    if (!motion)
-        return measured;
+    // After a jump beyond the shift's reach, the box of one star may hold
+    // another star, alone, and the shift then puts it just where it was
+    // found: each star is checked against the motion of the others instead.
+    std::array<bool, RoleCount> unconfirmed{};
     for (std::size_t role = 0; role < previous.size(); ++role) {
-        auto &star = measured[role];
-        if (!star || star->refusal != Refusal::None)
+        if (!found(measured[role]))
             continue;
-        const QPointF expected = motion->apply(*previous[role]);
-        if (std::hypot(star->x - expected.x(), star->y - expected.y()) > MostMisfit)
-            star->refusal = Refusal::NoStar;
+        const std::optional<Motion> others = fitMotion(foundPairs(previous, measured, role));
+        const QPointF expected = others ? others->apply(*previous[role]) : QPointF();
+        unconfirmed[role] = !others
+            || std::hypot(measured[role]->x - expected.x(), measured[role]->y - expected.y()) > MostMisfit;
+    }
+    for (std::size_t role = 0; role < previous.size(); ++role) {
+        if (unconfirmed[role])
+            measured[role]->refusal = Refusal::Unconfirmed;
     }
     return measured;
 }
@@ -148,7 +155,7 @@ Positions nextPositions(const Positions &previous, const Measurements &measured)
         const auto &star = measured[role];
         if (!previous[role])
             continue;
-        if (star && star->refusal == Refusal::None)
+        if (found(star))
             next[role] = QPointF(star->x, star->y);
         else if (motion)
             next[role] = motion->apply(*previous[role]);

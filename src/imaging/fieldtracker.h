@@ -14,16 +14,17 @@ namespace Imaging {
 
 constexpr int MostStep = 12;
 
-// A found star further than this from where the field's motion puts it is
-// another star: the placed one is lost.
+// A found star further than this, in pixels, from where the motion of the
+// other stars found puts it is another star: the placed one is lost.
 constexpr double MostMisfit = 3;
 
 // By Role; empty for a star not placed.
 using Positions = std::array<std::optional<QPointF>, RoleCount>;
 
 // The placed stars found and measured on `image`, from their places on the
-// previous image. A star not found keeps its refusal (NoStar also for one
-// that does not move with the others).
+// previous image. A star not found keeps its refusal; one that does not
+// move with the others, or that no other star found confirms, is
+// Unconfirmed.
 Measurements followField(const FitsImage &image, const Positions &previous, const Aperture &aperture,
                          const Detector &detector);
 

@@ -2,6 +2,7 @@
 
 #include "core/juliandate.h"
 
+#include <QIODevice>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -78,7 +79,49 @@ std::optional<int> zoneOffset(const QString &zone)
     return zone.startsWith(QLatin1Char('-')) ? -offset : offset;
 }
 
+constexpr qint64 BlockSize = 2880;
+constexpr int CardSize = 80;
+
+// A card's value text: a quoted string without its quotes, else what comes
+// before the comment.
+QString cardValue(const QByteArray &card)
+{
+    QString text = QString::fromLatin1(card.mid(10)).trimmed();
+    if (!text.startsWith(QLatin1Char('\'')))
+        return text.left(text.indexOf(QLatin1Char('/'))).trimmed();
+    QString value;
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('\'')) {
+            if (i + 1 >= text.size() || text[i + 1] != QLatin1Char('\''))
+                break;
+            ++i;
+        }
+        value += text[i];
+    }
+    return value.trimmed();
+}
+
 } // namespace
+
+HeaderKeys rawHeaderKeys(QIODevice &file, qint64 start, const std::function<bool(const QString &)> &wanted)
+{
+    HeaderKeys keys;
+    if (!file.seek(start))
+        return keys;
+    for (;;) {
+        const QByteArray block = file.read(BlockSize);
+        if (block.size() < BlockSize)
+            return keys;
+        for (qint64 at = 0; at < BlockSize; at += CardSize) {
+            const QByteArray card = block.mid(at, CardSize);
+            const QString name = QString::fromLatin1(card.left(8)).trimmed();
+            if (name == QLatin1String("END"))
+                return keys;
+            if (card.mid(8, 2) == "= " && !keys.contains(name) && wanted(name))
+                keys.insert(name, cardValue(card));
+        }
+    }
+}
 
 std::optional<double> parseHeaderNumber(const QString &text)
 {

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <fitsio.h>
 
@@ -21,6 +22,7 @@ namespace Imaging {
 namespace {
 
 constexpr float Invalid = std::numeric_limits<float>::quiet_NaN();
+constexpr qint64 CardBytes = 80;
 
 // Closes the file, and forgets CFITSIO's messages, on every way out.
 struct OpenFits
@@ -68,6 +70,62 @@ qint64 tilePixels(const HeaderKeys &keys)
 }
 
 bool endedEarly(int status) { return status == END_OF_FILE || status == READ_ERROR; }
+
+// The keys that size a header's data: CFITSIO takes memory by them as it
+// moves to a compressed image, whatever they hold.
+bool sizesData(const QString &name)
+{
+    static const QRegularExpression sizes(QStringLiteral("^(NAXIS\\d*|PCOUNT|GCOUNT)$"));
+    return sizes.match(name).hasMatch();
+}
+
+// Moving to a header, CFITSIO builds a table's columns, and for a compressed
+// image divides by its tiles' sides and its Rice block size, taken as whole
+// numbers: such a header is looked at from its own bytes first. Why
+// CFITSIO may not move to the header at `start`; none when it may.
+const char *unsafeHeader(QFile &file, qint64 start)
+{
+    const HeaderKeys keys = rawHeaderKeys(file, start, [](const QString &name) {
+        static const QStringList named{QStringLiteral("XTENSION"), QStringLiteral("TFIELDS"),
+                                       QStringLiteral("ZIMAGE"), QStringLiteral("ZCMPTYPE"), QStringLiteral("ZVAL1")};
+        return named.contains(name) || name.startsWith(QLatin1String("ZTILE")) || sizesData(name);
+    });
+    for (auto key = keys.cbegin(); key != keys.cend(); ++key) {
+        const std::optional<double> size = parseHeaderNumber(key.value());
+        if (sizesData(key.key()) && !(size && *size >= 0 && *size == std::floor(*size)))
+            return LoadProblem::NotFits;
+    }
+    if (parseHeaderNumber(keys.value(QStringLiteral("TFIELDS"))).value_or(0) > MaxTableFields)
+        return LoadProblem::NotFits;
+    // CFITSIO reads a table's opening cards by their places, and where one
+    // is missing goes on with a column count it never read.
+    static const QStringList tables{QStringLiteral("BINTABLE"), QStringLiteral("A3DTABLE"),
+                                    QStringLiteral("3DTABLE"), QStringLiteral("TABLE")};
+    static const QList<QByteArray> opening{"XTENSION", "BITPIX", "NAXIS", "NAXIS1",
+                                           "NAXIS2",   "PCOUNT", "GCOUNT", "TFIELDS"};
+    if (tables.contains(keys.value(QStringLiteral("XTENSION")))) {
+        file.seek(start);
+        const QByteArray cards = file.read(opening.size() * CardBytes);
+        for (qsizetype card = 0; card < opening.size(); ++card) {
+            if (cards.mid(card * CardBytes, 8).trimmed() != opening[card])
+                return LoadProblem::NotFits;
+        }
+    }
+    if (!keys.contains(QStringLiteral("ZIMAGE")))
+        return nullptr;
+    const auto belowOne = [&keys](const QString &name) {
+        const std::optional<double> value = parseHeaderNumber(keys.value(name));
+        return value && !(*value >= 1);
+    };
+    const bool rice = keys.value(QStringLiteral("ZCMPTYPE")).startsWith(QLatin1String("RICE"), Qt::CaseInsensitive);
+    if (rice && belowOne(QStringLiteral("ZVAL1")))
+        return LoadProblem::Damaged;
+    for (auto key = keys.cbegin(); key != keys.cend(); ++key) {
+        if (key.key().startsWith(QLatin1String("ZTILE")) && belowOne(key.key()))
+            return LoadProblem::Damaged;
+    }
+    return nullptr;
+}
 
 QString unquoted(const char *value)
 {
@@ -183,8 +241,14 @@ bool readCompressedApart(fitsfile *file, std::vector<LONGLONG> &first, std::vect
     return read;
 }
 
-double plateauOrTypeMaximum(const std::vector<float> &pixels, double typeMax)
+// A camera with fewer bits than its file clips at its largest code, which a
+// negative scale makes the smallest value: a plateau at the top is then no
+// camera's, and the type's largest value comes from its smallest code.
+double plateauOrTypeMaximum(const std::vector<float> &pixels, int bitpix, const HeaderKeys &keys)
 {
+    const double typeMax = typeMaximum(bitpix, keys);
+    if (parseHeaderNumber(keys.value(QStringLiteral("BSCALE"))).value_or(1) < 0)
+        return typeMax;
     float largest = -std::numeric_limits<float>::infinity();
     int count = 0;
     for (const float v : pixels) {
@@ -330,8 +394,13 @@ QString openChecked(OpenedFits &opened, const QString &path, qint64 maxPixels)
     QFile &checked = opened.checked;
     if (!Files::openRegularFile(checked, path))
         return problemText(LoadProblem::Unreadable, path);
-    if (!checked.peek(6).startsWith("SIMPLE"))
+    const QByteArray start = checked.peek(6);
+    if (start.startsWith("\x1f\x8b"))
+        return problemText(LoadProblem::Gzipped, path);
+    if (!start.startsWith("SIMPLE"))
         return problemText(LoadProblem::NotFits, path);
+    if (const char *problem = unsafeHeader(checked, 0))
+        return problemText(problem, path);
 
     // CFITSIO opens by name. The descriptor's own name is the very file just
     // checked, whatever happens to `path` meanwhile, and holds no syntax.
@@ -345,6 +414,11 @@ QString openChecked(OpenedFits &opened, const QString &path, qint64 maxPixels)
     for (int hdu = 1; axes.empty(); ++hdu) {
         int type = 0;
         int dimensions = 0;
+        LONGLONG next = 0; // where the current HDU ends, and the next header starts
+        if (hdu > 1 && fits_get_hduaddrll(file, nullptr, nullptr, &next, &status) == 0) {
+            if (const char *problem = unsafeHeader(checked, next))
+                return problemText(problem, path);
+        }
         if (fits_movabs_hdu(file, hdu, &type, &status) != 0)
             return problemText(hdu > 1 && status == END_OF_FILE ? LoadProblem::NoImage : LoadProblem::NotFits, path);
         if (type != IMAGE_HDU || fits_get_img_dim(file, &dimensions, &status) != 0 || dimensions == 0)
@@ -364,6 +438,11 @@ QString openChecked(OpenedFits &opened, const QString &path, qint64 maxPixels)
     if (opened.compressed) {
         if (tilePixels(opened.keys) > maxPixels)
             return tooLarge(path, maxPixels);
+        // Damaged tile descriptors can still decompress into an image: the
+        // sum of the compressed data, where the file has one, tells.
+        int dataSum = 0, headerSum = 0;
+        if (fits_verify_chksum(file, &dataSum, &headerSum, &status) != 0 || dataSum < 0)
+            return problemText(LoadProblem::Damaged, path);
     } else {
         LONGLONG dataStart = 0;
         fits_get_hduaddrll(file, nullptr, &dataStart, nullptr, &status);
@@ -424,17 +503,23 @@ FitsLoad readWhole(OpenedFits &opened, const QString &path)
         return refused(endedEarly(problem) ? LoadProblem::Truncated : LoadProblem::NotFits, path);
     }
     dropInfinities(image.pixels);
+    const auto valid = [](float v) { return !std::isnan(v); };
+    if (std::none_of(image.pixels.cbegin(), image.pixels.cend(), valid))
+        return refused(LoadProblem::NoValidPixels, path);
     invalidateZeroBorder(image.pixels, image.width, image.height);
+    if (std::none_of(image.pixels.cbegin(), image.pixels.cend(), valid))
+        return refused(LoadProblem::Empty, path);
     image.saturation = image.header.saturation
         ? *image.header.saturation
-        : plateauOrTypeMaximum(image.pixels, typeMaximum(opened.bitpix, opened.keys));
+        : plateauOrTypeMaximum(image.pixels, opened.bitpix, opened.keys);
     return {std::move(image), QString()};
 }
 
 // The saturation level loadFits would find without a header's, from a pass
 // that keeps no pixel; none where it could differ. Only unscaled 8- and
 // 16-bit and float pixels qualify, whose every value a float holds exactly,
-// and only images with no zero on their edge, which loadFits would clear.
+// and only images with no zero on their edge, which loadFits would clear,
+// and with a valid pixel, which loadFits would refuse.
 template<typename Raw>
 std::optional<double> scannedSaturation(OpenedFits &opened, int type, double zero)
 {
@@ -446,7 +531,7 @@ std::optional<double> scannedSaturation(OpenedFits &opened, int type, double zer
     RawScan<Raw> scan;
     const bool read = scanRaw<Raw>(opened.fits.file, type, opened.axes, exactly<Raw>(-zero), valid, scan);
     fits_set_bscale(opened.fits.file, 1, zero, &status);
-    if (!read || status != 0 || scan.zeroOnEdge)
+    if (!read || status != 0 || scan.zeroOnEdge || scan.count == 0)
         return std::nullopt;
     return scan.count >= 3 ? double(scan.largest) + zero : typeMaximum(opened.bitpix, opened.keys);
 }

@@ -27,6 +27,9 @@ constexpr double toFits(double coordinate) { return coordinate + 1; }
 // The most pixels one plane may hold (a gigabyte of floats).
 constexpr qint64 MaxPixels = qint64(1) << 28;
 
+// The most columns the FITS standard lets a table have.
+constexpr int MaxTableFields = 999;
+
 // Why a file is refused; each text takes the file's name as %1.
 namespace LoadProblem {
 inline const char *const Missing = "Impossibile aprire \"%1\": il file non esiste.";
@@ -35,9 +38,14 @@ inline const char *const NotRegular = "Impossibile aprire \"%1\": non è un file
                                       "(è una pipe o un dispositivo).";
 inline const char *const Unreadable = "Impossibile aprire \"%1\": il file non può essere letto.";
 inline const char *const NotFits = "Impossibile aprire \"%1\": non è un file FITS.";
+inline const char *const Gzipped = "Impossibile aprire \"%1\": il file è compresso con gzip: "
+                                   "decomprimerlo, oppure usare un file .fz.";
 inline const char *const Truncated = "Impossibile aprire \"%1\": il file è troncato.";
 inline const char *const Damaged = "Impossibile aprire \"%1\": l'immagine compressa è danneggiata.";
 inline const char *const NoImage = "Impossibile aprire \"%1\": il file non contiene un'immagine.";
+inline const char *const NoValidPixels = "Impossibile aprire \"%1\": l'immagine non contiene pixel validi "
+                                         "(sono tutti vuoti o non numerici).";
+inline const char *const Empty = "Impossibile aprire \"%1\": l'immagine è vuota (tutti i suoi pixel valgono zero).";
 // %2: the most pixels an image may hold.
 inline const char *const TooLarge = "Impossibile aprire \"%1\": l'immagine ha più di %2 pixel.";
 } // namespace LoadProblem
@@ -52,8 +60,8 @@ struct FitsImage
     ImageHeader header;
     // The level from which a pixel counts as saturated: the header's, else a
     // plateau of at least three pixels at the image's largest value (a camera
-    // with fewer bits than its file), else the largest value the file's type
-    // can hold (+inf for floating-point files).
+    // with fewer bits than its file; never under a negative BSCALE), else the
+    // largest value the file's type can hold (+inf for floating-point files).
     double saturation = std::numeric_limits<double>::infinity();
 
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
@@ -77,7 +85,10 @@ struct FitsLoad
 // plane only. The name is a file name, never CFITSIO's extended syntax, and
 // anything but a regular file is refused without waiting on it. A plane, or
 // a compressed file's tile, of more than `maxPixels` is refused before any
-// memory is taken for it, and so is a plane the file is too short to hold.
+// memory is taken for it, and so is a plane the file is too short to hold,
+// and a header CFITSIO could not move to safely. A compressed image whose
+// DATASUM disagrees with its data is damaged; an image with no valid pixel
+// is refused.
 FitsLoad loadFits(const QString &path, qint64 maxPixels = MaxPixels);
 
 struct OpenedFits;

@@ -1,9 +1,12 @@
 #include "series.h"
 
+#include <QSize>
+
 #include <cmath>
 
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace Imaging {
@@ -25,6 +28,11 @@ QString seriesProblem(const Measurements &stars, double comparisonNet)
 }
 
 namespace {
+
+QString filterName(const QString &filter)
+{
+    return filter.isEmpty() ? QString::fromUtf8(SeriesProblem::NoFilter) : QLatin1Char('"') + filter + QLatin1Char('"');
+}
 
 class Measuring
 {
@@ -60,9 +68,12 @@ public:
             FitsLoad load = file.read(followedPart(from, m_placed.aperture));
             if (load.image) {
                 image.header = load.image->header;
-                image.stars = followField(*load.image, from, m_placed.aperture, m_placed.detector);
-                image.problem = seriesProblem(image.stars, m_placed.comparisonNet);
-                from = nextPositions(from, image.stars);
+                image.problem = unlikeFirst(*load.image);
+                if (image.problem.isEmpty()) {
+                    image.stars = followField(*load.image, from, m_placed.aperture, m_placed.detector);
+                    image.problem = seriesProblem(image.stars, m_placed.comparisonNet);
+                    from = nextPositions(from, image.stars);
+                }
             } else {
                 image.problem = load.problem;
             }
@@ -85,6 +96,31 @@ public:
     }
 
 private:
+    // Why `image` does not belong with the series' first image read, whose
+    // size and filter it takes when it is that image; empty when it does.
+    QString unlikeFirst(const FitsImage &image)
+    {
+        const QSize size(image.width, image.height);
+        if (!m_first) {
+            m_first = {size, image.header.filter};
+            return QString();
+        }
+        if (size != m_first->size) {
+            return QString::fromUtf8(SeriesProblem::OtherSize)
+                .arg(size.width()).arg(size.height()).arg(m_first->size.width()).arg(m_first->size.height());
+        }
+        if (image.header.filter.compare(m_first->filter, Qt::CaseInsensitive) != 0)
+            return QString::fromUtf8(SeriesProblem::OtherFilter)
+                .arg(filterName(image.header.filter), filterName(m_first->filter));
+        return QString();
+    }
+
+    struct First
+    {
+        QSize size;
+        QString filter;
+    };
+
     const QStringList &m_paths;
     const SeriesTemplate &m_placed;
     const SeriesProgress &m_progress;
@@ -94,6 +130,7 @@ private:
     int m_measured = 0; // the images before this one are measured
     bool m_stopped = false;
     Positions m_positions; // where the last image measured put the stars
+    std::optional<First> m_first; // measured in turn too
     std::vector<SeriesImage> m_images;
 };
 

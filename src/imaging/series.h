@@ -1,7 +1,8 @@
 #pragma once
 // A night's series of images measured with the stars placed on one of them:
 // each image is read, its field followed from the previous image and every
-// placed star measured as a single image's are. Two threads read and
+// placed star measured as a single image's are; an image of another size
+// or filter than the series' first is skipped. Two threads read and
 // measure; the field is followed image after image, in the files' order, so
 // each thread passes over its image for the saturation level, then waits
 // for its turn to read the pixels around the stars. No image is kept once
@@ -20,6 +21,13 @@ namespace SeriesProblem {
 // %1: the comparison stars' counts against the first image's, in percent.
 inline const char *const Clouds = "Cielo velato: le stelle di confronto danno il %1 % dei conteggi "
                                   "dell'immagine su cui sono state indicate.";
+// %1 x %2: the image's size; %3 x %4: the series' first image's.
+inline const char *const OtherSize = "Dimensioni diverse dalla serie: l'immagine è di %1×%2 pixel, "
+                                     "la prima della serie di %3×%4.";
+// %1: the image's filter; %2: the series' first image's.
+inline const char *const OtherFilter = "Filtro diverso dalla serie: %1 invece di %2.";
+// Stands for the filter of an image whose header names none.
+inline const char *const NoFilter = "nessun filtro";
 } // namespace SeriesProblem
 
 // Below this share of the placed image's comparison counts an image is

@@ -92,6 +92,7 @@ QString seriesCell(const SeriesRow &row, SeriesColumn::Column column)
     switch (column) {
     case File: return row.file;
     case JulianDate: return fixed(row.header.julianDate, 5);
+    case Filter: return row.header.filter;
     case Airmass: return fixed(row.header.airmass, 4);
     case Magnitude: return pointed(row.magnitude());
     case Error: return pointed(row.magnitudeError());

@@ -58,10 +58,10 @@ LightCurve::Observations seriesObservations(const std::vector<SeriesRow> &rows, 
 
 namespace SeriesColumn {
 inline const QStringList Titles = {QStringLiteral("File"),          QStringLiteral("JD medio"),
-                                   QStringLiteral("Massa d'aria"),  QStringLiteral("Magnitudine"),
-                                   QStringLiteral("Errore"),        QStringLiteral("Mag. controllo"),
-                                   QStringLiteral("Motivo dello scarto")};
-enum Column { File, JulianDate, Airmass, Magnitude, Error, Check, Problem };
+                                   QStringLiteral("Filtro"),        QStringLiteral("Massa d'aria"),
+                                   QStringLiteral("Magnitudine"),   QStringLiteral("Errore"),
+                                   QStringLiteral("Mag. controllo"), QStringLiteral("Motivo dello scarto")};
+enum Column { File, JulianDate, Filter, Airmass, Magnitude, Error, Check, Problem };
 } // namespace SeriesColumn
 
 // A cell of the table ("." decimals), as the window and the CSV show it.

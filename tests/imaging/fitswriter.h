@@ -46,6 +46,7 @@ struct FitsPlan
     std::vector<double> values; // every pixel of every plane, row by row
     QList<QPair<QByteArray, QByteArray>> cards; // name, value as written ('text' or number)
     bool compressed = false;                    // tile-compressed (Rice) in an extension
+    bool checksum = false;                      // with CHECKSUM and DATASUM
 };
 
 template<typename T>
@@ -94,6 +95,8 @@ inline bool writeFits(const QString &path, const FitsPlan &plan)
         fits_write_imgnull(file, TDOUBLE, 1, LONGLONG(values.size()), values.data(), &blank, &status);
     else if (!values.empty())
         fits_write_img(file, TDOUBLE, 1, LONGLONG(values.size()), values.data(), &status);
+    if (plan.checksum)
+        fits_write_chksum(file, &status);
     fits_close_file(file, &status);
     fits_clear_errmsg();
     if (status != 0)

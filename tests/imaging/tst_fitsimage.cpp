@@ -10,6 +10,8 @@
 #include <QTest>
 
 #include <cmath>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Imaging;
@@ -57,6 +59,34 @@ QByteArray headerBlock(const QList<QByteArray> &cards)
     return block.leftJustified(2880, ' ');
 }
 
+// The memory loading `path` holds at its peak, in MB up to 255, measured in
+// a child process, whose peak starts at nothing.
+int loadingPeakMegabytes(const QString &path)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        loadFits(path);
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        _exit(int(std::min<long>(usage.ru_maxrss / 1024, 255)));
+    }
+    int outcome = 0;
+    return child > 0 && waitpid(child, &outcome, 0) == child && WIFEXITED(outcome) ? WEXITSTATUS(outcome) : -1;
+}
+
+// Gives every card `name` of the file's headers the value `value`; none
+// makes it a comment.
+void setCard(const QString &path, const QByteArray &name, const QByteArray &value)
+{
+    QByteArray bytes = bytesOf(path);
+    const QByteArray key = name.leftJustified(8, ' ') + "= ";
+    for (qsizetype at = 0; at + 80 <= bytes.size(); at += 80) {
+        if (bytes.mid(at, 10) == key)
+            bytes.replace(at, 80, (value.isEmpty() ? "COMMENT" : key + value).leftJustified(80, ' '));
+    }
+    putBytes(path, bytes);
+}
+
 // Runs a test in another working folder and comes back, even on failure.
 class WorkingFolder
 {
@@ -93,6 +123,8 @@ private slots:
     void literalNames();
     void refusedFiles_data();
     void refusedFiles();
+    void refusedContents_data();
+    void refusedContents();
 
 private:
     QTemporaryDir m_dir;
@@ -172,6 +204,10 @@ void TestFitsImage::saturationLevels_data()
     std::fill_n(higherFirst.end() - 3, 3, 4095.0);
     QTest::newRow("three under a higher pixel") << higherFirst << Cards() << 32767.0;
     QTest::newRow("BLANK pixels are no plateau") << threeAt4095 << Cards{{"BLANK", "4095"}} << 32767.0;
+    // A negative scale turns a camera's clipped codes into the smallest
+    // values: the largest one comes from the smallest code, -32768.
+    QTest::newRow("BSCALE -1: a plateau at the top") << threeAt4095 << Cards{{"BSCALE", "-1"}} << 32768.0;
+    QTest::newRow("BSCALE -1, BZERO 100") << threeAt4095 << Cards{{"BSCALE", "-1"}, {"BZERO", "100"}} << 32868.0;
 }
 
 void TestFitsImage::saturationLevels()
@@ -318,6 +354,9 @@ void TestFitsImage::refusedFiles_data()
     QTest::newRow("more than 2^28 pixels") << "huge.fits" << LoadProblem::TooLarge;
     QTest::newRow("BSCALE without a number") << "noscale.fits" << LoadProblem::NotFits;
     QTest::newRow("BLANK without a number") << "noblank.fits" << LoadProblem::NotFits;
+    QTest::newRow("gzip") << "frame.fits.gz" << LoadProblem::Gzipped;
+    QTest::newRow("table of two million columns") << "widetable.fits" << LoadProblem::NotFits;
+    QTest::newRow("tiles all pointing to the first") << "repeated.fz" << LoadProblem::Damaged;
 }
 
 void TestFitsImage::refusedFiles()
@@ -354,18 +393,29 @@ void TestFitsImage::refusedFiles()
         putBytes(path, goodBytes.left(goodBytes.size() - 3000));
     } else if (name == QLatin1String("noimage.fits")) {
         QVERIFY(writeFits(path, {FLOAT_IMG, {}, {}, {}, false}));
-    } else if (name == QLatin1String("damaged.fz")) {
+    } else if (name == QLatin1String("damaged.fz") || name == QLatin1String("repeated.fz")) {
         std::vector<double> noise(64 * 64);
         for (size_t i = 0; i < noise.size(); ++i)
             noise[i] = double((i * 7919) % 4093);
-        QVERIFY(writeFits(path, {USHORT_IMG, {64, 64}, noise, {}, true}));
+        const bool repeated = name == QLatin1String("repeated.fz");
+        QVERIFY(writeFits(path, {USHORT_IMG, {64, 64}, noise, {}, true, repeated}));
         QFile compressed(path);
         QVERIFY(compressed.open(QIODevice::ReadWrite));
         // Each row's tile descriptor (its size and place) after the two
-        // headers, made to point far beyond the file.
+        // headers, made to point far beyond the file, or to the first row's.
         QVERIFY(compressed.size() > 2 * 2880 + 64 * 8);
         compressed.seek(2 * 2880);
-        QVERIFY(compressed.write(QByteArray(64 * 8, '\x7F')) == 64 * 8);
+        const QByteArray descriptors = repeated ? compressed.peek(8).repeated(64) : QByteArray(64 * 8, '\x7F');
+        QVERIFY(compressed.write(descriptors) == 64 * 8);
+    } else if (name == QLatin1String("frame.fits.gz")) {
+        putBytes(path, "\x1f\x8b\x08" + goodBytes);
+    } else if (name == QLatin1String("widetable.fits")) {
+        putBytes(path, headerBlock({"SIMPLE  =                    T", "BITPIX  =                    8",
+                                      "NAXIS   =                    0", "EXTEND  =                    T"})
+                             + headerBlock({"XTENSION= 'BINTABLE'", "BITPIX  =                    8",
+                                            "NAXIS   =                    2", "NAXIS1  =                    0",
+                                            "NAXIS2  =                    0", "PCOUNT  =                    0",
+                                            "GCOUNT  =                    1", "TFIELDS =              2000000"}));
     } else if (name == QLatin1String("huge.fits")) {
         putBytes(path, headerBlock({"SIMPLE  =                    T", "BITPIX  =                  -32",
                                       "NAXIS   =                    2", "NAXIS1  =                16385",
@@ -384,6 +434,61 @@ void TestFitsImage::refusedFiles()
     QVERIFY(!load.image);
     QCOMPARE(load.problem, problem == LoadProblem::TooLarge ? problem.arg(name).arg(MaxPixels) : problem.arg(name));
     QCOMPARE(PartialFits(path).read(QRect(0, 0, 1, 1)).problem, load.problem);
+    // Refused before any memory is taken: a few MB are the program's own.
+    QVERIFY(loadingPeakMegabytes(path) < 32);
+}
+
+void TestFitsImage::refusedContents_data()
+{
+    QTest::addColumn<int>("bitpix");
+    QTest::addColumn<Cards>("cards");
+    QTest::addColumn<std::vector<double>>("values");
+    QTest::addColumn<QByteArray>("card"); // of a compressed file's header, set to `value` after writing
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QString>("problem"); // empty: the image loads
+
+    const double nan = std::nan("");
+    const auto fz = [](const char *name, const char *card, const char *value, const QString &problem) {
+        QTest::newRow(name) << int(USHORT_IMG) << Cards() << std::vector<double>(4, 300.0) << QByteArray(card)
+                            << QByteArray(value) << problem;
+    };
+    const auto plain = [](const char *name, int bitpix, const std::vector<double> &values, const QString &problem) {
+        QTest::newRow(name) << bitpix << Cards() << values << QByteArray() << QByteArray() << problem;
+    };
+    fz("tile of width 0", "ZTILE1", "0", LoadProblem::Damaged);
+    fz("tile of height 0.5", "ZTILE2", "0.5", LoadProblem::Damaged);
+    fz("tile of height 1, as written", "ZTILE2", "1.0", QString());
+    fz("Rice blocks of 0", "ZVAL1", "0", LoadProblem::Damaged);
+    // CFITSIO took memory by a garbage row count here, seen under AddressSanitizer.
+    fz("rows as text", "NAXIS2", "'x'", LoadProblem::NotFits);
+    fz("no PCOUNT in its place", "PCOUNT", "", LoadProblem::NotFits);
+    plain("float, all NaN", FLOAT_IMG, std::vector<double>(4, nan), LoadProblem::NoValidPixels);
+    plain("float, one valid pixel", FLOAT_IMG, {nan, nan, nan, 5}, QString());
+    plain("float, all zero", FLOAT_IMG, std::vector<double>(4, 0.0), LoadProblem::Empty);
+    QTest::newRow("16 bit, all BLANK") << int(SHORT_IMG) << Cards{{"BLANK", "-32768"}}
+                                       << std::vector<double>(4, BlankPixel) << QByteArray() << QByteArray()
+                                       << LoadProblem::NoValidPixels;
+}
+
+void TestFitsImage::refusedContents()
+{
+    QFETCH(int, bitpix);
+    QFETCH(Cards, cards);
+    QFETCH(std::vector<double>, values);
+    QFETCH(QByteArray, card);
+    QFETCH(QByteArray, value);
+    QFETCH(QString, problem);
+
+    const QString path = m_dir.filePath(QStringLiteral("contents.fits"));
+    QFile::remove(path);
+    QVERIFY(writeFits(path, {bitpix, {2, 2}, values, cards, !card.isEmpty()}));
+    if (!card.isEmpty())
+        setCard(path, card, value);
+    const FitsLoad load = loadFits(path);
+    QCOMPARE(load.problem, problem.isEmpty() ? problem : problem.arg(QStringLiteral("contents.fits")));
+    QCOMPARE(PartialFits(path).read(QRect(0, 0, 2, 2)).problem, load.problem);
+    if (problem.isEmpty())
+        QCOMPARE(invalidMask(load.image->pixels), invalidMask(std::vector<float>(values.cbegin(), values.cend())));
 }
 
 QTEST_GUILESS_MAIN(TestFitsImage)

@@ -53,6 +53,8 @@ private slots:
     void follow();
     void night();
     void cancel();
+    void unlikeFirst_data();
+    void unlikeFirst();
     void csv();
     void aavso();
 };
@@ -63,11 +65,16 @@ void TestSeries::follow_data()
     QTest::addColumn<double>("dy");
     QTest::addColumn<double>("turn"); // degrees
     QTest::addColumn<bool>("variableGone");
-    QTest::newRow("still") << 0.0 << 0.0 << 0.0 << false;
-    QTest::newRow("10 px right") << 10.0 << 0.0 << 0.0 << false;
-    QTest::newRow("10 px diagonally") << -7.1 << 7.1 << 0.0 << false;
-    QTest::newRow("shift and half a degree") << 4.3 << -6.6 << 0.5 << false;
-    QTest::newRow("variable gone") << 3.0 << 2.0 << 0.0 << true;
+    QTest::addColumn<bool>("jumped"); // beyond the shift's reach: no star may be taken
+    QTest::newRow("still") << 0.0 << 0.0 << 0.0 << false << false;
+    QTest::newRow("10 px right") << 10.0 << 0.0 << 0.0 << false << false;
+    QTest::newRow("10 px diagonally") << -7.1 << 7.1 << 0.0 << false << false;
+    QTest::newRow("shift and half a degree") << 4.3 << -6.6 << 0.5 << false << false;
+    QTest::newRow("variable gone") << 3.0 << 2.0 << 0.0 << true << false;
+    // C3's box then holds the check star alone, and the shift puts it just there.
+    QTest::newRow("jump: C3 on the check star") << 20.0 << 2.0 << 0.0 << false << true;
+    // V and C1 land on C2 and the check star, 6 px apart from a rigid motion.
+    QTest::newRow("jump: two stars on two others") << 0.0 << -22.0 << 0.0 << false << true;
 }
 
 void TestSeries::follow()
@@ -76,6 +83,7 @@ void TestSeries::follow()
     QFETCH(double, dy);
     QFETCH(double, turn);
     QFETCH(bool, variableGone);
+    QFETCH(bool, jumped);
     NightPlan plan;
     plan.turn = turn;
     const SeriesTemplate placed = placedOn(plan);
@@ -97,6 +105,14 @@ void TestSeries::follow()
     const FitsLoad load = file.read(followedPart(placed.positions, Radii));
     QVERIFY2(load.image, qPrintable(load.problem));
     const Measurements found = followField(*load.image, placed.positions, Radii, {});
+    if (jumped) {
+        QList<Refusal> refusals;
+        for (const auto &measured : found)
+            refusals << measured->refusal;
+        QVERIFY(!refusals.contains(Refusal::None));
+        QVERIFY(refusals.contains(Refusal::Unconfirmed));
+        return;
+    }
     for (int star = 0; star < RoleCount; ++star) {
         const auto &measured = found[std::size_t(star)];
         QVERIFY(measured);
@@ -168,6 +184,40 @@ void TestSeries::cancel()
     }
 }
 
+void TestSeries::unlikeFirst_data()
+{
+    QTest::addColumn<QByteArray>("filter");
+    QTest::addColumn<int>("binning");
+    QTest::addColumn<QString>("problem"); // for the middle image of three
+
+    const QString otherFilter = QString::fromUtf8(SeriesProblem::OtherFilter);
+    QTest::newRow("R in a V series") << QByteArray("'R'") << 1 << otherFilter.arg("\"R\"", "\"V\"");
+    QTest::newRow("v for V") << QByteArray("'v'") << 1 << QString();
+    QTest::newRow("2 x 2 binned") << QByteArray("'V'") << 2
+                                  << QString::fromUtf8(SeriesProblem::OtherSize).arg(80).arg(60).arg(160).arg(120);
+}
+
+void TestSeries::unlikeFirst()
+{
+    QFETCH(QByteArray, filter);
+    QFETCH(int, binning);
+    QFETCH(QString, problem);
+    NightPlan plan;
+    plan.images = 3;
+    QTemporaryDir folder;
+    QStringList paths = writeNight(folder.path(), plan);
+    NightPlan other = plan;
+    other.filter = filter;
+    other.width /= binning;
+    other.height /= binning;
+    QTemporaryDir otherFolder;
+    paths[1] = writeNight(otherFolder.path(), other)[1];
+    const std::vector<SeriesImage> images = measureSeries(paths, placedOn(plan), [](int, int) { return true; });
+    QCOMPARE(images[1].problem, problem);
+    QCOMPARE(images[1].stars[0].has_value(), problem.isEmpty());
+    QCOMPARE(images[2].problem, QString());
+}
+
 void TestSeries::csv()
 {
     QTemporaryDir folder;
@@ -193,6 +243,7 @@ void TestSeries::csv()
         QCOMPARE(cells[SeriesColumn::File], row.file);
         QCOMPARE(cells[SeriesColumn::JulianDate].toDouble(), std::round(*row.header.julianDate * 1e5) / 1e5);
         QCOMPARE(cells[SeriesColumn::Problem], row.problem);
+        QCOMPARE(cells[SeriesColumn::Filter], QStringLiteral("V"));
         QCOMPARE(NumberRules::read(cells[SeriesColumn::Magnitude], QLocale::c()), NumberRules::read(row.magnitude()));
         for (int star = 0; star < RoleCount; ++star) {
             const double net = cells[SeriesColumn::Titles.size() + 2 * star].toDouble();
