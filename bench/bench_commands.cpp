@@ -65,7 +65,7 @@ void runCommand(benchmark::State &state, const Binding &binding)
 void registerCommandBenchmarks()
 {
     const CommandTable commands =
-        Filters::commands() + Photometry::commands() + Calibration::commands();
+        Aavso::Filters::commands() + Photometry::commands() + Calibration::commands();
     for (const Binding &binding : commands) {
         const QString name = QStringLiteral("Command/%1 \"%2\"").arg(binding.control, caption(binding.control));
         benchmark::RegisterBenchmark(name.toUtf8().constData(), runCommand, binding);

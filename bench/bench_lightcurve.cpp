@@ -85,10 +85,10 @@ void readLightCurve(benchmark::State &state)
         const size_t heapBefore = heapInUse();
         const double residentBefore = resident("VmRSS:");
         resetPeakResident();
-        LightCurve::Observations read;
-        if (!LightCurve::addFile(read, path).isEmpty() || read.observations.size() != size_t(count))
+        Aavso::LightCurve::Observations read;
+        if (!Aavso::LightCurve::addFile(read, path).isEmpty() || read.observations.size() != size_t(count))
             state.SkipWithError("the generated file was not read whole");
-        benchmark::DoNotOptimize(LightCurve::stars(read));
+        benchmark::DoNotOptimize(Aavso::LightCurve::stars(read));
         keptBytes = double(heapInUse() - heapBefore);
         peakBytes = resident("VmHWM:") - residentBefore;
     }

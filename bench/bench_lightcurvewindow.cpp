@@ -104,13 +104,13 @@ void BM_OpenManyStars(benchmark::State &state)
 void BM_FirstDrawManyBands(benchmark::State &state)
 {
     QTemporaryDir dir;
-    LightCurve::Observations data;
-    const QString refusal = LightCurve::addFile(data, generatedFile(dir, int(state.range(0)), ManyBands));
+    Aavso::LightCurve::Observations data;
+    const QString refusal = Aavso::LightCurve::addFile(data, generatedFile(dir, int(state.range(0)), ManyBands));
     if (!refusal.isEmpty()) {
         state.SkipWithError(qPrintable(refusal));
         return;
     }
-    const LightCurve::Curve curve = LightCurve::curveOf(data, LightCurve::starKey(QStringLiteral("V612 Sct")));
+    const Aavso::LightCurve::Curve curve = Aavso::LightCurve::curveOf(data, Aavso::LightCurve::starKey(QStringLiteral("V612 Sct")));
     for (auto _ : state) {
         LightCurvePlot plot;
         plot.resize(880, 500);
@@ -123,8 +123,8 @@ void BM_FirstDrawManyBands(benchmark::State &state)
 void BM_PanReplot(benchmark::State &state)
 {
     QTemporaryDir dir;
-    LightCurve::Observations data;
-    const QString refusal = LightCurve::addFile(data, generatedFile(dir, int(state.range(0))));
+    Aavso::LightCurve::Observations data;
+    const QString refusal = Aavso::LightCurve::addFile(data, generatedFile(dir, int(state.range(0))));
     if (!refusal.isEmpty()) {
         state.SkipWithError(qPrintable(refusal));
         return;
@@ -132,7 +132,7 @@ void BM_PanReplot(benchmark::State &state)
     LightCurvePlot plot;
     plot.resize(880, 500); // the plot in a window of the starting size
     plot.show();
-    plot.plotCurve(data, LightCurve::curveOf(data, LightCurve::starKey(QStringLiteral("V612 Sct"))));
+    plot.plotCurve(data, Aavso::LightCurve::curveOf(data, Aavso::LightCurve::starKey(QStringLiteral("V612 Sct"))));
     plot.replot(QCustomPlot::rpImmediateRefresh);
     const double step = plot.xAxis->range().size() / 100;
     int i = 0;

@@ -21,12 +21,12 @@ namespace {
     std::abort();
 }
 
-void check(const LightCurve::Observations &read, qint64 lines)
+void check(const Aavso::LightCurve::Observations &read, qint64 lines)
 {
     const auto texts = quint32(read.texts.size());
     if (QSet<QString>(read.texts.cbegin(), read.texts.cend()).size() != read.texts.size())
         fail("a text kept twice");
-    for (const LightCurve::Observation &o : read.observations) {
+    for (const Aavso::LightCurve::Observation &o : read.observations) {
         if (o.star == 0 || o.band == 0 || o.star >= texts || o.band >= texts || o.observer >= texts
             || o.notes >= read.noteEnds.size() || o.file != 0)
             fail("an index out of range");
@@ -35,7 +35,7 @@ void check(const LightCurve::Observations &read, qint64 lines)
             fail("a number out of range");
     }
     qint64 previous = 0;
-    for (const LightCurve::SkippedLine &s : read.skipped) {
+    for (const Aavso::LightCurve::SkippedLine &s : read.skipped) {
         if (s.line <= previous || s.line > lines || s.reason.isEmpty())
             fail("skipped lines out of order");
         previous = s.line;
@@ -48,9 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const qint64 lines = bytes.count('\n') + bytes.count('\r') + 1; // at most
-    LightCurve::Observations read;
+    Aavso::LightCurve::Observations read;
     read.files.push_back({QStringLiteral("fuzz.txt"), false});
-    LightCurve::readBytes(read, 0, bytes, QStringLiteral("fuzz"));
+    Aavso::LightCurve::readBytes(read, 0, bytes, QStringLiteral("fuzz"));
     check(read, lines);
     return 0;
 }

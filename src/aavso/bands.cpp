@@ -5,7 +5,7 @@
 #include <QHash>
 #include <QRegularExpression>
 
-namespace Bands {
+namespace Aavso::Bands {
 
 namespace {
 
@@ -103,9 +103,9 @@ QStringList exportedCodes()
     return codes;
 }
 
-} // namespace Bands
+} // namespace Aavso::Bands
 
-namespace Bands {
+namespace Aavso::Bands {
 
 QString fitsFilterCode(QStringView filter)
 {
@@ -140,9 +140,9 @@ QString fitsFilterCode(QStringView filter)
     return band && band->exported ? band->code : QString();
 }
 
-} // namespace Bands
+} // namespace Aavso::Bands
 
-namespace Bands {
+namespace Aavso::Bands {
 
 QStringList sequenceBands(QStringView code)
 {
@@ -157,4 +157,4 @@ QStringList sequenceBands(QStringView code)
     return band ? bands.value(band->code) : QStringList();
 }
 
-} // namespace Bands
+} // namespace Aavso::Bands

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-namespace Bands {
+namespace Aavso::Bands {
 
 // No colour of its own: the plot picks one.
 inline constexpr quint32 Automatic = 0;
@@ -54,4 +54,4 @@ QString fitsFilterCode(QStringView filter);
 // image's take Johnson V, B or Cousins R. Empty when no sequence band serves.
 QStringList sequenceBands(QStringView code);
 
-} // namespace Bands
+} // namespace Aavso::Bands

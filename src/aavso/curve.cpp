@@ -9,7 +9,7 @@
 #include <array>
 #include <cmath>
 
-namespace LightCurve {
+namespace Aavso::LightCurve {
 
 namespace {
 
@@ -171,4 +171,4 @@ std::vector<quint32> automaticColours(int count)
     return colours;
 }
 
-} // namespace LightCurve
+} // namespace Aavso::LightCurve

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-namespace LightCurve {
+namespace Aavso::LightCurve {
 
 struct Series
 {
@@ -57,4 +57,4 @@ std::vector<quint32> automaticColours(int count);
 double colourDistance(quint32 a, quint32 b);
 inline constexpr double MinimumColourDistance = 35;
 
-} // namespace LightCurve
+} // namespace Aavso::LightCurve

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace LightCurve {
+namespace Aavso::LightCurve {
 
 using namespace Reading;
 
@@ -206,4 +206,4 @@ bool Reading::opensDatabase(std::string_view line)
     return opening(line, separator, fields, columns) != Opening::Neither;
 }
 
-} // namespace LightCurve
+} // namespace Aavso::LightCurve

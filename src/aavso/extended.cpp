@@ -115,7 +115,7 @@ ExtendedScanner::Line ExtendedScanner::refuse(Fault fault, std::string_view valu
 
 } // namespace Aavso
 
-namespace LightCurve {
+namespace Aavso::LightCurve {
 
 using namespace Reading;
 using Aavso::ExtendedScanner;
@@ -196,4 +196,4 @@ std::unique_ptr<LineReader> Reading::extendedReader(Observations &into, quint16 
     return std::make_unique<ExtendedReader>(into, file);
 }
 
-} // namespace LightCurve
+} // namespace Aavso::LightCurve

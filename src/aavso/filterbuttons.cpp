@@ -3,7 +3,7 @@
 #include "bands.h"
 #include "core/names.h"
 
-namespace Filters {
+namespace Aavso::Filters {
 
 CommandTable commands()
 {
@@ -18,4 +18,4 @@ CommandTable commands()
     return table;
 }
 
-} // namespace Filters
+} // namespace Aavso::Filters

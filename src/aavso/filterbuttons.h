@@ -4,8 +4,8 @@
 
 // The filter buttons: each replaces the whole text of "Filtro:" (Text22)
 // with its own letters; the field stays free text for any other filter.
-namespace Filters {
+namespace Aavso::Filters {
 
 CommandTable commands();
 
-} // namespace Filters
+} // namespace Aavso::Filters

@@ -15,7 +15,7 @@
 #include <optional>
 #include <string_view>
 
-namespace LightCurve {
+namespace Aavso::LightCurve {
 
 namespace {
 
@@ -393,4 +393,4 @@ std::vector<Star> stars(const Observations &from)
     return result;
 }
 
-} // namespace LightCurve
+} // namespace Aavso::LightCurve

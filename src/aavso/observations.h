@@ -17,7 +17,7 @@
 #include <limits>
 #include <vector>
 
-namespace LightCurve {
+namespace Aavso::LightCurve {
 
 struct Observation
 {
@@ -129,4 +129,4 @@ struct Star
 // The stars of `from`, most observed first (ties in order of appearance).
 std::vector<Star> stars(const Observations &from);
 
-} // namespace LightCurve
+} // namespace Aavso::LightCurve

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace LightCurve::Reading {
+namespace Aavso::LightCurve::Reading {
 
 namespace {
 
@@ -255,4 +255,4 @@ QString notAavso()
     return NoObservations;
 }
 
-} // namespace LightCurve::Reading
+} // namespace Aavso::LightCurve::Reading

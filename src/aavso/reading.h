@@ -14,7 +14,7 @@
 #include <string_view>
 #include <unordered_map>
 
-namespace LightCurve::Reading {
+namespace Aavso::LightCurve::Reading {
 
 // Physical lines of a piece of a file, without their terminators, numbered
 // on from the lines before the piece. CR LF, LF and a lone CR each end a
@@ -177,4 +177,4 @@ bool opensDatabase(std::string_view line);
 
 QString notAavso();
 
-} // namespace LightCurve::Reading
+} // namespace Aavso::LightCurve::Reading

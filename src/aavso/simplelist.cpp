@@ -16,7 +16,7 @@
 #include <optional>
 #include <string>
 
-namespace LightCurve {
+namespace Aavso::LightCurve {
 
 using namespace Reading;
 
@@ -185,4 +185,4 @@ bool Reading::namesMjd(std::string_view line)
     return false;
 }
 
-} // namespace LightCurve
+} // namespace Aavso::LightCurve

@@ -5,14 +5,14 @@
 
 namespace Period {
 
-Points pointsOf(const LightCurve::Observations &data, const LightCurve::Curve &curve, quint32 band,
+Points pointsOf(const Aavso::LightCurve::Observations &data, const Aavso::LightCurve::Curve &curve, quint32 band,
                 bool discrepant)
 {
     std::vector<quint32> rows;
-    for (const LightCurve::Series &series : curve.series)
+    for (const Aavso::LightCurve::Series &series : curve.series)
         if (series.band == band && !series.fainter && (discrepant || !series.discrepant))
             rows.insert(rows.end(), series.rows.begin(), series.rows.end());
-    const std::vector<LightCurve::Observation> &all = data.observations;
+    const std::vector<Aavso::LightCurve::Observation> &all = data.observations;
     std::stable_sort(rows.begin(), rows.end(), [&all](quint32 a, quint32 b) { return all[a].jd < all[b].jd; });
     Points points;
     for (quint32 row : rows) {

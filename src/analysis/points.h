@@ -17,7 +17,7 @@ struct Points
 
 // The observations of `band` in `curve`: fainter-than values left out, and
 // discrepant ones too unless `discrepant`.
-Points pointsOf(const LightCurve::Observations &data, const LightCurve::Curve &curve, quint32 band,
+Points pointsOf(const Aavso::LightCurve::Observations &data, const Aavso::LightCurve::Curve &curve, quint32 band,
                 bool discrepant);
 
 struct Series

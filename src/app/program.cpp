@@ -80,7 +80,7 @@ CommandTable windowCommands(SheetWindow &sheet)
 
 void bindCommands(SheetWindow &sheet)
 {
-    sheet.bind(Filters::commands() + Photometry::commands() + Calibration::commands()
+    sheet.bind(Aavso::Filters::commands() + Photometry::commands() + Calibration::commands()
                + Files::commands() + windowCommands(sheet));
 }
 

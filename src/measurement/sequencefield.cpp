@@ -92,7 +92,7 @@ SequenceField placeSequence(const Aavso::Sequence &sequence, const QString &filt
                             int width, int height, const MeasureNear &measure)
 {
     SequenceField field;
-    const QString band = Bands::sequenceBands(filterCode).value(0, filterCode);
+    const QString band = Aavso::Bands::sequenceBands(filterCode).value(0, filterCode);
     field.rows.reserve(sequence.stars.size());
     for (std::size_t i = 0; i < sequence.stars.size(); ++i) {
         const Aavso::SequenceStar &star = sequence.stars[i];

@@ -40,7 +40,7 @@ SeriesRow rowOf(const SeriesImage &image, const Sheet &sheet, const QString &che
                   copyOf(sheet), std::nullopt, std::nullopt};
     if (!row.problem.isEmpty())
         return row;
-    const SheetEntry entry = sheetEntry(image.stars, image.header, Bands::fitsFilterCode(image.header.filter));
+    const SheetEntry entry = sheetEntry(image.stars, image.header, Aavso::Bands::fitsFilterCode(image.header.filter));
     for (const auto &[field, text] : entry.fields)
         row.sheet.setText(field, text);
     FirstMessage said;
@@ -152,9 +152,9 @@ std::optional<SeriesPoint> seriesPoint(const SeriesRow &row)
     return SeriesPoint{*row.header.julianDate, *magnitude, NumberRules::read(row.magnitudeError())};
 }
 
-LightCurve::Observations seriesObservations(const std::vector<SeriesRow> &rows, const QString &star)
+Aavso::LightCurve::Observations seriesObservations(const std::vector<SeriesRow> &rows, const QString &star)
 {
-    LightCurve::Observations data;
+    Aavso::LightCurve::Observations data;
     data.files.push_back({QString(), true});
     const auto textIndex = [&data](const QString &text) {
         qsizetype at = data.texts.indexOf(text);
@@ -168,12 +168,12 @@ LightCurve::Observations seriesObservations(const std::vector<SeriesRow> &rows, 
         const std::optional<SeriesPoint> measured = seriesPoint(row);
         if (!measured)
             continue;
-        LightCurve::Observation point;
+        Aavso::LightCurve::Observation point;
         point.jd = measured->julianDate;
         point.magnitude = measured->magnitude;
         point.error = measured->error.value_or(point.error);
         point.star = textIndex(star);
-        const Bands::Band *band = Bands::find(row.sheet.text(QLatin1String(Field::Filter)));
+        const Aavso::Bands::Band *band = Aavso::Bands::find(row.sheet.text(QLatin1String(Field::Filter)));
         point.band = textIndex(band ? band->code : row.sheet.text(QLatin1String(Field::Filter)).trimmed());
         point.observer = textIndex(row.sheet.text(QLatin1String(Field::Author)).trimmed());
         data.observations.push_back(point);

@@ -54,7 +54,7 @@ struct SeriesPoint
 std::optional<SeriesPoint> seriesPoint(const SeriesRow &row);
 
 // The variable's magnitudes as the observer's own points of the light curve.
-LightCurve::Observations seriesObservations(const std::vector<SeriesRow> &rows, const QString &star);
+Aavso::LightCurve::Observations seriesObservations(const std::vector<SeriesRow> &rows, const QString &star);
 
 namespace SeriesColumn {
 inline const QStringList Titles = {QStringLiteral("File"),          QStringLiteral("JD medio"),

@@ -18,7 +18,7 @@ constexpr auto R = Face::Row;
 // Its caption and colour are its band's.
 Control filterButton(const char *name, int left)
 {
-    const Bands::Band &band = *Bands::ofButton(QString::fromLatin1(name));
+    const Aavso::Bands::Band &band = *Aavso::Bands::ofButton(QString::fromLatin1(name));
     return {name, B, "", left, 3480, 375, 255, band.caption, band.colour, Unset, Face::Small, false};
 }
 } // namespace

@@ -31,7 +31,7 @@ int highestGroup()
 GroupNumber freeGroup(QByteArrayView log)
 {
     Aavso::ExtendedScanner scanner(GroupField + 1);
-    LightCurve::Reading::Lines lines(log.data(), log.data() + log.size());
+    Aavso::LightCurve::Reading::Lines lines(log.data(), log.data() + log.size());
     int highest = 0;
     std::string_view line;
     while (lines.next(line)) {

@@ -6,22 +6,22 @@
 #include <algorithm>
 #include <cmath>
 
-using LightCurve::Observation;
-using LightCurve::Observations;
+using Aavso::LightCurve::Observation;
+using Aavso::LightCurve::Observations;
 
 namespace {
 
 // The fit's curve is drawn through this many points across the view.
 constexpr int FitPoints = 2000;
 
-QString seriesName(const QString &band, const LightCurve::Series &series)
+QString seriesName(const QString &band, const Aavso::LightCurve::Series &series)
 {
     return band + (series.own ? QStringLiteral(" proprie") : QString())
          + (series.fainter ? QStringLiteral(" (<)") : QString())
          + (series.discrepant ? QStringLiteral(" discrepanti") : QString());
 }
 
-QCPScatterStyle shape(const QColor &colour, const LightCurve::Series &series)
+QCPScatterStyle shape(const QColor &colour, const Aavso::LightCurve::Series &series)
 {
     const bool own = series.own;
     if (series.discrepant)
@@ -37,7 +37,7 @@ QCPScatterStyle shape(const QColor &colour, const LightCurve::Series &series)
 
 // Drawn once into a picture: copying it is far quicker than painting tens of
 // thousands of smooth shapes at every redraw.
-QCPScatterStyle marker(const QColor &colour, const LightCurve::Series &series)
+QCPScatterStyle marker(const QColor &colour, const Aavso::LightCurve::Series &series)
 {
     const QCPScatterStyle style = shape(colour, series);
     const int side = int(style.size()) + 4; // room for the pen around the shape
@@ -93,7 +93,7 @@ LightCurvePlot::LightCurvePlot(QWidget *parent) : QCustomPlot(parent)
     connect(this, &QCustomPlot::mouseDoubleClick, this, &LightCurvePlot::fit);
 }
 
-void LightCurvePlot::plotCurve(const Observations &data, const LightCurve::Curve &curve)
+void LightCurvePlot::plotCurve(const Observations &data, const Aavso::LightCurve::Curve &curve)
 {
     clear();
     m_data = &data;
@@ -101,16 +101,16 @@ void LightCurvePlot::plotCurve(const Observations &data, const LightCurve::Curve
     QStringList uncoloured;
     for (quint32 band : curve.bands) {
         const QString &code = data.texts[band];
-        const Bands::Band *known = Bands::find(code);
-        if (known && known->colour != Bands::Automatic)
+        const Aavso::Bands::Band *known = Aavso::Bands::find(code);
+        if (known && known->colour != Aavso::Bands::Automatic)
             m_colours.insert(code, QColor::fromRgb(known->colour));
         else
             uncoloured << code;
     }
-    const std::vector<quint32> automatic = LightCurve::automaticColours(int(uncoloured.size()));
+    const std::vector<quint32> automatic = Aavso::LightCurve::automaticColours(int(uncoloured.size()));
     for (qsizetype i = 0; i < uncoloured.size(); ++i)
         m_colours.insert(uncoloured[i], QColor::fromRgb(automatic[size_t(i)]));
-    for (const LightCurve::Series &series : curve.series)
+    for (const Aavso::LightCurve::Series &series : curve.series)
         addSeries(data, series);
     if (m_series.size() > size_t(LegendEntries)) {
         m_legendMore = new QCPTextElement(this, LegendMore.arg(qsizetype(m_series.size()) - LegendEntries),
@@ -122,7 +122,7 @@ void LightCurvePlot::plotCurve(const Observations &data, const LightCurve::Curve
     fit();
 }
 
-void LightCurvePlot::addSeries(const Observations &data, const LightCurve::Series &series)
+void LightCurvePlot::addSeries(const Observations &data, const Aavso::LightCurve::Series &series)
 {
     const QString &band = data.texts[series.band];
     const QColor colour = m_colours.value(band);

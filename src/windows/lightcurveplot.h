@@ -1,6 +1,6 @@
 #pragma once
 // One star's light curve drawn with QCustomPlot: one graph per series of
-// LightCurve::curveOf(), never one per point, so that panning through a
+// Aavso::LightCurve::curveOf(), never one per point, so that panning through a
 // hundred thousand points stays fluid.
 
 #include "aavso/curve.h"
@@ -20,7 +20,7 @@ public:
 
     // Draws `curve` in place of what was drawn, and fits the view to it.
     // `data`, which its rows index, must stay unchanged while it is shown.
-    void plotCurve(const LightCurve::Observations &data, const LightCurve::Curve &curve);
+    void plotCurve(const Aavso::LightCurve::Observations &data, const Aavso::LightCurve::Curve &curve);
 
     QColor colour(const QString &band) const { return m_colours.value(band); }
     bool bandVisible(const QString &band) const { return !m_hiddenBands.contains(band); }
@@ -61,7 +61,7 @@ private:
     };
 
     void clear();
-    void addSeries(const LightCurve::Observations &data, const LightCurve::Series &series);
+    void addSeries(const Aavso::LightCurve::Observations &data, const Aavso::LightCurve::Series &series);
     void showSeries(const Drawn &series);
     void fillSeries(Drawn &series);
     void drawFit();
@@ -72,7 +72,7 @@ private:
     QSet<QString> m_hiddenBands;
     bool m_discrepantVisible = false;
     QCPTextElement *m_legendMore = nullptr;
-    const LightCurve::Observations *m_data = nullptr;
+    const Aavso::LightCurve::Observations *m_data = nullptr;
     double m_period = 0; // 0: in time
     double m_epoch = 0;
     Period::FourierFit m_fit;

@@ -22,7 +22,7 @@
 
 #include <cmath>
 
-using LightCurve::Observation;
+using Aavso::LightCurve::Observation;
 
 // The stars as the list shows them, set in one go: a million names fill it
 // at once, where adding them one by one takes seconds.
@@ -31,18 +31,18 @@ class StarList : public QAbstractListModel
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    void setStars(std::vector<LightCurve::Star> stars)
+    void setStars(std::vector<Aavso::LightCurve::Star> stars)
     {
         beginResetModel();
         m_stars = std::move(stars);
         endResetModel();
     }
-    const LightCurve::Star &star(int row) const { return m_stars[size_t(row)]; }
+    const Aavso::LightCurve::Star &star(int row) const { return m_stars[size_t(row)]; }
     int row(const QString &key) const
     {
         QString each; // every key in the same room
-        const auto found = std::find_if(m_stars.begin(), m_stars.end(), [&](const LightCurve::Star &s) {
-            LightCurve::starKey(s.name, each);
+        const auto found = std::find_if(m_stars.begin(), m_stars.end(), [&](const Aavso::LightCurve::Star &s) {
+            Aavso::LightCurve::starKey(s.name, each);
             return each == key;
         });
         return found == m_stars.end() ? -1 : int(found - m_stars.begin());
@@ -61,7 +61,7 @@ public:
     }
 
 private:
-    std::vector<LightCurve::Star> m_stars;
+    std::vector<Aavso::LightCurve::Star> m_stars;
 };
 
 namespace {
@@ -203,15 +203,15 @@ bool LightCurveWindow::alreadyShown(const QString &path) const
 void LightCurveWindow::load(const QString &path, bool replacing)
 {
     // Copied here rather than on the thread, which then shares nothing with the window.
-    m_read = {replacing ? LightCurve::Observations() : m_data, {}, {}, replacing};
+    m_read = {replacing ? Aavso::LightCurve::Observations() : m_data, {}, {}, replacing};
     setReading(true);
     m_reading.start([this, path] {
-        m_read.refusal = LightCurve::addFile(m_read.data, path, [this](qint64 done, qint64 total) {
+        m_read.refusal = Aavso::LightCurve::addFile(m_read.data, path, [this](qint64 done, qint64 total) {
             m_reading.tell(total > 0 ? int(done * 100 / total) : 0);
             return !m_reading.cancelled();
         });
         if (m_read.refusal.isEmpty() && !m_reading.cancelled())
-            m_read.stars = LightCurve::stars(m_read.data);
+            m_read.stars = Aavso::LightCurve::stars(m_read.data);
     });
 }
 
@@ -229,7 +229,7 @@ void LightCurveWindow::loaded()
     }
     // Adding a file keeps the star in view when it is still there.
     const QString shown = read.replacing || m_stars->currentIndex() < 0
-        ? QString() : LightCurve::starKey(m_starList->star(m_stars->currentIndex()).name);
+        ? QString() : Aavso::LightCurve::starKey(m_starList->star(m_stars->currentIndex()).name);
     if (read.replacing)
         m_plot->showEveryBand();
     m_data = std::move(read.data);
@@ -239,11 +239,11 @@ void LightCurveWindow::loaded()
     showStar(m_stars->currentIndex());
 }
 
-void LightCurveWindow::showOwn(LightCurve::Observations data)
+void LightCurveWindow::showOwn(Aavso::LightCurve::Observations data)
 {
     m_data = std::move(data);
     const QSignalBlocker blocker(m_stars);
-    m_starList->setStars(LightCurve::stars(m_data));
+    m_starList->setStars(Aavso::LightCurve::stars(m_data));
     m_stars->setCurrentIndex(m_starList->rowCount() == 0 ? -1 : 0);
     showStar(m_stars->currentIndex());
 }
@@ -260,7 +260,7 @@ void LightCurveWindow::showStar(int index)
     m_point->clear();
     m_shownStar = index < 0 ? QString() : m_starList->star(index).name;
     m_shownCount = index < 0 ? 0 : m_starList->star(index).count;
-    m_shown = index < 0 ? LightCurve::Curve() : LightCurve::curveOf(m_data, LightCurve::starKey(m_shownStar));
+    m_shown = index < 0 ? Aavso::LightCurve::Curve() : Aavso::LightCurve::curveOf(m_data, Aavso::LightCurve::starKey(m_shownStar));
     m_stars->setToolTip(m_shownStar);
     m_plot->plotCurve(m_data, m_shown);
     m_phase->setCurve(m_data, m_shown, m_shownStar, m_discrepant->isChecked());
@@ -314,13 +314,13 @@ bool LightCurveWindow::eventFilter(QObject *watched, QEvent *event)
 
 void LightCurveWindow::showStatus()
 {
-    m_status->setText(LightCurve::summary(m_data, m_shownStar, m_shownCount, m_shown,
+    m_status->setText(Aavso::LightCurve::summary(m_data, m_shownStar, m_shownCount, m_shown,
                                           m_discrepant->isChecked()));
 }
 
 void LightCurveWindow::showPoint(quint32 observation)
 {
-    const LightCurve::Observations &data = m_data;
+    const Aavso::LightCurve::Observations &data = m_data;
     const Observation &o = data.observations[observation];
     QString magnitude = (o.fainter ? QStringLiteral("<") : QString()) + QString::number(o.magnitude);
     if (!std::isnan(o.error))

@@ -32,7 +32,7 @@ public:
     ~LightCurveWindow() override;
 
     // Shows `data` in place of any file: the observer's own points of a series of images.
-    void showOwn(LightCurve::Observations data);
+    void showOwn(Aavso::LightCurve::Observations data);
 
     static inline const QString AlreadyShown =
         QStringLiteral("Il file \"%1\" è già nella curva di luce.");
@@ -44,8 +44,8 @@ private:
     // What the reading thread hands back.
     struct Read
     {
-        LightCurve::Observations data;
-        std::vector<LightCurve::Star> stars;
+        Aavso::LightCurve::Observations data;
+        std::vector<Aavso::LightCurve::Star> stars;
         QString refusal;
         bool replacing = false;
     };
@@ -66,10 +66,10 @@ private:
     void warn(const QString &text);
 
     const Services m_services;
-    LightCurve::Observations m_data;
+    Aavso::LightCurve::Observations m_data;
     QString m_shownStar;          // as listed
     qsizetype m_shownCount = 0;
-    LightCurve::Curve m_shown;
+    Aavso::LightCurve::Curve m_shown;
 
     Read m_read; // the reading thread's alone until it ends
 

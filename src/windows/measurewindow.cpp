@@ -527,7 +527,7 @@ void MeasureWindow::fillRow(Role role)
 void MeasureWindow::toSheet()
 {
     const Imaging::ImageHeader header = m_image ? m_image->header : Imaging::ImageHeader();
-    const QString filter = Bands::fitsFilterCode(header.filter);
+    const QString filter = Aavso::Bands::fitsFilterCode(header.filter);
     const Measurement::SheetEntry entry = Measurement::sheetEntry(m_measured, header, filter);
     if (!entry.problem.isEmpty()) {
         warn(entry.problem);

@@ -70,10 +70,10 @@ PhaseBar::PhaseBar(const Services &services, LightCurvePlot *plot, QWidget *pare
     layout->addWidget(m_fit, 1);
 }
 
-void PhaseBar::setCurve(const LightCurve::Observations &data, const LightCurve::Curve &curve, const QString &star,
+void PhaseBar::setCurve(const Aavso::LightCurve::Observations &data, const Aavso::LightCurve::Curve &curve, const QString &star,
                         bool discrepant)
 {
-    if (LightCurve::starKey(star) != LightCurve::starKey(m_star)) {
+    if (Aavso::LightCurve::starKey(star) != Aavso::LightCurve::starKey(m_star)) {
         if (m_search)
             m_search->close(); // it searched another star
         m_band.clear();

@@ -28,7 +28,7 @@ public:
 
     // The star the plot shows (empty `star`: none), `data` and `curve` kept
     // unchanged until the next call; discrepant observations count when shown.
-    void setCurve(const LightCurve::Observations &data, const LightCurve::Curve &curve, const QString &star,
+    void setCurve(const Aavso::LightCurve::Observations &data, const Aavso::LightCurve::Curve &curve, const QString &star,
                   bool discrepant);
 
     static inline const QString FitText =
@@ -45,8 +45,8 @@ private:
 
     const Services m_services;
     LightCurvePlot *m_plot;
-    const LightCurve::Observations *m_data = nullptr;
-    const LightCurve::Curve *m_curve = nullptr;
+    const Aavso::LightCurve::Observations *m_data = nullptr;
+    const Aavso::LightCurve::Curve *m_curve = nullptr;
     QString m_star;
     bool m_discrepant = false;
     QString m_band; // the fit's band; empty: the most observed shown

@@ -46,8 +46,8 @@ FakeSheet sheetWith(const Texts &changes)
 // What the light curve reads of the file, or why it refuses it.
 QStringList readBack(const QString &path)
 {
-    LightCurve::Observations read;
-    const QString refusal = LightCurve::addFile(read, path);
+    Aavso::LightCurve::Observations read;
+    const QString refusal = Aavso::LightCurve::addFile(read, path);
     return refusal.isEmpty() ? describe(read) : QStringList{refusal};
 }
 
@@ -118,7 +118,7 @@ void TestAavsoExport::roundTrip_data()
     QTest::newRow("accents and ligatures written without")
         << point << Texts{{"Text20", "SS Cýg"}, {"Text21", "velo \uFB01ne e umidità alta"}}
         << QString(TypicalRead).replace("RZ Cas", "SS Cyg").replace("seeing 3", "velo fine e umidita alta");
-    for (const QString &code : Bands::exportedCodes())
+    for (const QString &code : Aavso::Bands::exportedCodes())
         QTest::newRow(qPrintable("band " + code))
             << point << Texts{{"Text22", code}} << QString(TypicalRead).replace(" V ", " " + code + " ");
 }
@@ -190,7 +190,7 @@ void TestAavsoExport::refusals_data()
     QTest::addColumn<Texts>("changes");
     QTest::addColumn<QString>("message");
 
-    const QString filters = FilterUnknown.arg(Bands::exportedCodes().join(", "));
+    const QString filters = FilterUnknown.arg(Aavso::Bands::exportedCodes().join(", "));
     const auto box = [](const char *field) { return Fields::description(QLatin1String(field)); };
     const QString object = box(Field::Object), note = box(Field::Notes), magnitude = box(Field::MagnitudeVariable);
     QTest::newRow("no star") << Texts{{"Text20", "  "}} << StarMissing;
@@ -491,7 +491,7 @@ void TestAavsoExport::lines()
     qint64 before = 0;
     bool afterCr = false;
     for (const QByteArray &piece : pieces) {
-        LightCurve::Reading::Lines inPiece(piece.cbegin(), piece.cend(), before, afterCr);
+        Aavso::LightCurve::Reading::Lines inPiece(piece.cbegin(), piece.cend(), before, afterCr);
         std::string_view line;
         while (inPiece.next(line))
             read << QByteArray::number(inPiece.number()) + ':' + QByteArray(line.data(), qsizetype(line.size()))

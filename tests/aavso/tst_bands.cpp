@@ -35,7 +35,7 @@ void TestBands::find()
 {
     QFETCH(QString, text);
     QFETCH(QString, code);
-    const Bands::Band *band = Bands::find(text);
+    const Aavso::Bands::Band *band = Aavso::Bands::find(text);
     QCOMPARE(band ? band->code : QString(), code);
 }
 
@@ -43,7 +43,7 @@ void TestBands::find()
 void TestBands::namesAreUnique()
 {
     QSet<QString> seen;
-    for (const Bands::Band &band : Bands::all()) {
+    for (const Aavso::Bands::Band &band : Aavso::Bands::all()) {
         QStringList names = band.names;
         names << band.code;
         if (band.caption && QString::fromLatin1(band.caption) != band.code)
@@ -53,7 +53,7 @@ void TestBands::namesAreUnique()
             seen.insert(name.toCaseFolded());
         }
     }
-    QVERIFY(!Bands::exportedCodes().contains(Bands::Visual));
+    QVERIFY(!Aavso::Bands::exportedCodes().contains(Aavso::Bands::Visual));
 }
 
 void TestBands::fitsFilter_data()
@@ -101,7 +101,7 @@ void TestBands::fitsFilter()
 {
     QFETCH(QString, filter);
     QFETCH(QString, code);
-    QCOMPARE(Bands::fitsFilterCode(filter), code);
+    QCOMPARE(Aavso::Bands::fitsFilterCode(filter), code);
 }
 
 QTEST_GUILESS_MAIN(TestBands)

@@ -3,7 +3,7 @@
 
 #include <QTest>
 
-using namespace LightCurve;
+using namespace Aavso::LightCurve;
 
 namespace {
 
@@ -123,7 +123,7 @@ void TestCurve::keys()
 {
     QFETCH(QString, name);
     QFETCH(QString, key);
-    QCOMPARE(LightCurve::starKey(name), key);
+    QCOMPARE(Aavso::LightCurve::starKey(name), key);
 }
 
 void TestCurve::summary_data()
@@ -146,7 +146,7 @@ void TestCurve::summary()
     QFETCH(QString, text);
     const Observations data = observations(rows);
     const Curve curve = curveOf(data, starKey(QStringLiteral("S")));
-    QCOMPARE(LightCurve::summary(data, QStringLiteral("S"), rows.size(), curve, shown), text);
+    QCOMPARE(Aavso::LightCurve::summary(data, QStringLiteral("S"), rows.size(), curve, shown), text);
 }
 
 void TestCurve::summaryNamesDateForms()
@@ -154,7 +154,7 @@ void TestCurve::summaryNamesDateForms()
     Observations data;
     data.files = {{"/a/a.txt", false, DateForm::Reduced}, {"b.txt", false, DateForm::Julian},
                   {"c.txt", true, DateForm::Modified}, {"d.txt", false, DateForm::Reduced}};
-    QCOMPARE(LightCurve::summary(data, QString(), 0, Curve(), false),
+    QCOMPARE(Aavso::LightCurve::summary(data, QString(), 0, Curve(), false),
              NothingShown.arg(4) + ReducedDatesRead.arg("a.txt, d.txt") + ModifiedDatesRead.arg("c.txt"));
 }
 
@@ -173,8 +173,8 @@ void TestCurve::colourDistance()
     QFETCH(quint32, a);
     QFETCH(quint32, b);
     QFETCH(double, distance);
-    QVERIFY2(std::abs(LightCurve::colourDistance(a, b) - distance) < 0.05,
-             qPrintable(QString::number(LightCurve::colourDistance(a, b))));
+    QVERIFY2(std::abs(Aavso::LightCurve::colourDistance(a, b) - distance) < 0.05,
+             qPrintable(QString::number(Aavso::LightCurve::colourDistance(a, b))));
 }
 
 // SZ used to pass for U, TR for R.
@@ -182,11 +182,11 @@ void TestCurve::automaticColoursKeepClear()
 {
     const std::vector<quint32> colours = automaticColours(1000);
     QCOMPARE(colours.size(), size_t(1000));
-    for (const Bands::Band &band : Bands::all()) {
-        if (band.colour == Bands::Automatic)
+    for (const Aavso::Bands::Band &band : Aavso::Bands::all()) {
+        if (band.colour == Aavso::Bands::Automatic)
             continue;
         for (quint32 colour : colours)
-            QVERIFY2(LightCurve::colourDistance(colour, band.colour) >= MinimumColourDistance,
+            QVERIFY2(Aavso::LightCurve::colourDistance(colour, band.colour) >= MinimumColourDistance,
                      qPrintable(QStringLiteral("%1 near %2").arg(colour, 0, 16).arg(band.code)));
     }
     QCOMPARE(QSet<quint32>(colours.begin(), colours.begin() + 20).size(), 20); // neighbours differ

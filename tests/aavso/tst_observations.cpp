@@ -13,8 +13,8 @@
 #include <optional>
 #include <sys/resource.h>
 
-using namespace LightCurve;
-using namespace LightCurve::Reading;
+using namespace Aavso::LightCurve;
+using namespace Aavso::LightCurve::Reading;
 
 namespace {
 

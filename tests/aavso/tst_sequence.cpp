@@ -98,9 +98,9 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("reason"); // empty: not a sequence
-        QTest::newRow("missing") << QByteArray() << LightCurve::NoSuchFile;
-        QTest::newRow("folder") << QByteArray() << LightCurve::IsFolder;
-        QTest::newRow("pipe") << QByteArray() << LightCurve::NotRegularFile;
+        QTest::newRow("missing") << QByteArray() << Aavso::LightCurve::NoSuchFile;
+        QTest::newRow("folder") << QByteArray() << Aavso::LightCurve::IsFolder;
+        QTest::newRow("pipe") << QByteArray() << Aavso::LightCurve::NotRegularFile;
         QTest::newRow("empty") << QByteArray("") << QString();
         QTest::newRow("prose") << QByteArray("Stelle di confronto:\nA 11.2\n") << QString();
         QTest::newRow("JSON without stars") << QByteArray(R"({"chartid": "X1", "photometry": []})") << QString();
@@ -124,7 +124,7 @@ private slots:
         const SequenceRead read = readSequence(file);
         QVERIFY(!read.sequence);
         QCOMPARE(read.problem, reason.isEmpty() ? NotSequence.arg("sequence.csv")
-                                                : LightCurve::Refused.arg("sequence.csv", reason));
+                                                : Aavso::LightCurve::Refused.arg("sequence.csv", reason));
     }
 
     void bandForImage_data()

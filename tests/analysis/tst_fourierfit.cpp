@@ -33,7 +33,7 @@ void TestFourierFit::pointsLeaveOutFainterAndHiddenDiscrepant()
     QFETCH(bool, discrepant);
     QFETCH(bool, weighted);
     QFETCH(QList<double>, jds);
-    LightCurve::Observations data;
+    Aavso::LightCurve::Observations data;
     data.files.push_back({});
     data.texts << "X Cyg" << "V" << "B";
     const double none = std::nan("");
@@ -42,7 +42,7 @@ void TestFourierFit::pointsLeaveOutFainterAndHiddenDiscrepant()
         {4, none, 2, false, false}, {2, none, 2, false, false}, {1, 0.01, 2, false, false},
         {3, 0.02, 2, false, true}, {5, 0.01, 2, true, false}, {6, 0.01, 3, false, false}};
     for (const auto &[jd, error, band, fainter, flagged] : rows) {
-        LightCurve::Observation o;
+        Aavso::LightCurve::Observation o;
         o.jd = jd;
         o.error = error;
         o.star = 1;
@@ -51,7 +51,7 @@ void TestFourierFit::pointsLeaveOutFainterAndHiddenDiscrepant()
         o.discrepant = flagged;
         data.observations.push_back(o);
     }
-    const Points points = pointsOf(data, LightCurve::curveOf(data, LightCurve::starKey("X Cyg")), 2, discrepant);
+    const Points points = pointsOf(data, Aavso::LightCurve::curveOf(data, Aavso::LightCurve::starKey("X Cyg")), 2, discrepant);
     const Series series = seriesOf(points, weighted);
     QCOMPARE(series.size(), size_t(jds.size()));
     QCOMPARE(series.middle, (jds.first() + jds.last()) / 2);

@@ -279,11 +279,11 @@ void TestSeries::aavso()
                                             Aavso::SeriesAdded.arg(QStringLiteral("log.txt")).arg(0).arg(6)}));
     QCOMPARE(bytesOf(log), written);
 
-    LightCurve::Observations read;
-    QCOMPARE(LightCurve::addFile(read, log), QString());
+    Aavso::LightCurve::Observations read;
+    QCOMPARE(Aavso::LightCurve::addFile(read, log), QString());
     QCOMPARE(int(read.observations.size()), plan.images);
     for (int image = 0; image < plan.images; ++image) {
-        const LightCurve::Observation &o = read.observations[std::size_t(image)];
+        const Aavso::LightCurve::Observation &o = read.observations[std::size_t(image)];
         const SeriesRow &row = rows[std::size_t(image)];
         QCOMPARE(o.jd, std::round(*row.header.julianDate * 1e5) / 1e5);
         QCOMPARE(o.magnitude, std::round(*NumberRules::read(row.magnitude()) * 1e3) / 1e3);

@@ -81,10 +81,10 @@ void TestAavsoMenu::exportsAndAppends()
     QCOMPARE(m_messages.shown.last().title, Aavso::Title);
     QCOMPARE(m_messages.shown.last().icon, MessageIcon::Information);
     // The sheet's boxes reached the records: read back as the light curve reads them.
-    LightCurve::Observations read;
-    QCOMPARE(LightCurve::addFile(read, season()), QString());
+    Aavso::LightCurve::Observations read;
+    QCOMPARE(Aavso::LightCurve::addFile(read, season()), QString());
     QCOMPARE(read.observations.size(), size_t(2));
-    const LightCurve::Observation &last = read.observations.back();
+    const Aavso::LightCurve::Observation &last = read.observations.back();
     QCOMPARE(read.texts.at(last.star), QStringLiteral("RZ Cas"));
     QCOMPARE(last.jd, 2460382.45);
     QCOMPARE(last.magnitude, 11.523);

@@ -9,7 +9,7 @@ namespace {
 // Runs the command bound to `button`, as a click on it does.
 bool click(const QString &button, Sheet &sheet, Messages &messages)
 {
-    const CommandTable table = Filters::commands();
+    const CommandTable table = Aavso::Filters::commands();
     const auto it = std::find_if(table.begin(), table.end(),
                                  [&](const Binding &b) { return b.control == button; });
     if (it == table.end())

@@ -17,7 +17,7 @@
 // otherwise the first fault found.
 inline QString aavsoFault(const QByteArray &bytes)
 {
-    const QStringList filters = Bands::exportedCodes();
+    const QStringList filters = Aavso::Bands::exportedCodes();
     QHash<QByteArray, QByteArray> parameters;
     QByteArray text = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
     QList<QByteArray> lines = text.replace("\r\n", "\n").replace('\r', '\n').split('\n');

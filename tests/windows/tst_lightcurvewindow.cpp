@@ -209,13 +209,13 @@ void TestLightCurveWindow::starsMostObservedFirst()
         names << stars->itemText(i);
     QCOMPARE(names, QStringList({"V612 Sct", "RR Lyr", "SS Cyg"}));
     stars->setCurrentIndex(2);
-    QCOMPARE(statusText(), LightCurve::Observed.arg("SS Cyg", "2", "1", ""));
+    QCOMPARE(statusText(), Aavso::LightCurve::Observed.arg("SS Cyg", "2", "1", ""));
     QCOMPARE(plot()->graphCount(), 1);
 }
 
 void TestLightCurveWindow::status_data()
 {
-    using LightCurve::Observed;
+    using Aavso::LightCurve::Observed;
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QString>("status");
     QTest::newRow("own log added") << QStringList{"others.txt", "own.txt"} << Observed.arg("V612 Sct", "7", "2", "");
@@ -224,7 +224,7 @@ void TestLightCurveWindow::status_data()
     QTest::newRow("skipped lines")
         << QStringList{"others.txt", "bad.txt"}
         << Observed.arg("V612 Sct", "6", "2", "")
-               + LightCurve::SkippedLines.arg("2", "9", "bad.txt", LightCurve::Reading::BadDate);
+               + Aavso::LightCurve::SkippedLines.arg("2", "9", "bad.txt", Aavso::LightCurve::Reading::BadDate);
 }
 
 void TestLightCurveWindow::status()
@@ -252,7 +252,7 @@ void TestLightCurveWindow::filterBoxesHideAndShow()
     load({"others.txt", "own.txt"});
     auto *box = control<QCheckBox>(m_window.get(), "chk" + band);
     QCOMPARE(box->text(), band);
-    QCOMPARE(box->palette().color(QPalette::WindowText), QColor::fromRgb(Bands::find(band)->colour));
+    QCOMPARE(box->palette().color(QPalette::WindowText), QColor::fromRgb(Aavso::Bands::find(band)->colour));
     for (bool shown : {false, true}) {
         box->setChecked(shown);
         for (int i = 0; i < plot()->graphCount(); ++i) {
@@ -409,7 +409,7 @@ void TestLightCurveWindow::readingInTheBackground()
     auto *stars = control<QComboBox>(m_window.get(), "cboStella");
     if (stop.isEmpty()) {
         QCOMPARE(stars->itemText(0), QStringLiteral("RR Lyr")); // now the most observed
-        QCOMPARE(statusText(), LightCurve::Observed.arg("V612 Sct", "12", "3", ""));
+        QCOMPARE(statusText(), Aavso::LightCurve::Observed.arg("V612 Sct", "12", "3", ""));
         return;
     }
     QCOMPARE(statusText(), before);
@@ -525,7 +525,7 @@ void TestLightCurveWindow::discrepantHiddenUntilShown()
     QVERIFY(crosses);
     // One band's box: its row alone, no room left for more.
     QTRY_COMPARE(m_window->findChild<QScrollArea *>()->height(), control<QCheckBox>(m_window.get(), "chkV")->height());
-    QVERIFY(statusText().contains(LightCurve::DiscrepantHidden.arg(1)));
+    QVERIFY(statusText().contains(Aavso::LightCurve::DiscrepantHidden.arg(1)));
     QVERIFY(!crosses->visible());
     QVERIFY(!plot()->legend->hasItemWithPlottable(crosses));
     QVERIFY(plot()->yAxis->range().upper < 20);
@@ -533,7 +533,7 @@ void TestLightCurveWindow::discrepantHiddenUntilShown()
     control<QCheckBox>(m_window.get(), "chkDiscrepanti")->setChecked(true);
     QVERIFY(crosses->visible());
     QVERIFY(plot()->legend->hasItemWithPlottable(crosses));
-    QVERIFY(statusText().contains(LightCurve::DiscrepantShown.arg(1)));
+    QVERIFY(statusText().contains(Aavso::LightCurve::DiscrepantShown.arg(1)));
     click("cmdAdatta");
     QVERIFY(plot()->yAxis->range().upper > 20);
     control<QCheckBox>(m_window.get(), "chkV")->setChecked(false);
