@@ -4,7 +4,7 @@
 // series are the ones bench/period_astropy.py builds, so its figures for
 // astropy's LombScargle stand beside these.
 
-#include "analysis/periodogram.h"
+#include "period/periodogram.h"
 
 #include <benchmark/benchmark.h>
 

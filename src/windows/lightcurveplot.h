@@ -4,7 +4,7 @@
 // hundred thousand points stays fluid.
 
 #include "aavso/curve.h"
-#include "analysis/fourierfit.h"
+#include "period/fourierfit.h"
 
 #include <qcustomplot.h>
 

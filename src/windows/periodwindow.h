@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/periodogram.h"
+#include "period/periodogram.h"
 #include "core/commandtable.h"
 #include "ui/statusstrip.h"
 

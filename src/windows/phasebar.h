@@ -1,7 +1,7 @@
 #pragma once
 
 #include "aavso/curve.h"
-#include "analysis/fourierfit.h"
+#include "period/fourierfit.h"
 #include "core/commandtable.h"
 
 #include <QPointer>

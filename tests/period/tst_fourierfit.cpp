@@ -1,4 +1,4 @@
-#include "analysis/fourierfit.h"
+#include "period/fourierfit.h"
 
 #include <QTest>
 

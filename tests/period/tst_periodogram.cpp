@@ -1,4 +1,4 @@
-#include "analysis/periodogram.h"
+#include "period/periodogram.h"
 
 #include <QTest>
 
