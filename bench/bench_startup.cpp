@@ -69,7 +69,8 @@ void showSheet()
     UserSettings settings;
     SheetWindow sheet({messages, dialogs, settings,
                        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)});
-    Program::bindCommands(sheet);
+    WindowModule windows(WindowModule::installedFolders());
+    Program::bindCommands(sheet, windows);
     showAndPaint(sheet);
 }
 

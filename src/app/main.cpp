@@ -15,7 +15,8 @@ int main(int argc, char *argv[])
     UserSettings settings;
     SheetWindow sheet({messages, dialogs, settings,
                        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)});
-    Program::bindCommands(sheet);
+    WindowModule windows(WindowModule::installedFolders());
+    Program::bindCommands(sheet, windows);
     sheet.show();
     return app.exec();
 }

@@ -11,9 +11,7 @@
 #include "windows/aboutwindow.h"
 #include "windows/imagebrowser.h"
 #include "windows/imagenotewindow.h"
-#include "windows/lightcurvewindow.h"
 #include "windows/manualwindow.h"
-#include "windows/measurewindow.h"
 #include "windows/suggestionwindow.h"
 
 #include <QApplication>
@@ -39,6 +37,16 @@ void open(const Context &c)
         (new Window)->show();
 }
 
+// A window of the module: loaded on first use, or the one warning why not.
+template <typename Made>
+std::function<void(const Context &)> openFromModule(WindowModule &module, Made made)
+{
+    return [&module, made](const Context &c) {
+        if (const WindowFactory *factory = module.factory(c.messages))
+            made(*factory, c)->show();
+    };
+}
+
 void end(const Context &)
 {
     endProgram();
@@ -60,7 +68,7 @@ void endProgram()
     QCoreApplication::exit(0);
 }
 
-CommandTable windowCommands(SheetWindow &sheet)
+CommandTable windowCommands(SheetWindow &sheet, WindowModule &module)
 {
     return {
         {Button::Exit, end},
@@ -70,18 +78,22 @@ CommandTable windowCommands(SheetWindow &sheet)
         {Menu::Aavso, AavsoMenu::exportMeasurement},
         {Menu::ImageNote, open<ImageNoteWindow>},
         {Menu::ImageBrowser, open<ImageBrowser>},
-        {Menu::LightCurve, open<LightCurveWindow>},
-        {Menu::Measure, open<MeasureWindow>},
+        {Menu::LightCurve, openFromModule(module, [](const WindowFactory &f, const Context &c) {
+             return f.lightCurve(c);
+         })},
+        {Menu::Measure, openFromModule(module, [](const WindowFactory &f, const Context &c) {
+             return f.measure(c);
+         })},
         {Menu::Manual, open<ManualWindow>},
         {Menu::Suggestion, open<SuggestionWindow>},
         {Menu::About, open<AboutWindow>},
     };
 }
 
-void bindCommands(SheetWindow &sheet)
+void bindCommands(SheetWindow &sheet, WindowModule &module)
 {
     sheet.bind(Aavso::Filters::commands() + Photometry::commands() + Calibration::commands()
-               + Files::commands() + windowCommands(sheet));
+               + Files::commands() + windowCommands(sheet, module));
 }
 
 } // namespace Program

@@ -1,6 +1,7 @@
 #pragma once
 // What joins the main window, the commands and the other windows.
 
+#include "app/windowmodule.h"
 #include "core/commandtable.h"
 
 class SheetWindow;
@@ -12,10 +13,11 @@ namespace Program {
 void endProgram();
 
 // The commands that need the windows: printing the sheet, asking for the AAVSO
-// log, opening the auxiliary windows and ending the program.
-CommandTable windowCommands(SheetWindow &sheet);
+// log, opening the auxiliary windows, those of `module` too, and ending the
+// program. The module must outlive the sheet's commands.
+CommandTable windowCommands(SheetWindow &sheet, WindowModule &module);
 
 // Every command of the program, bound to its button or menu entry on `sheet`.
-void bindCommands(SheetWindow &sheet);
+void bindCommands(SheetWindow &sheet, WindowModule &module);
 
 } // namespace Program

@@ -79,7 +79,15 @@ string(REGEX MATCH "<release version=\"([^\"]*)\"" release "${text}")
 set(released "${CMAKE_MATCH_1}")
 check("released STREQUAL VERSION" "the metainfo's latest release is not ${VERSION}: ${released}")
 
-# Nothing outside bin/ and share/.
+# Nothing outside bin/, lib/ (the module) and share/.
 file(GLOB top RELATIVE ${prefix} ${prefix}/*)
 list(SORT top)
-check("top STREQUAL \"bin;share\"" "unexpected folders in the prefix: ${top}")
+check("top STREQUAL \"bin;lib;share\"" "unexpected folders in the prefix: ${top}")
+
+# The measuring windows' module where the program looks for it, and its
+# windows opened from there through the program's own loader.
+set(module ${prefix}/${MODULE_DIR}/vevurid-misure.so)
+check("EXISTS ${module}" "the module ${MODULE_DIR}/vevurid-misure.so is missing")
+set(ENV{VEVURID_MODULE_FOLDER} ${prefix}/${MODULE_DIR})
+execute_process(COMMAND ${MODULE_TEST} opensEachWindow RESULT_VARIABLE failed OUTPUT_VARIABLE log ERROR_VARIABLE log)
+check("NOT failed" "the installed module's windows do not open:\n${log}")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/program.h"
+#include "measuring/windowfactory.h"
 #include "sheet/sheetwindow.h"
 #include "support/controls.h"
 #include "support/recordingmessages.h"
@@ -24,7 +25,7 @@ protected:
         QVERIFY(m_dataFolder->isValid());
         m_form = std::make_unique<SheetWindow>(
             Services{m_messages, m_dialogs, m_settings, m_dataFolder->path()});
-        Program::bindCommands(*m_form);
+        Program::bindCommands(*m_form, m_windows);
         m_messages.shown.clear();
     }
     void closeSheet()
@@ -48,5 +49,7 @@ protected:
     std::unique_ptr<SheetWindow> m_form;
 
 private:
+    // Linked in, so that the tests reach the windows' own classes.
+    WindowModule m_windows{measuringWindows()};
     std::unique_ptr<QTemporaryDir> m_dataFolder;
 };

@@ -1,10 +1,10 @@
 #include "support/controls.h"
 #include "support/recordingmessages.h"
 #include "support/scripteddialogs.h"
-#include "windows/lightcurveplot.h"
-#include "windows/lightcurvewindow.h"
-#include "windows/periodwindow.h"
-#include "windows/phasebar.h"
+#include "measuring/lightcurveplot.h"
+#include "measuring/lightcurvewindow.h"
+#include "measuring/periodwindow.h"
+#include "measuring/phasebar.h"
 #include "aavso/log.h"
 
 #include <QApplication>

@@ -8,9 +8,9 @@
 #include "support/guard.h"
 #include "support/sheetfixture.h"
 #include "ui/appsetup.h"
-#include "windows/imageview.h"
-#include "windows/measurewindow.h"
-#include "windows/serieswindow.h"
+#include "measuring/imageview.h"
+#include "measuring/measurewindow.h"
+#include "measuring/serieswindow.h"
 
 #include <QAction>
 #include <QApplication>

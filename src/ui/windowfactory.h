@@ -1,0 +1,21 @@
+#pragma once
+// The windows that come with their own module, loaded the first time one of
+// them is asked for, so that the libraries they need (CFITSIO, WCSLIB,
+// ERFA, QCustomPlot and theirs) cost nothing to a session that shows only
+// the sheet. The module exports one C function, WindowFactorySymbol, that
+// gives its factory.
+
+#include "core/commandtable.h"
+
+class QWidget;
+
+struct WindowFactory
+{
+    // "Curva di luce" and the period search it opens.
+    QWidget *(*lightCurve)(const Services &services);
+    // "Misura su immagine" and the series it measures.
+    QWidget *(*measure)(const Context &context);
+};
+
+inline constexpr char WindowFactorySymbol[] = "vevuridWindowFactory";
+using WindowFactoryFunction = const WindowFactory *(*)();
