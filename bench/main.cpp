@@ -1,5 +1,6 @@
 // Vevurid's benchmarks: `cmake --build <dir> --target bench` with
-// -DVEVURID_BENCH=ON. Everything runs offscreen.
+// -DVEVURID_BENCH=ON. Everything runs offscreen but the start-up of the
+// program itself, which needs an X server (Xvfb).
 
 #include "startup.h"
 
@@ -39,6 +40,7 @@ int main(int argc, char *argv[])
     setupApplication(app);
     registerCommandBenchmarks();
     registerStartupBenchmarks();
+    registerProcessBenchmarks();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -7,4 +7,5 @@ class QElapsedTimer;
 int coldStart(int argc, char *argv[], const char *kind, const QElapsedTimer &clock);
 
 void registerStartupBenchmarks();
+void registerProcessBenchmarks();
 void registerCommandBenchmarks();

@@ -17,7 +17,7 @@ export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends \
   clang libclang-rt-14-dev clang-tidy lintian desktop-file-utils appstream \
-  libbenchmark-dev >/dev/null
+  libbenchmark-dev libxcb1-dev >/dev/null
 
 step "package and benchmarks"
 # The benchmarks are built here so they keep compiling; their timings mean
