@@ -25,8 +25,8 @@ private slots:
     void unusableModule();
 
 private:
-    // The sheet with its commands, the module looked for in `folder`.
-    void openSheet(const QString &folder);
+    // The sheet with its commands, the module looked for in `folders`.
+    void openSheet(const QStringList &folders);
 
     QTemporaryDir m_data;
     RecordingMessages m_messages;
@@ -36,10 +36,10 @@ private:
     std::unique_ptr<SheetWindow> m_sheet;
 };
 
-void TestWindowModule::openSheet(const QString &folder)
+void TestWindowModule::openSheet(const QStringList &folders)
 {
     m_messages.shown.clear();
-    m_module = std::make_unique<WindowModule>(QStringList{folder});
+    m_module = std::make_unique<WindowModule>(folders);
     m_sheet = std::make_unique<SheetWindow>(Services{m_messages, m_dialogs, m_settings, m_data.path()});
     Program::bindCommands(*m_sheet, *m_module);
 }
@@ -58,7 +58,10 @@ void TestWindowModule::opensEachWindow()
 {
     QFETCH(QString, entry);
     QFETCH(QString, window);
-    openSheet(qEnvironmentVariable("VEVURID_MODULE_FOLDER"));
+    // Without a folder named, where the program looks: run from an installed
+    // bin/, this finds the installed module.
+    const QString folder = qEnvironmentVariable("VEVURID_MODULE_FOLDER");
+    openSheet(folder.isEmpty() ? WindowModule::installedFolders() : QStringList{folder});
     for (int time = 0; time < 2; ++time)
         control<QAction>(m_sheet.get(), entry)->trigger();
     QCOMPARE(m_messages.texts(), QStringList());
@@ -88,7 +91,7 @@ void TestWindowModule::unusableModule()
         QFile module(folder.filePath(WindowModule::Name + ".so"));
         QVERIFY(module.open(QIODevice::WriteOnly) && module.write(file) == file.size());
     }
-    openSheet(folder.path());
+    openSheet({folder.path()});
     control<QAction>(m_sheet.get(), Menu::Measure)->trigger();
     QCOMPARE(m_messages.shown.size(), 1);
     QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
