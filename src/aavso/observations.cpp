@@ -26,15 +26,9 @@ constexpr qint64 LargestFile = qint64(1) << 30;
 // curve can need is refused; the open itself never blocks.
 QString openRegular(QFile &file, const QString &path)
 {
-    const QFileInfo resolved(QFileInfo(path).canonicalFilePath());
-    if (!resolved.exists())
-        return NoSuchFile;
-    if (resolved.isDir())
-        return IsFolder;
-    if (!resolved.isFile())
-        return NotRegularFile;
-    if (!Files::openRegularFile(file, path))
-        return UnreadableFile;
+    const QString refusals[] = {QString(), NoSuchFile, IsFolder, NotRegularFile, UnreadableFile};
+    if (const Files::ReadRefusal refusal = Files::openForReading(file, path); refusal != Files::ReadRefusal::None)
+        return refusals[int(refusal)];
     if (file.size() > LargestFile)
         return OverOneGiB;
     return QString();

@@ -21,26 +21,6 @@ namespace {
 // Far beyond the largest sequence the VSP gives (a few hundred stars).
 constexpr qint64 LargestFile = qint64(16) << 20;
 
-// Why the file cannot be read, or empty with its bytes in `bytes`.
-QString readBytes(const QString &path, QByteArray &bytes)
-{
-    using namespace LightCurve;
-    const QFileInfo resolved(QFileInfo(path).canonicalFilePath());
-    if (!resolved.exists())
-        return NoSuchFile;
-    if (resolved.isDir())
-        return IsFolder;
-    if (!resolved.isFile())
-        return NotRegularFile;
-    QFile file;
-    if (!Files::openRegularFile(file, path))
-        return UnreadableFile;
-    bytes = file.read(LargestFile + 1);
-    if (file.error() != QFileDevice::NoError)
-        return UnreadableFile;
-    return QString();
-}
-
 std::optional<double> number(const QString &text)
 {
     bool ok = false;
@@ -187,16 +167,20 @@ std::optional<Sequence> fromCsv(const QString &text, const QString &chartId)
 SequenceRead readSequence(const QString &path)
 {
     const QString name = QFileInfo(path).fileName();
+    using namespace LightCurve;
+    // A file too large is no sequence, whatever it holds.
+    const QString refusals[] = {QString(), NoSuchFile, IsFolder, NotRegularFile, UnreadableFile, QString()};
     QByteArray bytes;
-    if (const QString reason = readBytes(path, bytes); !reason.isEmpty())
-        return {std::nullopt, LightCurve::Refused.arg(name, reason)};
+    const Files::ReadRefusal refusal = Files::readWhole(path, LargestFile, bytes);
+    if (refusal == Files::ReadRefusal::TooLarge)
+        return {std::nullopt, NotSequence.arg(name)};
+    if (refusal != Files::ReadRefusal::None)
+        return {std::nullopt, Refused.arg(name, refusals[int(refusal)])};
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
-    std::optional<Sequence> sequence;
-    if (bytes.size() <= LargestFile)
-        sequence = bytes.trimmed().startsWith('{')
-            ? fromJson(bytes)
-            : fromCsv(QString::fromUtf8(bytes), QFileInfo(path).completeBaseName());
+    std::optional<Sequence> sequence = bytes.trimmed().startsWith('{')
+        ? fromJson(bytes)
+        : fromCsv(QString::fromUtf8(bytes), QFileInfo(path).completeBaseName());
     if (!sequence || sequence->stars.empty())
         return {std::nullopt, NotSequence.arg(name)};
     return {std::move(sequence), QString()};

@@ -193,22 +193,17 @@ bool writeLine(const QString &path, const QString &text)
 
 Lines readLines(const QString &path)
 {
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists())
-        return refused(path, QStringLiteral("Il file \"%1\" non esiste."));
-    if (info.isDir())
-        return refused(path, QStringLiteral("\"%1\" è una cartella, non un file."));
-    if (!info.isFile())
-        return refused(path, QStringLiteral("\"%1\" non è un file regolare."));
-
-    QFile file;
-    if (!openRegularFile(file, path))
-        return refused(path, QStringLiteral("Il file \"%1\" non può essere letto."));
-    const QByteArray bytes = file.read(ReadLimit + 1);
-    if (file.error() != QFileDevice::NoError)
-        return refused(path, QStringLiteral("Il file \"%1\" non può essere letto."));
-    if (bytes.size() > ReadLimit)
-        return refused(path, QStringLiteral("Il file \"%1\" è troppo grande."));
+    static const QString refusals[] = {
+        QString(),
+        QStringLiteral("Il file \"%1\" non esiste."),
+        QStringLiteral("\"%1\" è una cartella, non un file."),
+        QStringLiteral("\"%1\" non è un file regolare."),
+        QStringLiteral("Il file \"%1\" non può essere letto."),
+        QStringLiteral("Il file \"%1\" è troppo grande."),
+    };
+    QByteArray bytes;
+    if (const ReadRefusal refusal = readWhole(path, ReadLimit, bytes); refusal != ReadRefusal::None)
+        return refused(path, refusals[int(refusal)]);
 
     const std::optional<QString> decoded = decode(bytes);
     if (!decoded || std::any_of(decoded->cbegin(), decoded->cend(), isControl))
@@ -237,6 +232,29 @@ bool openRegularFile(QFile &file, const QString &path)
         return false;
     }
     return true;
+}
+
+ReadRefusal openForReading(QFile &file, const QString &path)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists())
+        return ReadRefusal::Missing;
+    if (info.isDir())
+        return ReadRefusal::Folder;
+    if (!info.isFile())
+        return ReadRefusal::NotRegular;
+    return openRegularFile(file, path) ? ReadRefusal::None : ReadRefusal::Unreadable;
+}
+
+ReadRefusal readWhole(const QString &path, qint64 limit, QByteArray &bytes)
+{
+    QFile file;
+    if (const ReadRefusal refusal = openForReading(file, path); refusal != ReadRefusal::None)
+        return refusal;
+    bytes = file.read(limit + 1);
+    if (file.error() != QFileDevice::NoError)
+        return ReadRefusal::Unreadable;
+    return bytes.size() > limit ? ReadRefusal::TooLarge : ReadRefusal::None;
 }
 
 } // namespace Files

@@ -86,4 +86,14 @@ Lines readLines(const QString &path);
 // file, without ever waiting: a pipe put in its place meanwhile is refused too.
 bool openRegularFile(QFile &file, const QString &path);
 
+// Why a file the user names cannot be read; each reader words it its own way,
+// indexing its texts by this order.
+enum class ReadRefusal { None, Missing, Folder, NotRegular, Unreadable, TooLarge };
+
+// openRegularFile, saying why not; never TooLarge.
+ReadRefusal openForReading(QFile &file, const QString &path);
+
+// The whole file at `path` into `bytes`; one of more than `limit` bytes is refused.
+ReadRefusal readWhole(const QString &path, qint64 limit, QByteArray &bytes);
+
 } // namespace Files

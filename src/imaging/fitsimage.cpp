@@ -384,16 +384,11 @@ namespace {
 // the file's name, when it cannot.
 QString openChecked(OpenedFits &opened, const QString &path, qint64 maxPixels)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return problemText(LoadProblem::Missing, path);
-    if (info.isDir())
-        return problemText(LoadProblem::Folder, path);
-    if (!info.isFile())
-        return problemText(LoadProblem::NotRegular, path);
+    const char *const refusals[] = {nullptr, LoadProblem::Missing, LoadProblem::Folder, LoadProblem::NotRegular,
+                                    LoadProblem::Unreadable};
     QFile &checked = opened.checked;
-    if (!Files::openRegularFile(checked, path))
-        return problemText(LoadProblem::Unreadable, path);
+    if (const Files::ReadRefusal refusal = Files::openForReading(checked, path); refusal != Files::ReadRefusal::None)
+        return problemText(refusals[int(refusal)], path);
     const QByteArray start = checked.peek(6);
     if (start.startsWith("\x1f\x8b"))
         return problemText(LoadProblem::Gzipped, path);

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -86,21 +85,11 @@ double Coefficients::error(const QString &name) const
 CoefficientsRead readCoefficients(const QString &path)
 {
     const QString shown = QDir::toNativeSeparators(path);
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists())
-        return refused(NoSuchFile.arg(shown));
-    if (info.isDir())
-        return refused(IsFolder.arg(shown));
-    if (!info.isFile())
-        return refused(NotRegularFile.arg(shown));
-    QFile file;
-    if (!Files::openRegularFile(file, path))
-        return refused(Unreadable.arg(shown));
-    const QByteArray bytes = file.read(ReadLimit + 1);
-    if (file.error() != QFileDevice::NoError)
-        return refused(Unreadable.arg(shown));
-    if (bytes.size() > ReadLimit)
-        return refused(TooLarge.arg(shown));
+    const QString refusals[] = {QString(), NoSuchFile, IsFolder, NotRegularFile, Unreadable, TooLarge};
+    QByteArray bytes;
+    if (const Files::ReadRefusal refusal = Files::readWhole(path, ReadLimit, bytes);
+        refusal != Files::ReadRefusal::None)
+        return refused(refusals[int(refusal)].arg(shown));
     std::optional<QString> text = decode(bytes);
     if (!text)
         return refused(NotText.arg(shown));
