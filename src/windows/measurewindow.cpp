@@ -436,10 +436,12 @@ void MeasureWindow::detectorEdited()
         m_detector.readNoise = *noise;
     else
         keep(m_readNoise, NumberRules::write(m_detector.readNoise));
+    // Without an image, the next one's header gives the level.
     if (m_image && saturation)
         m_image->saturation = *saturation;
-    else if (m_image)
-        keep(m_saturation, std::isfinite(m_image->saturation) ? NumberRules::write(m_image->saturation) : QString());
+    else if (!saturation)
+        keep(m_saturation, m_image && std::isfinite(m_image->saturation) ? NumberRules::write(m_image->saturation)
+                                                                        : QString());
     m_status->setText(refused.join(QLatin1Char(' ')));
     remeasure();
 }

@@ -309,6 +309,7 @@ void TestMeasureWindow::typedNotANumber_data()
     QTest::addColumn<QString>("typed");
     QTest::newRow("read noise") << "txtRumore" << "8" << "abc";
     QTest::newRow("gain with its unit") << "txtGuadagno" << "2.5" << "2,5 e-";
+    QTest::newRow("saturation level") << "txtSaturazione" << "40000" << "4e4 ADU";
     QTest::newRow("check star's catalogue magnitude") << "txtMagControllo" << "12,5" << "n/d";
     QTest::newRow("no catalogue magnitude yet") << "txtMagControllo" << "" << "n/d";
 }
