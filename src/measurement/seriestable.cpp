@@ -34,6 +34,22 @@ QString fixed(const std::optional<double> &value, int decimals)
     return value ? QString::number(*value, 'f', decimals) : QString();
 }
 
+// A number text of the sheet's to `decimals`; a text that is no number as it is.
+QString rounded(const QString &text, int decimals)
+{
+    const std::optional<double> value = NumberRules::readTyped(text);
+    return value ? fixed(value, decimals) : pointed(text);
+}
+
+QString csvCell(const SeriesRow &row, SeriesColumn::Column column)
+{
+    if (column == SeriesColumn::Magnitude)
+        return pointed(row.magnitude());
+    if (column == SeriesColumn::Error)
+        return pointed(row.magnitudeError());
+    return seriesCell(row, column);
+}
+
 SeriesRow rowOf(const SeriesImage &image, const Sheet &sheet, const QString &checkName, const QString &chart)
 {
     SeriesRow row{QFileInfo(image.path).fileName(), image.problem, image.header, image.stars,
@@ -94,8 +110,8 @@ QString seriesCell(const SeriesRow &row, SeriesColumn::Column column)
     case JulianDate: return fixed(row.header.julianDate, 5);
     case Filter: return row.header.filter;
     case Airmass: return fixed(row.header.airmass, 4);
-    case Magnitude: return pointed(row.magnitude());
-    case Error: return pointed(row.magnitudeError());
+    case Magnitude: return rounded(row.magnitude(), MagnitudeDecimals);
+    case Error: return rounded(row.magnitudeError(), MagnitudeDecimals);
     case Check: return row.problem.isEmpty() ? fixed(row.checkMagnitude, 3) : QString();
     case Problem: return row.problem;
     }
@@ -114,7 +130,7 @@ QByteArray seriesCsv(const std::vector<SeriesRow> &rows)
     for (const SeriesRow &row : rows) {
         QStringList cells;
         for (int column = 0; column < int(SeriesColumn::Titles.size()); ++column)
-            cells << seriesCell(row, SeriesColumn::Column(column));
+            cells << csvCell(row, SeriesColumn::Column(column));
         for (const auto &star : row.stars) {
             const bool measured = star && star->refusal == Refusal::None;
             cells << (measured ? QString::number(star->net, 'f', 2) : QString())

@@ -36,8 +36,9 @@ std::vector<SeriesRow> seriesRows(const std::vector<Imaging::SeriesImage> &image
 // The sheet's "Oggetto:", else the first image's OBJECT.
 QString seriesObject(const std::vector<SeriesRow> &rows, const Sheet &sheet);
 
-// The table's columns, then each star's net counts and sky, "." decimals,
-// one line per image after a header line.
+// The table's columns, the magnitude and its error as the sheet has them,
+// then each star's net counts and sky, "." decimals, one line per image
+// after a header line.
 QByteArray seriesCsv(const std::vector<SeriesRow> &rows);
 
 // The records of the images measured; the first image that cannot be one
@@ -62,9 +63,11 @@ inline const QStringList Titles = {QStringLiteral("File"),          QStringLiter
                                    QStringLiteral("Magnitudine"),   QStringLiteral("Errore"),
                                    QStringLiteral("Mag. controllo"), QStringLiteral("Motivo dello scarto")};
 enum Column { File, JulianDate, Filter, Airmass, Magnitude, Error, Check, Problem };
+// The table's magnitudes and errors; the CSV keeps the sheet's every digit.
+inline constexpr int MagnitudeDecimals = 3;
 } // namespace SeriesColumn
 
-// A cell of the table ("." decimals), as the window and the CSV show it.
+// A cell of the table ("." decimals), as the window shows it.
 QString seriesCell(const SeriesRow &row, SeriesColumn::Column column);
 
 } // namespace Measurement

@@ -209,7 +209,7 @@ void LightCurvePlot::setFit(const Period::FourierFit &fit)
     }
     if (!m_fitGraph) {
         m_fitGraph = addGraph();
-        m_fitGraph->setName(QStringLiteral("Serie di Fourier"));
+        m_fitGraph->setName(FitName);
         m_fitGraph->setPen(QPen(Qt::black, 1.5));
     }
     drawFit();
@@ -220,6 +220,15 @@ void LightCurvePlot::drawFit()
 {
     QVector<double> keys, values;
     const QCPRange view = inPhase() ? QCPRange(-0.5, 1.5) : xAxis->range();
+    // Over decades the curve would only fill the view with its swings.
+    const bool drawn = inPhase() || view.size() <= MostFitCycles * m_fit.period;
+    m_fitGraph->setVisible(drawn);
+    if (!drawn) {
+        m_fitGraph->removeFromLegend();
+        m_fitGraph->data()->clear();
+        return;
+    }
+    m_fitGraph->addToLegend();
     for (int i = 0; i <= FitPoints; ++i) {
         const double x = view.lower + view.size() * i / FitPoints;
         const double jd = inPhase() ? m_epoch + x * m_period : x + ShownJdOffset;

@@ -37,8 +37,11 @@ public:
     // drawn twice, or back in time with a period of 0.
     void setPhase(double period, double epoch);
     bool inPhase() const { return m_period > 0; }
-    // Draws `fit` over the points, or nothing when it is invalid.
+    // Draws `fit` over the points, or nothing when it is invalid; in time,
+    // only while the view spans at most MostFitCycles of its period.
     void setFit(const Period::FourierFit &fit);
+    static constexpr double MostFitCycles = 50;
+    static inline const QString FitName = QStringLiteral("Serie di Fourier");
 
     // The legend lists this many series at most, then how many it leaves out.
     static constexpr int LegendEntries = 16;

@@ -54,7 +54,6 @@ const QString CheckFirst = QStringLiteral(
     "Misura serie: la stella di controllo non si può misurare su questa immagine. Indicarla di nuovo "
     "o toglierla.");
 const QString BadPosition = QStringLiteral("Posizione: scrivere x e y in pixel FITS, per esempio \"512.3 640.8\".");
-const QString BadDetector = QStringLiteral("Valore non valido in \"%1\": resta %2.");
 const QString NoFwhm = QStringLiteral("Nessuna stella misurata da cui prendere la FWHM.");
 const QString Saturated = QStringLiteral("saturata");
 const QString NoSaturation = QStringLiteral("nessuna");
@@ -213,6 +212,9 @@ QWidget *MeasureWindow::buildPanel()
     m_readNoise = named(new QLineEdit(NumberRules::write(m_detector.readNoise), panel), "txtRumore");
     m_saturation = named(new QLineEdit(panel), "txtSaturazione");
     m_saturation->setPlaceholderText(NoSaturation);
+    m_gain->setAccessibleName(QStringLiteral("Guadagno"));
+    m_readNoise->setAccessibleName(QStringLiteral("Rumore di lettura"));
+    m_saturation->setAccessibleName(QStringLiteral("Saturazione"));
     for (QLineEdit *box : {m_gain, m_readNoise, m_saturation})
         connect(box, &QLineEdit::editingFinished, this, &MeasureWindow::detectorEdited);
     form->addRow(captioned(QStringLiteral("Guadagno (e-/ADU):"), m_gain, panel), m_gain);
@@ -227,6 +229,8 @@ QWidget *MeasureWindow::buildPanel()
     connect(m_checkName, &QLineEdit::textChanged, this,
             [&settings](const QString &text) { settings.setValue(Aavso::CheckNameKey, text); });
     m_checkCatalogue = named(new QLineEdit(panel), "txtMagControllo");
+    keepToNumbers(*m_checkCatalogue, QStringLiteral("Mag. catalogo controllo"), true,
+                  [this](const QString &refusal) { m_status->setText(refusal); });
     connect(m_checkCatalogue, &QLineEdit::textChanged, this, &MeasureWindow::refresh);
     form->addRow(captioned(Aavso::ChartBox, m_chart, panel), m_chart);
     form->addRow(captioned(Aavso::CheckNameBox, m_checkName, panel), m_checkName);
@@ -420,23 +424,24 @@ void MeasureWindow::detectorEdited()
         ? std::numeric_limits<double>::infinity()
         : boxValue(m_saturation, false);
     QStringList refused;
-    const auto keep = [&refused](QLineEdit *box, const QString &caption, const QString &kept) {
-        refused << BadDetector.arg(caption, kept.isEmpty() ? NoSaturation : kept);
+    const auto keep = [&refused](QLineEdit *box, const QString &kept) {
+        refused << RefusedNumber.arg(box->accessibleName(), kept.isEmpty() ? NoSaturation : kept);
         box->setText(kept);
     };
     if (gain)
         m_detector.gain = *gain;
     else
-        keep(m_gain, QStringLiteral("Guadagno"), NumberRules::write(m_detector.gain));
+        keep(m_gain, NumberRules::write(m_detector.gain));
     if (noise)
         m_detector.readNoise = *noise;
     else
-        keep(m_readNoise, QStringLiteral("Rumore di lettura"), NumberRules::write(m_detector.readNoise));
+        keep(m_readNoise, NumberRules::write(m_detector.readNoise));
+    // Without an image, the next one's header gives the level.
     if (m_image && saturation)
         m_image->saturation = *saturation;
-    else if (m_image)
-        keep(m_saturation, QStringLiteral("Saturazione"),
-             std::isfinite(m_image->saturation) ? NumberRules::write(m_image->saturation) : QString());
+    else if (!saturation)
+        keep(m_saturation, m_image && std::isfinite(m_image->saturation) ? NumberRules::write(m_image->saturation)
+                                                                        : QString());
     m_status->setText(refused.join(QLatin1Char(' ')));
     remeasure();
 }

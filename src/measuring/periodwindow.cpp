@@ -87,6 +87,8 @@ void PeriodWindow::buildControls()
     m_shortest = named(new QLineEdit(this), "txtPeriodoMin");
     auto *toLabel = named(new QLabel(QStringLiteral("a"), this), "lblPeriodoMax");
     m_longest = named(new QLineEdit(this), "txtPeriodoMax");
+    keepToNumbers(*m_shortest, fromLabel->text(), false, [this](const QString &refusal) { warn(refusal); });
+    keepToNumbers(*m_longest, QStringLiteral("Periodo a"), false, [this](const QString &refusal) { warn(refusal); });
     for (QLineEdit *field : {m_shortest, m_longest}) {
         field->setFixedWidth(80);
         connect(field, &QLineEdit::returnPressed, this, &PeriodWindow::search);

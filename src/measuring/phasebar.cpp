@@ -42,6 +42,11 @@ PhaseBar::PhaseBar(const Services &services, LightCurvePlot *plot, QWidget *pare
     auto *epochLabel = new QLabel(QStringLiteral("Epoca (JD)"), this);
     m_epoch = new QLineEdit(this);
     m_epoch->setObjectName(QStringLiteral("txtEpoca"));
+    const auto refused = [this](const QString &refusal) {
+        m_services.messages.show(window()->windowTitle(), MessageIcon::Warning, refusal);
+    };
+    keepToNumbers(*m_period, periodLabel->text(), true, refused);
+    keepToNumbers(*m_epoch, epochLabel->text(), true, refused);
     periodLabel->setBuddy(m_period);
     epochLabel->setBuddy(m_epoch);
     m_period->setFixedWidth(90);

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 
 #include <cmath>
+#include <memory>
 
 void setUpFixedDialog(QDialog &dialog, const QString &name, QSize size)
 {
@@ -38,4 +39,31 @@ void paintSilver(QWidget &window)
 double typedNumber(const QLineEdit &field)
 {
     return NumberRules::readTyped(field.text()).value_or(std::nan(""));
+}
+
+void keepToNumbers(QLineEdit &field, const QString &caption, bool emptyAllowed,
+                   const std::function<void(const QString &)> &refused)
+{
+    field.setAccessibleName(caption);
+    const auto good = [&field, emptyAllowed] {
+        return NumberRules::readTyped(field.text()) || (emptyAllowed && field.text().trimmed().isEmpty());
+    };
+    const auto kept = std::make_shared<QString>(good() ? field.text() : QString());
+    // What the window writes is good; what the user types only once finished.
+    QObject::connect(&field, &QLineEdit::textChanged, &field, [&field, good, kept] {
+        if (!field.isModified() && good())
+            *kept = field.text();
+    });
+    const auto check = [&field, caption, good, kept, refused] {
+        if (good()) {
+            *kept = field.text();
+            return;
+        }
+        field.setText(*kept);
+        field.setCursorPosition(0);
+        refused(kept->isEmpty() ? RefusedNumberEmpty.arg(caption) : RefusedNumber.arg(caption, *kept));
+    };
+    // Return ends typing twice: the box's own handler of Return must read a good text too.
+    QObject::connect(&field, &QLineEdit::returnPressed, &field, check);
+    QObject::connect(&field, &QLineEdit::editingFinished, &field, check);
 }

@@ -3,6 +3,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QLineEdit;
 
 // The help and about windows' frame: a fixed dialog border without minimize
@@ -28,3 +30,15 @@ Widget *named(Widget *widget, const char *name)
 // The number typed in a window's own box, with "," or "." before its
 // decimals; NaN for a text that is none.
 double typedNumber(const QLineEdit &field);
+
+// A box keeping its last good text instead of one that is no number.
+inline const QString RefusedNumber = QStringLiteral("Valore non valido in \"%1\": resta %2.");
+inline const QString RefusedNumberEmpty = QStringLiteral("Valore non valido in \"%1\": la casella resta vuota.");
+
+// Keeps `field` to numbers, and to an empty text when `emptyAllowed`: when
+// the user ends typing anything else (Return, or leaving the box), the box
+// shows its last good text again and `refused` gets the message naming it
+// by `caption`, which is also its accessible name. Call it before connecting
+// the window's own handlers of the box, so that they read a good text.
+void keepToNumbers(QLineEdit &field, const QString &caption, bool emptyAllowed,
+                   const std::function<void(const QString &)> &refused);

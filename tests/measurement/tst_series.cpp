@@ -2,6 +2,7 @@
 
 #include "support/diskfiles.h"
 #include "support/fakesheet.h"
+#include "support/guard.h"
 #include "support/recordingmessages.h"
 
 #include "aavso/observations.h"
@@ -55,6 +56,8 @@ private slots:
     void cancel();
     void unlikeFirst_data();
     void unlikeFirst();
+    void cells_data();
+    void cells();
     void csv();
     void aavso();
 };
@@ -216,6 +219,43 @@ void TestSeries::unlikeFirst()
     QCOMPARE(images[1].problem, problem);
     QCOMPARE(images[1].stars[0].has_value(), problem.isEmpty());
     QCOMPARE(images[2].problem, QString());
+}
+
+void TestSeries::cells_data()
+{
+    QTest::addColumn<QString>("magnitude"); // the sheet's texts, Italian
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<QStringList>("shown"); // the table's magnitude and error
+    QTest::addColumn<QStringList>("saved"); // the CSV's
+    QTest::newRow("every digit")
+        << "11,1218492465737" << "0,0188384780828646" << QString()
+        << QStringList{"11.122", "0.019"} << QStringList{"11.1218492465737", "0.0188384780828646"};
+    QTest::newRow("rounded up into the units") << "9,99951" << "0,0005" << QString()
+                                               << QStringList{"10.000", "0.001"} << QStringList{"9.99951", "0.0005"};
+    QTest::newRow("exponent form") << "-1,25" << "1E-05" << QString() << QStringList{"-1.250", "0.000"}
+                                   << QStringList{"-1.25", "1E-05"};
+    QTest::newRow("skipped image") << "11,5" << "0,01" << "nuvole" << QStringList{"", ""} << QStringList{"", ""};
+}
+
+void TestSeries::cells()
+{
+    QFETCH(QString, magnitude);
+    QFETCH(QString, error);
+    QFETCH(QString, problem);
+    QFETCH(QStringList, shown);
+    QFETCH(QStringList, saved);
+    const LocaleGuard italian{QLocale(QLocale::Italian)};
+    SeriesRow row{};
+    row.file = QStringLiteral("a.fits");
+    row.problem = problem;
+    row.sheet.setText(QLatin1String(Field::MagnitudeVariable), magnitude);
+    row.sheet.setText(QLatin1String(Field::MagnitudeError), error);
+    QCOMPARE((QStringList{seriesCell(row, SeriesColumn::Magnitude), seriesCell(row, SeriesColumn::Error)}), shown);
+    for (const QString &cell : shown)
+        QVERIFY(cell.isEmpty() || cell.section(u'.', 1).size() == SeriesColumn::MagnitudeDecimals);
+    const QStringList line = QString::fromUtf8(seriesCsv({row}).split('\n').value(1)).trimmed().split(u',');
+    QCOMPARE((QStringList{line.value(SeriesColumn::Magnitude), line.value(SeriesColumn::Error)}), saved);
 }
 
 void TestSeries::csv()

@@ -8,6 +8,7 @@
 #include "support/guard.h"
 #include "support/sheetfixture.h"
 #include "ui/appsetup.h"
+#include "ui/fixeddialog.h"
 #include "measuring/imageview.h"
 #include "measuring/measurewindow.h"
 #include "measuring/serieswindow.h"
@@ -68,6 +69,8 @@ private slots:
     void toSheetThenMagnitude();
     void refusals_data();
     void refusals();
+    void typedNotANumber_data();
+    void typedNotANumber();
     void recentredOnTheNextImage();
     void refusedFileChangesNothing();
     void clickOnEmptySkyPlacesNothing();
@@ -167,11 +170,12 @@ void TestMeasureWindow::placeFour(int skipped, int c1)
 
 void TestMeasureWindow::readyForSeries()
 {
+    // Typed first, so that the check star's magnitude is in the table once it is placed.
+    for (int i = 0; i < 3; ++i)
+        control<QLineEdit>(QStringLiteral("Text%1").arg(5 + i))->setText(QString(Catalogue[i]).replace('.', ','));
     open("campo.fits");
     placeFour();
     clickStar(Stars[4]);
-    for (int i = 0; i < 3; ++i)
-        control<QLineEdit>(QStringLiteral("Text%1").arg(5 + i))->setText(QString(Catalogue[i]).replace('.', ','));
 }
 
 StarMeasurement TestMeasureWindow::expected(const QString &file, QPointF from) const
@@ -298,6 +302,51 @@ void TestMeasureWindow::refusals()
     QVERIFY(!Aavso::recall(m_settings));
 }
 
+void TestMeasureWindow::typedNotANumber_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("good"); // typed first
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("read noise") << "txtRumore" << "8" << "abc";
+    QTest::newRow("gain with its unit") << "txtGuadagno" << "2.5" << "2,5 e-";
+    QTest::newRow("saturation level") << "txtSaturazione" << "40000" << "4e4 ADU";
+    QTest::newRow("check star's catalogue magnitude") << "txtMagControllo" << "12,5" << "n/d";
+    QTest::newRow("no catalogue magnitude yet") << "txtMagControllo" << "" << "n/d";
+}
+
+// Refused when typed, naming the box; the box, and the table, keep what the last good number gave.
+void TestMeasureWindow::typedNotANumber()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, good);
+    QFETCH(QString, typed);
+    const LocaleGuard locale(QLocale::c());
+    readyForSeries();
+    auto *field = part<QLineEdit>(qPrintable(box));
+    auto *table = part<QTableWidget>("tblStelle");
+    const auto type = [field](const QString &text) {
+        field->clear();
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+    };
+    const auto cells = [table] {
+        QStringList texts;
+        for (int row = 0; row < table->rowCount(); ++row)
+            for (int column = 0; column < table->columnCount(); ++column)
+                texts << table->item(row, column)->text();
+        return texts;
+    };
+    type(good);
+    const QString kept = field->text();
+    const QStringList shown = cells();
+    type(typed);
+    QCOMPARE(field->text(), kept);
+    QVERIFY(!field->accessibleName().isEmpty());
+    QCOMPARE(part<QLabel>("lblStato")->text(), kept.isEmpty() ? RefusedNumberEmpty.arg(field->accessibleName())
+                                                              : RefusedNumber.arg(field->accessibleName(), kept));
+    QCOMPARE(cells(), shown);
+}
+
 void TestMeasureWindow::recentredOnTheNextImage()
 {
     const LocaleGuard locale(QLocale::c());
@@ -370,8 +419,11 @@ void TestMeasureWindow::seriesAgreesWithTheSheet()
     QCOMPARE(table->rowCount(), 2);
     using namespace SeriesColumn;
     const auto pointed = [this](const char *field) { return control<QLineEdit>(field)->text().replace(',', '.'); };
-    QCOMPARE(table->item(0, Magnitude)->text(), pointed(Field::MagnitudeVariable));
-    QCOMPARE(table->item(0, Error)->text(), pointed(Field::MagnitudeError));
+    const auto rounded = [&pointed](const char *field) {
+        return QString::number(pointed(field).toDouble(), 'f', MagnitudeDecimals);
+    };
+    QCOMPARE(table->item(0, Magnitude)->text(), rounded(Field::MagnitudeVariable));
+    QCOMPARE(table->item(0, Error)->text(), rounded(Field::MagnitudeError));
     QCOMPARE(table->item(0, Check)->text(),
              part<QTableWidget>("tblStelle")->item(int(Role::Check), 8)->text().replace(',', '.'));
     QCOMPARE(table->item(0, Problem)->text(), QString());

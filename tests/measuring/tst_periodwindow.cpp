@@ -6,6 +6,7 @@
 #include "measuring/periodwindow.h"
 #include "measuring/phasebar.h"
 #include "aavso/log.h"
+#include "ui/fixeddialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -63,6 +64,10 @@ private slots:
     void peakRowChoosesPeriod();
     void refusals_data();
     void refusals();
+    void typedNotANumber_data();
+    void typedNotANumber();
+    void fitDrawnOverFewCycles_data();
+    void fitDrawnOverFewCycles();
     void cancelled();
     void tooManyFrequencies();
     void saves_data();
@@ -170,6 +175,74 @@ void TestPeriodWindow::refusals()
     control<QLineEdit>(window, "txtPeriodoMax")->setText(longest);
     control<QPushButton>(window, "cmdCalcola")->click();
     QCOMPARE(control<QLabel>(window, "lblStato")->text(), status);
+}
+
+void TestPeriodWindow::typedNotANumber_data()
+{
+    QTest::addColumn<bool>("search"); // in the search's window, else in the light curve's phase bar
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("shortest period") << true << "txtPeriodoMin" << "uno";
+    QTest::newRow("longest period") << true << "txtPeriodoMax" << "10 d";
+    QTest::newRow("phase period") << false << "txtPeriodo" << "7,1,7";
+    QTest::newRow("epoch") << false << "txtEpoca" << "n/d";
+}
+
+// Refused when typed, naming the box, which keeps the number it had.
+void TestPeriodWindow::typedNotANumber()
+{
+    QFETCH(bool, search);
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    auto *field = control<QLineEdit>(search ? static_cast<QWidget *>(this->search()) : m_window.get(), qPrintable(box));
+    const QString kept = field->text();
+    QVERIFY(!kept.isEmpty());
+    field->clear();
+    QTest::keyClicks(field, typed);
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(field->text(), kept);
+    QVERIFY(!field->accessibleName().isEmpty());
+    QCOMPARE(m_messages.texts(), QStringList{RefusedNumber.arg(field->accessibleName(), kept)});
+    QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
+    if (search)
+        QCOMPARE(control<QLabel>(this->search(), "lblStato")->text(), QString()); // searched with the kept number
+    else
+        QCOMPARE(control<LightCurvePlot>(m_window.get(), "plot")->xAxis->range().upper, 1.5); // still in phase
+}
+
+void TestPeriodWindow::fitDrawnOverFewCycles_data()
+{
+    QTest::addColumn<bool>("inPhase");
+    QTest::addColumn<double>("cycles"); // the view's span in periods; 0: as fitted to the points
+    QTest::addColumn<bool>("drawn");
+    QTest::newRow("six seasons in time") << false << 0.0 << false;
+    QTest::newRow("just within the most cycles") << false << LightCurvePlot::MostFitCycles * 0.999 << true;
+    QTest::newRow("just beyond") << false << LightCurvePlot::MostFitCycles * 1.001 << false;
+    QTest::newRow("one cycle") << false << 1.0 << true;
+    QTest::newRow("in phase") << true << 0.0 << true;
+}
+
+// Over decades in time the fit's swings would fill the view: drawn only over few cycles, at every zoom.
+void TestPeriodWindow::fitDrawnOverFewCycles()
+{
+    QFETCH(bool, inPhase);
+    QFETCH(double, cycles);
+    QFETCH(bool, drawn);
+    control<QCheckBox>(m_window.get(), "chkFase")->setChecked(inPhase);
+    LightCurvePlot *plot = control<LightCurvePlot>(m_window.get(), "plot");
+    const double period = control<QLineEdit>(m_window.get(), "txtPeriodo")->text().toDouble();
+    if (cycles > 0) {
+        const double lower = plot->xAxis->range().center();
+        plot->xAxis->setRange(lower, lower + cycles * period);
+    }
+    QCPGraph *fit = nullptr;
+    for (int i = 0; i < plot->graphCount(); ++i)
+        if (plot->graph(i)->name() == LightCurvePlot::FitName)
+            fit = plot->graph(i);
+    QVERIFY(fit);
+    QCOMPARE(fit->visible(), drawn);
+    QCOMPARE(fit->dataCount() > 0, drawn);
+    QCOMPARE(plot->legend->hasItemWithPlottable(fit), drawn);
 }
 
 void TestPeriodWindow::cancelled()
