@@ -27,7 +27,7 @@ double magnitudeOf(double flux) { return Zero - 2.5 * std::log10(flux); }
 // The template of the night's first image: every star where it was drawn.
 SeriesTemplate placedOn(const NightPlan &plan)
 {
-    SeriesTemplate placed{{}, Radii, {}, 0};
+    SeriesTemplate placed{{}, Radii, {}, 0, {}};
     for (int star = 0; star < RoleCount; ++star)
         placed.positions[std::size_t(star)] = starAt(plan, star, 0);
     placed.comparisonNet = plan.stars[1][2] + plan.stars[2][2] + plan.stars[3][2];
