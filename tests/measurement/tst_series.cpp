@@ -8,6 +8,7 @@
 #include "core/names.h"
 #include "core/numberrules.h"
 #include "aavso/log.h"
+#include "imaging/skycoordinates.h"
 #include "measurement/seriestable.h"
 
 #include <QFile>
@@ -53,6 +54,8 @@ private slots:
     void follow();
     void night();
     void cancel();
+    void placedBySky_data();
+    void placedBySky();
     void unlikeFirst_data();
     void unlikeFirst();
     void csv();
@@ -181,6 +184,49 @@ void TestSeries::cancel()
     for (int image = 0; image < 10; ++image) {
         QCOMPARE(images[std::size_t(image)].path, paths[image]);
         QCOMPARE(images[std::size_t(image)].problem, QString());
+    }
+}
+
+void TestSeries::placedBySky_data()
+{
+    QTest::addColumn<double>("step");
+    QTest::addColumn<int>("unsolved"); // the image without a plate solution
+    // 25 px round the drift's circle moves the field 22 px: too far to follow.
+    QTest::newRow("jumps, every image solved") << 25.0 << -1;
+    QTest::newRow("jumps, one unsolved: lost there only") << 25.0 << 2;
+    QTest::newRow("small steps, one unsolved: followed there") << 3.0 << 2;
+}
+
+void TestSeries::placedBySky()
+{
+    QFETCH(double, step);
+    QFETCH(int, unsolved);
+    NightPlan plan;
+    plan.images = 5;
+    plan.step = step;
+    plan.solved = [unsolved](int image) { return image != unsolved; };
+    QTemporaryDir folder;
+    const QStringList paths = writeNight(folder.path(), plan);
+    SeriesTemplate placed = placedOn(plan);
+    const std::optional<SkyFrame> frame = SkyFrame::fromHeader(PartialFits(paths[0]).headerCards());
+    QVERIFY(frame);
+    for (int star = 0; star < RoleCount; ++star)
+        placed.sky[std::size_t(star)] = frame->toSky(*placed.positions[std::size_t(star)]);
+    const std::vector<SeriesImage> images = measureSeries(paths, placed, [](int, int) { return true; });
+    QCOMPARE(int(images.size()), plan.images);
+    for (int image = 0; image < plan.images; ++image) {
+        const SeriesImage &measured = images[std::size_t(image)];
+        if (image == unsolved && step > MostStep) {
+            QVERIFY(!measured.problem.isEmpty());
+            continue;
+        }
+        QCOMPARE(measured.problem, QString());
+        for (int star = 0; star < RoleCount; ++star) {
+            const QPointF expected = starAt(plan, star, image);
+            const StarMeasurement &found = *measured.stars[std::size_t(star)];
+            QVERIFY2(std::hypot(found.x - expected.x(), found.y - expected.y()) < 0.05,
+                     qPrintable(QStringLiteral("image %1, star %2").arg(image).arg(star)));
+        }
     }
 }
 

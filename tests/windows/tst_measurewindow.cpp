@@ -1,8 +1,11 @@
 #include "aavso/log.h"
+#include "aavso/sequence.h"
 #include "aavso/imagemeasurement.h"
 #include "aavso/vocabulary.h"
 #include "core/names.h"
 #include "core/numberrules.h"
+#include "core/skyposition.h"
+#include "imaging/skycoordinates.h"
 #include "imaging/fitswriter.h"
 #include "measurement/seriestable.h"
 #include "support/guard.h"
@@ -13,6 +16,9 @@
 #include "windows/serieswindow.h"
 
 #include <QAction>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QApplication>
 #include <QDoubleSpinBox>
 #include <QLabel>
@@ -21,6 +27,7 @@
 #include <QRadioButton>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Imaging;
@@ -42,8 +49,27 @@ constexpr double Sigma = 1.4;
 const QStringList Catalogue = {"11.000", "11.500", "12.000"};
 const char *const RoleButtons[] = {"optVariabile", "optC1", "optC2", "optC3", "optControllo"};
 
+using Cards = QList<QPair<QByteArray, QByteArray>>;
+
+// A plate solution of the field: 1"/px, north up, east left.
+const Cards Wcs = {{"CTYPE1", "'RA---TAN'"}, {"CTYPE2", "'DEC--TAN'"}, {"CRPIX1", "80.5"}, {"CRPIX2", "60.5"},
+                   {"CRVAL1", "249.777"}, {"CRVAL2", "9.798"}, {"CD1_1", "-2.7778E-4"}, {"CD2_2", "2.7778E-4"}};
+
+// The sequence's chart, variable and stars: label, AUID, on which of Stars.
+const QString Chart = QStringLiteral("X99999ZZ");
+const QString VariableName = QStringLiteral("V0001 Tst");
+const QStringList Labels = {"113", "115", "120", "121", "81"};
+const QStringList Auids = {"000-BBB-001", "000-BBB-002", "000-BBB-003", "000-BBB-004", "000-BBB-005"};
+
+// V magnitudes on a zero point that makes Stars[1] 11.000, to the sequence's three decimals.
+double catalogueOf(int star)
+{
+    const double magnitude = 11 - 2.5 * std::log10(Stars[star].flux / Stars[1].flux);
+    return std::round(magnitude * 1000) / 1000;
+}
+
 // Gaussian stars on a flat sky of 100 ADU, each pixel holding the flux that falls on it.
-void writeField(const QString &path, const QList<Star> &stars, const QByteArray &filter)
+void writeField(const QString &path, const QList<Star> &stars, const QByteArray &filter, const Cards &wcs = {})
 {
     FitsPlan plan;
     plan.axes = {160, 120};
@@ -53,7 +79,34 @@ void writeField(const QString &path, const QList<Star> &stars, const QByteArray 
     plan.values = starField(160, 120, 100, Sigma, field);
     plan.cards = {{"DATE-OBS", "'2024-03-15T21:00:00'"}, {"EXPTIME", "120"}, {"FILTER", filter},
                   {"GAIN", "1.5"}, {"RDNOISE", "9"}, {"AIRMASS", "1.2345678"}, {"SATURATE", "30000"}};
+    plan.cards += wcs;
     QVERIFY(writeFits(path, plan));
+}
+
+// The VSP's answer for the field of `image`: Stars[1] on, and one star off the image.
+void writeSequence(const QString &path, const QString &image)
+{
+    const std::optional<SkyFrame> frame = SkyFrame::fromHeader(loadFits(image).image->headerCards);
+    QVERIFY(frame);
+    const auto sky = [&frame](double x, double y, QJsonObject object) {
+        const Sky::Position at = *frame->toSky(QPointF(fromFits(x), fromFits(y)));
+        object["ra"] = QString::number(at.ra, 'f', 8);
+        object["dec"] = QString::number(at.dec, 'f', 8);
+        return object;
+    };
+    QJsonArray photometry;
+    for (int star = 1; star < Stars.size(); ++star) {
+        const QJsonObject band{{"band", "V"}, {"mag", catalogueOf(star)}, {"error", QJsonValue()}};
+        photometry << sky(Stars[star].x, Stars[star].y,
+                          {{"auid", Auids[star - 1]}, {"label", Labels[star - 1]}, {"comments", ""},
+                           {"bands", QJsonArray{band}}});
+    }
+    photometry << sky(-40, 50, {{"auid", "000-BBB-009"}, {"label", "99"}, {"comments", ""},
+                                {"bands", QJsonArray{QJsonObject{{"band", "V"}, {"mag", 9.9}}}}});
+    const QJsonObject answer = sky(Stars[0].x, Stars[0].y, {{"chartid", Chart}, {"star", VariableName},
+                                                           {"photometry", photometry}});
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(answer).toJson()) > 0);
 }
 
 } // namespace
@@ -73,6 +126,8 @@ private slots:
     void clickOnEmptySkyPlacesNothing();
     void seriesAgreesWithTheSheet();
     void cancelledSeriesKeepsItsImages();
+    void sequencePlacesTheStars();
+    void sequenceWithoutWcsOrRefused();
 
 private:
     template <typename T> T *part(const char *name) const { return ::control<T>(m_window, name); }
@@ -111,6 +166,8 @@ void TestMeasureWindow::initTestCase()
         star.y += Shift.y();
     }
     writeField(m_dir.filePath("spostato.fits"), shifted, "'H'");
+    writeField(m_dir.filePath("cielo.fits"), Stars, "'V'", Wcs);
+    writeSequence(m_dir.filePath("sequenza.json"), m_dir.filePath("cielo.fits"));
     QFile text(m_dir.filePath("appunti.fits"));
     QVERIFY(text.open(QIODevice::WriteOnly) && text.write("lista della spesa\n") > 0);
 }
@@ -412,6 +469,102 @@ void TestMeasureWindow::cancelledSeriesKeepsItsImages()
         QCOMPARE(table->item(row, SeriesColumn::Problem)->text(), QString());
     QVERIFY(!m_window->findChild<QProgressDialog *>());
     series->close();
+}
+
+void TestMeasureWindow::sequencePlacesTheStars()
+{
+    const LocaleGuard locale(QLocale::c());
+    open("cielo.fits");
+    m_dialogs.answers << m_dir.filePath("sequenza.json");
+    part<QPushButton>("cmdSequenza")->click();
+    QCOMPARE(m_dialogs.asked.last().title, MeasureWindow::SequenceTitle);
+    QCOMPARE(m_messages.shown.size(), 0);
+    QCOMPARE(part<QLabel>("lblSequenza")->text(), MeasureWindow::SequenceSummary.arg(Chart).arg(6).arg(5));
+    auto *sequence = part<QTableWidget>("tblSequenza");
+    QCOMPARE(sequence->rowCount(), 5);
+    // Brightest first: the saturated star leads, and is no candidate.
+    QCOMPARE(sequence->item(0, 0)->text(), Labels[Saturating - 1]);
+    QCOMPARE(sequence->item(0, 5)->text(), NotCandidate::Saturated);
+
+    // C1, C2, C3 and the check star: the nearest in magnitude to the variable's, in turn.
+    QList<int> comparisons = {1, 2, 3, 4};
+    const double variable = catalogueOf(0);
+    std::sort(comparisons.begin(), comparisons.end(), [variable](int a, int b) {
+        return std::fabs(catalogueOf(a) - variable) < std::fabs(catalogueOf(b) - variable);
+    });
+    const QList<int> onRole = QList<int>{0} + comparisons;
+    auto *table = part<QTableWidget>("tblStelle");
+    for (int role = 0; role < RoleCount; ++role) {
+        const Star &star = Stars[onRole[role]];
+        QVERIFY2(std::hypot(table->item(role, 0)->text().toDouble() - star.x,
+                            table->item(role, 1)->text().toDouble() - star.y) < 0.05,
+                 qPrintable(roleName(Role(role))));
+    }
+
+    // The pointer's sky position, as the frame gives it.
+    const QPointF pointed(40.2, 30.9);
+    QTest::mouseMove(view(), view()->toWidget(pointed).toPoint());
+    const Sky::Position sky =
+        *SkyFrame::fromHeader(loadFits(m_dir.filePath("cielo.fits")).image->headerCards)->toSky(
+            view()->toImage(view()->toWidget(pointed).toPoint()));
+    const QString pixel = part<QLabel>("lblPixel")->text();
+    QVERIFY2(pixel.contains(Sky::formatRightAscension(sky.ra)) && pixel.contains(Sky::formatDeclination(sky.dec)),
+             qPrintable(pixel));
+
+    part<QPushButton>("cmdFoglio")->click();
+    QCOMPARE(m_messages.shown.size(), 0);
+    for (int c = 0; c < 3; ++c)
+        QCOMPARE(control<QLineEdit>(QStringLiteral("Text%1").arg(5 + c))->text(),
+                 NumberRules::write(catalogueOf(onRole[c + 1])));
+    for (int field = 1; field <= 4; ++field)
+        QVERIFY(!control<QLineEdit>(QStringLiteral("Text%1").arg(field))->text().isEmpty());
+    const int check = onRole[int(Role::Check)];
+    QCOMPARE(part<QLineEdit>("txtCarta")->text(), Chart);
+    QCOMPARE(part<QLineEdit>("txtNomeControllo")->text(), Auids[check - 1]);
+    QCOMPARE(part<QLineEdit>("txtMagControllo")->text(), NumberRules::write(catalogueOf(check)));
+    QCOMPARE(control<QLineEdit>(Field::Object)->text(), VariableName);
+
+    // "MAGNITUDINE" on the catalogue's magnitudes gives what the true fluxes do.
+    const auto truth = [&onRole](int star) {
+        double sum = 0;
+        for (int c = 1; c <= 3; ++c)
+            sum += catalogueOf(onRole[c]) - 2.5 * std::log10(Stars[star].flux / Stars[onRole[c]].flux);
+        return sum / 3;
+    };
+    click(Button::Magnitude);
+    QVERIFY(std::fabs(control<QLineEdit>(Field::MagnitudeVariable)->text().toDouble() - truth(0)) < 1e-3);
+
+    control<QLineEdit>(Field::Author)->setText("RMA");
+    m_dialogs.answers << m_dir.filePath("sequenza.txt");
+    control<QAction>(Menu::Aavso)->trigger();
+    QCOMPARE(m_messages.shown.last().icon, MessageIcon::Information);
+    QFile log(m_dir.filePath("sequenza.txt"));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QString record = QString::fromLatin1(log.readAll().trimmed().split('\n').last());
+    QVERIFY2(record.startsWith(VariableName + ',') && record.contains(',' + Auids[check - 1] + ',')
+                 && record.contains(',' + Chart + ','),
+             qPrintable(record));
+}
+
+void TestMeasureWindow::sequenceWithoutWcsOrRefused()
+{
+    open("campo.fits");
+    clickStar(Stars[0]);
+    m_dialogs.answers << m_dir.filePath("sequenza.json");
+    part<QPushButton>("cmdSequenza")->click();
+    QCOMPARE(part<QLabel>("lblStato")->text(), MeasureWindow::NoSkyCoordinates);
+    QCOMPARE(part<QTableWidget>("tblSequenza")->rowCount(), 0);
+    QVERIFY(part<QTableWidget>("tblStelle")->item(1, 0)->text().isEmpty());
+    const QString summary = part<QLabel>("lblSequenza")->text();
+    QCOMPARE(summary, MeasureWindow::SequenceSummary.arg(Chart).arg(6).arg(0));
+
+    // A file that is no sequence: one warning naming it, and the sequence shown stays.
+    m_dialogs.answers << m_dir.filePath("appunti.fits");
+    part<QPushButton>("cmdSequenza")->click();
+    QCOMPARE(m_dialogs.asked.last().start, m_dir.path());
+    compareOnlyOne(m_messages, m_window->windowTitle(), MessageIcon::Warning,
+                   Aavso::readSequence(m_dir.filePath("appunti.fits")).problem);
+    QCOMPARE(part<QLabel>("lblSequenza")->text(), summary);
 }
 
 QTEST_MAIN(TestMeasureWindow)
