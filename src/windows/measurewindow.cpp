@@ -105,7 +105,9 @@ QString shown(double value, int decimals)
 
 QString signedShown(double value, int decimals)
 {
-    return (value >= 0 ? QStringLiteral("+") : QString()) + shown(value, decimals);
+    const double scale = std::pow(10.0, decimals);
+    const double rounded = std::round(value * scale) / scale + 0.0; // no "-0.000"
+    return (rounded >= 0 ? QStringLiteral("+") : QString()) + shown(rounded, decimals);
 }
 
 const char *const RoleButtons[RoleCount] = {"optVariabile", "optC1", "optC2", "optC3", "optControllo"};
@@ -182,7 +184,9 @@ void MeasureWindow::buildControls()
     m_sequenceTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_sequenceTable->setSelectionMode(QAbstractItemView::NoSelection);
     m_sequenceTable->verticalHeader()->hide();
-    m_sequenceTable->horizontalHeader()->setStretchLastSection(true);
+    m_sequenceTable->verticalHeader()->setDefaultSectionSize(m_sequenceTable->fontMetrics().height() + 6);
+    m_sequenceTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_sequenceTable->horizontalHeader()->setSectionResizeMode(Reason, QHeaderView::Stretch);
     auto *side = new QVBoxLayout;
     side->addWidget(panel);
     side->addWidget(m_sequenceSummary);
@@ -787,7 +791,6 @@ void MeasureWindow::showSequence()
             m_sequenceTable->setItem(at, column, item);
         }
     }
-    m_sequenceTable->resizeColumnsToContents();
     m_view->setStarLabels(labels);
     m_sequenceSummary->setText(m_sequence ? SequenceSummary.arg(m_sequence->chartId)
                                                 .arg(m_sequence->stars.size())

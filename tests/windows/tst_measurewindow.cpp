@@ -20,7 +20,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QApplication>
+#include <QDir>
 #include <QDoubleSpinBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
@@ -485,6 +487,14 @@ void TestMeasureWindow::sequencePlacesTheStars()
     // Brightest first: the saturated star leads, and is no candidate.
     QCOMPARE(sequence->item(0, 0)->text(), Labels[Saturating - 1]);
     QCOMPARE(sequence->item(0, 5)->text(), NotCandidate::Saturated);
+    // Readable: the table's columns in view, no button or box narrower than its text.
+    QVERIFY(sequence->horizontalHeader()->length() <= sequence->viewport()->width());
+    for (QWidget *shown : m_window->findChildren<QWidget *>())
+        if (shown->isVisible() && (qobject_cast<QAbstractButton *>(shown) || qobject_cast<QLineEdit *>(shown)))
+            QVERIFY2(shown->width() >= shown->minimumSizeHint().width(), qPrintable(shown->objectName()));
+    // A folder in VEVURID_SCREENSHOTS takes a picture of the window to look at.
+    if (const QString folder = qEnvironmentVariable("VEVURID_SCREENSHOTS"); !folder.isEmpty())
+        QVERIFY(m_window->grab().save(QDir(folder).filePath("sequenza.png")));
 
     // C1, C2, C3 and the check star: the nearest in magnitude to the variable's, in turn.
     QList<int> comparisons = {1, 2, 3, 4};
