@@ -512,7 +512,7 @@ void TestMeasureWindow::sequencePlacesTheStars()
     }
 
     // The pointer's sky position, as the frame gives it.
-    const QPointF pointed(40.2, 30.9);
+    const QPointF pointed(60.2, 50.9); // not where another test left the pointer
     QTest::mouseMove(view(), view()->toWidget(pointed).toPoint());
     const Sky::Position sky =
         *SkyFrame::fromHeader(loadFits(m_dir.filePath("cielo.fits")).image->headerCards)->toSky(
@@ -554,6 +554,16 @@ void TestMeasureWindow::sequencePlacesTheStars()
     QVERIFY2(record.startsWith(VariableName + ',') && record.contains(',' + Auids[check - 1] + ',')
                  && record.contains(',' + Chart + ','),
              qPrintable(record));
+
+    // The check star moved by hand takes the label of the sequence star it lands on, and none elsewhere.
+    for (int star : {0, Saturating}) {
+        part<QRadioButton>(RoleButtons[int(Role::Check)])->setChecked(true);
+        part<QLineEdit>("txtPosizione")->setText(QStringLiteral("%1 %2").arg(Stars[star].x).arg(Stars[star].y));
+        QTest::keyClick(part<QLineEdit>("txtPosizione"), Qt::Key_Return);
+        const QString header = table->verticalHeaderItem(int(Role::Check))->text();
+        QVERIFY2(star == 0 ? header == roleName(Role::Check) : header.endsWith(' ' + Labels[star - 1]),
+                 qPrintable(header));
+    }
 }
 
 void TestMeasureWindow::sequenceWithoutWcsOrRefused()
