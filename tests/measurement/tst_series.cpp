@@ -54,7 +54,6 @@ private slots:
     void follow();
     void night();
     void cancel();
-    void placedBySky_data();
     void placedBySky();
     void unlikeFirst_data();
     void unlikeFirst();
@@ -187,45 +186,28 @@ void TestSeries::cancel()
     }
 }
 
-void TestSeries::placedBySky_data()
-{
-    QTest::addColumn<double>("step");
-    QTest::addColumn<int>("unsolved"); // the image without a plate solution
-    // 25 px round the drift's circle moves the field 22 px: too far to follow.
-    QTest::newRow("jumps, every image solved") << 25.0 << -1;
-    QTest::newRow("jumps, one unsolved: lost there only") << 25.0 << 2;
-    QTest::newRow("small steps, one unsolved: followed there") << 3.0 << 2;
-}
-
+// Every image placed by its own plate solution, though the field jumps 22 px
+// between images, beyond following; lost only on the image without one.
 void TestSeries::placedBySky()
 {
-    QFETCH(double, step);
-    QFETCH(int, unsolved);
     NightPlan plan;
     plan.images = 5;
-    plan.step = step;
-    plan.solved = [unsolved](int image) { return image != unsolved; };
+    plan.step = 25;
+    plan.solved = [](int image) { return image != 2; };
     QTemporaryDir folder;
     const QStringList paths = writeNight(folder.path(), plan);
     SeriesTemplate placed = placedOn(plan);
     const std::optional<SkyFrame> frame = SkyFrame::fromHeader(PartialFits(paths[0]).headerCards());
-    QVERIFY(frame);
     for (int star = 0; star < RoleCount; ++star)
         placed.sky[std::size_t(star)] = frame->toSky(*placed.positions[std::size_t(star)]);
     const std::vector<SeriesImage> images = measureSeries(paths, placed, [](int, int) { return true; });
     QCOMPARE(int(images.size()), plan.images);
     for (int image = 0; image < plan.images; ++image) {
-        const SeriesImage &measured = images[std::size_t(image)];
-        if (image == unsolved && step > MostStep) {
-            QVERIFY(!measured.problem.isEmpty());
-            continue;
-        }
-        QCOMPARE(measured.problem, QString());
-        for (int star = 0; star < RoleCount; ++star) {
+        QCOMPARE(images[std::size_t(image)].problem.isEmpty(), image != 2);
+        for (int star = 0; star < RoleCount && image != 2; ++star) {
+            const StarMeasurement &found = *images[std::size_t(image)].stars[std::size_t(star)];
             const QPointF expected = starAt(plan, star, image);
-            const StarMeasurement &found = *measured.stars[std::size_t(star)];
-            QVERIFY2(std::hypot(found.x - expected.x(), found.y - expected.y()) < 0.05,
-                     qPrintable(QStringLiteral("image %1, star %2").arg(image).arg(star)));
+            QVERIFY(std::hypot(found.x - expected.x(), found.y - expected.y()) < 0.05);
         }
     }
 }
