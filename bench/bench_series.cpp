@@ -63,7 +63,7 @@ void measureNight(benchmark::State &state, const QString &name, const NightPlan 
         state.SkipWithError("the night's files could not be written");
         return;
     }
-    Imaging::SeriesTemplate placed{{}, {4, 6, 9}, {}, 0};
+    Imaging::SeriesTemplate placed{{}, {4, 6, 9}, {}, 0, {}};
     for (int star = 0; star < Imaging::RoleCount; ++star)
         placed.positions[std::size_t(star)] = starAt(plan, star, 0);
     placed.comparisonNet = plan.stars[1][2] + plan.stars[2][2] + plan.stars[3][2];

@@ -151,6 +151,20 @@ HeaderKeys readKeys(fitsfile *file)
     return keys;
 }
 
+// Every card of the current header, as WCSLIB reads them.
+QByteArray headerCards(fitsfile *file)
+{
+    char *text = nullptr;
+    int count = 0;
+    int status = 0;
+    QByteArray cards;
+    if (fits_convert_hdr2str(file, 0, nullptr, 0, &text, &count, &status) == 0)
+        cards = QByteArray(text); // count cards, ended by a NUL
+    if (text)
+        fits_free_memory(text, &status);
+    return cards;
+}
+
 // The largest value the file's pixel type holds, after BZERO and BSCALE.
 double typeMaximum(int bitpix, const HeaderKeys &keys)
 {
@@ -369,6 +383,7 @@ struct OpenedFits
     OpenFits fits;
     std::vector<LONGLONG> axes;
     HeaderKeys keys;
+    QByteArray cards;
     int bitpix = 0;
     bool compressed = false;
     double scale = 1; // BSCALE and BZERO, uncompressed images only
@@ -428,6 +443,7 @@ QString openChecked(OpenedFits &opened, const QString &path, qint64 maxPixels)
     if (width > maxPixels || height > maxPixels || width * height > maxPixels)
         return tooLarge(path, maxPixels);
     opened.keys = readKeys(file);
+    opened.cards = headerCards(file);
     fits_get_img_type(file, &opened.bitpix, &status);
     opened.compressed = fits_is_compressed_image(file, &status);
     if (opened.compressed) {
@@ -473,6 +489,7 @@ FitsImage described(const OpenedFits &opened)
     for (std::size_t k = 2; k < opened.axes.size(); ++k)
         image.firstPlaneOnly = image.firstPlaneOnly || opened.axes[k] > 1;
     image.header = readHeader(opened.keys);
+    image.headerCards = opened.cards;
     return image;
 }
 
@@ -572,6 +589,11 @@ PartialFits::PartialFits(const QString &path, qint64 maxPixels) : m_path(path), 
 }
 
 PartialFits::~PartialFits() = default;
+
+QByteArray PartialFits::headerCards() const
+{
+    return m_load.image ? m_load.image->headerCards : QByteArray();
+}
 
 FitsLoad PartialFits::read(const QRect &part)
 {

@@ -9,6 +9,7 @@
 
 #include "imaging/fitsheader.h"
 
+#include <QByteArray>
 #include <QRect>
 #include <QString>
 #include <QtGlobal>
@@ -58,6 +59,9 @@ struct FitsImage
     std::vector<float> pixels; // held's, row by row from its lowest y; NaN where invalid (blank, NaN, infinite, zero border)
     bool firstPlaneOnly = false; // the file holds more planes than this one
     ImageHeader header;
+    // The image's header as 80-character cards, for the sky coordinates
+    // (SkyFrame::fromHeader); a compressed image's as its uncompressed image's.
+    QByteArray headerCards;
     // The level from which a pixel counts as saturated: the header's, else a
     // plateau of at least three pixels at the image's largest value (a camera
     // with fewer bits than its file; never under a negative BSCALE), else the
@@ -110,6 +114,8 @@ public:
 
     // The image holding the pixels of `part`, or of the whole image if it was read whole.
     FitsLoad read(const QRect &part);
+    // The header's cards before `read`; empty for a refused file.
+    QByteArray headerCards() const;
 
 private:
     QString m_path;

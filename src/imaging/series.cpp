@@ -1,7 +1,10 @@
 #include "series.h"
 
+#include "imaging/skycoordinates.h"
+
 #include <QSize>
 
+#include <algorithm>
 #include <cmath>
 
 #include <condition_variable>
@@ -29,6 +32,38 @@ QString seriesProblem(const Measurements &stars, double comparisonNet)
 
 namespace {
 
+// Where the image's own WCS puts the stars placed on the sky; none when
+// they have no places on the sky, the header has no WCS, or the
+// projection has no answer for one of them.
+std::optional<Positions> placedBySky(const QByteArray &cards, const SeriesTemplate &placed)
+{
+    if (std::none_of(placed.sky.cbegin(), placed.sky.cend(), [](const auto &at) { return at.has_value(); }))
+        return std::nullopt;
+    const std::optional<SkyFrame> frame = SkyFrame::fromHeader(cards);
+    if (!frame)
+        return std::nullopt;
+    Positions positions;
+    for (std::size_t role = 0; role < positions.size(); ++role) {
+        if (!placed.sky[role])
+            continue;
+        positions[role] = frame->toPixel(*placed.sky[role]);
+        if (!positions[role])
+            return std::nullopt;
+    }
+    return positions;
+}
+
+// Each star measured where the sky puts it, re-centred as a click is.
+Measurements measureAt(const FitsImage &image, const Positions &positions, const Aperture &aperture,
+                       const Detector &detector)
+{
+    Measurements stars;
+    for (std::size_t role = 0; role < positions.size(); ++role)
+        if (const auto &at = positions[role])
+            stars[role] = measureStar(image, at->x(), at->y(), aperture, detector);
+    return stars;
+}
+
 QString filterName(const QString &filter)
 {
     return filter.isEmpty() ? QString::fromUtf8(SeriesProblem::NoFilter) : QLatin1Char('"') + filter + QLatin1Char('"');
@@ -54,13 +89,14 @@ public:
                 index = int(m_nextToRead++);
             }
             PartialFits file(m_paths[index]);
+            const std::optional<Positions> bySky = placedBySky(file.headerCards(), m_placed);
             Positions from;
             {
                 std::unique_lock<std::mutex> lock(m_mutex);
                 m_turn.wait(lock, [&] { return m_stopped || m_measured == index; });
                 if (m_stopped)
                     return;
-                from = m_positions;
+                from = bySky.value_or(m_positions);
             }
             // Only the thread whose turn it is measures: the positions are its alone.
             SeriesImage &image = m_images[std::size_t(index)];
@@ -70,7 +106,8 @@ public:
                 image.header = load.image->header;
                 image.problem = unlikeFirst(*load.image);
                 if (image.problem.isEmpty()) {
-                    image.stars = followField(*load.image, from, m_placed.aperture, m_placed.detector);
+                    image.stars = bySky ? measureAt(*load.image, from, m_placed.aperture, m_placed.detector)
+                                        : followField(*load.image, from, m_placed.aperture, m_placed.detector);
                     image.problem = seriesProblem(image.stars, m_placed.comparisonNet);
                     from = nextPositions(from, image.stars);
                 }

@@ -1,13 +1,15 @@
 #pragma once
 // A night's series of images measured with the stars placed on one of them:
-// each image is read, its field followed from the previous image and every
-// placed star measured as a single image's are; an image of another size
+// each image is read, its field followed from the previous image (or, when
+// the stars' places on the sky are known and the image's header has a
+// WCS, taken from that) and every placed star measured as a single image's are; an image of another size
 // or filter than the series' first is skipped. Two threads read and
 // measure; the field is followed image after image, in the files' order, so
 // each thread passes over its image for the saturation level, then waits
 // for its turn to read the pixels around the stars. No image is kept once
 // measured: memory does not grow with the night.
 
+#include "core/skyposition.h"
 #include "imaging/fieldtracker.h"
 
 #include <QStringList>
@@ -42,6 +44,9 @@ struct SeriesTemplate
     Aperture aperture;
     Detector detector;
     double comparisonNet = 0; // C1 + C2 + C3 net counts there
+    // Where the placed stars lie on the sky, by Role: empty unless that
+    // image had a WCS; then every placed star has one.
+    std::array<std::optional<Sky::Position>, RoleCount> sky;
 };
 
 struct SeriesImage

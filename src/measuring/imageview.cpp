@@ -12,6 +12,7 @@ namespace {
 
 constexpr double MaxScale = 32;   // widget pixels per image pixel
 constexpr double WheelStep = 1.25; // zoom per notch
+constexpr double LabelRing = 4;    // a named star's ring, widget pixels
 
 } // namespace
 
@@ -43,6 +44,12 @@ void ImageView::setMarkers(const QList<Marker> &markers, double radius, double i
     m_radii[0] = radius;
     m_radii[1] = innerRadius;
     m_radii[2] = outerRadius;
+    update();
+}
+
+void ImageView::setStarLabels(const QList<Marker> &labels)
+{
+    m_labels = labels;
     update();
 }
 
@@ -86,6 +93,12 @@ void ImageView::paintEvent(QPaintEvent *)
     p.drawImage(QRectF(m_offset, QSizeF(m_picture.size()) * m_scale), m_picture);
 
     p.setRenderHint(QPainter::Antialiasing);
+    for (const Marker &label : m_labels) {
+        const QPointF centre = toWidget(label.centre);
+        p.setPen(QPen(label.colour, 1));
+        p.drawEllipse(centre, LabelRing, LabelRing);
+        p.drawText(centre + QPointF(LabelRing + 1, LabelRing + p.fontMetrics().ascent()), label.label);
+    }
     for (const Marker &marker : m_markers) {
         const QPointF centre = toWidget(marker.centre);
         for (int ring = 0; ring < 3; ++ring) {

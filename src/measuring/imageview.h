@@ -27,6 +27,9 @@ public:
     void setPicture(const QImage &picture);
     void setMarkers(const QList<Marker> &markers, double radius, double innerRadius,
                     double outerRadius);
+    // Stars named on the picture (a comparison sequence's): a small ring and
+    // the name, under the placed stars' apertures.
+    void setStarLabels(const QList<Marker> &labels);
     void fit();
 
     QPointF toWidget(const QPointF &imagePoint) const;
@@ -53,6 +56,7 @@ private:
 
     QImage m_picture; // top row first, as drawn
     QList<Marker> m_markers;
+    QList<Marker> m_labels;
     double m_radii[3] = {0, 0, 0};
     double m_scale = 1;  // widget pixels per image pixel
     QPointF m_offset;    // where the picture's top-left corner is drawn

@@ -5,8 +5,10 @@
 #include "serieswindow.h"
 #include "aavso/bands.h"
 #include "aavso/imagemeasurement.h"
+#include "aavso/sequence.h"
 #include "core/names.h"
 #include "core/numberrules.h"
+#include "core/skyposition.h"
 #include "measurement/seriestable.h"
 #include "imaging/stretch.h"
 #include "photometry/magnitude.h"
@@ -26,6 +28,7 @@
 #include <QSignalBlocker>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -39,12 +42,14 @@ const QString OpenTitle = QStringLiteral("Apri immagine");
 const QString FitsFiles = QStringLiteral("Immagini FITS (*.fits *.fit *.fts *.fz);;Tutti i file (*)");
 
 const QString FolderKey = QStringLiteral("measure/folder");
+const QString SequenceFolderKey = QStringLiteral("measure/sequenceFolder");
 
 const QString Description = QStringLiteral("%1: %2 × %3 pixel, posa %4 s, filtro %5, %6 UTC (JD medio %7)");
 const QString FirstPlaneOnly = QStringLiteral(" (solo il primo piano del cubo)");
 const QString NoImage = QStringLiteral("Nessuna immagine: aprirne una con \"Apri immagine...\".");
 const QString Unknown = QStringLiteral("?");
 const QString PixelValue = QStringLiteral("x %1 y %2: %3");
+const QString PixelSky = QStringLiteral(" · α %1 δ %2");
 const QString InvalidPixel = QStringLiteral("non valido");
 const QString NotPlaced = QStringLiteral("%1 non posizionata. %2.");
 const QString OpenFirst = QStringLiteral("Aprire prima un'immagine.");
@@ -67,7 +72,15 @@ const QStringList Columns = {QStringLiteral("x"),           QStringLiteral("y"),
                              QStringLiteral("Cielo/pixel"), QStringLiteral("S/N"),
                              QStringLiteral("Errore mag."), QStringLiteral("Picco"),
                              QStringLiteral("Magnitudine"), QStringLiteral("Note")};
-enum Column { X, Y, Fwhm, Net, Sky, SignalToNoise, MagnitudeError, Peak, Magnitude, Note };
+enum Column { X, Y, Fwhm, Net, SkyLevel, SignalToNoise, MagnitudeError, Peak, Magnitude, Note };
+
+// %1 of the catalogue's column: the band.
+const QStringList SequenceColumns = {QStringLiteral("Etichetta"), QStringLiteral("AUID"),
+                                     QStringLiteral("Catalogo %1"), QStringLiteral("Misurata"),
+                                     QStringLiteral("Differenza"), QStringLiteral("Note")};
+enum SequenceColumn { StarLabel, StarAuid, CatalogueMagnitude, MeasuredMagnitude, Difference, Reason };
+const QColor SequenceStarColour(120, 230, 120);
+const char *const CatalogueFields[3] = {Field::MagnitudeC1, Field::MagnitudeC2, Field::MagnitudeC3};
 
 // Each role's colour on the picture, by Role; refused stars are red.
 const QColor RoleColours[RoleCount] = {QColor(255, 215, 0), QColor(0, 220, 255),
@@ -80,12 +93,20 @@ constexpr double FwhmMultiples[3] = {2, 3, 5};
 constexpr double SmallestRadius = 0.5;
 constexpr double LargestRadius = 500;
 constexpr double NarrowestAnnulus = 1; // pixels between the annulus's edges
+constexpr int SideWidth = 430; // wide enough for the sequence's table
 
 QString shown(double value, int decimals)
 {
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     return locale.toString(value, 'f', decimals);
+}
+
+QString signedShown(double value, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    const double rounded = std::round(value * scale) / scale + 0.0; // no "-0.000"
+    return (rounded >= 0 ? QStringLiteral("+") : QString()) + shown(rounded, decimals);
 }
 
 const char *const RoleButtons[RoleCount] = {"optVariabile", "optC1", "optC2", "optC3", "optControllo"};
@@ -137,10 +158,13 @@ void MeasureWindow::buildControls()
     connect(open, &QPushButton::clicked, this, &MeasureWindow::openImage);
     m_description = named(new QLabel(NoImage, this), "lblImmagine");
     m_description->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *sequence = named(new QPushButton(QStringLiteral("Sequenza..."), this), "cmdSequenza");
+    connect(sequence, &QPushButton::clicked, this, &MeasureWindow::openSequence);
     auto *series = named(new QPushButton(QStringLiteral("Misura serie..."), this), "cmdSerie");
     connect(series, &QPushButton::clicked, this, &MeasureWindow::measureSeries);
     auto *top = new QHBoxLayout;
     top->addWidget(open);
+    top->addWidget(sequence);
     top->addWidget(series);
     top->addWidget(m_description, 1);
 
@@ -151,9 +175,24 @@ void MeasureWindow::buildControls()
     auto *picture = new QVBoxLayout;
     picture->addWidget(m_view, 1);
     picture->addWidget(m_pixel);
+    QWidget *panel = buildPanel();
+    m_sequenceSummary = named(new QLabel(NoSequence, this), "lblSequenza");
+    m_sequenceSummary->setWordWrap(true);
+    m_sequenceTable = named(new QTableWidget(0, int(SequenceColumns.size()), this), "tblSequenza");
+    m_sequenceTable->setHorizontalHeaderLabels(SequenceColumns);
+    m_sequenceTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_sequenceTable->setSelectionMode(QAbstractItemView::NoSelection);
+    m_sequenceTable->verticalHeader()->hide();
+    m_sequenceTable->verticalHeader()->setDefaultSectionSize(m_sequenceTable->fontMetrics().height() + 6);
+    m_sequenceTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_sequenceTable->horizontalHeader()->setSectionResizeMode(Reason, QHeaderView::Stretch);
+    auto *side = new QVBoxLayout;
+    side->addWidget(panel);
+    side->addWidget(m_sequenceSummary);
+    side->addWidget(m_sequenceTable, 1);
     auto *middle = new QHBoxLayout;
     middle->addLayout(picture, 1);
-    middle->addWidget(buildPanel());
+    middle->addLayout(side);
 
     buildTable();
     auto *toSheet = named(new QPushButton(QStringLiteral("Al foglio"), this), "cmdFoglio");
@@ -236,7 +275,7 @@ QWidget *MeasureWindow::buildPanel()
     form->addRow(captioned(Aavso::CheckNameBox, m_checkName, panel), m_checkName);
     form->addRow(captioned(QStringLiteral("Mag. catalogo controllo:"), m_checkCatalogue, panel),
                  m_checkCatalogue);
-    panel->setFixedWidth(panel->sizeHint().width() + 40);
+    panel->setFixedWidth(std::max(panel->sizeHint().width() + 40, SideWidth));
     return panel;
 }
 
@@ -310,10 +349,12 @@ void MeasureWindow::showImage(Imaging::FitsImage image, const QString &path)
     const std::vector<quint8> grey = Imaging::displayPicture(image, Imaging::stretchLimits(image));
     QImage picture(grey.data(), image.width, image.height, image.width, QImage::Format_Grayscale8);
     m_view->setPicture(picture); // copies it, flipped
+    m_frame = Imaging::SkyFrame::fromHeader(image.headerCards);
     m_image = std::move(image);
     describeImage(path);
     m_status->clear();
     remeasure(); // the stars placed on the last image, found again on this one
+    laySequence();
 }
 
 void MeasureWindow::describeImage(const QString &path)
@@ -354,8 +395,7 @@ void MeasureWindow::place(const QPointF &imagePoint)
         return;
     }
     m_status->clear();
-    m_positions[std::size_t(role)] = QPointF(star.x, star.y);
-    m_measured[std::size_t(role)] = star;
+    setRole(role, star);
     m_roles->button((int(role) + 1) % RoleCount)->setChecked(true);
     refresh();
 }
@@ -469,6 +509,10 @@ void MeasureWindow::refresh()
     QList<ImageView::Marker> markers;
     for (int role = 0; role < RoleCount; ++role) {
         fillRow(Role(role));
+        QString header = Imaging::roleName(Role(role));
+        if (const auto &star = m_sequenceStar[std::size_t(role)])
+            header += QLatin1Char(' ') + m_sequence->stars[*star].label;
+        m_table->verticalHeaderItem(role)->setText(header);
         const auto &star = m_measured[std::size_t(role)];
         if (const auto &at = m_positions[std::size_t(role)]) {
             const bool problem = star->refusal != Imaging::Refusal::None || star->saturated;
@@ -496,7 +540,7 @@ void MeasureWindow::fillRow(Role role)
     } else if (star) {
         cells[Fwhm] = shown(star->fwhm, 2);
         cells[Net] = shown(star->net, 1);
-        cells[Sky] = shown(star->sky.level, 1);
+        cells[SkyLevel] = shown(star->sky.level, 1);
         cells[SignalToNoise] = shown(star->signalToNoise, 1);
         cells[MagnitudeError] = shown(star->magnitudeError, 3);
         cells[Peak] = shown(star->peak, 0);
@@ -515,7 +559,7 @@ void MeasureWindow::fillRow(Role role)
                 const double difference = *check.value - *catalogue;
                 cells[Magnitude] = CheckWithCatalogue.arg(
                     cells[Magnitude], shown(*catalogue, 3),
-                    (difference >= 0 ? QStringLiteral("+") : QString()) + shown(difference, 3));
+                    signedShown(difference, 3));
             }
         } else if (!check.problem.isEmpty()) {
             cells[Magnitude] = Unknown;
@@ -540,6 +584,7 @@ void MeasureWindow::toSheet()
     }
     for (const auto &[field, text] : entry.fields)
         m_context.sheet.setText(field, text);
+    sequenceToSheet();
 
     // A saturated check star's magnitude would mislead whoever reads the record.
     const auto &check = m_measured[std::size_t(Role::Check)];
@@ -588,12 +633,24 @@ void MeasureWindow::measureSeries()
         return;
     m_context.settings.setValue(FolderKey, QFileInfo(paths.first()).absolutePath());
 
-    Imaging::SeriesTemplate placed{{}, aperture(), m_detector, 0};
+    Imaging::SeriesTemplate placed{{}, aperture(), m_detector, 0, {}};
     for (int role = 0; role < RoleCount; ++role) {
         if (m_measured[std::size_t(role)])
             placed.positions[std::size_t(role)] = m_positions[std::size_t(role)];
     }
     placed.comparisonNet = Imaging::comparisonNet(m_measured);
+    // With a sequence the stars are where the sky says on every image that has a WCS.
+    if (m_sequence && m_frame) {
+        bool everyStar = true;
+        for (std::size_t role = 0; role < placed.sky.size(); ++role) {
+            if (const auto &at = placed.positions[role]) {
+                placed.sky[role] = m_frame->toSky(*at);
+                everyStar = everyStar && placed.sky[role];
+            }
+        }
+        if (!everyStar)
+            placed.sky = {};
+    }
 
     m_series.start(paths, placed, m_checkName->text(), m_chart->text());
 }
@@ -612,8 +669,161 @@ void MeasureWindow::showPixel(const QPointF &imagePoint, bool inside)
     const float value = m_image->at(x, y);
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    m_pixel->setText(PixelValue.arg(QString::number(x + 1), QString::number(y + 1),
-                                    std::isnan(value) ? InvalidPixel : locale.toString(value, 'g', 7)));
+    QString text = PixelValue.arg(QString::number(x + 1), QString::number(y + 1),
+                                  std::isnan(value) ? InvalidPixel : locale.toString(value, 'g', 7));
+    if (m_frame) {
+        if (const std::optional<Sky::Position> sky = m_frame->toSky(imagePoint))
+            text += PixelSky.arg(Sky::formatRightAscension(sky->ra), Sky::formatDeclination(sky->dec));
+    }
+    m_pixel->setText(text);
+}
+
+void MeasureWindow::openSequence()
+{
+    const QString path = m_context.dialogs.openFile(SequenceTitle, m_context.settings.value(SequenceFolderKey),
+                                                    SequenceFiles);
+    if (path.isEmpty())
+        return;
+    m_context.settings.setValue(SequenceFolderKey, QFileInfo(path).absolutePath());
+    Aavso::SequenceRead read = Aavso::readSequence(path);
+    if (!read.sequence) {
+        warn(read.problem); // the sequence shown stays
+        return;
+    }
+    m_sequence = std::move(read.sequence);
+    m_status->clear();
+    laySequence();
+}
+
+// Places the variable and the chosen comparison and check stars as clicks
+// on them would; a role the sequence cannot fill stays where it was.
+void MeasureWindow::laySequence()
+{
+    m_field = {};
+    m_sequenceStar = {};
+    if (m_sequence && m_image && !m_frame)
+        m_status->setText(NoSkyCoordinates);
+    if (m_sequence && m_image && m_frame) {
+        Aavso::Sequence sequence = *m_sequence;
+        // A CSV table does not say where the variable is: where it was placed, then.
+        const auto &variable = m_positions[std::size_t(Role::Variable)];
+        if (!sequence.variablePosition && variable)
+            sequence.variablePosition = m_frame->toSky(*variable);
+        const auto measure = [this](double x, double y) {
+            return Imaging::measureStar(*m_image, x, y, aperture(), m_detector);
+        };
+        m_field = Measurement::placeSequence(sequence, filterCode(), *m_frame, m_image->width, m_image->height,
+                                             measure);
+        if (m_field.variable && m_field.variable->refusal == Imaging::Refusal::None)
+            setRole(Role::Variable, *m_field.variable);
+        for (std::size_t i = 0; i < m_field.chosen.size(); ++i) {
+            if (const auto &row = m_field.chosen[i])
+                setRole(Role(int(i) + 1), *m_field.rows[*row].measurement);
+        }
+    }
+    showSequence();
+    refresh();
+}
+
+void MeasureWindow::setRole(Role role, const Imaging::StarMeasurement &star)
+{
+    const QPointF centre(star.x, star.y);
+    m_positions[std::size_t(role)] = centre;
+    m_measured[std::size_t(role)] = star;
+    m_sequenceStar[std::size_t(role)] = sequenceStarAt(centre);
+}
+
+// The sequence star within the aperture of `centre`, the nearest if several.
+std::optional<std::size_t> MeasureWindow::sequenceStarAt(const QPointF &centre) const
+{
+    std::optional<std::size_t> nearest;
+    double nearestDistance = m_radius->value();
+    for (const Measurement::FieldStar &row : m_field.rows) {
+        if (!row.pixel)
+            continue;
+        const double distance = std::hypot(row.pixel->x() - centre.x(), row.pixel->y() - centre.y());
+        if (distance <= nearestDistance) {
+            nearest = row.star;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
+}
+
+const Aavso::SequenceMagnitude *MeasureWindow::catalogueOf(Role role) const
+{
+    const auto &star = m_sequenceStar[std::size_t(role)];
+    return star ? Aavso::magnitudeFor(m_sequence->stars[*star], filterCode()) : nullptr;
+}
+
+// The image's band, or the sheet's when the header names none.
+QString MeasureWindow::filterCode() const
+{
+    const QString code = m_image ? Aavso::Bands::fitsFilterCode(m_image->header.filter) : QString();
+    return code.isEmpty() ? m_context.sheet.text(QLatin1String(Field::Filter)).trimmed() : code;
+}
+
+void MeasureWindow::showSequence()
+{
+    const QString band = Aavso::Bands::sequenceBands(filterCode()).value(0, filterCode());
+    m_sequenceTable->setHorizontalHeaderItem(CatalogueMagnitude,
+                                             new QTableWidgetItem(SequenceColumns[CatalogueMagnitude].arg(band)));
+    QList<ImageView::Marker> labels;
+    m_sequenceTable->setRowCount(0);
+    for (const Measurement::FieldStar &row : m_field.rows) {
+        if (!row.pixel)
+            continue;
+        const Aavso::SequenceStar &star = m_sequence->stars[row.star];
+        labels << ImageView::Marker{*row.pixel, star.label, SequenceStarColour};
+        QStringList cells(int(SequenceColumns.size()));
+        cells[StarLabel] = star.label;
+        cells[StarAuid] = star.auid;
+        if (row.catalogue)
+            cells[CatalogueMagnitude] = shown(row.catalogue->magnitude, 3);
+        if (row.measured)
+            cells[MeasuredMagnitude] = shown(*row.measured, 3);
+        if (row.difference)
+            cells[Difference] = signedShown(*row.difference, 3);
+        cells[Reason] = row.discordant ? Discordant : row.reason;
+        const int at = m_sequenceTable->rowCount();
+        m_sequenceTable->insertRow(at);
+        for (int column = 0; column < int(SequenceColumns.size()); ++column) {
+            auto *item = new QTableWidgetItem(cells[column]);
+            const bool text = column == StarLabel || column == StarAuid || column == Reason;
+            item->setTextAlignment(text ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
+            if (column == Reason && row.discordant)
+                item->setForeground(Problem);
+            m_sequenceTable->setItem(at, column, item);
+        }
+    }
+    m_view->setStarLabels(labels);
+    m_sequenceSummary->setText(m_sequence ? SequenceSummary.arg(m_sequence->chartId)
+                                                .arg(m_sequence->stars.size())
+                                                .arg(labels.size())
+                                          : NoSequence);
+}
+
+// What the sequence says of the placed stars, into the sheet and the boxes
+// the AAVSO record reads.
+void MeasureWindow::sequenceToSheet()
+{
+    if (!m_sequence)
+        return;
+    for (int i = 0; i < 3; ++i) {
+        if (const Aavso::SequenceMagnitude *magnitude = catalogueOf(Role(i + 1)))
+            m_context.sheet.setText(QLatin1String(CatalogueFields[i]), NumberRules::write(magnitude->magnitude));
+    }
+    m_chart->setText(m_sequence->chartId);
+    if (const auto &check = m_sequenceStar[std::size_t(Role::Check)]) {
+        const Aavso::SequenceStar &star = m_sequence->stars[*check];
+        m_checkName->setText(star.auid.isEmpty() ? star.label : star.auid);
+        const Aavso::SequenceMagnitude *magnitude = catalogueOf(Role::Check);
+        m_checkCatalogue->setText(magnitude ? NumberRules::write(magnitude->magnitude) : QString());
+    }
+    const QString object = QLatin1String(Field::Object);
+    if (m_context.sheet.text(object).trimmed().isEmpty())
+        m_context.sheet.setText(object, m_sequence->variable.isEmpty() && m_image ? m_image->header.object
+                                                                                   : m_sequence->variable);
 }
 
 void MeasureWindow::warn(const QString &text)

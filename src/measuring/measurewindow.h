@@ -2,6 +2,8 @@
 
 #include "core/commandtable.h"
 #include "imaging/series.h"
+#include "imaging/skycoordinates.h"
+#include "measurement/sequencefield.h"
 #include "serieswindow.h"
 
 #include <QWidget>
@@ -17,8 +19,10 @@ class QLineEdit;
 class QTableWidget;
 
 // "Misura su immagine": a calibrated FITS image, on which the observer
-// clicks the variable, the three comparison stars and a check star; their
-// counts, the date and the filter then go into the sheet.
+// clicks the variable, the three comparison stars and a check star, or on
+// which an AAVSO comparison sequence places them when the image has a WCS;
+// their counts, the date and the filter, and what the sequence says of
+// them, then go into the sheet.
 class MeasureWindow : public QWidget
 {
     Q_OBJECT
@@ -28,6 +32,15 @@ public:
     // Stops a series being measured and waits for it.
     ~MeasureWindow() override;
 
+    static inline const QString SequenceTitle = QStringLiteral("Apri sequenza");
+    static inline const QString SequenceFiles =
+        QStringLiteral("Sequenze AAVSO (*.json *.csv *.txt);;Tutti i file (*)");
+    // %1: the chart, %2: the sequence's stars, %3: those on the image.
+    static inline const QString SequenceSummary = QStringLiteral("Sequenza %1: %2 stelle (%3 sull'immagine)");
+    static inline const QString NoSequence = QStringLiteral("Nessuna sequenza");
+    static inline const QString NoSkyCoordinates =
+        QStringLiteral("L'immagine non ha coordinate celesti (WCS): indicare le stelle a mano.");
+    static inline const QString Discordant = QStringLiteral("discorde");
 
 protected:
     // The sheet's catalogue magnitudes may have changed while another window was active.
@@ -51,6 +64,14 @@ private:
     void toSheet();
     void measureSeries();
     void showPixel(const QPointF &imagePoint, bool inside);
+    void openSequence();
+    void laySequence();
+    void showSequence();
+    void setRole(Imaging::Role role, const Imaging::StarMeasurement &star);
+    std::optional<std::size_t> sequenceStarAt(const QPointF &centre) const;
+    const Aavso::SequenceMagnitude *catalogueOf(Imaging::Role role) const;
+    void sequenceToSheet();
+    QString filterCode() const;
     Imaging::Aperture aperture() const;
     Imaging::Role currentRole() const;
     void warn(const QString &text);
@@ -60,6 +81,11 @@ private:
     std::array<std::optional<QPointF>, Imaging::RoleCount> m_positions; // the image's coordinates
     Imaging::Measurements m_measured;
     Imaging::Detector m_detector;
+    std::optional<Imaging::SkyFrame> m_frame; // the image's, when its header has a WCS
+    std::optional<Aavso::Sequence> m_sequence;
+    Measurement::SequenceField m_field; // the sequence laid on the image; no rows when not
+    // The sequence star each role stands on, by Role; none where placed elsewhere.
+    std::array<std::optional<std::size_t>, Imaging::RoleCount> m_sequenceStar;
 
     QLabel *m_description = nullptr;
     ImageView *m_view = nullptr;
@@ -76,6 +102,8 @@ private:
     QLineEdit *m_checkName = nullptr;
     QLineEdit *m_checkCatalogue = nullptr;
     QTableWidget *m_table = nullptr;
+    QLabel *m_sequenceSummary = nullptr;
+    QTableWidget *m_sequenceTable = nullptr;
     QLabel *m_status = nullptr;
 
     SeriesLaunch m_series; // last: see BackgroundJob

@@ -37,19 +37,41 @@ struct NightPlan
     int saturated = -1; // this image's variable gets three times its light
     QDateTime start = QDateTime(QDate(2024, 3, 14), QTime(21, 0), Qt::UTC);
     int exposure = 60; // seconds; one image every 90 s
+    // Whether image `image`'s header carries the field's plate solution.
+    std::function<bool(int image)> solved = [](int) { return false; };
 };
 
-// Where the field puts star `star` on image `image`.
-inline QPointF starAt(const NightPlan &plan, int star, int image)
+// Where the field puts what lies at `first` on the first image on image `image`.
+inline QPointF fieldPoint(const NightPlan &plan, const QPointF &first, int image)
 {
     const double angle = plan.step / plan.circle * image; // the drift's way round its circle
     const double turn = plan.turn * image * M_PI / 180;
     const QPointF centre(plan.width / 2.0, plan.height / 2.0);
-    const QPointF from = QPointF(plan.stars[std::size_t(star)][0], plan.stars[std::size_t(star)][1]) - centre;
+    const QPointF from = first - centre;
     const QPointF turned(std::cos(turn) * from.x() - std::sin(turn) * from.y(),
                          std::sin(turn) * from.x() + std::cos(turn) * from.y());
     const QPointF drift(plan.circle * (std::cos(angle) - 1), plan.circle * std::sin(angle));
     return centre + turned + drift;
+}
+
+// Where the field puts star `star` on image `image`.
+inline QPointF starAt(const NightPlan &plan, int star, int image)
+{
+    return fieldPoint(plan, QPointF(plan.stars[std::size_t(star)][0], plan.stars[std::size_t(star)][1]), image);
+}
+
+// Image `image`'s plate solution: 1"/px, north up on the first image, its
+// centre at the reference point; the field's drift and turn after that.
+inline QList<QPair<QByteArray, QByteArray>> solution(const NightPlan &plan, int image)
+{
+    const QPointF centre = fieldPoint(plan, QPointF(plan.width / 2.0, plan.height / 2.0), image);
+    const double turn = plan.turn * image * M_PI / 180, scale = 1 / 3600.0;
+    const auto number = [](double value) { return QByteArray::number(value, 'g', 15); };
+    return {{"CTYPE1", "'RA---TAN'"}, {"CTYPE2", "'DEC--TAN'"},
+            {"CRPIX1", number(centre.x() + 1)}, {"CRPIX2", number(centre.y() + 1)},
+            {"CRVAL1", "280.5"}, {"CRVAL2", "36.7"},
+            {"CD1_1", number(-scale * std::cos(turn))}, {"CD1_2", number(-scale * std::sin(turn))},
+            {"CD2_1", number(-scale * std::sin(turn))}, {"CD2_2", number(scale * std::cos(turn))}};
 }
 
 // The pixels of image `image`: sky, seeded noise, and the stars' exact flux per pixel.
@@ -100,6 +122,8 @@ inline QStringList writeNight(const QString &folder, const NightPlan &plan)
                       {"AIRMASS", QByteArray::number(1.2 + 0.001 * image, 'f', 4)},
                       {"OBJECT", "'RR Lyr'"},
                       {"SATURATE", plan.saturation}};
+        if (plan.solved(image))
+            fits.cards += solution(plan, image);
         const QString path = QDir(folder).filePath(QStringLiteral("night_%1.fits").arg(image, 3, 10, QLatin1Char('0')));
         QFile::remove(path); // CFITSIO writes no file over another
         if (!writeFits(path, fits))

@@ -1,4 +1,5 @@
 #include "imaging/fitsimage.h"
+#include "imaging/skycoordinates.h"
 
 #include "fitswriter.h"
 #include "support/diskfiles.h"
@@ -119,6 +120,7 @@ private slots:
     void planes_data();
     void planes();
     void headerFromFile();
+    void skyFrameFromCards();
     void literalNames_data();
     void literalNames();
     void refusedFiles_data();
@@ -314,6 +316,24 @@ void TestFitsImage::headerFromFile()
     QCOMPARE(header.filter, QStringLiteral("V"));
     QCOMPARE(header.object, QStringLiteral("O'Brien's star"));
     QCOMPARE(header.gain, 1.5);
+}
+
+// A plain and a tile-compressed image keep the cards a sky frame is read from.
+void TestFitsImage::skyFrameFromCards()
+{
+    // FITS pixel (2, 1), this program's (1, 0), is the reference point.
+    const Cards wcs{{"CTYPE1", "'RA---TAN'"}, {"CTYPE2", "'DEC--TAN'"}, {"CRPIX1", "2"},       {"CRPIX2", "1"},
+                    {"CRVAL1", "249.777"},    {"CRVAL2", "9.798"},       {"CDELT1", "-3E-4"}, {"CDELT2", "3E-4"}};
+    for (const QString &name : {QStringLiteral("sky.fits"), QStringLiteral("sky.fz")}) {
+        const QString path = m_dir.filePath(name);
+        QVERIFY(writeFits(path, {USHORT_IMG, {2, 2}, {1, 2, 3, 4}, wcs, name.endsWith("fz")}));
+        const FitsLoad load = loadFits(path);
+        QVERIFY2(load.image, qPrintable(load.problem));
+        QCOMPARE(PartialFits(path).headerCards(), load.image->headerCards);
+        const std::optional<SkyFrame> frame = SkyFrame::fromHeader(load.image->headerCards);
+        const std::optional<Sky::Position> sky = frame ? frame->toSky(QPointF(1, 0)) : std::nullopt;
+        QVERIFY2(sky && std::hypot(sky->ra - 249.777, sky->dec - 9.798) < 1e-9, qPrintable(name));
+    }
 }
 
 void TestFitsImage::literalNames_data()

@@ -9,6 +9,7 @@
 #include "core/names.h"
 #include "core/numberrules.h"
 #include "aavso/log.h"
+#include "imaging/skycoordinates.h"
 #include "measurement/seriestable.h"
 
 #include <QFile>
@@ -28,7 +29,7 @@ double magnitudeOf(double flux) { return Zero - 2.5 * std::log10(flux); }
 // The template of the night's first image: every star where it was drawn.
 SeriesTemplate placedOn(const NightPlan &plan)
 {
-    SeriesTemplate placed{{}, Radii, {}, 0};
+    SeriesTemplate placed{{}, Radii, {}, 0, {}};
     for (int star = 0; star < RoleCount; ++star)
         placed.positions[std::size_t(star)] = starAt(plan, star, 0);
     placed.comparisonNet = plan.stars[1][2] + plan.stars[2][2] + plan.stars[3][2];
@@ -54,6 +55,7 @@ private slots:
     void follow();
     void night();
     void cancel();
+    void placedBySky();
     void unlikeFirst_data();
     void unlikeFirst();
     void cells_data();
@@ -184,6 +186,32 @@ void TestSeries::cancel()
     for (int image = 0; image < 10; ++image) {
         QCOMPARE(images[std::size_t(image)].path, paths[image]);
         QCOMPARE(images[std::size_t(image)].problem, QString());
+    }
+}
+
+// Every image placed by its own plate solution, though the field jumps 22 px
+// between images, beyond following; lost only on the image without one.
+void TestSeries::placedBySky()
+{
+    NightPlan plan;
+    plan.images = 5;
+    plan.step = 25;
+    plan.solved = [](int image) { return image != 2; };
+    QTemporaryDir folder;
+    const QStringList paths = writeNight(folder.path(), plan);
+    SeriesTemplate placed = placedOn(plan);
+    const std::optional<SkyFrame> frame = SkyFrame::fromHeader(PartialFits(paths[0]).headerCards());
+    for (int star = 0; star < RoleCount; ++star)
+        placed.sky[std::size_t(star)] = frame->toSky(*placed.positions[std::size_t(star)]);
+    const std::vector<SeriesImage> images = measureSeries(paths, placed, [](int, int) { return true; });
+    QCOMPARE(int(images.size()), plan.images);
+    for (int image = 0; image < plan.images; ++image) {
+        QCOMPARE(images[std::size_t(image)].problem.isEmpty(), image != 2);
+        for (int star = 0; star < RoleCount && image != 2; ++star) {
+            const StarMeasurement &found = *images[std::size_t(image)].stars[std::size_t(star)];
+            const QPointF expected = starAt(plan, star, image);
+            QVERIFY(std::hypot(found.x - expected.x(), found.y - expected.y()) < 0.05);
+        }
     }
 }
 

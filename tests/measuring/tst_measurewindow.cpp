@@ -1,8 +1,11 @@
 #include "aavso/log.h"
+#include "aavso/sequence.h"
 #include "aavso/imagemeasurement.h"
 #include "aavso/vocabulary.h"
 #include "core/names.h"
 #include "core/numberrules.h"
+#include "core/skyposition.h"
+#include "imaging/skycoordinates.h"
 #include "imaging/fitswriter.h"
 #include "measurement/seriestable.h"
 #include "support/guard.h"
@@ -14,14 +17,20 @@
 #include "measuring/serieswindow.h"
 
 #include <QAction>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QApplication>
+#include <QDir>
 #include <QDoubleSpinBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QRadioButton>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Imaging;
@@ -43,8 +52,25 @@ constexpr double Sigma = 1.4;
 const QStringList Catalogue = {"11.000", "11.500", "12.000"};
 const char *const RoleButtons[] = {"optVariabile", "optC1", "optC2", "optC3", "optControllo"};
 
+using Cards = QList<QPair<QByteArray, QByteArray>>;
+
+// A plate solution of the field: 1"/px, north up, east left.
+const Cards Wcs = {{"CTYPE1", "'RA---TAN'"}, {"CTYPE2", "'DEC--TAN'"}, {"CRPIX1", "80.5"}, {"CRPIX2", "60.5"},
+                   {"CRVAL1", "249.777"}, {"CRVAL2", "9.798"}, {"CD1_1", "-2.7778E-4"}, {"CD2_2", "2.7778E-4"}};
+// The sequence: the chart, the variable on Stars[0], then Stars[1...] and one star off the image.
+const QString Chart = QStringLiteral("X99999ZZ"), VariableName = QStringLiteral("V0001 Tst");
+const QStringList Labels = {"113", "115", "120", "121", "81", "99"};
+
+QString auid(int star) { return QStringLiteral("000-BBB-00%1").arg(star); }
+
+// V magnitudes on a zero point that makes Stars[1] 11.000, to the sequence's three decimals.
+double catalogueOf(int star)
+{
+    return std::round(1000 * (11 - 2.5 * std::log10(Stars[star].flux / Stars[1].flux))) / 1000;
+}
+
 // Gaussian stars on a flat sky of 100 ADU, each pixel holding the flux that falls on it.
-void writeField(const QString &path, const QList<Star> &stars, const QByteArray &filter)
+void writeField(const QString &path, const QList<Star> &stars, const QByteArray &filter, const Cards &wcs = {})
 {
     FitsPlan plan;
     plan.axes = {160, 120};
@@ -54,7 +80,30 @@ void writeField(const QString &path, const QList<Star> &stars, const QByteArray 
     plan.values = starField(160, 120, 100, Sigma, field);
     plan.cards = {{"DATE-OBS", "'2024-03-15T21:00:00'"}, {"EXPTIME", "120"}, {"FILTER", filter},
                   {"GAIN", "1.5"}, {"RDNOISE", "9"}, {"AIRMASS", "1.2345678"}, {"SATURATE", "30000"}};
+    plan.cards += wcs;
     QVERIFY(writeFits(path, plan));
+}
+
+// The VSP's answer for the field of `image`, positions in decimal degrees.
+void writeSequence(const QString &path, const QString &image)
+{
+    const std::optional<SkyFrame> frame = SkyFrame::fromHeader(loadFits(image).image->headerCards);
+    const auto at = [&frame](Star star, QJsonObject object) {
+        const Sky::Position sky = *frame->toSky(QPointF(fromFits(star.x), fromFits(star.y)));
+        object["ra"] = QString::number(sky.ra, 'f', 8);
+        object["dec"] = QString::number(sky.dec, 'f', 8);
+        return object;
+    };
+    QJsonArray photometry;
+    for (int star = 1; star <= Stars.size(); ++star) {
+        const QJsonObject band{{"band", "V"}, {"mag", star < Stars.size() ? catalogueOf(star) : 9.9}, {"error", {}}};
+        photometry << at(star < Stars.size() ? Stars[star] : Star{-40, 50, 0},
+                         {{"auid", auid(star)}, {"label", Labels[star - 1]}, {"bands", QJsonArray{band}}});
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QJsonObject answer = at(Stars[0], {{"chartid", Chart}, {"star", VariableName}, {"photometry", photometry}});
+    file.write(QJsonDocument(answer).toJson());
 }
 
 } // namespace
@@ -76,6 +125,8 @@ private slots:
     void clickOnEmptySkyPlacesNothing();
     void seriesAgreesWithTheSheet();
     void cancelledSeriesKeepsItsImages();
+    void sequencePlacesTheStars();
+    void sequenceWithoutWcsOrRefused();
 
 private:
     template <typename T> T *part(const char *name) const { return ::control<T>(m_window, name); }
@@ -114,6 +165,8 @@ void TestMeasureWindow::initTestCase()
         star.y += Shift.y();
     }
     writeField(m_dir.filePath("spostato.fits"), shifted, "'H'");
+    writeField(m_dir.filePath("cielo.fits"), Stars, "'V'", Wcs);
+    writeSequence(m_dir.filePath("sequenza.json"), m_dir.filePath("cielo.fits"));
     QFile text(m_dir.filePath("appunti.fits"));
     QVERIFY(text.open(QIODevice::WriteOnly) && text.write("lista della spesa\n") > 0);
 }
@@ -464,6 +517,75 @@ void TestMeasureWindow::cancelledSeriesKeepsItsImages()
         QCOMPARE(table->item(row, SeriesColumn::Problem)->text(), QString());
     QVERIFY(!m_window->findChild<QProgressDialog *>());
     series->close();
+}
+
+void TestMeasureWindow::sequencePlacesTheStars()
+{
+    const LocaleGuard locale(QLocale::c());
+    open("cielo.fits");
+    m_dialogs.answers << m_dir.filePath("sequenza.json");
+    part<QPushButton>("cmdSequenza")->click();
+    QCOMPARE(m_dialogs.asked.last().title, MeasureWindow::SequenceTitle);
+    QCOMPARE(part<QLabel>("lblSequenza")->text(), MeasureWindow::SequenceSummary.arg(Chart).arg(6).arg(5));
+    auto *sequence = part<QTableWidget>("tblSequenza");
+    // Brightest first: the saturated star leads, and is no candidate; every column in view.
+    QCOMPARE(sequence->item(0, 5)->text(), NotCandidate::Saturated);
+    QCOMPARE(sequence->rowCount(), 5);
+    QVERIFY(sequence->horizontalHeader()->length() <= sequence->viewport()->width());
+    // A folder in VEVURID_SCREENSHOTS takes a picture of the window to look at.
+    if (const QString folder = qEnvironmentVariable("VEVURID_SCREENSHOTS"); !folder.isEmpty())
+        QVERIFY(m_window->grab().save(QDir(folder).filePath("sequenza.png")));
+
+    // C1, C2, C3 and the check star: the nearest in magnitude to the variable's, in turn.
+    QList<int> onRole = {1, 2, 3, 4};
+    std::sort(onRole.begin(), onRole.end(), [](int a, int b) {
+        return std::fabs(catalogueOf(a) - catalogueOf(0)) < std::fabs(catalogueOf(b) - catalogueOf(0));
+    });
+    onRole.prepend(0);
+    auto *table = part<QTableWidget>("tblStelle");
+    for (int role = 0; role < RoleCount; ++role)
+        QVERIFY(std::hypot(table->item(role, 0)->text().toDouble() - Stars[onRole[role]].x,
+                           table->item(role, 1)->text().toDouble() - Stars[onRole[role]].y) < 0.05);
+
+    part<QPushButton>("cmdFoglio")->click();
+    QVERIFY(!sheetCounts().contains(QString()));
+    for (int c = 1; c <= 3; ++c)
+        QCOMPARE(control<QLineEdit>(QStringLiteral("Text%1").arg(4 + c))->text(),
+                 NumberRules::write(catalogueOf(onRole[c])));
+    const int check = onRole[int(Role::Check)];
+    QCOMPARE((QStringList{part<QLineEdit>("txtCarta")->text(), part<QLineEdit>("txtNomeControllo")->text(),
+                          part<QLineEdit>("txtMagControllo")->text(), control<QLineEdit>(Field::Object)->text()}),
+             (QStringList{Chart, auid(check), NumberRules::write(catalogueOf(check)), VariableName}));
+    double truth = 0; // as "MAGNITUDINE" averages the true fluxes
+    for (int c = 1; c <= 3; ++c)
+        truth += (catalogueOf(onRole[c]) - 2.5 * std::log10(Stars[0].flux / Stars[onRole[c]].flux)) / 3;
+    click(Button::Magnitude);
+    QVERIFY(std::fabs(control<QLineEdit>(Field::MagnitudeVariable)->text().toDouble() - truth) < 1e-3);
+    control<QLineEdit>(Field::Author)->setText("RMA");
+    m_dialogs.answers << m_dir.filePath("sequenza.txt");
+    control<QAction>(Menu::Aavso)->trigger();
+    QFile log(m_dir.filePath("sequenza.txt"));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QString record = QString::fromLatin1(log.readAll().trimmed().split('\n').last());
+    QVERIFY2(record.contains(',' + auid(check) + ',') && record.contains(',' + Chart + ','), qPrintable(record));
+    QCOMPARE(m_messages.shown.size(), 1); // the export's report alone
+}
+
+void TestMeasureWindow::sequenceWithoutWcsOrRefused()
+{
+    open("campo.fits");
+    m_dialogs.answers << m_dir.filePath("sequenza.json") << m_dir.filePath("appunti.fits");
+    part<QPushButton>("cmdSequenza")->click();
+    QCOMPARE(part<QLabel>("lblStato")->text(), MeasureWindow::NoSkyCoordinates);
+    QVERIFY(part<QTableWidget>("tblStelle")->item(0, 0)->text().isEmpty());
+    const QString summary = MeasureWindow::SequenceSummary.arg(Chart).arg(6).arg(0);
+    QCOMPARE(part<QLabel>("lblSequenza")->text(), summary);
+    // No sequence: one warning naming the file, and the sequence shown stays.
+    part<QPushButton>("cmdSequenza")->click();
+    QCOMPARE(m_dialogs.asked.last().start, m_dir.path());
+    compareOnlyOne(m_messages, m_window->windowTitle(), MessageIcon::Warning,
+                   Aavso::readSequence(m_dir.filePath("appunti.fits")).problem);
+    QCOMPARE(part<QLabel>("lblSequenza")->text(), summary);
 }
 
 QTEST_MAIN(TestMeasureWindow)
