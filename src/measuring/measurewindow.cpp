@@ -596,7 +596,7 @@ void MeasureWindow::toSheet()
         entry.counts, checkUsable ? std::optional(check->net) : std::nullopt, header.airmass,
         m_checkName->text(), m_chart->text());
     Aavso::remember(m_context.settings, image);
-    keepForTransform(entry, image);
+    keepForTransform(image);
 
     QString status = Written;
     if (header.julianDate)
@@ -838,7 +838,7 @@ void MeasureWindow::warn(const QString &text)
 
 // An image whose comparison stars are the sequence's, kept as its filter's
 // last for the transformation.
-void MeasureWindow::keepForTransform(const Measurement::SheetEntry &entry, const Aavso::ImageMeasurement &image)
+void MeasureWindow::keepForTransform(const Aavso::ImageMeasurement &image)
 {
     if (!m_sequence || !m_image || !m_image->header.julianDate)
         return;

@@ -77,7 +77,7 @@ private:
     Imaging::Aperture aperture() const;
     Imaging::Role currentRole() const;
     void warn(const QString &text);
-    void keepForTransform(const Measurement::SheetEntry &entry, const Aavso::ImageMeasurement &image);
+    void keepForTransform(const Aavso::ImageMeasurement &image);
 
     const Context m_context;
     std::optional<Imaging::FitsImage> m_image;

@@ -1,5 +1,6 @@
 #include "aavso/log.h"
 #include "core/names.h"
+#include "imaging/fitsimage.h"
 #include "imaging/fitswriter.h"
 #include "imaging/skycoordinates.h"
 #include "measuring/transformpanel.h"
@@ -16,6 +17,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 
