@@ -261,4 +261,34 @@ Record record(const Sheet &sheet, const std::optional<ImageMeasurement> &image)
     return r;
 }
 
+Record transformedRecord(Record measured, const Transformation &transformation)
+{
+    enum { Trans = 5, CheckName = 9, CheckMagnitude = 10, Group = 12, Notes = 14 };
+    if (!measured.problem.isEmpty())
+        return measured;
+    QStringList fields = QString::fromLatin1(measured.line).split(QLatin1Char(','));
+    const QString notes = recordText(transformation.notes, TransformedBox, measured.problem);
+    const QString group = QString::number(transformation.group);
+    if (!measured.problem.isEmpty())
+        return measured;
+    if (transformation.group <= 0 || group.size() > MostGroupDigits)
+        measured.problem = GroupWrong.arg(MostGroupDigits);
+    else if (notes.contains(u',') || notes.contains(u'|'))
+        measured.problem = Delimiter.arg(TransformedBox);
+    if (transformation.checkMagnitude && fields[CheckName] != QLatin1String(NotAvailable)) {
+        const QString check = written(*transformation.checkMagnitude, 3);
+        if (!Magnitudes.contains(check.toDouble()) && measured.problem.isEmpty())
+            measured.problem = CheckOutOfRange.arg(check);
+        fields[CheckMagnitude] = check;
+    }
+    if (!measured.problem.isEmpty())
+        return measured;
+    fields[Trans] = QStringLiteral("YES");
+    fields[Group] = group;
+    if (!notes.isEmpty())
+        fields[Notes] = notes + QLatin1Char(' ') + fields[Notes];
+    measured.line = fields.join(QLatin1Char(',')).toLatin1();
+    return measured;
+}
+
 } // namespace Aavso

@@ -87,6 +87,33 @@ struct Record
 // star, its magnitude, the airmass and the chart.
 Record record(const Sheet &sheet, const std::optional<ImageMeasurement> &image = std::nullopt);
 
+// Why a record cannot be a transformed observation. %1: the most GROUP characters.
+inline const QString GroupWrong = QStringLiteral(
+    "Il GROUP di un'osservazione trasformata deve essere un numero intero positivo di al più %1 "
+    "cifre.");
+inline const QString TransformedBox = QStringLiteral("Coefficienti di trasformazione");
+// The check star's magnitude as written; the range is in already.
+inline const QString CheckOutOfRange =
+    QStringLiteral("La magnitudine trasformata %3 della stella di controllo è fuori dall'intervallo da "
+                   "%1 a %2 che il formato AAVSO ammette.")
+        .arg(Magnitudes.lowest)
+        .arg(Magnitudes.highest);
+constexpr int MostGroupDigits = 5;
+
+// What the transformation to the standard system changes in a record.
+struct Transformation
+{
+    int group = 0;                        // shared by the records of the filters measured together
+    std::optional<double> checkMagnitude; // transformed; KMAG stays as it was without one
+    QString notes;                        // the coefficients applied, put before the record's notes
+};
+
+// `measured`, built by record() from a sheet holding the transformed
+// magnitude and error, as a transformed observation: TRANS YES, the GROUP,
+// KMAG when the record names a check star, and the notes. A record with a
+// problem is returned as it is.
+Record transformedRecord(Record measured, const Transformation &transformation);
+
 // A record's JD in units of its fifth decimal: what two records of the same
 // observation share. None for a text that is not a number.
 std::optional<qint64> jdKey(std::string_view text);

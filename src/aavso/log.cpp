@@ -258,7 +258,8 @@ using Told = std::function<Outcome(const Addition &addition, const QString &name
 // Adds `records` to the log at `path`, holding the log's lock meanwhile:
 // two exports at once would each add to the log as it was, and the second
 // would replace the first's records. `told` says how it went.
-Outcome addToLog(const QList<Record> &records, const QString &path, const Told &told)
+// The records are made anew at each read of the log.
+Outcome addToLog(const GroupRecords &make, const QString &path, const Told &told)
 {
     const QString name = QFileInfo(path).fileName();
     const auto failed = [&name] { return Outcome{MessageIcon::Critical, WriteFailed.arg(name)}; };
@@ -273,6 +274,10 @@ Outcome addToLog(const QList<Record> &records, const QString &path, const Told &
         const Log log = readLog(path);
         if (!log.problem.isEmpty())
             return {MessageIcon::Warning, log.problem.arg(name)};
+        QString problem;
+        const QList<Record> records = make(log.bytes, problem);
+        if (!problem.isEmpty())
+            return {MessageIcon::Warning, problem};
         const Addition addition = appendAll(log.bytes, records);
         if (!addition.problem.isEmpty())
             return {MessageIcon::Warning, addition.problem.arg(name)};
@@ -288,6 +293,11 @@ Outcome addToLog(const QList<Record> &records, const QString &path, const Told &
         }
     }
     return failed();
+}
+
+Outcome addToLog(const QList<Record> &records, const QString &path, const Told &told)
+{
+    return addToLog([&records](QByteArrayView, QString &) { return records; }, path, told);
 }
 
 // The message waits for the user: the lock is let go before it shows.
@@ -323,6 +333,24 @@ bool exportSeries(const QList<Record> &records, Messages &messages, const QStrin
         outcome = addToLog(records, path, [&records](const Addition &addition, const QString &name) {
             const qsizetype added = records.size() - addition.duplicates;
             return Outcome{MessageIcon::Information, SeriesAdded.arg(name).arg(added).arg(addition.duplicates)};
+        });
+    }
+    return tell(messages, outcome);
+}
+
+bool exportGroup(const GroupRecords &make, Messages &messages, const QString &path)
+{
+    Outcome outcome{MessageIcon::Warning, hasLogSuffix(path) ? QString() : LogSuffixNeeded};
+    qsizetype made = 0;
+    const GroupRecords counted = [&make, &made](QByteArrayView log, QString &problem) {
+        const QList<Record> records = make(log, problem);
+        made = records.size();
+        return records;
+    };
+    if (outcome.text.isEmpty()) {
+        outcome = addToLog(counted, path, [&made](const Addition &addition, const QString &name) {
+            return Outcome{MessageIcon::Information,
+                           SeriesAdded.arg(name).arg(made - addition.duplicates).arg(addition.duplicates)};
         });
     }
     return tell(messages, outcome);

@@ -10,8 +10,11 @@
 #include "core/commandtable.h"
 #include "core/sheet.h"
 
+#include <QByteArrayView>
 #include <QList>
 #include <QStringList>
+
+#include <functional>
 
 namespace Aavso {
 
@@ -63,5 +66,14 @@ bool exportToLog(const Sheet &sheet, Messages &messages, const QString &path,
 // Adds every record of a series of images to the log at `path` at once, and
 // says in one message how many were added and how many it held already.
 bool exportSeries(const QList<Record> &records, Messages &messages, const QString &path);
+
+// The records of one observation through several filters, made from the log
+// as it is while its lock is held (their GROUP is one it does not use yet);
+// none, and `problem`, when they cannot be made.
+using GroupRecords = std::function<QList<Record>(QByteArrayView log, QString &problem)>;
+
+// Adds the records `make` gives to the log at `path` in one transaction, and
+// says in one message, as exportSeries does, how it went.
+bool exportGroup(const GroupRecords &make, Messages &messages, const QString &path);
 
 } // namespace Aavso

@@ -3,6 +3,7 @@
 #include "ui/fixeddialog.h"
 #include "imageview.h"
 #include "serieswindow.h"
+#include "transformpanel.h"
 #include "aavso/bands.h"
 #include "aavso/imagemeasurement.h"
 #include "aavso/sequence.h"
@@ -190,6 +191,8 @@ void MeasureWindow::buildControls()
     side->addWidget(panel);
     side->addWidget(m_sequenceSummary);
     side->addWidget(m_sequenceTable, 1);
+    m_transform = new TransformPanel(m_context, this);
+    side->addWidget(m_transform);
     auto *middle = new QHBoxLayout;
     middle->addLayout(picture, 1);
     middle->addLayout(side);
@@ -589,9 +592,11 @@ void MeasureWindow::toSheet()
     // A saturated check star's magnitude would mislead whoever reads the record.
     const auto &check = m_measured[std::size_t(Role::Check)];
     const bool checkUsable = check && !check->saturated && check->refusal == Imaging::Refusal::None;
-    Aavso::remember(m_context.settings,
-                    Aavso::imageMeasurement(entry.counts, checkUsable ? std::optional(check->net) : std::nullopt,
-                                            header.airmass, m_checkName->text(), m_chart->text()));
+    const Aavso::ImageMeasurement image = Aavso::imageMeasurement(
+        entry.counts, checkUsable ? std::optional(check->net) : std::nullopt, header.airmass,
+        m_checkName->text(), m_chart->text());
+    Aavso::remember(m_context.settings, image);
+    keepForTransform(image);
 
     QString status = Written;
     if (header.julianDate)
@@ -829,4 +834,31 @@ void MeasureWindow::sequenceToSheet()
 void MeasureWindow::warn(const QString &text)
 {
     m_context.messages.show(Title, MessageIcon::Warning, text);
+}
+
+// An image whose comparison stars are the sequence's, kept as its filter's
+// last for the transformation.
+void MeasureWindow::keepForTransform(const Aavso::ImageMeasurement &image)
+{
+    if (!m_sequence || !m_image || !m_image->header.julianDate)
+        return;
+    Transform::BandMeasurement band{filterCode(), m_sequence->chartId, {}, {},
+                                    Measurement::sheetJulianDate(*m_image->header.julianDate), image};
+    for (int i = 0; i < 3; ++i) {
+        const auto &star = m_sequenceStar[std::size_t(i + 1)];
+        const Aavso::SequenceMagnitude *catalogue = catalogueOf(Role(i + 1));
+        if (!star || !catalogue)
+            return;
+        band.comparisons[std::size_t(i)] = m_sequence->stars[*star].auid;
+        band.input.comparisonCounts[std::size_t(i)] = m_measured[std::size_t(i + 1)]->net;
+        band.input.comparisonMagnitudes[std::size_t(i)] = catalogue->magnitude;
+    }
+    const auto measured = [](const std::optional<Imaging::StarMeasurement> &star) {
+        return star ? Transform::Measured{star->net, star->magnitudeError} : Transform::Measured{};
+    };
+    band.input.variable = measured(m_measured[std::size_t(Role::Variable)]);
+    band.input.check = image.checkCounts.isEmpty() ? Transform::Measured{} : measured(m_measured[std::size_t(Role::Check)]);
+    if (const Aavso::SequenceMagnitude *check = catalogueOf(Role::Check))
+        band.input.checkMagnitude = check->magnitude;
+    m_transform->measured(band);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/commandtable.h"
+#include "aavso/imagemeasurement.h"
 #include "imaging/series.h"
 #include "imaging/skycoordinates.h"
 #include "measurement/sequencefield.h"
@@ -17,6 +18,7 @@ class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QTableWidget;
+class TransformPanel;
 
 // "Misura su immagine": a calibrated FITS image, on which the observer
 // clicks the variable, the three comparison stars and a check star, or on
@@ -75,6 +77,7 @@ private:
     Imaging::Aperture aperture() const;
     Imaging::Role currentRole() const;
     void warn(const QString &text);
+    void keepForTransform(const Aavso::ImageMeasurement &image);
 
     const Context m_context;
     std::optional<Imaging::FitsImage> m_image;
@@ -105,6 +108,7 @@ private:
     QLabel *m_sequenceSummary = nullptr;
     QTableWidget *m_sequenceTable = nullptr;
     QLabel *m_status = nullptr;
+    TransformPanel *m_transform = nullptr;
 
     SeriesLaunch m_series; // last: see BackgroundJob
 };
