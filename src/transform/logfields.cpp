@@ -21,7 +21,7 @@ bool allDigits(std::string_view text)
 int highestGroup()
 {
     int highest = 1;
-    for (qsizetype i = 0; i < MostGroupCharacters; ++i)
+    for (qsizetype i = 0; i < Aavso::MostGroupDigits; ++i)
         highest *= 10;
     return highest - 1;
 }
@@ -42,13 +42,13 @@ GroupNumber freeGroup(QByteArrayView log)
         if (kind != Aavso::ExtendedScanner::Line::Record || !allDigits(group))
             continue;
         const std::string_view significant = group.substr(std::min(group.find_first_not_of('0'), group.size()));
-        if (qsizetype(significant.size()) > MostGroupCharacters)
+        if (qsizetype(significant.size()) > Aavso::MostGroupDigits)
             return {0, NoGroupLeft.arg(QString::fromLatin1(group.data(), qsizetype(group.size())))
-                           .arg(MostGroupCharacters)};
+                           .arg(Aavso::MostGroupDigits)};
         highest = std::max(highest, significant.empty() ? 0 : std::stoi(std::string(significant)));
     }
     if (highest == highestGroup())
-        return {0, NoGroupLeft.arg(highest).arg(MostGroupCharacters)};
+        return {0, NoGroupLeft.arg(highest).arg(Aavso::MostGroupDigits)};
     return {highest + 1, QString()};
 }
 

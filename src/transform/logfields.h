@@ -5,13 +5,15 @@
 
 #include "twocolour.h"
 
+#include "aavso/extendedwriter.h"
+
 #include <QByteArrayView>
 #include <QString>
 
 namespace Transform {
 
-// The format's limits on these fields (the AAVSO's upload refuses longer ones).
-constexpr qsizetype MostGroupCharacters = 5;
+// The format's limit on the notes (the AAVSO's upload refuses longer ones);
+// a group's is the writer's, Aavso::MostGroupDigits.
 constexpr qsizetype MostNotesCharacters = 100;
 
 struct GroupNumber

@@ -187,9 +187,9 @@ private slots:
         QTest::newRow("highest number wins") << head + record("3") + record("12") + record("007") + record("A5")
                 + record("-4") + record("2.5") << 13 << QString();
         QTest::newRow("last number") << head + record("99998") << 99999 << QString();
-        QTest::newRow("none left") << head + record("99999") << 0 << NoGroupLeft.arg(99999).arg(MostGroupCharacters);
+        QTest::newRow("none left") << head + record("99999") << 0 << NoGroupLeft.arg(99999).arg(Aavso::MostGroupDigits);
         QTest::newRow("six digits") << head + record("000123456") << 0
-                                    << NoGroupLeft.arg("000123456").arg(MostGroupCharacters);
+                                    << NoGroupLeft.arg("000123456").arg(Aavso::MostGroupDigits);
         QTest::newRow("record before the header") << record("3") + head << 0 << NotExtendedLog;
     }
 
