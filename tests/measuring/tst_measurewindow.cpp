@@ -8,6 +8,8 @@
 #include "imaging/skycoordinates.h"
 #include "imaging/fitswriter.h"
 #include "measurement/seriestable.h"
+#include "skytime/label.h"
+#include "skytime/observation.h"
 #include "support/guard.h"
 #include "support/sheetfixture.h"
 #include "ui/appsetup.h"
@@ -57,6 +59,9 @@ using Cards = QList<QPair<QByteArray, QByteArray>>;
 // A plate solution of the field: 1"/px, north up, east left.
 const Cards Wcs = {{"CTYPE1", "'RA---TAN'"}, {"CTYPE2", "'DEC--TAN'"}, {"CRPIX1", "80.5"}, {"CRPIX2", "60.5"},
                    {"CRVAL1", "249.777"}, {"CRVAL2", "9.798"}, {"CD1_1", "-2.7778E-4"}, {"CD2_2", "2.7778E-4"}};
+// Above Milan at the images' time, and above Tucson; below where Tucson's
+// longitude read as east would put it.
+const Cards Target = {{"OBJCTRA", "'05 00 00.0'"}, {"OBJCTDEC", "'+40 00 00'"}};
 // The sequence: the chart, the variable on Stars[0], then Stars[1...] and one star off the image.
 const QString Chart = QStringLiteral("X99999ZZ"), VariableName = QStringLiteral("V0001 Tst");
 const QStringList Labels = {"113", "115", "120", "121", "81", "99"};
@@ -70,7 +75,8 @@ double catalogueOf(int star)
 }
 
 // Gaussian stars on a flat sky of 100 ADU, each pixel holding the flux that falls on it.
-void writeField(const QString &path, const QList<Star> &stars, const QByteArray &filter, const Cards &wcs = {})
+void writeField(const QString &path, const QList<Star> &stars, const QByteArray &filter, const Cards &more = {},
+                bool airmass = true)
 {
     FitsPlan plan;
     plan.axes = {160, 120};
@@ -79,8 +85,10 @@ void writeField(const QString &path, const QList<Star> &stars, const QByteArray 
         field.push_back({fromFits(star.x), fromFits(star.y), star.flux});
     plan.values = starField(160, 120, 100, Sigma, field);
     plan.cards = {{"DATE-OBS", "'2024-03-15T21:00:00'"}, {"EXPTIME", "120"}, {"FILTER", filter},
-                  {"GAIN", "1.5"}, {"RDNOISE", "9"}, {"AIRMASS", "1.2345678"}, {"SATURATE", "30000"}};
-    plan.cards += wcs;
+                  {"GAIN", "1.5"}, {"RDNOISE", "9"}, {"SATURATE", "30000"}};
+    if (airmass)
+        plan.cards += {{"AIRMASS", "1.2345678"}};
+    plan.cards += more;
     QVERIFY(writeFits(path, plan));
 }
 
@@ -108,6 +116,8 @@ void writeSequence(const QString &path, const QString &image)
 
 } // namespace
 
+Q_DECLARE_METATYPE(SkyTime::Site)
+
 class TestMeasureWindow : public QObject, SheetFixture
 {
     Q_OBJECT
@@ -127,6 +137,10 @@ private slots:
     void cancelledSeriesKeepsItsImages();
     void sequencePlacesTheStars();
     void sequenceWithoutWcsOrRefused();
+    void skyInTheLabel_data();
+    void skyInTheLabel();
+    void siteRefused_data();
+    void siteRefused();
 
 private:
     template <typename T> T *part(const char *name) const { return ::control<T>(m_window, name); }
@@ -167,6 +181,8 @@ void TestMeasureWindow::initTestCase()
     writeField(m_dir.filePath("spostato.fits"), shifted, "'H'");
     writeField(m_dir.filePath("cielo.fits"), Stars, "'V'", Wcs);
     writeSequence(m_dir.filePath("sequenza.json"), m_dir.filePath("cielo.fits"));
+    writeField(m_dir.filePath("bersaglio.fits"), Stars, "'V'", Target);
+    writeField(m_dir.filePath("bersaglio-senza.fits"), Stars, "'V'", Target, false);
     QFile text(m_dir.filePath("appunti.fits"));
     QVERIFY(text.open(QIODevice::WriteOnly) && text.write("lista della spesa\n") > 0);
 }
@@ -586,6 +602,96 @@ void TestMeasureWindow::sequenceWithoutWcsOrRefused()
     compareOnlyOne(m_messages, m_window->windowTitle(), MessageIcon::Warning,
                    Aavso::readSequence(m_dir.filePath("appunti.fits")).problem);
     QCOMPARE(part<QLabel>("lblSequenza")->text(), summary);
+}
+
+void TestMeasureWindow::skyInTheLabel_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<SkyTime::Site>("site"); // the one computed with
+    QTest::addColumn<QString>("origin");   // of the airmass; empty: none shown
+    QTest::addColumn<QString>("status");
+    using namespace SkyTime;
+    QTest::newRow("header's airmass") << "bersaglio.fits" << "45.46 9.19 120" << Site{45.46, 9.19, 120}
+                                      << Label::FromHeader << QString();
+    QTest::newRow("computed") << "bersaglio-senza.fits" << "45,46; 9,19" << Site{45.46, 9.19, 0} << Label::Computed
+                              << QString();
+    QTest::newRow("west written as east") << "bersaglio-senza.fits" << "32.2 110.9 700" << Site{32.2, -110.9, 700}
+                                          << Label::ComputedReversed << QString();
+    QTest::newRow("no site") << "bersaglio-senza.fits" << "" << Site{} << QString()
+                             << SkyNote::NotComputed.arg(Reason::NoSite);
+    QTest::newRow("no target") << "campo.fits" << "45.46 9.19" << Site{} << Label::FromHeader
+                               << SkyNote::NotComputed.arg(Reason::NoTarget);
+}
+
+// The label adds the airmass and the HJD; "Al foglio" keeps the airmass for the record.
+void TestMeasureWindow::skyInTheLabel()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, typed);
+    QFETCH(SkyTime::Site, site);
+    QFETCH(QString, origin);
+    QFETCH(QString, status);
+    auto *box = part<QLineEdit>("txtSito");
+    box->setText(typed);
+    emit box->editingFinished();
+    QCOMPARE(m_settings.value(QStringLiteral("measure/site")), typed);
+    open(file);
+    QCOMPARE(part<QLabel>("lblStato")->text(), status);
+    const ImageHeader header = loadFits(m_dir.filePath(file)).image->header;
+    const QString label = part<QLabel>("lblImmagine")->text();
+    QString airmass;
+    if (header.airmass) {
+        airmass = QStringLiteral("1.2346"); // the header's 1.2345678
+    } else if (!origin.isEmpty()) {
+        const SkyTime::Outcome<SkyTime::Sky> sky =
+            SkyTime::observe(site, *SkyTime::targetFromHeader(header.keys).value, *header.julianDate);
+        airmass = QString::number(*sky.value->airmass, 'f', 4);
+        QVERIFY2(label.endsWith(SkyTime::Label::Airmass.arg(airmass, origin)
+                                + SkyTime::Label::Hjd.arg(QString::number(sky.value->hjd, 'f', 6))),
+                 qPrintable(label));
+    }
+    QCOMPARE(label.contains(SkyTime::Label::Airmass.arg(airmass, origin)), !origin.isEmpty());
+    QCOMPARE(label.contains(QStringLiteral(", HJD ")), status.isEmpty());
+    // Wrapped, not cut.
+    auto *shownLabel = part<QLabel>("lblImmagine");
+    QTRY_VERIFY(shownLabel->height() >= shownLabel->heightForWidth(shownLabel->width()));
+    if (const QString folder = qEnvironmentVariable("VEVURID_SCREENSHOTS"); !folder.isEmpty())
+        QVERIFY(m_window->grab().save(QDir(folder).filePath(QStringLiteral("cielo-%1.png").arg(QTest::currentDataTag()))));
+
+    placeFour();
+    part<QPushButton>("cmdFoglio")->click();
+    QCOMPARE(Aavso::recall(m_settings)->airmass, airmass);
+}
+
+void TestMeasureWindow::siteRefused_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("reason");
+    using namespace SkyTime::Reason;
+    QTest::newRow("latitude beyond the pole") << "90.5 9.19 120" << Latitude;
+    QTest::newRow("longitude beyond a turn") << "45 361" << Longitude;
+    QTest::newRow("one number") << "45.46" << SiteBoxUnreadable;
+    QTest::newRow("four numbers") << "45.46 9.19 120 3" << SiteBoxUnreadable;
+    QTest::newRow("sexagesimal") << "45:27:36 9:11:24" << SiteBoxUnreadable;
+}
+
+// Refused naming the box; the site accepted before stays, and so does the label.
+void TestMeasureWindow::siteRefused()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, reason);
+    auto *site = part<QLineEdit>("txtSito");
+    site->setText("45.46 9.19 120");
+    emit site->editingFinished();
+    open("bersaglio-senza.fits");
+    const QString label = part<QLabel>("lblImmagine")->text();
+    site->setText(typed);
+    emit site->editingFinished();
+    QCOMPARE(part<QLabel>("lblStato")->text(), SkyTime::Reason::SiteBox + ' ' + reason);
+    QCOMPARE(site->text(), QStringLiteral("45.46 9.19 120"));
+    QCOMPARE(m_settings.value(QStringLiteral("measure/site")), site->text());
+    QCOMPARE(part<QLabel>("lblImmagine")->text(), label);
 }
 
 QTEST_MAIN(TestMeasureWindow)
