@@ -92,16 +92,18 @@ QString SeriesRow::magnitudeError() const
 
 std::vector<SeriesRow> seriesRows(const std::vector<SeriesImage> &images, const Sheet &sheet,
                                   const QString &checkName, const QString &chart, const SkyHints &hints,
-                                  QString &skyNote)
+                                  QString *skyNote)
 {
     const auto dated = std::find_if(images.begin(), images.end(),
                                     [](const SeriesImage &image) { return image.header.julianDate.has_value(); });
     const SkyTime::Outcome<SkyPlace> place =
         dated == images.end() ? SkyTime::Outcome<SkyPlace>{std::nullopt, SkyTime::Reason::Time}
                               : skyPlace(dated->header, hints);
-    skyNote = !place.value ? SkyNote::NotComputed.arg(place.problem)
-              : place.value->longitudeReversed ? SkyNote::LongitudeReversed
-                                               : QString();
+    if (skyNote) {
+        *skyNote = !place.value                      ? SkyNote::NotComputed.arg(place.problem)
+                   : place.value->longitudeReversed ? SkyNote::LongitudeReversed
+                                                    : QString();
+    }
     std::vector<SeriesRow> rows;
     rows.reserve(images.size());
     for (const SeriesImage &image : images)

@@ -33,11 +33,11 @@ struct SeriesRow
 // `sheet`: the sheet now, whose catalogue magnitudes, object, observer and
 // filter the rows take; `checkName`, `chart` and `hints` as "Misura su
 // immagine" has them. The site and the target are taken once, from the first
-// dated image; `skyNote` tells, once for the series, why no sky was computed
-// or that the site's longitude was read as west positive, and is empty otherwise.
+// dated image; `skyNote`, when given, tells once for the series why no sky
+// was computed or that the site's longitude was read as west positive.
 std::vector<SeriesRow> seriesRows(const std::vector<Imaging::SeriesImage> &images, const Sheet &sheet,
-                                  const QString &checkName, const QString &chart, const SkyHints &hints,
-                                  QString &skyNote);
+                                  const QString &checkName, const QString &chart, const SkyHints &hints = {},
+                                  QString *skyNote = nullptr);
 
 // The sheet's "Oggetto:", else the first image's OBJECT.
 QString seriesObject(const std::vector<SeriesRow> &rows, const Sheet &sheet);

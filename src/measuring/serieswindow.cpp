@@ -267,7 +267,7 @@ void SeriesLaunch::measured()
         return;
     QString skyNote;
     std::vector<Measurement::SeriesRow> rows =
-        Measurement::seriesRows(images, m_context.sheet, m_checkName, m_chart, m_hints, skyNote);
+        Measurement::seriesRows(images, m_context.sheet, m_checkName, m_chart, m_hints, &skyNote);
     const QString object = Measurement::seriesObject(rows, m_context.sheet);
     auto *window = new SeriesWindow(m_context, std::move(rows), object, skyNote);
     window->show();
