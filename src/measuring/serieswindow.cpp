@@ -50,7 +50,10 @@ SeriesWindow::SeriesWindow(const Services &services, std::vector<SeriesRow> rows
     m_point = new QLabel(this);
     m_point->setObjectName(QStringLiteral("lblPunto"));
     m_point->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_point->setText(skyNote);
+    auto *sky = new QLabel(skyNote, this);
+    sky->setObjectName(QStringLiteral("lblCielo"));
+    sky->setWordWrap(true);
+    sky->setVisible(!skyNote.isEmpty());
 
     auto *csv = named(new QPushButton(QStringLiteral("Salva tabella..."), this), "cmdCsv");
     auto *image = named(new QPushButton(QStringLiteral("Salva immagine..."), this), "cmdImmagine");
@@ -73,6 +76,7 @@ SeriesWindow::SeriesWindow(const Services &services, std::vector<SeriesRow> rows
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(split, 1);
     layout->addWidget(m_point);
+    layout->addWidget(sky);
     layout->addLayout(buttons);
     resize(1000, 760);
 }

@@ -21,7 +21,7 @@ class SeriesWindow : public QWidget
     Q_OBJECT
 public:
     // What `services` refers to must outlive the window. `skyNote`, when not
-    // empty, is said under the table until a row is chosen.
+    // empty, is said under the table.
     SeriesWindow(const Services &services, std::vector<Measurement::SeriesRow> rows, const QString &object,
                  const QString &skyNote = QString(), QWidget *parent = nullptr);
 

@@ -484,6 +484,7 @@ void TestMeasureWindow::seriesAgreesWithTheSheet()
     QCOMPARE(series->windowTitle(), SeriesWindow::Title.arg("RZ Cas"));
     auto *table = ::control<QTableWidget>(series, "tblSerie");
     QCOMPARE(table->rowCount(), 2);
+    QCOMPARE(::control<QLabel>(series, "lblCielo")->text(), SkyNote::NotComputed.arg(SkyTime::Reason::NoSite));
     using namespace SeriesColumn;
     const auto pointed = [this](const char *field) { return control<QLineEdit>(field)->text().replace(',', '.'); };
     const auto rounded = [&pointed](const char *field) {
