@@ -172,6 +172,7 @@ ImageHeader readHeader(const HeaderKeys &keys)
     header.saturation = positive(firstNumber(keys, {"SATURATE", "DATAMAX"}));
     header.airmass = firstNumber(keys, {"AIRMASS"});
     header.object = keys.value(QStringLiteral("OBJECT")).trimmed();
+    header.keys = keys;
 
     if (const std::optional<QDateTime> average = parseFitsDate(keys.value(QStringLiteral("DATE-AVG"))))
         header.midExposure = average;

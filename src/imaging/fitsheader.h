@@ -30,6 +30,7 @@ struct ImageHeader
     QString object;                       // OBJECT
     std::optional<QDateTime> midExposure; // DATE-AVG, else start + exposure / 2
     std::optional<double> julianDate;     // of midExposure
+    HeaderKeys keys;                      // every key, for what is read elsewhere (the site, the target)
 };
 
 ImageHeader readHeader(const HeaderKeys &keys);

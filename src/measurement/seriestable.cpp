@@ -6,8 +6,11 @@
 #include "core/numberrules.h"
 #include "files/csv.h"
 #include "photometry/magnitude.h"
+#include "skytime/label.h"
 
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace Measurement {
 
@@ -50,10 +53,13 @@ QString csvCell(const SeriesRow &row, SeriesColumn::Column column)
     return seriesCell(row, column);
 }
 
-SeriesRow rowOf(const SeriesImage &image, const Sheet &sheet, const QString &checkName, const QString &chart)
+SeriesRow rowOf(const SeriesImage &image, const Sheet &sheet, const QString &checkName, const QString &chart,
+                const std::optional<SkyPlace> &place)
 {
     SeriesRow row{QFileInfo(image.path).fileName(), image.problem, image.header, image.stars,
-                  copyOf(sheet), std::nullopt, std::nullopt};
+                  copyOf(sheet), std::nullopt, std::nullopt, std::nullopt};
+    if (place)
+        row.sky = exposureSky(*place, image.header).value;
     if (!row.problem.isEmpty())
         return row;
     const SheetEntry entry = sheetEntry(image.stars, image.header, Aavso::Bands::fitsFilterCode(image.header.filter));
@@ -68,7 +74,7 @@ SeriesRow rowOf(const SeriesImage &image, const Sheet &sheet, const QString &che
     row.checkMagnitude = checkMagnitude(image.stars, row.sheet).value;
     const auto &check = image.stars[std::size_t(Role::Check)];
     row.measurement = Aavso::imageMeasurement(entry.counts, check ? std::optional(check->net) : std::nullopt,
-                                              image.header.airmass, checkName, chart);
+                                              usedAirmass(image.header, row.sky), checkName, chart);
     return row;
 }
 
@@ -85,12 +91,23 @@ QString SeriesRow::magnitudeError() const
 }
 
 std::vector<SeriesRow> seriesRows(const std::vector<SeriesImage> &images, const Sheet &sheet,
-                                  const QString &checkName, const QString &chart)
+                                  const QString &checkName, const QString &chart, const SkyHints &hints,
+                                  QString *skyNote)
 {
+    const auto dated = std::find_if(images.begin(), images.end(),
+                                    [](const SeriesImage &image) { return image.header.julianDate.has_value(); });
+    const SkyTime::Outcome<SkyPlace> place =
+        dated == images.end() ? SkyTime::Outcome<SkyPlace>{std::nullopt, SkyTime::Reason::Time}
+                              : skyPlace(dated->header, hints);
+    if (skyNote) {
+        *skyNote = !place.value                      ? SkyNote::NotComputed.arg(place.problem)
+                   : place.value->longitudeReversed ? SkyNote::LongitudeReversed
+                                                    : QString();
+    }
     std::vector<SeriesRow> rows;
     rows.reserve(images.size());
     for (const SeriesImage &image : images)
-        rows.push_back(rowOf(image, sheet, checkName, chart));
+        rows.push_back(rowOf(image, sheet, checkName, chart, place.value));
     return rows;
 }
 
@@ -108,8 +125,11 @@ QString seriesCell(const SeriesRow &row, SeriesColumn::Column column)
     switch (column) {
     case File: return row.file;
     case JulianDate: return fixed(row.header.julianDate, 5);
+    case HeliocentricDate: return row.sky ? SkyTime::julianDateText(row.sky->hjd) : QString();
+    case BarycentricDate: return row.sky ? SkyTime::julianDateText(row.sky->bjdTdb) : QString();
+    case Altitude: return row.sky ? QString::number(row.sky->altitude, 'f', 2) : QString();
+    case Airmass: return fixed(usedAirmass(row.header, row.sky), 4);
     case Filter: return row.header.filter;
-    case Airmass: return fixed(row.header.airmass, 4);
     case Magnitude: return rounded(row.magnitude(), MagnitudeDecimals);
     case Error: return rounded(row.magnitudeError(), MagnitudeDecimals);
     case Check: return row.problem.isEmpty() ? fixed(row.checkMagnitude, 3) : QString();

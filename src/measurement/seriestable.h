@@ -5,6 +5,7 @@
 // image's AAVSO record, the table's CSV and the light curve's points.
 
 #include "imaging/series.h"
+#include "measurement/exposuresky.h"
 #include "measurement/sheetentry.h"
 #include "aavso/extendedwriter.h"
 #include "aavso/observations.h"
@@ -23,15 +24,20 @@ struct SeriesRow
     MapSheet sheet; // the sheet after "Al foglio" and "MAGNITUDINE" on this image
     std::optional<double> checkMagnitude;
     std::optional<Aavso::ImageMeasurement> measurement; // what the record takes beyond the sheet
+    std::optional<SkyTime::Sky> sky; // at the image's mid-exposure; none when it could not be computed
 
     QString magnitude() const; // the sheet's texts; empty for a skipped image
     QString magnitudeError() const;
 };
 
 // `sheet`: the sheet now, whose catalogue magnitudes, object, observer and
-// filter the rows take; `checkName` and `chart` as "Misura su immagine" has them.
+// filter the rows take; `checkName`, `chart` and `hints` as "Misura su
+// immagine" has them. The site and the target are taken once, from the first
+// dated image; `skyNote`, when given, tells once for the series why no sky
+// was computed or that the site's longitude was read as west positive.
 std::vector<SeriesRow> seriesRows(const std::vector<Imaging::SeriesImage> &images, const Sheet &sheet,
-                                  const QString &checkName, const QString &chart);
+                                  const QString &checkName, const QString &chart, const SkyHints &hints = {},
+                                  QString *skyNote = nullptr);
 
 // The sheet's "Oggetto:", else the first image's OBJECT.
 QString seriesObject(const std::vector<SeriesRow> &rows, const Sheet &sheet);
@@ -59,10 +65,13 @@ Aavso::LightCurve::Observations seriesObservations(const std::vector<SeriesRow> 
 
 namespace SeriesColumn {
 inline const QStringList Titles = {QStringLiteral("File"),          QStringLiteral("JD medio"),
-                                   QStringLiteral("Filtro"),        QStringLiteral("Massa d'aria"),
-                                   QStringLiteral("Magnitudine"),   QStringLiteral("Errore"),
-                                   QStringLiteral("Mag. controllo"), QStringLiteral("Motivo dello scarto")};
-enum Column { File, JulianDate, Filter, Airmass, Magnitude, Error, Check, Problem };
+                                   QStringLiteral("HJD medio"),     QStringLiteral("BJD_TDB medio"),
+                                   QStringLiteral("Altezza"),       QStringLiteral("Massa d'aria"),
+                                   QStringLiteral("Filtro"),        QStringLiteral("Magnitudine"),
+                                   QStringLiteral("Errore"),        QStringLiteral("Mag. controllo"),
+                                   QStringLiteral("Motivo dello scarto")};
+enum Column { File, JulianDate, HeliocentricDate, BarycentricDate, Altitude, Airmass, Filter,
+              Magnitude, Error, Check, Problem };
 // The table's magnitudes and errors; the CSV keeps the sheet's every digit.
 inline constexpr int MagnitudeDecimals = 3;
 } // namespace SeriesColumn

@@ -13,6 +13,7 @@
 #include "measurement/seriestable.h"
 #include "imaging/stretch.h"
 #include "photometry/magnitude.h"
+#include "skytime/label.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -44,6 +45,7 @@ const QString FitsFiles = QStringLiteral("Immagini FITS (*.fits *.fit *.fts *.fz
 
 const QString FolderKey = QStringLiteral("measure/folder");
 const QString SequenceFolderKey = QStringLiteral("measure/sequenceFolder");
+const QString SiteKey = QStringLiteral("measure/site");
 
 const QString Description = QStringLiteral("%1: %2 × %3 pixel, posa %4 s, filtro %5, %6 UTC (JD medio %7)");
 const QString FirstPlaneOnly = QStringLiteral(" (solo il primo piano del cubo)");
@@ -159,6 +161,7 @@ void MeasureWindow::buildControls()
     connect(open, &QPushButton::clicked, this, &MeasureWindow::openImage);
     m_description = named(new QLabel(NoImage, this), "lblImmagine");
     m_description->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_description->setWordWrap(true); // with the airmass and the HJD it outgrows the row
     auto *sequence = named(new QPushButton(QStringLiteral("Sequenza..."), this), "cmdSequenza");
     connect(sequence, &QPushButton::clicked, this, &MeasureWindow::openSequence);
     auto *series = named(new QPushButton(QStringLiteral("Misura serie..."), this), "cmdSerie");
@@ -262,6 +265,13 @@ QWidget *MeasureWindow::buildPanel()
     form->addRow(captioned(QStringLiteral("Guadagno (e-/ADU):"), m_gain, panel), m_gain);
     form->addRow(captioned(QStringLiteral("Rumore di lettura (e-):"), m_readNoise, panel), m_readNoise);
     form->addRow(captioned(QStringLiteral("Saturazione (ADU):"), m_saturation, panel), m_saturation);
+    m_site = named(new QLineEdit(panel), "txtSito");
+    m_site->setPlaceholderText(QStringLiteral("45.46 9.19 120"));
+    m_site->setAccessibleName(SkyTime::Reason::SiteBox);
+    m_site->setText(m_context.settings.value(SiteKey));
+    m_typedSite = SkyTime::parseTypedSite(m_site->text()).value;
+    connect(m_site, &QLineEdit::editingFinished, this, &MeasureWindow::siteEdited);
+    form->addRow(captioned(SkyTime::Reason::SiteBox, m_site, panel), m_site);
 
     Settings &settings = m_context.settings;
     m_chart = named(new QLineEdit(settings.value(Aavso::ChartKey), panel), "txtCarta");
@@ -358,6 +368,8 @@ void MeasureWindow::showImage(Imaging::FitsImage image, const QString &path)
     m_status->clear();
     remeasure(); // the stars placed on the last image, found again on this one
     laySequence();
+    if (const QString problem = showSky(); !problem.isEmpty())
+        m_status->setText(QStringList{m_status->text(), problem}.join(QLatin1Char(' ')).trimmed());
 }
 
 void MeasureWindow::describeImage(const QString &path)
@@ -370,7 +382,8 @@ void MeasureWindow::describeImage(const QString &path)
         h.julianDate ? Measurement::sheetJulianDate(*h.julianDate) : Unknown);
     if (m_image->firstPlaneOnly)
         text += FirstPlaneOnly;
-    m_description->setText(text);
+    m_imageText = text;
+    showSky();
 }
 
 Role MeasureWindow::currentRole() const
@@ -524,6 +537,7 @@ void MeasureWindow::refresh()
         }
     }
     m_view->setMarkers(markers, m_radius->value(), m_innerRadius->value(), m_outerRadius->value());
+    showSky(); // the variable placed is the target
 }
 
 void MeasureWindow::fillRow(Role role)
@@ -593,8 +607,8 @@ void MeasureWindow::toSheet()
     const auto &check = m_measured[std::size_t(Role::Check)];
     const bool checkUsable = check && !check->saturated && check->refusal == Imaging::Refusal::None;
     const Aavso::ImageMeasurement image = Aavso::imageMeasurement(
-        entry.counts, checkUsable ? std::optional(check->net) : std::nullopt, header.airmass,
-        m_checkName->text(), m_chart->text());
+        entry.counts, checkUsable ? std::optional(check->net) : std::nullopt,
+        Measurement::usedAirmass(header, m_sky), m_checkName->text(), m_chart->text());
     Aavso::remember(m_context.settings, image);
     keepForTransform(image);
 
@@ -657,7 +671,7 @@ void MeasureWindow::measureSeries()
             placed.sky = {};
     }
 
-    m_series.start(paths, placed, m_checkName->text(), m_chart->text());
+    m_series.start(paths, placed, m_checkName->text(), m_chart->text(), skyHints());
 }
 
 void MeasureWindow::showPixel(const QPointF &imagePoint, bool inside)
@@ -861,4 +875,51 @@ void MeasureWindow::keepForTransform(const Aavso::ImageMeasurement &image)
     if (const Aavso::SequenceMagnitude *check = catalogueOf(Role::Check))
         band.input.checkMagnitude = check->magnitude;
     m_transform->measured(band);
+}
+
+void MeasureWindow::siteEdited()
+{
+    if (m_site->text().trimmed() == m_context.settings.value(SiteKey))
+        return; // left without a change
+    const SkyTime::Outcome<SkyTime::Site> typed = SkyTime::parseTypedSite(m_site->text());
+    if (!typed.problem.isEmpty()) {
+        // Refused: the site accepted last stays, in the box too.
+        m_site->setText(m_context.settings.value(SiteKey));
+        m_status->setText(typed.problem);
+        return;
+    }
+    m_typedSite = typed.value;
+    m_context.settings.setValue(SiteKey, m_site->text().trimmed());
+    m_status->setText(showSky());
+}
+
+Measurement::SkyHints MeasureWindow::skyHints() const
+{
+    Measurement::SkyHints hints{m_typedSite, std::nullopt};
+    std::optional<Sky::Position> variable;
+    if (const auto &at = m_positions[std::size_t(Role::Variable)]; at && m_frame)
+        variable = m_frame->toSky(*at);
+    if (!variable && m_sequence)
+        variable = m_sequence->variablePosition;
+    if (variable)
+        hints.variable = SkyTime::Target{variable->ra, variable->dec};
+    return hints;
+}
+
+QString MeasureWindow::showSky()
+{
+    m_sky.reset();
+    if (!m_image)
+        return QString();
+    const Imaging::ImageHeader &header = m_image->header;
+    const SkyTime::Outcome<Measurement::SkyPlace> place = Measurement::skyPlace(header, skyHints());
+    SkyTime::Outcome<SkyTime::Sky> sky{std::nullopt, place.problem};
+    if (place.value)
+        sky = Measurement::exposureSky(*place.value, header);
+    m_sky = sky.value;
+    const bool reversed = place.value && place.value->longitudeReversed;
+    m_description->setText(m_imageText
+                           + SkyTime::airmassLabel(header.airmass, m_sky ? m_sky->airmass : std::nullopt, reversed)
+                           + SkyTime::hjdLabel(m_sky ? std::optional(m_sky->hjd) : std::nullopt));
+    return sky.value ? QString() : Measurement::SkyNote::NotComputed.arg(sky.problem);
 }

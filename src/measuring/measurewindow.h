@@ -4,6 +4,7 @@
 #include "aavso/imagemeasurement.h"
 #include "imaging/series.h"
 #include "imaging/skycoordinates.h"
+#include "measurement/exposuresky.h"
 #include "measurement/sequencefield.h"
 #include "serieswindow.h"
 
@@ -78,6 +79,10 @@ private:
     Imaging::Role currentRole() const;
     void warn(const QString &text);
     void keepForTransform(const Aavso::ImageMeasurement &image);
+    void siteEdited();
+    Measurement::SkyHints skyHints() const;
+    // Works out the image's sky and adds it to its description; why there is none, if so.
+    QString showSky();
 
     const Context m_context;
     std::optional<Imaging::FitsImage> m_image;
@@ -89,6 +94,9 @@ private:
     Measurement::SequenceField m_field; // the sequence laid on the image; no rows when not
     // The sequence star each role stands on, by Role; none where placed elsewhere.
     std::array<std::optional<std::size_t>, Imaging::RoleCount> m_sequenceStar;
+    std::optional<SkyTime::Site> m_typedSite; // the site box's, once accepted
+    QString m_imageText;                      // the image's description before its sky
+    std::optional<SkyTime::Sky> m_sky;        // the image's at mid-exposure, when it could be worked out
 
     QLabel *m_description = nullptr;
     ImageView *m_view = nullptr;
@@ -101,6 +109,7 @@ private:
     QLineEdit *m_gain = nullptr;
     QLineEdit *m_readNoise = nullptr;
     QLineEdit *m_saturation = nullptr;
+    QLineEdit *m_site = nullptr;
     QLineEdit *m_chart = nullptr;
     QLineEdit *m_checkName = nullptr;
     QLineEdit *m_checkCatalogue = nullptr;

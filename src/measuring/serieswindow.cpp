@@ -37,7 +37,7 @@ const QColor CheckColour(30, 90, 200);
 } // namespace
 
 SeriesWindow::SeriesWindow(const Services &services, std::vector<SeriesRow> rows, const QString &object,
-                           QWidget *parent)
+                           const QString &skyNote, QWidget *parent)
     : QWidget(parent, Qt::Window), m_services(services), m_rows(std::move(rows)), m_object(object)
 {
     setUpToolWindow(*this, QStringLiteral("Form6"), Title.arg(object));
@@ -50,6 +50,10 @@ SeriesWindow::SeriesWindow(const Services &services, std::vector<SeriesRow> rows
     m_point = new QLabel(this);
     m_point->setObjectName(QStringLiteral("lblPunto"));
     m_point->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *sky = new QLabel(skyNote, this);
+    sky->setObjectName(QStringLiteral("lblCielo"));
+    sky->setWordWrap(true);
+    sky->setVisible(!skyNote.isEmpty());
 
     auto *csv = named(new QPushButton(QStringLiteral("Salva tabella..."), this), "cmdCsv");
     auto *image = named(new QPushButton(QStringLiteral("Salva immagine..."), this), "cmdImmagine");
@@ -72,6 +76,7 @@ SeriesWindow::SeriesWindow(const Services &services, std::vector<SeriesRow> rows
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(split, 1);
     layout->addWidget(m_point);
+    layout->addWidget(sky);
     layout->addLayout(buttons);
     resize(1000, 760);
 }
@@ -229,10 +234,11 @@ SeriesLaunch::SeriesLaunch(const Context &context, QWidget &owner) : m_context(c
 }
 
 void SeriesLaunch::start(const QStringList &paths, const Imaging::SeriesTemplate &placed, const QString &checkName,
-                         const QString &chart)
+                         const QString &chart, const Measurement::SkyHints &hints)
 {
     m_checkName = checkName;
     m_chart = chart;
+    m_hints = hints;
     const int total = int(paths.size());
     m_progress = new QProgressDialog(Progress.arg(1).arg(total), QStringLiteral("Annulla"), 0, total, &m_owner);
     m_progress->setWindowTitle(Title);
@@ -263,8 +269,10 @@ void SeriesLaunch::measured()
     m_images.clear();
     if (images.empty())
         return;
-    std::vector<Measurement::SeriesRow> rows = Measurement::seriesRows(images, m_context.sheet, m_checkName, m_chart);
+    QString skyNote;
+    std::vector<Measurement::SeriesRow> rows =
+        Measurement::seriesRows(images, m_context.sheet, m_checkName, m_chart, m_hints, &skyNote);
     const QString object = Measurement::seriesObject(rows, m_context.sheet);
-    auto *window = new SeriesWindow(m_context, std::move(rows), object);
+    auto *window = new SeriesWindow(m_context, std::move(rows), object, skyNote);
     window->show();
 }

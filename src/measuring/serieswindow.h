@@ -20,9 +20,10 @@ class SeriesWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // What `services` refers to must outlive the window.
+    // What `services` refers to must outlive the window. `skyNote`, when not
+    // empty, is said under the table.
     SeriesWindow(const Services &services, std::vector<Measurement::SeriesRow> rows, const QString &object,
-                 QWidget *parent = nullptr);
+                 const QString &skyNote = QString(), QWidget *parent = nullptr);
 
     // %1: the object.
     static inline const QString Title = QStringLiteral("Serie: %1");
@@ -62,9 +63,9 @@ public:
     static inline const QString Progress = QStringLiteral("Immagine %1 di %2");
 
     bool running() const { return m_job.running(); }
-    // `checkName` and `chart` as the measuring window has them.
+    // `checkName`, `chart` and `hints` as the measuring window has them.
     void start(const QStringList &paths, const Imaging::SeriesTemplate &placed, const QString &checkName,
-               const QString &chart);
+               const QString &chart, const Measurement::SkyHints &hints);
 
 private:
     void measured();
@@ -73,6 +74,7 @@ private:
     QWidget &m_owner;
     QString m_checkName;
     QString m_chart;
+    Measurement::SkyHints m_hints;
     std::vector<Imaging::SeriesImage> m_images; // the measuring thread's alone until it ends
     QPointer<QProgressDialog> m_progress;
     BackgroundJob m_job; // last: see BackgroundJob

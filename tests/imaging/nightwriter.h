@@ -39,6 +39,8 @@ struct NightPlan
     int exposure = 60; // seconds; one image every 90 s
     // Whether image `image`'s header carries the field's plate solution.
     std::function<bool(int image)> solved = [](int) { return false; };
+    bool airmass = true; // whether the headers carry AIRMASS
+    QList<QPair<QByteArray, QByteArray>> cards; // more cards for every header
 };
 
 // Where the field puts what lies at `first` on the first image on image `image`.
@@ -119,9 +121,11 @@ inline QStringList writeNight(const QString &folder, const NightPlan &plan)
         fits.cards = {{"DATE-OBS", "'" + start.toString(Qt::ISODate).chopped(1).toLatin1() + "'"},
                       {"EXPTIME", QByteArray::number(plan.exposure)},
                       {"FILTER", plan.filter},
-                      {"AIRMASS", QByteArray::number(1.2 + 0.001 * image, 'f', 4)},
                       {"OBJECT", "'RR Lyr'"},
                       {"SATURATE", plan.saturation}};
+        if (plan.airmass)
+            fits.cards += {{"AIRMASS", QByteArray::number(1.2 + 0.001 * image, 'f', 4)}};
+        fits.cards += plan.cards;
         if (plan.solved(image))
             fits.cards += solution(plan, image);
         const QString path = QDir(folder).filePath(QStringLiteral("night_%1.fits").arg(image, 3, 10, QLatin1Char('0')));

@@ -11,6 +11,7 @@
 #include "aavso/log.h"
 #include "imaging/skycoordinates.h"
 #include "measurement/seriestable.h"
+#include "skytime/observation.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -62,6 +63,8 @@ private slots:
     void cells();
     void csv();
     void aavso();
+    void skyOverTheNight_data();
+    void skyOverTheNight();
 };
 
 void TestSeries::follow_data()
@@ -358,6 +361,65 @@ void TestSeries::aavso()
         QCOMPARE(read.texts[o.band], QStringLiteral("V"));
         QVERIFY(read.files[o.file].own);
     }
+}
+
+using Cards = QList<QPair<QByteArray, QByteArray>>;
+
+void TestSeries::skyOverTheNight_data()
+{
+    QTest::addColumn<Cards>("cards"); // the target's place and the site
+    QTest::addColumn<double>("longitude"); // computed with; NaN: nothing computed
+    QTest::addColumn<QString>("note");
+    QTest::newRow("RR Lyr, decimal site") << Cards{
+        {"OBJCTRA", "'19 25 27.9'"}, {"OBJCTDEC", "'+42 47 04'"}, {"SITELAT", "45.46"}, {"SITELONG", "9.19"}}
+                                          << 9.19 << QString();
+    // Read as east, the target (RA 1 h) starts below the horizon.
+    QTest::newRow("west written positive") << Cards{
+        {"RA", "15.0"}, {"DEC", "20.0"}, {"LAT-OBS", "'+32:12:00'"}, {"LONG-OBS", "'+110:54:00'"}}
+                                           << -110.9 << SkyNote::LongitudeReversed;
+    QTest::newRow("no site") << Cards{{"RA", "15.0"}, {"DEC", "20.0"}} << qQNaN()
+                             << SkyNote::NotComputed.arg(SkyTime::Reason::NoSite);
+}
+
+// Twelve images an hour apart, without AIRMASS, each computed at its own
+// time; the AAVSO record's airmass is the table's.
+void TestSeries::skyOverTheNight()
+{
+    QFETCH(Cards, cards);
+    QFETCH(double, longitude);
+    QFETCH(QString, note);
+    NightPlan plan;
+    plan.images = 12;
+    plan.start = QDateTime(QDate(2024, 3, 14), QTime(19, 30), Qt::UTC);
+    plan.exposure = 2400;
+    plan.airmass = false;
+    plan.cards = cards;
+    QTemporaryDir folder;
+    const std::vector<SeriesImage> images = measureSeries(writeNight(folder.path(), plan), placedOn(plan),
+                                                          [](int, int) { return true; });
+    FakeSheet sheet;
+    fillSheet(sheet, plan);
+    QString skyNote;
+    const std::vector<SeriesRow> rows = seriesRows(images, sheet, QString(), QString(), {}, &skyNote);
+    QCOMPARE(skyNote, note);
+    const QList<QByteArray> lines = seriesCsv(rows).split('\n');
+    const SkyTime::Site site{parseHeaderNumber(images[0].header.keys.value("SITELAT")).value_or(32.2), longitude, 0};
+    const SkyTime::Target target = *SkyTime::targetFromHeader(images[0].header.keys).value;
+    int above = 0;
+    for (int image = 0; image < plan.images; ++image) {
+        const QStringList cells = QString::fromUtf8(lines[image + 1]).split(u',');
+        std::optional<SkyTime::Sky> sky;
+        if (!qIsNaN(longitude))
+            sky = SkyTime::observe(site, target, *rows[std::size_t(image)].header.julianDate).value;
+        const std::optional<double> airmass = sky ? SkyTime::airmass(sky->altitude) : std::nullopt;
+        above += airmass.has_value();
+        QCOMPARE(cells[SeriesColumn::Airmass], airmass ? QString::number(*airmass, 'f', 4) : QString());
+        QCOMPARE(rows[std::size_t(image)].measurement->airmass, cells[SeriesColumn::Airmass]);
+        QCOMPARE(cells[SeriesColumn::Altitude], sky ? QString::number(sky->altitude, 'f', 2) : QString());
+        QCOMPARE(cells[SeriesColumn::HeliocentricDate], sky ? QString::number(sky->hjd, 'f', 6) : QString());
+        QCOMPARE(cells[SeriesColumn::BarycentricDate], sky ? QString::number(sky->bjdTdb, 'f', 6) : QString());
+    }
+    QVERIFY(qIsNaN(longitude) || (above >= 6 && above < plan.images)); // the night holds both
 }
 
 QTEST_GUILESS_MAIN(TestSeries)

@@ -8,6 +8,8 @@
 #include "imaging/skycoordinates.h"
 #include "imaging/fitswriter.h"
 #include "measurement/seriestable.h"
+#include "skytime/label.h"
+#include "skytime/observation.h"
 #include "support/guard.h"
 #include "support/sheetfixture.h"
 #include "ui/appsetup.h"
@@ -57,6 +59,9 @@ using Cards = QList<QPair<QByteArray, QByteArray>>;
 // A plate solution of the field: 1"/px, north up, east left.
 const Cards Wcs = {{"CTYPE1", "'RA---TAN'"}, {"CTYPE2", "'DEC--TAN'"}, {"CRPIX1", "80.5"}, {"CRPIX2", "60.5"},
                    {"CRVAL1", "249.777"}, {"CRVAL2", "9.798"}, {"CD1_1", "-2.7778E-4"}, {"CD2_2", "2.7778E-4"}};
+// Above Milan at the images' time, and above Tucson; below where Tucson's
+// longitude read as east would put it.
+const Cards Target = {{"OBJCTRA", "'05 00 00.0'"}, {"OBJCTDEC", "'+40 00 00'"}};
 // The sequence: the chart, the variable on Stars[0], then Stars[1...] and one star off the image.
 const QString Chart = QStringLiteral("X99999ZZ"), VariableName = QStringLiteral("V0001 Tst");
 const QStringList Labels = {"113", "115", "120", "121", "81", "99"};
@@ -70,7 +75,8 @@ double catalogueOf(int star)
 }
 
 // Gaussian stars on a flat sky of 100 ADU, each pixel holding the flux that falls on it.
-void writeField(const QString &path, const QList<Star> &stars, const QByteArray &filter, const Cards &wcs = {})
+void writeField(const QString &path, const QList<Star> &stars, const QByteArray &filter, const Cards &more = {},
+                bool airmass = true)
 {
     FitsPlan plan;
     plan.axes = {160, 120};
@@ -79,8 +85,10 @@ void writeField(const QString &path, const QList<Star> &stars, const QByteArray 
         field.push_back({fromFits(star.x), fromFits(star.y), star.flux});
     plan.values = starField(160, 120, 100, Sigma, field);
     plan.cards = {{"DATE-OBS", "'2024-03-15T21:00:00'"}, {"EXPTIME", "120"}, {"FILTER", filter},
-                  {"GAIN", "1.5"}, {"RDNOISE", "9"}, {"AIRMASS", "1.2345678"}, {"SATURATE", "30000"}};
-    plan.cards += wcs;
+                  {"GAIN", "1.5"}, {"RDNOISE", "9"}, {"SATURATE", "30000"}};
+    if (airmass)
+        plan.cards += {{"AIRMASS", "1.2345678"}};
+    plan.cards += more;
     QVERIFY(writeFits(path, plan));
 }
 
@@ -108,6 +116,8 @@ void writeSequence(const QString &path, const QString &image)
 
 } // namespace
 
+Q_DECLARE_METATYPE(SkyTime::Site)
+
 class TestMeasureWindow : public QObject, SheetFixture
 {
     Q_OBJECT
@@ -127,6 +137,8 @@ private slots:
     void cancelledSeriesKeepsItsImages();
     void sequencePlacesTheStars();
     void sequenceWithoutWcsOrRefused();
+    void skyInTheLabel_data();
+    void skyInTheLabel();
 
 private:
     template <typename T> T *part(const char *name) const { return ::control<T>(m_window, name); }
@@ -167,6 +179,8 @@ void TestMeasureWindow::initTestCase()
     writeField(m_dir.filePath("spostato.fits"), shifted, "'H'");
     writeField(m_dir.filePath("cielo.fits"), Stars, "'V'", Wcs);
     writeSequence(m_dir.filePath("sequenza.json"), m_dir.filePath("cielo.fits"));
+    writeField(m_dir.filePath("bersaglio.fits"), Stars, "'V'", Target);
+    writeField(m_dir.filePath("bersaglio-senza.fits"), Stars, "'V'", Target, false);
     QFile text(m_dir.filePath("appunti.fits"));
     QVERIFY(text.open(QIODevice::WriteOnly) && text.write("lista della spesa\n") > 0);
 }
@@ -470,6 +484,7 @@ void TestMeasureWindow::seriesAgreesWithTheSheet()
     QCOMPARE(series->windowTitle(), SeriesWindow::Title.arg("RZ Cas"));
     auto *table = ::control<QTableWidget>(series, "tblSerie");
     QCOMPARE(table->rowCount(), 2);
+    QCOMPARE(::control<QLabel>(series, "lblCielo")->text(), SkyNote::NotComputed.arg(SkyTime::Reason::NoSite));
     using namespace SeriesColumn;
     const auto pointed = [this](const char *field) { return control<QLineEdit>(field)->text().replace(',', '.'); };
     const auto rounded = [&pointed](const char *field) {
@@ -586,6 +601,61 @@ void TestMeasureWindow::sequenceWithoutWcsOrRefused()
     compareOnlyOne(m_messages, m_window->windowTitle(), MessageIcon::Warning,
                    Aavso::readSequence(m_dir.filePath("appunti.fits")).problem);
     QCOMPARE(part<QLabel>("lblSequenza")->text(), summary);
+}
+
+void TestMeasureWindow::skyInTheLabel_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("refusal"); // of the typed site
+    QTest::addColumn<SkyTime::Site>("site"); // the one computed with
+    QTest::addColumn<QString>("origin");     // of the airmass; empty: none shown
+    using namespace SkyTime;
+    const QString refused = Reason::SiteBox + ' ';
+    QTest::newRow("header's airmass") << "bersaglio.fits" << "45.46 9.19 120" << QString()
+                                      << Site{45.46, 9.19, 120} << SkyTime::Label::FromHeader;
+    QTest::newRow("computed") << "bersaglio-senza.fits" << "45,46; 9,19" << QString() << Site{45.46, 9.19, 0}
+                              << SkyTime::Label::Computed;
+    QTest::newRow("west written as east") << "bersaglio-senza.fits" << "32.2 110.9 700" << QString()
+                                          << Site{32.2, -110.9, 700} << SkyTime::Label::ComputedReversed;
+    QTest::newRow("latitude beyond the pole") << "bersaglio-senza.fits" << "90.5 9.19" << refused + Reason::Latitude
+                                              << Site{} << QString();
+    QTest::newRow("sexagesimal site") << "bersaglio-senza.fits" << "45:27:36 9:11:24"
+                                      << refused + Reason::SiteBoxUnreadable << Site{} << QString();
+}
+
+// The label adds the airmass and the HJD; "Al foglio" keeps the airmass for
+// the record. A site refused leaves the box as it was, and no site.
+void TestMeasureWindow::skyInTheLabel()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, typed);
+    QFETCH(QString, refusal);
+    QFETCH(SkyTime::Site, site);
+    QFETCH(QString, origin);
+    auto *box = part<QLineEdit>("txtSito");
+    box->setText(typed);
+    emit box->editingFinished();
+    QCOMPARE(part<QLabel>("lblStato")->text(), refusal);
+    QCOMPARE(box->text(), refusal.isEmpty() ? typed : QString());
+    open(file);
+    const ImageHeader header = loadFits(m_dir.filePath(file)).image->header;
+    const SkyTime::Sky sky =
+        *SkyTime::observe(site, *SkyTime::targetFromHeader(header.keys).value, *header.julianDate).value;
+    const QString airmass = header.airmass ? QStringLiteral("1.2346") // the header's 1.2345678
+                            : origin.isEmpty() ? QString()
+                                               : QString::number(*sky.airmass, 'f', 4);
+    auto *label = part<QLabel>("lblImmagine");
+    QCOMPARE(label->text().section(')', 1),
+             origin.isEmpty() ? QString()
+                              : SkyTime::Label::Airmass.arg(airmass, origin)
+                                    + SkyTime::Label::Hjd.arg(QString::number(sky.hjd, 'f', 6)));
+    QCOMPARE(part<QLabel>("lblStato")->text(),
+             origin.isEmpty() ? SkyNote::NotComputed.arg(SkyTime::Reason::NoSite) : QString());
+    QTRY_VERIFY(label->height() >= label->heightForWidth(label->width())); // wrapped, not cut
+    placeFour();
+    part<QPushButton>("cmdFoglio")->click();
+    QCOMPARE(Aavso::recall(m_settings)->airmass, airmass);
 }
 
 QTEST_MAIN(TestMeasureWindow)
