@@ -3,6 +3,7 @@
 
 #include "fitswriter.h"
 #include "support/diskfiles.h"
+#include "support/sanitizer.h"
 #include "support/fifo.h"
 
 #include <QDir>
@@ -465,8 +466,10 @@ void TestFitsImage::refusedFiles()
     QVERIFY(!load.image);
     QCOMPARE(load.problem, problem == LoadProblem::TooLarge ? problem.arg(name).arg(MaxPixels) : problem.arg(name));
     QCOMPARE(PartialFits(path).read(QRect(0, 0, 1, 1)).problem, load.problem);
-    // Refused before any memory is taken.
-    QVERIFY(loadingPeakMegabytes(path) < 32);
+    // Refused before any memory is taken. A child forked under
+    // AddressSanitizer may wait forever on a lock another thread held.
+    if (!UnderAddressSanitizer)
+        QVERIFY(loadingPeakMegabytes(path) < 32);
 }
 
 void TestFitsImage::refusedContents_data()
