@@ -467,7 +467,7 @@ void TestMeasureWindow::clickOnEmptySkyPlacesNothing()
 void TestMeasureWindow::seriesAgreesWithTheSheet()
 {
     // The sheet writes decimal commas; the series' table and files, points.
-    const LocaleGuard locale(QLocale(QLocale::Italian));
+    const LocaleGuard locale{QLocale(QLocale::Italian)};
     readyForSeries();
     control<QLineEdit>(Field::Object)->setText("RZ Cas");
     control<QLineEdit>(Field::Author)->setText("RMA");
@@ -514,7 +514,7 @@ void TestMeasureWindow::seriesAgreesWithTheSheet()
 
 void TestMeasureWindow::cancelledSeriesKeepsItsImages()
 {
-    const LocaleGuard locale(QLocale(QLocale::Italian));
+    const LocaleGuard locale{QLocale(QLocale::Italian)};
     readyForSeries();
     // So many images that "Annulla" comes long before the last.
     const int listed = 3000;
