@@ -343,7 +343,7 @@ bool exportGroup(const GroupRecords &make, Messages &messages, const QString &pa
     Outcome outcome{MessageIcon::Warning, hasLogSuffix(path) ? QString() : LogSuffixNeeded};
     qsizetype made = 0;
     const GroupRecords counted = [&make, &made](QByteArrayView log, QString &problem) {
-        const QList<Record> records = make(log, problem);
+        QList<Record> records = make(log, problem);
         made = records.size();
         return records;
     };

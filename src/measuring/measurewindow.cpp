@@ -858,14 +858,14 @@ void MeasureWindow::keepForTransform(const Aavso::ImageMeasurement &image)
         return;
     Transform::BandMeasurement band{filterCode(), m_sequence->chartId, {}, {},
                                     Measurement::sheetJulianDate(*m_image->header.julianDate), image};
-    for (int i = 0; i < 3; ++i) {
-        const auto &star = m_sequenceStar[std::size_t(i + 1)];
+    for (std::size_t i = 0; i < 3; ++i) {
+        const auto &star = m_sequenceStar[i + 1];
         const Aavso::SequenceMagnitude *catalogue = catalogueOf(Role(i + 1));
         if (!star || !catalogue)
             return;
-        band.comparisons[std::size_t(i)] = m_sequence->stars[*star].auid;
-        band.input.comparisonCounts[std::size_t(i)] = m_measured[std::size_t(i + 1)]->net;
-        band.input.comparisonMagnitudes[std::size_t(i)] = catalogue->magnitude;
+        band.comparisons[i] = m_sequence->stars[*star].auid;
+        band.input.comparisonCounts[i] = m_measured[i + 1]->net;
+        band.input.comparisonMagnitudes[i] = catalogue->magnitude;
     }
     const auto measured = [](const std::optional<Imaging::StarMeasurement> &star) {
         return star ? Transform::Measured{star->net, star->magnitudeError} : Transform::Measured{};

@@ -16,7 +16,7 @@ namespace Transform {
 namespace {
 
 // A generator's file takes a few hundred bytes; anything this large is not one.
-constexpr qint64 ReadLimit = 64 * 1024;
+constexpr qint64 ReadLimit = qint64(64) * 1024;
 
 const QString SetupSection = QStringLiteral("Setup");
 const QString CoefficientsSection = QStringLiteral("Coefficients");
