@@ -160,8 +160,10 @@ QByteArray headerCards(fitsfile *file)
     QByteArray cards;
     if (fits_convert_hdr2str(file, 0, nullptr, 0, &text, &count, &status) == 0)
         cards = QByteArray(text); // count cards, ended by a NUL
+    // CFITSIO does nothing on an error status, freeing included: a fresh one.
+    int freeing = 0;
     if (text)
-        fits_free_memory(text, &status);
+        fits_free_memory(text, &freeing);
     return cards;
 }
 
