@@ -113,9 +113,12 @@ const char *unsafeHeader(QFile &file, qint64 start)
     }
     if (!keys.contains(QStringLiteral("ZIMAGE")))
         return nullptr;
+    // CFITSIO reads a number's first digits ("0" of "0   32") and divides by it.
     const auto belowOne = [&keys](const QString &name) {
+        if (!keys.contains(name))
+            return false;
         const std::optional<double> value = parseHeaderNumber(keys.value(name));
-        return value && !(*value >= 1);
+        return !value || !(*value >= 1);
     };
     const bool rice = keys.value(QStringLiteral("ZCMPTYPE")).startsWith(QLatin1String("RICE"), Qt::CaseInsensitive);
     if (rice && belowOne(QStringLiteral("ZVAL1")))

@@ -493,6 +493,8 @@ void TestFitsImage::refusedContents_data()
     fz("tile of height 0.5", "ZTILE2", "0.5", LoadProblem::Damaged);
     fz("tile of height 1, as written", "ZTILE2", "1.0", QString());
     fz("Rice blocks of 0", "ZVAL1", "0", LoadProblem::Damaged);
+    fz("Rice blocks of 0 and another number", "ZVAL1", "0   32", LoadProblem::Damaged);
+    fz("tile width no number", "ZTILE1", "n 12", LoadProblem::Damaged);
     // CFITSIO took memory by a garbage row count here, seen under AddressSanitizer.
     fz("rows as text", "NAXIS2", "'x'", LoadProblem::NotFits);
     fz("no PCOUNT in its place", "PCOUNT", "", LoadProblem::NotFits);
