@@ -16,13 +16,13 @@ namespace {
 // A label's first word says what is special about the star: "vis" (visual
 // only), "sat" (saturated), "off" (off the image), "edge" (refused), "blue"
 // (only a B magnitude).
-struct Spec
+struct StarPlan
 {
     QString label;
     double catalogue = 0; // V
     double offset = 0;    // what the counts say less the catalogue
 };
-using Specs = QList<Spec>;
+using StarPlans = QList<StarPlan>;
 
 double counts(double magnitude)
 {
@@ -37,8 +37,8 @@ struct Field
 };
 
 // Star i at (60 + 50 i, 300) on a 1000 x 800 image at 1"/px, the variable at
-// (500, 600); each measured with the counts its spec gives.
-Field place(const Specs &specs, double variable)
+// (500, 600); each measured with the counts its plan gives.
+Field place(const StarPlans &plans, double variable)
 {
     QByteArray header;
     for (const char *card : {"CTYPE1  = 'RA---TAN'", "CTYPE2  = 'DEC--TAN'", "CRPIX1  = 500", "CRPIX2  = 400",
@@ -46,29 +46,29 @@ Field place(const Specs &specs, double variable)
         header += QByteArray(card).leftJustified(80, ' ');
     const std::optional<SkyFrame> frame = SkyFrame::fromHeader(header);
     Field field;
-    for (qsizetype i = 0; i < specs.size(); ++i) {
-        const QString &label = specs[i].label;
+    for (qsizetype i = 0; i < plans.size(); ++i) {
+        const QString &label = plans[i].label;
         const QPointF pixel(label.startsWith("off") ? -40.0 : 60.0 + 50.0 * double(i), 300);
         field.sequence.stars.push_back({label, label, *frame->toSky(pixel), label.startsWith("vis") ? "VISUAL" : "", {}});
-        field.sequence.stars.back().bands[label.startsWith("blue") ? "B" : "V"] = {specs[i].catalogue, 0.01};
+        field.sequence.stars.back().bands[label.startsWith("blue") ? "B" : "V"] = {plans[i].catalogue, 0.01};
     }
     field.sequence.variablePosition = frame->toSky(QPointF(500, 600));
-    const auto measure = [&specs, variable](double x, double y) {
+    const auto measure = [&plans, variable](double x, double y) {
         StarMeasurement star;
         star.net = counts(variable);
         if (y > 599)
             return star;
-        const Spec &spec = specs[qRound((x - 60) / 50)];
-        star.net = counts(spec.catalogue + spec.offset);
-        star.saturated = spec.label.startsWith("sat");
-        star.refusal = spec.label.startsWith("edge") ? Refusal::Border : Refusal::None;
+        const StarPlan &plan = plans[qRound((x - 60) / 50)];
+        star.net = counts(plan.catalogue + plan.offset);
+        star.saturated = plan.label.startsWith("sat");
+        star.refusal = plan.label.startsWith("edge") ? Refusal::Border : Refusal::None;
         return star;
     };
     field.placed = placeSequence(field.sequence, QStringLiteral("V"), *frame, 1000, 800, measure);
     return field;
 }
 
-const Specs Ladder = {{"A", 10}, {"B", 11}, {"C", 12}, {"D", 12.5}, {"E", 13}, {"F", 14}};
+const StarPlans Ladder = {{"A", 10}, {"B", 11}, {"C", 12}, {"D", 12.5}, {"E", 13}, {"F", 14}};
 
 } // namespace
 
@@ -79,22 +79,22 @@ class TestSequenceField : public QObject
 private slots:
     void choice_data()
     {
-        QTest::addColumn<Specs>("specs");
+        QTest::addColumn<StarPlans>("plans");
         QTest::addColumn<double>("variable");
         QTest::addColumn<QStringList>("chosen"); // C1, C2, C3, check
         QTest::newRow("nearest in magnitude") << Ladder << 12.3 << QStringList{"D", "C", "E", "B"};
         QTest::newRow("stars that cannot serve")
-            << Ladder + Specs{{"vis", 12.3}, {"sat", 12.31}, {"off", 12.29}, {"edge", 12.28}, {"blue", 12.3}} << 12.3
+            << Ladder + StarPlans{{"vis", 12.3}, {"sat", 12.31}, {"off", 12.29}, {"edge", 12.28}, {"blue", 12.3}} << 12.3
             << QStringList{"D", "C", "E", "B"};
-        QTest::newRow("two as near, brighter first") << Specs{{"A", 12.5}, {"B", 11.5}} << 12.0 << QStringList{"B", "A"};
+        QTest::newRow("two as near, brighter first") << StarPlans{{"A", 12.5}, {"B", 11.5}} << 12.0 << QStringList{"B", "A"};
     }
 
     void choice()
     {
-        QFETCH(Specs, specs);
+        QFETCH(StarPlans, plans);
         QFETCH(double, variable);
         QFETCH(QStringList, chosen);
-        const Field field = place(specs, variable);
+        const Field field = place(plans, variable);
         QStringList found;
         for (const auto &row : field.placed.chosen)
             if (row)
@@ -115,26 +115,26 @@ private slots:
 
     void discordant_data()
     {
-        QTest::addColumn<Specs>("specs");
+        QTest::addColumn<StarPlans>("plans");
         QTest::addColumn<QList<double>>("differences"); // of each star; empty: not checked
         QTest::addColumn<QString>("discordant");        // empty: none
         // Zero points 25, 25 and 24.7: C reads 12.3, A and B 0.15 brighter.
-        QTest::newRow("ensemble") << Specs{{"A", 10}, {"B", 11}, {"C", 12, 0.3}} << QList<double>{-0.15, -0.15, 0.3}
+        QTest::newRow("ensemble") << StarPlans{{"A", 10}, {"B", 11}, {"C", 12, 0.3}} << QList<double>{-0.15, -0.15, 0.3}
                                   << "C";
-        QTest::newRow("under 0.1") << Specs{{"A", 10}, {"B", 11}, {"C", 12, 0.09}, {"D", 13}, {"E", 14}}
+        QTest::newRow("under 0.1") << StarPlans{{"A", 10}, {"B", 11}, {"C", 12, 0.09}, {"D", 13}, {"E", 14}}
                                    << QList<double>() << "";
         QTest::newRow("within 3 sigma")
-            << Specs{{"A", 10, 0.2}, {"B", 11, -0.2}, {"C", 12, 0.2}, {"D", 13, -0.2}, {"E", 14, 0.3}}
+            << StarPlans{{"A", 10, 0.2}, {"B", 11, -0.2}, {"C", 12, 0.2}, {"D", 13, -0.2}, {"E", 14, 0.3}}
             << QList<double>() << "";
-        QTest::newRow("two stars, no spread") << Specs{{"A", 10}, {"B", 11, 0.5}} << QList<double>{-0.5, 0.5} << "";
+        QTest::newRow("two stars, no spread") << StarPlans{{"A", 10}, {"B", 11, 0.5}} << QList<double>{-0.5, 0.5} << "";
     }
 
     void discordant()
     {
-        QFETCH(Specs, specs);
+        QFETCH(StarPlans, plans);
         QFETCH(QList<double>, differences);
         QFETCH(QString, discordant);
-        const Field field = place(specs, 12);
+        const Field field = place(plans, 12);
         for (const FieldStar &row : field.placed.rows) {
             QCOMPARE(row.discordant, field.label(row) == discordant);
             QVERIFY(differences.isEmpty() || std::abs(*row.difference - differences[qsizetype(row.star)]) < 1e-9);
