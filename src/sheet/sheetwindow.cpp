@@ -29,7 +29,7 @@ QFont faceFont(Face face)
                                          {"Tahoma", 6},             {"Times New Roman", 9},
                                          {"CG Omega", 8.25},        {"Liberation Sans Narrow", 8.25}};
     const Typeface &typeface = typefaces[int(face)];
-    return Look::face(QString::fromLatin1(typeface.family), typeface.points);
+    return Look::face(typeface.family, typeface.points);
 }
 
 QRect pixelRect(const Control &c)

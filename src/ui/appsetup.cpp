@@ -1,7 +1,6 @@
 #include "appsetup.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -45,12 +44,7 @@ void setupApplication(QApplication &app)
     // Debian ships an outline Tahoma with Wine, outside fontconfig's folders.
     // No window writes in bold Tahoma, so its bold face is not loaded.
     QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"));
-    // Metric-compatible faces for the rest; Wine's bitmap MS Sans Serif and
-    // Courier render badly, so they are never used.
-    QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
-    QFont::insertSubstitution(QStringLiteral("Courier"), QStringLiteral("Liberation Mono"));
-    QFont::insertSubstitution(QStringLiteral("CG Omega"), QStringLiteral("Liberation Sans Narrow"));
-    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    // The other classic faces stand in as their twins: see Look::family.
 
     // The classic style paints a button's palette colour as it is, with no gradient.
     auto *style = new ClassicStyle;

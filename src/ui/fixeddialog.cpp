@@ -24,7 +24,7 @@ void setUpToolWindow(QWidget &window, const QString &name, const QString &title)
     window.setWindowTitle(title);
     window.setWindowIcon(appIcon());
     window.setAttribute(Qt::WA_DeleteOnClose);
-    window.setFont(Look::face(QStringLiteral("Tahoma"), 8.25)); // the sheet's face
+    window.setFont(Look::face("Tahoma", 8.25)); // the sheet's face
     paintSilver(window);
 }
 

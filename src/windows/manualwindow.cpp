@@ -5,6 +5,7 @@
 #include "helptexts.h"
 #include "pictures.h"
 #include "ui/appsetup.h"
+#include "ui/look.h"
 
 #include <QLabel>
 
@@ -24,7 +25,7 @@ ManualWindow::ManualWindow(QWidget *parent) : QDialog(parent)
     setWindowIcon(appIcon());
     paintSilver(*this);
 
-    QFont courier(QStringLiteral("Courier"));
+    QFont courier(Look::family("Courier"));
     courier.setPointSize(12);
     courier = withAdvance(courier, CellWidth);
     using namespace HelpTexts;

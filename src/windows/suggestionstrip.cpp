@@ -35,7 +35,7 @@ QImage suggestionStrip()
     QImage image(850, 57, QImage::Format_RGB888);
     image.fill(QColor(Look::Silver));
     QPainter p(&image);
-    QFont font(QStringLiteral("Courier"));
+    QFont font(Look::family("Courier"));
     font.setPixelSize(11);
     // 125 characters of the longest line across 850 pixels.
     p.setFont(withAdvance(font, 6.75));

@@ -1,5 +1,6 @@
 #include "support/controls.h"
 #include "ui/appsetup.h"
+#include "ui/look.h"
 #include "windows/helplabel.h"
 #include "windows/helptexts.h"
 #include "windows/imagenotewindow.h"
@@ -116,7 +117,8 @@ void TestHelpWindows::labels()
     // Painted, not a label: a screen reader has only this to read.
     QCOMPARE(QAccessible::queryAccessibleInterface(l)->text(QAccessible::Name), text);
     QCOMPARE(l->geometry(), place);
-    QCOMPARE(l->font().family(), family);
+    QCOMPARE(l->font().family(), Look::family(qPrintable(family)));
+    QCOMPARE(QFontInfo(l->font()).family(), l->font().family());
     QCOMPARE(l->font().pointSize(), 12);
     QVERIFY(l->autoFillBackground());
     QCOMPARE(l->palette().color(QPalette::Window), QColor(192, 192, 192));

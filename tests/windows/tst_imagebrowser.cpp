@@ -2,6 +2,7 @@
 #include "support/fifo.h"
 #include "support/recordingmessages.h"
 #include "ui/appsetup.h"
+#include "ui/look.h"
 #include "windows/imagebrowser.h"
 
 #include <QApplication>
@@ -160,7 +161,7 @@ void TestImageBrowser::window()
 
     auto *chiudi = control<QPushButton>(m_browser.get(), "Command1");
     QCOMPARE(chiudi->text(), QStringLiteral("Chiudi"));
-    QCOMPARE(chiudi->font().family(), QStringLiteral("MS Sans Serif"));
+    QCOMPARE(chiudi->font().family(), Look::family("MS Sans Serif"));
     QCOMPARE(chiudi->font().pointSize(), 12);
     const QImage drive = control<QWidget>(m_browser.get(), "Drive1")->grab().toImage();
     // Between its frame and the highlighted drive name.
