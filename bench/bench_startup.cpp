@@ -69,8 +69,8 @@ void showSheet()
     UserSettings settings;
     SheetWindow sheet({messages, dialogs, settings,
                        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)});
-    WindowModule windows(WindowModule::installedFolders());
-    Program::bindCommands(sheet, windows);
+    Program::Modules modules = Program::modulesIn(Module::installedFolders());
+    Program::bindCommands(sheet, modules);
     showAndPaint(sheet);
 }
 

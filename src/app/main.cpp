@@ -15,8 +15,8 @@ int main(int argc, char *argv[])
     UserSettings settings;
     SheetWindow sheet({messages, dialogs, settings,
                        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)});
-    WindowModule windows(WindowModule::installedFolders());
-    Program::bindCommands(sheet, windows);
+    Program::Modules modules = Program::modulesIn(Module::installedFolders());
+    Program::bindCommands(sheet, modules);
     sheet.show();
     return app.exec();
 }

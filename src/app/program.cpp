@@ -8,6 +8,7 @@
 #include "sheet/aavsomenu.h"
 #include "sheet/printing.h"
 #include "sheet/sheetwindow.h"
+#include "ui/windowfactory.h"
 #include "windows/aboutwindow.h"
 #include "windows/imagebrowser.h"
 #include "windows/imagenotewindow.h"
@@ -39,11 +40,11 @@ void open(const Context &c)
 
 // A window of the module: loaded on first use, or the one warning why not.
 template <typename Made>
-std::function<void(const Context &)> openFromModule(WindowModule &module, Made made)
+std::function<void(const Context &)> openFromModule(Module &module, Made made)
 {
     return [&module, made](const Context &c) {
-        if (const WindowFactory *factory = module.factory(c.messages))
-            made(*factory, c)->show();
+        if (const auto factory = module.entry<WindowFactoryFunction>(c.messages))
+            made(*factory(), c)->show();
     };
 }
 
@@ -53,6 +54,12 @@ void end(const Context &)
 }
 
 } // namespace
+
+Modules modulesIn(const QStringList &folders)
+{
+    return {Module(QString::fromLatin1(WindowModuleName), WindowFactorySymbol, folders),
+            Module(QString::fromLatin1(PrintModuleName), PrintSheetSymbol, folders)};
+}
 
 void endProgram()
 {
@@ -68,20 +75,23 @@ void endProgram()
     QCoreApplication::exit(0);
 }
 
-CommandTable windowCommands(SheetWindow &sheet, WindowModule &module)
+CommandTable windowCommands(SheetWindow &sheet, Modules &modules)
 {
     return {
         {Button::Exit, end},
         {Menu::Exit, end},
         {Menu::Print,
-         [&sheet](const Context &c) { printSheet(sheet.centralWidget(), c.messages); }},
+         [&sheet, &modules](const Context &c) {
+             if (const auto print = modules.printing.entry<PrintSheetFunction>(c.messages))
+                 print(sheet.centralWidget(), c.messages);
+         }},
         {Menu::Aavso, AavsoMenu::exportMeasurement},
         {Menu::ImageNote, open<ImageNoteWindow>},
         {Menu::ImageBrowser, open<ImageBrowser>},
-        {Menu::LightCurve, openFromModule(module, [](const WindowFactory &f, const Context &c) {
+        {Menu::LightCurve, openFromModule(modules.windows, [](const WindowFactory &f, const Context &c) {
              return f.lightCurve(c);
          })},
-        {Menu::Measure, openFromModule(module, [](const WindowFactory &f, const Context &c) {
+        {Menu::Measure, openFromModule(modules.windows, [](const WindowFactory &f, const Context &c) {
              return f.measure(c);
          })},
         {Menu::Manual, open<ManualWindow>},
@@ -90,10 +100,10 @@ CommandTable windowCommands(SheetWindow &sheet, WindowModule &module)
     };
 }
 
-void bindCommands(SheetWindow &sheet, WindowModule &module)
+void bindCommands(SheetWindow &sheet, Modules &modules)
 {
     sheet.bind(Aavso::Filters::commands() + Photometry::commands() + Calibration::commands()
-               + Files::commands() + windowCommands(sheet, module));
+               + Files::commands() + windowCommands(sheet, modules));
 }
 
 } // namespace Program

@@ -2,8 +2,6 @@
 
 #include <QLineEdit>
 #include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QWidget>
 
 bool renderSheet(QWidget *client, QPaintDevice *device)
@@ -29,18 +27,4 @@ bool renderSheet(QWidget *client, QPaintDevice *device)
     if (hideCursor)
         editing->setReadOnly(false);
     return painter.end();
-}
-
-void printSheet(QWidget *client, Messages &messages)
-{
-    // Without a default printer QPrinter quietly becomes a PDF printer with no file.
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull()) {
-        messages.show(PrintTitle, MessageIcon::Warning, NoPrinterMessage);
-        return;
-    }
-    QPrinter printer(info, QPrinter::HighResolution);
-    printer.setDocName(client->window()->windowTitle());
-    if (!renderSheet(client, &printer) || printer.printerState() == QPrinter::Error)
-        messages.show(PrintTitle, MessageIcon::Warning, PrintFailedMessage);
 }

@@ -11,8 +11,15 @@ class QWidget;
 bool renderSheet(QWidget *client, QPaintDevice *device);
 
 // "&Stampa": the picture of `client` on the default printer, without a
-// dialog; tells the user when there is no printer or the job fails.
+// dialog; tells the user when there is no printer or the job fails. It comes
+// with its own module (printer.cpp), loaded the first time the sheet is
+// printed, so that Qt's printing library costs nothing to a session that
+// never prints. The module exports it as PrintSheetSymbol.
 void printSheet(QWidget *client, Messages &messages);
+
+inline constexpr char PrintModuleName[] = "vevurid-stampa";
+inline constexpr char PrintSheetSymbol[] = "vevuridPrintSheet";
+using PrintSheetFunction = void (*)(QWidget *client, Messages &messages);
 
 inline const QString PrintTitle = QStringLiteral("Stampa");
 inline const QString NoPrinterMessage = QStringLiteral(

@@ -17,5 +17,7 @@ struct WindowFactory
     QWidget *(*measure)(const Context &context);
 };
 
+// The module's file, without the suffix the system gives it.
+inline constexpr char WindowModuleName[] = "vevurid-misure";
 inline constexpr char WindowFactorySymbol[] = "vevuridWindowFactory";
 using WindowFactoryFunction = const WindowFactory *(*)();

@@ -79,18 +79,19 @@ string(REGEX MATCH "<release version=\"([^\"]*)\"" release "${text}")
 set(released "${CMAKE_MATCH_1}")
 check("released STREQUAL VERSION" "the metainfo's latest release is not ${VERSION}: ${released}")
 
-# Nothing outside bin/, lib/ (the module) and share/.
+# Nothing outside bin/, lib/ (the modules) and share/.
 file(GLOB top RELATIVE ${prefix} ${prefix}/*)
 list(SORT top)
 check("top STREQUAL \"bin;lib;share\"" "unexpected folders in the prefix: ${top}")
 
-# The measuring windows' module where the program looks for it, and its
-# windows opened from there through the program's own loader.
-set(module ${prefix}/${MODULE_DIR}/vevurid-misure.so)
-check("EXISTS ${module}" "the module ${MODULE_DIR}/vevurid-misure.so is missing")
+# The modules where the program looks for them, the windows opened and the
+# sheet printed from there through the program's own loader.
+foreach(module vevurid-misure vevurid-stampa)
+  check("EXISTS ${prefix}/${MODULE_DIR}/${module}.so" "the module ${MODULE_DIR}/${module}.so is missing")
+endforeach()
 # The test stands in bin/ for the program and looks where the program does.
 file(COPY ${MODULE_TEST} DESTINATION ${prefix}/bin)
 unset(ENV{VEVURID_MODULE_FOLDER})
-execute_process(COMMAND ${prefix}/bin/tst_windowmodule opensEachWindow
+execute_process(COMMAND ${prefix}/bin/tst_modules opensEachWindow printsFromModule
                 RESULT_VARIABLE failed OUTPUT_VARIABLE log ERROR_VARIABLE log)
-check("NOT failed" "the installed module's windows do not open:\n${log}")
+check("NOT failed" "the installed modules do not work:\n${log}")

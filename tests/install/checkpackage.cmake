@@ -42,7 +42,8 @@ foreach(package libqt6widgets6 libqt6printsupport6 libqt6gui6 libqt6core6 qt6-qp
 endforeach()
 
 execute_process(COMMAND ${DPKG_DEB} --contents ${debs} OUTPUT_VARIABLE contents)
-foreach(file usr/bin/vevurid usr/${MODULE_DIR}/vevurid-misure.so usr/share/applications/vevurid.desktop
+foreach(file usr/bin/vevurid usr/${MODULE_DIR}/vevurid-misure.so usr/${MODULE_DIR}/vevurid-stampa.so
+             usr/share/applications/vevurid.desktop
              usr/share/icons/hicolor/32x32/apps/vevurid.png usr/share/man/man1/vevurid.1.gz
              usr/share/doc/vevurid/README.md usr/share/doc/vevurid/copyright
              usr/share/doc/vevurid/changelog.gz usr/share/metainfo/io.github.vevurid.vevurid.metainfo.xml)
@@ -54,15 +55,18 @@ execute_process(COMMAND ${DPKG_DEB} --extract ${debs} ${WORK_DIR}/root)
 execute_process(COMMAND ${FILE} -b ${WORK_DIR}/root/usr/bin/vevurid OUTPUT_VARIABLE kind)
 check("kind MATCHES \", stripped\n\"" "the packaged program is not stripped: ${kind}")
 
-# The measuring windows' module where the program looks for it, and its
-# windows opened from there through the program's own loader.
-set(module ${WORK_DIR}/root/usr/${MODULE_DIR}/vevurid-misure.so)
-check("EXISTS ${module}" "the module ${MODULE_DIR}/vevurid-misure.so is missing")
+# The modules where the program looks for them, the windows opened and the
+# sheet printed from there through the program's own loader.
+foreach(module vevurid-misure vevurid-stampa)
+  check("EXISTS ${WORK_DIR}/root/usr/${MODULE_DIR}/${module}.so" "the module ${MODULE_DIR}/${module}.so is missing")
+endforeach()
 # The test stands in bin/ for the program and looks where the program does.
 file(COPY ${MODULE_TEST} DESTINATION ${WORK_DIR}/root/usr/bin)
 unset(ENV{VEVURID_MODULE_FOLDER})
-execute_process(COMMAND ${WORK_DIR}/root/usr/bin/tst_windowmodule opensEachWindow
+execute_process(COMMAND ${WORK_DIR}/root/usr/bin/tst_modules opensEachWindow printsFromModule
                 RESULT_VARIABLE failed OUTPUT_VARIABLE log ERROR_VARIABLE log)
-check("NOT failed" "the installed module's windows do not open:\n${log}")
-execute_process(COMMAND ${FILE} -b ${module} OUTPUT_VARIABLE kind)
-check("kind MATCHES \", stripped\n\"" "the packaged module is not stripped: ${kind}")
+check("NOT failed" "the installed modules do not work:\n${log}")
+foreach(module vevurid-misure vevurid-stampa)
+  execute_process(COMMAND ${FILE} -b ${WORK_DIR}/root/usr/${MODULE_DIR}/${module}.so OUTPUT_VARIABLE kind)
+  check("kind MATCHES \", stripped\n\"" "the packaged module ${module} is not stripped: ${kind}")
+endforeach()

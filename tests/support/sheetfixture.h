@@ -2,6 +2,7 @@
 
 #include "app/program.h"
 #include "measuring/windowfactory.h"
+#include "sheet/printing.h"
 #include "sheet/sheetwindow.h"
 #include "support/controls.h"
 #include "support/recordingmessages.h"
@@ -25,7 +26,7 @@ protected:
         QVERIFY(m_dataFolder->isValid());
         m_form = std::make_unique<SheetWindow>(
             Services{m_messages, m_dialogs, m_settings, m_dataFolder->path()});
-        Program::bindCommands(*m_form, m_windows);
+        Program::bindCommands(*m_form, m_modules);
         m_messages.shown.clear();
     }
     void closeSheet()
@@ -50,6 +51,6 @@ protected:
 
 private:
     // Linked in, so that the tests reach the windows' own classes.
-    WindowModule m_windows{measuringWindows()};
+    Program::Modules m_modules{Module(+[] { return &measuringWindows(); }), Module(&printSheet)};
     std::unique_ptr<QTemporaryDir> m_dataFolder;
 };

@@ -1,50 +1,63 @@
 #include "app/program.h"
 #include "core/names.h"
+#include "sheet/printing.h"
 #include "sheet/sheetwindow.h"
 #include "support/controls.h"
 #include "support/recordingmessages.h"
 #include "support/scripteddialogs.h"
+#include "ui/windowfactory.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
-class TestWindowModule : public QObject
+class TestModules : public QObject
 {
     Q_OBJECT
 private slots:
     void opensEachWindow_data();
     void opensEachWindow();
+    void printsFromModule();
     void unusableModule_data();
     void unusableModule();
 
 private:
-    // The sheet with its commands, the module looked for in `folders`.
+    // The sheet with its commands, the modules looked for in `folders`.
     void openSheet(const QStringList &folders);
+    // Without a folder named, where the program looks: run from an installed
+    // bin/, this finds the installed modules.
+    static QStringList moduleFolders();
 
     QTemporaryDir m_data;
     RecordingMessages m_messages;
     ScriptedDialogs m_dialogs;
     MapSettings m_settings;
-    std::unique_ptr<WindowModule> m_module;
+    std::unique_ptr<Program::Modules> m_modules;
     std::unique_ptr<SheetWindow> m_sheet;
 };
 
-void TestWindowModule::openSheet(const QStringList &folders)
+void TestModules::openSheet(const QStringList &folders)
 {
     m_messages.shown.clear();
-    m_module = std::make_unique<WindowModule>(folders);
+    m_modules = std::make_unique<Program::Modules>(Program::modulesIn(folders));
     m_sheet = std::make_unique<SheetWindow>(Services{m_messages, m_dialogs, m_settings, m_data.path()});
-    Program::bindCommands(*m_sheet, *m_module);
+    Program::bindCommands(*m_sheet, *m_modules);
 }
 
-void TestWindowModule::opensEachWindow_data()
+QStringList TestModules::moduleFolders()
+{
+    const QString folder = qEnvironmentVariable("VEVURID_MODULE_FOLDER");
+    return folder.isEmpty() ? Module::installedFolders() : QStringList{folder};
+}
+
+void TestModules::opensEachWindow_data()
 {
     QTest::addColumn<QString>("entry");
     QTest::addColumn<QString>("window");
@@ -54,14 +67,11 @@ void TestWindowModule::opensEachWindow_data()
 
 // From the menu, as the program opens them: the module is loaded once and
 // the window comes from its factory.
-void TestWindowModule::opensEachWindow()
+void TestModules::opensEachWindow()
 {
     QFETCH(QString, entry);
     QFETCH(QString, window);
-    // Without a folder named, where the program looks: run from an installed
-    // bin/, this finds the installed module.
-    const QString folder = qEnvironmentVariable("VEVURID_MODULE_FOLDER");
-    openSheet(folder.isEmpty() ? WindowModule::installedFolders() : QStringList{folder});
+    openSheet(moduleFolders());
     for (int time = 0; time < 2; ++time)
         control<QAction>(m_sheet.get(), entry)->trigger();
     QCOMPARE(m_messages.texts(), QStringList());
@@ -75,30 +85,47 @@ void TestWindowModule::opensEachWindow()
     QCOMPARE(shown, 2);
 }
 
-void TestWindowModule::unusableModule_data()
+// Printed through the module's own function: with no printer, it tells so.
+void TestModules::printsFromModule()
 {
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        QSKIP("this machine has a default printer; the test would print on it");
+    openSheet(moduleFolders());
+    control<QAction>(m_sheet.get(), Menu::Print)->trigger();
+    QCOMPARE(m_messages.texts(), QStringList{NoPrinterMessage});
+}
+
+void TestModules::unusableModule_data()
+{
+    QTest::addColumn<QString>("module");
+    QTest::addColumn<QString>("entry");
     QTest::addColumn<QByteArray>("file"); // the module's file in the folder; none when empty
-    QTest::newRow("missing") << QByteArray();
-    QTest::newRow("not a library") << QByteArray("\x7f" "ELF but no more");
+    const QByteArray broken("\x7f" "ELF but no more");
+    QTest::newRow("windows missing") << WindowModuleName << Menu::Measure << QByteArray();
+    QTest::newRow("windows not a library") << WindowModuleName << Menu::LightCurve << broken;
+    QTest::newRow("printing missing") << PrintModuleName << Menu::Print << QByteArray();
+    QTest::newRow("printing not a library") << PrintModuleName << Menu::Print << broken;
 }
 
 // One warning naming the module; the sheet goes on computing.
-void TestWindowModule::unusableModule()
+void TestModules::unusableModule()
 {
+    QFETCH(QString, module);
+    QFETCH(QString, entry);
     QFETCH(QByteArray, file);
     QTemporaryDir folder;
     if (!file.isEmpty()) {
-        QFile module(folder.filePath(WindowModule::Name + ".so"));
-        QVERIFY(module.open(QIODevice::WriteOnly) && module.write(file) == file.size());
+        QFile library(folder.filePath(module + ".so"));
+        QVERIFY(library.open(QIODevice::WriteOnly) && library.write(file) == file.size());
     }
     openSheet({folder.path()});
-    control<QAction>(m_sheet.get(), Menu::Measure)->trigger();
+    control<QAction>(m_sheet.get(), entry)->trigger();
     QCOMPARE(m_messages.shown.size(), 1);
     QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
     const QString said = m_messages.shown[0].text;
-    QVERIFY2(said.startsWith(WindowModule::LoadFailed.arg(WindowModule::Name, QString())), qPrintable(said));
+    QVERIFY2(said.startsWith(Module::LoadFailed.arg(module, QString())), qPrintable(said));
     if (file.isEmpty())
-        QCOMPARE(said, WindowModule::LoadFailed.arg(WindowModule::Name, WindowModule::NotFound.arg(folder.path())));
+        QCOMPARE(said, Module::LoadFailed.arg(module, Module::NotFound.arg(folder.path())));
 
     const char *values[][2] = {{Field::AduC1, "1000"}, {Field::AduC2, "1000"}, {Field::AduC3, "1000"},
                                {Field::AduVariable, "1000"}, {Field::MagnitudeC1, "10"},
@@ -109,5 +136,5 @@ void TestWindowModule::unusableModule()
     QCOMPARE(control<QLineEdit>(m_sheet.get(), Field::MagnitudeVariable)->text(), QStringLiteral("10"));
 }
 
-QTEST_MAIN(TestWindowModule)
-#include "tst_windowmodule.moc"
+QTEST_MAIN(TestModules)
+#include "tst_modules.moc"
