@@ -1,5 +1,7 @@
 #include "appsetup.h"
 
+#include "ui/look.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QIcon>
@@ -45,6 +47,10 @@ void setupApplication(QApplication &app)
     // No window writes in bold Tahoma, so its bold face is not loaded.
     QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"));
     // The other classic faces stand in as their twins: see Look::family.
+    // A window without a face of its own, a message box or a file dialog,
+    // writes in the sheet's: the toolkit's own default would be one more face
+    // to load at every start, for the boxes the sheet builds before its font.
+    QApplication::setFont(Look::face("Tahoma", 8.25));
 
     // The classic style paints a button's palette colour as it is, with no gradient.
     auto *style = new ClassicStyle;
