@@ -98,7 +98,7 @@ const char *unsafeHeader(QFile &file, qint64 start)
     if (parseHeaderNumber(keys.value(QStringLiteral("TFIELDS"))).value_or(0) > MaxTableFields)
         return LoadProblem::NotFits;
     // CFITSIO reads a table's opening cards by their places, and where one
-    // is missing goes on with a column count it never read.
+    // is missing, or has no value sign, goes on with a size it never read.
     static const QStringList tables{QStringLiteral("BINTABLE"), QStringLiteral("A3DTABLE"),
                                     QStringLiteral("3DTABLE"), QStringLiteral("TABLE")};
     static const QList<QByteArray> opening{"XTENSION", "BITPIX", "NAXIS", "NAXIS1",
@@ -107,7 +107,8 @@ const char *unsafeHeader(QFile &file, qint64 start)
         file.seek(start);
         const QByteArray cards = file.read(opening.size() * CardBytes);
         for (qsizetype card = 0; card < opening.size(); ++card) {
-            if (cards.mid(card * CardBytes, 8).trimmed() != opening[card])
+            if (cards.mid(card * CardBytes, 8).trimmed() != opening[card]
+                || cards.mid(card * CardBytes + 8, 2) != "= ")
                 return LoadProblem::NotFits;
         }
     }

@@ -87,15 +87,15 @@ int loadingPeakMegabytes(const QString &path)
     return child > 0 && waitpid(child, &outcome, 0) == child && WIFEXITED(outcome) ? WEXITSTATUS(outcome) : -1;
 }
 
-// Gives every card `name` of the file's headers the value `value`; none
-// makes it a comment.
-void setCard(const QString &path, const QByteArray &name, const QByteArray &value)
+// Gives every card `name` of the file's headers `text` after the name, its
+// value sign included; none makes it a comment.
+void setCard(const QString &path, const QByteArray &name, const QByteArray &text)
 {
     QByteArray bytes = bytesOf(path);
-    const QByteArray key = name.leftJustified(8, ' ') + "= ";
+    const QByteArray key = name.leftJustified(8, ' ');
     for (qsizetype at = 0; at + 80 <= bytes.size(); at += 80) {
-        if (bytes.mid(at, 10) == key)
-            bytes.replace(at, 80, (value.isEmpty() ? "COMMENT" : key + value).leftJustified(80, ' '));
+        if (bytes.mid(at, 10) == key + "= ")
+            bytes.replace(at, 80, (text.isEmpty() ? "COMMENT" : key + text).leftJustified(80, ' '));
     }
     putBytes(path, bytes);
 }
@@ -478,7 +478,7 @@ void TestFitsImage::refusedContents_data()
     QTest::addColumn<Cards>("cards");
     QTest::addColumn<std::vector<double>>("values");
     QTest::addColumn<QByteArray>("card"); // of a compressed file's header, set to `value` after writing
-    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QByteArray>("value"); // the card after its name
     QTest::addColumn<QString>("problem"); // empty: the image loads
 
     const double nan = std::nan("");
@@ -489,14 +489,15 @@ void TestFitsImage::refusedContents_data()
     const auto plain = [](const char *name, int bitpix, const std::vector<double> &values, const QString &problem) {
         QTest::newRow(name) << bitpix << Cards() << values << QByteArray() << QByteArray() << problem;
     };
-    fz("tile of width 0", "ZTILE1", "0", LoadProblem::Damaged);
-    fz("tile of height 0.5", "ZTILE2", "0.5", LoadProblem::Damaged);
-    fz("tile of height 1, as written", "ZTILE2", "1.0", QString());
-    fz("Rice blocks of 0", "ZVAL1", "0", LoadProblem::Damaged);
-    fz("Rice blocks of 0 and another number", "ZVAL1", "0   32", LoadProblem::Damaged);
-    fz("tile width no number", "ZTILE1", "n 12", LoadProblem::Damaged);
+    fz("tile of width 0", "ZTILE1", "= 0", LoadProblem::Damaged);
+    fz("tile of height 0.5", "ZTILE2", "= 0.5", LoadProblem::Damaged);
+    fz("tile of height 1, as written", "ZTILE2", "= 1.0", QString());
+    fz("Rice blocks of 0", "ZVAL1", "= 0", LoadProblem::Damaged);
+    fz("Rice blocks of 0 and another number", "ZVAL1", "= 0   32", LoadProblem::Damaged);
+    fz("tile width no number", "ZTILE1", "= n 12", LoadProblem::Damaged);
     // CFITSIO took memory by a garbage row count here, seen under AddressSanitizer.
-    fz("rows as text", "NAXIS2", "'x'", LoadProblem::NotFits);
+    fz("rows as text", "NAXIS2", "= 'x'", LoadProblem::NotFits);
+    fz("rows without a value sign", "NAXIS2", "=:  4", LoadProblem::NotFits);
     fz("no PCOUNT in its place", "PCOUNT", "", LoadProblem::NotFits);
     plain("float, all NaN", FLOAT_IMG, std::vector<double>(4, nan), LoadProblem::NoValidPixels);
     plain("float, one valid pixel", FLOAT_IMG, {nan, nan, nan, 5}, QString());
