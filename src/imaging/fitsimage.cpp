@@ -85,10 +85,13 @@ bool sizesData(const QString &name)
 // CFITSIO may not move to the header at `start`; none when it may.
 const char *unsafeHeader(QFile &file, qint64 start)
 {
+    // The compressed image's own numbers, which CFITSIO reads as it moves to
+    // the header; a value that is no number can run it past its buffers.
+    static const QRegularExpression imageNumber(QStringLiteral("^(ZBITPIX|ZNAXIS\\d*|ZTILE\\d+|ZVAL\\d+)$"));
     const HeaderKeys keys = rawHeaderKeys(file, start, [](const QString &name) {
         static const QStringList named{QStringLiteral("XTENSION"), QStringLiteral("TFIELDS"),
-                                       QStringLiteral("ZIMAGE"), QStringLiteral("ZCMPTYPE"), QStringLiteral("ZVAL1")};
-        return named.contains(name) || name.startsWith(QLatin1String("ZTILE")) || sizesData(name);
+                                       QStringLiteral("ZIMAGE"), QStringLiteral("ZCMPTYPE")};
+        return named.contains(name) || imageNumber.match(name).hasMatch() || sizesData(name);
     });
     for (auto key = keys.cbegin(); key != keys.cend(); ++key) {
         const std::optional<double> size = parseHeaderNumber(key.value());
@@ -114,18 +117,15 @@ const char *unsafeHeader(QFile &file, qint64 start)
     }
     if (!keys.contains(QStringLiteral("ZIMAGE")))
         return nullptr;
-    // CFITSIO reads a number's first digits ("0" of "0   32") and divides by it.
-    const auto belowOne = [&keys](const QString &name) {
-        if (!keys.contains(name))
-            return false;
-        const std::optional<double> value = parseHeaderNumber(keys.value(name));
-        return !value || !(*value >= 1);
-    };
+    // CFITSIO also reads a number's first digits ("0" of "0   32") and
+    // divides by the tiles' sides and the Rice block size.
     const bool rice = keys.value(QStringLiteral("ZCMPTYPE")).startsWith(QLatin1String("RICE"), Qt::CaseInsensitive);
-    if (rice && belowOne(QStringLiteral("ZVAL1")))
-        return LoadProblem::Damaged;
     for (auto key = keys.cbegin(); key != keys.cend(); ++key) {
-        if (key.key().startsWith(QLatin1String("ZTILE")) && belowOne(key.key()))
+        if (!imageNumber.match(key.key()).hasMatch())
+            continue;
+        const std::optional<double> value = parseHeaderNumber(key.value());
+        const bool divisor = key.key().startsWith(QLatin1String("ZTILE")) || (rice && key.key() == QLatin1String("ZVAL1"));
+        if (!value || (divisor && !(*value >= 1)))
             return LoadProblem::Damaged;
     }
     return nullptr;

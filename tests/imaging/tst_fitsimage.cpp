@@ -495,6 +495,9 @@ void TestFitsImage::refusedContents_data()
     fz("Rice blocks of 0", "ZVAL1", "= 0", LoadProblem::Damaged);
     fz("Rice blocks of 0 and another number", "ZVAL1", "= 0   32", LoadProblem::Damaged);
     fz("tile width no number", "ZTILE1", "= n 12", LoadProblem::Damaged);
+    // CFITSIO took all up to the comment's ")" for a complex number, past its buffer.
+    fz("bytes per pixel opening a complex number", "ZVAL2", "= (  2 / bytes per pixel (1, 2, 4, or 8)",
+       LoadProblem::Damaged);
     // CFITSIO took memory by a garbage row count here, seen under AddressSanitizer.
     fz("rows as text", "NAXIS2", "= 'x'", LoadProblem::NotFits);
     fz("rows without a value sign", "NAXIS2", "=:  4", LoadProblem::NotFits);
