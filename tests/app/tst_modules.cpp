@@ -104,7 +104,6 @@ void TestModules::unusableModule_data()
     QTest::newRow("windows missing") << WindowModuleName << Menu::Measure << QByteArray();
     QTest::newRow("windows not a library") << WindowModuleName << Menu::LightCurve << broken;
     QTest::newRow("printing missing") << PrintModuleName << Menu::Print << QByteArray();
-    QTest::newRow("printing not a library") << PrintModuleName << Menu::Print << broken;
 }
 
 // One warning naming the module; the sheet goes on computing.
