@@ -89,13 +89,17 @@ const char *unsafeHeader(QFile &file, qint64 start)
     // the header; a value that is no number can run it past its buffers.
     static const QRegularExpression imageNumber(QStringLiteral("^(ZBITPIX|ZNAXIS\\d*|ZTILE\\d+|ZVAL\\d+)$"));
     const HeaderKeys keys = rawHeaderKeys(file, start, [](const QString &name) {
-        static const QStringList named{QStringLiteral("XTENSION"), QStringLiteral("TFIELDS"),
+        static const QStringList named{QStringLiteral("XTENSION"), QStringLiteral("BITPIX"), QStringLiteral("TFIELDS"),
                                        QStringLiteral("ZIMAGE"), QStringLiteral("ZCMPTYPE")};
         return named.contains(name) || imageNumber.match(name).hasMatch() || sizesData(name);
     });
+    // CFITSIO takes a value opening with "(" for a complex number, and reads
+    // on to whatever ")" follows.
     for (auto key = keys.cbegin(); key != keys.cend(); ++key) {
-        const std::optional<double> size = parseHeaderNumber(key.value());
-        if (sizesData(key.key()) && !(size && *size >= 0 && *size == std::floor(*size)))
+        const std::optional<double> number = parseHeaderNumber(key.value());
+        const bool whole = number && *number == std::floor(*number);
+        const bool count = sizesData(key.key()) || key.key() == QLatin1String("TFIELDS");
+        if ((count && !(whole && *number >= 0)) || (key.key() == QLatin1String("BITPIX") && !whole))
             return LoadProblem::NotFits;
     }
     if (parseHeaderNumber(keys.value(QStringLiteral("TFIELDS"))).value_or(0) > MaxTableFields)

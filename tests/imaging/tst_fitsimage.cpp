@@ -87,16 +87,19 @@ int loadingPeakMegabytes(const QString &path)
     return child > 0 && waitpid(child, &outcome, 0) == child && WIFEXITED(outcome) ? WEXITSTATUS(outcome) : -1;
 }
 
-// Gives every card `name` of the file's headers `text` after the name, its
-// value sign included; none makes it a comment.
+// Gives the file's last card `name`, the compressed image's, `text` after
+// the name, its value sign included; none makes it a comment.
 void setCard(const QString &path, const QByteArray &name, const QByteArray &text)
 {
     QByteArray bytes = bytesOf(path);
     const QByteArray key = name.leftJustified(8, ' ');
+    qsizetype last = -1;
     for (qsizetype at = 0; at + 80 <= bytes.size(); at += 80) {
         if (bytes.mid(at, 10) == key + "= ")
-            bytes.replace(at, 80, (text.isEmpty() ? "COMMENT" : key + text).leftJustified(80, ' '));
+            last = at;
     }
+    QVERIFY(last >= 0);
+    bytes.replace(last, 80, (text.isEmpty() ? "COMMENT" : key + text).leftJustified(80, ' '));
     putBytes(path, bytes);
 }
 
@@ -502,6 +505,7 @@ void TestFitsImage::refusedContents_data()
     fz("rows as text", "NAXIS2", "= 'x'", LoadProblem::NotFits);
     fz("rows without a value sign", "NAXIS2", "=:  4", LoadProblem::NotFits);
     fz("no PCOUNT in its place", "PCOUNT", "", LoadProblem::NotFits);
+    fz("bits per value opening a complex number", "BITPIX", "= (   8 / 8-bit bytes", LoadProblem::NotFits);
     plain("float, all NaN", FLOAT_IMG, std::vector<double>(4, nan), LoadProblem::NoValidPixels);
     plain("float, one valid pixel", FLOAT_IMG, {nan, nan, nan, 5}, QString());
     plain("float, all zero", FLOAT_IMG, std::vector<double>(4, 0.0), LoadProblem::Empty);
