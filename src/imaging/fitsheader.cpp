@@ -83,22 +83,23 @@ constexpr qint64 BlockSize = 2880;
 constexpr int CardSize = 80;
 
 // A card's value text: a quoted string without its quotes, else what comes
-// before the comment.
+// before the comment. Blanks are ASCII's, as CFITSIO's: a no-break space
+// stays, and spoils a number.
 QString cardValue(const QByteArray &card)
 {
-    QString text = QString::fromLatin1(card.mid(10)).trimmed();
-    if (!text.startsWith(QLatin1Char('\'')))
-        return text.left(text.indexOf(QLatin1Char('/'))).trimmed();
-    QString value;
+    const QByteArray text = card.mid(10).trimmed();
+    if (!text.startsWith('\''))
+        return QString::fromLatin1(text.split('/').constFirst().trimmed());
+    QByteArray value;
     for (qsizetype i = 1; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('\'')) {
-            if (i + 1 >= text.size() || text[i + 1] != QLatin1Char('\''))
+        if (text[i] == '\'') {
+            if (i + 1 >= text.size() || text[i + 1] != '\'')
                 break;
             ++i;
         }
         value += text[i];
     }
-    return value.trimmed();
+    return QString::fromLatin1(value.trimmed());
 }
 
 } // namespace

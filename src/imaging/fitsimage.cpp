@@ -79,6 +79,14 @@ bool sizesData(const QString &name)
     return sizes.match(name).hasMatch();
 }
 
+// A number as CFITSIO reads it: printable ASCII only, where Qt would also
+// take a no-break space for a blank.
+std::optional<double> structuralNumber(const QString &value)
+{
+    const bool ascii = std::all_of(value.cbegin(), value.cend(), [](QChar c) { return c >= u' ' && c <= u'~'; });
+    return ascii ? parseHeaderNumber(value) : std::nullopt;
+}
+
 // Moving to a header, CFITSIO builds a table's columns, and for a compressed
 // image divides by its tiles' sides and its Rice block size, taken as whole
 // numbers: such a header is looked at from its own bytes first. Why
@@ -96,7 +104,7 @@ const char *unsafeHeader(QFile &file, qint64 start)
     // CFITSIO takes a value opening with "(" for a complex number, and reads
     // on to whatever ")" follows.
     for (auto key = keys.cbegin(); key != keys.cend(); ++key) {
-        const std::optional<double> number = parseHeaderNumber(key.value());
+        const std::optional<double> number = structuralNumber(key.value());
         const bool whole = number && *number == std::floor(*number);
         const bool count = sizesData(key.key()) || key.key() == QLatin1String("TFIELDS");
         if ((count && !(whole && *number >= 0)) || (key.key() == QLatin1String("BITPIX") && !whole))
@@ -127,7 +135,7 @@ const char *unsafeHeader(QFile &file, qint64 start)
     for (auto key = keys.cbegin(); key != keys.cend(); ++key) {
         if (!imageNumber.match(key.key()).hasMatch())
             continue;
-        const std::optional<double> value = parseHeaderNumber(key.value());
+        const std::optional<double> value = structuralNumber(key.value());
         const bool divisor = key.key().startsWith(QLatin1String("ZTILE")) || (rice && key.key() == QLatin1String("ZVAL1"));
         if (!value || (divisor && !(*value >= 1)))
             return LoadProblem::Damaged;

@@ -506,6 +506,7 @@ void TestFitsImage::refusedContents_data()
     fz("rows without a value sign", "NAXIS2", "=:  4", LoadProblem::NotFits);
     fz("no PCOUNT in its place", "PCOUNT", "", LoadProblem::NotFits);
     fz("bits per value opening a complex number", "BITPIX", "= (   8 / 8-bit bytes", LoadProblem::NotFits);
+    fz("row width after a no-break space", "NAXIS1", "=          \xa0     8", LoadProblem::NotFits);
     plain("float, all NaN", FLOAT_IMG, std::vector<double>(4, nan), LoadProblem::NoValidPixels);
     plain("float, one valid pixel", FLOAT_IMG, {nan, nan, nan, 5}, QString());
     plain("float, all zero", FLOAT_IMG, std::vector<double>(4, 0.0), LoadProblem::Empty);
