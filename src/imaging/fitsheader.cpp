@@ -104,9 +104,10 @@ QString cardValue(const QByteArray &card)
 
 } // namespace
 
-HeaderKeys rawHeaderKeys(QIODevice &file, qint64 start, const std::function<bool(const QString &)> &wanted)
+QMultiHash<QString, QString> rawHeaderKeys(QIODevice &file, qint64 start,
+                                           const std::function<bool(const QString &)> &wanted)
 {
-    HeaderKeys keys;
+    QMultiHash<QString, QString> keys;
     if (!file.seek(start))
         return keys;
     for (;;) {
@@ -118,7 +119,7 @@ HeaderKeys rawHeaderKeys(QIODevice &file, qint64 start, const std::function<bool
             const QString name = QString::fromLatin1(card.left(8)).trimmed();
             if (name == QLatin1String("END"))
                 return keys;
-            if (card.mid(8, 2) == "= " && !keys.contains(name) && wanted(name))
+            if (card.mid(8, 2) == "= " && wanted(name))
                 keys.insert(name, cardValue(card));
         }
     }

@@ -36,9 +36,10 @@ struct ImageHeader
 ImageHeader readHeader(const HeaderKeys &keys);
 
 // The header starting at byte `start` of `file`, read from its own cards up
-// to END (or the file's end): the keys `wanted` names, each with its first
-// value. For looking at a header before a library acts on it.
-HeaderKeys rawHeaderKeys(QIODevice &file, qint64 start, const std::function<bool(const QString &)> &wanted);
+// to END (or the file's end): the keys `wanted` names, each with every value
+// it is given. For looking at a header before a library acts on it.
+QMultiHash<QString, QString> rawHeaderKeys(QIODevice &file, qint64 start,
+                                           const std::function<bool(const QString &)> &wanted);
 
 // A FITS date: ISO 8601 "YYYY-MM-DDThh:mm:ss[.s...]" with an optional zone
 // ("Z", "+01:00", "-0700"; none means UTC), or a date alone ("YYYY-MM-DD",

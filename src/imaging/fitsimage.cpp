@@ -96,11 +96,16 @@ const char *unsafeHeader(QFile &file, qint64 start)
     // The compressed image's own numbers, which CFITSIO reads as it moves to
     // the header; a value that is no number can run it past its buffers.
     static const QRegularExpression imageNumber(QStringLiteral("^(ZBITPIX|ZNAXIS\\d*|ZTILE\\d+|ZVAL\\d+)$"));
-    const HeaderKeys keys = rawHeaderKeys(file, start, [](const QString &name) {
+    const QMultiHash<QString, QString> keys = rawHeaderKeys(file, start, [](const QString &name) {
         static const QStringList named{QStringLiteral("XTENSION"), QStringLiteral("BITPIX"), QStringLiteral("TFIELDS"),
                                        QStringLiteral("ZIMAGE"), QStringLiteral("ZCMPTYPE")};
         return named.contains(name) || imageNumber.match(name).hasMatch() || sizesData(name);
     });
+    // Where a key repeats, CFITSIO may read another card than the one looked at.
+    for (auto key = keys.cbegin(); key != keys.cend(); ++key) {
+        if (keys.count(key.key()) > 1)
+            return LoadProblem::NotFits;
+    }
     // CFITSIO takes a value opening with "(" for a complex number, and reads
     // on to whatever ")" follows.
     for (auto key = keys.cbegin(); key != keys.cend(); ++key) {

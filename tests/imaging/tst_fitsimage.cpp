@@ -87,19 +87,18 @@ int loadingPeakMegabytes(const QString &path)
     return child > 0 && waitpid(child, &outcome, 0) == child && WIFEXITED(outcome) ? WEXITSTATUS(outcome) : -1;
 }
 
-// Gives the file's last card `name`, the compressed image's, `text` after
-// the name, its value sign included; none makes it a comment.
-void setCard(const QString &path, const QByteArray &name, const QByteArray &text)
+// Puts `replacement` in place of the file's last card `name`, the
+// compressed image's; none makes it a comment.
+void setCard(const QString &path, const QByteArray &name, const QByteArray &replacement)
 {
     QByteArray bytes = bytesOf(path);
-    const QByteArray key = name.leftJustified(8, ' ');
     qsizetype last = -1;
     for (qsizetype at = 0; at + 80 <= bytes.size(); at += 80) {
-        if (bytes.mid(at, 10) == key + "= ")
+        if (bytes.mid(at, 10) == name.leftJustified(8, ' ') + "= ")
             last = at;
     }
     QVERIFY(last >= 0);
-    bytes.replace(last, 80, (text.isEmpty() ? "COMMENT" : key + text).leftJustified(80, ' '));
+    bytes.replace(last, 80, (replacement.isEmpty() ? "COMMENT" : replacement).leftJustified(80, ' '));
     putBytes(path, bytes);
 }
 
@@ -480,8 +479,8 @@ void TestFitsImage::refusedContents_data()
     QTest::addColumn<int>("bitpix");
     QTest::addColumn<Cards>("cards");
     QTest::addColumn<std::vector<double>>("values");
-    QTest::addColumn<QByteArray>("card"); // of a compressed file's header, set to `value` after writing
-    QTest::addColumn<QByteArray>("value"); // the card after its name
+    QTest::addColumn<QByteArray>("card"); // of a compressed file's header, replaced after writing
+    QTest::addColumn<QByteArray>("value"); // the card in its place
     QTest::addColumn<QString>("problem"); // empty: the image loads
 
     const double nan = std::nan("");
@@ -492,21 +491,23 @@ void TestFitsImage::refusedContents_data()
     const auto plain = [](const char *name, int bitpix, const std::vector<double> &values, const QString &problem) {
         QTest::newRow(name) << bitpix << Cards() << values << QByteArray() << QByteArray() << problem;
     };
-    fz("tile of width 0", "ZTILE1", "= 0", LoadProblem::Damaged);
-    fz("tile of height 0.5", "ZTILE2", "= 0.5", LoadProblem::Damaged);
-    fz("tile of height 1, as written", "ZTILE2", "= 1.0", QString());
-    fz("Rice blocks of 0", "ZVAL1", "= 0", LoadProblem::Damaged);
-    fz("Rice blocks of 0 and another number", "ZVAL1", "= 0   32", LoadProblem::Damaged);
-    fz("tile width no number", "ZTILE1", "= n 12", LoadProblem::Damaged);
+    fz("tile of width 0", "ZTILE1", "ZTILE1  = 0", LoadProblem::Damaged);
+    fz("tile of height 0.5", "ZTILE2", "ZTILE2  = 0.5", LoadProblem::Damaged);
+    fz("tile of height 1, as written", "ZTILE2", "ZTILE2  = 1.0", QString());
+    fz("Rice blocks of 0", "ZVAL1", "ZVAL1   = 0", LoadProblem::Damaged);
+    fz("Rice blocks of 0 and another number", "ZVAL1", "ZVAL1   = 0   32", LoadProblem::Damaged);
+    fz("tile width no number", "ZTILE1", "ZTILE1  = n 12", LoadProblem::Damaged);
     // CFITSIO took all up to the comment's ")" for a complex number, past its buffer.
-    fz("bytes per pixel opening a complex number", "ZVAL2", "= (  2 / bytes per pixel (1, 2, 4, or 8)",
+    fz("bytes per pixel opening a complex number", "ZVAL2", "ZVAL2   = (  2 / bytes per pixel (1, 2, 4, or 8)",
        LoadProblem::Damaged);
     // CFITSIO took memory by a garbage row count here, seen under AddressSanitizer.
-    fz("rows as text", "NAXIS2", "= 'x'", LoadProblem::NotFits);
-    fz("rows without a value sign", "NAXIS2", "=:  4", LoadProblem::NotFits);
+    fz("rows as text", "NAXIS2", "NAXIS2  = 'x'", LoadProblem::NotFits);
+    fz("rows without a value sign", "NAXIS2", "NAXIS2  =:  4", LoadProblem::NotFits);
     fz("no PCOUNT in its place", "PCOUNT", "", LoadProblem::NotFits);
-    fz("bits per value opening a complex number", "BITPIX", "= (   8 / 8-bit bytes", LoadProblem::NotFits);
-    fz("row width after a no-break space", "NAXIS1", "=          \xa0     8", LoadProblem::NotFits);
+    fz("bits per value opening a complex number", "BITPIX", "BITPIX  = (   8 / 8-bit bytes", LoadProblem::NotFits);
+    fz("row width after a no-break space", "NAXIS1", "NAXIS1  =          \xa0     8", LoadProblem::NotFits);
+    // CFITSIO read the second, and divided by it.
+    fz("a second tile height, as text", "ZNAME2", "ZTILE2  = 'BYTEPIX '", LoadProblem::NotFits);
     plain("float, all NaN", FLOAT_IMG, std::vector<double>(4, nan), LoadProblem::NoValidPixels);
     plain("float, one valid pixel", FLOAT_IMG, {nan, nan, nan, 5}, QString());
     plain("float, all zero", FLOAT_IMG, std::vector<double>(4, 0.0), LoadProblem::Empty);
