@@ -5,6 +5,8 @@
 #include <QIODevice>
 #include <QRegularExpression>
 
+#include <fitsio.h>
+
 #include <cmath>
 #include <initializer_list>
 
@@ -82,27 +84,16 @@ std::optional<int> zoneOffset(const QString &zone)
 constexpr qint64 BlockSize = 2880;
 constexpr int CardSize = 80;
 
-// A card's value text: a quoted string without its quotes, else what comes
-// before the comment. Blanks are ASCII's, as CFITSIO's: a no-break space
-// stays, and spoils a number.
-QString cardValue(const QByteArray &card)
-{
-    const QByteArray text = card.mid(10).trimmed();
-    if (!text.startsWith('\''))
-        return QString::fromLatin1(text.split('/').constFirst().trimmed());
-    QByteArray value;
-    for (qsizetype i = 1; i < text.size(); ++i) {
-        if (text[i] == '\'') {
-            if (i + 1 >= text.size() || text[i + 1] != '\'')
-                break;
-            ++i;
-        }
-        value += text[i];
-    }
-    return QString::fromLatin1(value.trimmed());
-}
-
 } // namespace
+
+QString unquotedValue(const char *value)
+{
+    // Blanks are ASCII's: CFITSIO reads no number after a no-break space.
+    QByteArray text = QByteArray(value).trimmed();
+    if (text.size() >= 2 && text.startsWith('\'') && text.endsWith('\''))
+        text = text.mid(1, text.size() - 2).replace("''", "'").trimmed();
+    return QString::fromLatin1(text);
+}
 
 QMultiHash<QString, QString> rawHeaderKeys(QIODevice &file, qint64 start,
                                            const std::function<bool(const QString &)> &wanted)
@@ -115,12 +106,22 @@ QMultiHash<QString, QString> rawHeaderKeys(QIODevice &file, qint64 start,
         if (block.size() < BlockSize)
             return keys;
         for (qint64 at = 0; at < BlockSize; at += CardSize) {
-            const QByteArray card = block.mid(at, CardSize);
-            const QString name = QString::fromLatin1(card.left(8)).trimmed();
-            if (name == QLatin1String("END"))
+            QByteArray card = block.mid(at, CardSize);
+            // CFITSIO's own reading of a card, which also takes "ztile1",
+            // "ZTILE1= 0" and "HIERARCH ZTILE1 = 0" for ZTILE1.
+            char name[FLEN_KEYWORD] = {};
+            int length = 0;
+            int status = 0;
+            if (ffgknm(card.data(), name, &length, &status) != 0)
+                continue;
+            if (qstrcmp(name, "END") == 0 && !card.startsWith("HIERARCH "))
                 return keys;
-            if (card.mid(8, 2) == "= " && wanted(name))
-                keys.insert(name, cardValue(card));
+            const QString key = QString::fromLatin1(QByteArray(name).toUpper());
+            if (!wanted(key))
+                continue;
+            char value[FLEN_VALUE] = {};
+            char comment[FLEN_COMMENT] = {};
+            keys.insert(key, ffpsvc(card.data(), value, comment, &status) == 0 ? unquotedValue(value) : QString());
         }
     }
 }

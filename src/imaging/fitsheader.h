@@ -35,9 +35,13 @@ struct ImageHeader
 
 ImageHeader readHeader(const HeaderKeys &keys);
 
+// A value as CFITSIO gives it, a string without its quotes.
+QString unquotedValue(const char *value);
+
 // The header starting at byte `start` of `file`, read from its own cards up
-// to END (or the file's end): the keys `wanted` names, each with every value
-// it is given. For looking at a header before a library acts on it.
+// to END (or the file's end) as CFITSIO reads them: the keys `wanted` names,
+// each with every value it is given (empty where none can be read). For
+// looking at a header before CFITSIO acts on it.
 QMultiHash<QString, QString> rawHeaderKeys(QIODevice &file, qint64 start,
                                            const std::function<bool(const QString &)> &wanted);
 

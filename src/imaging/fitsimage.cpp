@@ -12,10 +12,17 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <csignal>
 #include <cstring>
+#include <functional>
+#include <pthread.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+// CFITSIO's one lock, around its opening, closing and error messages. Debian
+// builds it for threads, and exports the lock.
+extern "C" pthread_mutex_t Fitsio_Lock;
 
 namespace Imaging {
 
@@ -87,10 +94,10 @@ std::optional<double> structuralNumber(const QString &value)
     return ascii ? parseHeaderNumber(value) : std::nullopt;
 }
 
-// Moving to a header, CFITSIO builds a table's columns, and for a compressed
-// image divides by its tiles' sides and its Rice block size, taken as whole
-// numbers: such a header is looked at from its own bytes first. Why
-// CFITSIO may not move to the header at `start`; none when it may.
+// Moving to a header, CFITSIO takes memory by a table's sizes and reads a
+// compressed image's numbers, and on a damaged one reads garbage or guesses:
+// such a header is looked at from its own bytes first. Why CFITSIO may not
+// move to the header at `start`; none when it may.
 const char *unsafeHeader(QFile &file, qint64 start)
 {
     // The compressed image's own numbers, which CFITSIO reads as it moves to
@@ -134,26 +141,13 @@ const char *unsafeHeader(QFile &file, qint64 start)
     }
     if (!keys.contains(QStringLiteral("ZIMAGE")))
         return nullptr;
-    // CFITSIO also reads a number's first digits ("0" of "0   32") and
-    // divides by the tiles' sides and the Rice block size.
-    const bool rice = keys.value(QStringLiteral("ZCMPTYPE")).startsWith(QLatin1String("RICE"), Qt::CaseInsensitive);
+    // CFITSIO reads the first digits of "0   32" and takes a value no number
+    // gives for absent, and a default in its place.
     for (auto key = keys.cbegin(); key != keys.cend(); ++key) {
-        if (!imageNumber.match(key.key()).hasMatch())
-            continue;
-        const std::optional<double> value = structuralNumber(key.value());
-        const bool divisor = key.key().startsWith(QLatin1String("ZTILE")) || (rice && key.key() == QLatin1String("ZVAL1"));
-        if (!value || (divisor && !(*value >= 1)))
+        if (imageNumber.match(key.key()).hasMatch() && !structuralNumber(key.value()))
             return LoadProblem::Damaged;
     }
     return nullptr;
-}
-
-QString unquoted(const char *value)
-{
-    QString text = QString::fromLatin1(value).trimmed();
-    if (text.size() >= 2 && text.startsWith(QLatin1Char('\'')) && text.endsWith(QLatin1Char('\'')))
-        text = text.mid(1, text.size() - 2).replace(QLatin1String("''"), QLatin1String("'")).trimmed();
-    return text;
 }
 
 // Every key of the current header; where a key repeats, its first value.
@@ -167,7 +161,7 @@ HeaderKeys readKeys(fitsfile *file)
         char name[FLEN_KEYWORD];
         char value[FLEN_VALUE];
         if (fits_read_keyn(file, n, name, value, nullptr, &status) == 0 && !keys.contains(QLatin1String(name)))
-            keys.insert(QString::fromLatin1(name), unquoted(value));
+            keys.insert(QString::fromLatin1(name), unquotedValue(value));
     }
     return keys;
 }
@@ -252,18 +246,25 @@ int readPixels(fitsfile *file, std::vector<LONGLONG> &first, float *pixels, LONG
     return status;
 }
 
-// Debian's CFITSIO reads past its buffers on some damaged compressed tiles:
-// such an image is decompressed by a child process into memory shared with
-// it, so a damaged file can end the child but never the program.
-bool readCompressedApart(fitsfile *file, std::vector<LONGLONG> &first, std::vector<float> &pixels)
+// Runs `work` in a child process: whether it ended with 0. A damaged file
+// that makes CFITSIO crash ends only the child. A series is read on several
+// threads: the child is made while this thread holds CFITSIO's lock, so that
+// no other holds it in the child, where it is made anew, as CFITSIO makes it.
+bool endsWellApart(const std::function<int()> &work)
 {
-    const size_t bytes = pixels.size() * sizeof(float);
-    void *shared = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-    if (shared == MAP_FAILED)
-        return false;
+    pthread_mutex_lock(&Fitsio_Lock);
     const pid_t child = fork();
-    if (child == 0)
-        _exit(readPixels(file, first, static_cast<float *>(shared), LONGLONG(pixels.size())) == 0 ? 0 : 1);
+    if (child == 0) {
+        // Ended by the crash, quietly, whatever this process does on one.
+        for (const int crash : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+            signal(crash, SIG_DFL);
+        pthread_mutexattr_t recursive;
+        pthread_mutexattr_init(&recursive);
+        pthread_mutexattr_settype(&recursive, PTHREAD_MUTEX_RECURSIVE);
+        pthread_mutex_init(&Fitsio_Lock, &recursive);
+        _exit(work());
+    }
+    pthread_mutex_unlock(&Fitsio_Lock);
     int outcome = 0;
     pid_t waited = -1;
     if (child > 0) {
@@ -271,7 +272,35 @@ bool readCompressedApart(fitsfile *file, std::vector<LONGLONG> &first, std::vect
             waited = waitpid(child, &outcome, 0);
         while (waited < 0 && errno == EINTR);
     }
-    const bool read = waited == child && WIFEXITED(outcome) && WEXITSTATUS(outcome) == 0;
+    return waited == child && WIFEXITED(outcome) && WEXITSTATUS(outcome) == 0;
+}
+
+// Moving to a later header, CFITSIO builds a table's columns and a
+// compressed image's parameters, and the checks above cannot foresee every
+// damaged card it crashes on: a child moves there first, through its own
+// opening of the file, whose position this process shares none of.
+bool movesApart(const QByteArray &name, int hdu)
+{
+    return endsWellApart([&name, hdu] {
+        fitsfile *file = nullptr;
+        int status = 0;
+        if (fits_open_diskfile(&file, name.constData(), READONLY, &status) == 0)
+            fits_movabs_hdu(file, hdu, nullptr, &status);
+        return 0;
+    });
+}
+
+// Debian's CFITSIO also reads past its buffers on some damaged compressed
+// tiles: such an image is decompressed by a child into memory shared with it.
+bool readCompressedApart(fitsfile *file, std::vector<LONGLONG> &first, std::vector<float> &pixels)
+{
+    const size_t bytes = pixels.size() * sizeof(float);
+    void *shared = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (shared == MAP_FAILED)
+        return false;
+    const bool read = endsWellApart([&] {
+        return readPixels(file, first, static_cast<float *>(shared), LONGLONG(pixels.size())) == 0 ? 0 : 1;
+    });
     if (read)
         std::memcpy(pixels.data(), shared, bytes);
     munmap(shared, bytes);
@@ -451,6 +480,8 @@ QString openChecked(OpenedFits &opened, const QString &path, qint64 maxPixels)
         if (hdu > 1 && fits_get_hduaddrll(file, nullptr, nullptr, &next, &status) == 0) {
             if (const char *problem = unsafeHeader(checked, next))
                 return problemText(problem, path);
+            if (!movesApart(name, hdu))
+                return problemText(LoadProblem::Damaged, path);
         }
         if (fits_movabs_hdu(file, hdu, &type, &status) != 0)
             return problemText(hdu > 1 && status == END_OF_FILE ? LoadProblem::NoImage : LoadProblem::NotFits, path);
