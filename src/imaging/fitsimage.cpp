@@ -105,7 +105,7 @@ const char *unsafeHeader(QFile &file, qint64 start)
     static const QRegularExpression imageNumber(QStringLiteral("^(ZBITPIX|ZNAXIS\\d*|ZTILE\\d+|ZVAL\\d+)$"));
     const QMultiHash<QString, QString> keys = rawHeaderKeys(file, start, [](const QString &name) {
         static const QStringList named{QStringLiteral("XTENSION"), QStringLiteral("BITPIX"), QStringLiteral("TFIELDS"),
-                                       QStringLiteral("ZIMAGE"), QStringLiteral("ZCMPTYPE")};
+                                       QStringLiteral("ZIMAGE")};
         return named.contains(name) || imageNumber.match(name).hasMatch() || sizesData(name);
     });
     // Where a key repeats, CFITSIO may read another card than the one looked at.
