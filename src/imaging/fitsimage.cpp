@@ -1,7 +1,9 @@
 #include "fitsimage.h"
 
 #include "files/textfile.h"
+#include "imaging/fitspixels.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -12,17 +14,13 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
-#include <csignal>
 #include <cstring>
-#include <functional>
-#include <pthread.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-// CFITSIO's one lock, around its opening, closing and error messages. Debian
-// builds it for threads, and exports the lock.
-extern "C" pthread_mutex_t Fitsio_Lock;
 
 namespace Imaging {
 
@@ -30,6 +28,9 @@ namespace {
 
 constexpr float Invalid = std::numeric_limits<float>::quiet_NaN();
 constexpr qint64 CardBytes = 80;
+
+// How the helper's work ended; Unavailable when there is no helper to run.
+enum class Apart { Done, Failed, Unavailable };
 
 // Closes the file, and forgets CFITSIO's messages, on every way out.
 struct OpenFits
@@ -235,75 +236,80 @@ void invalidateZeroBorder(std::vector<float> &pixels, int width, int height)
     }
 }
 
-// Reads the first plane's pixels with TFLOAT, which applies BZERO and BSCALE
-// and gives BLANK and NaN pixels as NaN.
-int readPixels(fitsfile *file, std::vector<LONGLONG> &first, float *pixels, LONGLONG count)
+// Runs the helper on the file open at `file` with `arguments`, and with the
+// shared memory at `pixels` when it reads them.
+Apart runApart(int file, const std::vector<LONGLONG> &arguments, int pixels = -1)
 {
-    int status = 0;
-    float blank = Invalid;
-    int anyBlank = 0;
-    fits_read_pixll(file, TFLOAT, first.data(), count, &blank, pixels, &anyBlank, &status);
-    return status;
-}
+    const QByteArray helper = QFile::encodeName(fitsHelperPath());
+    if (helper.isEmpty())
+        return Apart::Unavailable;
+    std::vector<std::string> texts{helper.toStdString()};
+    for (const LONGLONG argument : arguments)
+        texts.push_back(std::to_string(argument));
+    std::vector<char *> argv;
+    for (std::string &text : texts)
+        argv.push_back(text.data());
+    argv.push_back(nullptr);
 
-// Runs `work` in a child process: whether it ended with 0. A damaged file
-// that makes CFITSIO crash ends only the child. A series is read on several
-// threads: the child is made while this thread holds CFITSIO's lock, so that
-// no other holds it in the child, where it is made anew, as CFITSIO makes it.
-bool endsWellApart(const std::function<int()> &work)
-{
-    pthread_mutex_lock(&Fitsio_Lock);
-    const pid_t child = fork();
-    if (child == 0) {
-        // Ended by the crash, quietly, whatever this process does on one.
-        for (const int crash : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
-            signal(crash, SIG_DFL);
-        pthread_mutexattr_t recursive;
-        pthread_mutexattr_init(&recursive);
-        pthread_mutexattr_settype(&recursive, PTHREAD_MUTEX_RECURSIVE);
-        pthread_mutex_init(&Fitsio_Lock, &recursive);
-        _exit(work());
+    // Copies above the helper's own numbers, so that placing one there
+    // cannot overwrite the other.
+    const int fileCopy = fcntl(file, F_DUPFD_CLOEXEC, 10);
+    const int pixelsCopy = pixels >= 0 ? fcntl(pixels, F_DUPFD_CLOEXEC, 10) : -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, fileCopy, FileDescriptor);
+    if (pixelsCopy >= 0)
+        posix_spawn_file_actions_adddup2(&actions, pixelsCopy, PixelsDescriptor);
+    pid_t child = -1;
+    const bool started = fileCopy >= 0 && (pixels < 0 || pixelsCopy >= 0)
+        && posix_spawn(&child, helper.constData(), &actions, nullptr, argv.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    for (const int copy : {fileCopy, pixelsCopy}) {
+        if (copy >= 0)
+            close(copy);
     }
-    pthread_mutex_unlock(&Fitsio_Lock);
+    if (!started)
+        return Apart::Failed;
     int outcome = 0;
     pid_t waited = -1;
-    if (child > 0) {
-        do
-            waited = waitpid(child, &outcome, 0);
-        while (waited < 0 && errno == EINTR);
-    }
-    return waited == child && WIFEXITED(outcome) && WEXITSTATUS(outcome) == 0;
+    do
+        waited = waitpid(child, &outcome, 0);
+    while (waited < 0 && errno == EINTR);
+    return waited == child && WIFEXITED(outcome) && WEXITSTATUS(outcome) == 0 ? Apart::Done : Apart::Failed;
 }
 
-// Moving to a later header, CFITSIO builds a table's columns and a
-// compressed image's parameters, and the checks above cannot foresee every
-// damaged card it crashes on: a child moves there first, through its own
-// opening of the file, whose position this process shares none of.
-bool movesApart(const QByteArray &name, int hdu)
+const char *apartProblem(Apart ended)
 {
-    return endsWellApart([&name, hdu] {
-        fitsfile *file = nullptr;
-        int status = 0;
-        if (fits_open_diskfile(&file, name.constData(), READONLY, &status) == 0)
-            fits_movabs_hdu(file, hdu, nullptr, &status);
-        return 0;
-    });
+    return ended == Apart::Unavailable ? LoadProblem::NoHelper : LoadProblem::Damaged;
 }
 
 // Debian's CFITSIO also reads past its buffers on some damaged compressed
-// tiles: such an image is decompressed by a child into memory shared with it.
-bool readCompressedApart(fitsfile *file, std::vector<LONGLONG> &first, std::vector<float> &pixels)
+// tiles: the helper decompresses them into memory shared with it.
+Apart readCompressedApart(int handle, fitsfile *file, const std::vector<LONGLONG> &first, std::vector<float> &pixels)
 {
+    int hdu = 0;
+    fits_get_hdu_num(file, &hdu);
     const size_t bytes = pixels.size() * sizeof(float);
-    void *shared = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-    if (shared == MAP_FAILED)
-        return false;
-    const bool read = endsWellApart([&] {
-        return readPixels(file, first, static_cast<float *>(shared), LONGLONG(pixels.size())) == 0 ? 0 : 1;
-    });
-    if (read)
-        std::memcpy(pixels.data(), shared, bytes);
-    munmap(shared, bytes);
+    const int shared = memfd_create("vevurid-pixels", MFD_CLOEXEC);
+    if (shared < 0)
+        return Apart::Failed;
+    std::vector<LONGLONG> arguments{hdu, LONGLONG(pixels.size())};
+    arguments.insert(arguments.end(), first.cbegin(), first.cend());
+    Apart read = ftruncate(shared, off_t(bytes)) == 0 ? runApart(handle, arguments, shared)
+                                                      : Apart::Failed;
+    if (read == Apart::Done) {
+        void *written = mmap(nullptr, bytes, PROT_READ, MAP_SHARED, shared, 0);
+        if (written == MAP_FAILED) {
+            read = Apart::Failed;
+        } else {
+            std::memcpy(pixels.data(), written, bytes);
+            munmap(written, bytes);
+        }
+    }
+    close(shared);
     return read;
 }
 
@@ -480,8 +486,11 @@ QString openChecked(OpenedFits &opened, const QString &path, qint64 maxPixels)
         if (hdu > 1 && fits_get_hduaddrll(file, nullptr, nullptr, &next, &status) == 0) {
             if (const char *problem = unsafeHeader(checked, next))
                 return problemText(problem, path);
-            if (!movesApart(name, hdu))
-                return problemText(LoadProblem::Damaged, path);
+            // Moving to a later header, CFITSIO builds a table's columns and a
+            // compressed image's parameters, and the checks cannot foresee
+            // every damaged card it crashes on: the helper moves there first.
+            if (const Apart moved = runApart(checked.handle(), {hdu}); moved != Apart::Done)
+                return problemText(apartProblem(moved), path);
         }
         if (fits_movabs_hdu(file, hdu, &type, &status) != 0)
             return problemText(hdu > 1 && status == END_OF_FILE ? LoadProblem::NoImage : LoadProblem::NotFits, path);
@@ -562,9 +571,10 @@ FitsLoad readWhole(OpenedFits &opened, const QString &path)
     image.pixels.resize(std::size_t(opened.width() * opened.height()));
     std::vector<LONGLONG> first(opened.axes.size(), 1);
     if (opened.compressed) {
-        if (!readCompressedApart(opened.fits.file, first, image.pixels))
-            return refused(LoadProblem::Damaged, path);
-    } else if (const int problem = readPixels(opened.fits.file, first, image.pixels.data(),
+        const Apart read = readCompressedApart(opened.checked.handle(), opened.fits.file, first, image.pixels);
+        if (read != Apart::Done)
+            return refused(apartProblem(read), path);
+    } else if (const int problem = readPixels(opened.fits.file, first.data(), image.pixels.data(),
                                               LONGLONG(image.pixels.size()))) {
         return refused(endedEarly(problem) ? LoadProblem::Truncated : LoadProblem::NotFits, path);
     }
@@ -616,6 +626,23 @@ std::optional<double> scannedSaturation(OpenedFits &opened)
 }
 
 } // namespace
+
+QString fitsHelperPath()
+{
+    static const QString found = [] {
+        const QDir program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+        const QStringList folders{program.path(),
+                                  QDir::cleanPath(program.filePath(QStringLiteral(VEVURID_MODULE_FROM_PROGRAM))),
+                                  QStringLiteral(VEVURID_HELPER_BUILT_IN)};
+        for (const QString &folder : folders) {
+            const QFileInfo helper(QDir(folder).filePath(QLatin1String(HelperName)));
+            if (helper.isFile() && helper.isExecutable())
+                return helper.filePath();
+        }
+        return QString();
+    }();
+    return found;
+}
 
 FitsLoad loadFits(const QString &path, qint64 maxPixels)
 {

@@ -47,6 +47,8 @@ inline const char *const NoImage = "Impossibile aprire \"%1\": il file non conti
 inline const char *const NoValidPixels = "Impossibile aprire \"%1\": l'immagine non contiene pixel validi "
                                          "(sono tutti vuoti o non numerici).";
 inline const char *const Empty = "Impossibile aprire \"%1\": l'immagine è vuota (tutti i suoi pixel valgono zero).";
+inline const char *const NoHelper = "Impossibile aprire \"%1\": manca vevurid-fits, il programma che legge "
+                                    "le immagini compresse e i file con più intestazioni; reinstallare Vevurid.";
 // %2: the most pixels an image may hold.
 inline const char *const TooLarge = "Impossibile aprire \"%1\": l'immagine ha più di %2 pixel.";
 } // namespace LoadProblem
@@ -94,6 +96,12 @@ struct FitsLoad
 // DATASUM disagrees with its data is damaged; an image with no valid pixel
 // is refused.
 FitsLoad loadFits(const QString &path, qint64 maxPixels = MaxPixels);
+
+// The helper program that does what CFITSIO may crash on with a damaged
+// file (moving to a later header, decompressing tiles): beside the program
+// (the build tree), where the package installs it, else in the tree this
+// was built in, for the tests; empty when there is none.
+QString fitsHelperPath();
 
 struct OpenedFits;
 

@@ -1,5 +1,7 @@
+#include "../imaging/fitswriter.h"
 #include "app/program.h"
 #include "core/names.h"
+#include "imaging/fitsimage.h"
 #include "sheet/printing.h"
 #include "sheet/sheetwindow.h"
 #include "support/controls.h"
@@ -9,7 +11,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -25,6 +29,7 @@ private slots:
     void opensEachWindow_data();
     void opensEachWindow();
     void printsFromModule();
+    void readsCompressedImage();
     void unusableModule_data();
     void unusableModule();
 
@@ -93,6 +98,19 @@ void TestModules::printsFromModule()
     openSheet(moduleFolders());
     control<QAction>(m_sheet.get(), Menu::Print)->trigger();
     QCOMPARE(m_messages.texts(), QStringList{NoPrinterMessage});
+}
+
+// Through the helper found where the modules are: run from an installed
+// bin/, the installed one.
+void TestModules::readsCompressedImage()
+{
+    QCOMPARE(QFileInfo(Imaging::fitsHelperPath()).path(), moduleFolders().constLast());
+    const QString path = QDir(m_data.path()).filePath(QStringLiteral("field.fz"));
+    const std::vector<double> values{1, 2, 3, 4};
+    QVERIFY(writeFits(path, {USHORT_IMG, {2, 2}, values, {}, true}));
+    const Imaging::FitsLoad load = Imaging::loadFits(path);
+    QCOMPARE(load.problem, QString());
+    QCOMPARE(load.image->pixels, std::vector<float>(values.cbegin(), values.cend()));
 }
 
 void TestModules::unusableModule_data()

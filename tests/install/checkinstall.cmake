@@ -85,13 +85,14 @@ list(SORT top)
 check("top STREQUAL \"bin;lib;share\"" "unexpected folders in the prefix: ${top}")
 
 # The modules where the program looks for them, the windows opened and the
-# sheet printed from there through the program's own loader.
+# sheet printed from there through the program's own loader, and a
+# compressed image read through the helper installed beside them.
 foreach(module vevurid-misure vevurid-stampa)
   check("EXISTS ${prefix}/${MODULE_DIR}/${module}.so" "the module ${MODULE_DIR}/${module}.so is missing")
 endforeach()
 # The test stands in bin/ for the program and looks where the program does.
 file(COPY ${MODULE_TEST} DESTINATION ${prefix}/bin)
 unset(ENV{VEVURID_MODULE_FOLDER})
-execute_process(COMMAND ${prefix}/bin/tst_modules opensEachWindow printsFromModule
+execute_process(COMMAND ${prefix}/bin/tst_modules opensEachWindow printsFromModule readsCompressedImage
                 RESULT_VARIABLE failed OUTPUT_VARIABLE log ERROR_VARIABLE log)
 check("NOT failed" "the installed modules do not work:\n${log}")

@@ -56,17 +56,18 @@ execute_process(COMMAND ${FILE} -b ${WORK_DIR}/root/usr/bin/vevurid OUTPUT_VARIA
 check("kind MATCHES \", stripped\n\"" "the packaged program is not stripped: ${kind}")
 
 # The modules where the program looks for them, the windows opened and the
-# sheet printed from there through the program's own loader.
+# sheet printed from there through the program's own loader, and a
+# compressed image read through the helper installed beside them.
 foreach(module vevurid-misure vevurid-stampa)
   check("EXISTS ${WORK_DIR}/root/usr/${MODULE_DIR}/${module}.so" "the module ${MODULE_DIR}/${module}.so is missing")
 endforeach()
 # The test stands in bin/ for the program and looks where the program does.
 file(COPY ${MODULE_TEST} DESTINATION ${WORK_DIR}/root/usr/bin)
 unset(ENV{VEVURID_MODULE_FOLDER})
-execute_process(COMMAND ${WORK_DIR}/root/usr/bin/tst_modules opensEachWindow printsFromModule
+execute_process(COMMAND ${WORK_DIR}/root/usr/bin/tst_modules opensEachWindow printsFromModule readsCompressedImage
                 RESULT_VARIABLE failed OUTPUT_VARIABLE log ERROR_VARIABLE log)
 check("NOT failed" "the installed modules do not work:\n${log}")
-foreach(module vevurid-misure vevurid-stampa)
-  execute_process(COMMAND ${FILE} -b ${WORK_DIR}/root/usr/${MODULE_DIR}/${module}.so OUTPUT_VARIABLE kind)
-  check("kind MATCHES \", stripped\n\"" "the packaged module ${module} is not stripped: ${kind}")
+foreach(module vevurid-misure.so vevurid-stampa.so vevurid-fits)
+  execute_process(COMMAND ${FILE} -b ${WORK_DIR}/root/usr/${MODULE_DIR}/${module} OUTPUT_VARIABLE kind)
+  check("kind MATCHES \", stripped\n\"" "the packaged ${module} is not stripped: ${kind}")
 endforeach()
