@@ -27,10 +27,10 @@ namespace {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    // Tile-compressed images come in too: their headers must be refused
-    // before CFITSIO moves to them. Their tiles are decompressed in a child
-    // process (Debian 12's CFITSIO reads past its buffers on damaged ones),
-    // whose end the fuzzer does not see.
+    // Tile-compressed images come in too. The helper program moves to their
+    // header first and decompresses their tiles (Debian 12's CFITSIO crashes
+    // on some damaged ones), so the fuzzer sees how the loader takes the
+    // helper's end, not the helper's crash itself.
     static const QTemporaryDir folder;
     static const QString path = folder.filePath(QStringLiteral("frame.fits"));
     {
