@@ -144,6 +144,7 @@ private slots:
     void refusedContents_data();
     void refusedContents();
     void compressedBesideOtherReads();
+    void helperLeavesNothing();
 
 private:
     QTemporaryDir m_dir;
@@ -558,6 +559,29 @@ void TestFitsImage::compressedBesideOtherReads()
     done = true;
     other.join();
     QCOMPARE(loaded, 300);
+}
+
+// A series may load thousands of compressed images: each load, read or
+// refused, closes every descriptor it opened and waits for the helper's end.
+void TestFitsImage::helperLeavesNothing()
+{
+    const QString good = m_dir.filePath(QStringLiteral("good.fz"));
+    const QString damaged = m_dir.filePath(QStringLiteral("damaged.fz"));
+    const std::vector<double> values{1, 2, 3, 4};
+    QVERIFY(writeFits(good, {USHORT_IMG, {2, 2}, values, Cards(), true}));
+    QVERIFY(writeFits(damaged, {USHORT_IMG, {2, 2}, values, Cards(), true}));
+    setCard(damaged, "ZTILE1", "ZTILE1  = 0");
+    const auto openDescriptors = [] {
+        return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size();
+    };
+    const qsizetype before = openDescriptors();
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(loadFits(good).image);
+        QVERIFY(!loadFits(damaged).image);
+    }
+    QCOMPARE(openDescriptors(), before);
+    QCOMPARE(waitpid(-1, nullptr, WNOHANG), -1);
+    QCOMPARE(errno, ECHILD);
 }
 
 QTEST_GUILESS_MAIN(TestFitsImage)
