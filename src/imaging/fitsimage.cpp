@@ -247,6 +247,7 @@ Apart runApart(int file, const std::vector<LONGLONG> &arguments, int pixels = -1
     for (const LONGLONG argument : arguments)
         texts.push_back(std::to_string(argument));
     std::vector<char *> argv;
+    argv.reserve(texts.size() + 1);
     for (std::string &text : texts)
         argv.push_back(text.data());
     argv.push_back(nullptr);
