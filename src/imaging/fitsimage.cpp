@@ -628,19 +628,23 @@ std::optional<double> scannedSaturation(OpenedFits &opened)
 
 } // namespace
 
+QString fitsHelperIn(const QStringList &folders)
+{
+    for (const QString &folder : folders) {
+        const QFileInfo helper(QDir(folder).filePath(QLatin1String(HelperName)));
+        if (helper.isFile() && helper.isExecutable())
+            return helper.filePath();
+    }
+    return QString();
+}
+
 QString fitsHelperPath()
 {
     static const QString found = [] {
         const QDir program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-        const QStringList folders{program.path(),
-                                  QDir::cleanPath(program.filePath(QStringLiteral(VEVURID_MODULE_FROM_PROGRAM))),
-                                  QStringLiteral(VEVURID_HELPER_BUILT_IN)};
-        for (const QString &folder : folders) {
-            const QFileInfo helper(QDir(folder).filePath(QLatin1String(HelperName)));
-            if (helper.isFile() && helper.isExecutable())
-                return helper.filePath();
-        }
-        return QString();
+        return fitsHelperIn({program.path(),
+                             QDir::cleanPath(program.filePath(QStringLiteral(VEVURID_MODULE_FROM_PROGRAM))),
+                             QStringLiteral(VEVURID_HELPER_BUILT_IN)});
     }();
     return found;
 }

@@ -12,6 +12,7 @@
 #include <QByteArray>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <cmath>
@@ -102,6 +103,8 @@ FitsLoad loadFits(const QString &path, qint64 maxPixels = MaxPixels);
 // (the build tree), where the package installs it, else in the tree this
 // was built in, for the tests; empty when there is none.
 QString fitsHelperPath();
+// The helper as an executable file in the first of `folders` that holds one.
+QString fitsHelperIn(const QStringList &folders);
 
 struct OpenedFits;
 

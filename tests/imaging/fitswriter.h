@@ -61,7 +61,8 @@ inline bool writeFits(const QString &path, const FitsPlan &plan)
 {
     int status = 0;
     fitsfile *file = nullptr;
-    fits_create_diskfile(&file, QFile::encodeName(path).constData(), &status);
+    if (fits_create_diskfile(&file, QFile::encodeName(path).constData(), &status) != 0)
+        return false;
     if (plan.compressed)
         fits_set_compression_type(file, RICE_1, &status);
     std::vector<long> axes = plan.axes;

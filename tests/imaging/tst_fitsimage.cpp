@@ -1,4 +1,5 @@
 #include "imaging/fitsimage.h"
+#include "imaging/fitspixels.h"
 #include "imaging/skycoordinates.h"
 
 #include "fitswriter.h"
@@ -145,6 +146,8 @@ private slots:
     void refusedContents();
     void compressedBesideOtherReads();
     void helperLeavesNothing();
+    void helperLookup_data();
+    void helperLookup();
 
 private:
     QTemporaryDir m_dir;
@@ -565,8 +568,8 @@ void TestFitsImage::compressedBesideOtherReads()
 // refused, closes every descriptor it opened and waits for the helper's end.
 void TestFitsImage::helperLeavesNothing()
 {
-    const QString good = m_dir.filePath(QStringLiteral("good.fz"));
-    const QString damaged = m_dir.filePath(QStringLiteral("damaged.fz"));
+    const QString good = m_dir.filePath(QStringLiteral("leaves-read.fz"));
+    const QString damaged = m_dir.filePath(QStringLiteral("leaves-refused.fz"));
     const std::vector<double> values{1, 2, 3, 4};
     QVERIFY(writeFits(good, {USHORT_IMG, {2, 2}, values, Cards(), true}));
     QVERIFY(writeFits(damaged, {USHORT_IMG, {2, 2}, values, Cards(), true}));
@@ -582,6 +585,40 @@ void TestFitsImage::helperLeavesNothing()
     QCOMPARE(openDescriptors(), before);
     QCOMPARE(waitpid(-1, nullptr, WNOHANG), -1);
     QCOMPARE(errno, ECHILD);
+}
+
+void TestFitsImage::helperLookup_data()
+{
+    QTest::addColumn<QStringList>("placed"); // in folder a, b, c: "" none, "x" executable, "r" readable only, "d" a folder
+    QTest::addColumn<QString>("found");      // the folder whose helper is used; none when empty
+    QTest::newRow("none anywhere") << QStringList{"", "", ""} << "";
+    QTest::newRow("first of two") << QStringList{"x", "x", ""} << "a";
+    QTest::newRow("not executable, then one that is") << QStringList{"r", "x", ""} << "b";
+    QTest::newRow("a folder of that name, then a file") << QStringList{"d", "", "x"} << "c";
+    QTest::newRow("only one not executable") << QStringList{"", "r", ""} << "";
+}
+
+void TestFitsImage::helperLookup()
+{
+    QFETCH(QStringList, placed);
+    QFETCH(QString, found);
+    QTemporaryDir root;
+    QStringList folders;
+    for (const QString folder : {"a", "b", "c"}) {
+        QVERIFY(QDir(root.path()).mkdir(folder));
+        folders << root.filePath(folder);
+        const QString kind = placed.at(folders.size() - 1);
+        const QString helper = QDir(folders.constLast()).filePath(QLatin1String(HelperName));
+        if (kind == "d")
+            QVERIFY(QDir().mkdir(helper));
+        if (kind == "x" || kind == "r") {
+            QFile file(helper);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.setPermissions(kind == "x" ? QFile::ReadOwner | QFile::ExeOwner : QFile::ReadOwner);
+        }
+    }
+    const QString expected = found.isEmpty() ? QString() : QDir(root.filePath(found)).filePath(QLatin1String(HelperName));
+    QCOMPARE(fitsHelperIn(folders), expected);
 }
 
 QTEST_GUILESS_MAIN(TestFitsImage)
