@@ -150,8 +150,18 @@ private slots:
     void helperLookup();
 
 private:
+    // A valid 2×2 16-bit image named `name` in the test's folder; empty
+    // when it cannot be written.
+    QString smallImage(const char *name, bool compressed);
+
     QTemporaryDir m_dir;
 };
+
+QString TestFitsImage::smallImage(const char *name, bool compressed)
+{
+    const QString path = m_dir.filePath(QLatin1String(name));
+    return writeFits(path, {USHORT_IMG, {2, 2}, {1, 40000, 65000, 32768}, Cards(), compressed}) ? path : QString();
+}
 
 void TestFitsImage::pixelTypes_data()
 {
@@ -546,11 +556,9 @@ void TestFitsImage::refusedContents()
 // helper, whose process must start holding no lock another thread held.
 void TestFitsImage::compressedBesideOtherReads()
 {
-    const QString plain = m_dir.filePath(QStringLiteral("beside.fits"));
-    const QString compressed = m_dir.filePath(QStringLiteral("beside.fz"));
-    const std::vector<double> values{1, 40000, 65000, 32768};
-    QVERIFY(writeFits(plain, {USHORT_IMG, {2, 2}, values, Cards(), false}));
-    QVERIFY(writeFits(compressed, {USHORT_IMG, {2, 2}, values, Cards(), true}));
+    const QString plain = smallImage("beside.fits", false);
+    const QString compressed = smallImage("beside.fz", true);
+    QVERIFY(!plain.isEmpty() && !compressed.isEmpty());
     std::atomic<bool> done{false};
     std::thread other([&] {
         while (!done)
@@ -568,11 +576,9 @@ void TestFitsImage::compressedBesideOtherReads()
 // refused, closes every descriptor it opened and waits for the helper's end.
 void TestFitsImage::helperLeavesNothing()
 {
-    const QString good = m_dir.filePath(QStringLiteral("leaves-read.fz"));
-    const QString damaged = m_dir.filePath(QStringLiteral("leaves-refused.fz"));
-    const std::vector<double> values{1, 2, 3, 4};
-    QVERIFY(writeFits(good, {USHORT_IMG, {2, 2}, values, Cards(), true}));
-    QVERIFY(writeFits(damaged, {USHORT_IMG, {2, 2}, values, Cards(), true}));
+    const QString good = smallImage("leaves-read.fz", true);
+    const QString damaged = smallImage("leaves-refused.fz", true);
+    QVERIFY(!good.isEmpty() && !damaged.isEmpty());
     setCard(damaged, "ZTILE1", "ZTILE1  = 0");
     const auto openDescriptors = [] {
         return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size();
