@@ -16,16 +16,9 @@ std::optional<double> number(QStringView text)
     return ok && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
 }
 
-struct Reading
-{
-    double value = 0;
-    bool sexagesimal = false; // in the units of its first part; else a single decimal number
-};
+} // namespace
 
-// "a:b:c", "a b c" or "a:b" in the units of `a`, signed by a leading "+" or
-// "-" (so "-00:30" is negative); the minutes and seconds below 60, and only
-// the last part with decimals. A single number stands for itself.
-std::optional<Reading> read(QStringView text)
+std::optional<Angle> readAngle(QStringView text)
 {
     static const QRegularExpression separators(QStringLiteral("\\s*[:\\s]\\s*"));
     static const QRegularExpression whole(QStringLiteral("^\\d+$"));
@@ -34,7 +27,7 @@ std::optional<Reading> read(QStringView text)
     QStringList parts = trimmed.split(separators);
     if (parts.size() == 1) {
         const std::optional<double> decimal = number(parts[0]);
-        return decimal ? std::optional<Reading>({*decimal, false}) : std::nullopt;
+        return decimal ? std::optional<Angle>({*decimal, false}) : std::nullopt;
     }
     if (parts.size() > 3)
         return std::nullopt;
@@ -52,14 +45,12 @@ std::optional<Reading> read(QStringView text)
         value += piece / unit;
         unit *= 60;
     }
-    return Reading{negative ? -value : value, true};
+    return Angle{negative ? -value : value, true};
 }
-
-} // namespace
 
 std::optional<double> parseRightAscension(QStringView text)
 {
-    const std::optional<Reading> reading = read(text);
+    const std::optional<Angle> reading = readAngle(text);
     if (!reading)
         return std::nullopt;
     const double degrees = reading->sexagesimal ? reading->value * 15 : reading->value;
@@ -70,7 +61,7 @@ std::optional<double> parseRightAscension(QStringView text)
 
 std::optional<double> parseDeclination(QStringView text)
 {
-    const std::optional<Reading> reading = read(text);
+    const std::optional<Angle> reading = readAngle(text);
     if (!reading || !(std::abs(reading->value) <= 90))
         return std::nullopt;
     return reading->value;

@@ -17,6 +17,16 @@ struct Position
     double dec = 0; // degrees, -90 <= dec <= 90
 };
 
+// An angle as written: "a:b:c", "a b c" or "a:b" in the units of `a`,
+// signed by a leading "+" or "-" (so "-00:30" is negative), the minutes and
+// seconds below 60 and only the last part with decimals; or one decimal number.
+struct Angle
+{
+    double value = 0;
+    bool sexagesimal = false; // else a single decimal number
+};
+std::optional<Angle> readAngle(QStringView text);
+
 // "hh:mm:ss.s", "hh mm ss.s", "hh:mm.m" (hours), or decimal degrees;
 // absent for anything else or out of range.
 std::optional<double> parseRightAscension(QStringView text);

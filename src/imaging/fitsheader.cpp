@@ -1,6 +1,7 @@
 #include "fitsheader.h"
 
 #include "core/juliandate.h"
+#include "core/skyposition.h"
 
 #include <QIODevice>
 #include <QRegularExpression>
@@ -8,20 +9,10 @@
 #include <fitsio.h>
 
 #include <cmath>
-#include <initializer_list>
 
 namespace Imaging {
 
 namespace {
-
-std::optional<double> firstNumber(const HeaderKeys &keys, std::initializer_list<const char *> names)
-{
-    for (const char *name : names) {
-        if (const std::optional<double> value = parseHeaderNumber(keys.value(QLatin1String(name))))
-            return value;
-    }
-    return std::nullopt;
-}
 
 // Cameras write 0 for a gain or a level they do not know.
 std::optional<double> positive(std::optional<double> value)
@@ -40,11 +31,11 @@ bool isOpenPosition(const QString &filter)
 // Two wheels: the one holding a filter; both open, the first one's name.
 QString chooseFilter(const HeaderKeys &keys)
 {
-    QString single = keys.value(QStringLiteral("FILTER")).trimmed();
+    QString single = headerText(keys, HeaderKey::Filter);
     if (!single.isEmpty())
         return single;
-    const QString first = keys.value(QStringLiteral("FILTER1")).trimmed();
-    QString second = keys.value(QStringLiteral("FILTER2")).trimmed();
+    const QString first = headerText(keys, HeaderKey::FirstFilter);
+    QString second = headerText(keys, HeaderKey::SecondFilter);
     if (!isOpenPosition(first) || isOpenPosition(second))
         return first.isEmpty() ? second : first;
     return second;
@@ -79,6 +70,64 @@ std::optional<int> zoneOffset(const QString &zone)
         return std::nullopt;
     const int offset = (hours * 60 + minutes) * 60;
     return zone.startsWith(QLatin1Char('-')) ? -offset : offset;
+}
+
+std::optional<double> angleIn(const HeaderKeys &keys, const QString &name)
+{
+    const std::optional<Sky::Angle> angle = Sky::readAngle(keys.value(name));
+    return angle ? std::optional<double>(angle->value) : std::nullopt;
+}
+
+SkyTime::Outcome<SkyTime::Site> readSite(const HeaderKeys &keys)
+{
+    const QStringList &latitudes = headerKeyNames(HeaderKey::SiteLatitude);
+    const QStringList &longitudes = headerKeyNames(HeaderKey::SiteLongitude);
+    for (qsizetype pair = 0; pair < latitudes.size(); ++pair) {
+        const std::optional<double> latitude = angleIn(keys, latitudes[pair]);
+        const std::optional<double> longitude = angleIn(keys, longitudes[pair]);
+        if (!latitude || !longitude)
+            continue;
+        const SkyTime::Site site{*latitude, *longitude, headerNumber(keys, HeaderKey::SiteHeight).value_or(0)};
+        const QString problem = SkyTime::siteProblem(site);
+        return {problem.isEmpty() ? std::optional(site) : std::nullopt, problem};
+    }
+    return {std::nullopt, Reason::NoSite};
+}
+
+// Absent for J2000 or a text that is no year.
+std::optional<SkyTime::Equinox> readEquinox(const HeaderKeys &keys)
+{
+    static const QRegularExpression year(QStringLiteral(R"(^([JB]?)\s*(\d+(?:\.\d*)?)$)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = year.match(headerText(keys, HeaderKey::Equinox));
+    if (!m.hasMatch())
+        return std::nullopt;
+    const double epoch = m.captured(2).toDouble();
+    const bool besselian = m.captured(1).isEmpty() ? epoch < 1984 : m.captured(1).toUpper() == QLatin1String("B");
+    if (epoch < 1800 || epoch > 2200 || (!besselian && epoch == 2000))
+        return std::nullopt;
+    return SkyTime::Equinox{epoch, besselian};
+}
+
+SkyTime::Outcome<SkyTime::Target> readTarget(const HeaderKeys &keys)
+{
+    const auto angle = [&keys](HeaderKey key) { return Sky::readAngle(headerText(keys, key)); };
+    std::optional<SkyTime::Target> target;
+    const std::optional<Sky::Angle> objectRa = angle(HeaderKey::ObjectRa);
+    const std::optional<Sky::Angle> objectDec = angle(HeaderKey::ObjectDec);
+    const std::optional<Sky::Angle> ra = angle(HeaderKey::Ra);
+    const std::optional<Sky::Angle> dec = angle(HeaderKey::Dec);
+    if (objectRa && objectDec)
+        target = SkyTime::Target{objectRa->value * 15, objectDec->value};
+    else if (ra && dec)
+        target = SkyTime::Target{ra->sexagesimal ? ra->value * 15 : ra->value, dec->value};
+    if (!target)
+        return {std::nullopt, Reason::NoTarget};
+    if (const QString problem = SkyTime::targetProblem(*target); !problem.isEmpty())
+        return {std::nullopt, problem};
+    if (const std::optional<SkyTime::Equinox> equinox = readEquinox(keys))
+        target = SkyTime::meanToJ2000(*target, *equinox);
+    return {target, {}};
 }
 
 constexpr qint64 BlockSize = 2880;
@@ -126,15 +175,6 @@ QMultiHash<QString, QString> rawHeaderKeys(QIODevice &file, qint64 start,
     }
 }
 
-std::optional<double> parseHeaderNumber(const QString &text)
-{
-    QString number = text.trimmed();
-    number.replace(QLatin1Char('D'), QLatin1Char('E')).replace(QLatin1Char('d'), QLatin1Char('e'));
-    bool ok = false;
-    const double value = number.toDouble(&ok);
-    return ok && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
-}
-
 std::optional<QDateTime> parseFitsDate(const QString &date, const QString &time)
 {
     static const QRegularExpression iso(QStringLiteral(
@@ -165,19 +205,21 @@ std::optional<QDateTime> parseFitsDate(const QString &date, const QString &time)
 ImageHeader readHeader(const HeaderKeys &keys)
 {
     ImageHeader header;
-    header.start = parseFitsDate(keys.value(QStringLiteral("DATE-OBS")), keys.value(QStringLiteral("TIME-OBS")));
-    header.exposure = firstNumber(keys, {"EXPTIME", "EXPOSURE"});
+    header.start = parseFitsDate(headerText(keys, HeaderKey::Date), headerText(keys, HeaderKey::Time));
+    header.exposure = headerNumber(keys, HeaderKey::Exposure);
     if (header.exposure && *header.exposure < 0)
         header.exposure.reset();
     header.filter = chooseFilter(keys);
-    header.gain = positive(firstNumber(keys, {"GAIN", "EGAIN", "CVF"}));
-    header.readNoise = firstNumber(keys, {"RDNOISE", "READNOIS"});
-    header.saturation = positive(firstNumber(keys, {"SATURATE", "DATAMAX"}));
-    header.airmass = firstNumber(keys, {"AIRMASS"});
-    header.object = keys.value(QStringLiteral("OBJECT")).trimmed();
+    header.gain = positive(headerNumber(keys, HeaderKey::Gain));
+    header.readNoise = headerNumber(keys, HeaderKey::ReadNoise);
+    header.saturation = positive(headerNumber(keys, HeaderKey::Saturation));
+    header.airmass = headerNumber(keys, HeaderKey::Airmass);
+    header.object = headerText(keys, HeaderKey::Object);
+    header.site = readSite(keys);
+    header.target = readTarget(keys);
     header.keys = keys;
 
-    if (const std::optional<QDateTime> average = parseFitsDate(keys.value(QStringLiteral("DATE-AVG"))))
+    if (const std::optional<QDateTime> average = parseFitsDate(headerText(keys, HeaderKey::MidExposureDate)))
         header.midExposure = average;
     else if (header.start && header.exposure)
         header.midExposure = header.start->addMSecs(std::llround(*header.exposure * 500));

@@ -1,11 +1,12 @@
 #pragma once
-// What a FITS header tells about an exposure, read from the keys' texts.
-// Cameras and their software disagree on key names and number formats, so
-// every value is read from its text and each quantity tries the names met on
-// real frames in turn. A value that is missing or cannot be read is absent.
+// What a FITS header tells about an exposure, read from the keys' texts
+// (headerkeys.h names them). A value that is missing or cannot be read is
+// absent.
+
+#include "imaging/headerkeys.h"
+#include "skytime/place.h"
 
 #include <QDateTime>
-#include <QHash>
 #include <QString>
 
 #include <functional>
@@ -15,8 +16,12 @@ class QIODevice;
 
 namespace Imaging {
 
-// Key name -> value text, string values already without their quotes.
-using HeaderKeys = QHash<QString, QString>;
+namespace Reason {
+inline const QString NoSite = QStringLiteral(
+    "L'intestazione non indica latitudine e longitudine del sito in una forma leggibile.");
+inline const QString NoTarget = QStringLiteral(
+    "L'intestazione non indica le coordinate dell'oggetto (OBJCTRA e OBJCTDEC, o RA e DEC) in una forma leggibile.");
+} // namespace Reason
 
 struct ImageHeader
 {
@@ -30,7 +35,14 @@ struct ImageHeader
     QString object;                       // OBJECT
     std::optional<QDateTime> midExposure; // DATE-AVG, else start + exposure / 2
     std::optional<double> julianDate;     // of midExposure
-    HeaderKeys keys;                      // every key, for what is read elsewhere (the site, the target)
+    // From the first latitude and longitude pair that both read, taken as
+    // east positive; the height from the first that reads, else 0.
+    SkyTime::Outcome<SkyTime::Site> site;
+    // At J2000: a place of another equinox (EQUINOX, else EPOCH: "2025.0",
+    // "J2025", "B1950"; a bare year before 1984 is Besselian, as FITS has it)
+    // is brought there; an equinox that is no year from 1800 to 2200 is taken as J2000.
+    SkyTime::Outcome<SkyTime::Target> target;
+    HeaderKeys keys; // every key
 };
 
 ImageHeader readHeader(const HeaderKeys &keys);
@@ -50,9 +62,5 @@ QMultiHash<QString, QString> rawHeaderKeys(QIODevice &file, qint64 start,
 // or the old "dd/mm/yy", which means 19yy) completed by `time`
 // ("hh:mm:ss[.s...]"). Absent when the texts give no full instant.
 std::optional<QDateTime> parseFitsDate(const QString &date, const QString &time = QString());
-
-// A number written in a header, as a number or as a string ('060.00'),
-// Fortran's D exponent included. Absent unless finite.
-std::optional<double> parseHeaderNumber(const QString &text);
 
 } // namespace Imaging

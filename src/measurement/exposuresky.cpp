@@ -1,18 +1,45 @@
 #include "exposuresky.h"
 
+#include <QRegularExpression>
+
+#include <cmath>
+
 namespace Measurement {
+
+SkyTime::Outcome<SkyTime::Site> parseTypedSite(const QString &text)
+{
+    static const QRegularExpression separators(QStringLiteral(R"([\s;]+)"));
+    const QStringList fields = text.trimmed().split(separators, Qt::SkipEmptyParts);
+    if (fields.isEmpty())
+        return {};
+    const auto refused = [](const QString &reason) {
+        return SkyTime::Outcome<SkyTime::Site>{std::nullopt, Reason::SiteBox + QLatin1Char(' ') + reason};
+    };
+    if (fields.size() < 2 || fields.size() > 3)
+        return refused(Reason::SiteBoxUnreadable);
+    double numbers[3] = {0, 0, 0};
+    for (int i = 0; i < fields.size(); ++i) {
+        bool ok = false;
+        numbers[i] = QString(fields[i]).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+        if (!ok || !std::isfinite(numbers[i]))
+            return refused(Reason::SiteBoxUnreadable);
+    }
+    const SkyTime::Site site{numbers[0], numbers[1], numbers[2]};
+    const QString problem = SkyTime::siteProblem(site);
+    return problem.isEmpty() ? SkyTime::Outcome<SkyTime::Site>{site, {}} : refused(problem);
+}
 
 SkyTime::Outcome<SkyPlace> skyPlace(const Imaging::ImageHeader &header, const SkyHints &hints)
 {
     // A header's site wins over the box, which is there for headers without one.
-    SkyTime::Outcome<SkyTime::Site> site = SkyTime::siteFromHeader(header.keys);
+    SkyTime::Outcome<SkyTime::Site> site = header.site;
     if (!site.value && hints.typedSite)
         site = {hints.typedSite, QString()};
     if (!site.value)
         return {std::nullopt, site.problem};
     const SkyTime::Outcome<SkyTime::Target> target =
         hints.variable ? SkyTime::Outcome<SkyTime::Target>{hints.variable, QString()}
-                       : SkyTime::targetFromHeader(header.keys);
+                       : header.target;
     if (!target.value)
         return {std::nullopt, target.problem};
     if (!header.julianDate)

@@ -28,6 +28,20 @@ struct SkyPlace
     bool longitudeReversed = false;
 };
 
+namespace Reason {
+// The box where the user types the site; its problems start with its name.
+inline const QString SiteBox = QStringLiteral("Sito (lat lon alt):");
+inline const QString SiteBoxUnreadable = QStringLiteral(
+    "scrivere latitudine e longitudine in gradi decimali (longitudine positiva a est) e altitudine in metri, "
+    "separate da spazi, per esempio 45.46 9.19 120.");
+} // namespace Reason
+
+// The site the user typed: "lat lon [alt]" in decimal degrees (east
+// positive) and metres, separated by spaces or semicolons, with a point or a
+// comma as decimal separator. Blank text gives neither a site nor a problem;
+// a problem names the box.
+SkyTime::Outcome<SkyTime::Site> parseTypedSite(const QString &text);
+
 namespace SkyNote {
 // %1: why nothing was computed (one of SkyTime::Reason's texts).
 inline const QString NotComputed = QStringLiteral("Altezza, massa d'aria, HJD e BJD_TDB non calcolati: %1");

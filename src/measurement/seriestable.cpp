@@ -6,7 +6,7 @@
 #include "core/numberrules.h"
 #include "files/csv.h"
 #include "photometry/magnitude.h"
-#include "skytime/label.h"
+#include "measurement/skylabel.h"
 
 #include <QFileInfo>
 
@@ -125,8 +125,8 @@ QString seriesCell(const SeriesRow &row, SeriesColumn::Column column)
     switch (column) {
     case File: return row.file;
     case JulianDate: return fixed(row.header.julianDate, 5);
-    case HeliocentricDate: return row.sky ? SkyTime::julianDateText(row.sky->hjd) : QString();
-    case BarycentricDate: return row.sky ? SkyTime::julianDateText(row.sky->bjdTdb) : QString();
+    case HeliocentricDate: return row.sky ? julianDateText(row.sky->hjd) : QString();
+    case BarycentricDate: return row.sky ? julianDateText(row.sky->bjdTdb) : QString();
     case Altitude: return row.sky ? QString::number(row.sky->altitude, 'f', 2) : QString();
     case Airmass: return fixed(usedAirmass(row.header, row.sky), 4);
     case Filter: return row.header.filter;

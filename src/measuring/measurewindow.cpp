@@ -13,7 +13,7 @@
 #include "measurement/seriestable.h"
 #include "imaging/stretch.h"
 #include "photometry/magnitude.h"
-#include "skytime/label.h"
+#include "measurement/skylabel.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -267,11 +267,11 @@ QWidget *MeasureWindow::buildPanel()
     form->addRow(captioned(QStringLiteral("Saturazione (ADU):"), m_saturation, panel), m_saturation);
     m_site = named(new QLineEdit(panel), "txtSito");
     m_site->setPlaceholderText(QStringLiteral("45.46 9.19 120"));
-    m_site->setAccessibleName(SkyTime::Reason::SiteBox);
+    m_site->setAccessibleName(Measurement::Reason::SiteBox);
     m_site->setText(m_context.settings.value(SiteKey));
-    m_typedSite = SkyTime::parseTypedSite(m_site->text()).value;
+    m_typedSite = Measurement::parseTypedSite(m_site->text()).value;
     connect(m_site, &QLineEdit::editingFinished, this, &MeasureWindow::siteEdited);
-    form->addRow(captioned(SkyTime::Reason::SiteBox, m_site, panel), m_site);
+    form->addRow(captioned(Measurement::Reason::SiteBox, m_site, panel), m_site);
 
     Settings &settings = m_context.settings;
     m_chart = named(new QLineEdit(settings.value(Aavso::ChartKey), panel), "txtCarta");
@@ -881,7 +881,7 @@ void MeasureWindow::siteEdited()
 {
     if (m_site->text().trimmed() == m_context.settings.value(SiteKey))
         return; // left without a change
-    const SkyTime::Outcome<SkyTime::Site> typed = SkyTime::parseTypedSite(m_site->text());
+    const SkyTime::Outcome<SkyTime::Site> typed = Measurement::parseTypedSite(m_site->text());
     if (!typed.problem.isEmpty()) {
         // Refused: the site accepted last stays, in the box too.
         m_site->setText(m_context.settings.value(SiteKey));
@@ -919,7 +919,7 @@ QString MeasureWindow::showSky()
     m_sky = sky.value;
     const bool reversed = place.value && place.value->longitudeReversed;
     m_description->setText(m_imageText
-                           + SkyTime::airmassLabel(header.airmass, m_sky ? m_sky->airmass : std::nullopt, reversed)
-                           + SkyTime::hjdLabel(m_sky ? std::optional(m_sky->hjd) : std::nullopt));
+                           + Measurement::airmassLabel(header.airmass, m_sky ? m_sky->airmass : std::nullopt, reversed)
+                           + Measurement::hjdLabel(m_sky ? std::optional(m_sky->hjd) : std::nullopt));
     return sky.value ? QString() : Measurement::SkyNote::NotComputed.arg(sky.problem);
 }

@@ -29,9 +29,21 @@ QDateTime utc(int y, int mo, int d, int h, int mi, int s, int ms = 0)
 
 QString shown(const std::optional<double> &value) { return value ? QString::number(*value) : QStringLiteral("?"); }
 
+const double latA = 46 + 52 / 60.0 + 0.408 / 3600; // +46:52:00.408
+const double lonA = 96 + 27 / 60.0 + 11.8 / 3600;  // 96:27:11.8
+
+struct Place
+{
+    bool target; // else the site
+    HeaderKeys keys;
+    QVector<double> expected; // latitude, longitude, height or RA, Dec
+    QString problem;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(HeaderKeys)
+Q_DECLARE_METATYPE(Place)
 
 class TestFitsHeader : public QObject
 {
@@ -43,6 +55,8 @@ private slots:
     void julianDates();
     void values_data();
     void values();
+    void places_data();
+    void places();
 };
 
 void TestFitsHeader::dates_data()
@@ -131,6 +145,50 @@ void TestFitsHeader::values()
     const ImageHeader h = readHeader(keys);
     QCOMPARE(QStringList({shown(h.gain), shown(h.readNoise), shown(h.saturation), shown(h.airmass), h.filter}).join(' '),
              read);
+}
+
+// Precessed targets from astropy: SkyCoord(150, 20, frame=FK5(equinox=...)).transform_to(ICRS()).
+void TestFitsHeader::places_data()
+{
+    QTest::addColumn<Place>("place");
+    const auto row = [](const char *name, const Place &place) { QTest::newRow(name) << place; };
+    row("colons", {false, {{"SITELAT", "+46:52:00.408"}, {"SITELONG", "-96:27:11.8"}, {"SITEELEV", "300"}}, {latA, -lonA, 300}, {}});
+    row("decimal, D", {false, {{"OBSGEO-B", "45.4642"}, {"OBSGEO-L", "9.19"}, {"OBSGEO-H", "1.2D2"}}, {45.4642, 9.19, 120}, {}});
+    row("minus 0°", {false, {{"LATITUDE", "-00 30 00"}, {"LONGITUD", "-0:15"}}, {-0.5, -0.25, 0}, {}});
+    row("next pair", {false, {{"SITELAT", "N"}, {"SITELONG", "9"}, {"OBSLAT", "-90"}, {"OBSLONG", "360"}, {"OBSALT", "5"}},
+                      {-90, 360, 5}, {}});
+    row("pairs not mixed", {false, {{"SITELAT", "45"}, {"LONG-OBS", "9"}}, {}, Reason::NoSite});
+    row("60 minutes", {false, {{"LAT-OBS", "45:60:00"}, {"LONG-OBS", "9"}}, {}, Reason::NoSite});
+    row("lat 90.0001", {false, {{"SITELAT", "90.0001"}, {"SITELONG", "9"}}, {}, SkyTime::Reason::Latitude});
+    row("OBJCTRA hours", {true, {{"OBJCTRA", "20 00 00.0"}, {"OBJCTDEC", "-30 00 00"}, {"RA", "150"}, {"DEC", "20"}},
+                          {300, -30}, {}});
+    row("RA degrees", {true, {{"RA", "150.0"}, {"DEC", "2.0E+01"}, {"EQUINOX", "2000.0"}}, {150, 20}, {}});
+    row("RA hours", {true, {{"RA", "10:00:00"}, {"DEC", "-00:30:00"}}, {150, -0.5}, {}});
+    row("J2025", {true, {{"RA", "150"}, {"DEC", "20"}, {"EQUINOX", "J2025"}}, {149.6541394, 20.1203221}, {}});
+    row("1950 is B", {true, {{"RA", "150"}, {"DEC", "20"}, {"EPOCH", "1950"}}, {150.6902832, 19.7580765}, {}});
+    row("24h 00m 01s", {true, {{"OBJCTRA", "24 00 01"}, {"OBJCTDEC", "0"}}, {}, SkyTime::Reason::Target});
+    row("no target", {true, {{"OBJECT", "SS Cyg"}, {"RA", "150"}}, {}, Reason::NoTarget});
+}
+
+void TestFitsHeader::places()
+{
+    QFETCH(Place, place);
+    const ImageHeader header = readHeader(place.keys);
+    QVector<double> read;
+    QString problem;
+    if (place.target) {
+        problem = header.target.problem;
+        if (header.target.value)
+            read = {header.target.value->ra, header.target.value->dec};
+    } else {
+        problem = header.site.problem;
+        if (header.site.value)
+            read = {header.site.value->latitude, header.site.value->longitude, header.site.value->height};
+    }
+    QCOMPARE(problem, place.problem);
+    QCOMPARE(read.size(), place.expected.size());
+    for (int i = 0; i < read.size(); ++i)
+        QVERIFY2(std::abs(read[i] - place.expected[i]) < 1e-5, qPrintable(QString::number(read[i], 'f', 7)));
 }
 
 QTEST_GUILESS_MAIN(TestFitsHeader)

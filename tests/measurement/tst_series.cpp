@@ -378,7 +378,7 @@ void TestSeries::skyOverTheNight_data()
         {"RA", "15.0"}, {"DEC", "20.0"}, {"LAT-OBS", "'+32:12:00'"}, {"LONG-OBS", "'+110:54:00'"}}
                                            << -110.9 << SkyNote::LongitudeReversed;
     QTest::newRow("no site") << Cards{{"RA", "15.0"}, {"DEC", "20.0"}} << qQNaN()
-                             << SkyNote::NotComputed.arg(SkyTime::Reason::NoSite);
+                             << SkyNote::NotComputed.arg(Imaging::Reason::NoSite);
 }
 
 // Twelve images an hour apart, without AIRMASS, each computed at its own
@@ -403,8 +403,8 @@ void TestSeries::skyOverTheNight()
     const std::vector<SeriesRow> rows = seriesRows(images, sheet, QString(), QString(), {}, &skyNote);
     QCOMPARE(skyNote, note);
     const QList<QByteArray> lines = seriesCsv(rows).split('\n');
-    const SkyTime::Site site{parseHeaderNumber(images[0].header.keys.value("SITELAT")).value_or(32.2), longitude, 0};
-    const SkyTime::Target target = *SkyTime::targetFromHeader(images[0].header.keys).value;
+    const SkyTime::Site site{Imaging::parseHeaderNumber(images[0].header.keys.value("SITELAT")).value_or(32.2), longitude, 0};
+    const SkyTime::Target target = *images[0].header.target.value;
     int above = 0;
     for (int image = 0; image < plan.images; ++image) {
         const QStringList cells = QString::fromUtf8(lines[image + 1]).split(u',');

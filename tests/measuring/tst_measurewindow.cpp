@@ -8,7 +8,7 @@
 #include "imaging/skycoordinates.h"
 #include "imaging/fitswriter.h"
 #include "measurement/seriestable.h"
-#include "skytime/label.h"
+#include "measurement/skylabel.h"
 #include "skytime/observation.h"
 #include "support/guard.h"
 #include "support/sheetfixture.h"
@@ -484,7 +484,7 @@ void TestMeasureWindow::seriesAgreesWithTheSheet()
     QCOMPARE(series->windowTitle(), SeriesWindow::Title.arg("RZ Cas"));
     auto *table = ::control<QTableWidget>(series, "tblSerie");
     QCOMPARE(table->rowCount(), 2);
-    QCOMPARE(::control<QLabel>(series, "lblCielo")->text(), SkyNote::NotComputed.arg(SkyTime::Reason::NoSite));
+    QCOMPARE(::control<QLabel>(series, "lblCielo")->text(), SkyNote::NotComputed.arg(Imaging::Reason::NoSite));
     using namespace SeriesColumn;
     const auto pointed = [this](const char *field) { return control<QLineEdit>(field)->text().replace(',', '.'); };
     const auto rounded = [&pointed](const char *field) {
@@ -610,18 +610,18 @@ void TestMeasureWindow::skyInTheLabel_data()
     QTest::addColumn<QString>("refusal"); // of the typed site
     QTest::addColumn<SkyTime::Site>("site"); // the one computed with
     QTest::addColumn<QString>("origin");     // of the airmass; empty: none shown
-    using namespace SkyTime;
-    const QString refused = Reason::SiteBox + ' ';
+    using SkyTime::Site;
+    const QString refused = Measurement::Reason::SiteBox + ' ';
     QTest::newRow("header's airmass") << "bersaglio.fits" << "45.46 9.19 120" << QString()
-                                      << Site{45.46, 9.19, 120} << SkyTime::Label::FromHeader;
+                                      << Site{45.46, 9.19, 120} << Measurement::Label::FromHeader;
     QTest::newRow("computed") << "bersaglio-senza.fits" << "45,46; 9,19" << QString() << Site{45.46, 9.19, 0}
-                              << SkyTime::Label::Computed;
+                              << Measurement::Label::Computed;
     QTest::newRow("west written as east") << "bersaglio-senza.fits" << "32.2 110.9 700" << QString()
-                                          << Site{32.2, -110.9, 700} << SkyTime::Label::ComputedReversed;
-    QTest::newRow("latitude beyond the pole") << "bersaglio-senza.fits" << "90.5 9.19" << refused + Reason::Latitude
+                                          << Site{32.2, -110.9, 700} << Measurement::Label::ComputedReversed;
+    QTest::newRow("latitude beyond the pole") << "bersaglio-senza.fits" << "90.5 9.19" << refused + SkyTime::Reason::Latitude
                                               << Site{} << QString();
     QTest::newRow("sexagesimal site") << "bersaglio-senza.fits" << "45:27:36 9:11:24"
-                                      << refused + Reason::SiteBoxUnreadable << Site{} << QString();
+                                      << refused + Measurement::Reason::SiteBoxUnreadable << Site{} << QString();
 }
 
 // The label adds the airmass and the HJD; "Al foglio" keeps the airmass for
@@ -641,17 +641,17 @@ void TestMeasureWindow::skyInTheLabel()
     open(file);
     const ImageHeader header = loadFits(m_dir.filePath(file)).image->header;
     const SkyTime::Sky sky =
-        *SkyTime::observe(site, *SkyTime::targetFromHeader(header.keys).value, *header.julianDate).value;
+        *SkyTime::observe(site, *header.target.value, *header.julianDate).value;
     const QString airmass = header.airmass ? QStringLiteral("1.2346") // the header's 1.2345678
                             : origin.isEmpty() ? QString()
                                                : QString::number(*sky.airmass, 'f', 4);
     auto *label = part<QLabel>("lblImmagine");
     QCOMPARE(label->text().section(')', 1),
              origin.isEmpty() ? QString()
-                              : SkyTime::Label::Airmass.arg(airmass, origin)
-                                    + SkyTime::Label::Hjd.arg(QString::number(sky.hjd, 'f', 6)));
+                              : Measurement::Label::Airmass.arg(airmass, origin)
+                                    + Measurement::Label::Hjd.arg(QString::number(sky.hjd, 'f', 6)));
     QCOMPARE(part<QLabel>("lblStato")->text(),
-             origin.isEmpty() ? SkyNote::NotComputed.arg(SkyTime::Reason::NoSite) : QString());
+             origin.isEmpty() ? SkyNote::NotComputed.arg(Imaging::Reason::NoSite) : QString());
     QTRY_VERIFY(label->height() >= label->heightForWidth(label->width())); // wrapped, not cut
     placeFour();
     part<QPushButton>("cmdFoglio")->click();

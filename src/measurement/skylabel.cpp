@@ -1,6 +1,6 @@
-#include "skytime/label.h"
+#include "measurement/skylabel.h"
 
-namespace SkyTime {
+namespace Measurement {
 
 QString julianDateText(double jd)
 {
@@ -22,4 +22,4 @@ QString hjdLabel(std::optional<double> hjd)
     return hjd ? Label::Hjd.arg(julianDateText(*hjd)) : QString();
 }
 
-} // namespace SkyTime
+} // namespace Measurement

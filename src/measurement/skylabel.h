@@ -6,7 +6,7 @@
 
 #include <optional>
 
-namespace SkyTime {
+namespace Measurement {
 
 namespace Label {
 // %1 the airmass, %2 where it comes from.
@@ -27,4 +27,4 @@ QString airmassLabel(std::optional<double> fromHeader, std::optional<double> com
 // Empty when there is no HJD.
 QString hjdLabel(std::optional<double> hjd);
 
-} // namespace SkyTime
+} // namespace Measurement
