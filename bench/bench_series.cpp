@@ -5,7 +5,7 @@
 // highest, which must not grow with the number of images.
 
 #include "imaging/nightwriter.h"
-#include "imaging/series.h"
+#include "measurement/series.h"
 #include "memory.h"
 
 #include <benchmark/benchmark.h>
@@ -63,7 +63,7 @@ void measureNight(benchmark::State &state, const QString &name, const NightPlan 
         state.SkipWithError("the night's files could not be written");
         return;
     }
-    Imaging::SeriesTemplate placed{{}, {4, 6, 9}, {}, 0, {}};
+    Measurement::SeriesTemplate placed{{}, {4, 6, 9}, {}, 0, {}};
     for (int star = 0; star < Imaging::RoleCount; ++star)
         placed.positions[std::size_t(star)] = starAt(plan, star, 0);
     placed.comparisonNet = plan.stars[1][2] + plan.stars[2][2] + plan.stars[3][2];
@@ -75,12 +75,12 @@ void measureNight(benchmark::State &state, const QString &name, const NightPlan 
         const double before = resident("VmHWM:");
         QElapsedTimer timer;
         timer.start();
-        const std::vector<Imaging::SeriesImage> images =
-            Imaging::measureSeries(paths, placed, [](int, int) { return true; });
+        const std::vector<Measurement::SeriesImage> images =
+            Measurement::measureSeries(paths, placed, [](int, int) { return true; });
         series = double(timer.nsecsElapsed()) / 1e9;
         peak = resident("VmHWM:") - before;
         measured = int(std::count_if(images.cbegin(), images.cend(),
-                                     [](const Imaging::SeriesImage &image) { return image.problem.isEmpty(); }));
+                                     [](const Measurement::SeriesImage &image) { return image.problem.isEmpty(); }));
         cat = std::min(cat, catSeconds(paths));
     }
     state.counters["images"] = double(paths.size());

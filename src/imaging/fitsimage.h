@@ -11,6 +11,7 @@
 
 #include <QByteArray>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -125,8 +126,9 @@ public:
 
     // The image holding the pixels of `part`, or of the whole image if it was read whole.
     FitsLoad read(const QRect &part);
-    // The header's cards before `read`; empty for a refused file.
+    // The header's cards and the image's size before `read`; empty for a refused file.
     QByteArray headerCards() const;
+    QSize size() const;
 
 private:
     QString m_path;

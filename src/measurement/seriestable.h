@@ -4,7 +4,7 @@
 // series and the sheet agree to the last digit; the same texts become the
 // image's AAVSO record, the table's CSV and the light curve's points.
 
-#include "imaging/series.h"
+#include "measurement/series.h"
 #include "measurement/exposuresky.h"
 #include "measurement/sheetentry.h"
 #include "aavso/extendedwriter.h"
@@ -35,7 +35,7 @@ struct SeriesRow
 // immagine" has them. The site and the target are taken once, from the first
 // dated image; `skyNote`, when given, tells once for the series why no sky
 // was computed or that the site's longitude was read as west positive.
-std::vector<SeriesRow> seriesRows(const std::vector<Imaging::SeriesImage> &images, const Sheet &sheet,
+std::vector<SeriesRow> seriesRows(const std::vector<Measurement::SeriesImage> &images, const Sheet &sheet,
                                   const QString &checkName, const QString &chart, const SkyHints &hints = {},
                                   QString *skyNote = nullptr);
 

@@ -652,7 +652,7 @@ void MeasureWindow::measureSeries()
         return;
     m_context.settings.setValue(FolderKey, QFileInfo(paths.first()).absolutePath());
 
-    Imaging::SeriesTemplate placed{{}, aperture(), m_detector, 0, {}};
+    Measurement::SeriesTemplate placed{{}, aperture(), m_detector, 0, {}};
     for (int role = 0; role < RoleCount; ++role) {
         if (m_measured[std::size_t(role)])
             placed.positions[std::size_t(role)] = m_positions[std::size_t(role)];

@@ -2,7 +2,7 @@
 
 #include "core/commandtable.h"
 #include "aavso/imagemeasurement.h"
-#include "imaging/series.h"
+#include "measurement/series.h"
 #include "imaging/skycoordinates.h"
 #include "measurement/exposuresky.h"
 #include "measurement/sequencefield.h"

@@ -233,7 +233,7 @@ SeriesLaunch::SeriesLaunch(const Context &context, QWidget &owner) : m_context(c
     connect(&m_job, &BackgroundJob::finished, this, &SeriesLaunch::measured);
 }
 
-void SeriesLaunch::start(const QStringList &paths, const Imaging::SeriesTemplate &placed, const QString &checkName,
+void SeriesLaunch::start(const QStringList &paths, const Measurement::SeriesTemplate &placed, const QString &checkName,
                          const QString &chart, const Measurement::SkyHints &hints)
 {
     m_checkName = checkName;
@@ -253,7 +253,7 @@ void SeriesLaunch::start(const QStringList &paths, const Imaging::SeriesTemplate
         progress->setLabelText(Progress.arg(std::min(measured + 1, total)).arg(total));
     });
     m_job.start([this, paths, placed] {
-        m_images = Imaging::measureSeries(paths, placed, [this](int measured, int) {
+        m_images = Measurement::measureSeries(paths, placed, [this](int measured, int) {
             m_job.tell(measured);
             return !m_job.cancelled();
         });
@@ -265,7 +265,7 @@ void SeriesLaunch::measured()
 {
     if (m_progress)
         m_progress->deleteLater();
-    std::vector<Imaging::SeriesImage> images = std::move(m_images);
+    std::vector<Measurement::SeriesImage> images = std::move(m_images);
     m_images.clear();
     if (images.empty())
         return;

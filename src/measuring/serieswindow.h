@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/commandtable.h"
-#include "imaging/series.h"
+#include "measurement/series.h"
 #include "measurement/seriestable.h"
 #include "ui/backgroundjob.h"
 
@@ -64,7 +64,7 @@ public:
 
     bool running() const { return m_job.running(); }
     // `checkName`, `chart` and `hints` as the measuring window has them.
-    void start(const QStringList &paths, const Imaging::SeriesTemplate &placed, const QString &checkName,
+    void start(const QStringList &paths, const Measurement::SeriesTemplate &placed, const QString &checkName,
                const QString &chart, const Measurement::SkyHints &hints);
 
 private:
@@ -75,7 +75,7 @@ private:
     QString m_checkName;
     QString m_chart;
     Measurement::SkyHints m_hints;
-    std::vector<Imaging::SeriesImage> m_images; // the measuring thread's alone until it ends
+    std::vector<Measurement::SeriesImage> m_images; // the measuring thread's alone until it ends
     QPointer<QProgressDialog> m_progress;
     BackgroundJob m_job; // last: see BackgroundJob
 };

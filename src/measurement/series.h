@@ -11,13 +11,21 @@
 
 #include "core/skyposition.h"
 #include "imaging/fieldtracker.h"
+#include "measurement/imagepipeline.h"
 
 #include <QStringList>
 
 #include <functional>
 #include <vector>
 
-namespace Imaging {
+namespace Measurement {
+
+using Imaging::Aperture;
+using Imaging::Detector;
+using Imaging::ImageHeader;
+using Imaging::Measurements;
+using Imaging::Positions;
+using Imaging::RoleCount;
 
 namespace SeriesProblem {
 // %1: the comparison stars' counts against the first image's, in percent.
@@ -61,11 +69,12 @@ struct SeriesImage
 using SeriesProgress = std::function<bool(int measured, int total)>;
 
 // The images measured, in the files' order; when stopped, those measured
-// until then. `progress` is called from the measuring threads.
+// until then. Each image is opened as the measuring window opens one, with
+// `pixelStep`. `progress` is called from the measuring threads.
 std::vector<SeriesImage> measureSeries(const QStringList &paths, const SeriesTemplate &placed,
-                                       const SeriesProgress &progress);
+                                       const SeriesProgress &progress, const PixelStep &pixelStep = {});
 
 // Why the measured stars do not give the image's magnitudes; empty when they do.
 QString seriesProblem(const Measurements &stars, double comparisonNet);
 
-} // namespace Imaging
+} // namespace Measurement

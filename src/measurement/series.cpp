@@ -1,6 +1,5 @@
 #include "series.h"
 
-#include "imaging/skycoordinates.h"
 
 #include <QSize>
 
@@ -12,7 +11,9 @@
 #include <optional>
 #include <thread>
 
-namespace Imaging {
+namespace Measurement {
+
+using namespace Imaging;
 
 QString seriesProblem(const Measurements &stars, double comparisonNet)
 {
@@ -35,11 +36,10 @@ namespace {
 // Where the image's own WCS puts the stars placed on the sky; none when
 // they have no places on the sky, the header has no WCS, or the
 // projection has no answer for one of them.
-std::optional<Positions> placedBySky(const QByteArray &cards, const SeriesTemplate &placed)
+std::optional<Positions> placedBySky(const std::optional<SkyFrame> &frame, const SeriesTemplate &placed)
 {
     if (std::none_of(placed.sky.cbegin(), placed.sky.cend(), [](const auto &at) { return at.has_value(); }))
         return std::nullopt;
-    const std::optional<SkyFrame> frame = SkyFrame::fromHeader(cards);
     if (!frame)
         return std::nullopt;
     Positions positions;
@@ -72,9 +72,10 @@ QString filterName(const QString &filter)
 class Measuring
 {
 public:
-    Measuring(const QStringList &paths, const SeriesTemplate &placed, const SeriesProgress &progress)
-        : m_paths(paths), m_placed(placed), m_progress(progress), m_positions(placed.positions),
-          m_images(std::size_t(paths.size()))
+    Measuring(const QStringList &paths, const SeriesTemplate &placed, const SeriesProgress &progress,
+              const PixelStep &pixelStep)
+        : m_paths(paths), m_placed(placed), m_progress(progress), m_pixelStep(pixelStep),
+          m_positions(placed.positions), m_images(std::size_t(paths.size()))
     {
     }
 
@@ -88,33 +89,39 @@ public:
                     return;
                 index = int(m_nextToRead++);
             }
-            PartialFits file(m_paths[index]);
-            const std::optional<Positions> bySky = placedBySky(file.headerCards(), m_placed);
+            std::optional<Positions> bySky;
             Positions from;
-            {
+            // Waits for this image's turn once its header is read: the part
+            // to read follows the field from the image before.
+            const auto part = [&](const std::optional<SkyFrame> &frame) {
+                bySky = placedBySky(frame, m_placed);
                 std::unique_lock<std::mutex> lock(m_mutex);
                 m_turn.wait(lock, [&] { return m_stopped || m_measured == index; });
+                from = bySky.value_or(m_positions);
+                return m_stopped ? QRect() : followedPart(from, m_placed.aperture);
+            };
+            OpenedImage opened = openImage({m_paths[index], part, m_pixelStep, std::nullopt});
+            {
+                const std::lock_guard<std::mutex> lock(m_mutex);
                 if (m_stopped)
                     return;
-                from = bySky.value_or(m_positions);
             }
             // Only the thread whose turn it is measures: the positions are its alone.
             SeriesImage &image = m_images[std::size_t(index)];
             image.path = m_paths[index];
-            FitsLoad load = file.read(followedPart(from, m_placed.aperture));
-            if (load.image) {
-                image.header = load.image->header;
-                image.problem = unlikeFirst(*load.image);
+            if (opened.image) {
+                image.header = opened.image->header;
+                image.problem = unlikeFirst(*opened.image);
                 if (image.problem.isEmpty()) {
-                    image.stars = bySky ? measureAt(*load.image, from, m_placed.aperture, m_placed.detector)
-                                        : followField(*load.image, from, m_placed.aperture, m_placed.detector);
+                    image.stars = bySky ? measureAt(*opened.image, from, m_placed.aperture, m_placed.detector)
+                                        : followField(*opened.image, from, m_placed.aperture, m_placed.detector);
                     image.problem = seriesProblem(image.stars, m_placed.comparisonNet);
                     from = nextPositions(from, image.stars);
                 }
             } else {
-                image.problem = load.problem;
+                image.problem = opened.problem;
             }
-            load.image.reset();
+            opened = {};
             const bool goOn = m_progress(index + 1, int(m_paths.size()));
             {
                 const std::lock_guard<std::mutex> lock(m_mutex);
@@ -161,6 +168,7 @@ private:
     const QStringList &m_paths;
     const SeriesTemplate &m_placed;
     const SeriesProgress &m_progress;
+    const PixelStep &m_pixelStep;
     std::mutex m_mutex;
     std::condition_variable m_turn;
     qsizetype m_nextToRead = 0;
@@ -174,9 +182,9 @@ private:
 } // namespace
 
 std::vector<SeriesImage> measureSeries(const QStringList &paths, const SeriesTemplate &placed,
-                                       const SeriesProgress &progress)
+                                       const SeriesProgress &progress, const PixelStep &pixelStep)
 {
-    Measuring measuring(paths, placed, progress);
+    Measuring measuring(paths, placed, progress, pixelStep);
     std::vector<std::thread> others;
     for (int thread = 1; thread < SeriesThreads; ++thread)
         others.emplace_back([&measuring] { measuring.work(); });
@@ -186,4 +194,4 @@ std::vector<SeriesImage> measureSeries(const QStringList &paths, const SeriesTem
     return measuring.images();
 }
 
-} // namespace Imaging
+} // namespace Measurement
