@@ -22,3 +22,8 @@ QString write(double value, const QLocale &locale = QLocale());
 std::optional<double> readTyped(const QString &text);
 
 } // namespace NumberRules
+
+// A box keeping its last good text instead of one that is no number.
+inline const QString RefusedNumber = QStringLiteral("Valore non valido in \"%1\": resta %2.");
+inline const QString RefusedNumberEmpty = QStringLiteral("Valore non valido in \"%1\": la casella resta vuota.");
+

@@ -47,29 +47,13 @@ const QString FolderKey = QStringLiteral("measure/folder");
 const QString SequenceFolderKey = QStringLiteral("measure/sequenceFolder");
 const QString SiteKey = QStringLiteral("measure/site");
 
-const QString Description = QStringLiteral("%1: %2 × %3 pixel, posa %4 s, filtro %5, %6 UTC (JD medio %7)");
-const QString FirstPlaneOnly = QStringLiteral(" (solo il primo piano del cubo)");
 const QString NoImage = QStringLiteral("Nessuna immagine: aprirne una con \"Apri immagine...\".");
-const QString Unknown = QStringLiteral("?");
 const QString PixelValue = QStringLiteral("x %1 y %2: %3");
 const QString PixelSky = QStringLiteral(" · α %1 δ %2");
 const QString InvalidPixel = QStringLiteral("non valido");
-const QString NotPlaced = QStringLiteral("%1 non posizionata. %2.");
-const QString OpenFirst = QStringLiteral("Aprire prima un'immagine.");
-const QString PlaceFirst = QStringLiteral(
-    "Misura serie: indicare prima le stelle su questa immagine, che fa da modello per le altre. %1");
-const QString CheckFirst = QStringLiteral(
-    "Misura serie: la stella di controllo non si può misurare su questa immagine. Indicarla di nuovo "
-    "o toglierla.");
 const QString BadPosition = QStringLiteral("Posizione: scrivere x e y in pixel FITS, per esempio \"512.3 640.8\".");
-const QString NoFwhm = QStringLiteral("Nessuna stella misurata da cui prendere la FWHM.");
 const QString Saturated = QStringLiteral("saturata");
-const QString NoSaturation = QStringLiteral("nessuna");
 const QString CheckWithCatalogue = QStringLiteral("%1 (catalogo %2, differenza %3)");
-const QString Written = QStringLiteral("Scritti nel foglio: conteggi di C1, C2, C3 e variabile");
-const QString WrittenDate = QStringLiteral(", data e JD");
-const QString WrittenFilter = QStringLiteral(", filtro %1");
-
 const QStringList Columns = {QStringLiteral("x"),           QStringLiteral("y"),
                              QStringLiteral("FWHM"),        QStringLiteral("Netto (ADU)"),
                              QStringLiteral("Cielo/pixel"), QStringLiteral("S/N"),
@@ -83,7 +67,6 @@ const QStringList SequenceColumns = {QStringLiteral("Etichetta"), QStringLiteral
                                      QStringLiteral("Differenza"), QStringLiteral("Note")};
 enum SequenceColumn { StarLabel, StarAuid, CatalogueMagnitude, MeasuredMagnitude, Difference, Reason };
 const QColor SequenceStarColour(120, 230, 120);
-const char *const CatalogueFields[3] = {Field::MagnitudeC1, Field::MagnitudeC2, Field::MagnitudeC3};
 
 // Each role's colour on the picture, by Role; refused stars are red.
 const QColor RoleColours[RoleCount] = {QColor(255, 215, 0), QColor(0, 220, 255),
@@ -92,7 +75,6 @@ const QColor RoleColours[RoleCount] = {QColor(255, 215, 0), QColor(0, 220, 255),
 const QColor Problem(230, 30, 30);
 
 constexpr double DefaultRadii[3] = {6, 10, 15};
-constexpr double FwhmMultiples[3] = {2, 3, 5};
 constexpr double SmallestRadius = 0.5;
 constexpr double LargestRadius = 500;
 constexpr double NarrowestAnnulus = 1; // pixels between the annulus's edges
@@ -145,7 +127,7 @@ QDoubleSpinBox *radiusBox(const char *name, double value, QWidget *parent)
 } // namespace
 
 MeasureWindow::MeasureWindow(const Context &context, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_context(context), m_series(m_context, *this)
+    : QWidget(parent, Qt::Window), m_context(context), m_session(m_context.sheet), m_series(m_context, *this)
 {
     setUpToolWindow(*this, QStringLiteral("Form5"), Title);
     buildControls();
@@ -253,13 +235,13 @@ QWidget *MeasureWindow::buildPanel()
     form->addRow(captioned(QStringLiteral("Cielo da:"), m_innerRadius, panel), sky);
     form->addRow(QString(), fromFwhm);
 
-    m_gain = named(new QLineEdit(NumberRules::write(m_detector.gain), panel), "txtGuadagno");
-    m_readNoise = named(new QLineEdit(NumberRules::write(m_detector.readNoise), panel), "txtRumore");
+    m_gain = named(new QLineEdit(NumberRules::write(m_session.detector().gain), panel), "txtGuadagno");
+    m_readNoise = named(new QLineEdit(NumberRules::write(m_session.detector().readNoise), panel), "txtRumore");
     m_saturation = named(new QLineEdit(panel), "txtSaturazione");
-    m_saturation->setPlaceholderText(NoSaturation);
-    m_gain->setAccessibleName(QStringLiteral("Guadagno"));
-    m_readNoise->setAccessibleName(QStringLiteral("Rumore di lettura"));
-    m_saturation->setAccessibleName(QStringLiteral("Saturazione"));
+    m_saturation->setPlaceholderText(Measurement::SessionText::NoSaturation);
+    m_gain->setAccessibleName(Measurement::SessionText::GainBox);
+    m_readNoise->setAccessibleName(Measurement::SessionText::ReadNoiseBox);
+    m_saturation->setAccessibleName(Measurement::SessionText::SaturationBox);
     for (QLineEdit *box : {m_gain, m_readNoise, m_saturation})
         connect(box, &QLineEdit::editingFinished, this, &MeasureWindow::detectorEdited);
     form->addRow(captioned(QStringLiteral("Guadagno (e-/ADU):"), m_gain, panel), m_gain);
@@ -269,7 +251,7 @@ QWidget *MeasureWindow::buildPanel()
     m_site->setPlaceholderText(QStringLiteral("45.46 9.19 120"));
     m_site->setAccessibleName(Measurement::Reason::SiteBox);
     m_site->setText(m_context.settings.value(SiteKey));
-    m_typedSite = Measurement::parseTypedSite(m_site->text()).value;
+    m_session.setTypedSite(m_site->text());
     connect(m_site, &QLineEdit::editingFinished, this, &MeasureWindow::siteEdited);
     form->addRow(captioned(Measurement::Reason::SiteBox, m_site, panel), m_site);
 
@@ -336,54 +318,28 @@ void MeasureWindow::openImage()
     // A 4096 x 4096 frame loads and stretches in a few tenths of a second:
     // not worth a thread, which the window would then have to wait for.
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    Imaging::FitsLoad load = Imaging::loadFits(path);
+    const Measurement::Session::Opening opening = m_session.open(path, aperture());
     QApplication::restoreOverrideCursor();
-    if (!load.image) {
-        warn(load.problem);
+    if (!opening.problem.isEmpty()) {
+        warn(opening.problem);
         return;
     }
-    showImage(std::move(*load.image), path);
-}
-
-void MeasureWindow::showImage(Imaging::FitsImage image, const QString &path)
-{
-    const Imaging::ImageHeader &header = image.header;
-    if (header.gain) {
-        m_detector.gain = *header.gain;
-        m_gain->setText(NumberRules::write(*header.gain));
-    }
-    if (header.readNoise) {
-        m_detector.readNoise = *header.readNoise;
-        m_readNoise->setText(NumberRules::write(*header.readNoise));
-    }
-    m_saturation->setText(std::isfinite(image.saturation) ? NumberRules::write(image.saturation)
-                                                          : QString());
-
+    const Imaging::FitsImage &image = *m_session.image();
     const std::vector<quint8> grey = Imaging::displayPicture(image, Imaging::stretchLimits(image));
     QImage picture(grey.data(), image.width, image.height, image.width, QImage::Format_Grayscale8);
     m_view->setPicture(picture); // copies it, flipped
-    m_frame = Imaging::SkyFrame::fromHeader(image.headerCards);
-    m_image = std::move(image);
-    describeImage(path);
-    m_status->clear();
-    remeasure(); // the stars placed on the last image, found again on this one
-    laySequence();
-    if (const QString problem = showSky(); !problem.isEmpty())
-        m_status->setText(QStringList{m_status->text(), problem}.join(QLatin1Char(' ')).trimmed());
+    showDetector();
+    showSequence();
+    refresh();
+    m_status->setText(opening.status);
 }
 
-void MeasureWindow::describeImage(const QString &path)
+void MeasureWindow::showDetector()
 {
-    const Imaging::ImageHeader &h = m_image->header;
-    QString text = Description.arg(
-        QFileInfo(path).fileName(), QString::number(m_image->width), QString::number(m_image->height),
-        h.exposure ? QLocale().toString(*h.exposure) : Unknown, h.filter.isEmpty() ? Unknown : h.filter,
-        h.start ? h.start->toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")) : Unknown,
-        h.julianDate ? Measurement::sheetJulianDate(*h.julianDate) : Unknown);
-    if (m_image->firstPlaneOnly)
-        text += FirstPlaneOnly;
-    m_imageText = text;
-    showSky();
+    const Measurement::DetectorTexts texts = m_session.detectorTexts();
+    m_gain->setText(texts.gain);
+    m_readNoise->setText(texts.readNoise);
+    m_saturation->setText(texts.saturation);
 }
 
 Role MeasureWindow::currentRole() const
@@ -398,40 +354,20 @@ Imaging::Aperture MeasureWindow::aperture() const
 
 void MeasureWindow::place(const QPointF &imagePoint)
 {
-    if (!m_image) {
-        m_status->setText(OpenFirst);
-        return;
-    }
     const Role role = currentRole();
-    const Imaging::StarMeasurement star =
-        Imaging::measureStar(*m_image, imagePoint.x(), imagePoint.y(), aperture(), m_detector);
-    if (star.refusal != Imaging::Refusal::None) {
-        // Where the role's star was placed before, it stays.
-        m_status->setText(NotPlaced.arg(Imaging::roleName(role), Imaging::refusalText(star.refusal)));
-        return;
-    }
-    m_status->clear();
-    setRole(role, star);
-    m_roles->button((int(role) + 1) % RoleCount)->setChecked(true);
+    const QString refusal = m_session.place(role, imagePoint, aperture());
+    m_status->setText(refusal);
+    if (refusal.isEmpty())
+        m_roles->button((int(role) + 1) % RoleCount)->setChecked(true);
     refresh();
 }
 
 void MeasureWindow::placeTyped()
 {
-    const QStringList parts =
-        m_position->text().split(QRegularExpression(QStringLiteral("[\\s;]+")), Qt::SkipEmptyParts);
-    double fits[2];
-    bool ok = parts.size() == 2;
-    for (int i = 0; ok && i < 2; ++i)
-        if (const std::optional<double> typed = NumberRules::readTyped(parts[i]))
-            fits[i] = *typed;
-        else
-            ok = false;
-    if (!ok) {
-        m_status->setText(BadPosition);
-        return;
-    }
-    place(QPointF(Imaging::fromFits(fits[0]), Imaging::fromFits(fits[1])));
+    if (const std::optional<QPointF> at = Measurement::typedPosition(m_position->text()))
+        place(*at);
+    else
+        m_status->setText(Measurement::SessionText::BadPosition);
 }
 
 void MeasureWindow::radiiChanged()
@@ -447,76 +383,39 @@ void MeasureWindow::radiiChanged()
 
 void MeasureWindow::radiiFromFwhm()
 {
-    double sum = 0;
-    int count = 0;
-    for (const auto &star : m_measured) {
-        if (star && star->refusal == Imaging::Refusal::None && star->fwhm > 0) {
-            sum += star->fwhm;
-            ++count;
-        }
-    }
-    if (count == 0) {
-        m_status->setText(NoFwhm);
+    const std::optional<double> fwhm = m_session.meanFwhm();
+    if (!fwhm) {
+        m_status->setText(Measurement::SessionText::NoFwhm);
         return;
     }
-    const double fwhm = sum / count;
+    const Imaging::Aperture radii = Measurement::apertureForFwhm(*fwhm);
     {
         const QSignalBlocker a(m_radius), b(m_innerRadius), c(m_outerRadius);
         m_innerRadius->setMinimum(SmallestRadius);
         m_outerRadius->setMinimum(SmallestRadius);
-        m_radius->setValue(FwhmMultiples[0] * fwhm);
-        m_innerRadius->setValue(FwhmMultiples[1] * fwhm);
-        m_outerRadius->setValue(FwhmMultiples[2] * fwhm);
+        m_radius->setValue(radii.radius);
+        m_innerRadius->setValue(radii.innerRadius);
+        m_outerRadius->setValue(radii.outerRadius);
     }
     radiiChanged();
 }
 
 void MeasureWindow::detectorEdited()
 {
-    const std::optional<double> gain = boxValue(m_gain, false);
-    const std::optional<double> noise = boxValue(m_readNoise, true);
-    // An empty box: no level counts as saturated.
-    const std::optional<double> saturation = m_saturation->text().trimmed().isEmpty()
-        ? std::numeric_limits<double>::infinity()
-        : boxValue(m_saturation, false);
-    QStringList refused;
-    const auto keep = [&refused](QLineEdit *box, const QString &kept) {
-        refused << RefusedNumber.arg(box->accessibleName(), kept.isEmpty() ? NoSaturation : kept);
-        box->setText(kept);
-    };
-    if (gain)
-        m_detector.gain = *gain;
-    else
-        keep(m_gain, NumberRules::write(m_detector.gain));
-    if (noise)
-        m_detector.readNoise = *noise;
-    else
-        keep(m_readNoise, NumberRules::write(m_detector.readNoise));
-    // Without an image, the next one's header gives the level.
-    if (m_image && saturation)
-        m_image->saturation = *saturation;
-    else if (!saturation)
-        keep(m_saturation, m_image && std::isfinite(m_image->saturation) ? NumberRules::write(m_image->saturation)
-                                                                        : QString());
+    Measurement::DetectorTexts typed{m_gain->text(), m_readNoise->text(), m_saturation->text()};
+    const QStringList refused = m_session.setDetector(typed);
+    for (auto [box, text] : {std::pair{m_gain, typed.gain}, {m_readNoise, typed.readNoise},
+                             {m_saturation, typed.saturation}}) {
+        if (box->text() != text)
+            box->setText(text);
+    }
     m_status->setText(refused.join(QLatin1Char(' ')));
     remeasure();
 }
 
 void MeasureWindow::remeasure()
 {
-    if (m_image) {
-        for (int role = 0; role < RoleCount; ++role) {
-            std::optional<QPointF> &at = m_positions[std::size_t(role)];
-            if (!at)
-                continue;
-            const Imaging::StarMeasurement star =
-                Imaging::measureStar(*m_image, at->x(), at->y(), aperture(), m_detector);
-            // A star not found keeps its place, to be looked for on the next image.
-            if (star.refusal == Imaging::Refusal::None)
-                at = QPointF(star.x, star.y);
-            m_measured[std::size_t(role)] = star;
-        }
-    }
+    m_session.remeasure(aperture());
     refresh();
 }
 
@@ -526,25 +425,25 @@ void MeasureWindow::refresh()
     for (int role = 0; role < RoleCount; ++role) {
         fillRow(Role(role));
         QString header = Imaging::roleName(Role(role));
-        if (const auto &star = m_sequenceStar[std::size_t(role)])
-            header += QLatin1Char(' ') + m_sequence->stars[*star].label;
+        if (const auto star = m_session.sequenceStar(Role(role)))
+            header += QLatin1Char(' ') + m_session.sequence()->stars[*star].label;
         m_table->verticalHeaderItem(role)->setText(header);
-        const auto &star = m_measured[std::size_t(role)];
-        if (const auto &at = m_positions[std::size_t(role)]) {
+        const auto &star = m_session.measured()[std::size_t(role)];
+        if (const auto &at = m_session.positions()[std::size_t(role)]) {
             const bool problem = star->refusal != Imaging::Refusal::None || star->saturated;
             markers << ImageView::Marker{*at, Imaging::roleName(Role(role)),
                                          problem ? Problem : RoleColours[role]};
         }
     }
     m_view->setMarkers(markers, m_radius->value(), m_innerRadius->value(), m_outerRadius->value());
-    showSky(); // the variable placed is the target
+    m_description->setText(m_session.image() ? m_session.description() : NoImage);
 }
 
 void MeasureWindow::fillRow(Role role)
 {
     const int row = int(role);
-    const auto &star = m_measured[std::size_t(role)];
-    const auto &at = m_positions[std::size_t(role)];
+    const auto &star = m_session.measured()[std::size_t(role)];
+    const auto &at = m_session.positions()[std::size_t(role)];
     QStringList cells(int(Columns.size()));
     bool problem = false;
     if (at) {
@@ -567,20 +466,16 @@ void MeasureWindow::fillRow(Role role)
         }
     }
     QString checkProblem;
-    if (role == Role::Check && star && star->refusal == Imaging::Refusal::None) {
-        const Photometry::CheckMagnitude check = Measurement::checkMagnitude(m_measured, m_context.sheet);
+    if (role == Role::Check) {
+        const Measurement::CheckRow check = m_session.checkRow(m_checkCatalogue->text());
         checkProblem = check.problem;
-        if (check.value) {
-            cells[Magnitude] = shown(*check.value, 3);
-            if (const std::optional<double> catalogue = boxValue(m_checkCatalogue, true)) {
-                const double difference = *check.value - *catalogue;
-                cells[Magnitude] = CheckWithCatalogue.arg(
-                    cells[Magnitude], shown(*catalogue, 3),
-                    signedShown(difference, 3));
-            }
-        } else if (!check.problem.isEmpty()) {
-            cells[Magnitude] = Unknown;
-        }
+        if (check.difference)
+            cells[Magnitude] = CheckWithCatalogue.arg(shown(*check.magnitude, 3), shown(*check.catalogue, 3),
+                                                      signedShown(*check.difference, 3));
+        else if (check.magnitude)
+            cells[Magnitude] = shown(*check.magnitude, 3);
+        else if (!check.problem.isEmpty())
+            cells[Magnitude] = Measurement::SessionText::Unknown;
     }
     for (int column = 0; column < int(Columns.size()); ++column) {
         QTableWidgetItem *item = m_table->item(row, column);
@@ -592,32 +487,20 @@ void MeasureWindow::fillRow(Role role)
 
 void MeasureWindow::toSheet()
 {
-    const Imaging::ImageHeader header = m_image ? m_image->header : Imaging::ImageHeader();
-    const QString filter = Aavso::Bands::fitsFilterCode(header.filter);
-    const Measurement::SheetEntry entry = Measurement::sheetEntry(m_measured, header, filter);
-    if (!entry.problem.isEmpty()) {
-        warn(entry.problem);
+    const Measurement::SheetWrite written = m_session.toSheet(m_context.settings, m_checkName->text(), m_chart->text());
+    if (!written.problem.isEmpty()) {
+        warn(written.problem);
         return;
     }
-    for (const auto &[field, text] : entry.fields)
-        m_context.sheet.setText(field, text);
-    sequenceToSheet();
-
-    // A saturated check star's magnitude would mislead whoever reads the record.
-    const auto &check = m_measured[std::size_t(Role::Check)];
-    const bool checkUsable = check && !check->saturated && check->refusal == Imaging::Refusal::None;
-    const Aavso::ImageMeasurement image = Aavso::imageMeasurement(
-        entry.counts, checkUsable ? std::optional(check->net) : std::nullopt,
-        Measurement::usedAirmass(header, m_sky), m_checkName->text(), m_chart->text());
-    Aavso::remember(m_context.settings, image);
-    keepForTransform(image);
-
-    QString status = Written;
-    if (header.julianDate)
-        status += WrittenDate;
-    if (!filter.isEmpty())
-        status += WrittenFilter.arg(filter);
-    m_status->setText(QStringList(QStringList{status + QLatin1Char('.')} + entry.notes).join(QLatin1Char(' ')));
+    if (written.chart)
+        m_chart->setText(*written.chart);
+    if (written.checkName)
+        m_checkName->setText(*written.checkName);
+    if (written.checkCatalogue)
+        m_checkCatalogue->setText(*written.checkCatalogue);
+    if (written.band)
+        m_transform->measured(*written.band);
+    m_status->setText(written.status);
     refresh();
 }
 
@@ -625,73 +508,36 @@ void MeasureWindow::measureSeries()
 {
     if (m_series.running())
         return; // one series at a time
-    if (!m_image) {
-        m_status->setText(OpenFirst);
+    const SkyTime::Outcome<Measurement::SeriesTemplate> placed = m_session.seriesTemplate(aperture());
+    if (!placed.value) {
+        if (m_session.image())
+            warn(placed.problem);
+        else
+            m_status->setText(placed.problem);
         return;
-    }
-    // The same stars "Al foglio" needs, measured here; a check star placed must be measurable too.
-    const Measurement::SheetEntry entry = Measurement::sheetEntry(m_measured, m_image->header, QString());
-    if (!entry.problem.isEmpty()) {
-        warn(PlaceFirst.arg(entry.problem));
-        return;
-    }
-    const auto &check = m_measured[std::size_t(Role::Check)];
-    if (check && check->refusal != Imaging::Refusal::None) {
-        warn(CheckFirst);
-        return;
-    }
-    const Sheet &sheet = m_context.sheet;
-    for (const char *field : {Field::MagnitudeC1, Field::MagnitudeC2, Field::MagnitudeC3}) {
-        if (sheet.text(QLatin1String(field)).trimmed().isEmpty()) {
-            warn(Photometry::MagnitudeWarning);
-            return;
-        }
     }
     const QStringList paths = m_context.dialogs.openFiles(SeriesLaunch::Title, m_context.settings.value(FolderKey), FitsFiles);
     if (paths.isEmpty())
         return;
     m_context.settings.setValue(FolderKey, QFileInfo(paths.first()).absolutePath());
-
-    Measurement::SeriesTemplate placed{{}, aperture(), m_detector, 0, {}};
-    for (int role = 0; role < RoleCount; ++role) {
-        if (m_measured[std::size_t(role)])
-            placed.positions[std::size_t(role)] = m_positions[std::size_t(role)];
-    }
-    placed.comparisonNet = Imaging::comparisonNet(m_measured);
-    // With a sequence the stars are where the sky says on every image that has a WCS.
-    if (m_sequence && m_frame) {
-        bool everyStar = true;
-        for (std::size_t role = 0; role < placed.sky.size(); ++role) {
-            if (const auto &at = placed.positions[role]) {
-                placed.sky[role] = m_frame->toSky(*at);
-                everyStar = everyStar && placed.sky[role];
-            }
-        }
-        if (!everyStar)
-            placed.sky = {};
-    }
-
-    m_series.start(paths, placed, m_checkName->text(), m_chart->text(), skyHints());
+    m_series.start(paths, *placed.value, m_checkName->text(), m_chart->text(), m_session.skyHints());
 }
 
 void MeasureWindow::showPixel(const QPointF &imagePoint, bool inside)
 {
-    if (!inside || !m_image) {
-        m_pixel->clear();
-        return;
-    }
+    const std::optional<Imaging::FitsImage> &image = m_session.image();
     const int x = int(std::lround(imagePoint.x())), y = int(std::lround(imagePoint.y()));
-    if (!m_image->contains(x, y)) {
+    if (!inside || !image || !image->contains(x, y)) {
         m_pixel->clear();
         return;
     }
-    const float value = m_image->at(x, y);
+    const float value = image->at(x, y);
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     QString text = PixelValue.arg(QString::number(x + 1), QString::number(y + 1),
                                   std::isnan(value) ? InvalidPixel : locale.toString(value, 'g', 7));
-    if (m_frame) {
-        if (const std::optional<Sky::Position> sky = m_frame->toSky(imagePoint))
+    if (const std::optional<Imaging::SkyFrame> &frame = m_session.frame()) {
+        if (const std::optional<Sky::Position> sky = frame->toSky(imagePoint))
             text += PixelSky.arg(Sky::formatRightAscension(sky->ra), Sky::formatDeclination(sky->dec));
     }
     m_pixel->setText(text);
@@ -709,90 +555,23 @@ void MeasureWindow::openSequence()
         warn(read.problem); // the sequence shown stays
         return;
     }
-    m_sequence = std::move(read.sequence);
-    m_status->clear();
-    laySequence();
-}
-
-// Places the variable and the chosen comparison and check stars as clicks
-// on them would; a role the sequence cannot fill stays where it was.
-void MeasureWindow::laySequence()
-{
-    m_field = {};
-    m_sequenceStar = {};
-    if (m_sequence && m_image && !m_frame)
-        m_status->setText(NoSkyCoordinates);
-    if (m_sequence && m_image && m_frame) {
-        Aavso::Sequence sequence = *m_sequence;
-        // A CSV table does not say where the variable is: where it was placed, then.
-        const auto &variable = m_positions[std::size_t(Role::Variable)];
-        if (!sequence.variablePosition && variable)
-            sequence.variablePosition = m_frame->toSky(*variable);
-        const auto measure = [this](double x, double y) {
-            return Imaging::measureStar(*m_image, x, y, aperture(), m_detector);
-        };
-        m_field = Measurement::placeSequence(sequence, filterCode(), *m_frame, m_image->width, m_image->height,
-                                             measure);
-        if (m_field.variable && m_field.variable->refusal == Imaging::Refusal::None)
-            setRole(Role::Variable, *m_field.variable);
-        for (std::size_t i = 0; i < m_field.chosen.size(); ++i) {
-            if (const auto &row = m_field.chosen[i])
-                setRole(Role(int(i) + 1), *m_field.rows[*row].measurement);
-        }
-    }
+    m_status->setText(m_session.setSequence(std::move(*read.sequence), aperture()));
     showSequence();
     refresh();
 }
 
-void MeasureWindow::setRole(Role role, const Imaging::StarMeasurement &star)
-{
-    const QPointF centre(star.x, star.y);
-    m_positions[std::size_t(role)] = centre;
-    m_measured[std::size_t(role)] = star;
-    m_sequenceStar[std::size_t(role)] = sequenceStarAt(centre);
-}
-
-// The sequence star within the aperture of `centre`, the nearest if several.
-std::optional<std::size_t> MeasureWindow::sequenceStarAt(const QPointF &centre) const
-{
-    std::optional<std::size_t> nearest;
-    double nearestDistance = m_radius->value();
-    for (const Measurement::FieldStar &row : m_field.rows) {
-        if (!row.pixel)
-            continue;
-        const double distance = std::hypot(row.pixel->x() - centre.x(), row.pixel->y() - centre.y());
-        if (distance <= nearestDistance) {
-            nearest = row.star;
-            nearestDistance = distance;
-        }
-    }
-    return nearest;
-}
-
-const Aavso::SequenceMagnitude *MeasureWindow::catalogueOf(Role role) const
-{
-    const auto &star = m_sequenceStar[std::size_t(role)];
-    return star ? Aavso::magnitudeFor(m_sequence->stars[*star], filterCode()) : nullptr;
-}
-
-// The image's band, or the sheet's when the header names none.
-QString MeasureWindow::filterCode() const
-{
-    const QString code = m_image ? Aavso::Bands::fitsFilterCode(m_image->header.filter) : QString();
-    return code.isEmpty() ? m_context.sheet.text(QLatin1String(Field::Filter)).trimmed() : code;
-}
-
 void MeasureWindow::showSequence()
 {
-    const QString band = Aavso::Bands::sequenceBands(filterCode()).value(0, filterCode());
+    const QString filter = m_session.filterCode();
+    const QString band = Aavso::Bands::sequenceBands(filter).value(0, filter);
     m_sequenceTable->setHorizontalHeaderItem(CatalogueMagnitude,
                                              new QTableWidgetItem(SequenceColumns[CatalogueMagnitude].arg(band)));
     QList<ImageView::Marker> labels;
     m_sequenceTable->setRowCount(0);
-    for (const Measurement::FieldStar &row : m_field.rows) {
+    for (const Measurement::FieldStar &row : m_session.field().rows) {
         if (!row.pixel)
             continue;
-        const Aavso::SequenceStar &star = m_sequence->stars[row.star];
+        const Aavso::SequenceStar &star = m_session.sequence()->stars[row.star];
         labels << ImageView::Marker{*row.pixel, star.label, SequenceStarColour};
         QStringList cells(int(SequenceColumns.size()));
         cells[StarLabel] = star.label;
@@ -816,33 +595,11 @@ void MeasureWindow::showSequence()
         }
     }
     m_view->setStarLabels(labels);
-    m_sequenceSummary->setText(m_sequence ? SequenceSummary.arg(m_sequence->chartId)
-                                                .arg(m_sequence->stars.size())
-                                                .arg(labels.size())
-                                          : NoSequence);
-}
-
-// What the sequence says of the placed stars, into the sheet and the boxes
-// the AAVSO record reads.
-void MeasureWindow::sequenceToSheet()
-{
-    if (!m_sequence)
-        return;
-    for (int i = 0; i < 3; ++i) {
-        if (const Aavso::SequenceMagnitude *magnitude = catalogueOf(Role(i + 1)))
-            m_context.sheet.setText(QLatin1String(CatalogueFields[i]), NumberRules::write(magnitude->magnitude));
-    }
-    m_chart->setText(m_sequence->chartId);
-    if (const auto &check = m_sequenceStar[std::size_t(Role::Check)]) {
-        const Aavso::SequenceStar &star = m_sequence->stars[*check];
-        m_checkName->setText(star.auid.isEmpty() ? star.label : star.auid);
-        const Aavso::SequenceMagnitude *magnitude = catalogueOf(Role::Check);
-        m_checkCatalogue->setText(magnitude ? NumberRules::write(magnitude->magnitude) : QString());
-    }
-    const QString object = QLatin1String(Field::Object);
-    if (m_context.sheet.text(object).trimmed().isEmpty())
-        m_context.sheet.setText(object, m_sequence->variable.isEmpty() && m_image ? m_image->header.object
-                                                                                   : m_sequence->variable);
+    const std::optional<Aavso::Sequence> &sequence = m_session.sequence();
+    m_sequenceSummary->setText(sequence ? SequenceSummary.arg(sequence->chartId)
+                                              .arg(sequence->stars.size())
+                                              .arg(labels.size())
+                                        : NoSequence);
 }
 
 void MeasureWindow::warn(const QString &text)
@@ -850,76 +607,18 @@ void MeasureWindow::warn(const QString &text)
     m_context.messages.show(Title, MessageIcon::Warning, text);
 }
 
-// An image whose comparison stars are the sequence's, kept as its filter's
-// last for the transformation.
-void MeasureWindow::keepForTransform(const Aavso::ImageMeasurement &image)
-{
-    if (!m_sequence || !m_image || !m_image->header.julianDate)
-        return;
-    Transform::BandMeasurement band{filterCode(), m_sequence->chartId, {}, {},
-                                    Measurement::sheetJulianDate(*m_image->header.julianDate), image};
-    for (std::size_t i = 0; i < 3; ++i) {
-        const auto &star = m_sequenceStar[i + 1];
-        const Aavso::SequenceMagnitude *catalogue = catalogueOf(Role(i + 1));
-        if (!star || !catalogue)
-            return;
-        band.comparisons[i] = m_sequence->stars[*star].auid;
-        band.input.comparisonCounts[i] = m_measured[i + 1]->net;
-        band.input.comparisonMagnitudes[i] = catalogue->magnitude;
-    }
-    const auto measured = [](const std::optional<Imaging::StarMeasurement> &star) {
-        return star ? Transform::Measured{star->net, star->magnitudeError} : Transform::Measured{};
-    };
-    band.input.variable = measured(m_measured[std::size_t(Role::Variable)]);
-    band.input.check = image.checkCounts.isEmpty() ? Transform::Measured{} : measured(m_measured[std::size_t(Role::Check)]);
-    if (const Aavso::SequenceMagnitude *check = catalogueOf(Role::Check))
-        band.input.checkMagnitude = check->magnitude;
-    m_transform->measured(band);
-}
-
 void MeasureWindow::siteEdited()
 {
     if (m_site->text().trimmed() == m_context.settings.value(SiteKey))
         return; // left without a change
-    const SkyTime::Outcome<SkyTime::Site> typed = Measurement::parseTypedSite(m_site->text());
-    if (!typed.problem.isEmpty()) {
+    const QString problem = m_session.setTypedSite(m_site->text());
+    if (!problem.isEmpty()) {
         // Refused: the site accepted last stays, in the box too.
         m_site->setText(m_context.settings.value(SiteKey));
-        m_status->setText(typed.problem);
+        m_status->setText(problem);
         return;
     }
-    m_typedSite = typed.value;
     m_context.settings.setValue(SiteKey, m_site->text().trimmed());
-    m_status->setText(showSky());
-}
-
-Measurement::SkyHints MeasureWindow::skyHints() const
-{
-    Measurement::SkyHints hints{m_typedSite, std::nullopt};
-    std::optional<Sky::Position> variable;
-    if (const auto &at = m_positions[std::size_t(Role::Variable)]; at && m_frame)
-        variable = m_frame->toSky(*at);
-    if (!variable && m_sequence)
-        variable = m_sequence->variablePosition;
-    if (variable)
-        hints.variable = SkyTime::Target{variable->ra, variable->dec};
-    return hints;
-}
-
-QString MeasureWindow::showSky()
-{
-    m_sky.reset();
-    if (!m_image)
-        return QString();
-    const Imaging::ImageHeader &header = m_image->header;
-    const SkyTime::Outcome<Measurement::SkyPlace> place = Measurement::skyPlace(header, skyHints());
-    SkyTime::Outcome<SkyTime::Sky> sky{std::nullopt, place.problem};
-    if (place.value)
-        sky = Measurement::exposureSky(*place.value, header);
-    m_sky = sky.value;
-    const bool reversed = place.value && place.value->longitudeReversed;
-    m_description->setText(m_imageText
-                           + Measurement::airmassLabel(header.airmass, m_sky ? m_sky->airmass : std::nullopt, reversed)
-                           + Measurement::hjdLabel(m_sky ? std::optional(m_sky->hjd) : std::nullopt));
-    return sky.value ? QString() : Measurement::SkyNote::NotComputed.arg(sky.problem);
+    m_status->setText(m_session.skyProblem());
+    refresh();
 }

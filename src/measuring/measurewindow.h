@@ -1,17 +1,10 @@
 #pragma once
 
 #include "core/commandtable.h"
-#include "aavso/imagemeasurement.h"
-#include "measurement/series.h"
-#include "imaging/skycoordinates.h"
-#include "measurement/exposuresky.h"
-#include "measurement/sequencefield.h"
+#include "measurement/session.h"
 #include "serieswindow.h"
 
 #include <QWidget>
-
-#include <memory>
-#include <optional>
 
 class ImageView;
 class QButtonGroup;
@@ -41,8 +34,6 @@ public:
     // %1: the chart, %2: the sequence's stars, %3: those on the image.
     static inline const QString SequenceSummary = QStringLiteral("Sequenza %1: %2 stelle (%3 sull'immagine)");
     static inline const QString NoSequence = QStringLiteral("Nessuna sequenza");
-    static inline const QString NoSkyCoordinates =
-        QStringLiteral("L'immagine non ha coordinate celesti (WCS): indicare le stelle a mano.");
     static inline const QString Discordant = QStringLiteral("discorde");
 
 protected:
@@ -54,8 +45,7 @@ private:
     QWidget *buildPanel();
     void buildTable();
     void openImage();
-    void showImage(Imaging::FitsImage image, const QString &path);
-    void describeImage(const QString &path);
+    void showDetector();
     void place(const QPointF &imagePoint);
     void placeTyped();
     void radiiChanged();
@@ -68,35 +58,14 @@ private:
     void measureSeries();
     void showPixel(const QPointF &imagePoint, bool inside);
     void openSequence();
-    void laySequence();
     void showSequence();
-    void setRole(Imaging::Role role, const Imaging::StarMeasurement &star);
-    std::optional<std::size_t> sequenceStarAt(const QPointF &centre) const;
-    const Aavso::SequenceMagnitude *catalogueOf(Imaging::Role role) const;
-    void sequenceToSheet();
-    QString filterCode() const;
     Imaging::Aperture aperture() const;
     Imaging::Role currentRole() const;
     void warn(const QString &text);
-    void keepForTransform(const Aavso::ImageMeasurement &image);
     void siteEdited();
-    Measurement::SkyHints skyHints() const;
-    // Works out the image's sky and adds it to its description; why there is none, if so.
-    QString showSky();
 
     const Context m_context;
-    std::optional<Imaging::FitsImage> m_image;
-    std::array<std::optional<QPointF>, Imaging::RoleCount> m_positions; // the image's coordinates
-    Imaging::Measurements m_measured;
-    Imaging::Detector m_detector;
-    std::optional<Imaging::SkyFrame> m_frame; // the image's, when its header has a WCS
-    std::optional<Aavso::Sequence> m_sequence;
-    Measurement::SequenceField m_field; // the sequence laid on the image; no rows when not
-    // The sequence star each role stands on, by Role; none where placed elsewhere.
-    std::array<std::optional<std::size_t>, Imaging::RoleCount> m_sequenceStar;
-    std::optional<SkyTime::Site> m_typedSite; // the site box's, once accepted
-    QString m_imageText;                      // the image's description before its sky
-    std::optional<SkyTime::Sky> m_sky;        // the image's at mid-exposure, when it could be worked out
+    Measurement::Session m_session;
 
     QLabel *m_description = nullptr;
     ImageView *m_view = nullptr;

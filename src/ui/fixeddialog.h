@@ -1,6 +1,8 @@
 #pragma once
 // What the program's windows share: their frames, naming a control, reading a typed number.
 
+#include "core/numberrules.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -30,10 +32,6 @@ Widget *named(Widget *widget, const char *name)
 // The number typed in a window's own box, with "," or "." before its
 // decimals; NaN for a text that is none.
 double typedNumber(const QLineEdit &field);
-
-// A box keeping its last good text instead of one that is no number.
-inline const QString RefusedNumber = QStringLiteral("Valore non valido in \"%1\": resta %2.");
-inline const QString RefusedNumberEmpty = QStringLiteral("Valore non valido in \"%1\": la casella resta vuota.");
 
 // Keeps `field` to numbers, and to an empty text when `emptyAllowed`: when
 // the user ends typing anything else (Return, or leaving the box), the box

@@ -591,7 +591,7 @@ void TestMeasureWindow::sequenceWithoutWcsOrRefused()
     open("campo.fits");
     m_dialogs.answers << m_dir.filePath("sequenza.json") << m_dir.filePath("appunti.fits");
     part<QPushButton>("cmdSequenza")->click();
-    QCOMPARE(part<QLabel>("lblStato")->text(), MeasureWindow::NoSkyCoordinates);
+    QCOMPARE(part<QLabel>("lblStato")->text(), SessionText::NoSkyCoordinates);
     QVERIFY(part<QTableWidget>("tblStelle")->item(0, 0)->text().isEmpty());
     const QString summary = MeasureWindow::SequenceSummary.arg(Chart).arg(6).arg(0);
     QCOMPARE(part<QLabel>("lblSequenza")->text(), summary);
