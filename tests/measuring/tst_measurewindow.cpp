@@ -48,7 +48,6 @@ struct Star
 // The variable, C1, C2, C3, the check star, then one far beyond saturation.
 const QList<Star> Stars = {{41.3, 31.7, 20000}, {101.6, 41.2, 40000}, {71.2, 81.9, 30000},
                            {126.8, 91.4, 15000}, {31.5, 96.1, 25000}, {131.2, 61.3, 600000}};
-constexpr int Saturating = 5;
 const QPointF Shift(3.4, -2.2); // of the second image
 constexpr double Sigma = 1.4;
 const QStringList Catalogue = {"11.000", "11.500", "12.000"};
@@ -126,13 +125,11 @@ private slots:
     void init();
     void cleanup();
     void toSheetThenMagnitude();
-    void refusals_data();
-    void refusals();
+    void refusal();
     void typedNotANumber_data();
     void typedNotANumber();
     void recentredOnTheNextImage();
     void refusedFileChangesNothing();
-    void clickOnEmptySkyPlacesNothing();
     void seriesAgreesWithTheSheet();
     void cancelledSeriesKeepsItsImages();
     void sequencePlacesTheStars();
@@ -147,7 +144,7 @@ private:
     // Clicks near the star (FITS coordinates) and waits for the next role;
     // returns where the window measures from.
     QPointF clickStar(const Star &star);
-    void placeFour(int skipped = -1, int c1 = 1);
+    void placeFour(int skipped = -1);
     // The stars placed on campo.fits and the catalogue magnitudes typed.
     void readyForSeries();
     StarMeasurement expected(const QString &file, QPointF from) const;
@@ -224,14 +221,14 @@ QPointF TestMeasureWindow::clickStar(const Star &star)
     return m_from[role];
 }
 
-// The variable and C1-C3 in turn, `skipped` left out, C1 on Stars[c1].
-void TestMeasureWindow::placeFour(int skipped, int c1)
+// The variable and C1-C3 in turn, `skipped` left out.
+void TestMeasureWindow::placeFour(int skipped)
 {
     for (int role = 0; role < 4; ++role) {
         if (role == skipped)
             part<QRadioButton>(RoleButtons[role + 1])->setChecked(true);
         else
-            clickStar(Stars[role == 1 ? c1 : role]);
+            clickStar(Stars[role]);
     }
 }
 
@@ -339,29 +336,12 @@ void TestMeasureWindow::toSheetThenMagnitude()
     QCOMPARE(part<QDoubleSpinBox>("spnCieloA")->value(), std::round(500 * fwhm) / 100);
 }
 
-void TestMeasureWindow::refusals_data()
+// The session's refusal in a warning box, the sheet as it was.
+void TestMeasureWindow::refusal()
 {
-    QTest::addColumn<int>("skipped");
-    QTest::addColumn<int>("c1");
-    QTest::addColumn<double>("outerRadius");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("C2 missing") << 2 << 1 << 15.0 << QString::fromUtf8(EntryProblem::Missing).arg(roleName(Role::C2));
-    QTest::newRow("C1 saturated") << -1 << Saturating << 15.0
-                                  << QString::fromUtf8(EntryProblem::Saturated).arg(roleName(Role::C1));
-    QTest::newRow("the variable's annulus leaves the image")
-        << -1 << 1 << 35.0
-        << QString::fromUtf8(EntryProblem::Refused).arg(roleName(Role::Variable), refusalText(Refusal::Border));
-}
-
-void TestMeasureWindow::refusals()
-{
-    QFETCH(int, skipped);
-    QFETCH(int, c1);
-    QFETCH(double, outerRadius);
-    QFETCH(QString, message);
     open("campo.fits");
-    placeFour(skipped, c1);
-    part<QDoubleSpinBox>("spnCieloA")->setValue(outerRadius);
+    placeFour(2);
+    const QString message = QString::fromUtf8(EntryProblem::Missing).arg(roleName(Role::C2));
     const QStringList before = sheetCounts() << control<QLineEdit>(Field::JulianDate)->text();
     part<QPushButton>("cmdFoglio")->click();
     compareOnlyOne(m_messages, m_window->windowTitle(), MessageIcon::Warning, message);
@@ -453,16 +433,6 @@ void TestMeasureWindow::refusedFileChangesNothing()
     QCOMPARE(part<QLabel>("lblImmagine")->text(), description);
     QVERIFY(!part<QTableWidget>("tblStelle")->item(0, 3)->text().isEmpty());
 }
-
-void TestMeasureWindow::clickOnEmptySkyPlacesNothing()
-{
-    open("campo.fits");
-    QTest::mouseClick(view(), Qt::LeftButton, {}, view()->toWidget(QPointF(80, 60)).toPoint());
-    QTRY_VERIFY(part<QLabel>("lblStato")->text().contains(refusalText(Refusal::NoStar)));
-    QVERIFY(part<QRadioButton>(RoleButtons[0])->isChecked());
-    QVERIFY(part<QTableWidget>("tblStelle")->item(0, 0)->text().isEmpty());
-}
-
 
 void TestMeasureWindow::seriesAgreesWithTheSheet()
 {
