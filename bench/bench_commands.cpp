@@ -2,7 +2,7 @@
 // run on the tests' map-backed sheet holding a typical measurement. Each
 // iteration also puts the fields the command wrote back to their typed texts.
 
-#include "calibration/commands.h"
+#include "colourcalibration/commands.h"
 #include "aavso/filterbuttons.h"
 #include "photometry/commands.h"
 #include "sheet/sheetlayout.h"
@@ -65,7 +65,7 @@ void runCommand(benchmark::State &state, const Binding &binding)
 void registerCommandBenchmarks()
 {
     const CommandTable commands =
-        Aavso::Filters::commands() + Photometry::commands() + Calibration::commands();
+        Aavso::Filters::commands() + Photometry::commands() + ColourCalibration::commands();
     for (const Binding &binding : commands) {
         const QString name = QStringLiteral("Command/%1 \"%2\"").arg(binding.control, caption(binding.control));
         benchmark::RegisterBenchmark(name.toUtf8().constData(), runCommand, binding);

@@ -7,8 +7,8 @@
 #include "aavso/observations.h"
 #include "aavso/vocabulary.h"
 #include "support/scripteddialogs.h"
-#include "measuring/lightcurveplot.h"
-#include "measuring/lightcurvewindow.h"
+#include "curvewindows/lightcurveplot.h"
+#include "curvewindows/lightcurvewindow.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 #include "program.h"
 
-#include "calibration/commands.h"
+#include "colourcalibration/commands.h"
 #include "aavso/filterbuttons.h"
 #include "core/names.h"
 #include "files/commands.h"
@@ -102,7 +102,7 @@ CommandTable windowCommands(SheetWindow &sheet, Modules &modules)
 
 void bindCommands(SheetWindow &sheet, Modules &modules)
 {
-    sheet.bind(Aavso::Filters::commands() + Photometry::commands() + Calibration::commands()
+    sheet.bind(Aavso::Filters::commands() + Photometry::commands() + ColourCalibration::commands()
                + Files::commands() + windowCommands(sheet, modules));
 }
 

@@ -1,7 +1,7 @@
 #include "aavsomenu.h"
 
 #include "aavso/log.h"
-#include "ui/aavsolog.h"
+#include "aavso/logchoice.h"
 
 namespace AavsoMenu {
 

@@ -1,5 +1,5 @@
 #include "aavso/log.h"
-#include "ui/aavsolog.h"
+#include "aavso/logchoice.h"
 #include "aavso/observations.h"
 #include "sheet/aavsomenu.h"
 #include "support/aavsovalidator.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/program.h"
-#include "measuring/windowfactory.h"
+#include "imagewindows/windowfactory.h"
 #include "sheet/printing.h"
 #include "sheet/sheetwindow.h"
 #include "support/controls.h"

@@ -1,7 +1,0 @@
-#pragma once
-
-#include "core/commandtable.h"
-
-namespace Calibration {
-CommandTable commands();
-}

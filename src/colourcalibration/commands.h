@@ -1,0 +1,7 @@
+#pragma once
+
+#include "core/commandtable.h"
+
+namespace ColourCalibration {
+CommandTable commands();
+}

@@ -1,0 +1,13 @@
+#include "windowfactory.h"
+
+#include "curvewindows/lightcurvewindow.h"
+#include "measurewindow.h"
+
+const WindowFactory &measuringWindows()
+{
+    static const WindowFactory factory{
+        [](const Services &services) -> QWidget * { return new LightCurveWindow(services); },
+        [](const Context &context) -> QWidget * { return new MeasureWindow(context); },
+    };
+    return factory;
+}
