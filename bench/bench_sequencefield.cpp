@@ -62,7 +62,7 @@ Scene scene()
     for (int i = 0; i < Stars; ++i) {
         const double v = magnitude(random);
         Aavso::SequenceStar star{QString::number(i), QString::number(qRound(v * 10)), addStar(x(random), y(random), v),
-                                 i % 20 == 0 ? "VISUAL" : "", {}};
+                                 i % 20 == 0 ? "VISUAL" : "", {}, {}};
         star.bands["V"] = {v, 0.02};
         star.bands["B"] = {v + 0.6, 0.03};
         sequence.stars.push_back(star);

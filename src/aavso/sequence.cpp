@@ -11,7 +11,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <QRegularExpression>
+#include <QStringConverter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace Aavso {
@@ -21,19 +24,31 @@ namespace {
 // Far beyond the largest sequence the VSP gives (a few hundred stars).
 constexpr qint64 LargestFile = qint64(16) << 20;
 
-std::optional<double> number(const QString &text)
+// A number as a person writes it in either convention, but never grouped:
+// "11,234" is 11.234, and "1,234.5" or "1.234.567" do not read.
+std::optional<double> number(QString text)
 {
+    static const QRegularExpression plain(
+        QStringLiteral("^[+-]?([0-9]+([.,][0-9]*)?|[.,][0-9]+)([eE][+-]?[0-9]+)?$"));
+    text = text.trimmed();
+    if (!plain.match(text).hasMatch())
+        return std::nullopt;
     bool ok = false;
-    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
+    const double value = QLocale::c().toDouble(text.replace(u',', u'.'), &ok);
     return ok && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
 }
 
-// A JSON number, or a number written as a string.
+// A JSON number, or a number written as a string (as every CSV field is).
 std::optional<double> number(const QJsonValue &value)
 {
     if (value.isDouble())
         return value.toDouble();
     return value.isString() ? number(value.toString()) : std::nullopt;
+}
+
+bool blank(const QJsonValue &value)
+{
+    return value.isNull() || value.isUndefined() || (value.isString() && value.toString().trimmed().isEmpty());
 }
 
 // JSON writes a label either way.
@@ -51,11 +66,31 @@ std::optional<Sky::Position> position(const QString &ra, const QString &dec)
     return Sky::Position{*alpha, *delta};
 }
 
-void addBand(SequenceStar &star, const QString &band, const std::optional<double> &magnitude,
-             const std::optional<double> &error)
+// The entry of `map` for `band` in any letter case, as the AAVSO's bands are matched.
+template <typename Value>
+const std::pair<const QString, Value> *entryFor(const std::map<QString, Value> &map, const QString &band)
 {
-    if (!band.isEmpty() && magnitude)
-        star.bands[band] = {*magnitude, error};
+    const auto found = std::find_if(map.cbegin(), map.cend(), [&band](const auto &entry) {
+        return entry.first.compare(band, Qt::CaseInsensitive) == 0;
+    });
+    return found == map.cend() ? nullptr : &*found;
+}
+
+// A band given again keeps what its first gave, the band's note included.
+void addBand(SequenceStar &star, const QString &band, const QJsonValue &magnitude, const QJsonValue &error)
+{
+    if (band.isEmpty() || blank(magnitude))
+        return;
+    if (const auto *first = entryFor(star.bands, band)) {
+        star.notes.try_emplace(first->first, SequenceNote::Repeated.arg(first->first));
+        return;
+    }
+    if (entryFor(star.notes, band))
+        return;
+    if (const std::optional<double> value = number(magnitude))
+        star.bands[band] = {*value, number(error)};
+    else
+        star.notes[band] = SequenceNote::Unreadable;
 }
 
 std::optional<Sequence> fromJson(const QByteArray &bytes)
@@ -77,60 +112,69 @@ std::optional<Sequence> fromJson(const QByteArray &bytes)
         if (!at)
             continue;
         SequenceStar read{text(star.value(QLatin1String("auid"))), text(star.value(QLatin1String("label"))),
-                          *at, text(star.value(QLatin1String("comments"))), {}};
+                          *at, text(star.value(QLatin1String("comments"))), {}, {}};
         const QJsonArray bands = star.value(QLatin1String("bands")).toArray();
         for (const auto &band : bands) {
             const QJsonObject b = band.toObject();
-            addBand(read, text(b.value(QLatin1String("band"))), number(b.value(QLatin1String("mag"))),
-                    number(b.value(QLatin1String("error"))));
+            addBand(read, text(b.value(QLatin1String("band"))), b.value(QLatin1String("mag")),
+                    b.value(QLatin1String("error")));
         }
         sequence.stars.push_back(std::move(read));
     }
     return sequence;
 }
 
-// Fields separated by commas, rows by line ends; a quoted field may hold
-// commas, line ends and doubled quotes. Blank rows are dropped.
-QList<QStringList> csvRows(const QString &text)
+struct CsvTable
 {
     QList<QStringList> rows;
+    qsizetype openQuote = 0; // the line a quote never closed opened on
+};
+
+// Fields separated by commas, rows by line ends; a quoted field may hold
+// commas, line ends and doubled quotes. Blank rows are dropped.
+CsvTable csvRows(const QString &text)
+{
+    CsvTable table;
     QStringList row;
     QString field;
-    bool quoted = false;
+    qsizetype line = 1, quoteLine = 0;
     const auto endRow = [&] {
         row << field;
         field.clear();
         if (row.size() > 1 || !row.front().trimmed().isEmpty())
-            rows << row;
+            table.rows << row;
         row.clear();
     };
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        if (quoted) {
-            if (c != QLatin1Char('"'))
+        const bool lineEnd = c == u'\n' || (c == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n'));
+        if (quoteLine) {
+            if (c != u'"')
                 field += c;
-            else if (i + 1 < text.size() && text[i + 1] == QLatin1Char('"'))
+            else if (i + 1 < text.size() && text[i + 1] == u'"')
                 field += text[++i];
             else
-                quoted = false;
-        } else if (c == QLatin1Char('"')) {
-            quoted = true;
-        } else if (c == QLatin1Char(',')) {
+                quoteLine = 0;
+        } else if (c == u'"') {
+            quoteLine = line;
+        } else if (c == u',') {
             row << field;
             field.clear();
-        } else if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+        } else if (c == u'\n' || c == u'\r') {
             endRow();
         } else {
             field += c;
         }
+        line += lineEnd;
     }
+    if (quoteLine)
+        return {{}, quoteLine};
     endRow();
-    return rows;
+    return table;
 }
 
-std::optional<Sequence> fromCsv(const QString &text, const QString &chartId)
+std::optional<Sequence> fromCsv(const QList<QStringList> &rows, const QString &chartId)
 {
-    const QList<QStringList> rows = csvRows(text);
     if (rows.isEmpty())
         return std::nullopt;
     // Columns by their names, in whatever order the table has them.
@@ -155,9 +199,9 @@ std::optional<Sequence> fromCsv(const QString &text, const QString &chartId)
         auto known = starOf.constFind(key);
         if (known == starOf.cend()) {
             known = starOf.insert(key, sequence.stars.size());
-            sequence.stars.push_back({field("auid"), field("label"), *at, field("comments"), {}});
+            sequence.stars.push_back({field("auid"), field("label"), *at, field("comments"), {}, {}});
         }
-        addBand(sequence.stars[*known], field("band"), number(field("mag")), number(field("error")));
+        addBand(sequence.stars[*known], field("band"), field("mag"), field("error"));
     }
     return sequence;
 }
@@ -176,11 +220,21 @@ SequenceRead readSequence(const QString &path)
         return {std::nullopt, NotSequence.arg(name)};
     if (refusal != Files::ReadRefusal::None)
         return {std::nullopt, Refused.arg(name, refusals[int(refusal)])};
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    std::optional<Sequence> sequence = bytes.trimmed().startsWith('{')
-        ? fromJson(bytes)
-        : fromCsv(QString::fromUtf8(bytes), QFileInfo(path).completeBaseName());
+    const std::optional<QString> decoded = Files::decode(bytes);
+    if (!decoded) {
+        const auto encoding = QStringConverter::encodingForData(bytes);
+        return {std::nullopt, Refused.arg(name, BadText.arg(QString::fromLatin1(
+                                                     QStringConverter::nameForEncoding(*encoding))))};
+    }
+    std::optional<Sequence> sequence;
+    if (decoded->trimmed().startsWith(u'{')) {
+        sequence = fromJson(decoded->toUtf8());
+    } else {
+        const CsvTable table = csvRows(*decoded);
+        if (table.openQuote)
+            return {std::nullopt, OpenQuote.arg(name, QString::number(table.openQuote))};
+        sequence = fromCsv(table.rows, QFileInfo(path).completeBaseName());
+    }
     if (!sequence || sequence->stars.empty())
         return {std::nullopt, NotSequence.arg(name)};
     return {std::move(sequence), QString()};
@@ -194,10 +248,23 @@ bool reservedForVisual(const SequenceStar &star)
 const SequenceMagnitude *magnitudeFor(const SequenceStar &star, const QString &filterCode)
 {
     for (const QString &band : Bands::sequenceBands(filterCode))
-        for (const auto &[name, magnitude] : star.bands)
-            if (name.compare(band, Qt::CaseInsensitive) == 0)
-                return &magnitude;
+        if (const auto *magnitude = entryFor(star.bands, band))
+            return &magnitude->second;
     return nullptr;
+}
+
+QString noteFor(const SequenceStar &star, const QString &filterCode)
+{
+    const QStringList bands = Bands::sequenceBands(filterCode);
+    for (const QString &band : bands)
+        if (const auto *magnitude = entryFor(star.bands, band)) {
+            const auto *note = entryFor(star.notes, magnitude->first);
+            return note ? note->second : QString();
+        }
+    for (const QString &band : bands)
+        if (const auto *note = entryFor(star.notes, band))
+            return note->second;
+    return QString();
 }
 
 } // namespace Aavso

@@ -28,24 +28,6 @@ constexpr qint64 ReadLimit = qint64(1024) * 1024;
 constexpr qsizetype NameLimit = 255;
 constexpr qsizetype TemporarySuffix = 7;
 
-// Empty when the bytes are not text in the encoding their mark names.
-std::optional<QString> decode(const QByteArray &bytes)
-{
-    const auto marked = QStringConverter::encodingForData(bytes);
-    if (marked && *marked != QStringConverter::Utf8) {
-        // The decoder takes a character cut off at the end for no error.
-        const bool utf16 = *marked == QStringConverter::Utf16LE || *marked == QStringConverter::Utf16BE;
-        QStringDecoder decoder(*marked, QStringDecoder::Flag::Stateless);
-        const QString text = decoder(bytes);
-        if (decoder.hasError() || bytes.size() % (utf16 ? 2 : 4) != 0)
-            return std::nullopt;
-        return text;
-    }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
-}
-
 bool isControl(QChar c)
 {
     return (c < u' ' && c != u'\t' && c != u'\r' && c != u'\n') || c == u'\x7f';
@@ -109,6 +91,23 @@ Replacement replace(const QString &path, const QList<QByteArray> &pieces, const 
 }
 
 } // namespace
+
+std::optional<QString> decode(const QByteArray &bytes)
+{
+    const auto marked = QStringConverter::encodingForData(bytes);
+    if (marked && *marked != QStringConverter::Utf8) {
+        // The decoder takes a character cut off at the end for no error.
+        const bool utf16 = *marked == QStringConverter::Utf16LE || *marked == QStringConverter::Utf16BE;
+        QStringDecoder decoder(*marked, QStringDecoder::Flag::Stateless);
+        const QString text = decoder(bytes);
+        if (decoder.hasError() || bytes.size() % (utf16 ? 2 : 4) != 0)
+            return std::nullopt;
+        return text;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
 
 bool FileVersion::operator==(const FileVersion &other) const
 {

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 class QFile;
 
 namespace Files {
@@ -74,6 +76,11 @@ struct Lines
     QString text;    // every line run together, without its terminator
     QString problem; // when not ok: why, in words for the user
 };
+
+// The text of a file's bytes: UTF-16 or UTF-32 where a byte-order mark says
+// so, else UTF-8, else Latin-1 (bytes that are not UTF-8 come from another
+// system). Empty when the bytes are not text in the encoding their mark names.
+std::optional<QString> decode(const QByteArray &bytes);
 
 // Reads every line of the file at `path`. CR LF, LF and a lone CR all end a
 // line; a last line without terminator counts too. A file that starts with a

@@ -25,13 +25,14 @@ std::optional<QPointF> pixelOnImage(const Sky::Position &sky, const SkyFrame &fr
 }
 
 // Measures the star when it can be a candidate; otherwise says why not.
-QString candidacy(FieldStar &row, const Aavso::SequenceStar &star, const QString &band, const MeasureNear &measure)
+QString candidacy(FieldStar &row, const Aavso::SequenceStar &star, const QString &band, const QString &note,
+                  const MeasureNear &measure)
 {
     using namespace NotCandidate;
     if (!row.pixel)
         return OffImage;
     if (!row.catalogue)
-        return NoMagnitude.arg(band);
+        return note.isEmpty() ? NoMagnitude.arg(band) : note;
     if (Aavso::reservedForVisual(star))
         return VisualOnly;
     row.measurement = measure(row.pixel->x(), row.pixel->y());
@@ -110,9 +111,12 @@ SequenceField placeSequence(const Aavso::Sequence &sequence, const QString &filt
     std::vector<std::size_t> candidates;
     for (std::size_t r = 0; r < field.rows.size(); ++r) {
         FieldStar &row = field.rows[r];
-        row.reason = candidacy(row, sequence.stars[row.star], band, measure);
-        if (row.reason.isEmpty())
+        const QString note = Aavso::noteFor(sequence.stars[row.star], filterCode);
+        row.reason = candidacy(row, sequence.stars[row.star], band, note, measure);
+        if (row.reason.isEmpty()) {
             candidates.push_back(r);
+            row.reason = note;
+        }
     }
     measureCandidates(field.rows, candidates);
 

@@ -44,7 +44,10 @@ struct FieldStar
     std::optional<QPointF> pixel; // where the sequence puts it, when on the image
     std::optional<Aavso::SequenceMagnitude> catalogue; // in the image's band
     std::optional<Imaging::StarMeasurement> measurement;
-    QString reason; // why it is no candidate (NotCandidate's or Imaging::refusalText's); empty for a candidate
+    // Why it is no candidate (NotCandidate's, Imaging::refusalText's, or the
+    // sequence's note of an unreadable magnitude); for a candidate, the
+    // sequence's note of its magnitude (Aavso::noteFor), if any.
+    QString reason;
     std::optional<double> measured;   // against the other candidates
     std::optional<double> difference; // measured - catalogue
     bool discordant = false;

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <cmath>
@@ -31,36 +30,25 @@ const Coefficient *find(const QList<Coefficient> &list, const QString &name)
 }
 
 // A plain number with either decimal separator: no group separators, which
-// would make "1,182" ambiguous.
+// would make "1,182" ambiguous. One beyond a double's range reads as
+// infinite, for the limits to refuse.
 std::optional<double> number(QString text)
 {
     static const QRegularExpression plain(
         QStringLiteral("^[+-]?([0-9]+([.,][0-9]*)?|[.,][0-9]+)([eE][+-]?[0-9]+)?$"));
     if (!plain.match(text).hasMatch())
         return std::nullopt;
-    bool ok = false;
-    const double value = QLocale::c().toDouble(text.replace(u',', u'.'), &ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return QLocale::c().toDouble(text.replace(u',', u'.'));
 }
 
-// The text of the file: UTF-16 where a byte-order mark says so, else UTF-8,
-// else Latin-1, the Windows tools' own encoding. Empty when not text.
+// The text of the file, empty when it holds something else.
 std::optional<QString> decode(const QByteArray &bytes)
 {
-    const auto marked = QStringConverter::encodingForData(bytes);
-    QStringDecoder decoder(marked.value_or(QStringConverter::Utf8), QStringDecoder::Flag::Stateless);
-    QString text = decoder(bytes);
-    if (decoder.hasError()) {
-        if (marked && *marked != QStringConverter::Utf8)
-            return std::nullopt;
-        text = QString::fromLatin1(bytes);
-    }
-    const bool control = std::any_of(text.cbegin(), text.cend(), [](QChar c) {
+    const std::optional<QString> text = Files::decode(bytes);
+    const bool control = text && std::any_of(text->cbegin(), text->cend(), [](QChar c) {
         return (c < u' ' && c != u'\t' && c != u'\r' && c != u'\n') || c == u'\x7f';
     });
-    return control ? std::nullopt : std::optional<QString>(text);
+    return control ? std::nullopt : text;
 }
 
 CoefficientsRead refused(const QString &why)
@@ -126,6 +114,10 @@ CoefficientsRead readCoefficients(const QString &path)
         const std::optional<double> parsed = number(value);
         if (!parsed)
             return refused(NotANumber.arg(shown, key, shownSection, value));
+        if (isValue && !(std::abs(*parsed) <= MostCoefficient))
+            return refused(OutOfRange.arg(shown, key, value, QString::number(MostCoefficient)));
+        if (!isValue && !(*parsed >= 0 && std::isfinite(*parsed)))
+            return refused(BadError.arg(shown, key, value));
         list.append({key, *parsed});
     }
     if (c.values.isEmpty())

@@ -38,7 +38,8 @@ struct CoefficientsRead
 // Reads the file at `path`. Either "." or "," is the decimal separator; lines
 // starting with ";" or "#" are comments; sections other than the three are
 // passed over, and so is a key with nothing after "=" (a coefficient the
-// generator did not compute). Folders, pipes and devices are refused without
+// generator did not compute). A coefficient beyond MostCoefficient either
+// way, and a negative or infinite error, refuse the file. Folders, pipes and devices are refused without
 // waiting, as every reader of the program does.
 CoefficientsRead readCoefficients(const QString &path);
 
@@ -64,6 +65,16 @@ inline const QString NoCoefficients = QStringLiteral(
 // %2: the key, %3: its section, %4: the value as written.
 inline const QString NotANumber = QStringLiteral(
     "Nel file \"%1\" il valore di %2 nella sezione [%3] non è un numero: \"%4\".");
+// A coefficient is at most this far from zero: real ones stay under 1, and
+// a larger one moves a magnitude by whole magnitudes.
+constexpr double MostCoefficient = 2;
+// %2: the key, %3: the value as written, %4: MostCoefficient.
+inline const QString OutOfRange = QStringLiteral(
+    "Nel file \"%1\" il coefficiente %2 vale %3: un coefficiente di trasformazione va da -%4 a %4.");
+// %2: the key, %3: the value as written.
+inline const QString BadError = QStringLiteral(
+    "Nel file \"%1\" l'errore di %2 nella sezione [Error] vale %3: un errore non può essere negativo "
+    "né infinito.");
 // %2: the key, %3: its section.
 inline const QString Repeated = QStringLiteral(
     "Nel file \"%1\" la chiave %2 compare due volte nella sezione [%3]: non si sa quale "

@@ -7,6 +7,7 @@
 #include "support/diskfiles.h"
 #include "support/fifo.h"
 
+#include <QStringEncoder>
 #include <QTest>
 
 #include <cmath>
@@ -14,6 +15,7 @@
 using namespace Aavso;
 using Number = std::optional<double>;
 Q_DECLARE_METATYPE(Number)
+Q_DECLARE_METATYPE(QStringConverter::Encoding)
 
 namespace {
 
@@ -34,6 +36,42 @@ const QByteArray Csv = "AUID,RA,Dec,Label,Band,Mag,Error,Comments\r\n"
                        "000-BCD-001,16:38:50.12,+09:40:01.0,112,V,11.234,0.031,\r\n"
                        "000-BCD-004,16 39 20.00,+09 50 00,125,V,12.5,,\"says \"\"check\"\", visual\"\r\n"
                        "000-BCD-001,16:38:50.12,+09:40:01.0,112,B,12.0,,\r\n";
+
+// Each star's bands and notes, and the chart's names, or why the file was refused.
+QString described(const SequenceRead &read)
+{
+    if (!read.sequence)
+        return read.problem;
+    QStringList parts{read.sequence->chartId, read.sequence->variable};
+    for (const SequenceStar &star : read.sequence->stars) {
+        parts << star.auid << star.label << star.comments;
+        for (const auto &[band, magnitude] : star.bands)
+            parts << band + u'=' + QString::number(magnitude.magnitude) + u'~' + QString::number(magnitude.error.value_or(-1));
+        for (const auto &[band, note] : star.notes)
+            parts << band + u':' + note;
+    }
+    return parts.join(u'|');
+}
+
+// One star, one row per band and magnitude as written, in either format.
+QByteArray starCsv(const QList<std::pair<QString, QString>> &bands)
+{
+    QByteArray csv = "AUID,RA,Dec,Label,Band,Mag,Error\n";
+    for (const auto &[band, magnitude] : bands)
+        csv += "000-BCD-001,16:38:50.12,+09:40:01.0,112," + band.toUtf8() + ",\"" + magnitude.toUtf8() + "\",\""
+            + magnitude.toUtf8() + "\"\n";
+    return csv;
+}
+
+QByteArray starJson(const QList<std::pair<QString, QString>> &bands)
+{
+    QByteArrayList entries;
+    for (const auto &[band, magnitude] : bands)
+        entries << R"({"band": ")" + band.toUtf8() + R"(", "mag": ")" + magnitude.toUtf8() + R"(", "error": ")"
+                + magnitude.toUtf8() + "\"}";
+    return R"({"chartid": "X1", "photometry": [{"auid": "000-BCD-001", "label": "112", "ra": "16:38:50.12",
+             "dec": "+09:40:01.0", "bands": [)" + entries.join(", ") + "]}]}";
+}
 
 } // namespace
 
@@ -96,21 +134,29 @@ private slots:
 
     void refused_data()
     {
+        using namespace Aavso::LightCurve;
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("reason"); // empty: not a sequence
-        QTest::newRow("missing") << QByteArray() << Aavso::LightCurve::NoSuchFile;
-        QTest::newRow("folder") << QByteArray() << Aavso::LightCurve::IsFolder;
-        QTest::newRow("pipe") << QByteArray() << Aavso::LightCurve::NotRegularFile;
-        QTest::newRow("empty") << QByteArray("") << QString();
-        QTest::newRow("prose") << QByteArray("Stelle di confronto:\nA 11.2\n") << QString();
-        QTest::newRow("JSON without stars") << QByteArray(R"({"chartid": "X1", "photometry": []})") << QString();
-        QTest::newRow("CSV without Mag") << QByteArray("AUID,RA,Dec,Label,Band\n1,1,1,1,V\n") << QString();
+        QTest::addColumn<QString>("problem"); // %1: the file's name
+        const QString f = QStringLiteral("%1");
+        QTest::newRow("missing") << QByteArray() << Refused.arg(f, NoSuchFile);
+        QTest::newRow("folder") << QByteArray() << Refused.arg(f, IsFolder);
+        QTest::newRow("pipe") << QByteArray() << Refused.arg(f, NotRegularFile);
+        QTest::newRow("empty") << QByteArray("") << NotSequence;
+        QTest::newRow("prose") << QByteArray("Stelle di confronto:\nA 11.2\n") << NotSequence;
+        QTest::newRow("JSON without stars") << QByteArray(R"({"chartid": "X1", "photometry": []})") << NotSequence;
+        QTest::newRow("CSV without Mag") << QByteArray("AUID,RA,Dec,Label,Band\n1,1,1,1,V\n") << NotSequence;
+        // A closed quote over two lines before: the line is the file's, not the table's row.
+        const QByteArray open = "AUID,RA,Dec,Label,Band,Mag,Comments\r\n1,16:38:50,+09:40:01,1,V,11.2,\"two\r\nlines\"\r\n"
+                                "2,16:39:20,+09:50:00,2,V,12.5,\"never closed\r\n3,16:39:30,+09:50:00,3,V,13.0,\r\n";
+        QTest::newRow("quote never closed, CR LF") << open << OpenQuote.arg(f, "4");
+        QTest::newRow("quote never closed, lone CR") << QByteArray(open).replace("\r\n", "\r") << OpenQuote.arg(f, "4");
+        QTest::newRow("UTF-16 cut off") << QByteArray("\xFE\xFF\0A\0U\0", 7) << Refused.arg(f, BadText.arg("UTF-16BE"));
     }
 
     void refused()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(QString, reason);
+        QFETCH(QString, problem);
         const QString file = path("sequence.csv"), tag = QTest::currentDataTag();
         std::unique_ptr<FifoWatchdog> watchdog;
         if (tag == "folder") {
@@ -123,8 +169,90 @@ private slots:
         }
         const SequenceRead read = readSequence(file);
         QVERIFY(!read.sequence);
-        QCOMPARE(read.problem, reason.isEmpty() ? NotSequence.arg("sequence.csv")
-                                                : Aavso::LightCurve::Refused.arg("sequence.csv", reason));
+        QCOMPARE(read.problem, problem.arg("sequence.csv"));
+    }
+
+    void encodings_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QStringConverter::Encoding>("encoding");
+        QTest::newRow("JSON, UTF-16LE") << Json << QStringConverter::Utf16LE;
+        QTest::newRow("CSV, UTF-16BE") << Csv << QStringConverter::Utf16BE;
+    }
+
+    // With its byte-order mark, read as the plain UTF-8 file is.
+    void encodings()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QStringConverter::Encoding, encoding);
+        putBytes(path("plain.csv"), text);
+        const SequenceRead plain = readSequence(path("plain.csv"));
+        QVERIFY(plain.sequence);
+        putBytes(path("plain.csv"), QStringEncoder(encoding, QStringEncoder::Flag::WriteBom)(QString::fromUtf8(text)));
+        QCOMPARE(described(readSequence(path("plain.csv"))), described(plain));
+    }
+
+    void numbers_data()
+    {
+        QTest::addColumn<QString>("text"); // as the magnitude and its error
+        QTest::addColumn<Number>("value");
+        QTest::addColumn<QString>("note");
+        const QString none, unreadable = SequenceNote::Unreadable;
+        QTest::newRow("point") << "11.234" << Number(11.234) << none;
+        QTest::newRow("comma alone") << "11,5" << Number(11.5) << none;
+        QTest::newRow("comma before three digits") << "11,234" << Number(11.234) << none;
+        QTest::newRow("exponent, blanks around") << " 1.1e1 " << Number(11) << none;
+        QTest::newRow("comma, then point") << "1,234.5" << Number() << unreadable;
+        QTest::newRow("point, then comma") << "11.234,5" << Number() << unreadable;
+        QTest::newRow("two points") << "1.234.567" << Number() << unreadable;
+        QTest::newRow("space between digits") << "11 234" << Number() << unreadable;
+        QTest::newRow("beyond a double") << "1e400" << Number() << unreadable;
+        QTest::newRow("nan") << "nan" << Number() << unreadable;
+    }
+
+    void numbers()
+    {
+        QFETCH(QString, text);
+        QFETCH(Number, value);
+        QFETCH(QString, note);
+        for (const QByteArray &bytes : {starCsv({{"V", text}}), starJson({{"V", text}})}) {
+            putBytes(path("chart.txt"), bytes);
+            const std::optional<Sequence> read = readSequence(path("chart.txt")).sequence;
+            QVERIFY(read && read->stars.size() == 1);
+            const SequenceStar &star = read->stars[0];
+            const SequenceMagnitude *magnitude = magnitudeFor(star, "V");
+            QCOMPARE(magnitude ? Number(magnitude->magnitude) : std::nullopt, value);
+            QCOMPARE(magnitude ? magnitude->error : std::nullopt, value);
+            QCOMPARE(noteFor(star, "V"), note);
+        }
+    }
+
+    void notes_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<Number>("magnitude");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("V twice: the first") << "V" << Number(11.2) << SequenceNote::Repeated.arg("V");
+        QTest::newRow("B unreadable, then in small letters") << "B" << Number() << QString(SequenceNote::Unreadable);
+        QTest::newRow("Rc unreadable, R serves") << "R" << Number(10.5) << QString();
+        QTest::newRow("I without a magnitude, then with") << "I" << Number(9.1) << QString();
+    }
+
+    void notes()
+    {
+        QFETCH(QString, filter);
+        QFETCH(Number, magnitude);
+        QFETCH(QString, note);
+        const QList<std::pair<QString, QString>> bands = {{"V", "11.2"}, {"V", "11.9"}, {"B", "x"}, {"b", "12.0"},
+                                                          {"Rc", "1,2,3"}, {"R", "10.5"}, {"I", ""}, {"I", "9.1"}};
+        for (const QByteArray &bytes : {starCsv(bands), starJson(bands)}) {
+            putBytes(path("chart.txt"), bytes);
+            const std::optional<Sequence> read = readSequence(path("chart.txt")).sequence;
+            QVERIFY(read && read->stars.size() == 1);
+            const SequenceMagnitude *found = magnitudeFor(read->stars[0], filter);
+            QCOMPARE(found ? Number(found->magnitude) : std::nullopt, magnitude);
+            QCOMPARE(noteFor(read->stars[0], filter), note);
+        }
     }
 
     void bandForImage_data()

@@ -15,7 +15,7 @@ namespace {
 
 // A label's first word says what is special about the star: "vis" (visual
 // only), "sat" (saturated), "off" (off the image), "edge" (refused), "blue"
-// (only a B magnitude).
+// (only a B magnitude), "bad" (a V that does not read), "twice" (V given twice).
 struct StarPlan
 {
     QString label;
@@ -49,8 +49,14 @@ Field place(const StarPlans &plans, double variable)
     for (qsizetype i = 0; i < plans.size(); ++i) {
         const QString &label = plans[i].label;
         const QPointF pixel(label.startsWith("off") ? -40.0 : 60.0 + 50.0 * double(i), 300);
-        field.sequence.stars.push_back({label, label, *frame->toSky(pixel), label.startsWith("vis") ? "VISUAL" : "", {}});
-        field.sequence.stars.back().bands[label.startsWith("blue") ? "B" : "V"] = {plans[i].catalogue, 0.01};
+        field.sequence.stars.push_back({label, label, *frame->toSky(pixel), label.startsWith("vis") ? "VISUAL" : "", {}, {}});
+        Aavso::SequenceStar &star = field.sequence.stars.back();
+        if (label.startsWith("bad"))
+            star.notes["V"] = Aavso::SequenceNote::Unreadable;
+        else
+            star.bands[label.startsWith("blue") ? "B" : "V"] = {plans[i].catalogue, 0.01};
+        if (label.startsWith("twice"))
+            star.notes["V"] = Aavso::SequenceNote::Repeated.arg("V");
     }
     field.sequence.variablePosition = frame->toSky(QPointF(500, 600));
     const auto measure = [&plans, variable](double x, double y) {
@@ -86,6 +92,8 @@ private slots:
         QTest::newRow("stars that cannot serve")
             << Ladder + StarPlans{{"vis", 12.3}, {"sat", 12.31}, {"off", 12.29}, {"edge", 12.28}, {"blue", 12.3}} << 12.3
             << QStringList{"D", "C", "E", "B"};
+        QTest::newRow("sequence's notes") << Ladder + StarPlans{{"bad", 12.3}, {"twice", 15}} << 12.3
+                                          << QStringList{"D", "C", "E", "B"};
         QTest::newRow("two as near, brighter first") << StarPlans{{"A", 12.5}, {"B", 11.5}} << 12.0 << QStringList{"B", "A"};
     }
 
@@ -103,7 +111,8 @@ private slots:
         QVERIFY(std::abs(*field.placed.variableMagnitude - variable) < 1e-9);
         const QHash<QString, QString> reasons = {
             {"vis", NotCandidate::VisualOnly}, {"sat", NotCandidate::Saturated}, {"off", NotCandidate::OffImage},
-            {"edge", refusalText(Refusal::Border)}, {"blue", NotCandidate::NoMagnitude.arg("V")}};
+            {"edge", refusalText(Refusal::Border)}, {"blue", NotCandidate::NoMagnitude.arg("V")},
+            {"bad", Aavso::SequenceNote::Unreadable}, {"twice", Aavso::SequenceNote::Repeated.arg("V")}};
         double previous = 0;
         for (const FieldStar &row : field.placed.rows) {
             QCOMPARE(row.reason, reasons.value(field.label(row)));

@@ -7,6 +7,7 @@
 #include "support/diskfiles.h"
 #include "support/fifo.h"
 
+#include <QStringEncoder>
 #include <QTest>
 
 #include <cmath>
@@ -88,9 +89,28 @@ private slots:
                                     << NotANumber.arg(f, tbv, section, "1.2.3");
         QTest::newRow("bad error") << QByteArray("[Coefficients]\nTbv=1\n[Error]\nTbv=n/a\n") << ""
                                    << NotANumber.arg(f, tbv, "Error", "n/a");
+        const QString most = QString::number(MostCoefficient);
+        QTest::newRow("coefficients of 2 and -2, error 0")
+            << QByteArray("[Coefficients]\nTbv=2\nTv_bv=-2,000\n[Error]\nTbv=0\nTv_bv=-0\n")
+            << "Coefficienti: Tbv 2.000, Tv_bv -2.000" << none;
+        QTest::newRow("just over 2") << QByteArray("[Coefficients]\nTbv=1\nTv_bv=-2.001\n") << ""
+                                     << OutOfRange.arg(f, "Tv_bv", "-2.001", most);
+        QTest::newRow("1e50") << QByteArray("[Coefficients]\nTbv=1e50\n") << ""
+                              << OutOfRange.arg(f, tbv, "1e50", most);
+        QTest::newRow("beyond a double") << QByteArray("[Coefficients]\nTbv=-1e400\n") << ""
+                                         << OutOfRange.arg(f, tbv, "-1e400", most);
+        QTest::newRow("negative error") << QByteArray("[Coefficients]\nTbv=1\n[Error]\nTbv=-0.001\n") << ""
+                                        << BadError.arg(f, tbv, "-0.001");
+        QTest::newRow("infinite error") << QByteArray("[Coefficients]\nTbv=1\n[Error]\nTbv=1e400\n") << ""
+                                        << BadError.arg(f, tbv, "1e400");
         QTest::newRow("repeated in other case") << QByteArray("[Coefficients]\nTbv=1\nTBV=2\n") << ""
                                                 << Repeated.arg(f, "TBV", section);
         QTest::newRow("binary") << QByteArray("[Coefficients]\nTbv=1\n\x01\x02") << "" << NotText;
+        QTest::newRow("UTF-16 with a mark")
+            << QByteArray(QStringEncoder(QStringConverter::Utf16BE, QStringEncoder::Flag::WriteBom)(
+                   u"[Coefficients]\r\nTbv=0,5\r\n"))
+                                            << "Coefficienti: Tbv 0.500" << none;
+        QTest::newRow("UTF-16 cut off") << QByteArray("\xFF\xFE[\0C\0o", 7) << "" << NotText;
         QTest::newRow("too large") << "[Coefficients]\nTbv=1\n" + QByteArray(64 * 1024, ';') << "" << TooLarge;
         QTest::newRow("folder") << QByteArray("<folder>") << "" << IsFolder;
         QTest::newRow("pipe") << QByteArray("<pipe>") << "" << NotRegularFile;
@@ -221,8 +241,10 @@ private slots:
         QFETCH(Filter, filter);
         QFETCH(QString, text);
         QFETCH(QString, problem);
-        const Notes notes = coefficientNotes(
-            pair, filter, coefficientsOf("[Coefficients]\nTbv=1.182\nTb_bv=0.039\nTV_BV=-0.115\nTvi=1\nTi_vi=1e100\n"));
+        // Made here: no file holds a coefficient long enough to overrun the notes.
+        const Coefficients coefficients{
+            QString(), {{"Tbv", 1.182}, {"Tb_bv", 0.039}, {"TV_BV", -0.115}, {"Tvi", 1}, {"Ti_vi", 1e100}}, {}};
+        const Notes notes = coefficientNotes(pair, filter, coefficients);
         QCOMPARE(notes.text, text);
         QCOMPARE(notes.problem, problem);
     }
