@@ -919,7 +919,7 @@ QString MeasureWindow::showSky()
     m_sky = sky.value;
     const bool reversed = place.value && place.value->longitudeReversed;
     m_description->setText(m_imageText
-                           + Measurement::airmassLabel(header.airmass, m_sky ? m_sky->airmass : std::nullopt, reversed)
+                           + Measurement::airmassLabel(header.airmass, m_sky, reversed)
                            + Measurement::hjdLabel(m_sky ? std::optional(m_sky->hjd) : std::nullopt));
     return sky.value ? QString() : Measurement::SkyNote::NotComputed.arg(sky.problem);
 }

@@ -78,7 +78,7 @@ QString problemOf(const Site &site, const Target &target, std::optional<Instant>
 
 std::optional<double> airmass(double altitude)
 {
-    if (!(altitude > 0))
+    if (!(altitude >= LeastAirmassAltitude))
         return std::nullopt;
     const double secant = 1 / std::sin(altitude * ERFA_DD2R);
     const double excess = secant - 1;

@@ -47,6 +47,8 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Italian)); } // nothing may follow it
     void sky_data();
     void sky();
+    void airmassLimit_data();
+    void airmassLimit();
     void longitudeSign_data();
     void longitudeSign();
 };
@@ -75,6 +77,28 @@ void TestSkyTime::sky()
     QVERIFY(std::abs(sky.value->airmass.value_or(0) - ref.airmass) < 1e-4);
     QVERIFY2(std::abs(sky.value->hjd - ref.hjd) < 1e-6, qPrintable(QString::number(sky.value->hjd, 'f', 6)));
     QVERIFY2(std::abs(sky.value->bjdTdb - ref.bjd) < 1e-6, qPrintable(QString::number(sky.value->bjdTdb, 'f', 6)));
+}
+
+// Hardie's polynomial, evaluated by hand, down to its least altitude; below,
+// where it turns down (-55.76 at 1.13°), none.
+void TestSkyTime::airmassLimit_data()
+{
+    QTest::addColumn<double>("altitude");
+    QTest::addColumn<double>("expected"); // NaN: none
+    QTest::newRow("5°") << LeastAirmassAltitude << 10.2106037;
+    QTest::newRow("4.999°") << LeastAirmassAltitude - 0.001 << qQNaN();
+    QTest::newRow("1.13°") << 1.13 << qQNaN();
+    QTest::newRow("below the horizon") << -0.5 << qQNaN();
+    QTest::newRow("NaN") << qQNaN() << qQNaN();
+}
+
+void TestSkyTime::airmassLimit()
+{
+    QFETCH(double, altitude);
+    QFETCH(double, expected);
+    const std::optional<double> computed = airmass(altitude);
+    QCOMPARE(computed.has_value(), !qIsNaN(expected));
+    QVERIFY2(!computed || std::abs(*computed - expected) < 1e-7, qPrintable(QString::number(computed.value_or(0), 'f', 9)));
 }
 
 // The sign rule, and the values that give neither a choice nor a sky. From
