@@ -123,7 +123,7 @@ Outcome<LongitudeChoice> chooseLongitudeSign(const Site &site, const Target &tar
     const std::optional<double> turned = altitudeAt(opposite, target, *at);
     if (!asWritten || !turned)
         return {std::nullopt, Reason::Time};
-    if (*asWritten <= 0 && *turned > 0)
+    if (*asWritten < 0 && *turned >= LeastTurnedAltitude)
         return {LongitudeChoice{opposite, true}, {}};
     return {LongitudeChoice{site, false}, {}};
 }

@@ -43,8 +43,11 @@ std::optional<double> airmass(double altitude);
 
 // Writers disagree on the longitude's sign. The longitude is taken as east
 // positive; where that puts the target below the horizon at the instant and
-// the opposite sign puts it above, the opposite sign is used. Decided once
-// for a series and applied to all its images.
+// the opposite sign puts it at LeastTurnedAltitude or higher, the opposite
+// sign is used. A target just over the horizon either way is no evidence: a
+// correct longitude is kept. Decided once for a series and applied to all
+// its images.
+inline constexpr double LeastTurnedAltitude = 10;
 struct LongitudeChoice
 {
     Site site;             // with the longitude to use

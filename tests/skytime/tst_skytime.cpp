@@ -15,7 +15,8 @@ const double lonA = 96 + 27 / 60.0 + 11.8 / 3600;  // 96:27:11.8
 const Site siteA{latA, -lonA, 300}, siteB{45.4642, 9.19, 120};
 const Target t1{150, 20}, t2{300, -30};
 // Civil Julian dates (UTC, days of 86400 s); a leap second ends 2016.
-const double feb25at0300 = 2460000.625, feb25at2230 = 2460001.4375, aug10at0100 = 2460166.5 + 1 / 24.0;
+const double feb25at0300 = 2460000.625, feb25at2230 = 2460001.4375, aug10at0100 = 2460166.5 + 1 / 24.0,
+             mar14at1200 = 2460384.0;
 const double leapDayEnd = 2457754.5 - 0.5 / 86400; // 2016-12-31T23:59:59.5
 
 struct Reference
@@ -104,7 +105,11 @@ void TestSkyTime::airmassLimit()
 // The sign rule, and the values that give neither a choice nor a sky. From
 // astropy as above, at -96.45° and +96.45°: t1 at 03:00 43.3° and -16.5°, at
 // 22:30 -0.6° and 21.7°; t2 at 22:30 -25.4° and -9.8°; t1 on 10 August 16.7°
-// and 20.7° (the higher one is no reason to turn).
+// and 20.7° (the higher one is no reason to turn). At 12:00 of 14 March 2024,
+// by observe() (checked against astropy above), from Milan (siteB) as
+// written and turned: RA 259.5° -8.39° and 4.47°, RA 267.4° -2.87° and
+// 9.97°, RA 267.5° -2.80° and 10.04° (all Dec 0); from Chile (-30.24°,
+// -70.7°) RA 160°, Dec -20° -14.58° and 4.27°.
 void TestSkyTime::longitudeSign_data()
 {
     QTest::addColumn<Choice>("choice");
@@ -114,6 +119,10 @@ void TestSkyTime::longitudeSign_data()
     QTest::newRow("turned the other way") << Choice{siteA, t1, feb25at2230, lonA, {}};
     QTest::newRow("down both ways") << Choice{siteA, t2, feb25at2230, -lonA, {}};
     QTest::newRow("up both ways") << Choice{siteA, t1, aug10at0100, -lonA, {}};
+    QTest::newRow("turned too low: east kept") << Choice{siteB, {259.5, 0}, mar14at1200, siteB.longitude, {}};
+    QTest::newRow("turned just under the least") << Choice{siteB, {267.4, 0}, mar14at1200, siteB.longitude, {}};
+    QTest::newRow("turned just over the least") << Choice{siteB, {267.5, 0}, mar14at1200, -siteB.longitude, {}};
+    QTest::newRow("Chilean west kept") << Choice{{-30.24, -70.7, 2200}, {160, -20}, mar14at1200, -70.7, {}};
     QTest::newRow("latitude NaN") << Choice{{qQNaN(), 0, 0}, t1, feb25at0300, 0, Reason::Latitude};
     QTest::newRow("dec -90.1") << Choice{siteB, {0, -90.1}, feb25at0300, 0, Reason::Target};
     QTest::newRow("JD NaN") << Choice{siteB, t1, qQNaN(), 0, Reason::Time};
