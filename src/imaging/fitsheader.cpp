@@ -202,13 +202,16 @@ std::optional<QDateTime> parseFitsDate(const QString &date, const QString &time)
     return instant(day, t.captured(1), t.captured(2), t.captured(3), 0);
 }
 
+bool isPlausibleExposure(double seconds)
+{
+    return seconds >= 0 && seconds <= MostExposure;
+}
+
 ImageHeader readHeader(const HeaderKeys &keys)
 {
     ImageHeader header;
     header.start = parseFitsDate(headerText(keys, HeaderKey::Date), headerText(keys, HeaderKey::Time));
     header.exposure = headerNumber(keys, HeaderKey::Exposure);
-    if (header.exposure && *header.exposure < 0)
-        header.exposure.reset();
     header.filter = chooseFilter(keys);
     header.gain = positive(headerNumber(keys, HeaderKey::Gain));
     header.readNoise = headerNumber(keys, HeaderKey::ReadNoise);
@@ -221,7 +224,7 @@ ImageHeader readHeader(const HeaderKeys &keys)
 
     if (const std::optional<QDateTime> average = parseFitsDate(headerText(keys, HeaderKey::MidExposureDate)))
         header.midExposure = average;
-    else if (header.start && header.exposure)
+    else if (header.start && header.exposure && isPlausibleExposure(*header.exposure))
         header.midExposure = header.start->addMSecs(std::llround(*header.exposure * 500));
     if (header.midExposure)
         header.julianDate = JulianDate::fromUtc(*header.midExposure);

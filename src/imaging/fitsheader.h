@@ -26,14 +26,14 @@ inline const QString NoTarget = QStringLiteral(
 struct ImageHeader
 {
     std::optional<QDateTime> start;       // DATE-OBS (with TIME-OBS), UTC
-    std::optional<double> exposure;       // EXPTIME or EXPOSURE, seconds
+    std::optional<double> exposure;       // EXPTIME or EXPOSURE, seconds, even if implausible
     QString filter;                       // as written; empty when none
     std::optional<double> gain;           // GAIN, EGAIN or CVF, e-/ADU
     std::optional<double> readNoise;      // RDNOISE or READNOIS, e-
     std::optional<double> saturation;     // SATURATE or DATAMAX, ADU
     std::optional<double> airmass;        // AIRMASS
     QString object;                       // OBJECT
-    std::optional<QDateTime> midExposure; // DATE-AVG, else start + exposure / 2
+    std::optional<QDateTime> midExposure; // DATE-AVG, else start + plausible exposure / 2
     std::optional<double> julianDate;     // of midExposure
     // From the first latitude and longitude pair that both read, taken as
     // east positive; the height from the first that reads, else 0.
@@ -46,6 +46,11 @@ struct ImageHeader
 };
 
 ImageHeader readHeader(const HeaderKeys &keys);
+
+// An exposure outside 0 to MostExposure seconds is a writer's mistake, and
+// half of it would move the mid-exposure by days or years.
+inline constexpr double MostExposure = 86400;
+bool isPlausibleExposure(double seconds);
 
 // A value as CFITSIO gives it, a string without its quotes.
 QString unquotedValue(const char *value);

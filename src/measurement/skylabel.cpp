@@ -1,5 +1,6 @@
 #include "measurement/skylabel.h"
 
+#include "imaging/fitsheader.h"
 #include "measurement/exposuresky.h"
 
 #include <cmath>
@@ -36,6 +37,16 @@ QString airmassLabel(std::optional<double> fromHeader, const std::optional<SkyTi
 QString hjdLabel(std::optional<double> hjd)
 {
     return hjd ? Label::Hjd.arg(julianDateText(*hjd)) : QString();
+}
+
+QString exposureLabel(std::optional<double> seconds, const QLocale &locale)
+{
+    if (!seconds)
+        return Label::Exposure.arg(Label::Unknown);
+    QLocale plain = locale;
+    plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
+    const QString text = plain.toString(*seconds);
+    return Imaging::isPlausibleExposure(*seconds) ? Label::Exposure.arg(text) : Label::ImplausibleExposure.arg(text);
 }
 
 } // namespace Measurement

@@ -1,9 +1,11 @@
 #pragma once
 // The airmass and the HJD as the image's label shows them, in the C locale
-// whatever the user's: ", massa d'aria 1.2345 (calcolata), HJD 2460001.443055".
+// whatever the user's: ", massa d'aria 1.2345 (calcolata), HJD 2460001.443055";
+// and the exposure of its description, as the user writes numbers.
 
 #include "skytime/observation.h"
 
+#include <QLocale>
 #include <QString>
 
 #include <optional>
@@ -23,6 +25,10 @@ inline const QString ImplausibleAirmass =
 inline const QString TooLow = QStringLiteral(", altezza %1°: troppo bassa per la massa d'aria");
 inline const QString BelowHorizon = QStringLiteral(", oggetto sotto l'orizzonte");
 inline const QString Hjd = QStringLiteral(", HJD %1");
+// %1 the seconds as the user writes numbers, or Unknown.
+inline const QString Exposure = QStringLiteral("posa %1 s");
+inline const QString ImplausibleExposure = QStringLiteral("posa %1 s non plausibile");
+inline const QString Unknown = QStringLiteral("?");
 } // namespace Label
 
 // A Julian date (HJD, BJD_TDB) with 6 decimals.
@@ -36,5 +42,9 @@ QString airmassLabel(std::optional<double> fromHeader, const std::optional<SkyTi
 
 // Empty when there is no HJD.
 QString hjdLabel(std::optional<double> hjd);
+
+// The exposure as the image's description gives it, in `locale` without
+// group separators, saying when it is not plausible enough to date the image.
+QString exposureLabel(std::optional<double> seconds, const QLocale &locale);
 
 } // namespace Measurement

@@ -104,6 +104,20 @@ void TestFitsHeader::julianDates_data()
         << HeaderKeys{{"DATE-OBS", "25/02/23"}, {"TIME-OBS", "12:00:00"}, {"EXPOSURE", "060.00"}}
         << 2460001.0 - 36525 + 30 / 86400.0;
     QTest::newRow("no exposure") << HeaderKeys{{"DATE-OBS", "2023-02-25T00:00:00"}} << std::nan("");
+    QTest::newRow("a day, the most") << HeaderKeys{{"DATE-OBS", "2023-02-25T00:00:00"}, {"EXPTIME", "86400"}}
+                                     << 2460001.0;
+    QTest::newRow("0 s") << HeaderKeys{{"DATE-OBS", "2023-02-25T00:00:00"}, {"EXPTIME", "0"}} << 2460000.5;
+    QTest::newRow("EXPTIME 1e12")
+        << HeaderKeys{{"DATE-OBS", "2023-02-25T00:00:00"}, {"EXPTIME", "1e12"}} << std::nan("");
+    QTest::newRow("EXPTIME 1e300")
+        << HeaderKeys{{"DATE-OBS", "2023-02-25T00:00:00"}, {"EXPTIME", "1e300"}} << std::nan("");
+    QTest::newRow("EXPOSURE 86400.5")
+        << HeaderKeys{{"DATE-OBS", "2023-02-25T00:00:00"}, {"EXPOSURE", "86400.5"}} << std::nan("");
+    QTest::newRow("negative")
+        << HeaderKeys{{"DATE-OBS", "2023-02-25T00:00:00"}, {"EXPTIME", "-0.001"}} << std::nan("");
+    QTest::newRow("DATE-AVG whatever the exposure")
+        << HeaderKeys{{"DATE-OBS", "2023-02-25T00:00:00"}, {"EXPOSURE", "3.3e13"}, {"DATE-AVG", "2023-02-25T06:00:00"}}
+        << 2460000.75;
     QTest::newRow("MJD-OBS is not read") << HeaderKeys{{"MJD-OBS", "60000.0"}, {"EXPTIME", "1"}} << std::nan("");
 }
 

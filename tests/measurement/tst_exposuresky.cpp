@@ -42,6 +42,8 @@ private slots:
     void typedSites();
     void labels_data();
     void labels();
+    void exposures_data();
+    void exposures();
 };
 
 void TestExposureSky::typedSites_data()
@@ -104,6 +106,30 @@ void TestExposureSky::labels()
     Imaging::ImageHeader header;
     header.airmass = given(labels.header);
     QCOMPARE(usedAirmass(header, sky), given(labels.used));
+}
+
+void TestExposureSky::exposures_data()
+{
+    using namespace Label;
+    QTest::addColumn<double>("seconds"); // NaN: none
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("expected");
+    const QLocale italian(QLocale::Italian);
+    QTest::newRow("none") << qQNaN() << italian << Exposure.arg(Unknown);
+    QTest::newRow("0 s") << 0.0 << italian << Exposure.arg("0");
+    QTest::newRow("half a second, Italian") << 0.5 << italian << Exposure.arg("0,5");
+    QTest::newRow("a day, no group separator") << Imaging::MostExposure << italian << Exposure.arg("86400");
+    QTest::newRow("over a day, C") << Imaging::MostExposure + 0.5 << QLocale::c() << ImplausibleExposure.arg("86400.5");
+    QTest::newRow("1e12") << 1e12 << italian << ImplausibleExposure.arg("1E+12");
+    QTest::newRow("negative") << -1.0 << italian << ImplausibleExposure.arg("-1");
+}
+
+void TestExposureSky::exposures()
+{
+    QFETCH(double, seconds);
+    QFETCH(QLocale, locale);
+    QFETCH(QString, expected);
+    QCOMPARE(exposureLabel(given(seconds), locale), expected);
 }
 
 QTEST_GUILESS_MAIN(TestExposureSky)
