@@ -72,6 +72,19 @@ std::optional<int> zoneOffset(const QString &zone)
     return zone.startsWith(QLatin1Char('-')) ? -offset : offset;
 }
 
+// The start from a Julian date, for headers that write no DATE-OBS.
+std::optional<QDateTime> julianStart(const HeaderKeys &keys)
+{
+    constexpr double ModifiedJulianZero = 2400000.5;
+    std::optional<double> jd = headerNumber(keys, HeaderKey::StartMjd);
+    if (jd)
+        *jd += ModifiedJulianZero;
+    else
+        jd = headerNumber(keys, HeaderKey::StartJd);
+    const QDateTime start = jd ? JulianDate::toUtc(*jd) : QDateTime();
+    return start.isValid() ? std::optional(start) : std::nullopt;
+}
+
 std::optional<double> angleIn(const HeaderKeys &keys, const QString &name)
 {
     const std::optional<Sky::Angle> angle = Sky::readAngle(keys.value(name));
@@ -178,7 +191,7 @@ QMultiHash<QString, QString> rawHeaderKeys(QIODevice &file, qint64 start,
 std::optional<QDateTime> parseFitsDate(const QString &date, const QString &time)
 {
     static const QRegularExpression iso(QStringLiteral(
-        R"(^(\d{4})-(\d{2})-(\d{2})(?:T(\d{2}):(\d{2}):(\d{2}(?:\.\d*)?)(Z|[+-]\d{2}:?\d{2})?)?$)"));
+        R"(^(\d{4})-(\d{2})-(\d{2})(?:[T ](\d{2}):(\d{2}):(\d{2}(?:\.\d*)?)(Z|[+-]\d{2}:?\d{2})?)?$)"));
     static const QRegularExpression old(QStringLiteral(R"(^(\d{2})/(\d{2})/(\d{2})$)"));
     static const QRegularExpression clock(QStringLiteral(R"(^(\d{2}):(\d{2}):(\d{2}(?:\.\d*)?)$)"));
 
@@ -211,6 +224,8 @@ ImageHeader readHeader(const HeaderKeys &keys)
 {
     ImageHeader header;
     header.start = parseFitsDate(headerText(keys, HeaderKey::Date), headerText(keys, HeaderKey::Time));
+    if (!header.start)
+        header.start = julianStart(keys);
     header.exposure = headerNumber(keys, HeaderKey::Exposure);
     header.filter = chooseFilter(keys);
     header.gain = positive(headerNumber(keys, HeaderKey::Gain));

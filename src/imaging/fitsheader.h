@@ -25,7 +25,7 @@ inline const QString NoTarget = QStringLiteral(
 
 struct ImageHeader
 {
-    std::optional<QDateTime> start;       // DATE-OBS (with TIME-OBS), UTC
+    std::optional<QDateTime> start;       // DATE-OBS (with TIME-OBS), else MJD-OBS, else JD; UTC
     std::optional<double> exposure;       // EXPTIME or EXPOSURE, seconds, even if implausible
     QString filter;                       // as written; empty when none
     std::optional<double> gain;           // GAIN, EGAIN or CVF, e-/ADU
@@ -62,7 +62,8 @@ QString unquotedValue(const char *value);
 QMultiHash<QString, QString> rawHeaderKeys(QIODevice &file, qint64 start,
                                            const std::function<bool(const QString &)> &wanted);
 
-// A FITS date: ISO 8601 "YYYY-MM-DDThh:mm:ss[.s...]" with an optional zone
+// A FITS date: ISO 8601 "YYYY-MM-DDThh:mm:ss[.s...]" (or with a blank for
+// the "T", as some software writes it) with an optional zone
 // ("Z", "+01:00", "-0700"; none means UTC), or a date alone ("YYYY-MM-DD",
 // or the old "dd/mm/yy", which means 19yy) completed by `time`
 // ("hh:mm:ss[.s...]"). Absent when the texts give no full instant.

@@ -67,6 +67,7 @@ void TestFitsHeader::dates_data()
 
     QTest::newRow("zone -0700") << "2017-12-19T18:33:43.317-0700" << "" << utc(2017, 12, 20, 1, 33, 43, 317);
     QTest::newRow("zone +01:00") << "2023-02-25T00:30:00+01:00" << "" << utc(2023, 2, 24, 23, 30, 0);
+    QTest::newRow("blank for T") << "2024-03-15 03:30:00" << "" << utc(2024, 3, 15, 3, 30, 0);
     QTest::newRow("no zone is UTC") << "2023-02-25T22:30:00" << "01:00:00" << utc(2023, 2, 25, 22, 30, 0);
     QTest::newRow("rounds into the next day") << "2023-02-28T23:59:59.9996Z" << "" << utc(2023, 3, 1, 0, 0, 0);
     QTest::newRow("date and TIME-OBS") << "2023-02-25" << "22:30:00.5" << utc(2023, 2, 25, 22, 30, 0, 500);
@@ -118,7 +119,14 @@ void TestFitsHeader::julianDates_data()
     QTest::newRow("DATE-AVG whatever the exposure")
         << HeaderKeys{{"DATE-OBS", "2023-02-25T00:00:00"}, {"EXPOSURE", "3.3e13"}, {"DATE-AVG", "2023-02-25T06:00:00"}}
         << 2460000.75;
-    QTest::newRow("MJD-OBS is not read") << HeaderKeys{{"MJD-OBS", "60000.0"}, {"EXPTIME", "1"}} << std::nan("");
+    QTest::newRow("MJD-OBS + EXPTIME/2") << HeaderKeys{{"MJD-OBS", "60000.0"}, {"EXPTIME", "120"}}
+                                         << 2460000.5 + 60 / 86400.0;
+    QTest::newRow("JD as text, unreadable DATE-OBS")
+        << HeaderKeys{{"DATE-OBS", "yesterday"}, {"JD", "2460000.25"}, {"EXPOSURE", "60"}} << 2460000.25 + 30 / 86400.0;
+    QTest::newRow("DATE-OBS, then MJD-OBS, then JD")
+        << HeaderKeys{{"DATE-OBS", "2023-02-25T06:00:00"}, {"MJD-OBS", "1"}, {"JD", "1"}, {"EXPTIME", "0"}} << 2460000.75;
+    QTest::newRow("MJD-OBS before JD") << HeaderKeys{{"MJD-OBS", "60000.25"}, {"JD", "1"}, {"EXPTIME", "0"}} << 2460000.75;
+    QTest::newRow("JD past the millisecond") << HeaderKeys{{"JD", "1e14"}, {"EXPTIME", "0"}} << std::nan("");
 }
 
 void TestFitsHeader::julianDates()
