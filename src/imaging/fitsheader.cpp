@@ -85,10 +85,22 @@ std::optional<QDateTime> julianStart(const HeaderKeys &keys)
     return start.isValid() ? std::optional(start) : std::nullopt;
 }
 
-std::optional<double> angleIn(const HeaderKeys &keys, const QString &name)
+// A site's angle, signed or with its hemisphere's letter after it ("45W",
+// "9.19 E"); a letter after a sign is refused, as it may contradict it.
+std::optional<double> angleIn(const HeaderKeys &keys, const QString &name, QChar positive, QChar negative)
 {
-    const std::optional<Sky::Angle> angle = Sky::readAngle(keys.value(name));
-    return angle ? std::optional<double>(angle->value) : std::nullopt;
+    QString text = keys.value(name).trimmed();
+    const QChar letter = text.isEmpty() ? QChar() : text.back().toUpper();
+    if (letter == positive || letter == negative) {
+        text.chop(1);
+        text = text.trimmed();
+        if (text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+')))
+            return std::nullopt;
+    }
+    const std::optional<Sky::Angle> angle = Sky::readAngle(text);
+    if (!angle)
+        return std::nullopt;
+    return letter == negative ? -angle->value : angle->value;
 }
 
 SkyTime::Outcome<SkyTime::Site> readSite(const HeaderKeys &keys)
@@ -96,8 +108,8 @@ SkyTime::Outcome<SkyTime::Site> readSite(const HeaderKeys &keys)
     const QStringList &latitudes = headerKeyNames(HeaderKey::SiteLatitude);
     const QStringList &longitudes = headerKeyNames(HeaderKey::SiteLongitude);
     for (qsizetype pair = 0; pair < latitudes.size(); ++pair) {
-        const std::optional<double> latitude = angleIn(keys, latitudes[pair]);
-        const std::optional<double> longitude = angleIn(keys, longitudes[pair]);
+        const std::optional<double> latitude = angleIn(keys, latitudes[pair], u'N', u'S');
+        const std::optional<double> longitude = angleIn(keys, longitudes[pair], u'E', u'W');
         if (!latitude || !longitude)
             continue;
         const SkyTime::Site site{*latitude, *longitude, headerNumber(keys, HeaderKey::SiteHeight).value_or(0)};

@@ -35,8 +35,9 @@ struct ImageHeader
     QString object;                       // OBJECT
     std::optional<QDateTime> midExposure; // DATE-AVG, else start + plausible exposure / 2
     std::optional<double> julianDate;     // of midExposure
-    // From the first latitude and longitude pair that both read, taken as
-    // east positive; the height from the first that reads, else 0.
+    // From the first latitude and longitude pair that both read, signed or
+    // with N/S and E/W after them, taken as east positive; the height from
+    // the first that reads, else 0.
     SkyTime::Outcome<SkyTime::Site> site;
     // At J2000: a place of another equinox (EQUINOX, else EPOCH: "2025.0",
     // "J2025", "B1950"; a bare year before 1984 is Besselian, as FITS has it)

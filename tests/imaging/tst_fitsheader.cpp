@@ -179,6 +179,12 @@ void TestFitsHeader::places_data()
     row("minus 0°", {false, {{"LATITUDE", "-00 30 00"}, {"LONGITUD", "-0:15"}}, {-0.5, -0.25, 0}, {}});
     row("next pair", {false, {{"SITELAT", "N"}, {"SITELONG", "9"}, {"OBSLAT", "-90"}, {"OBSLONG", "360"}, {"OBSALT", "5"}},
                       {-90, 360, 5}, {}});
+    row("letters", {false, {{"SITELAT", "45.4642N"}, {"SITELONG", "9.19E"}}, {45.4642, 9.19, 0}, {}});
+    row("letters after a blank, lower case", {false, {{"SITELAT", "32:12 n"}, {"SITELONG", "110:54 w"}}, {32.2, -110.9, 0}, {}});
+    row("45W, 33S", {false, {{"LAT-OBS", "33S"}, {"LONG-OBS", "45W"}}, {-33, -45, 0}, {}});
+    row("sign and letter", {false, {{"SITELAT", "45"}, {"SITELONG", "-9.19E"}, {"OBSLAT", "45"}, {"OBSLONG", "+9W"}},
+                            {}, Reason::NoSite});
+    row("letter of the other angle", {false, {{"SITELAT", "45E"}, {"SITELONG", "9N"}}, {}, Reason::NoSite});
     row("pairs not mixed", {false, {{"SITELAT", "45"}, {"LONG-OBS", "9"}}, {}, Reason::NoSite});
     row("60 minutes", {false, {{"LAT-OBS", "45:60:00"}, {"LONG-OBS", "9"}}, {}, Reason::NoSite});
     row("lat 90.0001", {false, {{"SITELAT", "90.0001"}, {"SITELONG", "9"}}, {}, SkyTime::Reason::Latitude});
