@@ -72,10 +72,35 @@ std::optional<int> zoneOffset(const QString &zone)
     return zone.startsWith(QLatin1Char('-')) ? -offset : offset;
 }
 
-std::optional<double> angleIn(const HeaderKeys &keys, const QString &name)
+// The start from a Julian date, for headers that write no DATE-OBS.
+std::optional<QDateTime> julianStart(const HeaderKeys &keys)
 {
-    const std::optional<Sky::Angle> angle = Sky::readAngle(keys.value(name));
-    return angle ? std::optional<double>(angle->value) : std::nullopt;
+    constexpr double ModifiedJulianZero = 2400000.5;
+    std::optional<double> jd = headerNumber(keys, HeaderKey::StartMjd);
+    if (jd)
+        *jd += ModifiedJulianZero;
+    else
+        jd = headerNumber(keys, HeaderKey::StartJd);
+    const QDateTime start = jd ? JulianDate::toUtc(*jd) : QDateTime();
+    return start.isValid() ? std::optional(start) : std::nullopt;
+}
+
+// A site's angle, signed or with its hemisphere's letter after it ("45W",
+// "9.19 E"); a letter after a sign is refused, as it may contradict it.
+std::optional<double> angleIn(const HeaderKeys &keys, const QString &name, QChar positive, QChar negative)
+{
+    QString text = keys.value(name).trimmed();
+    const QChar letter = text.isEmpty() ? QChar() : text.back().toUpper();
+    if (letter == positive || letter == negative) {
+        text.chop(1);
+        text = text.trimmed();
+        if (text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+')))
+            return std::nullopt;
+    }
+    const std::optional<Sky::Angle> angle = Sky::readAngle(text);
+    if (!angle)
+        return std::nullopt;
+    return letter == negative ? -angle->value : angle->value;
 }
 
 SkyTime::Outcome<SkyTime::Site> readSite(const HeaderKeys &keys)
@@ -83,8 +108,8 @@ SkyTime::Outcome<SkyTime::Site> readSite(const HeaderKeys &keys)
     const QStringList &latitudes = headerKeyNames(HeaderKey::SiteLatitude);
     const QStringList &longitudes = headerKeyNames(HeaderKey::SiteLongitude);
     for (qsizetype pair = 0; pair < latitudes.size(); ++pair) {
-        const std::optional<double> latitude = angleIn(keys, latitudes[pair]);
-        const std::optional<double> longitude = angleIn(keys, longitudes[pair]);
+        const std::optional<double> latitude = angleIn(keys, latitudes[pair], u'N', u'S');
+        const std::optional<double> longitude = angleIn(keys, longitudes[pair], u'E', u'W');
         if (!latitude || !longitude)
             continue;
         const SkyTime::Site site{*latitude, *longitude, headerNumber(keys, HeaderKey::SiteHeight).value_or(0)};
@@ -178,7 +203,7 @@ QMultiHash<QString, QString> rawHeaderKeys(QIODevice &file, qint64 start,
 std::optional<QDateTime> parseFitsDate(const QString &date, const QString &time)
 {
     static const QRegularExpression iso(QStringLiteral(
-        R"(^(\d{4})-(\d{2})-(\d{2})(?:T(\d{2}):(\d{2}):(\d{2}(?:\.\d*)?)(Z|[+-]\d{2}:?\d{2})?)?$)"));
+        R"(^(\d{4})-(\d{2})-(\d{2})(?:[T ](\d{2}):(\d{2}):(\d{2}(?:\.\d*)?)(Z|[+-]\d{2}:?\d{2})?)?$)"));
     static const QRegularExpression old(QStringLiteral(R"(^(\d{2})/(\d{2})/(\d{2})$)"));
     static const QRegularExpression clock(QStringLiteral(R"(^(\d{2}):(\d{2}):(\d{2}(?:\.\d*)?)$)"));
 
@@ -202,13 +227,18 @@ std::optional<QDateTime> parseFitsDate(const QString &date, const QString &time)
     return instant(day, t.captured(1), t.captured(2), t.captured(3), 0);
 }
 
+bool isPlausibleExposure(double seconds)
+{
+    return seconds >= 0 && seconds <= MostExposure;
+}
+
 ImageHeader readHeader(const HeaderKeys &keys)
 {
     ImageHeader header;
     header.start = parseFitsDate(headerText(keys, HeaderKey::Date), headerText(keys, HeaderKey::Time));
+    if (!header.start)
+        header.start = julianStart(keys);
     header.exposure = headerNumber(keys, HeaderKey::Exposure);
-    if (header.exposure && *header.exposure < 0)
-        header.exposure.reset();
     header.filter = chooseFilter(keys);
     header.gain = positive(headerNumber(keys, HeaderKey::Gain));
     header.readNoise = headerNumber(keys, HeaderKey::ReadNoise);
@@ -221,7 +251,7 @@ ImageHeader readHeader(const HeaderKeys &keys)
 
     if (const std::optional<QDateTime> average = parseFitsDate(headerText(keys, HeaderKey::MidExposureDate)))
         header.midExposure = average;
-    else if (header.start && header.exposure)
+    else if (header.start && header.exposure && isPlausibleExposure(*header.exposure))
         header.midExposure = header.start->addMSecs(std::llround(*header.exposure * 500));
     if (header.midExposure)
         header.julianDate = JulianDate::fromUtc(*header.midExposure);

@@ -25,18 +25,19 @@ inline const QString NoTarget = QStringLiteral(
 
 struct ImageHeader
 {
-    std::optional<QDateTime> start;       // DATE-OBS (with TIME-OBS), UTC
-    std::optional<double> exposure;       // EXPTIME or EXPOSURE, seconds
+    std::optional<QDateTime> start;       // DATE-OBS (with TIME-OBS), else MJD-OBS, else JD; UTC
+    std::optional<double> exposure;       // EXPTIME or EXPOSURE, seconds, even if implausible
     QString filter;                       // as written; empty when none
     std::optional<double> gain;           // GAIN, EGAIN or CVF, e-/ADU
     std::optional<double> readNoise;      // RDNOISE or READNOIS, e-
     std::optional<double> saturation;     // SATURATE or DATAMAX, ADU
     std::optional<double> airmass;        // AIRMASS
     QString object;                       // OBJECT
-    std::optional<QDateTime> midExposure; // DATE-AVG, else start + exposure / 2
+    std::optional<QDateTime> midExposure; // DATE-AVG, else start + plausible exposure / 2
     std::optional<double> julianDate;     // of midExposure
-    // From the first latitude and longitude pair that both read, taken as
-    // east positive; the height from the first that reads, else 0.
+    // From the first latitude and longitude pair that both read, signed or
+    // with N/S and E/W after them, taken as east positive; the height from
+    // the first that reads, else 0.
     SkyTime::Outcome<SkyTime::Site> site;
     // At J2000: a place of another equinox (EQUINOX, else EPOCH: "2025.0",
     // "J2025", "B1950"; a bare year before 1984 is Besselian, as FITS has it)
@@ -46,6 +47,11 @@ struct ImageHeader
 };
 
 ImageHeader readHeader(const HeaderKeys &keys);
+
+// An exposure outside 0 to MostExposure seconds is a writer's mistake, and
+// half of it would move the mid-exposure by days or years.
+inline constexpr double MostExposure = 86400;
+bool isPlausibleExposure(double seconds);
 
 // A value as CFITSIO gives it, a string without its quotes.
 QString unquotedValue(const char *value);
@@ -57,7 +63,8 @@ QString unquotedValue(const char *value);
 QMultiHash<QString, QString> rawHeaderKeys(QIODevice &file, qint64 start,
                                            const std::function<bool(const QString &)> &wanted);
 
-// A FITS date: ISO 8601 "YYYY-MM-DDThh:mm:ss[.s...]" with an optional zone
+// A FITS date: ISO 8601 "YYYY-MM-DDThh:mm:ss[.s...]" (or with a blank for
+// the "T", as some software writes it) with an optional zone
 // ("Z", "+01:00", "-0700"; none means UTC), or a date alone ("YYYY-MM-DD",
 // or the old "dd/mm/yy", which means 19yy) completed by `time`
 // ("hh:mm:ss[.s...]"). Absent when the texts give no full instant.

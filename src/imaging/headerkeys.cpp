@@ -11,6 +11,8 @@ const QStringList &headerKeyNames(HeaderKey key)
         {HeaderKey::Exposure, {"EXPTIME", "EXPOSURE"}},
         {HeaderKey::Date, {"DATE-OBS"}},
         {HeaderKey::Time, {"TIME-OBS"}},
+        {HeaderKey::StartMjd, {"MJD-OBS"}},
+        {HeaderKey::StartJd, {"JD"}},
         {HeaderKey::MidExposureDate, {"DATE-AVG"}},
         {HeaderKey::Filter, {"FILTER"}},
         {HeaderKey::FirstFilter, {"FILTER1"}},

@@ -18,6 +18,8 @@ enum class HeaderKey {
     Exposure,        // seconds
     Date,            // the start, ISO 8601 or the old "dd/mm/yy"
     Time,            // the start's time when the date has none
+    StartMjd,        // the start as a modified Julian date (FITS's own)
+    StartJd,         // the start as a Julian date
     MidExposureDate, // ISO 8601
     Filter,          // one wheel
     FirstFilter,     // two wheels

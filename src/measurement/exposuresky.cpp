@@ -58,9 +58,14 @@ SkyTime::Outcome<SkyTime::Sky> exposureSky(const SkyPlace &place, const Imaging:
     return SkyTime::observe(place.site, place.target, *header.julianDate);
 }
 
+bool isPlausibleAirmass(double airmass)
+{
+    return airmass >= LeastAirmass && airmass <= MostAirmass;
+}
+
 std::optional<double> usedAirmass(const Imaging::ImageHeader &header, const std::optional<SkyTime::Sky> &sky)
 {
-    if (header.airmass)
+    if (header.airmass && isPlausibleAirmass(*header.airmass))
         return header.airmass;
     return sky ? sky->airmass : std::nullopt;
 }

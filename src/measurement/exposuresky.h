@@ -56,7 +56,13 @@ SkyTime::Outcome<SkyPlace> skyPlace(const Imaging::ImageHeader &header, const Sk
 // The exposure's sky at its own mid-exposure.
 SkyTime::Outcome<SkyTime::Sky> exposureSky(const SkyPlace &place, const Imaging::ImageHeader &header);
 
-// What a record and a table take: the header's AIRMASS, else the computed one.
+// A header's AIRMASS outside these is a writer's mistake and is not used.
+inline constexpr double LeastAirmass = 1;
+inline constexpr double MostAirmass = 40;
+bool isPlausibleAirmass(double airmass);
+
+// What a record and a table take: the header's AIRMASS when plausible, else
+// the computed one.
 std::optional<double> usedAirmass(const Imaging::ImageHeader &header, const std::optional<SkyTime::Sky> &sky);
 
 } // namespace Measurement

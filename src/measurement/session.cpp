@@ -77,7 +77,7 @@ QString Session::description() const
     const Imaging::ImageHeader &h = m_opened.image->header;
     QString text = SessionText::Description.arg(
         QFileInfo(m_path).fileName(), QString::number(m_opened.image->width), QString::number(m_opened.image->height),
-        h.exposure ? QLocale().toString(*h.exposure) : SessionText::Unknown,
+        exposureLabel(h.exposure, QLocale()),
         h.filter.isEmpty() ? SessionText::Unknown : h.filter,
         h.start ? h.start->toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")) : SessionText::Unknown,
         h.julianDate ? sheetJulianDate(*h.julianDate) : SessionText::Unknown);
@@ -85,7 +85,7 @@ QString Session::description() const
         text += SessionText::FirstPlaneOnly;
     const std::optional<SkyTime::Sky> &sky = m_opened.sky.value;
     const bool reversed = m_opened.place.value && m_opened.place.value->longitudeReversed;
-    return text + airmassLabel(h.airmass, sky ? sky->airmass : std::nullopt, reversed)
+    return text + airmassLabel(h.airmass, sky, reversed)
         + hjdLabel(sky ? std::optional(sky->hjd) : std::nullopt);
 }
 

@@ -24,7 +24,8 @@
 namespace Measurement {
 
 namespace SessionText {
-inline const QString Description = QStringLiteral("%1: %2 × %3 pixel, posa %4 s, filtro %5, %6 UTC (JD medio %7)");
+// %4: the exposure (skylabel.h's exposureLabel).
+inline const QString Description = QStringLiteral("%1: %2 × %3 pixel, %4, filtro %5, %6 UTC (JD medio %7)");
 inline const QString FirstPlaneOnly = QStringLiteral(" (solo il primo piano del cubo)");
 inline const QString Unknown = QStringLiteral("?");
 inline const QString NotPlaced = QStringLiteral("%1 non posizionata. %2.");

@@ -78,7 +78,7 @@ QString problemOf(const Site &site, const Target &target, std::optional<Instant>
 
 std::optional<double> airmass(double altitude)
 {
-    if (!(altitude > 0))
+    if (!(altitude >= LeastAirmassAltitude))
         return std::nullopt;
     const double secant = 1 / std::sin(altitude * ERFA_DD2R);
     const double excess = secant - 1;
@@ -123,7 +123,7 @@ Outcome<LongitudeChoice> chooseLongitudeSign(const Site &site, const Target &tar
     const std::optional<double> turned = altitudeAt(opposite, target, *at);
     if (!asWritten || !turned)
         return {std::nullopt, Reason::Time};
-    if (*asWritten <= 0 && *turned > 0)
+    if (*asWritten < 0 && *turned >= LeastTurnedAltitude)
         return {LongitudeChoice{opposite, true}, {}};
     return {LongitudeChoice{site, false}, {}};
 }

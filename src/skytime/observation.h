@@ -23,7 +23,7 @@ inline const QString Time = QStringLiteral("L'istante dell'osservazione non è u
 struct Sky
 {
     double altitude = 0;           // degrees above the horizon, without refraction
-    std::optional<double> airmass; // absent unless the target is above the horizon
+    std::optional<double> airmass; // absent below LeastAirmassAltitude
     double hjd = 0;                // heliocentric Julian date, UTC-based
     double bjdTdb = 0;             // barycentric Julian date in TDB
 };
@@ -36,13 +36,18 @@ struct Sky
 Outcome<Sky> observe(const Site &site, const Target &target, double jdUtc);
 
 // Hardie's (1962) airmass from the true (refraction-free) altitude in
-// degrees; absent at or below the horizon.
+// degrees. His polynomial in the secant turns down below about 3° and goes
+// negative near the horizon, so none is given under 5°.
+inline constexpr double LeastAirmassAltitude = 5;
 std::optional<double> airmass(double altitude);
 
 // Writers disagree on the longitude's sign. The longitude is taken as east
 // positive; where that puts the target below the horizon at the instant and
-// the opposite sign puts it above, the opposite sign is used. Decided once
-// for a series and applied to all its images.
+// the opposite sign puts it at LeastTurnedAltitude or higher, the opposite
+// sign is used. A target just over the horizon either way is no evidence: a
+// correct longitude is kept. Decided once for a series and applied to all
+// its images.
+inline constexpr double LeastTurnedAltitude = 10;
 struct LongitudeChoice
 {
     Site site;             // with the longitude to use

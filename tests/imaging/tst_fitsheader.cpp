@@ -67,6 +67,7 @@ void TestFitsHeader::dates_data()
 
     QTest::newRow("zone -0700") << "2017-12-19T18:33:43.317-0700" << "" << utc(2017, 12, 20, 1, 33, 43, 317);
     QTest::newRow("zone +01:00") << "2023-02-25T00:30:00+01:00" << "" << utc(2023, 2, 24, 23, 30, 0);
+    QTest::newRow("blank for T") << "2024-03-15 03:30:00" << "" << utc(2024, 3, 15, 3, 30, 0);
     QTest::newRow("no zone is UTC") << "2023-02-25T22:30:00" << "01:00:00" << utc(2023, 2, 25, 22, 30, 0);
     QTest::newRow("rounds into the next day") << "2023-02-28T23:59:59.9996Z" << "" << utc(2023, 3, 1, 0, 0, 0);
     QTest::newRow("date and TIME-OBS") << "2023-02-25" << "22:30:00.5" << utc(2023, 2, 25, 22, 30, 0, 500);
@@ -104,7 +105,28 @@ void TestFitsHeader::julianDates_data()
         << HeaderKeys{{"DATE-OBS", "25/02/23"}, {"TIME-OBS", "12:00:00"}, {"EXPOSURE", "060.00"}}
         << 2460001.0 - 36525 + 30 / 86400.0;
     QTest::newRow("no exposure") << HeaderKeys{{"DATE-OBS", "2023-02-25T00:00:00"}} << std::nan("");
-    QTest::newRow("MJD-OBS is not read") << HeaderKeys{{"MJD-OBS", "60000.0"}, {"EXPTIME", "1"}} << std::nan("");
+    QTest::newRow("a day, the most") << HeaderKeys{{"DATE-OBS", "2023-02-25T00:00:00"}, {"EXPTIME", "86400"}}
+                                     << 2460001.0;
+    QTest::newRow("0 s") << HeaderKeys{{"DATE-OBS", "2023-02-25T00:00:00"}, {"EXPTIME", "0"}} << 2460000.5;
+    QTest::newRow("EXPTIME 1e12")
+        << HeaderKeys{{"DATE-OBS", "2023-02-25T00:00:00"}, {"EXPTIME", "1e12"}} << std::nan("");
+    QTest::newRow("EXPTIME 1e300")
+        << HeaderKeys{{"DATE-OBS", "2023-02-25T00:00:00"}, {"EXPTIME", "1e300"}} << std::nan("");
+    QTest::newRow("EXPOSURE 86400.5")
+        << HeaderKeys{{"DATE-OBS", "2023-02-25T00:00:00"}, {"EXPOSURE", "86400.5"}} << std::nan("");
+    QTest::newRow("negative")
+        << HeaderKeys{{"DATE-OBS", "2023-02-25T00:00:00"}, {"EXPTIME", "-0.001"}} << std::nan("");
+    QTest::newRow("DATE-AVG whatever the exposure")
+        << HeaderKeys{{"DATE-OBS", "2023-02-25T00:00:00"}, {"EXPOSURE", "3.3e13"}, {"DATE-AVG", "2023-02-25T06:00:00"}}
+        << 2460000.75;
+    QTest::newRow("MJD-OBS + EXPTIME/2") << HeaderKeys{{"MJD-OBS", "60000.0"}, {"EXPTIME", "120"}}
+                                         << 2460000.5 + 60 / 86400.0;
+    QTest::newRow("JD as text, unreadable DATE-OBS")
+        << HeaderKeys{{"DATE-OBS", "yesterday"}, {"JD", "2460000.25"}, {"EXPOSURE", "60"}} << 2460000.25 + 30 / 86400.0;
+    QTest::newRow("DATE-OBS, then MJD-OBS, then JD")
+        << HeaderKeys{{"DATE-OBS", "2023-02-25T06:00:00"}, {"MJD-OBS", "1"}, {"JD", "1"}, {"EXPTIME", "0"}} << 2460000.75;
+    QTest::newRow("MJD-OBS before JD") << HeaderKeys{{"MJD-OBS", "60000.25"}, {"JD", "1"}, {"EXPTIME", "0"}} << 2460000.75;
+    QTest::newRow("JD past the millisecond") << HeaderKeys{{"JD", "1e14"}, {"EXPTIME", "0"}} << std::nan("");
 }
 
 void TestFitsHeader::julianDates()
@@ -157,6 +179,12 @@ void TestFitsHeader::places_data()
     row("minus 0°", {false, {{"LATITUDE", "-00 30 00"}, {"LONGITUD", "-0:15"}}, {-0.5, -0.25, 0}, {}});
     row("next pair", {false, {{"SITELAT", "N"}, {"SITELONG", "9"}, {"OBSLAT", "-90"}, {"OBSLONG", "360"}, {"OBSALT", "5"}},
                       {-90, 360, 5}, {}});
+    row("letters", {false, {{"SITELAT", "45.4642N"}, {"SITELONG", "9.19E"}}, {45.4642, 9.19, 0}, {}});
+    row("letters after a blank, lower case", {false, {{"SITELAT", "32:12 n"}, {"SITELONG", "110:54 w"}}, {32.2, -110.9, 0}, {}});
+    row("45W, 33S", {false, {{"LAT-OBS", "33S"}, {"LONG-OBS", "45W"}}, {-33, -45, 0}, {}});
+    row("sign and letter", {false, {{"SITELAT", "45"}, {"SITELONG", "-9.19E"}, {"OBSLAT", "45"}, {"OBSLONG", "+9W"}},
+                            {}, Reason::NoSite});
+    row("letter of the other angle", {false, {{"SITELAT", "45E"}, {"SITELONG", "9N"}}, {}, Reason::NoSite});
     row("pairs not mixed", {false, {{"SITELAT", "45"}, {"LONG-OBS", "9"}}, {}, Reason::NoSite});
     row("60 minutes", {false, {{"LAT-OBS", "45:60:00"}, {"LONG-OBS", "9"}}, {}, Reason::NoSite});
     row("lat 90.0001", {false, {{"SITELAT", "90.0001"}, {"SITELONG", "9"}}, {}, SkyTime::Reason::Latitude});

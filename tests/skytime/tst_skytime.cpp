@@ -15,7 +15,8 @@ const double lonA = 96 + 27 / 60.0 + 11.8 / 3600;  // 96:27:11.8
 const Site siteA{latA, -lonA, 300}, siteB{45.4642, 9.19, 120};
 const Target t1{150, 20}, t2{300, -30};
 // Civil Julian dates (UTC, days of 86400 s); a leap second ends 2016.
-const double feb25at0300 = 2460000.625, feb25at2230 = 2460001.4375, aug10at0100 = 2460166.5 + 1 / 24.0;
+const double feb25at0300 = 2460000.625, feb25at2230 = 2460001.4375, aug10at0100 = 2460166.5 + 1 / 24.0,
+             mar14at1200 = 2460384.0;
 const double leapDayEnd = 2457754.5 - 0.5 / 86400; // 2016-12-31T23:59:59.5
 
 struct Reference
@@ -47,6 +48,8 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Italian)); } // nothing may follow it
     void sky_data();
     void sky();
+    void airmassLimit_data();
+    void airmassLimit();
     void longitudeSign_data();
     void longitudeSign();
 };
@@ -77,10 +80,36 @@ void TestSkyTime::sky()
     QVERIFY2(std::abs(sky.value->bjdTdb - ref.bjd) < 1e-6, qPrintable(QString::number(sky.value->bjdTdb, 'f', 6)));
 }
 
+// Hardie's polynomial, evaluated by hand, down to its least altitude; below,
+// where it turns down (-55.76 at 1.13°), none.
+void TestSkyTime::airmassLimit_data()
+{
+    QTest::addColumn<double>("altitude");
+    QTest::addColumn<double>("expected"); // NaN: none
+    QTest::newRow("5°") << LeastAirmassAltitude << 10.2106037;
+    QTest::newRow("4.999°") << LeastAirmassAltitude - 0.001 << qQNaN();
+    QTest::newRow("1.13°") << 1.13 << qQNaN();
+    QTest::newRow("below the horizon") << -0.5 << qQNaN();
+    QTest::newRow("NaN") << qQNaN() << qQNaN();
+}
+
+void TestSkyTime::airmassLimit()
+{
+    QFETCH(double, altitude);
+    QFETCH(double, expected);
+    const std::optional<double> computed = airmass(altitude);
+    QCOMPARE(computed.has_value(), !qIsNaN(expected));
+    QVERIFY2(!computed || std::abs(*computed - expected) < 1e-7, qPrintable(QString::number(computed.value_or(0), 'f', 9)));
+}
+
 // The sign rule, and the values that give neither a choice nor a sky. From
 // astropy as above, at -96.45° and +96.45°: t1 at 03:00 43.3° and -16.5°, at
 // 22:30 -0.6° and 21.7°; t2 at 22:30 -25.4° and -9.8°; t1 on 10 August 16.7°
-// and 20.7° (the higher one is no reason to turn).
+// and 20.7° (the higher one is no reason to turn). At 12:00 of 14 March 2024,
+// by observe() (checked against astropy above), from Milan (siteB) as
+// written and turned: RA 259.5° -8.39° and 4.47°, RA 267.4° -2.87° and
+// 9.97°, RA 267.5° -2.80° and 10.04° (all Dec 0); from Chile (-30.24°,
+// -70.7°) RA 160°, Dec -20° -14.58° and 4.27°.
 void TestSkyTime::longitudeSign_data()
 {
     QTest::addColumn<Choice>("choice");
@@ -90,6 +119,10 @@ void TestSkyTime::longitudeSign_data()
     QTest::newRow("turned the other way") << Choice{siteA, t1, feb25at2230, lonA, {}};
     QTest::newRow("down both ways") << Choice{siteA, t2, feb25at2230, -lonA, {}};
     QTest::newRow("up both ways") << Choice{siteA, t1, aug10at0100, -lonA, {}};
+    QTest::newRow("turned too low: east kept") << Choice{siteB, {259.5, 0}, mar14at1200, siteB.longitude, {}};
+    QTest::newRow("turned just under the least") << Choice{siteB, {267.4, 0}, mar14at1200, siteB.longitude, {}};
+    QTest::newRow("turned just over the least") << Choice{siteB, {267.5, 0}, mar14at1200, -siteB.longitude, {}};
+    QTest::newRow("Chilean west kept") << Choice{{-30.24, -70.7, 2200}, {160, -20}, mar14at1200, -70.7, {}};
     QTest::newRow("latitude NaN") << Choice{{qQNaN(), 0, 0}, t1, feb25at0300, 0, Reason::Latitude};
     QTest::newRow("dec -90.1") << Choice{siteB, {0, -90.1}, feb25at0300, 0, Reason::Target};
     QTest::newRow("JD NaN") << Choice{siteB, t1, qQNaN(), 0, Reason::Time};
