@@ -61,9 +61,11 @@ const QStringList Columns = {QStringLiteral("x"),           QStringLiteral("y"),
                              QStringLiteral("Magnitudine"), QStringLiteral("Note")};
 enum Column { X, Y, Fwhm, Net, SkyLevel, SignalToNoise, MagnitudeError, Peak, Magnitude, Note };
 
-// %1 of the catalogue's column: the band.
+// The catalogue's column, with its band once known.
+const QString CatalogueNoBand = QStringLiteral("Catalogo");
+const QString CatalogueInBand = QStringLiteral("Catalogo %1");
 const QStringList SequenceColumns = {QStringLiteral("Etichetta"), QStringLiteral("AUID"),
-                                     QStringLiteral("Catalogo %1"), QStringLiteral("Misurata"),
+                                     CatalogueNoBand, QStringLiteral("Misurata"),
                                      QStringLiteral("Differenza"), QStringLiteral("Note")};
 enum SequenceColumn { StarLabel, StarAuid, CatalogueMagnitude, MeasuredMagnitude, Difference, Reason };
 const QColor SequenceStarColour(120, 230, 120);
@@ -555,8 +557,9 @@ void MeasureWindow::showSequence()
 {
     const QString filter = m_session.filterCode();
     const QString band = Aavso::Bands::sequenceBands(filter).value(0, filter);
-    m_sequenceTable->setHorizontalHeaderItem(CatalogueMagnitude,
-                                             new QTableWidgetItem(SequenceColumns[CatalogueMagnitude].arg(band)));
+    m_sequenceTable->setHorizontalHeaderItem(CatalogueMagnitude, new QTableWidgetItem(band.isEmpty()
+                                                                                          ? CatalogueNoBand
+                                                                                          : CatalogueInBand.arg(band)));
     QList<ImageView::Marker> labels;
     m_sequenceTable->setRowCount(0);
     for (const Measurement::FieldStar &row : m_session.field().rows) {
@@ -587,10 +590,12 @@ void MeasureWindow::showSequence()
     }
     m_view->setStarLabels(labels);
     const std::optional<Aavso::Sequence> &sequence = m_session.sequence();
-    m_sequenceSummary->setText(sequence ? SequenceSummary.arg(sequence->chartId)
-                                              .arg(sequence->stars.size())
-                                              .arg(labels.size())
-                                        : NoSequence);
+    if (!sequence)
+        m_sequenceSummary->setText(NoSequence);
+    else if (m_session.sequenceOfAnotherField())
+        m_sequenceSummary->setText(Measurement::SessionText::OtherField.arg(sequence->chartId));
+    else
+        m_sequenceSummary->setText(SequenceSummary.arg(sequence->chartId).arg(sequence->stars.size()).arg(labels.size()));
 }
 
 void MeasureWindow::warn(const QString &text)

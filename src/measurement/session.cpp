@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -264,6 +265,12 @@ const Aavso::SequenceMagnitude *Session::catalogueOf(Role role) const
     return star ? Aavso::magnitudeFor(m_sequence->stars[*star], filterCode()) : nullptr;
 }
 
+bool Session::sequenceOfAnotherField() const
+{
+    return m_sequence && m_opened.image && m_opened.frame
+        && std::none_of(m_field.rows.cbegin(), m_field.rows.cend(), [](const FieldStar &row) { return row.pixel; });
+}
+
 QString Session::filterCode() const
 {
     const QString code = m_opened.image ? Aavso::Bands::fitsFilterCode(m_opened.image->header.filter) : QString();
@@ -389,7 +396,7 @@ SkyHints Session::skyHints() const
     std::optional<Sky::Position> variable;
     if (const auto &at = m_positions[std::size_t(Role::Variable)]; at && m_opened.frame)
         variable = m_opened.frame->toSky(*at);
-    if (!variable && m_sequence)
+    if (!variable && m_sequence && !sequenceOfAnotherField())
         variable = m_sequence->variablePosition;
     if (variable)
         hints.variable = SkyTime::Target{variable->ra, variable->dec};

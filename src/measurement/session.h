@@ -35,6 +35,9 @@ inline const QString PlaceFirst = QStringLiteral(
 inline const QString CheckFirst = QStringLiteral(
     "Misura serie: la stella di controllo non si può misurare su questa immagine. Indicarla di nuovo "
     "o toglierla.");
+// %1: the sequence's chart.
+inline const QString OtherField =
+    QStringLiteral("nessuna stella della sequenza %1 è su questa immagine: è di un altro campo?");
 inline const QString BadPosition = QStringLiteral("Posizione: scrivere x e y in pixel FITS, per esempio \"512.3 640.8\".");
 inline const QString NoFwhm = QStringLiteral("Nessuna stella misurata da cui prendere la FWHM.");
 inline const QString NoSkyCoordinates =
@@ -138,6 +141,10 @@ public:
     // The sequence star each role stands on.
     std::optional<std::size_t> sequenceStar(Imaging::Role role) const { return m_sequenceStar[std::size_t(role)]; }
     const Aavso::SequenceMagnitude *catalogueOf(Imaging::Role role) const;
+    // The image has sky coordinates and not one of the sequence's stars
+    // falls on it: the sequence is of another field, and says nothing of the
+    // image's target.
+    bool sequenceOfAnotherField() const;
     // The image's band, or the sheet's when the header names none.
     QString filterCode() const;
 

@@ -558,6 +558,8 @@ void TestMeasureWindow::sequencePlacesTheStars()
 
 void TestMeasureWindow::sequenceWithoutWcsOrRefused()
 {
+    // No band before a sequence and an image say which.
+    QCOMPARE(part<QTableWidget>("tblSequenza")->horizontalHeaderItem(2)->text(), QStringLiteral("Catalogo"));
     open("campo.fits");
     m_dialogs.answers << m_dir.filePath("sequenza.json") << m_dir.filePath("appunti.fits");
     part<QPushButton>("cmdSequenza")->click();

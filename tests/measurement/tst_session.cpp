@@ -31,7 +31,12 @@ const QList<Star> Stars = {{41.3, 31.7, 20000}, {101.6, 41.2, 40000}, {71.2, 81.
 constexpr int Saturating = 5;
 const Imaging::Aperture Radii{6, 10, 15};
 
-void writeField(const QString &path, const QByteArray &filter = "'V'")
+using Cards = QList<QPair<QByteArray, QByteArray>>;
+// A plate solution of the field: 1"/px, north up, east left.
+const Cards Wcs = {{"CTYPE1", "'RA---TAN'"}, {"CTYPE2", "'DEC--TAN'"}, {"CRPIX1", "80.5"}, {"CRPIX2", "60.5"},
+                   {"CRVAL1", "249.777"}, {"CRVAL2", "9.798"}, {"CD1_1", "-2.7778E-4"}, {"CD2_2", "2.7778E-4"}};
+
+void writeField(const QString &path, const QByteArray &filter = "'V'", const Cards &more = {})
 {
     FitsPlan plan;
     plan.axes = {160, 120};
@@ -41,6 +46,7 @@ void writeField(const QString &path, const QByteArray &filter = "'V'")
     plan.values = starField(160, 120, 100, Sigma, field);
     plan.cards = {{"DATE-OBS", "'2024-03-15T21:00:00'"}, {"EXPTIME", "120"}, {"FILTER", filter},
                   {"GAIN", "1.5"}, {"RDNOISE", "9"}, {"SATURATE", "30000"}};
+    plan.cards += more;
     QVERIFY(writeFits(path, plan));
 }
 
@@ -84,6 +90,8 @@ private slots:
     void seriesTemplate_data();
     void seriesTemplate();
     void pixelStep();
+    void sequenceOfAnotherField_data();
+    void sequenceOfAnotherField();
 
 private:
     Session opened(FakeSheet &sheet, const QString &file = QStringLiteral("campo.fits")) const
@@ -100,6 +108,7 @@ void TestSession::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     writeField(m_dir.filePath("campo.fits"));
+    writeField(m_dir.filePath("cielo.fits"), "'V'", Wcs);
     QFile text(m_dir.filePath("appunti.fits"));
     QVERIFY(text.open(QIODevice::WriteOnly) && text.write("lista della spesa\n") > 0);
 }
@@ -313,6 +322,31 @@ void TestSession::pixelStep()
     const OpenedImage refused = openImage({path, {}, refusing, SkyHints{}});
     QCOMPARE(refused.problem, QStringLiteral("no"));
     QVERIFY(!refused.image && !refused.sky.value);
+}
+
+void TestSession::sequenceOfAnotherField_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<double>("ra"); // of the sequence's stars and variable
+    QTest::addColumn<bool>("another");
+    QTest::newRow("on the image") << "cielo.fits" << 249.777 << false;
+    QTest::newRow("a degree away") << "cielo.fits" << 250.777 << true;
+    QTest::newRow("no sky coordinates") << "campo.fits" << 250.777 << false; // cannot tell
+}
+
+// A sequence none of whose stars is on the image says nothing of its target.
+void TestSession::sequenceOfAnotherField()
+{
+    QFETCH(QString, file);
+    QFETCH(double, ra);
+    QFETCH(bool, another);
+    FakeSheet sheet;
+    Session session = opened(sheet, file);
+    Aavso::Sequence sequence{QStringLiteral("X1"), QStringLiteral("V1 Tst"), Sky::Position{ra, 9.798}, {}};
+    sequence.stars.push_back({QStringLiteral("000-AAA-001"), QStringLiteral("110"), {ra, 9.80}, {}, {}, {}});
+    session.setSequence(sequence, Radii);
+    QCOMPARE(session.sequenceOfAnotherField(), another);
+    QCOMPARE(session.skyHints().variable.has_value(), !another);
 }
 
 QTEST_GUILESS_MAIN(TestSession)
