@@ -8,6 +8,7 @@
 #include "core/names.h"
 #include "core/numberrules.h"
 #include "measurement/session.h"
+#include "measurement/skylabel.h"
 #include "photometry/magnitude.h"
 
 #include <QTemporaryDir>
@@ -36,7 +37,8 @@ using Cards = QList<QPair<QByteArray, QByteArray>>;
 const Cards Wcs = {{"CTYPE1", "'RA---TAN'"}, {"CTYPE2", "'DEC--TAN'"}, {"CRPIX1", "80.5"}, {"CRPIX2", "60.5"},
                    {"CRVAL1", "249.777"}, {"CRVAL2", "9.798"}, {"CD1_1", "-2.7778E-4"}, {"CD2_2", "2.7778E-4"}};
 
-void writeField(const QString &path, const QByteArray &filter = "'V'", const Cards &more = {})
+void writeField(const QString &path, const QByteArray &filter = "'V'", const Cards &more = {},
+                const QByteArray &exposure = "120")
 {
     FitsPlan plan;
     plan.axes = {160, 120};
@@ -44,7 +46,7 @@ void writeField(const QString &path, const QByteArray &filter = "'V'", const Car
     for (const Star &star : Stars)
         field.push_back({Imaging::fromFits(star.x), Imaging::fromFits(star.y), star.flux});
     plan.values = starField(160, 120, 100, Sigma, field);
-    plan.cards = {{"DATE-OBS", "'2024-03-15T21:00:00'"}, {"EXPTIME", "120"}, {"FILTER", filter},
+    plan.cards = {{"DATE-OBS", "'2024-03-15T21:00:00'"}, {"EXPTIME", exposure}, {"FILTER", filter},
                   {"GAIN", "1.5"}, {"RDNOISE", "9"}, {"SATURATE", "30000"}};
     plan.cards += more;
     QVERIFY(writeFits(path, plan));
@@ -82,6 +84,8 @@ private slots:
     void typedPositions();
     void detector_data();
     void detector();
+    void description_data();
+    void description();
     void refusedFileKeepsTheImage();
     void placingAndFwhm();
     void sheetRefusalWritesNothing_data();
@@ -109,6 +113,7 @@ void TestSession::initTestCase()
     QVERIFY(m_dir.isValid());
     writeField(m_dir.filePath("campo.fits"));
     writeField(m_dir.filePath("cielo.fits"), "'V'", Wcs);
+    writeField(m_dir.filePath("lunga.fits"), "'V'", {}, "1E12");
     QFile text(m_dir.filePath("appunti.fits"));
     QVERIFY(text.open(QIODevice::WriteOnly) && text.write("lista della spesa\n") > 0);
 }
@@ -160,6 +165,29 @@ void TestSession::detector()
     QCOMPARE(session.detector().gain, row.detector.gain);
     QCOMPARE(session.detector().readNoise, row.detector.readNoise);
     QCOMPARE(session.image()->saturation, row.kept.saturation.isEmpty() ? qInf() : row.kept.saturation.toDouble());
+}
+
+void TestSession::description_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("exposure");
+    QTest::addColumn<QString>("julianDate");
+    QTest::newRow("plausible") << "campo.fits" << Measurement::Label::Exposure.arg("120") << "2460385.37569";
+    QTest::newRow("a trillion seconds") << "lunga.fits" << Measurement::Label::ImplausibleExposure.arg("1e+12")
+                                        << SessionText::Unknown;
+}
+
+// The exposure as the label shows it; one that is not plausible dates nothing.
+void TestSession::description()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, exposure);
+    QFETCH(QString, julianDate);
+    const LocaleGuard locale(QLocale::c());
+    FakeSheet sheet;
+    const Session session = opened(sheet, file);
+    QCOMPARE(session.description(),
+             SessionText::Description.arg(file, "160", "120", exposure, "V", "15/03/2024 21:00:00", julianDate));
 }
 
 void TestSession::refusedFileKeepsTheImage()
