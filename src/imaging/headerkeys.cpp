@@ -42,7 +42,7 @@ const QStringList &headerKeyNames(HeaderKey key)
 QString headerText(const HeaderKeys &keys, HeaderKey key)
 {
     for (const QString &name : headerKeyNames(key)) {
-        const QString value = keys.value(name).trimmed();
+        QString value = keys.value(name).trimmed();
         if (!value.isEmpty())
             return value;
     }
