@@ -29,6 +29,7 @@ class TestModules : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void opensEachWindow_data();
     void opensEachWindow();
     void printsFromModule();
@@ -63,6 +64,14 @@ QStringList TestModules::moduleFolders()
 {
     const QString folder = qEnvironmentVariable("VEVURID_MODULE_FOLDER");
     return folder.isEmpty() ? Module::installedFolders() : QStringList{folder};
+}
+
+// In the build tree, the helper stands with the modules, where the program
+// would not look for it from here.
+void TestModules::initTestCase()
+{
+    if (qEnvironmentVariableIsSet("VEVURID_MODULE_FOLDER"))
+        Imaging::setFitsHelperFolders(moduleFolders());
 }
 
 void TestModules::opensEachWindow_data()
