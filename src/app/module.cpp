@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <cstring>
+#include <limits>
 #include <dlfcn.h>
 #include <elf.h>
 #include <link.h>
@@ -45,7 +46,7 @@ QString damage(const QString &path)
     if (!within(header.e_phoff, header.e_phnum, sizeof(ElfW(Phdr)), length))
         return Module::Truncated.arg(length);
     std::vector<ElfW(Phdr)> segments(header.e_phnum);
-    const qint64 bytes = qint64(segments.size() * sizeof(ElfW(Phdr)));
+    const qint64 bytes = qint64(segments.size()) * qint64(sizeof(ElfW(Phdr)));
     if (!file.seek(qint64(header.e_phoff)) || file.read(reinterpret_cast<char *>(segments.data()), bytes) != bytes)
         return Module::Unreadable;
     for (const ElfW(Phdr) &segment : segments) {
@@ -61,12 +62,13 @@ QString damage(const QString &path)
 // Whether `bytes` bytes at `address` lie within the library whose link map is `map`.
 bool holds(const void *map, const void *address, std::size_t bytes)
 {
-    const quintptr first = reinterpret_cast<quintptr>(address);
-    for (const quintptr at : {first, first + bytes - 1}) {
+    if (reinterpret_cast<quintptr>(address) > std::numeric_limits<quintptr>::max() - (bytes - 1))
+        return false;
+    const char *first = static_cast<const char *>(address);
+    for (const char *at : {first, first + (bytes - 1)}) {
         Dl_info found;
         void *owner = nullptr;
-        if (at < first || !dladdr1(reinterpret_cast<const void *>(at), &found, &owner, RTLD_DL_LINKMAP)
-            || owner != map)
+        if (!dladdr1(at, &found, &owner, RTLD_DL_LINKMAP) || owner != map)
             return false;
     }
     return true;
@@ -110,7 +112,7 @@ const void *Module::load(Messages &messages, const Layout &layout)
 
 QString Module::opened(const QString &path, const Layout &layout)
 {
-    if (const QString why = damage(path); !why.isEmpty())
+    if (QString why = damage(path); !why.isEmpty())
         return why;
     void *library = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
     if (!library)
