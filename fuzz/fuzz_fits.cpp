@@ -25,6 +25,12 @@ namespace {
 
 } // namespace
 
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    Imaging::setFitsHelperFolders({QStringLiteral(VEVURID_HELPER_FOLDER)});
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     // Tile-compressed images come in too. The helper program moves to their

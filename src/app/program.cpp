@@ -43,8 +43,13 @@ template <typename Made>
 std::function<void(const Context &)> openFromModule(Module &module, Made made)
 {
     return [&module, made](const Context &c) {
-        if (const auto factory = module.entry<WindowFactoryFunction>(c.messages))
-            made(*factory(), c)->show();
+        const auto *factory = module.table<WindowFactory>(c.messages);
+        if (!factory)
+            return;
+        if (QWidget *window = made(*factory, c))
+            window->show();
+        else
+            module.refuse(c.messages, NoWindow);
     };
 }
 
@@ -58,7 +63,7 @@ void end(const Context &)
 Modules modulesIn(const QStringList &folders)
 {
     return {Module(QString::fromLatin1(WindowModuleName), WindowFactorySymbol, folders),
-            Module(QString::fromLatin1(PrintModuleName), PrintSheetSymbol, folders)};
+            Module(QString::fromLatin1(PrintModuleName), PrintModuleSymbol, folders)};
 }
 
 void endProgram()
@@ -82,8 +87,8 @@ CommandTable windowCommands(SheetWindow &sheet, Modules &modules)
         {Menu::Exit, end},
         {Menu::Print,
          [&sheet, &modules](const Context &c) {
-             if (const auto print = modules.printing.entry<PrintSheetFunction>(c.messages))
-                 print(sheet.centralWidget(), c.messages);
+             if (const auto *printing = modules.printing.table<PrintModule>(c.messages))
+                 printing->print(sheet.centralWidget(), c.messages);
          }},
         {Menu::Aavso, AavsoMenu::exportMeasurement},
         {Menu::ImageNote, open<ImageNoteWindow>},

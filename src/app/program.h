@@ -8,8 +8,11 @@ class SheetWindow;
 
 namespace Program {
 
-// The program's modules: the measuring windows (WindowFactoryFunction) and
-// printing (PrintSheetFunction).
+// A module's window function that gives no window; see Module::LoadFailed.
+inline const QString NoWindow = QStringLiteral("il modulo non ha creato la finestra");
+
+// The program's modules: the measuring windows (WindowFactory) and printing
+// (PrintModule).
 struct Modules
 {
     Module windows;

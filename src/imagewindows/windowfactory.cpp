@@ -6,6 +6,7 @@
 const WindowFactory &measuringWindows()
 {
     static const WindowFactory factory{
+        WindowFactory::Contract,
         [](const Services &services) -> QWidget * { return new LightCurveWindow(services); },
         [](const Context &context) -> QWidget * { return new MeasureWindow(context); },
     };

@@ -52,6 +52,8 @@ int run(int argc, char **argv)
     if (!moved)
         return 1;
     const size_t bytes = size_t(count) * sizeof(float);
+    if (ftruncate(Imaging::PixelsDescriptor, off_t(bytes)) != 0)
+        return 1;
     void *pixels = mmap(nullptr, bytes, PROT_WRITE, MAP_SHARED, Imaging::PixelsDescriptor, 0);
     if (pixels == MAP_FAILED)
         return 1;

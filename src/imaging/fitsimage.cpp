@@ -6,19 +6,26 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QRegularExpression>
 
 #include <fitsio.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <string>
 #include <sys/mman.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,8 +36,10 @@ namespace {
 constexpr float Invalid = std::numeric_limits<float>::quiet_NaN();
 constexpr qint64 CardBytes = 80;
 
-// How the helper's work ended; Unavailable when there is no helper to run.
-enum class Apart { Done, Failed, Unavailable };
+// How the helper's work ended: Failed when it found the file damaged (or
+// crashed on it), Broken when it did not do its part, TimedOut when it was
+// ended at the limit, Unavailable when there is no helper to run.
+enum class Apart { Done, Failed, Broken, TimedOut, Unavailable };
 
 // Closes the file, and forgets CFITSIO's messages, on every way out.
 struct OpenFits
@@ -236,14 +245,46 @@ void invalidateZeroBorder(std::vector<float> &pixels, int width, int height)
     }
 }
 
-// Runs the helper on the file open at `file` with `arguments`, and with the
-// shared memory at `pixels` when it reads them.
-Apart runApart(int file, const std::vector<LONGLONG> &arguments, int pixels = -1)
+// Beside the program (the build tree), then where the package installs it.
+QStringList programFolders()
 {
-    const QByteArray helper = QFile::encodeName(fitsHelperPath());
-    if (helper.isEmpty())
-        return Apart::Unavailable;
-    std::vector<std::string> texts{helper.toStdString()};
+    const QDir program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    return {program.path(), QDir::cleanPath(program.filePath(QStringLiteral(VEVURID_MODULE_FROM_PROGRAM)))};
+}
+
+// Where the helper is looked for, and the one found there, shared by every
+// thread that loads an image.
+struct HelperPlace
+{
+    QMutex mutex;
+    QStringList folders = programFolders();
+    std::optional<QString> found; // looked for, perhaps in vain
+};
+
+HelperPlace &helperPlace()
+{
+    static HelperPlace place;
+    return place;
+}
+
+std::atomic<std::chrono::milliseconds::rep> helperLimit{std::chrono::milliseconds(HelperLimit).count()};
+
+// The helper, looked for again when `again`.
+QString helperPath(bool again)
+{
+    HelperPlace &place = helperPlace();
+    const QMutexLocker lock(&place.mutex);
+    if (again || !place.found)
+        place.found = fitsHelperIn(place.folders);
+    return *place.found;
+}
+
+// The helper started on the file open at `file` with `arguments`, and with
+// the shared memory at `pixels` when it reads them; -1 when it cannot start.
+pid_t startHelper(const QString &helper, int file, const std::vector<LONGLONG> &arguments, int pixels)
+{
+    const QByteArray program = QFile::encodeName(helper);
+    std::vector<std::string> texts{program.toStdString()};
     for (const LONGLONG argument : arguments)
         texts.push_back(std::to_string(argument));
     std::vector<char *> argv;
@@ -266,29 +307,76 @@ Apart runApart(int file, const std::vector<LONGLONG> &arguments, int pixels = -1
         posix_spawn_file_actions_adddup2(&actions, pixelsCopy, PixelsDescriptor);
     pid_t child = -1;
     const bool started = fileCopy >= 0 && (pixels < 0 || pixelsCopy >= 0)
-        && posix_spawn(&child, helper.constData(), &actions, nullptr, argv.data(), environ) == 0;
+        && posix_spawn(&child, program.constData(), &actions, nullptr, argv.data(), environ) == 0;
     posix_spawn_file_actions_destroy(&actions);
     for (const int copy : {fileCopy, pixelsCopy}) {
         if (copy >= 0)
             close(copy);
     }
-    if (!started)
-        return Apart::Failed;
+    return started ? child : -1;
+}
+
+// The helper's end, waited for up to the limit: one that never ends would
+// hold the window for ever, so it is ended then (at once, if it cannot be
+// watched).
+Apart helperEnd(pid_t child)
+{
+    // Through syscall(): Debian 12's <sys/pidfd.h> declares pidfd_open without C linkage.
+    const int watch = int(syscall(SYS_pidfd_open, child, 0));
+    bool ended = false;
+    if (watch >= 0) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(helperLimit.load());
+        for (;;) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            pollfd end{watch, POLLIN, 0};
+            const int ready = poll(&end, 1, int(std::max<std::chrono::milliseconds::rep>(left.count(), 0)));
+            ended = ready > 0;
+            if (ready >= 0 || errno != EINTR)
+                break;
+        }
+        close(watch);
+    }
+    if (!ended)
+        kill(child, SIGKILL);
     int outcome = 0;
     pid_t waited = -1;
     do
         waited = waitpid(child, &outcome, 0);
     while (waited < 0 && errno == EINTR);
+    if (!ended)
+        return watch >= 0 ? Apart::TimedOut : Apart::Broken;
     return waited == child && WIFEXITED(outcome) && WEXITSTATUS(outcome) == 0 ? Apart::Done : Apart::Failed;
+}
+
+// Runs the helper on the file open at `file` with `arguments`, and with the
+// shared memory at `pixels` when it reads them.
+Apart runApart(int file, const std::vector<LONGLONG> &arguments, int pixels = -1)
+{
+    // One that cannot start may have been removed or replaced since it was
+    // found: another may stand in the folders now.
+    for (const bool again : {false, true}) {
+        const QString helper = helperPath(again);
+        if (helper.isEmpty())
+            return Apart::Unavailable;
+        if (const pid_t child = startHelper(helper, file, arguments, pixels); child >= 0)
+            return helperEnd(child);
+    }
+    return Apart::Unavailable;
 }
 
 const char *apartProblem(Apart ended)
 {
-    return ended == Apart::Unavailable ? LoadProblem::NoHelper : LoadProblem::Damaged;
+    switch (ended) {
+    case Apart::Unavailable: return LoadProblem::NoHelper;
+    case Apart::Broken: return LoadProblem::HelperFailed;
+    case Apart::TimedOut: return LoadProblem::HelperStopped;
+    default: return LoadProblem::Damaged;
+    }
 }
 
 // Debian's CFITSIO also reads past its buffers on some damaged compressed
-// tiles: the helper decompresses them into memory shared with it.
+// tiles: the helper decompresses them into memory shared with it, which it
+// sizes itself, so that what it wrote is told by its size.
 Apart readCompressedApart(int handle, fitsfile *file, const std::vector<LONGLONG> &first, std::vector<float> &pixels)
 {
     int hdu = 0;
@@ -299,15 +387,17 @@ Apart readCompressedApart(int handle, fitsfile *file, const std::vector<LONGLONG
         return Apart::Failed;
     std::vector<LONGLONG> arguments{hdu, LONGLONG(pixels.size())};
     arguments.insert(arguments.end(), first.cbegin(), first.cend());
-    Apart read = ftruncate(shared, off_t(bytes)) == 0 ? runApart(handle, arguments, shared)
-                                                      : Apart::Failed;
+    Apart read = runApart(handle, arguments, shared);
+    struct stat written;
+    if (read == Apart::Done && (fstat(shared, &written) != 0 || quint64(written.st_size) != bytes))
+        read = Apart::Broken;
     if (read == Apart::Done) {
-        void *written = mmap(nullptr, bytes, PROT_READ, MAP_SHARED, shared, 0);
-        if (written == MAP_FAILED) {
+        void *mapped = mmap(nullptr, bytes, PROT_READ, MAP_SHARED, shared, 0);
+        if (mapped == MAP_FAILED) {
             read = Apart::Failed;
         } else {
-            std::memcpy(pixels.data(), written, bytes);
-            munmap(written, bytes);
+            std::memcpy(pixels.data(), mapped, bytes);
+            munmap(mapped, bytes);
         }
     }
     close(shared);
@@ -640,13 +730,20 @@ QString fitsHelperIn(const QStringList &folders)
 
 QString fitsHelperPath()
 {
-    static const QString found = [] {
-        const QDir program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-        return fitsHelperIn({program.path(),
-                             QDir::cleanPath(program.filePath(QStringLiteral(VEVURID_MODULE_FROM_PROGRAM))),
-                             QStringLiteral(VEVURID_HELPER_BUILT_IN)});
-    }();
-    return found;
+    return helperPath(false);
+}
+
+void setFitsHelperFolders(const QStringList &folders)
+{
+    HelperPlace &place = helperPlace();
+    const QMutexLocker lock(&place.mutex);
+    place.folders = folders;
+    place.found.reset();
+}
+
+void setFitsHelperLimit(std::chrono::milliseconds limit)
+{
+    helperLimit = limit.count();
 }
 
 FitsLoad loadFits(const QString &path, qint64 maxPixels)

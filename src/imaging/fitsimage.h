@@ -16,6 +16,7 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -51,6 +52,12 @@ inline const char *const NoValidPixels = "Impossibile aprire \"%1\": l'immagine 
 inline const char *const Empty = "Impossibile aprire \"%1\": l'immagine è vuota (tutti i suoi pixel valgono zero).";
 inline const char *const NoHelper = "Impossibile aprire \"%1\": manca vevurid-fits, il programma che legge "
                                     "le immagini compresse e i file con più intestazioni; reinstallare Vevurid.";
+inline const char *const HelperFailed = "Impossibile aprire \"%1\": vevurid-fits, il programma che legge le immagini "
+                                        "compresse e i file con più intestazioni, non ha funzionato come doveva; "
+                                        "reinstallare Vevurid.";
+inline const char *const HelperStopped = "Impossibile aprire \"%1\": vevurid-fits, il programma che legge le immagini "
+                                         "compresse e i file con più intestazioni, non ha finito in tempo ed è stato "
+                                         "fermato.";
 // %2: the most pixels an image may hold.
 inline const char *const TooLarge = "Impossibile aprire \"%1\": l'immagine ha più di %2 pixel.";
 } // namespace LoadProblem
@@ -101,11 +108,16 @@ FitsLoad loadFits(const QString &path, qint64 maxPixels = MaxPixels);
 
 // The helper program that does what CFITSIO may crash on with a damaged
 // file (moving to a later header, decompressing tiles): beside the program
-// (the build tree), where the package installs it, else in the tree this
-// was built in, for the tests; empty when there is none.
+// (the build tree), else where the package installs it; empty when there is
+// none. One that cannot be started is looked for again.
 QString fitsHelperPath();
 // The helper as an executable file in the first of `folders` that holds one.
 QString fitsHelperIn(const QStringList &folders);
+// How long the helper may run before it is ended and the file refused.
+constexpr std::chrono::seconds HelperLimit{30};
+// For the tests: where the helper is looked for instead, and a limit of their own.
+void setFitsHelperFolders(const QStringList &folders);
+void setFitsHelperLimit(std::chrono::milliseconds limit);
 
 struct OpenedFits;
 

@@ -21,9 +21,9 @@ inline int readPixels(fitsfile *file, LONGLONG *first, float *pixels, LONGLONG c
 
 // How the loader and the helper meet: the file is open at FileDescriptor;
 // the helper's arguments are the header's number and, to read pixels too,
-// their count and the first one's coordinates; it writes them, as floats,
-// into the shared memory at PixelsDescriptor, and ends with 0 when all went
-// well. Only moving to a header, it ends with 0 unless it crashed: why the
+// their count and the first one's coordinates; it sizes the shared memory
+// at PixelsDescriptor to exactly their bytes, writes them there as floats,
+// and ends with 0 when all went well. Only moving to a header, it ends with 0 unless it crashed: why the
 // move fails is for the loader to tell.
 constexpr int FileDescriptor = 3;
 constexpr int PixelsDescriptor = 4;

@@ -2,6 +2,11 @@
 
 #include "core/sheet.h"
 
+#include <QtGlobal>
+
+#include <cstdint>
+#include <vector>
+
 class QPaintDevice;
 class QWidget;
 
@@ -14,12 +19,23 @@ bool renderSheet(QWidget *client, QPaintDevice *device);
 // dialog; tells the user when there is no printer or the job fails. It comes
 // with its own module (printer.cpp), loaded the first time the sheet is
 // printed, so that Qt's printing library costs nothing to a session that
-// never prints. The module exports it as PrintSheetSymbol.
+// never prints. The module exports one C function, `const void
+// *PrintModuleSymbol()`, that gives the address of its table.
 void printSheet(QWidget *client, Messages &messages);
 
+struct PrintModule
+{
+    // Read before any other member: the top six bytes name the table, the
+    // last two give its version, raised by any change to the members below.
+    std::uint64_t contract;
+    void (*print)(QWidget *client, Messages &messages);
+
+    static constexpr std::uint64_t Contract = 0x5656'5354'414d'0001; // "VVSTAM", version 1
+    std::vector<QFunctionPointer> functions() const { return {reinterpret_cast<QFunctionPointer>(print)}; }
+};
+
 inline constexpr char PrintModuleName[] = "vevurid-stampa";
-inline constexpr char PrintSheetSymbol[] = "vevuridPrintSheet";
-using PrintSheetFunction = void (*)(QWidget *client, Messages &messages);
+inline constexpr char PrintModuleSymbol[] = "vevuridPrintModule";
 
 inline const QString PrintTitle = QStringLiteral("Stampa");
 inline const QString NoPrinterMessage = QStringLiteral(

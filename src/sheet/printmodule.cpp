@@ -1,8 +1,9 @@
-// The printing module's one entry point; see printing.h.
+// The printing module's one entry point, the one symbol it exports; see printing.h.
 
 #include "printing.h"
 
-extern "C" Q_DECL_EXPORT void vevuridPrintSheet(QWidget *client, Messages &messages)
+extern "C" Q_DECL_EXPORT const void *vevuridPrintModule()
 {
-    printSheet(client, messages);
+    static constexpr PrintModule table{PrintModule::Contract, &printSheet};
+    return &table;
 }

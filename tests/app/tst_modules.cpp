@@ -20,12 +20,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstddef>
+#include <cstdint>
+#include <link.h>
 #include <memory>
 
 class TestModules : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void opensEachWindow_data();
     void opensEachWindow();
     void printsFromModule();
@@ -60,6 +64,14 @@ QStringList TestModules::moduleFolders()
 {
     const QString folder = qEnvironmentVariable("VEVURID_MODULE_FOLDER");
     return folder.isEmpty() ? Module::installedFolders() : QStringList{folder};
+}
+
+// In the build tree, the helper stands with the modules, where the program
+// would not look for it from here.
+void TestModules::initTestCase()
+{
+    if (qEnvironmentVariableIsSet("VEVURID_MODULE_FOLDER"))
+        Imaging::setFitsHelperFolders(moduleFolders());
 }
 
 void TestModules::opensEachWindow_data()
@@ -118,10 +130,79 @@ void TestModules::unusableModule_data()
     QTest::addColumn<QString>("module");
     QTest::addColumn<QString>("entry");
     QTest::addColumn<QByteArray>("file"); // the module's file in the folder; none when empty
-    const QByteArray broken("\x7f" "ELF but no more");
-    QTest::newRow("windows missing") << WindowModuleName << Menu::Measure << QByteArray();
-    QTest::newRow("windows not a library") << WindowModuleName << Menu::LightCurve << broken;
-    QTest::newRow("printing missing") << PrintModuleName << Menu::Print << QByteArray();
+    QTest::addColumn<QString>("why");     // after "Impossibile caricare <module>: "
+
+    // The first `length` bytes of the file; all of them when negative.
+    const auto bytes = [](const QString &path, qint64 length) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return QByteArray();
+        return length < 0 ? file.readAll() : file.read(length);
+    };
+    const auto real = [&](const char *module, qint64 length) {
+        return bytes(QDir(moduleFolders().constFirst()).filePath(QLatin1String(module) + ".so"), length);
+    };
+    const auto bad = [&](const char *module, const char *fault) {
+        const QString name = QString::fromLatin1(qstrcmp(module, PrintModuleName) == 0 ? "printing" : "windows");
+        return bytes(QStringLiteral(BAD_MODULES "/%1-%2/%3.so").arg(name, QLatin1String(fault), QLatin1String(module)),
+                     -1);
+    };
+    const QString windowsEntry = QString::fromLatin1(WindowFactorySymbol);
+    const auto version = [](std::uint64_t contract) { return QString::number(contract & 0xffff); };
+    const QString windowsLater = Module::OtherContract.arg(version(WindowFactory::Contract + 1),
+                                                           version(WindowFactory::Contract));
+    const QString printingLater = Module::OtherContract.arg(version(PrintModule::Contract + 1),
+                                                            version(PrintModule::Contract));
+    const qint64 printingLength = QFileInfo(QDir(moduleFolders().constFirst()).filePath(
+                                                QLatin1String(PrintModuleName) + ".so")).size();
+
+    QTest::newRow("windows missing") << WindowModuleName << Menu::Measure << QByteArray() << QString();
+    QTest::newRow("printing missing") << PrintModuleName << Menu::Print << QByteArray() << QString();
+    QTest::newRow("windows: text") << WindowModuleName << Menu::LightCurve << QByteArray("no library at all")
+                                   << Module::NotLibrary;
+    QTest::newRow("windows: a header cut short") << WindowModuleName << Menu::LightCurve
+                                                 << QByteArray("\x7f" "ELF but no more") << Module::Truncated.arg(16);
+    QTest::newRow("windows: its first 200 KB") << WindowModuleName << Menu::Measure
+                                               << real(WindowModuleName, 200 * 1024)
+                                               << Module::Truncated.arg(200 * 1024);
+    QTest::newRow("windows: its first MB") << WindowModuleName << Menu::LightCurve
+                                           << real(WindowModuleName, 1024 * 1024)
+                                           << Module::Truncated.arg(1024 * 1024);
+    // The segments alone tell: a header without its section table.
+    QByteArray unsectioned = real(WindowModuleName, 1024 * 1024);
+    unsectioned.replace(offsetof(ElfW(Ehdr), e_shoff), sizeof(ElfW(Off)), QByteArray(sizeof(ElfW(Off)), 0));
+    unsectioned.replace(offsetof(ElfW(Ehdr), e_shnum), sizeof(ElfW(Half)), QByteArray(sizeof(ElfW(Half)), 0));
+    QTest::newRow("windows: its first MB, no section table") << WindowModuleName << Menu::LightCurve << unsectioned
+                                                            << Module::Truncated.arg(1024 * 1024);
+    QTest::newRow("printing: its first half") << PrintModuleName << Menu::Print
+                                              << real(PrintModuleName, printingLength / 2)
+                                              << Module::Truncated.arg(printingLength / 2);
+    QTest::newRow("windows: printing's file") << WindowModuleName << Menu::Measure
+                                              << real(PrintModuleName, printingLength)
+                                              << Module::NoEntry.arg(windowsEntry);
+    QTest::newRow("windows: entry as data") << WindowModuleName << Menu::Measure
+                                            << bad(WindowModuleName, "DATA_SYMBOL")
+                                            << Module::NotFunction.arg(windowsEntry);
+    QTest::newRow("windows: no table") << WindowModuleName << Menu::LightCurve
+                                       << bad(WindowModuleName, "NULL_TABLE") << Module::NoTable.arg(windowsEntry);
+    QTest::newRow("windows: a table at no address") << WindowModuleName << Menu::Measure
+                                              << bad(WindowModuleName, "STRAY_TABLE")
+                                              << Module::TableOutside.arg(windowsEntry);
+    QTest::newRow("windows: the layout before versions") << WindowModuleName << Menu::Measure
+                                                         << bad(WindowModuleName, "OTHER_LAYOUT")
+                                                         << Module::NoContract;
+    QTest::newRow("windows: a later version") << WindowModuleName << Menu::LightCurve
+                                              << bad(WindowModuleName, "OTHER_VERSION") << windowsLater;
+    QTest::newRow("windows: null functions") << WindowModuleName << Menu::Measure
+                                             << bad(WindowModuleName, "NULL_FUNCTIONS") << Module::MissingFunction;
+    QTest::newRow("windows: no light curve") << WindowModuleName << Menu::LightCurve
+                                             << bad(WindowModuleName, "NO_WINDOWS") << Program::NoWindow;
+    QTest::newRow("windows: no measuring window") << WindowModuleName << Menu::Measure
+                                                  << bad(WindowModuleName, "NO_WINDOWS") << Program::NoWindow;
+    QTest::newRow("printing: a later version") << PrintModuleName << Menu::Print
+                                               << bad(PrintModuleName, "OTHER_VERSION") << printingLater;
+    QTest::newRow("printing: a null function") << PrintModuleName << Menu::Print
+                                               << bad(PrintModuleName, "NULL_FUNCTIONS") << Module::MissingFunction;
 }
 
 // One warning naming the module; the sheet goes on computing.
@@ -130,6 +211,7 @@ void TestModules::unusableModule()
     QFETCH(QString, module);
     QFETCH(QString, entry);
     QFETCH(QByteArray, file);
+    QFETCH(QString, why);
     QTemporaryDir folder;
     if (!file.isEmpty()) {
         QFile library(folder.filePath(module + ".so"));
@@ -139,10 +221,8 @@ void TestModules::unusableModule()
     control<QAction>(m_sheet.get(), entry)->trigger();
     QCOMPARE(m_messages.shown.size(), 1);
     QCOMPARE(m_messages.shown[0].icon, MessageIcon::Warning);
-    const QString said = m_messages.shown[0].text;
-    QVERIFY2(said.startsWith(Module::LoadFailed.arg(module, QString())), qPrintable(said));
-    if (file.isEmpty())
-        QCOMPARE(said, Module::LoadFailed.arg(module, Module::NotFound.arg(folder.path())));
+    QCOMPARE(m_messages.shown[0].text,
+             Module::LoadFailed.arg(module, file.isEmpty() ? Module::NotFound.arg(folder.path()) : why));
 
     const char *values[][2] = {{Field::AduC1, "1000"}, {Field::AduC2, "1000"}, {Field::AduC3, "1000"},
                                {Field::AduVariable, "1000"}, {Field::MagnitudeC1, "10"},

@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <thread>
 #include <algorithm>
@@ -105,6 +106,27 @@ void setCard(const QString &path, const QByteArray &name, const QByteArray &repl
     putBytes(path, bytes);
 }
 
+// The helper looked for in `folders`, for `limit` at most, until the test
+// ends, even on failure; then the one the build made again.
+class HelperSettings
+{
+public:
+    explicit HelperSettings(const QStringList &folders, std::chrono::milliseconds limit = HelperLimit)
+    {
+        setFitsHelperFolders(folders);
+        setFitsHelperLimit(limit);
+    }
+    ~HelperSettings() { HelperSettings::restore(); }
+    HelperSettings(const HelperSettings &) = delete;
+    HelperSettings &operator=(const HelperSettings &) = delete;
+
+    static void restore()
+    {
+        setFitsHelperFolders({QStringLiteral(VEVURID_HELPER_FOLDER)});
+        setFitsHelperLimit(HelperLimit);
+    }
+};
+
 // Runs a test in another working folder and comes back, even on failure.
 class WorkingFolder
 {
@@ -128,6 +150,7 @@ class TestFitsImage : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { HelperSettings::restore(); }
     void pixelTypes_data();
     void pixelTypes();
     void saturationLevels_data();
@@ -148,6 +171,9 @@ private slots:
     void helperLeavesNothing();
     void helperLookup_data();
     void helperLookup();
+    void helperMisbehaving_data();
+    void helperMisbehaving();
+    void helperFoundAgain();
 
 private:
     // A valid 2×2 16-bit image named `name` in the test's folder; empty
@@ -625,6 +651,62 @@ void TestFitsImage::helperLookup()
     }
     const QString expected = found.isEmpty() ? QString() : QDir(root.filePath(found)).filePath(QLatin1String(HelperName));
     QCOMPARE(fitsHelperIn(folders), expected);
+}
+
+void TestFitsImage::helperMisbehaving_data()
+{
+    const QByteArray pixels = "/dev/zero >&" + QByteArray::number(PixelsDescriptor);
+    const qsizetype bytes = 4 * sizeof(float); // a 2×2 image
+    QTest::addColumn<QByteArray>("doing"); // asked for pixels; moving to a header, it does its part
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("never ends") << QByteArray("exec sleep 600") << QString::fromUtf8(LoadProblem::HelperStopped);
+    QTest::newRow("ends well, writing nothing") << QByteArray("exit 0") << QString::fromUtf8(LoadProblem::HelperFailed);
+    QTest::newRow("a byte short") << "head -c " + QByteArray::number(bytes - 1) + " " + pixels
+                                  << QString::fromUtf8(LoadProblem::HelperFailed);
+    QTest::newRow("a byte over") << "head -c " + QByteArray::number(bytes + 1) + " " + pixels
+                                 << QString::fromUtf8(LoadProblem::HelperFailed);
+}
+
+// The helper is trusted for nothing: it is ended at the limit, and the
+// pixels it gives must be exactly the image's.
+void TestFitsImage::helperMisbehaving()
+{
+    QFETCH(QByteArray, doing);
+    QFETCH(QString, problem);
+    QTemporaryDir folder;
+    const QString helper = folder.filePath(QLatin1String(HelperName));
+    putBytes(helper, "#!/bin/sh\n[ $# -lt 2 ] && exit 0\n" + doing + "\n");
+    QVERIFY(QFile::setPermissions(helper, QFile::ReadOwner | QFile::ExeOwner));
+    QFile::remove(m_dir.filePath(QStringLiteral("misbehaving.fz")));
+    const QString path = smallImage("misbehaving.fz", true);
+    QVERIFY(!path.isEmpty());
+    const HelperSettings settings({folder.path()}, std::chrono::milliseconds(300));
+    QCOMPARE(loadFits(path).problem, problem.arg(QStringLiteral("misbehaving.fz")));
+    QCOMPARE(waitpid(-1, nullptr, WNOHANG), -1);
+}
+
+// A helper removed while the program runs is looked for again, where it
+// may stand elsewhere; with none left, the file is not called damaged.
+void TestFitsImage::helperFoundAgain()
+{
+    QTemporaryDir root;
+    QStringList helpers;
+    for (const char *name : {"a", "b"}) {
+        QVERIFY(QDir(root.path()).mkdir(QLatin1String(name)));
+        helpers << QDir(root.filePath(QLatin1String(name))).filePath(QLatin1String(HelperName));
+        QVERIFY(QFile::link(QDir(QStringLiteral(VEVURID_HELPER_FOLDER)).filePath(QLatin1String(HelperName)),
+                            helpers.constLast()));
+    }
+    const QString path = smallImage("again.fz", true);
+    QVERIFY(!path.isEmpty());
+    const HelperSettings settings({root.filePath(QStringLiteral("a")), root.filePath(QStringLiteral("b"))});
+    for (const QString &helper : helpers) {
+        const FitsLoad load = loadFits(path);
+        QVERIFY2(load.image, qPrintable(load.problem));
+        QCOMPARE(fitsHelperPath(), helper);
+        QVERIFY(QFile::remove(helper));
+    }
+    QCOMPARE(loadFits(path).problem, QString::fromUtf8(LoadProblem::NoHelper).arg(QStringLiteral("again.fz")));
 }
 
 QTEST_GUILESS_MAIN(TestFitsImage)

@@ -51,6 +51,7 @@ protected:
 
 private:
     // Linked in, so that the tests reach the windows' own classes.
-    Program::Modules m_modules{Module(+[] { return &measuringWindows(); }), Module(&printSheet)};
+    static constexpr PrintModule printing{PrintModule::Contract, &printSheet};
+    Program::Modules m_modules{Module(&measuringWindows()), Module(&printing)};
     std::unique_ptr<QTemporaryDir> m_dataFolder;
 };
