@@ -681,6 +681,11 @@ QByteArray PartialFits::headerCards() const
     return m_load.image ? m_load.image->headerCards : QByteArray();
 }
 
+QSize PartialFits::size() const
+{
+    return m_load.image ? QSize(m_load.image->width, m_load.image->height) : QSize();
+}
+
 FitsLoad PartialFits::read(const QRect &part)
 {
     if (!m_opened)

@@ -11,6 +11,7 @@
 
 #include <QByteArray>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -63,7 +64,7 @@ struct FitsImage
     bool firstPlaneOnly = false; // the file holds more planes than this one
     ImageHeader header;
     // The image's header as 80-character cards, for the sky coordinates
-    // (SkyFrame::fromHeader); a compressed image's as its uncompressed image's.
+    // (SkyFrame::read); a compressed image's as its uncompressed image's.
     QByteArray headerCards;
     // The level from which a pixel counts as saturated: the header's, else a
     // plateau of at least three pixels at the image's largest value (a camera
@@ -125,8 +126,9 @@ public:
 
     // The image holding the pixels of `part`, or of the whole image if it was read whole.
     FitsLoad read(const QRect &part);
-    // The header's cards before `read`; empty for a refused file.
+    // The header's cards and the image's size before `read`; empty for a refused file.
     QByteArray headerCards() const;
+    QSize size() const;
 
 private:
     QString m_path;

@@ -35,11 +35,11 @@ namespace {
 // Where the image's own WCS puts the stars placed on the sky; none when
 // they have no places on the sky, the header has no WCS, or the
 // projection has no answer for one of them.
-std::optional<Positions> placedBySky(const QByteArray &cards, const SeriesTemplate &placed)
+std::optional<Positions> placedBySky(const QByteArray &cards, const QSize &size, const SeriesTemplate &placed)
 {
     if (std::none_of(placed.sky.cbegin(), placed.sky.cend(), [](const auto &at) { return at.has_value(); }))
         return std::nullopt;
-    const std::optional<SkyFrame> frame = SkyFrame::fromHeader(cards);
+    const std::optional<SkyFrame> frame = SkyFrame::read(cards, size.width(), size.height()).frame;
     if (!frame)
         return std::nullopt;
     Positions positions;
@@ -89,7 +89,7 @@ public:
                 index = int(m_nextToRead++);
             }
             PartialFits file(m_paths[index]);
-            const std::optional<Positions> bySky = placedBySky(file.headerCards(), m_placed);
+            const std::optional<Positions> bySky = placedBySky(file.headerCards(), file.size(), m_placed);
             Positions from;
             {
                 std::unique_lock<std::mutex> lock(m_mutex);

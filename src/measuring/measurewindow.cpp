@@ -362,7 +362,7 @@ void MeasureWindow::showImage(Imaging::FitsImage image, const QString &path)
     const std::vector<quint8> grey = Imaging::displayPicture(image, Imaging::stretchLimits(image));
     QImage picture(grey.data(), image.width, image.height, image.width, QImage::Format_Grayscale8);
     m_view->setPicture(picture); // copies it, flipped
-    m_frame = Imaging::SkyFrame::fromHeader(image.headerCards);
+    m_frame = Imaging::SkyFrame::read(image.headerCards, image.width, image.height).frame;
     m_image = std::move(image);
     describeImage(path);
     m_status->clear();
