@@ -5,7 +5,6 @@
 #include <QByteArrayView>
 
 #include <cmath>
-#include <optional>
 
 namespace Imaging {
 
@@ -17,8 +16,9 @@ constexpr qsizetype KeyLength = 8;
 enum class Kind { Text, Real, Whole };
 
 // What follows a key's stem: nothing (Alone), an alternate letter A-Z or
-// nothing (System), an axis 1-99 then the letter (Axis), two of them joined
-// by "_" (Pair; PV's second counts from 0), or SIP's two powers 0-9.
+// nothing (System), an axis 1-99 then the letter (Axis), two numbers joined
+// by "_" then the letter (Pair; Parameter for PV, whose second counts from
+// 0), or SIP's two powers 0-9.
 enum class Shape { Alone, System, Axis, Pair, Parameter, Power };
 
 struct Form
