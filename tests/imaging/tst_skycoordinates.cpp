@@ -1,5 +1,6 @@
 // Pixel <-> sky on headers of each form plate solvers write, against
-// positions computed by another tool, and the sky labels' rounding.
+// positions computed by another tool; the headers whose coordinates are
+// refused, and why; and the sky labels' rounding.
 
 #include "imaging/skycoordinates.h"
 
@@ -88,7 +89,7 @@ private slots:
         QTest::newRow("SIP term without CTYPE") << QByteArrayList{"A_2_0="} << none << fine;
 
         using namespace Imaging::SkyProblem;
-        const auto key = [](const char *reason, const char *key) { return QString::fromUtf8(reason).arg(key); };
+        const auto key = [](const char *reason, const QString &key) { return QString::fromUtf8(reason).arg(key); };
         const auto reason = [](const char *reason) { return QString::fromUtf8(reason); };
         QTest::newRow("A_2_0 without value") << sip + QByteArrayList{"A_ORDER=2", "A_2_0="} << none << key(NoValue, "A_2_0");
         QTest::newRow("B_1_1 without value") << Frame + Cd + QByteArrayList{"B_1_1="} << none << key(NoValue, "B_1_1");
@@ -111,6 +112,7 @@ private slots:
         QTest::newRow("WCSAXES 2.0") << Frame + Cd + QByteArrayList{"WCSAXES=2.0"} << none << key(NotWhole, "WCSAXES");
         QTest::newRow("A_ORDER 10") << sip + QByteArrayList{"A_ORDER=10"} << none << key(OutOfRange, "A_ORDER");
 
+        // WCSLIB refuses it in wcsset; a second wcsset after that leaked its matrices.
         QTest::newRow("SIP term of order 10") << sip + QByteArrayList{"A_ORDER=9", "A_5_5=1e-9"} << none
                                               << key(Projection, "RA---TAN-SIP, DEC--TAN-SIP");
         QTest::newRow("pointing without scale") << Frame << none << reason(NoScale);
@@ -129,11 +131,10 @@ private slots:
             << none << reason(NotOnImage);
         const QString fk4 = QString::fromUtf8(FrameAtEquinox).arg("FK4", "1950");
         QTest::newRow("FK4 at 1950") << Frame + Cd + QByteArrayList{"RADESYS='FK4'", "EQUINOX=1950"} << none
-                                     << key(OtherFrame, qPrintable(fk4));
-        QTest::newRow("EQUINOX 1950 alone") << Frame + Cd + QByteArrayList{"EPOCH=1950"} << none
-                                            << key(OtherFrame, qPrintable(fk4));
+                                     << key(OtherFrame, fk4);
+        QTest::newRow("EPOCH 1950 alone") << Frame + Cd + QByteArrayList{"EPOCH=1950"} << none << key(OtherFrame, fk4);
         QTest::newRow("FK5 at 2015") << Frame + Cd + QByteArrayList{"RADESYS='FK5'", "EQUINOX=2015.5"} << none
-                                     << key(OtherFrame, qPrintable(QString::fromUtf8(FrameAtEquinox).arg("FK5", "2015.5")));
+                                     << key(OtherFrame, QString::fromUtf8(FrameAtEquinox).arg("FK5", "2015.5"));
         QTest::newRow("GAPPT") << Frame + Cd + QByteArrayList{"RADESYS='GAPPT'"} << none << key(OtherFrame, "GAPPT");
         QTest::newRow("table lookup") << QByteArrayList{"CTYPE1='RA---TAB'", "CTYPE2='DEC--TAB'"} + Frame.mid(2) + Cd
                                       << none << reason(Unparsed);
