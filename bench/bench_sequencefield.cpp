@@ -36,7 +36,7 @@ struct Scene
 // variable among them; a sky with noise.
 Scene scene()
 {
-    std::optional<Imaging::SkyFrame> frame = Imaging::SkyFrame::fromHeader(header());
+    std::optional<Imaging::SkyFrame> frame = Imaging::SkyFrame::read(header(), Width, Height).frame;
     Imaging::FitsImage image;
     image.width = Width;
     image.height = Height;

@@ -71,7 +71,7 @@ struct FitsImage
     bool firstPlaneOnly = false; // the file holds more planes than this one
     ImageHeader header;
     // The image's header as 80-character cards, for the sky coordinates
-    // (SkyFrame::fromHeader); a compressed image's as its uncompressed image's.
+    // (SkyFrame::read); a compressed image's as its uncompressed image's.
     QByteArray headerCards;
     // The level from which a pixel counts as saturated: the header's, else a
     // plateau of at least three pixels at the image's largest value (a camera

@@ -6,18 +6,25 @@ OpenedImage openImage(const ImageRequest &request)
 {
     OpenedImage opened;
     Imaging::FitsLoad load;
+    const auto readFrame = [&opened](const QByteArray &cards, const QSize &size) {
+        Imaging::SkyFrameRead read = Imaging::SkyFrame::read(cards, size.width(), size.height());
+        opened.frame = std::move(read.frame);
+        opened.frameProblem = read.problem;
+    };
     if (request.part) {
         Imaging::PartialFits file(request.path);
-        opened.frame = Imaging::SkyFrame::fromHeader(file.headerCards());
+        if (!file.headerCards().isEmpty())
+            readFrame(file.headerCards(), file.size());
         load = file.read(request.part(opened.frame));
     } else {
         load = Imaging::loadFits(request.path);
         if (load.image)
-            opened.frame = Imaging::SkyFrame::fromHeader(load.image->headerCards);
+            readFrame(load.image->headerCards, QSize(load.image->width, load.image->height));
     }
     if (!load.image) {
         opened.problem = load.problem;
         opened.frame.reset();
+        opened.frameProblem.clear();
         return opened;
     }
     if (request.pixelStep) {
@@ -25,6 +32,7 @@ OpenedImage openImage(const ImageRequest &request)
         if (!step.problem.isEmpty()) {
             opened.problem = step.problem;
             opened.frame.reset();
+            opened.frameProblem.clear();
             return opened;
         }
         opened.pixelsDone = step.done;

@@ -42,6 +42,7 @@ struct OpenedImage
     std::optional<Imaging::FitsImage> image; // none when refused
     QString problem;                         // why, with the file's name
     std::optional<Imaging::SkyFrame> frame;  // the header's WCS, when usable
+    QString frameProblem;                    // why the header's WCS cannot be used; empty when it has none
     QString pixelsDone;                      // the pixel step's account
     SkyTime::Outcome<SkyPlace> place;        // with hints only
     SkyTime::Outcome<SkyTime::Sky> sky;      // at mid-exposure, with hints only

@@ -67,7 +67,10 @@ Session::Opening Session::open(const QString &path, const Imaging::Aperture &ape
     m_path = path;
     m_opened = std::move(opened);
     remeasure(aperture); // the stars placed on the last image, found again on this one
-    QStringList status{laySequence(aperture), skyProblem()};
+    QStringList status;
+    if (!m_opened.frameProblem.isEmpty())
+        status << QString::fromUtf8(Imaging::SkyProblem::Unreadable).arg(m_opened.frameProblem);
+    status << laySequence(aperture) << skyProblem();
     return {QString(), status.join(QLatin1Char(' ')).trimmed()};
 }
 

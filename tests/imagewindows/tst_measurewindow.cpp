@@ -94,7 +94,8 @@ void writeField(const QString &path, const QList<Star> &stars, const QByteArray 
 // The VSP's answer for the field of `image`, positions in decimal degrees.
 void writeSequence(const QString &path, const QString &image)
 {
-    const std::optional<SkyFrame> frame = SkyFrame::fromHeader(loadFits(image).image->headerCards);
+    const FitsImage loaded = *loadFits(image).image;
+    const std::optional<SkyFrame> frame = SkyFrame::read(loaded.headerCards, loaded.width, loaded.height).frame;
     const auto at = [&frame](Star star, QJsonObject object) {
         const Sky::Position sky = *frame->toSky(QPointF(fromFits(star.x), fromFits(star.y)));
         object["ra"] = QString::number(sky.ra, 'f', 8);

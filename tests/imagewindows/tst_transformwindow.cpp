@@ -55,7 +55,8 @@ void writeFiles(const QDir &dir)
             {"EXPTIME", "120"}, {"FILTER", blue ? "'B'" : "'V'"}, {"GAIN", "1.5"}, {"RDNOISE", "9"}, {"AIRMASS", "1.2345"}};
         QVERIFY(writeFits(dir.filePath(blue ? "b.fits" : "v.fits"), plan));
     }
-    const std::optional<SkyFrame> frame = SkyFrame::fromHeader(loadFits(dir.filePath("v.fits")).image->headerCards);
+    const FitsImage image = *loadFits(dir.filePath("v.fits")).image;
+    const std::optional<SkyFrame> frame = SkyFrame::read(image.headerCards, image.width, image.height).frame;
     const auto at = [&frame](const Star &star, QJsonObject object) {
         const Sky::Position sky = *frame->toSky(QPointF(fromFits(star.x), fromFits(star.y)));
         object["ra"] = sky.ra;

@@ -44,7 +44,7 @@ Field place(const StarPlans &plans, double variable)
     for (const char *card : {"CTYPE1  = 'RA---TAN'", "CTYPE2  = 'DEC--TAN'", "CRPIX1  = 500", "CRPIX2  = 400",
                              "CRVAL1  = 180", "CRVAL2  = 30", "CD1_1   = -2.8E-4", "CD2_2   = 2.8E-4", "END"})
         header += QByteArray(card).leftJustified(80, ' ');
-    const std::optional<SkyFrame> frame = SkyFrame::fromHeader(header);
+    const std::optional<SkyFrame> frame = SkyFrame::read(header, 1000, 800).frame;
     Field field;
     for (qsizetype i = 0; i < plans.size(); ++i) {
         const QString &label = plans[i].label;

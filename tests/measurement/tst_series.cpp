@@ -206,7 +206,8 @@ void TestSeries::placedBySky()
     QTemporaryDir folder;
     const QStringList paths = writeNight(folder.path(), plan);
     SeriesTemplate placed = placedOn(plan);
-    const std::optional<SkyFrame> frame = SkyFrame::fromHeader(PartialFits(paths[0]).headerCards());
+    const PartialFits first(paths[0]);
+    const std::optional<SkyFrame> frame = SkyFrame::read(first.headerCards(), first.size().width(), first.size().height()).frame;
     for (int star = 0; star < RoleCount; ++star)
         placed.sky[std::size_t(star)] = frame->toSky(*placed.positions[std::size_t(star)]);
     const std::vector<SeriesImage> images = measureSeries(paths, placed, [](int, int) { return true; });

@@ -87,6 +87,7 @@ private slots:
     void description_data();
     void description();
     void refusedFileKeepsTheImage();
+    void unreadableSkyIsSaid();
     void placingAndFwhm();
     void sheetRefusalWritesNothing_data();
     void sheetRefusalWritesNothing();
@@ -114,6 +115,10 @@ void TestSession::initTestCase()
     writeField(m_dir.filePath("campo.fits"));
     writeField(m_dir.filePath("cielo.fits"), "'V'", Wcs);
     writeField(m_dir.filePath("lunga.fits"), "'V'", {}, "1E12");
+    Cards galactic = Wcs;
+    galactic[0].second = "'GLON-TAN'";
+    galactic[1].second = "'GLAT-TAN'";
+    writeField(m_dir.filePath("galassia.fits"), "'V'", galactic);
     QFile text(m_dir.filePath("appunti.fits"));
     QVERIFY(text.open(QIODevice::WriteOnly) && text.write("lista della spesa\n") > 0);
 }
@@ -200,6 +205,20 @@ void TestSession::refusedFileKeepsTheImage()
     QCOMPARE(refused.problem, Imaging::loadFits(m_dir.filePath("appunti.fits")).problem);
     QCOMPARE(session.description(), description);
     QVERIFY(session.measured()[0]);
+}
+
+// Sky coordinates that cannot be used: the image opens without them, and says why.
+void TestSession::unreadableSkyIsSaid()
+{
+    FakeSheet sheet;
+    Session session(sheet);
+    const Session::Opening opening = session.open(m_dir.filePath("galassia.fits"), Radii);
+    QCOMPARE(opening.problem, QString());
+    QVERIFY(session.image() && !session.frame());
+    const QString unreadable = QString::fromUtf8(Imaging::SkyProblem::Unreadable);
+    QVERIFY2(opening.status.startsWith(unreadable.arg(QString())) && opening.status.contains("GLON"),
+             qPrintable(opening.status));
+    QVERIFY(!session.open(m_dir.filePath("cielo.fits"), Radii).status.startsWith(unreadable.arg(QString())));
 }
 
 void TestSession::placingAndFwhm()
