@@ -1,10 +1,10 @@
 #include "wcscards.h"
 
+#include "imaging/headerkeys.h"
 #include "imaging/skycoordinates.h"
 
 #include <QByteArrayView>
 
-#include <cmath>
 
 namespace Imaging {
 
@@ -198,11 +198,10 @@ Value written(QByteArrayView token, bool quoted, const Form &form)
     case Kind::Real: {
         if (quoted || !isReal(token))
             return {{}, mistaken(form)};
-        bool ok = false;
-        const double value = token.toByteArray().replace('D', 'E').replace('d', 'e').toDouble(&ok);
-        if (!ok || !std::isfinite(value))
+        const std::optional<double> value = parseHeaderNumber(QString::fromLatin1(token.toByteArray()));
+        if (!value)
             return {{}, SkyProblem::OutOfRange};
-        return {QByteArray::number(value, 'g', 17), nullptr};
+        return {QByteArray::number(*value, 'g', 17), nullptr};
     }
     case Kind::Whole: {
         if (quoted || !isWhole(token))

@@ -21,20 +21,18 @@ OpenedImage openImage(const ImageRequest &request)
         if (load.image)
             readFrame(load.image->headerCards, QSize(load.image->width, load.image->height));
     }
-    if (!load.image) {
-        opened.problem = load.problem;
-        opened.frame.reset();
-        opened.frameProblem.clear();
-        return opened;
-    }
+    // A refused image has nothing else to tell.
+    const auto refused = [](const QString &problem) {
+        OpenedImage nothing;
+        nothing.problem = problem;
+        return nothing;
+    };
+    if (!load.image)
+        return refused(load.problem);
     if (request.pixelStep) {
         const PixelStepResult step = request.pixelStep(*load.image);
-        if (!step.problem.isEmpty()) {
-            opened.problem = step.problem;
-            opened.frame.reset();
-            opened.frameProblem.clear();
-            return opened;
-        }
+        if (!step.problem.isEmpty())
+            return refused(step.problem);
         opened.pixelsDone = step.done;
     }
     opened.image = std::move(load.image);
