@@ -1,8 +1,9 @@
 #include "exposuresky.h"
 
+#include "core/numberrules.h"
+
 #include <QRegularExpression>
 
-#include <cmath>
 
 namespace Measurement {
 
@@ -19,10 +20,10 @@ SkyTime::Outcome<SkyTime::Site> parseTypedSite(const QString &text)
         return refused(Reason::SiteBoxUnreadable);
     double numbers[3] = {0, 0, 0};
     for (int i = 0; i < fields.size(); ++i) {
-        bool ok = false;
-        numbers[i] = QString(fields[i]).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-        if (!ok || !std::isfinite(numbers[i]))
+        const std::optional<double> number = NumberRules::readTyped(fields[i]);
+        if (!number)
             return refused(Reason::SiteBoxUnreadable);
+        numbers[i] = *number;
     }
     const SkyTime::Site site{numbers[0], numbers[1], numbers[2]};
     const QString problem = SkyTime::siteProblem(site);
