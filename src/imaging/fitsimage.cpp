@@ -810,4 +810,92 @@ FitsLoad PartialFits::read(const QRect &part)
     return {std::move(image), QString()};
 }
 
+namespace {
+
+// Whether a pixel of the image's edge is zero, which loadFits would clear
+// with the zeros joined to it; read without keeping the image.
+bool edgeHasZero(OpenedFits &opened)
+{
+    const LONGLONG width = opened.width(), height = opened.height();
+    std::vector<long> first(opened.axes.size(), 1), last(first), step(first);
+    last[0] = long(width);
+    step[0] = long(std::max<LONGLONG>(1, width - 1)); // the first and the last column
+    if (first.size() > 1)
+        last[1] = long(height);
+    std::vector<float> edge(std::size_t(width > 1 ? 2 : 1) * std::size_t(height));
+    std::vector<float> row(static_cast<std::size_t>(width));
+    int status = 0;
+    float blank = Invalid;
+    int anyBlank = 0;
+    fits_read_subset(opened.fits.file, TFLOAT, first.data(), last.data(), step.data(), &blank, edge.data(),
+                     &anyBlank, &status);
+    for (const LONGLONG fitsRow : {LONGLONG(1), height}) {
+        std::vector<LONGLONG> at(opened.axes.size(), 1);
+        if (at.size() > 1)
+            at[1] = fitsRow;
+        status = status != 0 ? status : readPixels(opened.fits.file, at.data(), row.data(), width);
+        edge.insert(edge.end(), row.cbegin(), row.cend());
+    }
+    // A failed read is told by the band that meets it.
+    return status != 0 || std::find(edge.cbegin(), edge.cend(), 0.0f) != edge.cend();
+}
+
+} // namespace
+
+FitsRows::FitsRows(const QString &path, EdgeZeros edgeZeros, qint64 maxPixels)
+    : m_path(path), m_opened(std::make_unique<OpenedFits>()), m_edgeChecked(edgeZeros == EdgeZeros::Kept)
+{
+    m_problem = openChecked(*m_opened, path, maxPixels);
+    if (m_problem.isEmpty())
+        m_described = Imaging::described(*m_opened);
+    else
+        m_opened.reset();
+}
+
+FitsRows::~FitsRows() = default;
+
+bool FitsRows::read(int first, int count, float *pixels)
+{
+    if (!m_problem.isEmpty())
+        return false;
+    const int width = m_described.width;
+    if (first < 0 || count < 0 || first + count > m_described.height) {
+        m_problem = problemText(LoadProblem::NotFits, m_path);
+        return false;
+    }
+    if (m_opened && (m_opened->compressed || (!m_edgeChecked && edgeHasZero(*m_opened)))) {
+        FitsLoad whole = readWhole(*m_opened, m_path);
+        m_opened.reset();
+        m_problem = whole.problem;
+        m_whole = std::move(whole.image);
+        if (!m_whole)
+            return false;
+    }
+    m_edgeChecked = true;
+    const std::size_t size = std::size_t(width) * std::size_t(count);
+    if (m_whole) {
+        std::copy_n(m_whole->pixels.cbegin() + std::ptrdiff_t(std::size_t(first) * std::size_t(width)), size, pixels);
+        return true;
+    }
+    std::vector<LONGLONG> at(m_opened->axes.size(), 1);
+    if (at.size() > 1)
+        at[1] = first + 1;
+    if (const int status = readPixels(m_opened->fits.file, at.data(), pixels, LONGLONG(size))) {
+        m_problem = problemText(endedEarly(status) ? LoadProblem::Truncated : LoadProblem::NotFits, m_path);
+        return false;
+    }
+    for (float *v = pixels; v != pixels + size; ++v) {
+        if (std::isinf(*v))
+            *v = Invalid;
+        m_anyValid = m_anyValid || !std::isnan(*v);
+    }
+    if (first == m_nextRow)
+        m_nextRow += count;
+    if (m_nextRow == m_described.height && !m_anyValid) {
+        m_problem = problemText(LoadProblem::NoValidPixels, m_path);
+        return false;
+    }
+    return true;
+}
+
 } // namespace Imaging

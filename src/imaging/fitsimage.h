@@ -148,4 +148,41 @@ private:
     FitsLoad m_load;                      // the image so far, or why there is none
 };
 
+// An image read a band of rows at a time, for combining many frames
+// without holding them: the bands give exactly the pixels loadFits gives.
+// Opening checks the file as loadFits does and reads no pixel. Where a band
+// could not (compressed pixels, zeros on the edge to clear) the image is
+// read whole by the first band asked for.
+class FitsRows
+{
+public:
+    // `edgeZeros`: what an edge of zeros is. An image this program made
+    // (a master frame) may hold exact zeros that are no registration's
+    // border: they stay.
+    enum class EdgeZeros { Invalid, Kept };
+    explicit FitsRows(const QString &path, EdgeZeros edgeZeros = EdgeZeros::Invalid, qint64 maxPixels = MaxPixels);
+    ~FitsRows();
+    FitsRows(const FitsRows &) = delete;
+    FitsRows &operator=(const FitsRows &) = delete;
+
+    // Why the file is refused, with its name; empty while it reads.
+    const QString &problem() const { return m_problem; }
+    // The image with no pixel held: its size and header.
+    const FitsImage &described() const { return m_described; }
+    // `count` rows from `first` (0-based) into `pixels`, row by row. False,
+    // with the problem, when they cannot be read, and when bands read in
+    // order up to the last row show that no pixel of the image is valid.
+    bool read(int first, int count, float *pixels);
+
+private:
+    QString m_path;
+    QString m_problem;
+    FitsImage m_described;
+    std::unique_ptr<OpenedFits> m_opened;
+    std::optional<FitsImage> m_whole; // when it had to be read whole
+    bool m_edgeChecked;
+    int m_nextRow = 0; // the bands read in order reach this far
+    bool m_anyValid = false;
+};
+
 } // namespace Imaging
