@@ -31,6 +31,7 @@ class SilentMessages : public Messages
 {
 public:
     void show(const QString &, MessageIcon, const QString &) override {}
+    bool ask(const QString &, const QString &) override { return false; }
 };
 
 QString caption(const QString &control)

@@ -48,6 +48,7 @@ struct Refusals : Messages
 {
     QString last;
     void show(const QString &, MessageIcon, const QString &text) override { last = text; }
+    bool ask(const QString &, const QString &) override { return false; }
 };
 
 // Answers "Apri..." with one file, every time.
@@ -57,6 +58,7 @@ struct OneFile : FileDialogs
     QString openFile(const QString &, const QString &, const QString &) override { return path; }
     QStringList openFiles(const QString &, const QString &, const QString &) override { return {path}; }
     QString saveFile(const QString &, const QString &, const QString &, bool) override { return path; }
+    QString chooseFolder(const QString &, const QString &) override { return QString(); }
 };
 
 // "Apri..." with the generated file, until the file is read on the window's

@@ -31,5 +31,7 @@ public:
         if (first.isEmpty())
             first = text;
     }
+    // Nothing is done that the user was not asked about.
+    bool ask(const QString &, const QString &) override { return false; }
     QString first;
 };

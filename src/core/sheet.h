@@ -26,6 +26,8 @@ public:
     virtual ~Messages() = default;
     // A modal box with a single OK button; returns when the user closed it.
     virtual void show(const QString &title, MessageIcon icon, const QString &text) = 0;
+    // A modal question with "Sì" and "No"; true for "Sì".
+    virtual bool ask(const QString &title, const QString &text) = 0;
 };
 
 // The file dialogs, asked by the commands and the windows; a test answers
@@ -42,6 +44,7 @@ public:
     // replacing it.
     virtual QString saveFile(const QString &title, const QString &start, const QString &filters,
                              bool appending) = 0;
+    virtual QString chooseFolder(const QString &title, const QString &start) = 0;
 };
 
 // What the program remembers between runs, by key.

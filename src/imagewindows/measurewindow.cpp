@@ -1,6 +1,7 @@
 #include "measurewindow.h"
 
 #include "ui/fixeddialog.h"
+#include "calibrationwindow.h"
 #include "imageview.h"
 #include "serieswindow.h"
 #include "transformpanel.h"
@@ -120,7 +121,8 @@ QDoubleSpinBox *radiusBox(const char *name, double value, QWidget *parent)
 } // namespace
 
 MeasureWindow::MeasureWindow(const Context &context, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_context(context), m_session(m_context.sheet), m_series(m_context, *this)
+    : QWidget(parent, Qt::Window), m_context(context), m_session(m_context.sheet), m_calibration(m_context.settings),
+      m_series(m_context, *this)
 {
     setUpToolWindow(*this, QStringLiteral("Form5"), Title);
     buildControls();
@@ -141,10 +143,13 @@ void MeasureWindow::buildControls()
     connect(sequence, &QPushButton::clicked, this, &MeasureWindow::openSequence);
     auto *series = named(new QPushButton(QStringLiteral("Misura serie..."), this), "cmdSerie");
     connect(series, &QPushButton::clicked, this, &MeasureWindow::measureSeries);
+    auto *calibration = named(new QPushButton(QStringLiteral("Calibrazione..."), this), "cmdCalibrazione");
+    connect(calibration, &QPushButton::clicked, this, &MeasureWindow::showCalibration);
     auto *top = new QHBoxLayout;
     top->addWidget(open);
     top->addWidget(sequence);
     top->addWidget(series);
+    top->addWidget(calibration);
     top->addWidget(m_description, 1);
 
     m_view = named(new ImageView(this), "immagine");
@@ -310,6 +315,7 @@ void MeasureWindow::openImage()
     m_context.settings.setValue(FolderKey, QFileInfo(path).absolutePath());
     // A 4096 x 4096 frame loads and stretches in a few tenths of a second:
     // not worth a thread, which the window would then have to wait for.
+    m_session.setPixelStep(calibrationStep());
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const Measurement::Session::Opening opening = m_session.open(path, aperture());
     QApplication::restoreOverrideCursor();
@@ -513,7 +519,7 @@ void MeasureWindow::measureSeries()
     if (paths.isEmpty())
         return;
     m_context.settings.setValue(FolderKey, QFileInfo(paths.first()).absolutePath());
-    m_series.start(paths, *placed.value, m_checkName->text(), m_chart->text(), m_session.skyHints());
+    m_series.start(paths, *placed.value, m_checkName->text(), m_chart->text(), m_session.skyHints(), calibrationStep());
 }
 
 void MeasureWindow::showPixel(const QPointF &imagePoint, bool inside)
@@ -617,4 +623,24 @@ void MeasureWindow::siteEdited()
     m_context.settings.setValue(SiteKey, m_site->text().trimmed());
     m_status->setText(m_session.skyProblem());
     refresh();
+}
+
+void MeasureWindow::showCalibration()
+{
+    if (!m_calibrationWindow)
+        m_calibrationWindow = new CalibrationWindow(m_context, m_calibration, this);
+    m_calibrationWindow->show();
+    m_calibrationWindow->raise();
+    m_calibrationWindow->activateWindow();
+}
+
+Measurement::PixelStep MeasureWindow::calibrationStep()
+{
+    const std::shared_ptr<const Calibration::MasterSet> masters = m_calibration.applied();
+    // Masters remembered but gone are told once, not at every image.
+    if (m_calibration.applies() && !masters && !m_calibration.restoreProblem().isEmpty() && !m_toldCalibrationProblem) {
+        m_toldCalibrationProblem = true;
+        warn(m_calibration.restoreProblem());
+    }
+    return Measurement::calibrationStep(masters);
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "calibration/setup.h"
 #include "core/commandtable.h"
 #include "measurement/session.h"
 #include "serieswindow.h"
 
+#include <QPointer>
 #include <QWidget>
 
+class CalibrationWindow;
 class ImageView;
 class QButtonGroup;
 class QDoubleSpinBox;
@@ -63,9 +66,15 @@ private:
     Imaging::Role currentRole() const;
     void warn(const QString &text);
     void siteEdited();
+    void showCalibration();
+    // The calibration every image opened now goes through.
+    Measurement::PixelStep calibrationStep();
 
     const Context m_context;
     Measurement::Session m_session;
+    Calibration::Setup m_calibration;
+    QPointer<CalibrationWindow> m_calibrationWindow;
+    bool m_toldCalibrationProblem = false;
 
     QLabel *m_description = nullptr;
     ImageView *m_view = nullptr;

@@ -234,7 +234,8 @@ SeriesLaunch::SeriesLaunch(const Context &context, QWidget &owner) : m_context(c
 }
 
 void SeriesLaunch::start(const QStringList &paths, const Measurement::SeriesTemplate &placed, const QString &checkName,
-                         const QString &chart, const Measurement::SkyHints &hints)
+                         const QString &chart, const Measurement::SkyHints &hints,
+                         const Measurement::PixelStep &pixelStep)
 {
     m_checkName = checkName;
     m_chart = chart;
@@ -252,11 +253,12 @@ void SeriesLaunch::start(const QStringList &paths, const Measurement::SeriesTemp
         progress->setValue(measured);
         progress->setLabelText(Progress.arg(std::min(measured + 1, total)).arg(total));
     });
-    m_job.start([this, paths, placed] {
-        m_images = Measurement::measureSeries(paths, placed, [this](int measured, int) {
+    m_job.start([this, paths, placed, pixelStep] {
+        const auto progressed = [this](int measured, int) {
             m_job.tell(measured);
             return !m_job.cancelled();
-        });
+        };
+        m_images = Measurement::measureSeries(paths, placed, progressed, pixelStep);
     });
     m_progress->show();
 }

@@ -63,9 +63,9 @@ public:
     static inline const QString Progress = QStringLiteral("Immagine %1 di %2");
 
     bool running() const { return m_job.running(); }
-    // `checkName`, `chart` and `hints` as the measuring window has them.
+    // `checkName`, `chart`, `hints` and the pixel step as the measuring window has them.
     void start(const QStringList &paths, const Measurement::SeriesTemplate &placed, const QString &checkName,
-               const QString &chart, const Measurement::SkyHints &hints);
+               const QString &chart, const Measurement::SkyHints &hints, const Measurement::PixelStep &pixelStep);
 
 private:
     void measured();

@@ -1,5 +1,7 @@
 #include "imagepipeline.h"
 
+#include "calibration/apply.h"
+
 namespace Measurement {
 
 OpenedImage openImage(const ImageRequest &request)
@@ -30,7 +32,7 @@ OpenedImage openImage(const ImageRequest &request)
     if (!load.image)
         return refused(load.problem);
     if (request.pixelStep) {
-        const PixelStepResult step = request.pixelStep(*load.image);
+        const PixelStepResult step = request.pixelStep(*load.image, request.path);
         if (!step.problem.isEmpty())
             return refused(step.problem);
         opened.pixelsDone = step.done;
@@ -39,6 +41,16 @@ OpenedImage openImage(const ImageRequest &request)
     if (request.hints)
         placeOnSky(opened, *request.hints);
     return opened;
+}
+
+PixelStep calibrationStep(std::shared_ptr<const Calibration::MasterSet> masters)
+{
+    if (!masters || masters->empty())
+        return {};
+    return [masters](Imaging::FitsImage &image, const QString &path) {
+        const Calibration::Calibrated calibrated = Calibration::calibrate(image, *masters, path);
+        return PixelStepResult{calibrated.done, calibrated.problem};
+    };
 }
 
 void placeOnSky(OpenedImage &opened, const SkyHints &hints)

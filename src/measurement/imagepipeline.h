@@ -6,6 +6,7 @@
 //   frame of the header -> the site, target and time.
 // The saturation level stays the raw pixels', taken while opening.
 
+#include "calibration/masters.h"
 #include "imaging/fitsimage.h"
 #include "imaging/skycoordinates.h"
 #include "measurement/exposuresky.h"
@@ -14,6 +15,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace Measurement {
@@ -23,8 +25,9 @@ struct PixelStepResult
     QString done;    // what was done to the pixels, for the image's description; empty for nothing
     QString problem; // why the image cannot be measured; then it is refused
 };
-// Changes the pixels held (the whole image or its part) in place.
-using PixelStep = std::function<PixelStepResult(Imaging::FitsImage &image)>;
+// Changes the pixels held (the whole image or its part) in place; `path`
+// names the file in its problems.
+using PixelStep = std::function<PixelStepResult(Imaging::FitsImage &image, const QString &path)>;
 
 struct ImageRequest
 {
@@ -49,6 +52,9 @@ struct OpenedImage
 };
 
 OpenedImage openImage(const ImageRequest &request);
+
+// The step that calibrates every image with `masters`; none without masters.
+PixelStep calibrationStep(std::shared_ptr<const Calibration::MasterSet> masters);
 
 // The site, target and sky of an opened image for what the window knows
 // now (a click on the variable changes the target).

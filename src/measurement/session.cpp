@@ -56,7 +56,7 @@ Session::Session(Sheet &sheet) : m_sheet(sheet) {}
 
 Session::Opening Session::open(const QString &path, const Imaging::Aperture &aperture)
 {
-    OpenedImage opened = openImage({path, {}, {}, std::nullopt});
+    OpenedImage opened = openImage({path, {}, m_pixelStep, std::nullopt});
     if (!opened.image)
         return {opened.problem, QString()};
     const Imaging::ImageHeader &header = opened.image->header;
@@ -89,8 +89,10 @@ QString Session::description() const
         text += SessionText::FirstPlaneOnly;
     const std::optional<SkyTime::Sky> &sky = m_opened.sky.value;
     const bool reversed = m_opened.place.value && m_opened.place.value->longitudeReversed;
-    return text + airmassLabel(h.airmass, sky, reversed)
-        + hjdLabel(sky ? std::optional(sky->hjd) : std::nullopt);
+    text += airmassLabel(h.airmass, sky, reversed) + hjdLabel(sky ? std::optional(sky->hjd) : std::nullopt);
+    if (!m_opened.pixelsDone.isEmpty())
+        text += QLatin1String("; ") + m_opened.pixelsDone;
+    return text;
 }
 
 QString Session::skyProblem() const

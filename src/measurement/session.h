@@ -103,9 +103,12 @@ public:
         QString status;  // what the user should know of the image opened
     };
     Opening open(const QString &path, const Imaging::Aperture &aperture);
+    // What changes the pixels of every image opened from now on (calibration).
+    void setPixelStep(PixelStep step) { m_pixelStep = std::move(step); }
     const std::optional<Imaging::FitsImage> &image() const { return m_opened.image; }
     const std::optional<Imaging::SkyFrame> &frame() const { return m_opened.frame; }
-    // "file: w × h pixel, posa ..., filtro ..., ... UTC (JD medio ...)", then its sky.
+    // "file: w × h pixel, posa ..., filtro ..., ... UTC (JD medio ...)", then
+    // its sky and what the pixel step did.
     QString description() const;
     // Why the sky could not be worked out; empty when it was or there is no image.
     QString skyProblem() const;
@@ -166,6 +169,7 @@ private:
     Sheet &m_sheet;
     QString m_path;
     OpenedImage m_opened; // its image, sky frame and sky
+    PixelStep m_pixelStep;
     std::array<std::optional<QPointF>, Imaging::RoleCount> m_positions; // the image's coordinates
     Imaging::Measurements m_measured;
     Imaging::Detector m_detector;

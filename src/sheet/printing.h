@@ -30,7 +30,7 @@ struct PrintModule
     std::uint64_t contract;
     void (*print)(QWidget *client, Messages &messages);
 
-    static constexpr std::uint64_t Contract = 0x5656'5354'414d'0001; // "VVSTAM", version 1
+    static constexpr std::uint64_t Contract = 0x5656'5354'414d'0002; // "VVSTAM", version 2
     std::vector<QFunctionPointer> functions() const { return {reinterpret_cast<QFunctionPointer>(print)}; }
 };
 

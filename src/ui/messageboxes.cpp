@@ -13,6 +13,14 @@ void MessageBoxes::show(const QString &title, MessageIcon icon, const QString &t
     box.exec();
 }
 
+bool MessageBoxes::ask(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 QString QtFileDialogs::openFile(const QString &title, const QString &start, const QString &filters)
 {
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, start, filters);
@@ -29,6 +37,11 @@ QString QtFileDialogs::saveFile(const QString &title, const QString &start, cons
     return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, start, filters, nullptr,
                                         appending ? QFileDialog::DontConfirmOverwrite
                                                   : QFileDialog::Options());
+}
+
+QString QtFileDialogs::chooseFolder(const QString &title, const QString &start)
+{
+    return QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, start);
 }
 
 namespace {

@@ -9,6 +9,7 @@ class MessageBoxes : public Messages
 {
 public:
     void show(const QString &title, MessageIcon icon, const QString &text) override;
+    bool ask(const QString &title, const QString &text) override;
 };
 
 class QtFileDialogs : public FileDialogs
@@ -18,6 +19,7 @@ public:
     QStringList openFiles(const QString &title, const QString &start, const QString &filters) override;
     QString saveFile(const QString &title, const QString &start, const QString &filters,
                      bool appending) override;
+    QString chooseFolder(const QString &title, const QString &start) override;
 };
 
 // ~/.config/Vevurid/vevurid.conf

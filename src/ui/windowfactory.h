@@ -26,7 +26,7 @@ struct WindowFactory
     // "Misura su immagine" and the series it measures.
     QWidget *(*measure)(const Context &context);
 
-    static constexpr std::uint64_t Contract = 0x5656'4d49'5355'0001; // "VVMISU", version 1
+    static constexpr std::uint64_t Contract = 0x5656'4d49'5355'0002; // "VVMISU", version 2
     std::vector<QFunctionPointer> functions() const
     {
         return {reinterpret_cast<QFunctionPointer>(lightCurve), reinterpret_cast<QFunctionPointer>(measure)};

@@ -444,6 +444,7 @@ void TestAavsoExport::messageAfterTheLock()
         {
             state = Files::FileLock(log, 0).state();
         }
+        bool ask(const QString &, const QString &) override { return false; }
     } probe;
     probe.log = path("aavso.txt");
     const LocaleGuard guard(QLocale::c());

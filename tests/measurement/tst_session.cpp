@@ -344,7 +344,7 @@ void TestSession::seriesTemplate()
 void TestSession::pixelStep()
 {
     const QString path = m_dir.filePath("campo.fits");
-    const auto doubled = [](Imaging::FitsImage &image) {
+    const auto doubled = [](Imaging::FitsImage &image, const QString &) {
         for (float &pixel : image.pixels)
             pixel *= 2;
         return PixelStepResult{QStringLiteral("raddoppiata"), QString()};
@@ -365,7 +365,7 @@ void TestSession::pixelStep()
     QCOMPARE(partial.image->held, QRect(30, 20, 20, 20));
     QCOMPARE(partial.image->at(40, 30), 2 * raw.image->at(40, 30));
     QVERIFY(std::isnan(partial.image->at(10, 10)));
-    const auto refusing = [](Imaging::FitsImage &) { return PixelStepResult{QString(), QStringLiteral("no")}; };
+    const auto refusing = [](Imaging::FitsImage &, const QString &) { return PixelStepResult{QString(), QStringLiteral("no")}; };
     const OpenedImage refused = openImage({path, {}, refusing, SkyHints{}});
     QCOMPARE(refused.problem, QStringLiteral("no"));
     QVERIFY(!refused.image && !refused.sky.value);

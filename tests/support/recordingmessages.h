@@ -20,6 +20,13 @@ public:
     {
         shown.append({title, icon, text});
     }
+    // Kept like a message, with no icon; answered from `answers` in order, "No" when none is left.
+    bool ask(const QString &title, const QString &text) override
+    {
+        shown.append({title, MessageIcon::None, text});
+        return !answers.isEmpty() && answers.takeFirst();
+    }
+    QList<bool> answers;
     QStringList texts() const
     {
         QStringList t;

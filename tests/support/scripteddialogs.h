@@ -34,6 +34,7 @@ public:
     {
         return answer({title, start, appending});
     }
+    QString chooseFolder(const QString &title, const QString &start) override { return answer({title, start, false}); }
 
     QStringList answers;
     QList<Question> asked;
