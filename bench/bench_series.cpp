@@ -1,10 +1,11 @@
 // A night measured by "Misura serie": 150 images of 650 x 500 with five
-// stars, and 100 frames of 4096 x 4096 16-bit, each set written once by
+// stars, and 100 frames of 4096 x 4096 16-bit (also calibrated), each set written once by
 // CFITSIO into a folder of /tmp kept between runs. Beside each, `cat`
 // reading the same files in the same run, and the resident memory at the
 // highest, which must not grow with the number of images.
 
 #include "imaging/nightwriter.h"
+#include "calibration/masters.h"
 #include "measurement/series.h"
 #include "memory.h"
 
@@ -56,7 +57,22 @@ double catSeconds(const QStringList &paths)
     return double(timer.nsecsElapsed()) / 1e9;
 }
 
-void measureNight(benchmark::State &state, const QString &name, const NightPlan &plan)
+// Masters of the night's format, a bias, a dark of its exposure and a flat
+// of its filter, as "Crea master" would have made them.
+std::shared_ptr<const Calibration::MasterSet> mastersFor(const NightPlan &plan)
+{
+    const Calibration::FrameFormat format{plan.width, plan.height, 1, 1};
+    const std::size_t pixels = std::size_t(plan.width) * std::size_t(plan.height);
+    Calibration::MasterSet masters;
+    masters.bias = Calibration::Master{Calibration::FrameKind::Bias, format, std::vector<float>(pixels, 100.5f), 10, {}, {}, {}, false, {}};
+    masters.darks.push_back({Calibration::FrameKind::Dark, format, std::vector<float>(pixels, 3.25f), 10,
+                             double(plan.exposure), {}, {}, false, {}});
+    masters.flats.push_back({Calibration::FrameKind::Flat, format, std::vector<float>(pixels, 0.98f), 10, {}, QStringLiteral("V"), {}, false, {}});
+    return std::make_shared<const Calibration::MasterSet>(std::move(masters));
+}
+
+void measureNight(benchmark::State &state, const QString &name, const NightPlan &plan,
+                  const Measurement::PixelStep &pixelStep = {})
 {
     const QStringList paths = nightFiles(name, plan);
     if (paths.size() != plan.images) {
@@ -76,7 +92,7 @@ void measureNight(benchmark::State &state, const QString &name, const NightPlan 
         QElapsedTimer timer;
         timer.start();
         const std::vector<Measurement::SeriesImage> images =
-            Measurement::measureSeries(paths, placed, [](int, int) { return true; });
+            Measurement::measureSeries(paths, placed, [](int, int) { return true; }, pixelStep);
         series = double(timer.nsecsElapsed()) / 1e9;
         peak = resident("VmHWM:") - before;
         measured = int(std::count_if(images.cbegin(), images.cend(),
@@ -101,8 +117,16 @@ void largeNight(benchmark::State &state)
     measureNight(state, QStringLiteral("4096x4096"), nightOf(4096, 4096, int(state.range(0))));
 }
 
+// The same night calibrated frame by frame, on the pixels around the stars.
+void largeNightCalibrated(benchmark::State &state)
+{
+    const NightPlan plan = nightOf(4096, 4096, int(state.range(0)));
+    measureNight(state, QStringLiteral("4096x4096"), plan, Measurement::calibrationStep(mastersFor(plan)));
+}
+
 } // namespace
 
 BENCHMARK(smallNight)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 // 40 frames against 100: the memory at the highest stays the same.
 BENCHMARK(largeNight)->Arg(40)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(largeNightCalibrated)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
