@@ -19,6 +19,7 @@ inline const QString UnknownStar = QStringLiteral("L'AAVSO non conosce la stella
 inline const QString NoObservations = QStringLiteral("L'AAVSO non ha osservazioni di \"%1\" in quel periodo.");
 // Where an answer came from.
 inline const QString FetchedNow = QStringLiteral("scaricata ora");
+inline const QString ObservationsFetchedNow = QStringLiteral("scaricate ora");
 inline const QString FromCopy = QStringLiteral("dalla copia del %1"); // %1: Cache::savedOn
 // Reasons given with Unreadable.
 inline const QString NotSequenceJson = QStringLiteral("non è una sequenza JSON del VSP con almeno una stella");
