@@ -138,7 +138,6 @@ void TestLightCurveWindow::initTestCase()
     QVERIFY(m_dir.isValid());
     // The AAVSO's answers are kept in the test's folder.
     qputenv("XDG_CACHE_HOME", QFile::encodeName(m_dir.filePath("cache")));
-    AavsoWeb::setTimeLimitForTests(300);
     const QList<QPair<QString, QString>> files = {
         {"others.txt", Others},
         {"own.txt", Own},
@@ -644,10 +643,6 @@ void TestLightCurveWindow::observationsRefused_data()
                                          << AavsoWeb::BadDate.arg("30/02/2020") << false << true;
     QTest::newRow("no observations") << "SS Cyg" << "2459000" << LocalServer::ok(header)
                                      << AavsoWeb::NoObservations.arg("SS Cyg") << true << false;
-    QTest::newRow("500") << "SS Cyg" << "2459000" << LocalServer::status(500, "Internal Server Error")
-                         << AavsoWeb::HttpError.arg(500).arg("Internal Server Error") << true << false;
-    QTest::newRow("HTML page") << "SS Cyg" << "2459000" << LocalServer::ok("<html></html>\n", "text/html")
-                               << AavsoWeb::Unreadable.arg(AavsoWeb::NotDelimited) << true << false;
     QTest::newRow("connection refused") << "SS Cyg" << "2459000" << QByteArray("stopped")
                                         << AavsoWeb::NoConnection.arg("Connection refused") << false << false;
 }
