@@ -59,7 +59,7 @@ SequenceDownload downloadSequence(const Addresses &at, const QString &star, doub
     });
     const auto copy = [&path](const QString &problem) {
         SequenceDownload result;
-        const std::optional<Aavso::SequenceRead> read =
+        std::optional<Aavso::SequenceRead> read =
             QFileInfo(path).isFile() ? std::optional(Aavso::readSequence(path)) : std::nullopt;
         if (read && read->sequence) {
             result.sequence = std::move(read->sequence);

@@ -17,7 +17,7 @@ namespace {
 
 std::atomic<int> timeLimit{TimeLimitSeconds * 1000}; // milliseconds
 constexpr int CancelCheck = 100;                     // milliseconds between two looks at `cancelled`
-constexpr qsizetype LargestErrorBody = 64 * 1024;
+constexpr qsizetype LargestErrorBody = qsizetype(64) * 1024;
 
 } // namespace
 
