@@ -130,6 +130,8 @@ private:
             }
             if (content.front() == '#')
                 m_reader = Reading::extendedReader(m_into, m_file);
+            else if (Reading::opensDelimited(line))
+                m_reader = Reading::delimitedReader(m_into, m_file, m_star);
             else if (Reading::opensDatabase(line))
                 m_reader = Reading::databaseReader(m_into, m_file);
             else

@@ -2,7 +2,8 @@
 // Observations of variable stars read for the light curve: the AAVSO
 // Extended format that photometry programs (this one included) write, the
 // download of the AAVSO International Database (comma- or tab-separated, with
-// or without its header line), and the lists of "JD magnitude" lines
+// or without its header line), the answers of VSX's interface (fields apart
+// by "@@@"), and the lists of "JD magnitude" lines
 // observers keep by hand, with full Julian dates or, read as full ones,
 // JD − 2400000 or MJD. Every repeated text (star, band, observer) is kept
 // once in Observations::texts and named by its index, and notes, which most

@@ -171,6 +171,11 @@ std::unique_ptr<LineReader> simpleListReader(Observations &into, quint16 file, c
 // Whether "MJD", in any letter case, stands as a word of `line`.
 bool namesMjd(std::string_view line);
 
+// VSX's answer, "@@@" between its fields; a line without starName takes `star`.
+std::unique_ptr<LineReader> delimitedReader(Observations &into, quint16 file, const QString &star);
+// Whether `line` is the header of such an answer: JD, mag and band among its columns.
+bool opensDelimited(std::string_view line);
+
 // Whether `line`, a file's first, is a database download's header or one of
 // its records.
 bool opensDatabase(std::string_view line);

@@ -240,6 +240,14 @@ SequenceRead readSequence(const QString &path)
     return {std::move(sequence), QString()};
 }
 
+std::optional<Sequence> readSequenceJson(const QByteArray &bytes)
+{
+    std::optional<Sequence> sequence = fromJson(bytes);
+    if (sequence && sequence->stars.empty())
+        sequence.reset();
+    return sequence;
+}
+
 bool reservedForVisual(const SequenceStar &star)
 {
     return star.comments.contains(QLatin1String("visual"), Qt::CaseInsensitive);

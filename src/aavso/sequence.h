@@ -72,6 +72,9 @@ struct SequenceRead
 // have a decimal point, or a decimal comma as their only separator ("11,5"):
 // no group separators.
 SequenceRead readSequence(const QString &path);
+// A VSP JSON answer held in memory, read as readSequence reads the file;
+// none when it is not one or holds no star.
+std::optional<Sequence> readSequenceJson(const QByteArray &bytes);
 
 // The AAVSO marks stars meant for visual estimates only in their comments.
 bool reservedForVisual(const SequenceStar &star);

@@ -6,6 +6,8 @@
 #include "lightcurveplot.h"
 #include "plotimage.h"
 #include "phasebar.h"
+#include "observationsdialog.h"
+#include "aavsoweb/downloads.h"
 #include "core/juliandate.h"
 #include "aavso/log.h"
 #include "aavso/logchoice.h"
@@ -100,6 +102,8 @@ void LightCurveWindow::buildControls()
     connect(m_open, &QPushButton::clicked, this, &LightCurveWindow::openFile);
     m_add = named(new QPushButton(QStringLiteral("Aggiungi..."), this), "cmdAggiungi");
     connect(m_add, &QPushButton::clicked, this, &LightCurveWindow::addFile);
+    m_download = named(new QPushButton(QStringLiteral("Scarica dall'AAVSO..."), this), "cmdScarica");
+    connect(m_download, &QPushButton::clicked, this, &LightCurveWindow::askObservations);
     auto *starLabel = new QLabel(QStringLiteral("Stella:"), this);
     starLabel->setObjectName(QStringLiteral("lblStella"));
     m_starList = new StarList(this);
@@ -122,6 +126,7 @@ void LightCurveWindow::buildControls()
     auto *controls = new QHBoxLayout;
     controls->addWidget(m_open);
     controls->addWidget(m_add);
+    controls->addWidget(m_download);
     controls->addWidget(starLabel);
     controls->addWidget(m_stars);
     controls->addWidget(m_discrepant);
@@ -203,7 +208,7 @@ bool LightCurveWindow::alreadyShown(const QString &path) const
 void LightCurveWindow::load(const QString &path, bool replacing)
 {
     // Copied here rather than on the thread, which then shares nothing with the window.
-    m_read = {replacing ? Aavso::LightCurve::Observations() : m_data, {}, {}, replacing};
+    m_read = {replacing ? Aavso::LightCurve::Observations() : m_data, {}, {}, replacing, {}};
     setReading(true);
     m_reading.start([this, path] {
         m_read.refusal = Aavso::LightCurve::addFile(m_read.data, path, [this](qint64 done, qint64 total) {
@@ -212,6 +217,56 @@ void LightCurveWindow::load(const QString &path, bool replacing)
         });
         if (m_read.refusal.isEmpty() && !m_reading.cancelled())
             m_read.stars = Aavso::LightCurve::stars(m_read.data);
+    });
+}
+
+void LightCurveWindow::askObservations()
+{
+    auto *dialog = new ObservationsDialog(m_shownStar, this);
+    connect(dialog, &ObservationsDialog::downloadAsked, this, [this, dialog] { downloadObservations(*dialog); });
+    dialog->open();
+}
+
+// Fetched and read on the reading thread, beside the files shown; "Annulla"
+// keeps nothing, not even the pieces that had come.
+void LightCurveWindow::downloadObservations(ObservationsDialog &dialog)
+{
+    const QString star = dialog.star();
+    const QString from = dialog.from();
+    const QString to = dialog.to();
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QString refusal = star.isEmpty() ? NoStarToAsk : AavsoWeb::typedPeriod(from, to, now).problem;
+    if (!refusal.isEmpty()) {
+        warn(refusal); // the dialog stays, to be put right
+        return;
+    }
+    dialog.accept();
+    const AavsoWeb::Addresses at = AavsoWeb::addresses(m_services.settings);
+    m_read = {m_data, {}, {}, false, {}};
+    setReading(true);
+    m_reading.start([this, at, star, from, to, now] {
+        const AavsoWeb::ObservationsDownload got =
+            AavsoWeb::downloadObservations(at, star, from, to, now, [this](int done, int pieces) {
+                m_reading.tell(done * 100 / pieces);
+                return !m_reading.cancelled();
+            });
+        if (got.path.isEmpty()) {
+            m_read.refusal = got.problem;
+            return;
+        }
+        const auto &files = m_read.data.files;
+        if (std::any_of(files.begin(), files.end(), [&got](const auto &file) { return file.path == got.path; })) {
+            m_read.refusal = AlreadyShown.arg(DownloadName.arg(star));
+            return;
+        }
+        const size_t before = m_read.data.observations.size();
+        m_read.refusal = Aavso::LightCurve::addFile(m_read.data, got.path);
+        if (m_read.refusal.isEmpty() && m_read.data.observations.size() == before)
+            m_read.refusal = AavsoWeb::NoObservations.arg(star);
+        if (m_read.refusal.isEmpty())
+            m_read.stars = Aavso::LightCurve::stars(m_read.data);
+        m_read.origin = DownloadName.arg(star) + QStringLiteral(", ")
+            + (got.origin == AavsoWeb::FetchedNow ? AavsoWeb::ObservationsFetchedNow : got.origin);
     });
 }
 
@@ -237,6 +292,8 @@ void LightCurveWindow::loaded()
     m_starList->setStars(std::move(read.stars));
     m_stars->setCurrentIndex(m_starList->rowCount() == 0 ? -1 : std::max(0, m_starList->row(shown)));
     showStar(m_stars->currentIndex());
+    if (!read.origin.isEmpty())
+        m_status->setText(m_status->text() + QLatin1Char(' ') + read.origin + QLatin1Char('.'));
 }
 
 void LightCurveWindow::showOwn(Aavso::LightCurve::Observations data)
@@ -252,6 +309,7 @@ void LightCurveWindow::setReading(bool reading)
 {
     m_open->setEnabled(!reading);
     m_add->setEnabled(!reading);
+    m_download->setEnabled(!reading);
     m_strip->setRunning(reading);
 }
 

@@ -36,6 +36,10 @@ public:
 
     static inline const QString AlreadyShown =
         QStringLiteral("Il file \"%1\" è già nella curva di luce.");
+    // What "Scarica dall'AAVSO..." refuses before asking; the name its
+    // download has in the status line (%1: the star).
+    static inline const QString NoStarToAsk = QStringLiteral("Scrivere il nome della stella.");
+    static inline const QString DownloadName = QStringLiteral("AAVSO: %1");
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -48,11 +52,14 @@ private:
         std::vector<Aavso::LightCurve::Star> stars;
         QString refusal;
         bool replacing = false;
+        QString origin; // of observations downloaded: where they came from
     };
 
     void buildControls();
     void openFile();
     void addFile();
+    void askObservations();
+    void downloadObservations(class ObservationsDialog &dialog);
     bool alreadyShown(const QString &path) const;
     void load(const QString &path, bool replacing);
     void loaded();
@@ -80,6 +87,7 @@ private:
     QLayout *m_filters = nullptr;
     QPushButton *m_open = nullptr;
     QPushButton *m_add = nullptr;
+    QPushButton *m_download = nullptr;
     std::optional<StatusStrip> m_strip;
     LightCurvePlot *m_plot = nullptr;
     PhaseBar *m_phase = nullptr;

@@ -5,6 +5,8 @@
 #include "imageview.h"
 #include "serieswindow.h"
 #include "transformpanel.h"
+#include "sequencedialog.h"
+#include "aavsoweb/downloads.h"
 #include "aavso/bands.h"
 #include "aavso/imagemeasurement.h"
 #include "aavso/sequence.h"
@@ -141,6 +143,8 @@ void MeasureWindow::buildControls()
     m_description->setWordWrap(true); // with the airmass and the HJD it outgrows the row
     auto *sequence = named(new QPushButton(QStringLiteral("Sequenza..."), this), "cmdSequenza");
     connect(sequence, &QPushButton::clicked, this, &MeasureWindow::openSequence);
+    auto *download = named(new QPushButton(QStringLiteral("Scarica sequenza..."), this), "cmdScaricaSequenza");
+    connect(download, &QPushButton::clicked, this, &MeasureWindow::askSequence);
     auto *series = named(new QPushButton(QStringLiteral("Misura serie..."), this), "cmdSerie");
     connect(series, &QPushButton::clicked, this, &MeasureWindow::measureSeries);
     auto *calibration = named(new QPushButton(QStringLiteral("Calibrazione..."), this), "cmdCalibrazione");
@@ -148,6 +152,7 @@ void MeasureWindow::buildControls()
     auto *top = new QHBoxLayout;
     top->addWidget(open);
     top->addWidget(sequence);
+    top->addWidget(download);
     top->addWidget(series);
     top->addWidget(calibration);
     top->addWidget(m_description, 1);
@@ -554,7 +559,45 @@ void MeasureWindow::openSequence()
         warn(read.problem); // the sequence shown stays
         return;
     }
+    m_sequenceOrigin.clear();
     m_status->setText(m_session.setSequence(std::move(*read.sequence), aperture()));
+    showSequence();
+    refresh();
+}
+
+void MeasureWindow::askSequence()
+{
+    const std::optional<double> diagonal = m_session.diagonalArcmin();
+    auto *dialog = new SequenceDialog(m_session.starToAsk(), diagonal.value_or(SequenceDialog::DefaultField), this);
+    connect(dialog, &SequenceDialog::downloadAsked, this, [this, dialog] { downloadSequence(*dialog); });
+    dialog->open();
+}
+
+// Read as "Sequenza..." reads a file: a refusal leaves the sequence shown.
+void MeasureWindow::downloadSequence(SequenceDialog &dialog)
+{
+    const QString star = dialog.star();
+    const double field = dialog.fieldArcmin();
+    const double limit = dialog.magnitudeLimit();
+    const QString refusal = star.isEmpty()        ? NoStarToAsk
+                          : std::isnan(field) ? BadField
+                          : std::isnan(limit) ? BadLimit
+                                              : QString();
+    if (!refusal.isEmpty()) {
+        warn(refusal); // the dialog stays, to be put right
+        return;
+    }
+    dialog.accept(); // and gone: nothing of it is read after this
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    AavsoWeb::SequenceDownload got =
+        AavsoWeb::downloadSequence(AavsoWeb::addresses(m_context.settings), star, field, limit);
+    QApplication::restoreOverrideCursor();
+    if (!got.sequence) {
+        warn(got.problem);
+        return;
+    }
+    m_sequenceOrigin = got.origin;
+    m_status->setText(m_session.setSequence(std::move(*got.sequence), aperture()));
     showSequence();
     refresh();
 }
@@ -601,7 +644,8 @@ void MeasureWindow::showSequence()
     else if (m_session.sequenceOfAnotherField())
         m_sequenceSummary->setText(Measurement::SessionText::OtherField.arg(sequence->chartId));
     else
-        m_sequenceSummary->setText(SequenceSummary.arg(sequence->chartId).arg(sequence->stars.size()).arg(labels.size()));
+        m_sequenceSummary->setText(SequenceSummary.arg(sequence->chartId).arg(sequence->stars.size()).arg(labels.size())
+                                   + (m_sequenceOrigin.isEmpty() ? QString() : QStringLiteral(", ") + m_sequenceOrigin));
 }
 
 void MeasureWindow::warn(const QString &text)

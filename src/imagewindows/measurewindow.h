@@ -38,6 +38,10 @@ public:
     static inline const QString SequenceSummary = QStringLiteral("Sequenza %1: %2 stelle (%3 sull'immagine)");
     static inline const QString NoSequence = QStringLiteral("Nessuna sequenza");
     static inline const QString Discordant = QStringLiteral("discorde");
+    // What "Scarica sequenza" refuses before asking the AAVSO.
+    static inline const QString NoStarToAsk = QStringLiteral("Scrivere il nome della stella o l'ID della carta.");
+    static inline const QString BadField = QStringLiteral("Campo: scrivere i primi d'arco, un numero maggiore di zero.");
+    static inline const QString BadLimit = QStringLiteral("Magnitudine limite: scrivere un numero maggiore di zero.");
 
 protected:
     // The sheet's catalogue magnitudes may have changed while another window was active.
@@ -61,6 +65,8 @@ private:
     void measureSeries();
     void showPixel(const QPointF &imagePoint, bool inside);
     void openSequence();
+    void askSequence();
+    void downloadSequence(class SequenceDialog &dialog);
     void showSequence();
     Imaging::Aperture aperture() const;
     Imaging::Role currentRole() const;
@@ -96,6 +102,7 @@ private:
     QTableWidget *m_sequenceTable = nullptr;
     QLabel *m_status = nullptr;
     TransformPanel *m_transform = nullptr;
+    QString m_sequenceOrigin; // of a sequence downloaded: AavsoWeb::FetchedNow or FromCopy
 
     SeriesLaunch m_series; // last: see BackgroundJob
 };

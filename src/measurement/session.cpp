@@ -413,4 +413,29 @@ void Session::workOutSky()
     placeOnSky(m_opened, skyHints());
 }
 
+QString Session::starToAsk() const
+{
+    if (m_opened.image && !m_opened.image->header.object.trimmed().isEmpty())
+        return m_opened.image->header.object.trimmed();
+    return m_sheet.text(QLatin1String(Field::Object)).trimmed();
+}
+
+std::optional<double> Session::diagonalArcmin() const
+{
+    if (!m_opened.image || !m_opened.frame)
+        return std::nullopt;
+    // From the outer edge of the first pixel to that of the last.
+    const auto a = m_opened.frame->toSky(QPointF(-0.5, -0.5));
+    const auto b = m_opened.frame->toSky(QPointF(m_opened.image->width - 0.5, m_opened.image->height - 0.5));
+    if (!a || !b)
+        return std::nullopt;
+    // The haversine: exact for small angles, where the cosine rule loses digits.
+    const double radian = M_PI / 180;
+    const double dDec = (b->dec - a->dec) * radian;
+    const double dRa = (b->ra - a->ra) * radian;
+    const double h = std::pow(std::sin(dDec / 2), 2)
+        + std::cos(a->dec * radian) * std::cos(b->dec * radian) * std::pow(std::sin(dRa / 2), 2);
+    return 2 * std::asin(std::min(1.0, std::sqrt(h))) / radian * 60;
+}
+
 } // namespace Measurement

@@ -140,6 +140,12 @@ public:
     // problem when it cannot place its stars.
     QString setSequence(Aavso::Sequence sequence, const Imaging::Aperture &aperture);
     const std::optional<Aavso::Sequence> &sequence() const { return m_sequence; }
+
+    // What the AAVSO is asked for the field's sequence: the header's OBJECT,
+    // else the sheet's star; and the image's diagonal in arc minutes, when
+    // it has sky coordinates.
+    QString starToAsk() const;
+    std::optional<double> diagonalArcmin() const;
     const SequenceField &field() const { return m_field; }
     // The sequence star each role stands on.
     std::optional<std::size_t> sequenceStar(Imaging::Role role) const { return m_sequenceStar[std::size_t(role)]; }

@@ -138,6 +138,20 @@ void TestObservations::reading_data()
         << QStringList{"Delta Cep 2447003.56840 <11.5±na Vis. ABC []",
                        "Delta Cep 2447004.50000 4.1±0.05 V XYZ [] D"}
         << false;
+    QTest::newRow("VSX answer: columns in another order, fainter-than, discrepant, a short line")
+        << QByteArray("obsID@@@starName@@@val@@@JD@@@mag@@@fainterThan@@@band@@@uncert@@@by@@@comment\n"
+                      "1@@@SS Cyg@@@V@@@2460000.5@@@8.9@@@0@@@V@@@0.012@@@ABC@@@bella notte\n"
+                      "2@@@SS Cyg@@@Z@@@2460001.5@@@12.0@@@1@@@Vis.@@@@@@XYZ@@@\n"
+                      "3@@@SS Cyg@@@D@@@2460002.5@@@11.0@@@0@@@Vis.@@@@@@XYZ\n"
+                      "4@@@SS Cyg@@@V@@@2460003.5@@@11.0\n")
+        << QStringList{"SS Cyg 2460000.50000 8.9±0.012 V ABC [bella notte]", "SS Cyg 2460001.50000 <12±na Vis. XYZ []",
+                       "SS Cyg 2460002.50000 11±na Vis. XYZ [] D", "5: " + WrongFieldCount.arg(5).arg(7)}
+        << false;
+    QTest::newRow("VSX answer without starName: the file names the star")
+        << QByteArray("JD@@@mag@@@band\r\n2460000.5@@@9.5@@@V\r\n")
+        << QStringList{"R Leo 2460000.50000 9.5±na V  []"} << false;
+    QTest::newRow("VSX answer of its header alone")
+        << QByteArray("JD@@@mag@@@uncert@@@band@@@by@@@starName\n") << QStringList{} << false;
     const QString unknown = UnknownBand; // lists name the star after the file
     QTest::newRow("list: blanks, tabs, commas, no-break spaces, comments")
         << QByteArray("# stime a occhio\n2460000.5 12.3\n2460001.5\t<12.5\t0.1\tABC\n2460002.5, < 13.0:,V\n"

@@ -6,7 +6,7 @@ execute_process(COMMAND ${READELF} --dynamic ${PROGRAM} OUTPUT_VARIABLE dynamic 
 if(failed OR NOT dynamic MATCHES "NEEDED")
   message(FATAL_ERROR "cannot read the dynamic section of ${PROGRAM}")
 endif()
-foreach(library libcfitsio libwcs liberfa libcurl libQCustomPlot libQt6PrintSupport)
+foreach(library libcfitsio libwcs liberfa libcurl libQCustomPlot libQt6PrintSupport libQt6Network)
   if(dynamic MATCHES "\\[${library}[^]]*\\]")
     message(FATAL_ERROR "${PROGRAM} links ${library}: it belongs to a module")
   endif()

@@ -1,4 +1,9 @@
 #include "support/controls.h"
+#include "support/localserver.h"
+#include "aavsoweb/cache.h"
+#include "aavsoweb/downloads.h"
+#include "aavsoweb/fetch.h"
+#include "curvewindows/observationsdialog.h"
 #include "support/recordingmessages.h"
 #include "support/scripteddialogs.h"
 #include "curvewindows/lightcurveplot.h"
@@ -14,6 +19,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImageReader>
+#include <QLineEdit>
+#include <QPointer>
+#include <QUrlQuery>
 #include <QLabel>
 #include <QProgressBar>
 #include <QScrollArea>
@@ -105,8 +113,14 @@ private slots:
     void windowKeepsItsSize();
     void fitIgnoresErrors();
     void discrepantHiddenUntilShown();
+    void observationsDownloadedThenFromCopy();
+    void observationsRefused_data();
+    void observationsRefused();
 
 private:
+    // Clicks "Scarica dall'AAVSO...", types into the dialog and clicks
+    // "Scarica"; gives the dialog, gone once the download started.
+    QPointer<ObservationsDialog> download(const QString &star, const QString &from, const QString &to);
     void load(const QStringList &names); // the first opened, the others added
     void click(const char *button);        // and wait while a file is read
     LightCurvePlot *plot() const { return control<LightCurvePlot>(m_window.get(), "plot"); }
@@ -122,6 +136,8 @@ private:
 void TestLightCurveWindow::initTestCase()
 {
     QVERIFY(m_dir.isValid());
+    // The AAVSO's answers are kept in the test's folder.
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(m_dir.filePath("cache")));
     const QList<QPair<QString, QString>> files = {
         {"others.txt", Others},
         {"own.txt", Own},
@@ -146,6 +162,24 @@ void TestLightCurveWindow::initTestCase()
     QVERIFY(large.write(Others.toUtf8()) > 0);
     QVERIFY(large.write(QByteArray("RR Lyr,2460001.5,7.9,0.01,V,NO,STD,E,na,K,12.1,1.2,na,X1,na\n")
                             .repeated(LargeRows)) > 0);
+}
+
+QPointer<ObservationsDialog> TestLightCurveWindow::download(const QString &star, const QString &from, const QString &to)
+{
+    control<QPushButton>(m_window.get(), "cmdScarica")->click();
+    QPointer<ObservationsDialog> dialog;
+    for (auto *each : m_window->findChildren<ObservationsDialog *>(QStringLiteral("Form10")))
+        if (each->isVisible())
+            dialog = each;
+    if (!dialog)
+        return dialog;
+    control<QLineEdit>(dialog, "txtStella")->setText(star);
+    control<QLineEdit>(dialog, "txtDal")->setText(from);
+    control<QLineEdit>(dialog, "txtAl")->setText(to);
+    control<QPushButton>(dialog, "cmdOk")->click();
+    auto *open = control<QPushButton>(m_window.get(), "cmdApri");
+    [&] { QTRY_VERIFY(open->isEnabled()); }(); // read
+    return dialog;
 }
 
 void TestLightCurveWindow::init()
@@ -538,6 +572,106 @@ void TestLightCurveWindow::discrepantHiddenUntilShown()
     QVERIFY(plot()->yAxis->range().upper > 20);
     control<QCheckBox>(m_window.get(), "chkV")->setChecked(false);
     QVERIFY(!crosses->visible());
+}
+
+static QByteArray answer(const char *name)
+{
+    QFile file(QStringLiteral(ANSWERS "/") + QLatin1String(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Beside the file opened, in two pieces; with the server stopped, from the copy.
+void TestLightCurveWindow::observationsDownloadedThenFromCopy()
+{
+    LocalServer server([](const QByteArray &target) {
+        const QString from = QUrlQuery(QUrl(QString::fromLatin1(target)).query()).queryItemValue("fromjd");
+        return LocalServer::ok(answer(from.startsWith("24585") ? "sscyg-1.txt" : "sscyg-2.txt"));
+    });
+    qputenv(AavsoWeb::AddressVariable, server.address());
+    const auto unset = qScopeGuard([] { qunsetenv(AavsoWeb::AddressVariable); });
+    load({"others.txt"});
+    control<QPushButton>(m_window.get(), "cmdScarica")->click();
+    auto *dialog = m_window->findChild<ObservationsDialog *>(QStringLiteral("Form10"));
+    QVERIFY(dialog && dialog->isVisible());
+    QCOMPARE(dialog->windowTitle(), ObservationsDialog::Title);
+    QCOMPARE(control<QLineEdit>(dialog, "txtStella")->text(), QStringLiteral("V612 Sct")); // the star shown
+    QCOMPARE(control<QPushButton>(dialog, "cmdOk")->text(), QStringLiteral("Scarica"));
+    QCOMPARE(control<QPushButton>(dialog, "cmdAnnulla")->text(), QStringLiteral("Annulla"));
+    if (const QString folder = qEnvironmentVariable("VEVURID_SCREENSHOTS"); !folder.isEmpty())
+        QVERIFY(dialog->grab().save(QDir(folder).filePath("form10.png")));
+    control<QPushButton>(dialog, "cmdAnnulla")->click();
+    QVERIFY(server.requests().isEmpty());
+
+    download("SS Cyg", "2458500", "1/8/2022");
+    QCOMPARE(m_messages.shown.size(), 0);
+    QCOMPARE(server.targets().size(), 2);
+    auto *stars = control<QComboBox>(m_window.get(), "cboStella");
+    QCOMPARE(stars->count(), 3);
+    QCOMPARE(stars->itemText(0), QStringLiteral("SS Cyg")); // 2 of the file, 22 downloaded
+    QCOMPARE(stars->itemText(stars->currentIndex()), QStringLiteral("V612 Sct")); // still shown
+    QVERIFY2(statusText().endsWith(' ' + LightCurveWindow::DownloadName.arg("SS Cyg") + ", "
+                                   + AavsoWeb::ObservationsFetchedNow + '.'),
+             qPrintable(statusText()));
+    // The same download again is refused, as a file shown is.
+    download("SS Cyg", "2458500", "1/8/2022");
+    compareOnlyOne(m_messages, m_window->windowTitle(), MessageIcon::Warning,
+                   LightCurveWindow::AlreadyShown.arg(LightCurveWindow::DownloadName.arg("SS Cyg")));
+
+    server.stop();
+    init();
+    download("ss  cyg", "2458500", "1/8/2022");
+    QCOMPARE(m_messages.shown.size(), 0);
+    QCOMPARE(control<QComboBox>(m_window.get(), "cboStella")->itemText(0), QStringLiteral("SS CYG"));
+    QVERIFY2(statusText().contains(LightCurveWindow::DownloadName.arg("ss cyg") + ", "
+                                   + AavsoWeb::FromCopy.arg(QString())),
+             qPrintable(statusText()));
+    QDir(AavsoWeb::Cache::folder()).removeRecursively();
+}
+
+void TestLightCurveWindow::observationsRefused_data()
+{
+    QTest::addColumn<QString>("star");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QByteArray>("answer"); // "stopped": no server
+    QTest::addColumn<QString>("warning");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("stays"); // the dialog, for what was typed to be put right
+
+    const QByteArray header = answer("sscyg-1.txt").split('\n').front() + '\n';
+    QTest::newRow("no star") << " " << QString() << LocalServer::ok(header) << LightCurveWindow::NoStarToAsk << false << true;
+    QTest::newRow("a date that is none") << "SS Cyg" << "30/02/2020" << LocalServer::ok(header)
+                                         << AavsoWeb::BadDate.arg("30/02/2020") << false << true;
+    QTest::newRow("no observations") << "SS Cyg" << "2459000" << LocalServer::ok(header)
+                                     << AavsoWeb::NoObservations.arg("SS Cyg") << true << false;
+    QTest::newRow("connection refused") << "SS Cyg" << "2459000" << QByteArray("stopped")
+                                        << AavsoWeb::NoConnection.arg("Connection refused") << false << false;
+}
+
+// One warning; the curve shown stays, and the dialog too when what was typed
+// is to be put right.
+void TestLightCurveWindow::observationsRefused()
+{
+    QFETCH(QString, star);
+    QFETCH(QString, from);
+    QFETCH(QByteArray, answer);
+    QFETCH(QString, warning);
+    QFETCH(bool, asked);
+    QFETCH(bool, stays);
+    QDir(AavsoWeb::Cache::folder()).removeRecursively(); // no copy of an earlier row
+    LocalServer server([&answer](const QByteArray &) { return answer; });
+    if (answer == "stopped")
+        server.stop();
+    qputenv(AavsoWeb::AddressVariable, server.address());
+    const auto unset = qScopeGuard([] { qunsetenv(AavsoWeb::AddressVariable); });
+    load({"others.txt"});
+    const QString before = statusText();
+    const QPointer<ObservationsDialog> dialog = download(star, from, "2459001");
+    QCOMPARE(!server.requests().isEmpty(), asked);
+    compareOnlyOne(m_messages, m_window->windowTitle(), MessageIcon::Warning, warning);
+    QCOMPARE(statusText(), before);
+    QCOMPARE(control<QComboBox>(m_window.get(), "cboStella")->count(), 3);
+    QCOMPARE(dialog && dialog->isVisible(), stays);
+    QVERIFY(QDir(AavsoWeb::Cache::folder()).isEmpty() || warning == AavsoWeb::NoObservations.arg("SS Cyg"));
 }
 
 QTEST_MAIN(TestLightCurveWindow)

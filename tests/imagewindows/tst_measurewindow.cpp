@@ -11,6 +11,10 @@
 #include "measurement/skylabel.h"
 #include "skytime/observation.h"
 #include "support/guard.h"
+#include "support/localserver.h"
+#include "aavsoweb/cache.h"
+#include "aavsoweb/downloads.h"
+#include "imagewindows/sequencedialog.h"
 #include "support/sheetfixture.h"
 #include "ui/appsetup.h"
 #include "ui/fixeddialog.h"
@@ -28,6 +32,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -137,6 +142,11 @@ private slots:
     void sequenceWithoutWcsOrRefused();
     void skyInTheLabel_data();
     void skyInTheLabel();
+    void sequenceDialogPrefilled_data();
+    void sequenceDialogPrefilled();
+    void sequenceDownloadedThenFromCopy();
+    void sequenceDownloadRefused_data();
+    void sequenceDownloadRefused();
 
 private:
     template <typename T> T *part(const char *name) const { return ::control<T>(m_window, name); }
@@ -150,6 +160,17 @@ private:
     void readyForSeries();
     StarMeasurement expected(const QString &file, QPointF from) const;
     QStringList sheetCounts() const;
+
+    // Clicks "Scarica sequenza..." and gives the dialog it opens.
+    SequenceDialog *askSequence()
+    {
+        part<QPushButton>("cmdScaricaSequenza")->click();
+        // A dialog closed before may wait for its deletion.
+        for (auto *dialog : m_window->findChildren<SequenceDialog *>(QStringLiteral("Form9")))
+            if (dialog->isVisible())
+                return dialog;
+        return nullptr;
+    }
 
     static QWidget *shown(const char *name)
     {
@@ -176,6 +197,10 @@ void TestMeasureWindow::initTestCase()
     }
     writeField(m_dir.filePath("spostato.fits"), shifted, "'H'");
     writeField(m_dir.filePath("cielo.fits"), Stars, "'V'", Wcs);
+    writeField(m_dir.filePath("oggetto.fits"), Stars, "'V'", Wcs + Cards{{"OBJECT", "' V1117 Her '"}});
+    writeField(m_dir.filePath("oggetto-senza-wcs.fits"), Stars, "'V'", {{"OBJECT", "'SS Cyg'"}});
+    // The AAVSO's answers are kept in the test's folder.
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(m_dir.filePath("cache")));
     writeSequence(m_dir.filePath("sequenza.json"), m_dir.filePath("cielo.fits"));
     writeField(m_dir.filePath("bersaglio.fits"), Stars, "'V'", Target);
     writeField(m_dir.filePath("bersaglio-senza.fits"), Stars, "'V'", Target, false);
@@ -574,6 +599,126 @@ void TestMeasureWindow::sequenceWithoutWcsOrRefused()
     compareOnlyOne(m_messages, m_window->windowTitle(), MessageIcon::Warning,
                    Aavso::readSequence(m_dir.filePath("appunti.fits")).problem);
     QCOMPARE(part<QLabel>("lblSequenza")->text(), summary);
+}
+
+void TestMeasureWindow::sequenceDialogPrefilled_data()
+{
+    QTest::addColumn<QString>("image"); // none when empty
+    QTest::addColumn<QString>("star");
+    QTest::addColumn<QString>("field");
+
+    // 160 × 120 pixels of 1": a diagonal of 200".
+    QTest::newRow("no image: the sheet's star, 30'") << QString() << "R Leo" << "30.0";
+    QTest::newRow("no sky coordinates: 30'") << "campo.fits" << "R Leo" << "30.0";
+    QTest::newRow("sky coordinates: the diagonal") << "cielo.fits" << "R Leo" << "3.3";
+    QTest::newRow("OBJECT before the sheet's star") << "oggetto.fits" << "V1117 Her" << "3.3";
+    QTest::newRow("OBJECT, no sky coordinates") << "oggetto-senza-wcs.fits" << "SS Cyg" << "30.0";
+}
+
+void TestMeasureWindow::sequenceDialogPrefilled()
+{
+    QFETCH(QString, image);
+    const LocaleGuard locale(QLocale::c());
+    control<QLineEdit>(Field::Object)->setText(" R Leo ");
+    if (!image.isEmpty())
+        open(image);
+    SequenceDialog *dialog = askSequence();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->windowTitle(), SequenceDialog::Title);
+    QTEST(::control<QLineEdit>(dialog, "txtStella")->text(), "star");
+    QTEST(::control<QLineEdit>(dialog, "txtCampo")->text(), "field");
+    QCOMPARE(::control<QLineEdit>(dialog, "txtMagLimite")->text(), QStringLiteral("16.5"));
+    QCOMPARE(::control<QPushButton>(dialog, "cmdOk")->text(), QStringLiteral("Scarica"));
+    QCOMPARE(::control<QPushButton>(dialog, "cmdAnnulla")->text(), QStringLiteral("Annulla"));
+    if (const QString folder = qEnvironmentVariable("VEVURID_SCREENSHOTS"); !folder.isEmpty() && image == "oggetto.fits")
+        QVERIFY(dialog->grab().save(QDir(folder).filePath("form9.png")));
+    ::control<QPushButton>(dialog, "cmdAnnulla")->click();
+    QVERIFY(!dialog->isVisible());
+}
+
+// Read as "Sequenza..." reads the file; with the server stopped, the copy.
+void TestMeasureWindow::sequenceDownloadedThenFromCopy()
+{
+    const LocaleGuard locale(QLocale::c());
+    QFile json(m_dir.filePath("sequenza.json"));
+    QVERIFY(json.open(QIODevice::ReadOnly));
+    LocalServer server([answer = json.readAll()](const QByteArray &) { return LocalServer::ok(answer); });
+    qputenv(AavsoWeb::AddressVariable, server.address());
+    const auto unset = qScopeGuard([] { qunsetenv(AavsoWeb::AddressVariable); });
+    open("cielo.fits");
+    control<QLineEdit>(Field::Object)->setText(VariableName);
+    const QString placed = MeasureWindow::SequenceSummary.arg(Chart).arg(6).arg(5);
+
+    const QPointer<SequenceDialog> dialog = askSequence();
+    ::control<QPushButton>(dialog, "cmdOk")->click();
+    QCOMPARE(m_messages.shown.size(), 0);
+    QVERIFY(!dialog || !dialog->isVisible());
+    QCOMPARE(server.targets(),
+             QList<QByteArray>{"/apps/vsp/api/chart/?format=json&star=V0001%20Tst&fov=3.3&maglimit=16.5"});
+    QCOMPARE(part<QLabel>("lblSequenza")->text(), placed + ", " + AavsoWeb::FetchedNow);
+    QCOMPARE(part<QTableWidget>("tblSequenza")->rowCount(), 5);
+    QCOMPARE(part<QLabel>("lblStato")->text(), QString());
+
+    // A file read after it says nothing of a download.
+    m_dialogs.answers << m_dir.filePath("sequenza.json");
+    part<QPushButton>("cmdSequenza")->click();
+    QCOMPARE(part<QLabel>("lblSequenza")->text(), placed);
+
+    server.stop();
+    ::control<QPushButton>(askSequence(), "cmdOk")->click();
+    QCOMPARE(m_messages.shown.size(), 0);
+    const QString copy = AavsoWeb::Cache::pathFor("/apps/vsp/api/chart/?format=json&star=V0001 Tst&fov=3.3&maglimit=16.5", "json");
+    QCOMPARE(part<QLabel>("lblSequenza")->text(), placed + ", " + AavsoWeb::FromCopy.arg(AavsoWeb::Cache::savedOn(copy)));
+    QDir(AavsoWeb::Cache::folder()).removeRecursively();
+}
+
+void TestMeasureWindow::sequenceDownloadRefused_data()
+{
+    QTest::addColumn<QString>("star");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("limit");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QString>("warning");
+    QTest::addColumn<bool>("asked"); // the AAVSO was asked
+
+    const QByteArray json = R"({"chartid": "X1", "photometry": []})";
+    QTest::newRow("no star") << "  " << "30" << "16.5" << json << MeasureWindow::NoStarToAsk << false;
+    QTest::newRow("field of zero") << "SS Cyg" << "0" << "16.5" << json << MeasureWindow::BadField << false;
+    QTest::newRow("field in words") << "SS Cyg" << "trenta" << "16.5" << json << MeasureWindow::BadField << false;
+    QTest::newRow("no limit") << "SS Cyg" << "30" << "" << json << MeasureWindow::BadLimit << false;
+    QTest::newRow("unknown star") << "SS Cgy" << "30" << "16,5"
+                                  << LocalServer::status(400, "Bad Request", R"({"errors": {"star": ["?"]}})")
+                                  << AavsoWeb::UnknownStar.arg("SS Cgy") << true;
+}
+
+// One warning; the sequence shown stays, and the dialog too when what was
+// typed is to be put right.
+void TestMeasureWindow::sequenceDownloadRefused()
+{
+    QFETCH(QString, star);
+    QFETCH(QString, field);
+    QFETCH(QString, limit);
+    QFETCH(QByteArray, answer);
+    QFETCH(bool, asked);
+    LocalServer server([&answer](const QByteArray &) { return answer; });
+    qputenv(AavsoWeb::AddressVariable, server.address());
+    const auto unset = qScopeGuard([] { qunsetenv(AavsoWeb::AddressVariable); });
+    open("cielo.fits");
+    m_dialogs.answers << m_dir.filePath("sequenza.json");
+    part<QPushButton>("cmdSequenza")->click();
+    const QString before = part<QLabel>("lblSequenza")->text();
+
+    const QPointer<SequenceDialog> dialog = askSequence();
+    ::control<QLineEdit>(dialog, "txtStella")->setText(star);
+    ::control<QLineEdit>(dialog, "txtCampo")->setText(field);
+    ::control<QLineEdit>(dialog, "txtMagLimite")->setText(limit);
+    ::control<QPushButton>(dialog, "cmdOk")->click();
+    QTEST(!server.requests().isEmpty(), "asked");
+    QFETCH(QString, warning);
+    compareOnlyOne(m_messages, m_window->windowTitle(), MessageIcon::Warning, warning);
+    QCOMPARE(part<QLabel>("lblSequenza")->text(), before);
+    QCOMPARE(part<QTableWidget>("tblSequenza")->rowCount(), 5);
+    QCOMPARE(dialog && dialog->isVisible(), !asked);
 }
 
 void TestMeasureWindow::skyInTheLabel_data()
