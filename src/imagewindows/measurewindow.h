@@ -3,14 +3,20 @@
 #include "core/commandtable.h"
 #include "measurement/session.h"
 #include "serieswindow.h"
+#include "ui/backgroundjob.h"
 
 #include <QWidget>
+
+#include <memory>
 
 class ImageView;
 class QButtonGroup;
 class QDoubleSpinBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
+class QPushButton;
 class QTableWidget;
 class TransformPanel;
 
@@ -35,6 +41,11 @@ public:
     static inline const QString SequenceSummary = QStringLiteral("Sequenza %1: %2 stelle (%3 sull'immagine)");
     static inline const QString NoSequence = QStringLiteral("Nessuna sequenza");
     static inline const QString Discordant = QStringLiteral("discorde");
+    // Finding the sky of an image without it.
+    static inline const QString SaveWcsTitle = QStringLiteral("Salva con coordinate");
+    static inline const QString Solving = QStringLiteral("Ricerca delle coordinate celesti con astrometry.net...");
+    static inline const QString BadScale =
+        QStringLiteral("Scala: scrivere i secondi d'arco per pixel, per esempio \"1,8\", o lasciare vuoto.");
 
 protected:
     // The sheet's catalogue magnitudes may have changed while another window was active.
@@ -63,6 +74,14 @@ private:
     Imaging::Role currentRole() const;
     void warn(const QString &text);
     void siteEdited();
+    void buildSkyFinding(QWidget *panel, QFormLayout *form);
+    bool readScale();
+    void solve(bool asked);
+    void solved();
+    void saveWithWcs();
+    void listSequenceToAlign();
+    std::optional<std::size_t> selectedSequenceStar() const;
+    void showSkyFinding();
 
     const Context m_context;
     Measurement::Session m_session;
@@ -87,6 +106,13 @@ private:
     QTableWidget *m_sequenceTable = nullptr;
     QLabel *m_status = nullptr;
     TransformPanel *m_transform = nullptr;
+    QLineEdit *m_scale = nullptr;
+    QPushButton *m_solve = nullptr;
+    QPushButton *m_saveWcs = nullptr;
+    QProgressBar *m_solving = nullptr;
+    QPushButton *m_cancelSolving = nullptr;
 
+    std::shared_ptr<Astrometry::Solution> m_solution; // the engine's, written by its job
+    BackgroundJob m_solver; // before the series: see BackgroundJob
     SeriesLaunch m_series; // last: see BackgroundJob
 };
