@@ -152,8 +152,7 @@ Alignment alignToSequence(const AlignInput &input)
     }
     const std::vector<QPointF> planes = planesAbout(input.first, input.sequence);
     // Two clicks give a similarity of either parity; the one more stars agree with stays.
-    std::optional<Affine> best;
-    Matches bestMatches;
+    std::optional<Matches> bestMatches;
     for (const double parity : {1.0, -1.0}) {
         const Complex scale = Complex(step.x(), step.y()) / Complex(parity * fromSky.real(), fromSky.imag());
         Affine map;
@@ -163,13 +162,12 @@ Alignment alignToSequence(const AlignInput &input)
         map.m[1][1] = scale.real();
         map.t = input.firstPixel;
         const Matches matches = match(planes, input.found, map, input.width, input.height);
-        if (!best || matches.pairs.size() > bestMatches.pairs.size()
-            || (matches.pairs.size() == bestMatches.pairs.size() && matches.meanMiss < bestMatches.meanMiss)) {
-            best = map;
+        if (!bestMatches || matches.pairs.size() > bestMatches->pairs.size()
+            || (matches.pairs.size() == bestMatches->pairs.size() && matches.meanMiss < bestMatches->meanMiss))
             bestMatches = matches;
-        }
     }
-    std::optional<Affine> fitted = refine(planes, input, bestMatches);
+    Matches kept = *bestMatches;
+    std::optional<Affine> fitted = refine(planes, input, kept);
     if (fitted) {
         // Again on the plane touching the sky at the image's centre, where a linear TAN system holds best;
         // moving the plane moves the stars far less than MatchRadius, so the matches carry over.
@@ -181,11 +179,11 @@ Alignment alignToSequence(const AlignInput &input)
         fitted = refine(planesAbout(centre, input.sequence), input, matches);
         if (fitted)
             result.wcs = wcsOf(centre, *fitted);
-        bestMatches = matches;
+        kept = matches;
     }
-    result.matched = int(bestMatches.pairs.size());
-    result.onImage = bestMatches.onImage;
-    result.meanMiss = bestMatches.meanMiss;
+    result.matched = int(kept.pairs.size());
+    result.onImage = kept.onImage;
+    result.meanMiss = kept.meanMiss;
     if (!result.wcs || result.matched < LeastMatched) {
         result.wcs.reset();
         result.problem = AlignText::TooFew.arg(result.matched);

@@ -173,6 +173,15 @@ void TestAlignment::recoversField_data()
     gaps.extra = 40;
     gaps.seed = 5;
     QTest::newRow("stars missing and extra") << gaps;
+    // Two degrees across: the plane touching the sky at the variable, near a
+    // corner, is no longer the image's to a tenth of a pixel.
+    FieldPlan wide = upright;
+    wide.width = 2000;
+    wide.height = 2000;
+    wide.scale = 3.6;
+    wide.stars = 300;
+    wide.seed = 6;
+    QTest::newRow("2° across") << wide;
 }
 
 void TestAlignment::recoversField()
