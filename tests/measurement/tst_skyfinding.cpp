@@ -73,15 +73,21 @@ Night night(bool namesVariable)
     return night;
 }
 
-QString write(const QTemporaryDir &dir, const SkyField &field, const QList<QPair<QByteArray, QByteArray>> &cards)
+QString write(const QTemporaryDir &dir, const SkyField &field, const QList<QPair<QByteArray, QByteArray>> &cards,
+              bool compressed = false)
 {
     FitsPlan plan;
-    plan.bitpix = FLOAT_IMG;
+    plan.bitpix = compressed ? USHORT_IMG : FLOAT_IMG;
     plan.axes = {field.width, field.height};
     plan.values.assign(field.image.pixels.cbegin(), field.image.pixels.cend());
+    if (compressed) {
+        for (double &value : plan.values)
+            value = std::round(value);
+    }
+    plan.compressed = compressed;
     plan.cards = cards;
     plan.cards << QPair<QByteArray, QByteArray>{"FILTER", "'V'"};
-    const QString path = dir.filePath(QStringLiteral("notte.fits"));
+    const QString path = dir.filePath(compressed ? QStringLiteral("notte.fz") : QStringLiteral("notte.fits"));
     return writeFits(path, plan) ? path : QString();
 }
 
@@ -91,6 +97,7 @@ class TestSkyFinding : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { Imaging::setFitsHelperFolders({QStringLiteral(VEVURID_HELPER_FOLDER)}); }
     void twoClicks_data();
     void twoClicks();
     void refusedClicks_data();
@@ -209,11 +216,13 @@ void TestSkyFinding::solution_data()
     QTest::addColumn<bool>("solved");
     QTest::addColumn<QByteArray>("pixelSize"); // XPIXSZ, µm, with a focal length of 1000 mm
     QTest::addColumn<QString>("narrow");
-    QTest::newRow("solved") << true << QByteArray() << QString();
-    QTest::newRow("not solved") << false << QByteArray() << QString();
+    QTest::addColumn<bool>("compressed"); // the image's size, not its table's
+    QTest::newRow("solved") << true << QByteArray() << QString() << false;
+    QTest::newRow("not solved") << false << QByteArray() << QString() << false;
     // 400 pixels of 7.27 µm at 1000 mm: 10′.
     QTest::newRow("narrow") << false << QByteArray("7.27")
-                            << Astrometry::narrowField(400, 300, 7.27e-3 / 1000 * 206264.806);
+                            << Astrometry::narrowField(400, 300, 7.27e-3 / 1000 * 206264.806) << false;
+    QTest::newRow("compressed, solved") << true << QByteArray() << QString() << true;
 }
 
 void TestSkyFinding::solution()
@@ -221,6 +230,7 @@ void TestSkyFinding::solution()
     QFETCH(bool, solved);
     QFETCH(QByteArray, pixelSize);
     QFETCH(QString, narrow);
+    QFETCH(bool, compressed);
     const Night night = ::night(true);
     QTemporaryDir dir;
     QList<QPair<QByteArray, QByteArray>> cards{{"OBJCTRA", "'10 01 00'"}, {"OBJCTDEC", "'+32 30 00'"}};
@@ -228,11 +238,12 @@ void TestSkyFinding::solution()
         cards << QPair<QByteArray, QByteArray>{"XPIXSZ", pixelSize} << QPair<QByteArray, QByteArray>{"FOCALLEN", "1000"};
     FakeSheet sheet;
     Session session(sheet);
-    QVERIFY(session.open(write(dir, night.field, cards), Radii).problem.isEmpty());
+    QVERIFY(session.open(write(dir, night.field, cards, compressed), Radii).problem.isEmpty());
     QString said;
     const Astrometry::SolveRequest request = session.solveRequest(said);
     QCOMPARE(said, narrow);
     QCOMPARE(request.width, 400);
+    QCOMPARE(request.height, 300);
     QVERIFY(request.pointing && std::abs(request.pointing->ra - 150.25) < 1e-9 && request.pointing->dec == 32.5);
     QVERIFY(request.stars.size() >= 50);
     session.setTypedScale(2.5);
