@@ -12,7 +12,7 @@ namespace {
 constexpr int Box = 3;             // half-size of the box a star is centred in
 constexpr double Threshold = 5;    // sigma above the sky
 constexpr double Apart = 2.0 * Box; // two peaks closer than this are one star
-constexpr int SkySamples = 200000;
+constexpr int SkySamples = 40000;
 
 Imaging::SkyLevel imageSky(const Imaging::FitsImage &image)
 {
@@ -37,8 +37,9 @@ std::vector<FoundStar> findStars(const Imaging::FitsImage &image, int most)
     const float level = float(sky.level + Threshold * sky.sigma);
     const QRect &held = image.held;
     for (int y = held.top() + Box; y <= held.bottom() - Box; ++y) {
+        const float *row = image.pixels.data() + std::size_t(y - held.top()) * std::size_t(held.width());
         for (int x = held.left() + Box; x <= held.right() - Box; ++x) {
-            const float peak = image.at(x, y);
+            const float peak = row[x - held.left()];
             if (!(peak > level))
                 continue;
             // A plateau's first pixel in scan order stands for it.

@@ -595,7 +595,6 @@ void MeasureWindow::showSequence()
         m_sequenceTable->insertRow(at);
         for (int column = 0; column < int(SequenceColumns.size()); ++column) {
             auto *item = new QTableWidgetItem(cells[column]);
-            item->setData(Qt::UserRole, qulonglong(row.star));
             const bool text = column == StarLabel || column == StarAuid || column == Reason;
             item->setTextAlignment(text ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
             if (column == Reason && row.discordant)
