@@ -46,13 +46,14 @@ QByteArray fileName(const QString &path)
     return QFile::encodeName(path);
 }
 
+// Disk files throughout: CFITSIO's own syntax would read a folder's name with brackets in it.
 // The engine's input: the image's size, the scales to try, where to look,
 // the files to write, then the stars' table (FITS pixels).
 bool writeInput(const QString &path, const QString &folder, const SolveRequest &request)
 {
     int status = 0;
     fitsfile *file = nullptr;
-    fits_create_file(&file, fileName(path).constData(), &status);
+    fits_create_diskfile(&file, fileName(path).constData(), &status);
     fits_create_img(file, BYTE_IMG, 0, nullptr, &status);
     int width = request.width, height = request.height, yes = 1;
     long tweakOrder = 1;
@@ -103,8 +104,8 @@ Solution readSolution(const QString &folder, int width, int height)
     Solution solution;
     int status = 0;
     fitsfile *file = nullptr;
-    if (fits_open_file(&file, fileName(QDir(folder).filePath(QStringLiteral("field.wcs"))).constData(), READONLY,
-                       &status)) {
+    if (fits_open_diskfile(&file, fileName(QDir(folder).filePath(QStringLiteral("field.wcs"))).constData(), READONLY,
+                           &status)) {
         solution.problem = SolveText::NoSolution;
         return solution;
     }
@@ -133,8 +134,10 @@ Solution readSolution(const QString &folder, int width, int height)
     solution.rotation = rotationDegrees(linear);
     // The correspondences' table: one row per star matched.
     status = 0;
-    if (!fits_open_table(&file, fileName(QDir(folder).filePath(QStringLiteral("field.corr"))).constData(), READONLY,
-                         &status)) {
+    if (!fits_open_diskfile(&file, fileName(QDir(folder).filePath(QStringLiteral("field.corr"))).constData(), READONLY,
+                            &status)) {
+        int type = 0;
+        fits_movabs_hdu(file, 2, &type, &status);
         long rows = 0;
         fits_get_num_rows(file, &rows, &status);
         solution.matched = status == 0 ? int(rows) : 0;
