@@ -33,14 +33,6 @@ Sky::Position fromPlane(const Sky::Position &centre, const QPointF &plane)
     return {ra, qRadiansToDegrees(d)};
 }
 
-QPointF planeToPixel(const LinearWcs &wcs, const QPointF &plane)
-{
-    const double det = wcs.cd[0][0] * wcs.cd[1][1] - wcs.cd[0][1] * wcs.cd[1][0];
-    const double dx = (wcs.cd[1][1] * plane.x() - wcs.cd[0][1] * plane.y()) / det;
-    const double dy = (-wcs.cd[1][0] * plane.x() + wcs.cd[0][0] * plane.y()) / det;
-    return wcs.reference + QPointF(dx, dy);
-}
-
 QPointF pixelToPlane(const LinearWcs &wcs, const QPointF &pixel)
 {
     const QPointF d = pixel - wcs.reference;

@@ -24,7 +24,7 @@ struct LinearWcs
     double cd[2][2] = {{0, 0}, {0, 0}}; // degrees per pixel
 };
 
-QPointF planeToPixel(const LinearWcs &wcs, const QPointF &plane);
+// The plane position of a pixel.
 QPointF pixelToPlane(const LinearWcs &wcs, const QPointF &pixel);
 
 double scaleArcsec(const LinearWcs &wcs); // the mean pixel side, ″

@@ -11,9 +11,8 @@ namespace Astrometry {
 namespace CopyText {
 // %1: the file's name.
 inline const QString Unreadable = QStringLiteral("Impossibile leggere \"%1\" per copiarlo.");
-inline const QString NotFits = QStringLiteral("Impossibile copiare \"%1\": CFITSIO non riesce a leggerlo.");
+inline const QString NotFits = QStringLiteral("Impossibile copiare \"%1\": non è un'immagine FITS leggibile.");
 inline const QString Unwritable = QStringLiteral("Impossibile scrivere \"%1\".");
-inline const QString Saved = QStringLiteral("Salvata con le coordinate celesti: %1");
 } // namespace CopyText
 
 // `cards`: 80 characters each (Imaging::wcsCards). The problem, or empty;

@@ -12,6 +12,16 @@
 #include <random>
 #include <vector>
 
+namespace Astrometry {
+// The pixel of a plane position: the CD matrix inverted.
+inline QPointF planeToPixel(const LinearWcs &wcs, const QPointF &plane)
+{
+    const double det = wcs.cd[0][0] * wcs.cd[1][1] - wcs.cd[0][1] * wcs.cd[1][0];
+    return wcs.reference + QPointF((wcs.cd[1][1] * plane.x() - wcs.cd[0][1] * plane.y()) / det,
+                                   (-wcs.cd[1][0] * plane.x() + wcs.cd[0][0] * plane.y()) / det);
+}
+} // namespace Astrometry
+
 struct FieldPlan
 {
     double scale = 1.5;     // ″/pixel
