@@ -27,6 +27,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -170,7 +171,9 @@ void MeasureWindow::buildControls()
     m_sequenceTable = named(new QTableWidget(0, int(SequenceColumns.size()), this), "tblSequenza");
     m_sequenceTable->setHorizontalHeaderLabels(SequenceColumns);
     m_sequenceTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_sequenceTable->setSelectionMode(QAbstractItemView::NoSelection);
+    // A row is chosen to align an image without sky coordinates.
+    m_sequenceTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_sequenceTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_sequenceTable->verticalHeader()->hide();
     m_sequenceTable->verticalHeader()->setDefaultSectionSize(m_sequenceTable->fontMetrics().height() + 6);
     m_sequenceTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -273,6 +276,7 @@ QWidget *MeasureWindow::buildPanel()
     form->addRow(captioned(Aavso::CheckNameBox, m_checkName, panel), m_checkName);
     form->addRow(captioned(QStringLiteral("Mag. catalogo controllo:"), m_checkCatalogue, panel),
                  m_checkCatalogue);
+    buildSkyFinding(panel, form);
     panel->setFixedWidth(std::max(panel->sizeHint().width() + 40, SideWidth));
     return panel;
 }
@@ -318,6 +322,8 @@ void MeasureWindow::openImage()
     if (path.isEmpty())
         return;
     m_context.settings.setValue(FolderKey, QFileInfo(path).absolutePath());
+    m_solver.stop(); // its solution is the last image's
+    showSkyFinding();
     // A 4096 x 4096 frame loads and stretches in a few tenths of a second:
     // not worth a thread, which the window would then have to wait for.
     m_session.setPixelStep(calibrationStep());
@@ -336,6 +342,7 @@ void MeasureWindow::openImage()
     showSequence();
     refresh();
     m_status->setText(opening.status);
+    solve(false);
 }
 
 void MeasureWindow::showDetector()
@@ -358,6 +365,12 @@ Imaging::Aperture MeasureWindow::aperture() const
 
 void MeasureWindow::place(const QPointF &imagePoint)
 {
+    if (m_session.aligning() && !m_solver.running()) {
+        m_status->setText(m_session.alignmentClick(imagePoint, selectedSequenceStar(), aperture()));
+        showSequence();
+        refresh();
+        return;
+    }
     const Role role = currentRole();
     const QString refusal = m_session.place(role, imagePoint, aperture());
     m_status->setText(refusal);
@@ -441,6 +454,7 @@ void MeasureWindow::refresh()
     }
     m_view->setMarkers(markers, m_radius->value(), m_innerRadius->value(), m_outerRadius->value());
     m_description->setText(m_session.image() ? m_session.description() : NoImage);
+    showSkyFinding();
 }
 
 void MeasureWindow::fillRow(Role role)
@@ -638,6 +652,8 @@ void MeasureWindow::showSequence()
         }
     }
     m_view->setStarLabels(labels);
+    if (m_session.aligning())
+        listSequenceToAlign();
     const std::optional<Aavso::Sequence> &sequence = m_session.sequence();
     if (!sequence)
         m_sequenceSummary->setText(NoSequence);
@@ -687,4 +703,112 @@ Measurement::PixelStep MeasureWindow::calibrationStep()
         warn(m_calibration.restoreProblem());
     }
     return Measurement::calibrationStep(masters);
+}
+
+// Sky coordinates for an image without them: the scale, "Risolvi" with its
+// progress and "Annulla", and the copy that keeps them.
+void MeasureWindow::buildSkyFinding(QWidget *panel, QFormLayout *form)
+{
+    m_scale = named(new QLineEdit(panel), "txtScala");
+    m_scale->setPlaceholderText(QStringLiteral("dall'intestazione"));
+    connect(m_scale, &QLineEdit::editingFinished, this, &MeasureWindow::readScale);
+    form->addRow(captioned(QStringLiteral("Scala (″/pixel):"), m_scale, panel), m_scale);
+    m_solve = named(new QPushButton(QStringLiteral("Risolvi"), panel), "cmdRisolvi");
+    connect(m_solve, &QPushButton::clicked, this, [this] { solve(true); });
+    m_saveWcs = named(new QPushButton(QStringLiteral("Salva con coordinate..."), panel), "cmdSalvaWcs");
+    connect(m_saveWcs, &QPushButton::clicked, this, &MeasureWindow::saveWithWcs);
+    m_solving = named(new QProgressBar(panel), "prgRisolvi");
+    m_solving->setRange(0, 0); // the engine tells nothing of its progress
+    m_solving->setTextVisible(false);
+    m_cancelSolving = named(new QPushButton(QStringLiteral("Annulla"), panel), "cmdAnnullaRisolvi");
+    connect(m_cancelSolving, &QPushButton::clicked, &m_solver, &BackgroundJob::cancel);
+    connect(&m_solver, &BackgroundJob::finished, this, &MeasureWindow::solved);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_solve);
+    buttons->addWidget(m_solving, 1);
+    buttons->addWidget(m_cancelSolving);
+    buttons->addWidget(m_saveWcs);
+    form->addRow(QString(), buttons);
+}
+
+void MeasureWindow::showSkyFinding()
+{
+    const bool running = m_solver.running();
+    m_solve->setEnabled(m_session.lacksSkyCoordinates() && !running);
+    m_saveWcs->setEnabled(!m_session.foundCards().isEmpty() && !running);
+    m_solving->setVisible(running);
+    m_cancelSolving->setVisible(running);
+}
+
+bool MeasureWindow::readScale()
+{
+    const QString text = m_scale->text().trimmed();
+    const std::optional<double> scale = NumberRules::readTyped(text);
+    if (!text.isEmpty() && (!scale || !(*scale > 0))) {
+        m_status->setText(BadScale);
+        return false;
+    }
+    m_session.setTypedScale(text.isEmpty() ? std::nullopt : scale);
+    return true;
+}
+
+// Asked: "Risolvi"; else an image just opened, solved only when its field is wide enough.
+void MeasureWindow::solve(bool asked)
+{
+    if (m_solver.running() || !m_session.lacksSkyCoordinates() || !readScale())
+        return;
+    QString narrow;
+    const Astrometry::SolveRequest request = m_session.solveRequest(narrow);
+    if (!narrow.isEmpty()) {
+        // On opening, the sequence's request to click its stars says more.
+        if (asked || !m_session.sequence())
+            m_status->setText(narrow);
+        return;
+    }
+    if (!asked && !request.scale)
+        return; // tried over every scale, the engine may take its whole limit
+    auto solution = m_solution = std::make_shared<Astrometry::Solution>();
+    BackgroundJob *job = &m_solver;
+    m_solver.start([request, solution, job] { *solution = Astrometry::solve(request, [job] { return job->cancelled(); }); });
+    m_status->setText(Solving);
+    showSkyFinding();
+}
+
+void MeasureWindow::solved()
+{
+    m_status->setText(m_session.adoptSolution(*m_solution, aperture()));
+    showSequence();
+    refresh();
+}
+
+void MeasureWindow::saveWithWcs()
+{
+    const QString path = m_context.dialogs.saveFile(SaveWcsTitle, m_context.settings.value(FolderKey), FitsFiles, false);
+    if (path.isEmpty())
+        return;
+    m_status->setText(m_session.saveWithFoundCards(path));
+}
+
+// Every star of the sequence, for choosing the one to click: the image has no place for them yet.
+void MeasureWindow::listSequenceToAlign()
+{
+    const std::vector<Aavso::SequenceStar> &stars = m_session.sequence()->stars;
+    m_sequenceTable->setRowCount(int(stars.size()));
+    for (std::size_t i = 0; i < stars.size(); ++i) {
+        const Aavso::SequenceMagnitude *magnitude = Aavso::magnitudeFor(stars[i], m_session.filterCode());
+        const QStringList cells{stars[i].label, stars[i].auid, magnitude ? shown(magnitude->magnitude, 3) : QString()};
+        for (int column = 0; column < int(SequenceColumns.size()); ++column) {
+            auto *item = new QTableWidgetItem(cells.value(column));
+            item->setData(Qt::UserRole, qulonglong(i));
+            m_sequenceTable->setItem(int(i), column, item);
+        }
+    }
+}
+
+std::optional<std::size_t> MeasureWindow::selectedSequenceStar() const
+{
+    const QList<QTableWidgetItem *> selected = m_sequenceTable->selectedItems();
+    if (selected.isEmpty())
+        return std::nullopt;
+    return std::size_t(selected.first()->data(Qt::UserRole).toULongLong());
 }

@@ -4,16 +4,22 @@
 #include "core/commandtable.h"
 #include "measurement/session.h"
 #include "serieswindow.h"
+#include "ui/backgroundjob.h"
 
 #include <QPointer>
 #include <QWidget>
 
 class CalibrationWindow;
+#include <memory>
+
 class ImageView;
 class QButtonGroup;
 class QDoubleSpinBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
+class QPushButton;
 class QTableWidget;
 class TransformPanel;
 
@@ -42,6 +48,11 @@ public:
     static inline const QString NoStarToAsk = QStringLiteral("Scrivere il nome della stella o l'ID della carta.");
     static inline const QString BadField = QStringLiteral("Campo: scrivere i primi d'arco, un numero maggiore di zero.");
     static inline const QString BadLimit = QStringLiteral("Magnitudine limite: scrivere un numero maggiore di zero.");
+    // Finding the sky of an image without it.
+    static inline const QString SaveWcsTitle = QStringLiteral("Salva con coordinate");
+    static inline const QString Solving = QStringLiteral("Ricerca delle coordinate celesti con astrometry.net...");
+    static inline const QString BadScale =
+        QStringLiteral("Scala: scrivere i secondi d'arco per pixel, per esempio \"1,8\", o lasciare vuoto.");
 
 protected:
     // The sheet's catalogue magnitudes may have changed while another window was active.
@@ -75,6 +86,14 @@ private:
     void showCalibration();
     // The calibration every image opened now goes through.
     Measurement::PixelStep calibrationStep();
+    void buildSkyFinding(QWidget *panel, QFormLayout *form);
+    bool readScale();
+    void solve(bool asked);
+    void solved();
+    void saveWithWcs();
+    void listSequenceToAlign();
+    std::optional<std::size_t> selectedSequenceStar() const;
+    void showSkyFinding();
 
     const Context m_context;
     Measurement::Session m_session;
@@ -103,6 +122,13 @@ private:
     QLabel *m_status = nullptr;
     TransformPanel *m_transform = nullptr;
     QString m_sequenceOrigin; // of a sequence downloaded: AavsoWeb::FetchedNow or FromCopy
+    QLineEdit *m_scale = nullptr;
+    QPushButton *m_solve = nullptr;
+    QPushButton *m_saveWcs = nullptr;
+    QProgressBar *m_solving = nullptr;
+    QPushButton *m_cancelSolving = nullptr;
 
+    std::shared_ptr<Astrometry::Solution> m_solution; // the engine's, written by its job
+    BackgroundJob m_solver; // before the series: see BackgroundJob
     SeriesLaunch m_series; // last: see BackgroundJob
 };

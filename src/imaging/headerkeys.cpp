@@ -35,6 +35,9 @@ const QStringList &headerKeyNames(HeaderKey key)
         {HeaderKey::Temperature, {"CCD-TEMP", "SET-TEMP"}},
         {HeaderKey::FrameType, {"IMAGETYP", "FRAMETYP"}},
         {HeaderKey::Pedestal, {"PEDESTAL"}},
+        {HeaderKey::PixelScale, {"PIXSCALE", "SECPIX", "IM_SCALE"}},
+        {HeaderKey::PixelSize, {"XPIXSZ"}},
+        {HeaderKey::FocalLength, {"FOCALLEN"}},
     };
     return names.at(key);
 }

@@ -45,6 +45,11 @@ enum class HeaderKey {
     Temperature, // the sensor's, °C: measured, else the set point
     FrameType,   // light, bias, dark, flat
     Pedestal,    // ADU added to every pixel
+    // The pixels' size on the sky: a direct scale (″/pixel), else the pixel's
+    // size (µm, binning included by the cameras that write it) and the focal length (mm).
+    PixelScale,
+    PixelSize,
+    FocalLength,
 };
 
 // The key's names in the order they are tried.

@@ -1,6 +1,8 @@
 #include "session.h"
 
 #include "aavso/bands.h"
+#include "astrometry/alignment.h"
+#include "astrometry/wcscopy.h"
 #include "core/names.h"
 #include "core/numberrules.h"
 #include "measurement/skylabel.h"
@@ -66,6 +68,7 @@ Session::Opening Session::open(const QString &path, const Imaging::Aperture &ape
         m_detector.readNoise = *header.readNoise;
     m_path = path;
     m_opened = std::move(opened);
+    forgetFoundSky();
     remeasure(aperture); // the stars placed on the last image, found again on this one
     QStringList status;
     if (!m_opened.frameProblem.isEmpty())
@@ -406,6 +409,97 @@ SkyHints Session::skyHints() const
     if (variable)
         hints.variable = SkyTime::Target{variable->ra, variable->dec};
     return hints;
+}
+
+void Session::forgetFoundSky()
+{
+    m_found.reset();
+    m_firstClick.reset();
+    m_foundCards.clear();
+}
+
+std::optional<double> Session::pixelScale() const
+{
+    if (m_typedScale || !m_opened.image)
+        return m_typedScale;
+    return Astrometry::headerScale(m_opened.image->header.keys);
+}
+
+const std::vector<Astrometry::FoundStar> &Session::foundStars()
+{
+    if (!m_found)
+        m_found = Astrometry::findStars(*m_opened.image);
+    return *m_found;
+}
+
+Astrometry::SolveRequest Session::solveRequest(QString &narrow)
+{
+    const std::optional<double> scale = pixelScale();
+    narrow = scale ? Astrometry::narrowField(m_opened.image->width, m_opened.image->height, *scale) : QString();
+    const auto &target = m_opened.image->header.target.value;
+    return {foundStars(), m_opened.image->width, m_opened.image->height, scale,
+            target ? std::optional(Sky::Position{target->ra, target->dec}) : std::nullopt};
+}
+
+QString Session::adoptSolution(const Astrometry::Solution &solution, const Imaging::Aperture &aperture)
+{
+    if (solution.cards.isEmpty())
+        return solution.problem;
+    return QStringList{Astrometry::solvedText(solution), adoptCards(solution.cards, aperture)}.join(QLatin1Char(' ')).trimmed();
+}
+
+QString Session::adoptCards(const QByteArray &cards, const Imaging::Aperture &aperture)
+{
+    Imaging::SkyFrameRead read = Imaging::SkyFrame::read(cards, m_opened.image->width, m_opened.image->height);
+    m_opened.frame = std::move(read.frame);
+    m_opened.frameProblem.clear();
+    m_foundCards = cards;
+    m_firstClick.reset();
+    return laySequence(aperture);
+}
+
+QString Session::alignmentClick(const QPointF &point, std::optional<std::size_t> row, const Imaging::Aperture &aperture)
+{
+    const Imaging::StarPosition star = Imaging::findStar(*m_opened.image, point.x(), point.y(), aperture);
+    const Role role = m_firstClick ? Role::C1 : Role::Variable;
+    if (star.refusal != Imaging::Refusal::None)
+        return SessionText::NotPlaced.arg(Imaging::roleName(role), Imaging::refusalText(star.refusal));
+    const QPointF at(star.x, star.y);
+    const auto rowSky = [this, &row]() -> std::optional<Sky::Position> {
+        return row && *row < m_sequence->stars.size() ? std::optional(m_sequence->stars[*row].position) : std::nullopt;
+    };
+    if (!m_firstClick) {
+        // A CSV table does not say where the variable is: its row selected.
+        const std::optional<Sky::Position> variable = m_sequence->variablePosition ? m_sequence->variablePosition : rowSky();
+        if (!variable)
+            return SkyFinding::ChooseRow;
+        m_firstClick = {*variable, at};
+        place(Role::Variable, at, aperture);
+        return SkyFinding::SecondStar;
+    }
+    const std::optional<Sky::Position> second = rowSky();
+    if (!second)
+        return SkyFinding::ChooseRow;
+    Astrometry::AlignInput input{m_firstClick->first, *second, m_firstClick->second, at, {}, foundStars(),
+                                 m_opened.image->width, m_opened.image->height, pixelScale()};
+    if (m_sequence->variablePosition)
+        input.sequence.push_back(*m_sequence->variablePosition);
+    for (const Aavso::SequenceStar &sequenceStar : m_sequence->stars)
+        input.sequence.push_back(sequenceStar.position);
+    const Astrometry::Alignment alignment = Astrometry::alignToSequence(input);
+    if (!alignment.wcs) {
+        m_firstClick.reset();
+        return alignment.problem;
+    }
+    const QString aligned = Astrometry::AlignText::Aligned.arg(alignment.matched).arg(alignment.onImage).arg(
+        QLocale().toString(alignment.meanMiss, 'f', 2));
+    return QStringList{aligned, adoptCards(Astrometry::wcsCards(*alignment.wcs), aperture)}.join(QLatin1Char(' ')).trimmed();
+}
+
+QString Session::saveWithFoundCards(const QString &target) const
+{
+    const QString problem = Astrometry::saveWithWcs(m_path, target, m_foundCards);
+    return problem.isEmpty() ? SkyFinding::Saved.arg(QFileInfo(target).fileName()) : problem;
 }
 
 void Session::workOutSky()

@@ -6,6 +6,7 @@
 // this state and passes on what the user does.
 
 #include "aavso/imagemeasurement.h"
+#include "astrometry/solver.h"
 #include "aavso/sequence.h"
 #include "core/sheet.h"
 #include "measurement/imagepipeline.h"
@@ -41,7 +42,7 @@ inline const QString OtherField =
 inline const QString BadPosition = QStringLiteral("Posizione: scrivere x e y in pixel FITS, per esempio \"512.3 640.8\".");
 inline const QString NoFwhm = QStringLiteral("Nessuna stella misurata da cui prendere la FWHM.");
 inline const QString NoSkyCoordinates =
-    QStringLiteral("L'immagine non ha coordinate celesti (WCS): indicare le stelle a mano.");
+    QStringLiteral("Indicare sull'immagine due stelle della sequenza: la variabile e un'altra");
 inline const QString Written = QStringLiteral("Scritti nel foglio: conteggi di C1, C2, C3 e variabile");
 inline const QString WrittenDate = QStringLiteral(", data e JD");
 inline const QString WrittenFilter = QStringLiteral(", filtro %1");
@@ -52,6 +53,17 @@ inline const QString SaturationBox = QStringLiteral("Saturazione");
 // What the saturation box stands for when empty.
 inline const QString NoSaturation = QStringLiteral("nessuna");
 } // namespace SessionText
+
+// Giving an image without sky coordinates those of astrometry.net or of its sequence.
+namespace SkyFinding {
+inline const QString SecondStar = QStringLiteral(
+    "Variabile indicata. Scegliere nella tabella della sequenza la riga di un'altra stella, poi indicarla "
+    "sull'immagine.");
+inline const QString ChooseRow = QStringLiteral(
+    "Scegliere prima nella tabella della sequenza la riga della stella da indicare.");
+// %1: the file's name.
+inline const QString Saved = QStringLiteral("Salvata con le coordinate celesti: %1");
+} // namespace SkyFinding
 
 // The FITS pixel position typed as "x y" (blanks or ";" between), in the
 // image's coordinates; none for anything else.
@@ -165,7 +177,27 @@ public:
     SkyTime::Outcome<SeriesTemplate> seriesTemplate(const Imaging::Aperture &aperture) const;
     SkyHints skyHints() const;
 
+    // Sky coordinates for an image whose header has none. The scale typed
+    // (″/pixel) stands before the header's.
+    bool lacksSkyCoordinates() const { return m_opened.image && !m_opened.frame; }
+    void setTypedScale(std::optional<double> scale) { m_typedScale = scale; }
+    std::optional<double> pixelScale() const;
+    // What the engine is given; why it need not run (a field too narrow) in `narrow`.
+    Astrometry::SolveRequest solveRequest(QString &narrow);
+    // The engine's solution made the image's WCS; what the status line says.
+    QString adoptSolution(const Astrometry::Solution &solution, const Imaging::Aperture &aperture);
+    // A click while the sequence is being aligned: `row` is the sequence
+    // star selected, if any. What the status line says.
+    QString alignmentClick(const QPointF &point, std::optional<std::size_t> row, const Imaging::Aperture &aperture);
+    bool aligning() const { return m_sequence && lacksSkyCoordinates(); }
+    // The cards of the WCS found here, for a copy of the image; empty when the header had one.
+    const QByteArray &foundCards() const { return m_foundCards; }
+    QString saveWithFoundCards(const QString &target) const;
+
 private:
+    void forgetFoundSky();
+    QString adoptCards(const QByteArray &cards, const Imaging::Aperture &aperture);
+    const std::vector<Astrometry::FoundStar> &foundStars();
     QString laySequence(const Imaging::Aperture &aperture);
     void setRole(Imaging::Role role, const Imaging::StarMeasurement &star, double radius);
     std::optional<std::size_t> sequenceStarAt(const QPointF &centre, double radius) const;
@@ -183,6 +215,12 @@ private:
     std::optional<Aavso::Sequence> m_sequence;
     SequenceField m_field; // the sequence laid on the image; no rows when not
     std::array<std::optional<std::size_t>, Imaging::RoleCount> m_sequenceStar;
+    // Finding the sky: the scale typed, the image's stars once found, the
+    // first click of an alignment (where on the sky, where on the image), the cards found.
+    std::optional<double> m_typedScale;
+    std::optional<std::vector<Astrometry::FoundStar>> m_found;
+    std::optional<std::pair<Sky::Position, QPointF>> m_firstClick;
+    QByteArray m_foundCards;
 };
 
 } // namespace Measurement

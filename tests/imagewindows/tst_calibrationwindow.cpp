@@ -154,6 +154,11 @@ private slots:
                  qPrintable(description()));
         const QStringList calibrated = toSheet();
         QCOMPARE(m_messages.shown.size(), 0);
+        // A folder in VEVURID_SCREENSHOTS takes a picture of both windows to look at.
+        if (const QString folder = qEnvironmentVariable("VEVURID_SCREENSHOTS"); !folder.isEmpty()) {
+            QVERIFY(window->grab().save(QDir(folder).filePath("calibrazione.png")));
+            QVERIFY(m_measure->grab().save(QDir(folder).filePath("misura-calibrata.png")));
+        }
 
         m_dialogs.answers << m_light << m_copies;
         ::control<QPushButton>(window, "cmdSalvaCalibrate")->click();

@@ -5,6 +5,8 @@
 #include "core/names.h"
 #include "core/numberrules.h"
 #include "core/skyposition.h"
+#include "astrometry/alignment.h"
+#include "astrometry/solver.h"
 #include "imaging/skycoordinates.h"
 #include "imaging/fitswriter.h"
 #include "measurement/seriestable.h"
@@ -33,6 +35,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -147,6 +150,9 @@ private slots:
     void sequenceDownloadedThenFromCopy();
     void sequenceDownloadRefused_data();
     void sequenceDownloadRefused();
+    void twoClicksAlignTheSequence();
+    void solveStates_data();
+    void solveStates();
 
 private:
     template <typename T> T *part(const char *name) const { return ::control<T>(m_window, name); }
@@ -774,6 +780,118 @@ void TestMeasureWindow::skyInTheLabel()
     placeFour();
     part<QPushButton>("cmdFoglio")->click();
     QCOMPARE(Aavso::recall(m_settings)->airmass, airmass);
+}
+
+// An image without sky coordinates, its sequence laid by a click on the
+// variable and a position typed for the star of the row chosen.
+void TestMeasureWindow::twoClicksAlignTheSequence()
+{
+    const LocaleGuard locale(QLocale::c());
+    // Measured first on the same field with its own WCS.
+    open("cielo.fits");
+    m_dialogs.answers << m_dir.filePath("sequenza.json");
+    part<QPushButton>("cmdSequenza")->click();
+    auto *table = part<QTableWidget>("tblStelle");
+    const auto tableTexts = [table] {
+        QStringList texts;
+        for (int row = 0; row < table->rowCount(); ++row) {
+            texts << table->verticalHeaderItem(row)->text();
+            for (int column = 0; column < table->columnCount(); ++column)
+                texts << table->item(row, column)->text();
+        }
+        return texts;
+    };
+    const QStringList withWcs = tableTexts();
+    QVERIFY(!table->item(3, 0)->text().isEmpty());
+
+    open("campo.fits");
+    auto *solve = part<QPushButton>("cmdRisolvi");
+    auto *save = part<QPushButton>("cmdSalvaWcs");
+    QVERIFY(solve->isEnabled());
+    QVERIFY(!save->isEnabled());
+    QVERIFY(part<QLabel>("lblStato")->text().startsWith(SessionText::NoSkyCoordinates));
+    // Every star of the sequence to choose from, in its order.
+    auto *sequence = part<QTableWidget>("tblSequenza");
+    QCOMPARE(sequence->rowCount(), 6);
+    QCOMPARE(sequence->item(1, 0)->text(), Labels[1]);
+    QTest::mouseClick(view(), Qt::LeftButton, {}, view()->toWidget(QPointF(fromFits(41.3) + 1, fromFits(31.7))).toPoint());
+    QTRY_COMPARE(part<QLabel>("lblStato")->text(), SkyFinding::SecondStar);
+    sequence->selectRow(1); // Stars[2]
+    auto *position = part<QLineEdit>("txtPosizione");
+    position->setText(QStringLiteral("71 82.5"));
+    QTest::keyClick(position, Qt::Key_Return);
+    const QString status = part<QLabel>("lblStato")->text();
+    const QString aligned = Astrometry::AlignText::Aligned.arg(6).arg(6);
+    QVERIFY2(status.startsWith(aligned.left(aligned.indexOf(QLatin1Char('%')))), qPrintable(status));
+    // Laid and measured as on the image with its own WCS.
+    QCOMPARE(part<QLabel>("lblSequenza")->text(), MeasureWindow::SequenceSummary.arg(Chart).arg(6).arg(5));
+    QCOMPARE(tableTexts(), withWcs);
+    QVERIFY(!solve->isEnabled());
+    QVERIFY(save->isEnabled());
+    if (const QString folder = qEnvironmentVariable("VEVURID_SCREENSHOTS"); !folder.isEmpty())
+        QVERIFY(m_window->grab().save(QDir(folder).filePath("coordinate.png")));
+
+    const QString copy = m_dir.filePath("campo-wcs.fits");
+    m_dialogs.answers << copy;
+    save->click();
+    QCOMPARE(m_dialogs.asked.last().title, MeasureWindow::SaveWcsTitle);
+    QCOMPARE(part<QLabel>("lblStato")->text(), SkyFinding::Saved.arg("campo-wcs.fits"));
+    const FitsImage saved = *loadFits(copy).image;
+    QVERIFY(SkyFrame::read(saved.headerCards, saved.width, saved.height).frame);
+    QFile::remove(copy);
+}
+
+void TestMeasureWindow::solveStates_data()
+{
+    QTest::addColumn<QByteArray>("engine"); // a fake engine's script; empty for none
+    QTest::addColumn<QString>("scale");     // typed
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QString>("status");
+    const QString narrow = Astrometry::narrowField(160, 120, 1.5);
+    QTest::newRow("not installed") << QByteArray() << QString() << false << Astrometry::SolveText::NotInstalled;
+    QTest::newRow("crashes") << QByteArray("kill -SEGV $$") << QString() << false << Astrometry::SolveText::Crashed;
+    QTest::newRow("cancelled") << QByteArray("exec sleep 1000") << QString() << true << Astrometry::SolveText::Cancelled;
+    QTest::newRow("field too narrow") << QByteArray("exec sleep 1000") << "1,5" << false << narrow;
+    QTest::newRow("scale not a number") << QByteArray("exec sleep 1000") << "1,5″" << false << MeasureWindow::BadScale;
+    QTest::newRow("scale zero") << QByteArray("exec sleep 1000") << "0" << false << MeasureWindow::BadScale;
+}
+
+// "Risolvi" runs the engine off the window's thread, with "Annulla"; the
+// window goes on whatever the engine does.
+void TestMeasureWindow::solveStates()
+{
+    QFETCH(QByteArray, engine);
+    QFETCH(QString, scale);
+    QFETCH(bool, cancel);
+    QFETCH(QString, status);
+    QTemporaryDir folder;
+    if (!engine.isEmpty()) {
+        QFile script(folder.filePath("astrometry-engine"));
+        QVERIFY(script.open(QIODevice::WriteOnly) && script.write("#!/bin/sh\n" + engine + "\n") > 0);
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    }
+    Astrometry::setEngineFolders({folder.path()});
+    const auto restore = qScopeGuard([] { Astrometry::setEngineFolders({QStringLiteral("/usr/bin")}); });
+    open("campo.fits");
+    part<QLineEdit>("txtScala")->setText(scale);
+    auto *solve = part<QPushButton>("cmdRisolvi");
+    auto *cancelling = part<QPushButton>("cmdAnnullaRisolvi");
+    QVERIFY(cancelling->isHidden());
+    solve->click();
+    if (cancel) {
+        QVERIFY(!solve->isEnabled());
+        QVERIFY(!cancelling->isHidden() && !part<QProgressBar>("prgRisolvi")->isHidden());
+        QCOMPARE(part<QLabel>("lblStato")->text(), MeasureWindow::Solving);
+        if (const QString shots = qEnvironmentVariable("VEVURID_SCREENSHOTS"); !shots.isEmpty())
+            QVERIFY(m_window->grab().save(QDir(shots).filePath("risolvi.png")));
+        cancelling->click();
+    }
+    QTRY_COMPARE(part<QLabel>("lblStato")->text(), status);
+    QTRY_VERIFY(solve->isEnabled());
+    QVERIFY(cancelling->isHidden());
+    QVERIFY(!part<QPushButton>("cmdSalvaWcs")->isEnabled());
+    QVERIFY(m_messages.shown.isEmpty());
 }
 
 QTEST_MAIN(TestMeasureWindow)
