@@ -82,8 +82,9 @@ double ccdprocSeconds(int frames)
                  {QStringLiteral(VEVURID_BENCH_FOLDER "/calibration_ccdproc.py"), Folder, QString::number(frames)});
     if (!python.waitForFinished(-1) || python.exitCode() != 0)
         return 0; // python3-ccdproc missing
+    // ccdproc tells how it splits the images before the seconds, on the last line.
     bool read = false;
-    const double seconds = python.readAllStandardOutput().trimmed().toDouble(&read);
+    const double seconds = python.readAllStandardOutput().trimmed().split('\n').last().toDouble(&read);
     return read ? seconds : 0;
 }
 
