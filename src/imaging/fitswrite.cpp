@@ -74,7 +74,7 @@ bool saveFloatImage(const QString &path, int width, int height, const std::vecto
         return false;
     int status = 0;
     fitsfile *file = nullptr;
-    fits_create_memfile(&file, &memory, &size, 2880 * 64, std::realloc, &status);
+    fits_create_memfile(&file, &memory, &size, std::size_t(2880) * 64, std::realloc, &status);
     long axes[2] = {width, height};
     fits_create_img(file, FLOAT_IMG, 2, axes, &status);
     // A card another program wrote badly is left out rather than losing the image.

@@ -43,7 +43,7 @@ OpenedImage openImage(const ImageRequest &request)
     return opened;
 }
 
-PixelStep calibrationStep(std::shared_ptr<const Calibration::MasterSet> masters)
+PixelStep calibrationStep(const std::shared_ptr<const Calibration::MasterSet> &masters)
 {
     if (!masters || masters->empty())
         return {};

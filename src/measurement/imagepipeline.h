@@ -54,7 +54,7 @@ struct OpenedImage
 OpenedImage openImage(const ImageRequest &request);
 
 // The step that calibrates every image with `masters`; none without masters.
-PixelStep calibrationStep(std::shared_ptr<const Calibration::MasterSet> masters);
+PixelStep calibrationStep(const std::shared_ptr<const Calibration::MasterSet> &masters);
 
 // The site, target and sky of an opened image for what the window knows
 // now (a click on the variable changes the target).
