@@ -12,6 +12,6 @@ apt-get install -y -qq --no-install-recommends \
   qt6-qpa-plugins qt6-image-formats-plugins libgl1-mesa-dev \
   fonts-wine fonts-liberation fonts-liberation2 xauth \
   libqcustomplot-dev libqcustomplot2.1-qt6 qt6-translations-l10n \
-  libcfitsio-dev wcslib-dev liberfa-dev pkg-config >/dev/null
+  libcfitsio-dev wcslib-dev liberfa-dev libfftw3-dev pkg-config >/dev/null
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"

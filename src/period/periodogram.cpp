@@ -1,10 +1,12 @@
 #include "periodogram.h"
 
 #include "files/csv.h"
+#include "meshsums.h"
 
 #include <QLocale>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -14,6 +16,7 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 
 namespace Period {
 
@@ -222,14 +225,72 @@ double highestBetween(const Series &series, double low, double high)
     return (a + b) / 2;
 }
 
-// Where the grid's power first falls under `level` going from `index` by
-// `direction`, between grid points; the grid's end where it never does.
-double fallsUnder(const Grid &grid, const std::vector<double> &power, qsizetype index, int direction,
-                  double level)
+// The exact power at the grid's frequencies, computed as asked, a chunk of
+// neighbours at a time, and kept.
+class ExactGrid
 {
+public:
+    ExactGrid(const Series &series, const Grid &grid)
+        : m_series(series)
+        , m_grid(grid)
+        , m_padded(series, grid.step)
+        , m_yy(spreadOf(series))
+    {
+    }
+
+    double operator()(qsizetype index)
+    {
+        const qsizetype chunk = index / Chunk;
+        auto found = m_chunks.find(chunk);
+        if (found == m_chunks.end()) {
+            found = m_chunks.emplace(chunk, std::array<double, Chunk>{}).first;
+            const qsizetype first = chunk * Chunk;
+            block(m_padded, m_grid, first, std::min(Chunk, m_grid.count - first), m_yy, m_series,
+                  found->second.data());
+        }
+        return found->second[size_t(index % Chunk)];
+    }
+
+    // The local maximum reached climbing from `index`.
+    qsizetype climb(qsizetype index)
+    {
+        for (;;) {
+            const double here = (*this)(index);
+            if (index + 1 < m_grid.count && (*this)(index + 1) > here)
+                ++index;
+            else if (index > 0 && (*this)(index - 1) > here)
+                --index;
+            else
+                return index;
+        }
+    }
+
+    static constexpr qsizetype Chunk = 16;
+
+private:
+    const Series &m_series;
+    const Grid &m_grid;
+    const Padded m_padded;
+    const double m_yy;
+    std::unordered_map<qsizetype, std::array<double, Chunk>> m_chunks;
+};
+
+// Steps from a peak within which its width is measured on the exact power;
+// further out, on the power given. A peak wider than this is no period.
+constexpr qsizetype ExactWidthSteps = 4096;
+
+// Where the power first falls under `level` going from `index` by
+// `direction`, between grid points; the grid's end where it never does.
+double fallsUnder(const Grid &grid, const std::vector<double> &power, ExactGrid &exact, qsizetype index,
+                  int direction, double level)
+{
+    const auto at = [&](qsizetype k) {
+        return std::abs(k - index) <= ExactWidthSteps ? exact(k) : power[size_t(k)];
+    };
     for (qsizetype k = index + direction; k >= 0 && k < grid.count; k += direction) {
-        if (power[size_t(k)] < level) {
-            const double above = power[size_t(k - direction)], below = power[size_t(k)];
+        const double below = at(k);
+        if (below < level) {
+            const double above = at(k - direction);
             // Within the step: the grid's power may lie under the refined peak's half.
             const double share = above > below ? std::clamp((above - level) / (above - below), 0.0, 1.0) : 0;
             return grid.frequency(k - direction) + direction * share * grid.step;
@@ -238,7 +299,8 @@ double fallsUnder(const Grid &grid, const std::vector<double> &power, qsizetype 
     return grid.frequency(direction > 0 ? grid.count - 1 : 0);
 }
 
-Peak refined(const Series &series, const Grid &grid, const std::vector<double> &power, qsizetype index)
+Peak refined(const Series &series, const Grid &grid, const std::vector<double> &power, ExactGrid &exact,
+             qsizetype index)
 {
     const double low = grid.frequency(std::max<qsizetype>(index - 1, 0));
     const double high = grid.frequency(std::min(index + 1, grid.count - 1));
@@ -248,8 +310,78 @@ Peak refined(const Series &series, const Grid &grid, const std::vector<double> &
     peak.power = dcdft(series, floatingMeanPower(sums, spreadOf(series)));
     peak.semiAmplitude = semiAmplitude(sums);
     const double half = peak.power / 2;
-    peak.halfWidth = (fallsUnder(grid, power, index, +1, half) - fallsUnder(grid, power, index, -1, half)) / 2;
+    peak.halfWidth = (fallsUnder(grid, power, exact, index, +1, half) -
+                      fallsUnder(grid, power, exact, index, -1, half)) /
+                     2;
     return peak;
+}
+
+// peaks(), asking `goOn` between one exact computation and the next; none
+// when it said no.
+std::optional<std::vector<Peak>> peaksOf(const Series &series, const Grid &grid, const std::vector<double> &power,
+                                         int count, const std::function<bool()> &goOn)
+{
+    std::vector<qsizetype> maxima;
+    for (qsizetype k = 0; k < grid.count; ++k) {
+        const double p = power[size_t(k)];
+        if (p > 0 && (k == 0 || p > power[size_t(k - 1)]) && (k + 1 == grid.count || p >= power[size_t(k + 1)]))
+            maxima.push_back(k);
+    }
+    if (maxima.empty() || count <= 0)
+        return std::vector<Peak>{};
+    const auto higher = [&power](qsizetype a, qsizetype b) { return power[size_t(a)] > power[size_t(b)]; };
+    // The maxima are ranked a few at a time: most are never looked at.
+    size_t ranked = 0;
+    const auto rankTo = [&](size_t n) {
+        n = std::min(n, maxima.size());
+        if (n > ranked)
+            std::partial_sort(maxima.begin() + qsizetype(ranked), maxima.begin() + qsizetype(n), maxima.end(),
+                              higher);
+        ranked = std::max(ranked, n);
+    };
+    ExactGrid exact(series, grid);
+    std::vector<std::pair<double, qsizetype>> found; // exact maxima, highest first
+    // The error of `power`, the largest seen: at the maxima climbed, and at
+    // a few chunks across the grid, since the highest maxima may be those
+    // where the error happens to raise the power.
+    double error = 0;
+    constexpr qsizetype SampledChunks = 8;
+    for (qsizetype sample = 0; sample < SampledChunks; ++sample) {
+        const qsizetype first = grid.count * sample / SampledChunks / ExactGrid::Chunk * ExactGrid::Chunk;
+        for (qsizetype k = first; k < std::min(first + ExactGrid::Chunk, grid.count); ++k)
+            error = std::max(error, std::abs(power[size_t(k)] - exact(k)));
+    }
+    for (size_t i = 0; i < maxima.size(); ++i) {
+        if (i == ranked)
+            rankTo(std::max<size_t>(4 * ranked, size_t(count) + 16));
+        const qsizetype k = maxima[i];
+        if (goOn && !goOn())
+            return std::nullopt;
+        if (found.size() >= size_t(count)) {
+            // A maximum this far under the lowest one kept, the power given
+            // cannot hide an exact one above it.
+            const double lowest = found[size_t(count) - 1].first;
+            if (power[size_t(k)] < lowest - 4 * error - 1e-12 * found.front().first)
+                break;
+        }
+        error = std::max(error, std::abs(power[size_t(k)] - exact(k)));
+        const qsizetype top = exact.climb(k);
+        const std::pair<double, qsizetype> peak{exact(top), top};
+        if (peak.first > 0 && std::find(found.begin(), found.end(), peak) == found.end())
+            found.insert(std::upper_bound(found.begin(), found.end(), peak,
+                                          [](const auto &a, const auto &b) { return a.first > b.first; }),
+                         peak);
+    }
+    found.resize(std::min(found.size(), size_t(count)));
+    std::vector<Peak> refinedPeaks;
+    for (const auto &peak : found) {
+        if (goOn && !goOn())
+            return std::nullopt;
+        refinedPeaks.push_back(refined(series, grid, power, exact, peak.second));
+    }
+    std::stable_sort(refinedPeaks.begin(), refinedPeaks.end(),
+                     [](const Peak &a, const Peak &b) { return a.power > b.power; });
+    return refinedPeaks;
 }
 
 // The shortest text that reads back as `value`.
@@ -275,14 +407,29 @@ Grid gridOf(const Range &range, double span)
     return {first, (last - first) / double(count - 1), count};
 }
 
-std::vector<double> periodogram(const Series &series, const Grid &grid, const Progress &progress)
+Method methodFor(size_t points, qsizetype frequencies)
+{
+    return points >= FastFromPoints && double(points) * double(frequencies) >= FastFromWork ? Method::Fast
+                                                                                               : Method::Exact;
+}
+
+std::vector<double> periodogram(const Series &series, const Grid &grid, const Progress &progress, Method method)
 {
     if (series.size() < MinimumPoints || grid.count <= 0 || grid.count > MostFrequencies)
         return {};
-    const Padded padded(series, grid.step);
+    if (method == Method::Chosen)
+        method = methodFor(series.size(), grid.count);
+    const bool fast = method == Method::Fast;
+    std::optional<Padded> padded;
+    std::optional<Mesh> mesh;
+    if (fast)
+        mesh.emplace(series, grid.step, grid.count);
+    else
+        padded.emplace(series, grid.step);
     const double yy = spreadOf(series);
     std::vector<double> power(size_t(grid.count));
-    const qsizetype blocks = (grid.count + StepsPerSeed - 1) / StepsPerSeed;
+    const qsizetype size = fast ? mesh->most() : StepsPerSeed;
+    const qsizetype blocks = (grid.count + size - 1) / size;
     std::atomic<qsizetype> next{0};
     std::atomic<bool> stopped{false}, outOfMemory{false};
     std::mutex reporting;
@@ -291,10 +438,25 @@ std::vector<double> periodogram(const Series &series, const Grid &grid, const Pr
         // An exception leaving a thread would end the program: it is taken
         // back to the calling thread instead.
         try {
+            std::optional<MeshSums> sums;
+            std::vector<double> meshed;
+            if (fast) {
+                sums.emplace(*mesh);
+                meshed.resize(size_t(size) * SumCount);
+            }
             for (qsizetype b = next++; b < blocks && !stopped; b = next++) {
-                const qsizetype first = b * StepsPerSeed;
-                block(padded, grid, first, std::min(StepsPerSeed, grid.count - first), yy, series,
-                      &power[size_t(first)]);
+                const qsizetype first = b * size, count = std::min(size, grid.count - first);
+                if (fast) {
+                    sums->sums(grid.frequency(first), count, meshed.data());
+                    for (qsizetype k = 0; k < count; ++k) {
+                        const double *at = &meshed[size_t(k) * SumCount];
+                        // Σw·cos² and Σw·cos·sin from the double angle; the weights add up to one.
+                        const Sums sum{at[0], at[1], at[2], at[3], (1 + at[4]) / 2, at[5] / 2};
+                        power[size_t(first + k)] = dcdft(series, floatingMeanPower(sum, yy));
+                    }
+                } else {
+                    block(*padded, grid, first, count, yy, series, &power[size_t(first)]);
+                }
                 if (progress) {
                     // Once told to stop, the other thread's last block goes unreported.
                     const std::lock_guard<std::mutex> lock(reporting);
@@ -323,7 +485,7 @@ std::vector<double> periodogram(const Series &series, const Grid &grid, const Pr
     return power;
 }
 
-Search search(const Series &series, const Grid &grid, const Progress &progress, int count)
+Search search(const Series &series, const Grid &grid, const Progress &progress, int count, Method method)
 {
     Search result;
     if (series.size() < MinimumPoints || grid.count <= 0)
@@ -339,12 +501,20 @@ Search search(const Series &series, const Grid &grid, const Progress &progress, 
         return result;
     }
     try {
-        result.power = periodogram(series, grid, progress);
+        result.power = periodogram(series, grid, progress, method);
         if (result.power.empty()) {
             result.outcome = Search::Outcome::Stopped;
             return result;
         }
-        result.peaks = peaks(series, grid, result.power, count);
+        // Told that all is done while the peaks are computed, `progress` may still stop them.
+        std::optional<std::vector<Peak>> found =
+            peaksOf(series, grid, result.power, count, [&progress] { return !progress || progress(1); });
+        if (!found) {
+            result = {};
+            result.outcome = Search::Outcome::Stopped;
+            return result;
+        }
+        result.peaks = std::move(*found);
         result.outcome = Search::Outcome::Found;
     } catch (const std::bad_alloc &) {
         result = {};
@@ -367,34 +537,13 @@ double powerAt(const Series &series, double frequency)
 
 std::vector<Peak> peaks(const Series &series, const Grid &grid, const std::vector<double> &power, int count)
 {
-    std::vector<qsizetype> maxima;
-    for (qsizetype k = 0; k < grid.count; ++k) {
-        const double p = power[size_t(k)];
-        if (p > 0 && (k == 0 || p > power[size_t(k - 1)]) && (k + 1 == grid.count || p >= power[size_t(k + 1)]))
-            maxima.push_back(k);
-    }
-    const auto higher = [&power](qsizetype a, qsizetype b) { return power[size_t(a)] > power[size_t(b)]; };
-    const auto kept = maxima.begin() + std::min<qsizetype>(count, qsizetype(maxima.size()));
-    std::partial_sort(maxima.begin(), kept, maxima.end(), higher);
-    std::vector<Peak> found;
-    for (auto k = maxima.begin(); k != kept; ++k)
-        found.push_back(refined(series, grid, power, *k));
-    std::stable_sort(found.begin(), found.end(), [](const Peak &a, const Peak &b) { return a.power > b.power; });
-    return found;
+    return *peaksOf(series, grid, power, count, {});
 }
 
 Peak peakNear(const Series &series, const Grid &grid, const std::vector<double> &power, qsizetype index)
 {
-    index = std::clamp<qsizetype>(index, 0, grid.count - 1);
-    for (;;) {
-        const double here = power[size_t(index)];
-        if (index + 1 < grid.count && power[size_t(index + 1)] > here)
-            ++index;
-        else if (index > 0 && power[size_t(index - 1)] > here)
-            --index;
-        else
-            return refined(series, grid, power, index);
-    }
+    ExactGrid exact(series, grid);
+    return refined(series, grid, power, exact, exact.climb(std::clamp<qsizetype>(index, 0, grid.count - 1)));
 }
 
 void markAliases(std::vector<Peak> &peaks, const Peak &chosen, double span)
