@@ -1,5 +1,7 @@
 #include "stretch.h"
 
+#include "halves.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -48,13 +50,15 @@ std::vector<quint8> displayPicture(const FitsImage &image, const StretchLimits &
     const double span = limits.white > limits.black ? limits.white - limits.black : 1;
     const double scale = (Levels - 1) / span;
     std::vector<quint8> grey(image.pixels.size());
-    for (std::size_t i = 0; i < grey.size(); ++i) {
-        const float v = image.pixels[i];
-        if (std::isnan(v))
-            continue;
-        const double level = std::clamp((double(v) - limits.black) * scale, 0.0, double(Levels - 1));
-        grey[i] = curve[std::size_t(std::lround(level))];
-    }
+    inHalves(grey.size(), [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            const float v = image.pixels[i];
+            if (std::isnan(v))
+                continue;
+            const double level = std::clamp((double(v) - limits.black) * scale, 0.0, double(Levels - 1));
+            grey[i] = curve[std::size_t(std::lround(level))];
+        }
+    });
     return grey;
 }
 

@@ -1,3 +1,4 @@
+#include "imaging/halves.h"
 #include "imaging/stretch.h"
 
 #include <QTest>
@@ -31,6 +32,8 @@ private slots:
     void limits_data();
     void limits();
     void picture();
+    void largePictureAsInStrips_data();
+    void largePictureAsInStrips();
 };
 
 void TestStretch::limits_data()
@@ -67,6 +70,37 @@ void TestStretch::picture()
     // and the middle still less than the top.
     QVERIFY2(grey[2] > 2 * 26, qPrintable(QString::number(grey[2])));
     QVERIFY(grey[2] < grey[3] && grey[3] < grey[4]);
+}
+
+void TestStretch::largePictureAsInStrips_data()
+{
+    QTest::addColumn<int>("height"); // of 700 pixels wide
+    QTest::newRow("even rows") << 400;
+    QTest::newRow("odd rows") << 401;
+}
+
+// A picture large enough to be drawn in halves on two threads is, pixel for
+// pixel, the strips' pictures, each small enough to be drawn on one.
+void TestStretch::largePictureAsInStrips()
+{
+    QFETCH(int, height);
+    const FitsImage image = ramp(700, height);
+    QVERIFY(image.pixels.size() >= SplitFromPixels);
+    const StretchLimits limits = stretchLimits(image);
+    const std::vector<quint8> grey = displayPicture(image, limits);
+    QCOMPARE(grey.size(), image.pixels.size());
+    constexpr int StripRows = 100;
+    for (int top = 0; top < height; top += StripRows) {
+        FitsImage strip;
+        strip.width = image.width;
+        strip.height = std::min(StripRows, height - top);
+        const auto first = image.pixels.begin() + std::ptrdiff_t(top) * image.width;
+        strip.pixels.assign(first, first + std::ptrdiff_t(strip.height) * image.width);
+        QVERIFY(strip.pixels.size() < SplitFromPixels);
+        const std::vector<quint8> part = displayPicture(strip, limits);
+        QVERIFY2(std::equal(part.begin(), part.end(), grey.begin() + std::ptrdiff_t(top) * image.width),
+                 qPrintable(QString::number(top)));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestStretch)
