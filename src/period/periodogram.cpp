@@ -299,13 +299,19 @@ double fallsUnder(const Grid &grid, const std::vector<double> &power, ExactGrid 
     return grid.frequency(direction > 0 ? grid.count - 1 : 0);
 }
 
-Peak refined(const Series &series, const Grid &grid, const std::vector<double> &power, ExactGrid &exact,
-             qsizetype index)
+// The highest power between the grid's neighbours of `index`.
+double highestAround(const Series &series, const Grid &grid, qsizetype index)
 {
-    const double low = grid.frequency(std::max<qsizetype>(index - 1, 0));
-    const double high = grid.frequency(std::min(index + 1, grid.count - 1));
+    return highestBetween(series, grid.frequency(std::max<qsizetype>(index - 1, 0)),
+                          grid.frequency(std::min(index + 1, grid.count - 1)));
+}
+
+// The peak at `frequency`, highest around the grid's `index`.
+Peak refined(const Series &series, const Grid &grid, const std::vector<double> &power, ExactGrid &exact,
+             qsizetype index, double frequency)
+{
     Peak peak;
-    peak.frequency = highestBetween(series, low, high);
+    peak.frequency = frequency;
     const Sums sums = directSums(series, peak.frequency);
     peak.power = dcdft(series, floatingMeanPower(sums, spreadOf(series)));
     peak.semiAmplitude = semiAmplitude(sums);
@@ -373,12 +379,33 @@ std::optional<std::vector<Peak>> peaksOf(const Series &series, const Grid &grid,
                          peak);
     }
     found.resize(std::min(found.size(), size_t(count)));
-    std::vector<Peak> refinedPeaks;
-    for (const auto &peak : found) {
-        if (goOn && !goOn())
-            return std::nullopt;
-        refinedPeaks.push_back(refined(series, grid, power, exact, peak.second));
+    // The searches between grid steps take the most time: both cores share them.
+    std::vector<double> tops(found.size());
+    std::atomic<size_t> next{0};
+    std::atomic<bool> stopped{false};
+    const auto climb = [&](bool asking) {
+        for (size_t i = next++; i < found.size() && !stopped; i = next++) {
+            if (asking && goOn && !goOn()) {
+                stopped = true;
+                return;
+            }
+            tops[i] = highestAround(series, grid, found[i].second);
+        }
+    };
+    std::thread helper;
+    try {
+        helper = std::thread(climb, false);
+    } catch (const std::system_error &) {
+        // No thread to be had: this one climbs them all.
     }
+    climb(true);
+    if (helper.joinable())
+        helper.join();
+    if (stopped)
+        return std::nullopt;
+    std::vector<Peak> refinedPeaks;
+    for (size_t i = 0; i < found.size(); ++i)
+        refinedPeaks.push_back(refined(series, grid, power, exact, found[i].second, tops[i]));
     std::stable_sort(refinedPeaks.begin(), refinedPeaks.end(),
                      [](const Peak &a, const Peak &b) { return a.power > b.power; });
     return refinedPeaks;
@@ -543,7 +570,8 @@ std::vector<Peak> peaks(const Series &series, const Grid &grid, const std::vecto
 Peak peakNear(const Series &series, const Grid &grid, const std::vector<double> &power, qsizetype index)
 {
     ExactGrid exact(series, grid);
-    return refined(series, grid, power, exact, exact.climb(std::clamp<qsizetype>(index, 0, grid.count - 1)));
+    const qsizetype top = exact.climb(std::clamp<qsizetype>(index, 0, grid.count - 1));
+    return refined(series, grid, power, exact, top, highestAround(series, grid, top));
 }
 
 void markAliases(std::vector<Peak> &peaks, const Peak &chosen, double span)
