@@ -13,7 +13,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 namespace {
 
@@ -83,6 +86,40 @@ void BM_LongSearch(benchmark::State &state)
     state.counters["peak MB"] = peakBytes / 1e6;
 }
 BENCHMARK(BM_LongSearch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// "Annulla" on that search: the time from the answer "stop" being ready to
+// the search's return, a second into the periodogram, or 50 ms into the
+// peaks once the grid is done.
+void BM_LongSearchStopped(benchmark::State &state)
+{
+    using Clock = std::chrono::steady_clock;
+    const Period::Series series = generated(100000, 20);
+    const Period::Grid grid{2 / series.span, 1 / (5 * series.span), 10000000};
+    const bool inPeaks = state.range(0) != 0;
+    for (auto _ : state) {
+        std::atomic<bool> cancelled{false}, gridDone{false};
+        Clock::time_point asked;
+        std::thread user([&] {
+            const Clock::time_point start = Clock::now();
+            while (inPeaks ? !gridDone : Clock::now() - start < std::chrono::seconds(1))
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            if (inPeaks)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            asked = Clock::now();
+            cancelled = true;
+        });
+        const Period::Search found = Period::search(series, grid, [&](double done) {
+            gridDone = gridDone || done >= 1;
+            return !cancelled;
+        });
+        const Clock::time_point returned = Clock::now();
+        user.join();
+        if (found.outcome != Period::Search::Outcome::Stopped)
+            state.SkipWithError("the search was not stopped");
+        state.SetIterationTime(std::chrono::duration<double>(returned - asked).count());
+    }
+}
+BENCHMARK(BM_LongSearchStopped)->ArgName("inPeaks")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
 void BM_DefaultSearch(benchmark::State &state)
 {

@@ -9,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <complex>
 #include <cstring>
 #include <limits>
 #include <mutex>
@@ -198,11 +199,85 @@ void block(const Padded &padded, const Grid &grid, qsizetype first, qsizetype co
     }
 }
 
+// The sums at any frequency between two close together, as polynomials in
+// the frequency: each phasor's Taylor series from the lower one, summed over
+// the observations once. Where the phases turn by at most MostTurn from one
+// frequency to the other, the series' terms fall under rounding long before
+// the last, and the sums are the direct ones to rounding.
+class NearbySums
+{
+public:
+    static constexpr double MostTurn = 1.3; // radians
+    static constexpr int Terms = 32;
+
+    static bool serves(const Series &series, double low, double high)
+    {
+        double latest = 0;
+        for (double t : series.t)
+            latest = std::max(latest, std::abs(t));
+        return TwoPi * (high - low) * latest <= MostTurn;
+    }
+
+    NearbySums(const Series &series, double low, double high) : m_low(low), m_width(high - low)
+    {
+        std::array<double, Terms> once{}, twice{}; // x^k / k!, (2x)^k / k!
+        for (size_t i = 0; i < series.size(); ++i) {
+            const double angle = TwoPi * low * series.t[i];
+            const double c = std::cos(angle), s = std::sin(angle);
+            const double w = series.w[i], wy = w * (series.y[i] - series.mean);
+            const std::complex<double> yw(wy * c, wy * s), phasor(w * c, w * s);
+            const std::complex<double> doubled = w * std::complex<double>(c * c - s * s, 2 * c * s);
+            const double x = TwoPi * m_width * series.t[i];
+            once[0] = twice[0] = 1;
+            for (int k = 1; k < Terms; ++k) {
+                once[size_t(k)] = once[size_t(k) - 1] * x / k;
+                twice[size_t(k)] = twice[size_t(k) - 1] * 2 * x / k;
+            }
+            for (size_t k = 0; k < Terms; ++k) {
+                m_yw[k] += yw * once[k];
+                m_w[k] += phasor * once[k];
+                m_w2[k] += doubled * twice[k];
+            }
+        }
+        // The series of e^{ix} has i^k with each x^k.
+        std::complex<double> turn = 1;
+        for (size_t k = 0; k < Terms; ++k) {
+            m_yw[k] *= turn;
+            m_w[k] *= turn;
+            m_w2[k] *= turn;
+            turn *= std::complex<double>(0, 1);
+        }
+    }
+
+    Sums at(double frequency) const
+    {
+        const double u = (frequency - m_low) / m_width;
+        std::complex<double> yw = 0, w = 0, w2 = 0;
+        for (size_t k = Terms; k-- > 0;) {
+            yw = yw * u + m_yw[k];
+            w = w * u + m_w[k];
+            w2 = w2 * u + m_w2[k];
+        }
+        // Σw·cos² and Σw·cos·sin from the double angle; the weights add up to one.
+        return {yw.real(), yw.imag(), w.real(), w.imag(), (1 + w2.real()) / 2, w2.imag() / 2};
+    }
+
+private:
+    double m_low, m_width;
+    std::array<std::complex<double>, Terms> m_yw{}, m_w{}, m_w2{};
+};
+
 // The golden-section search for the highest power between two frequencies.
 double highestBetween(const Series &series, double low, double high)
 {
     constexpr double Ratio = 0.6180339887498949;
-    const auto power = [&series](double f) { return powerAt(series, f); };
+    std::optional<NearbySums> nearby;
+    if (NearbySums::serves(series, low, high))
+        nearby.emplace(series, low, high);
+    const double yy = spreadOf(series);
+    const auto power = [&](double f) {
+        return nearby ? dcdft(series, floatingMeanPower(nearby->at(f), yy)) : powerAt(series, f);
+    };
     double a = low, b = high;
     double x1 = b - Ratio * (b - a), x2 = a + Ratio * (b - a);
     double p1 = power(x1), p2 = power(x2);
