@@ -32,6 +32,8 @@ private slots:
     void limits_data();
     void limits();
     void picture();
+    void levelsRoundHalfUp_data();
+    void levelsRoundHalfUp();
     void largePictureAsInStrips_data();
     void largePictureAsInStrips();
 };
@@ -70,6 +72,27 @@ void TestStretch::picture()
     // and the middle still less than the top.
     QVERIFY2(grey[2] > 2 * 26, qPrintable(QString::number(grey[2])));
     QVERIFY(grey[2] < grey[3] && grey[3] < grey[4]);
+}
+
+void TestStretch::levelsRoundHalfUp_data()
+{
+    QTest::addColumn<float>("value"); // the grey level itself, from black 0 to white 4095
+    QTest::addColumn<int>("grey");
+    // The curve gives level 2 the grey 0 and level 3 the grey 1.
+    QTest::newRow("just under two and a half") << std::nextafter(2.5f, 0.0f) << 0;
+    QTest::newRow("two and a half") << 2.5f << 1;
+    QTest::newRow("three") << 3.0f << 1;
+}
+
+void TestStretch::levelsRoundHalfUp()
+{
+    QFETCH(float, value);
+    QFETCH(int, grey);
+    FitsImage image;
+    image.width = 1;
+    image.height = 1;
+    image.pixels = {value};
+    QCOMPARE(int(displayPicture(image, {0, 4095})[0]), grey);
 }
 
 void TestStretch::largePictureAsInStrips_data()
