@@ -7,12 +7,12 @@
 #include "imaging/fitsimage.h"
 #include "imaging/stretch.h"
 
+#include "files.h"
 #include "memory.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <fitsio.h>
 
@@ -28,8 +28,7 @@ constexpr double StarX = 2000, StarY = 1500;
 // A sky of 1000 ADU with a little fixed pattern, and a star at (StarX, StarY).
 QString generatedImage(int bitpix)
 {
-    static QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("frame%1.fits").arg(bitpix));
+    const QString path = benchFile(QStringLiteral("frame%1.fits").arg(bitpix));
     if (QFile::exists(path))
         return path;
     std::vector<float> row(Side);

@@ -7,12 +7,12 @@
 #include "aavso/observations.h"
 #include "aavso/vocabulary.h"
 
+#include "files.h"
 #include "memory.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <cmath>
 #include <cstring>
@@ -56,8 +56,7 @@ QByteArray generated(Format format, int count)
 
 QString generatedFile(Format format, int count)
 {
-    static QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("%1-%2.txt").arg(format).arg(count));
+    const QString path = benchFile(QStringLiteral("%1-%2.txt").arg(format).arg(count));
     if (!QFile::exists(path)) {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(generated(format, count)) < 0)

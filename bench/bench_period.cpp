@@ -1,14 +1,22 @@
 // The period search: the periodogram of 10 000 and 100 000 observations at
-// 100 000 frequencies, and the default search (periodogram and its ten
-// refined peaks) over 14 000 visual observations spanning 95 years. The
-// series are the ones bench/period_astropy.py builds, so its figures for
-// astropy's LombScargle stand beside these.
+// 100 000 frequencies, exact and fast; the whole search (periodogram and its
+// ten peaks, exact) at that size, the default search over 14 000 visual
+// observations spanning 95 years, and 100 000 observations at ten million
+// frequencies with the resident memory it takes at the highest. The series
+// are the ones bench/period_astropy.py builds, so its figures for astropy's
+// LombScargle stand beside these; bench/peers.py runs both and prints the
+// ratios.
 
 #include "period/periodogram.h"
 
+#include "memory.h"
+
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 namespace {
 
@@ -40,11 +48,78 @@ void BM_Periodogram(benchmark::State &state)
 {
     const Period::Series series = generated(int(state.range(0)), 20);
     const Period::Grid grid = hundredThousand(series);
+    const auto method = Period::Method(state.range(1));
     for (auto _ : state)
-        benchmark::DoNotOptimize(Period::periodogram(series, grid));
+        benchmark::DoNotOptimize(Period::periodogram(series, grid, {}, method));
     state.counters["frequencies"] = double(grid.count);
 }
-BENCHMARK(BM_Periodogram)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Periodogram)
+    ->ArgNames({"points", "method"})
+    ->Args({10000, int(Period::Method::Exact)})
+    ->Args({10000, int(Period::Method::Fast)})
+    ->Args({100000, int(Period::Method::Exact)})
+    ->Args({100000, int(Period::Method::Fast)})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+void BM_Search(benchmark::State &state)
+{
+    const Period::Series series = generated(int(state.range(0)), 20);
+    const Period::Grid grid = hundredThousand(series);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Period::search(series, grid));
+}
+BENCHMARK(BM_Search)->ArgName("points")->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Ten million frequencies from two cycles per span.
+void BM_LongSearch(benchmark::State &state)
+{
+    const Period::Series series = generated(100000, 20);
+    const Period::Grid grid{2 / series.span, 1 / (5 * series.span), 10000000};
+    double peakBytes = 0;
+    for (auto _ : state) {
+        const double before = resident("VmRSS:");
+        resetPeakResident();
+        benchmark::DoNotOptimize(Period::search(series, grid));
+        peakBytes = resident("VmHWM:") - before;
+    }
+    state.counters["peak MB"] = peakBytes / 1e6;
+}
+BENCHMARK(BM_LongSearch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// "Annulla" on that search: the time from the answer "stop" being ready to
+// the search's return, a second into the periodogram, or 50 ms into the
+// peaks once the grid is done.
+void BM_LongSearchStopped(benchmark::State &state)
+{
+    using Clock = std::chrono::steady_clock;
+    const Period::Series series = generated(100000, 20);
+    const Period::Grid grid{2 / series.span, 1 / (5 * series.span), 10000000};
+    const bool inPeaks = state.range(0) != 0;
+    for (auto _ : state) {
+        std::atomic<bool> cancelled{false}, gridDone{false};
+        Clock::time_point asked;
+        std::thread user([&] {
+            const Clock::time_point start = Clock::now();
+            while (inPeaks ? !gridDone : Clock::now() - start < std::chrono::seconds(1))
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            if (inPeaks)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            asked = Clock::now();
+            cancelled = true;
+        });
+        const Period::Search found = Period::search(series, grid, [&](double done) {
+            gridDone = gridDone || done >= 1;
+            return !cancelled;
+        });
+        const Clock::time_point returned = Clock::now();
+        user.join();
+        if (found.outcome != Period::Search::Outcome::Stopped)
+            state.SkipWithError("the search was not stopped");
+        state.SetIterationTime(std::chrono::duration<double>(returned - asked).count());
+    }
+}
+BENCHMARK(BM_LongSearchStopped)->ArgName("inPeaks")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
 void BM_DefaultSearch(benchmark::State &state)
 {

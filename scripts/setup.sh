@@ -12,7 +12,7 @@ apt-get install -y -qq --no-install-recommends \
   qt6-qpa-plugins qt6-image-formats-plugins libgl1-mesa-dev \
   fonts-wine fonts-liberation fonts-liberation2 xauth \
   libqcustomplot-dev libqcustomplot2.1-qt6 qt6-translations-l10n \
-  libcfitsio-dev wcslib-dev liberfa-dev pkg-config \
+  libcfitsio-dev wcslib-dev liberfa-dev libfftw3-dev pkg-config \
   astrometry.net astrometry-data-tycho2-07 astrometry-data-tycho2-08 astrometry-data-tycho2-09 >/dev/null
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"

@@ -2,6 +2,7 @@
 
 #include "files/textfile.h"
 #include "imaging/fitspixels.h"
+#include "imaging/halves.h"
 
 #include <QDir>
 #include <QFile>
@@ -412,16 +413,27 @@ double plateauOrTypeMaximum(const std::vector<float> &pixels, int bitpix, const 
     const double typeMax = typeMaximum(bitpix, keys);
     if (parseHeaderNumber(keys.value(QStringLiteral("BSCALE"))).value_or(1) < 0)
         return typeMax;
-    float largest = -std::numeric_limits<float>::infinity();
-    int count = 0;
-    for (const float v : pixels) {
-        if (v > largest) {
-            largest = v;
-            count = 1;
-        } else if (v == largest) {
-            ++count;
+    struct Plateau
+    {
+        float largest = -std::numeric_limits<float>::infinity();
+        qint64 count = 0;
+    } halves[2];
+    inHalves(pixels.size(), [&](std::size_t from, std::size_t to) {
+        Plateau &half = halves[from > 0];
+        for (std::size_t i = from; i < to; ++i) {
+            const float v = pixels[i];
+            if (v > half.largest) {
+                half.largest = v;
+                half.count = 1;
+            } else if (v == half.largest) {
+                ++half.count;
+            }
         }
-    }
+    });
+    const float largest = std::max(halves[0].largest, halves[1].largest);
+    qint64 count = 0;
+    for (const Plateau &half : halves)
+        count += half.largest == largest ? half.count : 0;
     return count >= 3 ? double(largest) : typeMax;
 }
 
@@ -537,6 +549,7 @@ struct OpenedFits
     bool compressed = false;
     double scale = 1; // BSCALE and BZERO, uncompressed images only
     double zero = 0;
+    std::optional<LONGLONG> blank; // integer images' BLANK, uncompressed only
 
     LONGLONG width() const { return axes[0]; }
     LONGLONG height() const { return axes.size() > 1 ? axes[1] : 1; }
@@ -629,6 +642,7 @@ QString openChecked(OpenedFits &opened, const QString &path, qint64 maxPixels)
             const std::optional<LONGLONG> blank = exactly<LONGLONG>(number("BLANK", 0));
             if (!blank || fits_set_imgnull(file, *blank, &status) != 0)
                 return problemText(LoadProblem::NotFits, path);
+            opened.blank = blank;
         }
     }
     return QString();
@@ -647,12 +661,82 @@ FitsImage described(const OpenedFits &opened)
     return image;
 }
 
-void dropInfinities(std::vector<float> &pixels)
+void dropInfinities(float *pixels, std::size_t count)
 {
-    for (float &v : pixels) {
-        if (std::isinf(v))
-            v = Invalid;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (std::isinf(pixels[i]))
+            pixels[i] = Invalid;
     }
+}
+
+// A second handle on an open image, for a second thread: CFITSIO shares one
+// between two openings of the same name, and a duplicated descriptor's name
+// is another.
+struct SecondHandle
+{
+    int descriptor = -1;
+    OpenFits fits; // closed before the descriptor
+
+    SecondHandle() = default;
+    SecondHandle(const SecondHandle &) = delete;
+    SecondHandle &operator=(const SecondHandle &) = delete;
+    ~SecondHandle()
+    {
+        if (fits.file) {
+            int status = 0;
+            fits_close_file(fits.file, &status);
+            fits.file = nullptr;
+        }
+        if (descriptor >= 0)
+            close(descriptor);
+    }
+
+    // At the same image, with the same scale and blank value as `opened`.
+    bool open(const OpenedFits &opened)
+    {
+        descriptor = fcntl(opened.checked.handle(), F_DUPFD_CLOEXEC, 0);
+        if (descriptor < 0)
+            return false;
+        const QByteArray name = "/proc/self/fd/" + QByteArray::number(descriptor);
+        int status = 0, hdu = 0, type = 0;
+        fits_get_hdu_num(opened.fits.file, &hdu);
+        fits_open_diskfile(&fits.file, name.constData(), READONLY, &status);
+        fits_movabs_hdu(fits.file, hdu, &type, &status);
+        fits_set_bscale(fits.file, opened.scale, opened.zero, &status);
+        if (opened.blank)
+            fits_set_imgnull(fits.file, *opened.blank, &status);
+        return status == 0;
+    }
+};
+
+// The first plane's pixels as readPixels gives them, infinities dropped: on
+// two threads, a half of the rows each, where the image is large. CFITSIO's
+// status, the first half's first.
+int readPlane(const OpenedFits &opened, std::vector<float> &pixels)
+{
+    const std::size_t width = std::size_t(opened.width());
+    SecondHandle second;
+    if (pixels.size() < SplitFromPixels || !second.open(opened)) {
+        std::vector<LONGLONG> first(opened.axes.size(), 1);
+        const int status = readPixels(opened.fits.file, first.data(), pixels.data(), LONGLONG(pixels.size()));
+        dropInfinities(pixels.data(), pixels.size());
+        return status;
+    }
+    int statuses[2] = {0, 0};
+    inHalves(
+        pixels.size(), [width](std::size_t count) { return count / width / 2 * width; },
+        [&](std::size_t from, std::size_t to) {
+            if (from == to)
+                return;
+            std::vector<LONGLONG> first(opened.axes.size(), 1);
+            if (first.size() > 1)
+                first[1] = LONGLONG(from / width) + 1;
+            // The second half's thread has the second handle, or none started and the first reads all.
+            fitsfile *file = from > 0 ? second.fits.file : opened.fits.file;
+            statuses[from > 0] = readPixels(file, first.data(), pixels.data() + from, LONGLONG(to - from));
+            dropInfinities(pixels.data() + from, to - from);
+        });
+    return statuses[0] != 0 ? statuses[0] : statuses[1];
 }
 
 FitsLoad readWhole(OpenedFits &opened, const QString &path)
@@ -665,11 +749,10 @@ FitsLoad readWhole(OpenedFits &opened, const QString &path)
         const Apart read = readCompressedApart(opened.checked.handle(), opened.fits.file, first, image.pixels);
         if (read != Apart::Done)
             return refused(apartProblem(read), path);
-    } else if (const int problem = readPixels(opened.fits.file, first.data(), image.pixels.data(),
-                                              LONGLONG(image.pixels.size()))) {
+        dropInfinities(image.pixels.data(), image.pixels.size());
+    } else if (const int problem = readPlane(opened, image.pixels)) {
         return refused(endedEarly(problem) ? LoadProblem::Truncated : LoadProblem::NotFits, path);
     }
-    dropInfinities(image.pixels);
     const auto valid = [](float v) { return !std::isnan(v); };
     if (std::none_of(image.pixels.cbegin(), image.pixels.cend(), valid))
         return refused(LoadProblem::NoValidPixels, path);

@@ -1,5 +1,7 @@
 #include "stretch.h"
 
+#include "halves.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -17,6 +19,15 @@ double percentile(std::vector<float> &samples, double fraction)
     const auto at = samples.begin() + std::ptrdiff_t(std::lround(fraction * double(samples.size() - 1)));
     std::nth_element(samples.begin(), at, samples.end());
     return double(*at);
+}
+
+// std::lround of a level from 0 up, without the library call: adding a half
+// and cutting gives one too many only where the sum was rounded up to the
+// next whole number.
+std::size_t nearest(double level)
+{
+    const std::size_t cut = std::size_t(level + 0.5);
+    return level < double(cut) - 0.5 ? cut - 1 : cut;
 }
 
 } // namespace
@@ -48,13 +59,20 @@ std::vector<quint8> displayPicture(const FitsImage &image, const StretchLimits &
     const double span = limits.white > limits.black ? limits.white - limits.black : 1;
     const double scale = (Levels - 1) / span;
     std::vector<quint8> grey(image.pixels.size());
-    for (std::size_t i = 0; i < grey.size(); ++i) {
-        const float v = image.pixels[i];
-        if (std::isnan(v))
-            continue;
-        const double level = std::clamp((double(v) - limits.black) * scale, 0.0, double(Levels - 1));
-        grey[i] = curve[std::size_t(std::lround(level))];
-    }
+    // Through plain pointers: a byte written could otherwise be any of them.
+    const float *const pixels = image.pixels.data();
+    quint8 *const out = grey.data();
+    const quint8 *const table = curve.data();
+    const double black = limits.black;
+    inHalves(grey.size(), [=](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            const float v = pixels[i];
+            if (std::isnan(v))
+                continue;
+            const double level = std::clamp((double(v) - black) * scale, 0.0, double(Levels - 1));
+            out[i] = table[nearest(level)];
+        }
+    });
     return grey;
 }
 

@@ -1,12 +1,15 @@
 #include "periodogram.h"
 
 #include "files/csv.h"
+#include "meshsums.h"
 
 #include <QLocale>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
+#include <complex>
 #include <cstring>
 #include <limits>
 #include <mutex>
@@ -14,6 +17,7 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 
 namespace Period {
 
@@ -195,11 +199,85 @@ void block(const Padded &padded, const Grid &grid, qsizetype first, qsizetype co
     }
 }
 
+// The sums at any frequency between two close together, as polynomials in
+// the frequency: each phasor's Taylor series from the lower one, summed over
+// the observations once. Where the phases turn by at most MostTurn from one
+// frequency to the other, the series' terms fall under rounding long before
+// the last, and the sums are the direct ones to rounding.
+class NearbySums
+{
+public:
+    static constexpr double MostTurn = 1.3; // radians
+    static constexpr int Terms = 32;
+
+    static bool serves(const Series &series, double low, double high)
+    {
+        double latest = 0;
+        for (double t : series.t)
+            latest = std::max(latest, std::abs(t));
+        return TwoPi * (high - low) * latest <= MostTurn;
+    }
+
+    NearbySums(const Series &series, double low, double high) : m_low(low), m_width(high - low)
+    {
+        std::array<double, Terms> once{}, twice{}; // x^k / k!, (2x)^k / k!
+        for (size_t i = 0; i < series.size(); ++i) {
+            const double angle = TwoPi * low * series.t[i];
+            const double c = std::cos(angle), s = std::sin(angle);
+            const double w = series.w[i], wy = w * (series.y[i] - series.mean);
+            const std::complex<double> yw(wy * c, wy * s), phasor(w * c, w * s);
+            const std::complex<double> doubled = w * std::complex<double>(c * c - s * s, 2 * c * s);
+            const double x = TwoPi * m_width * series.t[i];
+            once[0] = twice[0] = 1;
+            for (int k = 1; k < Terms; ++k) {
+                once[size_t(k)] = once[size_t(k) - 1] * x / k;
+                twice[size_t(k)] = twice[size_t(k) - 1] * 2 * x / k;
+            }
+            for (size_t k = 0; k < Terms; ++k) {
+                m_yw[k] += yw * once[k];
+                m_w[k] += phasor * once[k];
+                m_w2[k] += doubled * twice[k];
+            }
+        }
+        // The series of e^{ix} has i^k with each x^k.
+        std::complex<double> turn = 1;
+        for (size_t k = 0; k < Terms; ++k) {
+            m_yw[k] *= turn;
+            m_w[k] *= turn;
+            m_w2[k] *= turn;
+            turn *= std::complex<double>(0, 1);
+        }
+    }
+
+    Sums at(double frequency) const
+    {
+        const double u = (frequency - m_low) / m_width;
+        std::complex<double> yw = 0, w = 0, w2 = 0;
+        for (size_t k = Terms; k-- > 0;) {
+            yw = yw * u + m_yw[k];
+            w = w * u + m_w[k];
+            w2 = w2 * u + m_w2[k];
+        }
+        // Σw·cos² and Σw·cos·sin from the double angle; the weights add up to one.
+        return {yw.real(), yw.imag(), w.real(), w.imag(), (1 + w2.real()) / 2, w2.imag() / 2};
+    }
+
+private:
+    double m_low, m_width;
+    std::array<std::complex<double>, Terms> m_yw{}, m_w{}, m_w2{};
+};
+
 // The golden-section search for the highest power between two frequencies.
 double highestBetween(const Series &series, double low, double high)
 {
     constexpr double Ratio = 0.6180339887498949;
-    const auto power = [&series](double f) { return powerAt(series, f); };
+    std::optional<NearbySums> nearby;
+    if (NearbySums::serves(series, low, high))
+        nearby.emplace(series, low, high);
+    const double yy = spreadOf(series);
+    const auto power = [&](double f) {
+        return nearby ? dcdft(series, floatingMeanPower(nearby->at(f), yy)) : powerAt(series, f);
+    };
     double a = low, b = high;
     double x1 = b - Ratio * (b - a), x2 = a + Ratio * (b - a);
     double p1 = power(x1), p2 = power(x2);
@@ -222,14 +300,72 @@ double highestBetween(const Series &series, double low, double high)
     return (a + b) / 2;
 }
 
-// Where the grid's power first falls under `level` going from `index` by
-// `direction`, between grid points; the grid's end where it never does.
-double fallsUnder(const Grid &grid, const std::vector<double> &power, qsizetype index, int direction,
-                  double level)
+// The exact power at the grid's frequencies, computed as asked, a chunk of
+// neighbours at a time, and kept.
+class ExactGrid
 {
+public:
+    ExactGrid(const Series &series, const Grid &grid)
+        : m_series(series)
+        , m_grid(grid)
+        , m_padded(series, grid.step)
+        , m_yy(spreadOf(series))
+    {
+    }
+
+    double operator()(qsizetype index)
+    {
+        const qsizetype chunk = index / Chunk;
+        auto found = m_chunks.find(chunk);
+        if (found == m_chunks.end()) {
+            found = m_chunks.emplace(chunk, std::array<double, Chunk>{}).first;
+            const qsizetype first = chunk * Chunk;
+            block(m_padded, m_grid, first, std::min(Chunk, m_grid.count - first), m_yy, m_series,
+                  found->second.data());
+        }
+        return found->second[size_t(index % Chunk)];
+    }
+
+    // The local maximum reached climbing from `index`.
+    qsizetype climb(qsizetype index)
+    {
+        for (;;) {
+            const double here = (*this)(index);
+            if (index + 1 < m_grid.count && (*this)(index + 1) > here)
+                ++index;
+            else if (index > 0 && (*this)(index - 1) > here)
+                --index;
+            else
+                return index;
+        }
+    }
+
+    static constexpr qsizetype Chunk = 16;
+
+private:
+    const Series &m_series;
+    const Grid &m_grid;
+    const Padded m_padded;
+    const double m_yy;
+    std::unordered_map<qsizetype, std::array<double, Chunk>> m_chunks;
+};
+
+// Steps from a peak within which its width is measured on the exact power;
+// further out, on the power given. A peak wider than this is no period.
+constexpr qsizetype ExactWidthSteps = 4096;
+
+// Where the power first falls under `level` going from `index` by
+// `direction`, between grid points; the grid's end where it never does.
+double fallsUnder(const Grid &grid, const std::vector<double> &power, ExactGrid &exact, qsizetype index,
+                  int direction, double level)
+{
+    const auto at = [&](qsizetype k) {
+        return std::abs(k - index) <= ExactWidthSteps ? exact(k) : power[size_t(k)];
+    };
     for (qsizetype k = index + direction; k >= 0 && k < grid.count; k += direction) {
-        if (power[size_t(k)] < level) {
-            const double above = power[size_t(k - direction)], below = power[size_t(k)];
+        const double below = at(k);
+        if (below < level) {
+            const double above = at(k - direction);
             // Within the step: the grid's power may lie under the refined peak's half.
             const double share = above > below ? std::clamp((above - level) / (above - below), 0.0, 1.0) : 0;
             return grid.frequency(k - direction) + direction * share * grid.step;
@@ -238,18 +374,116 @@ double fallsUnder(const Grid &grid, const std::vector<double> &power, qsizetype 
     return grid.frequency(direction > 0 ? grid.count - 1 : 0);
 }
 
-Peak refined(const Series &series, const Grid &grid, const std::vector<double> &power, qsizetype index)
+// The highest power between the grid's neighbours of `index`.
+double highestAround(const Series &series, const Grid &grid, qsizetype index)
 {
-    const double low = grid.frequency(std::max<qsizetype>(index - 1, 0));
-    const double high = grid.frequency(std::min(index + 1, grid.count - 1));
+    return highestBetween(series, grid.frequency(std::max<qsizetype>(index - 1, 0)),
+                          grid.frequency(std::min(index + 1, grid.count - 1)));
+}
+
+// The peak at `frequency`, highest around the grid's `index`.
+Peak refined(const Series &series, const Grid &grid, const std::vector<double> &power, ExactGrid &exact,
+             qsizetype index, double frequency)
+{
     Peak peak;
-    peak.frequency = highestBetween(series, low, high);
+    peak.frequency = frequency;
     const Sums sums = directSums(series, peak.frequency);
     peak.power = dcdft(series, floatingMeanPower(sums, spreadOf(series)));
     peak.semiAmplitude = semiAmplitude(sums);
     const double half = peak.power / 2;
-    peak.halfWidth = (fallsUnder(grid, power, index, +1, half) - fallsUnder(grid, power, index, -1, half)) / 2;
+    peak.halfWidth = (fallsUnder(grid, power, exact, index, +1, half) -
+                      fallsUnder(grid, power, exact, index, -1, half)) /
+                     2;
     return peak;
+}
+
+// peaks(), asking `goOn` between one exact computation and the next; none
+// when it said no.
+std::optional<std::vector<Peak>> peaksOf(const Series &series, const Grid &grid, const std::vector<double> &power,
+                                         int count, const std::function<bool()> &goOn)
+{
+    std::vector<qsizetype> maxima;
+    for (qsizetype k = 0; k < grid.count; ++k) {
+        const double p = power[size_t(k)];
+        if (p > 0 && (k == 0 || p > power[size_t(k - 1)]) && (k + 1 == grid.count || p >= power[size_t(k + 1)]))
+            maxima.push_back(k);
+    }
+    if (maxima.empty() || count <= 0)
+        return std::vector<Peak>{};
+    const auto higher = [&power](qsizetype a, qsizetype b) { return power[size_t(a)] > power[size_t(b)]; };
+    // The maxima are ranked a few at a time: most are never looked at.
+    size_t ranked = 0;
+    const auto rankTo = [&](size_t n) {
+        n = std::min(n, maxima.size());
+        if (n > ranked)
+            std::partial_sort(maxima.begin() + qsizetype(ranked), maxima.begin() + qsizetype(n), maxima.end(),
+                              higher);
+        ranked = std::max(ranked, n);
+    };
+    ExactGrid exact(series, grid);
+    std::vector<std::pair<double, qsizetype>> found; // exact maxima, highest first
+    // The error of `power`, the largest seen: at the maxima climbed, and at
+    // a few chunks across the grid, since the highest maxima may be those
+    // where the error happens to raise the power.
+    double error = 0;
+    constexpr qsizetype SampledChunks = 8;
+    for (qsizetype sample = 0; sample < SampledChunks; ++sample) {
+        const qsizetype first = grid.count * sample / SampledChunks / ExactGrid::Chunk * ExactGrid::Chunk;
+        for (qsizetype k = first; k < std::min(first + ExactGrid::Chunk, grid.count); ++k)
+            error = std::max(error, std::abs(power[size_t(k)] - exact(k)));
+    }
+    for (size_t i = 0; i < maxima.size(); ++i) {
+        if (i == ranked)
+            rankTo(std::max<size_t>(4 * ranked, size_t(count) + 16));
+        const qsizetype k = maxima[i];
+        if (goOn && !goOn())
+            return std::nullopt;
+        if (found.size() >= size_t(count)) {
+            // A maximum this far under the lowest one kept, the power given
+            // cannot hide an exact one above it.
+            const double lowest = found[size_t(count) - 1].first;
+            if (power[size_t(k)] < lowest - 4 * error - 1e-12 * found.front().first)
+                break;
+        }
+        error = std::max(error, std::abs(power[size_t(k)] - exact(k)));
+        const qsizetype top = exact.climb(k);
+        const std::pair<double, qsizetype> peak{exact(top), top};
+        if (peak.first > 0 && std::find(found.begin(), found.end(), peak) == found.end())
+            found.insert(std::upper_bound(found.begin(), found.end(), peak,
+                                          [](const auto &a, const auto &b) { return a.first > b.first; }),
+                         peak);
+    }
+    found.resize(std::min(found.size(), size_t(count)));
+    // The searches between grid steps take the most time: both cores share them.
+    std::vector<double> tops(found.size());
+    std::atomic<size_t> next{0};
+    std::atomic<bool> stopped{false};
+    const auto climb = [&](bool asking) {
+        for (size_t i = next++; i < found.size() && !stopped; i = next++) {
+            if (asking && goOn && !goOn()) {
+                stopped = true;
+                return;
+            }
+            tops[i] = highestAround(series, grid, found[i].second);
+        }
+    };
+    std::thread helper;
+    try {
+        helper = std::thread(climb, false);
+    } catch (const std::system_error &) {
+        // No thread to be had: this one climbs them all.
+    }
+    climb(true);
+    if (helper.joinable())
+        helper.join();
+    if (stopped)
+        return std::nullopt;
+    std::vector<Peak> refinedPeaks;
+    for (size_t i = 0; i < found.size(); ++i)
+        refinedPeaks.push_back(refined(series, grid, power, exact, found[i].second, tops[i]));
+    std::stable_sort(refinedPeaks.begin(), refinedPeaks.end(),
+                     [](const Peak &a, const Peak &b) { return a.power > b.power; });
+    return refinedPeaks;
 }
 
 // The shortest text that reads back as `value`.
@@ -275,14 +509,29 @@ Grid gridOf(const Range &range, double span)
     return {first, (last - first) / double(count - 1), count};
 }
 
-std::vector<double> periodogram(const Series &series, const Grid &grid, const Progress &progress)
+Method methodFor(size_t points, qsizetype frequencies)
+{
+    return points >= FastFromPoints && double(points) * double(frequencies) >= FastFromWork ? Method::Fast
+                                                                                               : Method::Exact;
+}
+
+std::vector<double> periodogram(const Series &series, const Grid &grid, const Progress &progress, Method method)
 {
     if (series.size() < MinimumPoints || grid.count <= 0 || grid.count > MostFrequencies)
         return {};
-    const Padded padded(series, grid.step);
+    if (method == Method::Chosen)
+        method = methodFor(series.size(), grid.count);
+    const bool fast = method == Method::Fast;
+    std::optional<Padded> padded;
+    std::optional<Mesh> mesh;
+    if (fast)
+        mesh.emplace(series, grid.step, grid.count);
+    else
+        padded.emplace(series, grid.step);
     const double yy = spreadOf(series);
     std::vector<double> power(size_t(grid.count));
-    const qsizetype blocks = (grid.count + StepsPerSeed - 1) / StepsPerSeed;
+    const qsizetype size = fast ? mesh->most() : StepsPerSeed;
+    const qsizetype blocks = (grid.count + size - 1) / size;
     std::atomic<qsizetype> next{0};
     std::atomic<bool> stopped{false}, outOfMemory{false};
     std::mutex reporting;
@@ -291,10 +540,25 @@ std::vector<double> periodogram(const Series &series, const Grid &grid, const Pr
         // An exception leaving a thread would end the program: it is taken
         // back to the calling thread instead.
         try {
+            std::optional<MeshSums> sums;
+            std::vector<double> meshed;
+            if (fast) {
+                sums.emplace(*mesh);
+                meshed.resize(size_t(size) * SumCount);
+            }
             for (qsizetype b = next++; b < blocks && !stopped; b = next++) {
-                const qsizetype first = b * StepsPerSeed;
-                block(padded, grid, first, std::min(StepsPerSeed, grid.count - first), yy, series,
-                      &power[size_t(first)]);
+                const qsizetype first = b * size, count = std::min(size, grid.count - first);
+                if (fast) {
+                    sums->sums(grid.frequency(first), count, meshed.data());
+                    for (qsizetype k = 0; k < count; ++k) {
+                        const double *at = &meshed[size_t(k) * SumCount];
+                        // Σw·cos² and Σw·cos·sin from the double angle; the weights add up to one.
+                        const Sums sum{at[0], at[1], at[2], at[3], (1 + at[4]) / 2, at[5] / 2};
+                        power[size_t(first + k)] = dcdft(series, floatingMeanPower(sum, yy));
+                    }
+                } else {
+                    block(*padded, grid, first, count, yy, series, &power[size_t(first)]);
+                }
                 if (progress) {
                     // Once told to stop, the other thread's last block goes unreported.
                     const std::lock_guard<std::mutex> lock(reporting);
@@ -323,7 +587,7 @@ std::vector<double> periodogram(const Series &series, const Grid &grid, const Pr
     return power;
 }
 
-Search search(const Series &series, const Grid &grid, const Progress &progress, int count)
+Search search(const Series &series, const Grid &grid, const Progress &progress, int count, Method method)
 {
     Search result;
     if (series.size() < MinimumPoints || grid.count <= 0)
@@ -339,12 +603,20 @@ Search search(const Series &series, const Grid &grid, const Progress &progress, 
         return result;
     }
     try {
-        result.power = periodogram(series, grid, progress);
+        result.power = periodogram(series, grid, progress, method);
         if (result.power.empty()) {
             result.outcome = Search::Outcome::Stopped;
             return result;
         }
-        result.peaks = peaks(series, grid, result.power, count);
+        // Told that all is done while the peaks are computed, `progress` may still stop them.
+        std::optional<std::vector<Peak>> found =
+            peaksOf(series, grid, result.power, count, [&progress] { return !progress || progress(1); });
+        if (!found) {
+            result = {};
+            result.outcome = Search::Outcome::Stopped;
+            return result;
+        }
+        result.peaks = std::move(*found);
         result.outcome = Search::Outcome::Found;
     } catch (const std::bad_alloc &) {
         result = {};
@@ -367,34 +639,14 @@ double powerAt(const Series &series, double frequency)
 
 std::vector<Peak> peaks(const Series &series, const Grid &grid, const std::vector<double> &power, int count)
 {
-    std::vector<qsizetype> maxima;
-    for (qsizetype k = 0; k < grid.count; ++k) {
-        const double p = power[size_t(k)];
-        if (p > 0 && (k == 0 || p > power[size_t(k - 1)]) && (k + 1 == grid.count || p >= power[size_t(k + 1)]))
-            maxima.push_back(k);
-    }
-    const auto higher = [&power](qsizetype a, qsizetype b) { return power[size_t(a)] > power[size_t(b)]; };
-    const auto kept = maxima.begin() + std::min<qsizetype>(count, qsizetype(maxima.size()));
-    std::partial_sort(maxima.begin(), kept, maxima.end(), higher);
-    std::vector<Peak> found;
-    for (auto k = maxima.begin(); k != kept; ++k)
-        found.push_back(refined(series, grid, power, *k));
-    std::stable_sort(found.begin(), found.end(), [](const Peak &a, const Peak &b) { return a.power > b.power; });
-    return found;
+    return *peaksOf(series, grid, power, count, {});
 }
 
 Peak peakNear(const Series &series, const Grid &grid, const std::vector<double> &power, qsizetype index)
 {
-    index = std::clamp<qsizetype>(index, 0, grid.count - 1);
-    for (;;) {
-        const double here = power[size_t(index)];
-        if (index + 1 < grid.count && power[size_t(index + 1)] > here)
-            ++index;
-        else if (index > 0 && power[size_t(index - 1)] > here)
-            --index;
-        else
-            return refined(series, grid, power, index);
-    }
+    ExactGrid exact(series, grid);
+    const qsizetype top = exact.climb(std::clamp<qsizetype>(index, 0, grid.count - 1));
+    return refined(series, grid, power, exact, top, highestAround(series, grid, top));
 }
 
 void markAliases(std::vector<Peak> &peaks, const Peak &chosen, double span)

@@ -39,14 +39,30 @@ Grid gridOf(const Range &range, double span);
 inline constexpr double StepsPerPeakWidth = 5;
 
 // Called with the share of the frequencies done, from 0 to 1, by one thread
-// at a time but not always the same one; false stops the work.
+// at a time but not always the same one; false stops the work. search()
+// goes on calling it with 1 while it computes the peaks.
 using Progress = std::function<bool(double done)>;
+
+// How the power over a whole grid is computed: Exact takes the sums over
+// the observations at each frequency; Fast takes them all at once by FFT
+// (see meshsums.h), within about a ten-thousandth of the highest power,
+// and serves to find the peaks that are then computed exactly. Chosen
+// picks Fast where it is the quicker, as methodFor() says.
+enum class Method { Chosen, Exact, Fast };
+Method methodFor(size_t points, qsizetype frequencies);
+// The FFT's cost goes with the frequencies alone, the exact sums' with the
+// frequencies times the points: under this many points these are the quicker.
+inline constexpr size_t FastFromPoints = 200;
+// Under this many points × frequencies, the exact sums take a few
+// hundredths of a second.
+inline constexpr double FastFromWork = 2e7;
 
 // The DCDFT power at each frequency of `grid`, on every core; empty when
 // `progress` stopped it, the series has fewer than MinimumPoints points or
 // the grid more than MostFrequencies frequencies. Throws std::bad_alloc
 // when memory runs out; search() does not.
-std::vector<double> periodogram(const Series &series, const Grid &grid, const Progress &progress = {});
+std::vector<double> periodogram(const Series &series, const Grid &grid, const Progress &progress = {},
+                                Method method = Method::Chosen);
 inline constexpr size_t MinimumPoints = 4;
 
 // The same at one frequency, from sines and cosines computed anew.
@@ -66,11 +82,15 @@ struct Peak
     double periodError() const;
 };
 
-// The `count` highest local maxima of `power`, highest first, each moved to
-// its own maximum between the grid's steps.
+// The `count` highest local maxima of the exact power on `grid`, highest
+// first, each moved to its own maximum between the grid's steps. `power`,
+// exact or fast, says where to look: the maxima it ranks highest are climbed
+// and measured with exact sums, down to where its error could hide no
+// higher one.
 std::vector<Peak> peaks(const Series &series, const Grid &grid, const std::vector<double> &power,
                         int count = 10);
-// The peak reached climbing from the grid's `index`, refined as peaks() does.
+// The peak reached climbing the exact power from the grid's `index`,
+// refined as peaks() does.
 Peak peakNear(const Series &series, const Grid &grid, const std::vector<double> &power, qsizetype index);
 
 inline constexpr double DaysPerYear = 365.25;
@@ -102,7 +122,8 @@ struct Search
 // The periodogram of `series` on `grid` and its `count` highest peaks. Never
 // throws: a grid too large is refused before anything is allocated, and
 // memory that runs out on the way ends the search with OutOfMemory.
-Search search(const Series &series, const Grid &grid, const Progress &progress = {}, int count = 10);
+Search search(const Series &series, const Grid &grid, const Progress &progress = {}, int count = 10,
+              Method method = Method::Chosen);
 // %1: the frequencies the grid holds, %2: MostFrequencies.
 inline const QString TooManyFrequencies =
     QStringLiteral("La ricerca chiede %1 frequenze, più delle %2 che si possono calcolare: "

@@ -1,5 +1,6 @@
 #include "imaging/fitsimage.h"
 #include "imaging/fitspixels.h"
+#include "imaging/halves.h"
 #include "imaging/skycoordinates.h"
 
 #include "fitswriter.h"
@@ -155,6 +156,8 @@ private slots:
     void pixelTypes();
     void saturationLevels_data();
     void saturationLevels();
+    void largeImagesAsCfitsioReadsThem_data();
+    void largeImagesAsCfitsioReadsThem();
     void zeroBorder();
     void subnormalOnTheEdge();
     void planes_data();
@@ -242,6 +245,83 @@ void TestFitsImage::pixelTypes()
     QCOMPARE(load.image->saturation, saturation);
     QVERIFY(!load.image->firstPlaneOnly);
     verifyPartAgrees(path, *load.image, QRect(0, 0, 2, 2));
+}
+
+// Taller and wider than the image a thread is started for: its halves are
+// read through two handles, and the pixels are CFITSIO's own from one read of
+// the whole plane; the saturation level looks at both halves.
+void TestFitsImage::largeImagesAsCfitsioReadsThem_data()
+{
+    QTest::addColumn<int>("bitpix");
+    QTest::addColumn<Cards>("cards");
+    QTest::addColumn<int>("planes");
+    QTest::addColumn<QList<qsizetype>>("topPixels"); // set to 4095, the rest under
+    QTest::addColumn<double>("saturation");
+
+    // The image is 601 × 523: the first half is its first 261 rows.
+    constexpr qsizetype Second = 261 * 601;
+    const QList<qsizetype> twoAndOne{5, Second - 1, Second};
+    QTest::newRow("16 bit unsigned") << int(USHORT_IMG) << Cards() << 1 << twoAndOne << 4095.0;
+    // The largest of the other values, 4000, is on many pixels.
+    QTest::newRow("16 bit scaled") << int(SHORT_IMG) << Cards{{"BZERO", "100"}, {"BSCALE", "0.5"}} << 1
+                                   << QList<qsizetype>{} << 4000.0;
+    QTest::newRow("16 bit BLANK") << int(SHORT_IMG) << Cards{{"BLANK", "-32768"}} << 1 << twoAndOne << 4095.0;
+    QTest::newRow("float NaN and infinity") << int(FLOAT_IMG) << Cards() << 1 << twoAndOne << 4095.0;
+    QTest::newRow("two planes") << int(FLOAT_IMG) << Cards() << 2 << twoAndOne << 4095.0;
+    QTest::newRow("one at the top in each half") << int(SHORT_IMG) << Cards() << 1
+                                                 << QList<qsizetype>{5, Second + 7} << 32767.0;
+    QTest::newRow("three at the top in the second half")
+        << int(SHORT_IMG) << Cards() << 1 << QList<qsizetype>{Second, Second + 1, 600 * 523} << 4095.0;
+}
+
+void TestFitsImage::largeImagesAsCfitsioReadsThem()
+{
+    QFETCH(int, bitpix);
+    QFETCH(Cards, cards);
+    QFETCH(int, planes);
+    QFETCH(QList<qsizetype>, topPixels);
+    QFETCH(double, saturation);
+    constexpr long Width = 601, Height = 523;
+    const bool blanks = cards.contains({"BLANK", "-32768"});
+    const double inf = std::numeric_limits<double>::infinity();
+    std::vector<double> values(std::size_t(Width * Height * planes));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        values[i] = 1 + double((i * 7919) % 4000) / (bitpix == FLOAT_IMG ? 3 : 1);
+        if (i % 1009 == 3)
+            values[i] = bitpix == FLOAT_IMG ? (i % 2 ? inf : std::nan("")) : blanks ? BlankPixel : values[i];
+    }
+    for (const qsizetype at : topPixels)
+        values[std::size_t(at)] = 4095;
+    const QString path = m_dir.filePath(QStringLiteral("large.fits"));
+    QFile::remove(path);
+    const std::vector<long> axes =
+        planes > 1 ? std::vector<long>{Width, Height, planes} : std::vector<long>{Width, Height};
+    QVERIFY(writeFits(path, {bitpix, axes, values, cards, false}));
+    QVERIFY(std::size_t(Width * Height) >= SplitFromPixels);
+
+    std::vector<float> expected(std::size_t(Width * Height));
+    {
+        int status = 0, anyBlank = 0;
+        float blank = std::nanf("");
+        fitsfile *file = nullptr;
+        fits_open_diskfile(&file, QFile::encodeName(path).constData(), READONLY, &status);
+        fits_read_img(file, TFLOAT, 1, LONGLONG(expected.size()), &blank, expected.data(), &anyBlank, &status);
+        fits_close_file(file, &status);
+        QCOMPARE(status, 0);
+    }
+    for (float &v : expected)
+        v = std::isinf(v) ? std::nanf("") : v;
+
+    const FitsLoad load = loadFits(path);
+    QVERIFY2(load.image, qPrintable(load.problem));
+    QCOMPARE(load.image->firstPlaneOnly, planes > 1);
+    QCOMPARE(load.image->saturation, saturation);
+    QCOMPARE(load.image->pixels.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        if (!samePixel(load.image->pixels[i], expected[i]))
+            QFAIL(qPrintable(
+                QStringLiteral("pixel %1: %2 against %3").arg(i).arg(load.image->pixels[i]).arg(expected[i])));
+    }
 }
 
 void TestFitsImage::saturationLevels_data()

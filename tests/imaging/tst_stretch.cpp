@@ -1,3 +1,4 @@
+#include "imaging/halves.h"
 #include "imaging/stretch.h"
 
 #include <QTest>
@@ -31,6 +32,10 @@ private slots:
     void limits_data();
     void limits();
     void picture();
+    void levelsRoundHalfUp_data();
+    void levelsRoundHalfUp();
+    void largePictureAsInStrips_data();
+    void largePictureAsInStrips();
 };
 
 void TestStretch::limits_data()
@@ -67,6 +72,58 @@ void TestStretch::picture()
     // and the middle still less than the top.
     QVERIFY2(grey[2] > 2 * 26, qPrintable(QString::number(grey[2])));
     QVERIFY(grey[2] < grey[3] && grey[3] < grey[4]);
+}
+
+void TestStretch::levelsRoundHalfUp_data()
+{
+    QTest::addColumn<float>("value"); // the grey level itself, from black 0 to white 4095
+    QTest::addColumn<int>("grey");
+    // The curve gives level 2 the grey 0 and level 3 the grey 1.
+    QTest::newRow("just under two and a half") << std::nextafter(2.5f, 0.0f) << 0;
+    QTest::newRow("two and a half") << 2.5f << 1;
+    QTest::newRow("three") << 3.0f << 1;
+}
+
+void TestStretch::levelsRoundHalfUp()
+{
+    QFETCH(float, value);
+    QFETCH(int, grey);
+    FitsImage image;
+    image.width = 1;
+    image.height = 1;
+    image.pixels = {value};
+    QCOMPARE(int(displayPicture(image, {0, 4095})[0]), grey);
+}
+
+void TestStretch::largePictureAsInStrips_data()
+{
+    QTest::addColumn<int>("height"); // of 700 pixels wide
+    QTest::newRow("even rows") << 400;
+    QTest::newRow("odd rows") << 401;
+}
+
+// A picture large enough to be drawn in halves on two threads is, pixel for
+// pixel, the strips' pictures, each small enough to be drawn on one.
+void TestStretch::largePictureAsInStrips()
+{
+    QFETCH(int, height);
+    const FitsImage image = ramp(700, height);
+    QVERIFY(image.pixels.size() >= SplitFromPixels);
+    const StretchLimits limits = stretchLimits(image);
+    const std::vector<quint8> grey = displayPicture(image, limits);
+    QCOMPARE(grey.size(), image.pixels.size());
+    constexpr int StripRows = 100;
+    for (int top = 0; top < height; top += StripRows) {
+        FitsImage strip;
+        strip.width = image.width;
+        strip.height = std::min(StripRows, height - top);
+        const auto first = image.pixels.begin() + std::ptrdiff_t(top) * image.width;
+        strip.pixels.assign(first, first + std::ptrdiff_t(strip.height) * image.width);
+        QVERIFY(strip.pixels.size() < SplitFromPixels);
+        const std::vector<quint8> part = displayPicture(strip, limits);
+        QVERIFY2(std::equal(part.begin(), part.end(), grey.begin() + std::ptrdiff_t(top) * image.width),
+                 qPrintable(QString::number(top)));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestStretch)

@@ -37,7 +37,7 @@ string(REGEX REPLACE " *\\([^)]*\\)" "" depends "${depends}")
 string(REPLACE ", " ";" depends "${depends}")
 foreach(package libqt6widgets6 libqt6printsupport6 libqt6gui6 libqt6core6 qt6-qpa-plugins
                 qt6-image-formats-plugins fonts-wine fonts-liberation fonts-liberation2 libstdc++6 libc6
-                libqcustomplot2.1-qt6 qt6-translations-l10n libcfitsio10 libwcs7 liberfa1 libqt6network6)
+                libqcustomplot2.1-qt6 qt6-translations-l10n libcfitsio10 libwcs7 liberfa1 libqt6network6 libfftw3-double3)
   check("package IN_LIST depends" "the package does not depend on ${package}: ${depends}")
 endforeach()
 

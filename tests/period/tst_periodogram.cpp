@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 Q_DECLARE_METATYPE(Period::Grid)
+Q_DECLARE_METATYPE(Period::Method)
+Q_DECLARE_METATYPE(Period::Points)
 
 using namespace Period;
 
@@ -40,6 +42,30 @@ Points generated(const QList<double> &periods, int years, int count, bool allYea
         points.magnitude.push_back(magnitude);
         points.error.push_back(0.02 + 0.06 * std::uniform_real_distribution<double>()(random));
     }
+    return points;
+}
+
+// `count` observations within one night of `hours`, of a sine of `period` days.
+Points oneNight(double period, double hours, int count)
+{
+    std::mt19937 random(17);
+    std::uniform_real_distribution<double> at(0, hours / 24);
+    std::normal_distribution<double> noise(0, 0.01);
+    Points points;
+    for (int i = 0; i < count; ++i) {
+        const double t = 2460000.3 + at(random);
+        points.jd.push_back(t);
+        points.magnitude.push_back(12 + 0.2 * std::sin(TwoPi * t / period) + noise(random));
+        points.error.push_back(0.01);
+    }
+    return points;
+}
+
+// `points` with those after the first `kept` moved `years` later.
+Points gapped(Points points, size_t kept, int years)
+{
+    for (size_t i = kept; i < points.jd.size(); ++i)
+        points.jd[i] += years * DaysPerYear;
     return points;
 }
 
@@ -79,7 +105,14 @@ private slots:
     void noiseStaysUnderFalseAlarmLevel();
     void stepsMatchDirectSums_data();
     void stepsMatchDirectSums();
+    void stopsWhenAsked_data();
     void stopsWhenAsked();
+    void fastFindsExactPeaks_data();
+    void fastFindsExactPeaks();
+    void peaksSeeThroughErrors_data();
+    void peaksSeeThroughErrors();
+    void methodFor_data();
+    void methodFor();
     void search_data();
     void search();
     void periodError_data();
@@ -187,7 +220,7 @@ void TestPeriodogram::stepsMatchDirectSums()
     const Series series = seriesOf(generated({0.61}, 10, 203, false, 3), weighted);
     const Grid grid = gridOf({0.1, 100}, series.span);
     QVERIFY(grid.count > 100000);
-    const std::vector<double> power = periodogram(series, grid);
+    const std::vector<double> power = periodogram(series, grid, {}, Method::Exact);
     QCOMPARE(qsizetype(power.size()), grid.count);
     double worst = 0;
     for (qsizetype k = 0; k < grid.count; ++k)
@@ -195,14 +228,150 @@ void TestPeriodogram::stepsMatchDirectSums()
     QVERIFY2(worst < 1e-9, qPrintable(QString::number(worst)));
 }
 
+void TestPeriodogram::stopsWhenAsked_data()
+{
+    QTest::addColumn<Method>("method");
+    QTest::newRow("exact") << Method::Exact;
+    QTest::newRow("fast") << Method::Fast;
+}
+
 void TestPeriodogram::stopsWhenAsked()
 {
+    QFETCH(Method, method);
     const Series series = seriesOf(generated({5}, 20, 500, false, 5), false);
-    const Grid grid = gridOf(defaultRange(series.span), series.span);
+    // Many blocks of either method's size.
+    const Grid grid = gridOf({0.1, series.span / 2}, series.span);
     int calls = 0;
-    QVERIFY(periodogram(series, grid, [&calls](double) { return ++calls < 3; }).empty());
+    QVERIFY(periodogram(series, grid, [&calls](double) { return ++calls < 3; }, method).empty());
     QCOMPARE(calls, 3);
-    QVERIFY(periodogram(seriesOf(generated({5}, 1, 3, false, 5), false), grid).empty()); // too few points
+    calls = 0;
+    const Search stopped = Period::search(series, grid, [&calls](double) { return ++calls < 2; }, 10, method);
+    QCOMPARE(int(stopped.outcome), int(Search::Outcome::Stopped));
+    QVERIFY(stopped.peaks.empty());
+    // Stopped at the first question once the grid is done: in the peaks.
+    int done = 0;
+    const Search late = Period::search(series, grid, [&done](double share) { return share < 1 || ++done < 2; },
+                                       10, method);
+    QCOMPARE(int(late.outcome), int(Search::Outcome::Stopped));
+    QVERIFY(late.power.empty());
+    QCOMPARE(done, 2);
+    QVERIFY(periodogram(seriesOf(generated({5}, 1, 3, false, 5), false), grid, {}, method).empty()); // too few points
+}
+
+void TestPeriodogram::fastFindsExactPeaks_data()
+{
+    QTest::addColumn<Points>("points");
+    QTest::addColumn<bool>("weighted");
+    QTest::addColumn<double>("period"); // the highest peak's
+    QTest::newRow("uneven, 20 seasons") << generated({7.1767}, 20, 3000, false, 21) << true << 7.1767;
+    QTest::newRow("two periods, all year") << generated({3.3219, 11.714}, 5, 2000, true, 22) << false << 3.3219;
+    QTest::newRow("a Mira over 50 years") << generated({332}, 50, 5000, false, 23) << true << 332.0;
+    QTest::newRow("gaps of 30 years") << gapped(generated({5.366}, 4, 1200, false, 24), 600, 30) << false << 5.366;
+    QTest::newRow("a single night") << oneNight(0.0712, 7, 400) << false << 0.0712;
+    QTest::newRow("49 points") << generated({2.5}, 2, 49, false, 25) << false << 2.5;
+}
+
+// The fast method's peaks are the exact method's: the same frequencies,
+// powers, amplitudes and uncertainties.
+void TestPeriodogram::fastFindsExactPeaks()
+{
+    QFETCH(Points, points);
+    QFETCH(bool, weighted);
+    QFETCH(double, period);
+    const Series series = seriesOf(points, weighted);
+    const Grid grid = gridOf(defaultRange(series.span), series.span);
+    const Search exact = Period::search(series, grid, {}, 10, Method::Exact);
+    const Search fast = Period::search(series, grid, {}, 10, Method::Fast);
+    QCOMPARE(int(fast.outcome), int(Search::Outcome::Found));
+    QVERIFY(std::abs(exact.peaks[0].period() - period) < exact.peaks[0].periodError());
+    QCOMPARE(fast.peaks.size(), exact.peaks.size());
+    const auto close = [](double a, double b) { return std::abs(a - b) <= 1e-6 * std::abs(b); };
+    for (size_t i = 0; i < exact.peaks.size(); ++i) {
+        const Peak &f = fast.peaks[i], &e = exact.peaks[i];
+        const QByteArray row = QByteArray::number(qulonglong(i));
+        QVERIFY2(close(f.frequency, e.frequency), row);
+        QVERIFY2(close(f.power, e.power), row);
+        QVERIFY2(close(f.semiAmplitude, e.semiAmplitude), row);
+        QVERIFY2(close(f.periodError(), e.periodError()), row);
+    }
+    // The fast grid itself is close, not equal.
+    double worst = 0;
+    for (size_t k = 0; k < exact.power.size(); ++k)
+        worst = std::max(worst, std::abs(fast.power[k] - exact.power[k]));
+    QVERIFY2(worst < 1e-4 * exact.peaks[0].power, qPrintable(QString::number(worst)));
+}
+
+// The peaks come out exact whatever errors the power given to find them has,
+// provided it still shows them: they are climbed and measured anew.
+void TestPeriodogram::peaksSeeThroughErrors_data()
+{
+    QTest::addColumn<QList<double>>("periods");
+    QTest::addColumn<double>("error"); // relative to the highest power
+    const QList<double> star{7.1767};
+    QTest::newRow("a period, none") << star << 0.0;
+    QTest::newRow("a period, a millionth") << star << 1e-6;
+    QTest::newRow("a period, a thousandth") << star << 1e-3;
+    // Noise alone has peaks of about the same power: errors change their order.
+    QTest::newRow("noise, a thousandth") << QList<double>{} << 1e-3;
+    QTest::newRow("noise, one per cent") << QList<double>{} << 1e-2;
+    QTest::newRow("noise, five per cent") << QList<double>{} << 5e-2;
+    QTest::newRow("noise, twenty per cent") << QList<double>{} << 0.2;
+}
+
+void TestPeriodogram::peaksSeeThroughErrors()
+{
+    QFETCH(QList<double>, periods);
+    QFETCH(double, error);
+    const Series series = seriesOf(generated(periods, 10, 800, false, 31), false);
+    const Grid grid = gridOf(defaultRange(series.span), series.span);
+    const std::vector<double> power = periodogram(series, grid, {}, Method::Exact);
+    const std::vector<Peak> exact = peaks(series, grid, power);
+    // Errors that lower whole peaks, as a smooth error of a method would, and
+    // so change their order; and a scatter from point to point.
+    std::vector<double> noisy = power;
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> off(-error, error);
+    for (size_t k = 0; k < noisy.size(); ++k)
+        noisy[k] = std::max(0.0, power[k] - (error * std::pow(std::sin(0.0123 * double(k)), 2) + off(random) / 10) *
+                                                exact[0].power);
+    const std::vector<Peak> found = peaks(series, grid, noisy);
+    QCOMPARE(found.size(), exact.size());
+    for (size_t i = 0; i < exact.size(); ++i) {
+        QCOMPARE(found[i].frequency, exact[i].frequency);
+        QCOMPARE(found[i].power, exact[i].power);
+        QCOMPARE(found[i].halfWidth, exact[i].halfWidth);
+    }
+}
+
+void TestPeriodogram::methodFor_data()
+{
+    QTest::addColumn<int>("points");
+    QTest::addColumn<qsizetype>("frequencies");
+    QTest::addColumn<Method>("method");
+    const auto enough = [](size_t points) { return qsizetype(std::ceil(FastFromWork / double(points))); };
+    QTest::newRow("too few points for any grid") << int(FastFromPoints - 1) << MostFrequencies << Method::Exact;
+    QTest::newRow("enough points, grid too small")
+        << int(FastFromPoints) << enough(FastFromPoints) - 1 << Method::Exact;
+    QTest::newRow("enough points, grid just large enough")
+        << int(FastFromPoints) << enough(FastFromPoints) << Method::Fast;
+    QTest::newRow("many points, small grid") << 20000 << enough(20000) - 1 << Method::Exact;
+    QTest::newRow("many points, large grid") << 20000 << enough(20000) << Method::Fast;
+}
+
+// The method chosen, and the search's power is the exact method's where it
+// is chosen, and then only.
+void TestPeriodogram::methodFor()
+{
+    QFETCH(int, points);
+    QFETCH(qsizetype, frequencies);
+    QFETCH(Method, method);
+    QCOMPARE(Period::methodFor(size_t(points), frequencies), method);
+    if (double(frequencies) * points > 1e9)
+        return; // too long to compute exactly here
+    const Series series = seriesOf(generated({2.5}, 10, points, false, 41), false);
+    const Grid grid{0.01, 1 / (StepsPerPeakWidth * series.span), frequencies};
+    const std::vector<double> exact = periodogram(series, grid, {}, Method::Exact);
+    QCOMPARE(Period::search(series, grid).power == exact, method == Method::Exact);
 }
 
 void TestPeriodogram::search_data()
@@ -256,25 +425,27 @@ void TestPeriodogram::search()
         QVERIFY(std::abs(found.peaks[0].period() - 2) < 0.01);
 }
 
-// The grid's power under half the refined peak's gives no width: no
-// uncertainty, rather than a negative one.
+// A grid three peak widths apart whose two points nearest the peak are each
+// a width and a half from it, where the power is under half the refined
+// peak's, gives no width: no uncertainty, rather than a negative one.
 void TestPeriodogram::periodError_data()
 {
-    QTest::addColumn<double>("scale"); // of the grid's power
+    QTest::addColumn<double>("offset"); // of the peak from the nearest grid point, in steps
     QTest::addColumn<bool>("given");
-    QTest::newRow("the grid's own power") << 1.0 << true;
-    QTest::newRow("a third of it") << 0.3 << false;
+    QTest::newRow("a grid point on the peak") << 0.0 << true;
+    QTest::newRow("the peak between two grid points") << 0.5 << false;
 }
 
 void TestPeriodogram::periodError()
 {
-    QFETCH(double, scale);
+    QFETCH(double, offset);
     QFETCH(bool, given);
     const Series series = seriesOf(generated({5}, 3, 300, false, 5), false);
-    const Grid grid = gridOf(defaultRange(series.span), series.span);
-    std::vector<double> power = periodogram(series, grid);
-    for (double &p : power)
-        p *= scale;
+    const Grid fine = gridOf({4, 6}, series.span);
+    const double peak = peaks(series, fine, periodogram(series, fine), 1)[0].frequency;
+    const double step = 3 / series.span;
+    const Grid grid{peak - (20 + offset) * step, step, 40};
+    const std::vector<double> power = periodogram(series, grid);
     const qsizetype highest = std::max_element(power.begin(), power.end()) - power.begin();
     const double error = peakNear(series, grid, power, highest).periodError();
     QCOMPARE(std::isfinite(error), given);
