@@ -133,7 +133,11 @@ MeasureWindow::MeasureWindow(const Context &context, QWidget *parent)
     refresh();
 }
 
-MeasureWindow::~MeasureWindow() = default;
+// The calibration window works on this window's setup: it goes first.
+MeasureWindow::~MeasureWindow()
+{
+    delete m_calibrationWindow;
+}
 
 void MeasureWindow::buildControls()
 {
