@@ -46,7 +46,7 @@ StretchLimits stretchLimits(const FitsImage &image)
     return {percentile(samples, StretchLow), percentile(samples, StretchHigh)};
 }
 
-std::vector<quint8> displayPicture(const FitsImage &image, const StretchLimits &limits)
+void drawPicture(const FitsImage &image, const StretchLimits &limits, quint8 *firstRow, std::ptrdiff_t rowStep)
 {
     // The curve is worked out once per grey step, not once per pixel.
     static const std::array<quint8, Levels> curve = [] {
@@ -56,24 +56,32 @@ std::vector<quint8> displayPicture(const FitsImage &image, const StretchLimits &
         return table;
     }();
 
+    if (image.pixels.empty())
+        return;
     const double span = limits.white > limits.black ? limits.white - limits.black : 1;
     const double scale = (Levels - 1) / span;
-    std::vector<quint8> grey(image.pixels.size());
+    const std::size_t width = std::size_t(image.width);
     // Through plain pointers: a byte written could otherwise be any of them.
     const float *const pixels = image.pixels.data();
-    quint8 *const out = grey.data();
     const quint8 *const table = curve.data();
     const double black = limits.black;
-    inHalves(grey.size(), [=](std::size_t from, std::size_t to) {
-        for (std::size_t i = from; i < to; ++i) {
-            const float v = pixels[i];
-            if (std::isnan(v))
-                continue;
-            const double level = std::clamp((double(v) - black) * scale, 0.0, double(Levels - 1));
-            out[i] = table[nearest(level)];
-        }
-    });
-    return grey;
+    inHalves(
+        image.pixels.size(), [width](std::size_t count) { return count / width / 2 * width; },
+        [=](std::size_t from, std::size_t to) {
+            for (std::size_t row = from / width; row < to / width; ++row) {
+                const float *in = pixels + row * width;
+                quint8 *const out = firstRow + std::ptrdiff_t(row) * rowStep;
+                for (std::size_t x = 0; x < width; ++x) {
+                    const float v = in[x];
+                    if (std::isnan(v)) {
+                        out[x] = 0;
+                        continue;
+                    }
+                    const double level = std::clamp((double(v) - black) * scale, 0.0, double(Levels - 1));
+                    out[x] = table[nearest(level)];
+                }
+            }
+        });
 }
 
 } // namespace Imaging
