@@ -90,23 +90,34 @@ void TestStretch::picture()
 
 void TestStretch::levelsRoundHalfUp_data()
 {
-    QTest::addColumn<float>("value"); // the grey level itself, from black 0 to white 4095
+    QTest::addColumn<double>("black"); // white 4095 above
+    QTest::addColumn<float>("value");
     QTest::addColumn<int>("grey");
     // The curve gives level 2 the grey 0 and level 3 the grey 1.
-    QTest::newRow("just under two and a half") << std::nextafter(2.5f, 0.0f) << 0;
-    QTest::newRow("two and a half") << 2.5f << 1;
-    QTest::newRow("three") << 3.0f << 1;
+    QTest::newRow("just under two and a half") << 0.0 << std::nextafter(2.5f, 0.0f) << 0;
+    QTest::newRow("two and a half") << 0.0 << 2.5f << 1;
+    QTest::newRow("three") << 0.0 << 3.0f << 1;
+    // Whole values, in the table of whole values and either side of it.
+    QTest::newRow("lowest whole in the table, level 2") << -32770.0 << -32768.0f << 0;
+    QTest::newRow("lowest whole in the table, level 3") << -32771.0 << -32768.0f << 1;
+    QTest::newRow("whole under the table, level 2") << -32771.0 << -32769.0f << 0;
+    QTest::newRow("whole under the table, level 3") << -32772.0 << -32769.0f << 1;
+    QTest::newRow("highest whole in the table, level 2") << 65533.0 << 65535.0f << 0;
+    QTest::newRow("highest whole in the table, level 3") << 65532.0 << 65535.0f << 1;
+    QTest::newRow("whole above the table, level 2") << 65534.0 << 65536.0f << 0;
+    QTest::newRow("whole above the table, level 3") << 65533.0 << 65536.0f << 1;
 }
 
 void TestStretch::levelsRoundHalfUp()
 {
+    QFETCH(double, black);
     QFETCH(float, value);
     QFETCH(int, grey);
     FitsImage image;
     image.width = 1;
     image.height = 1;
     image.pixels = {value};
-    QCOMPARE(int(drawn(image, {0, 4095})[0]), grey);
+    QCOMPARE(int(drawn(image, {black, black + 4095})[0]), grey);
 }
 
 void TestStretch::largePictureAsInStrips_data()
