@@ -20,6 +20,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -836,6 +837,24 @@ std::optional<double> scannedSaturation(OpenedFits &opened)
 }
 
 } // namespace
+
+void *takePixelMemory(std::size_t bytes)
+{
+    constexpr std::size_t LargePage = std::size_t(1) << 21;
+    void *memory = nullptr;
+    if (bytes < 2 * LargePage) {
+        memory = std::malloc(std::max<std::size_t>(bytes, 1));
+    } else {
+        const std::size_t pages = bytes / LargePage + (bytes % LargePage != 0);
+        memory = std::aligned_alloc(LargePage, pages * LargePage);
+        // Only a wish: refused, the pages are small.
+        if (memory)
+            madvise(memory, pages * LargePage, MADV_HUGEPAGE);
+    }
+    if (!memory)
+        throw std::bad_alloc();
+    return memory;
+}
 
 QString fitsHelperIn(const QStringList &folders)
 {
