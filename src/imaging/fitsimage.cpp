@@ -431,7 +431,8 @@ struct Survey
 };
 
 // Drops the infinities from pixels just read, while they are at hand, and
-// surveys them: two plain loops the compiler can vectorise.
+// surveys them: the band's largest value first, then, only where it is the
+// image's so far, how many pixels share it.
 void settle(float *pixels, std::size_t count, Survey &survey)
 {
     constexpr float Infinite = std::numeric_limits<float>::infinity();
