@@ -152,6 +152,8 @@ class TestFitsImage : public QObject
     Q_OBJECT
 private slots:
     void initTestCase() { HelperSettings::restore(); }
+    void pixelMemory_data();
+    void pixelMemory();
     void pixelTypes_data();
     void pixelTypes();
     void saturationLevels_data();
@@ -394,6 +396,33 @@ void TestFitsImage::zeroBorder()
     QCOMPARE(invalidMask(load.image->pixels), invalid);
     QCOMPARE(load.image->at(4, 2), 0.0f);
     verifyPartAgrees(path, *load.image, QRect(1, 0, 4, 3));
+}
+
+void TestFitsImage::pixelMemory_data()
+{
+    QTest::addColumn<qsizetype>("bytes");
+    QTest::addColumn<bool>("largePages");
+    constexpr qsizetype LargePage = qsizetype(1) << 21;
+    QTest::newRow("none") << qsizetype(0) << false;
+    QTest::newRow("one byte") << qsizetype(1) << false;
+    QTest::newRow("just under two large pages") << 2 * LargePage - 1 << false;
+    QTest::newRow("two large pages") << 2 * LargePage << true;
+    QTest::newRow("a 4096 x 4096 image, and a float more") << qsizetype(4096 * 4096 + 1) * 4 << true;
+}
+
+// Memory for pixels is all usable, and a large image's starts on a large
+// page, or the system could not give it large pages.
+void TestFitsImage::pixelMemory()
+{
+    QFETCH(qsizetype, bytes);
+    QFETCH(bool, largePages);
+    auto *const memory = static_cast<unsigned char *>(takePixelMemory(std::size_t(bytes)));
+    QVERIFY(memory);
+    std::fill_n(memory, bytes, 0xa5);
+    if (bytes > 0)
+        QCOMPARE(memory[bytes - 1], 0xa5);
+    QCOMPARE(reinterpret_cast<std::uintptr_t>(memory) % (std::uintptr_t(1) << 21) == 0, largePages);
+    std::free(memory);
 }
 
 void TestFitsImage::subnormalOnTheEdge()
