@@ -138,7 +138,7 @@ QString saveCalibrated(const QString &path, const QString &target, const MasterS
     // HISTORY holds ASCII alone.
     cards += Imaging::historyCard(HistoryMark + QLatin1Char(' ')
                                   + plan.applied.join(QLatin1String(", ")).replace(QStringLiteral("×"), QStringLiteral("x")));
-    if (!Imaging::saveFloatImage(target, light.width, light.height, light.pixels, cards))
+    if (!Imaging::saveFloatImage(target, light.width, light.height, light.pixels.data(), cards))
         return CalibrationText::NotSaved.arg(QFileInfo(target).fileName());
     return QString();
 }

@@ -314,7 +314,7 @@ bool saveMaster(const Master &master, const QString &path)
         cards += textCard("BIASSUB", master.holdsBias ? QStringLiteral("F") : QStringLiteral("T"), "bias subtracted");
     if (master.kind == FrameKind::Flat && !master.filter.isEmpty())
         cards += textCard("FILTER", master.filter, "filter");
-    return saveFloatImage(path, master.format.width, master.format.height, master.pixels, cards);
+    return saveFloatImage(path, master.format.width, master.format.height, master.pixels.data(), cards);
 }
 
 std::optional<Master> readMaster(const Frame &frame, QString *problem)

@@ -30,8 +30,7 @@ ImageView::ImageView(QWidget *parent) : QWidget(parent)
 void ImageView::setPicture(const QImage &picture)
 {
     const bool sameSize = picture.size() == m_picture.size();
-    // The image's row 0 is the bottom one.
-    m_picture = picture.mirrored(false, true);
+    m_picture = picture;
     if (!sameSize || m_fitted)
         fit();
     update();

@@ -21,7 +21,7 @@ public:
 
     explicit ImageView(QWidget *parent = nullptr);
 
-    // The picture's rows from the image's row 0 up. A picture of another size
+    // The picture top row first, as drawn: the image's last row. A picture of another size
     // is fitted; one of the same size keeps the view, so that the stars
     // stay where they were.
     void setPicture(const QImage &picture);

@@ -339,9 +339,13 @@ void MeasureWindow::openImage()
         return;
     }
     const Imaging::FitsImage &image = *m_session.image();
-    const std::vector<quint8> grey = Imaging::displayPicture(image, Imaging::stretchLimits(image));
-    QImage picture(grey.data(), image.width, image.height, image.width, QImage::Format_Grayscale8);
-    m_view->setPicture(picture); // copies it, flipped
+    // Drawn straight into the picture shown, top row first.
+    QImage picture(image.width, image.height, QImage::Format_Grayscale8);
+    const qsizetype rowBytes = picture.bytesPerLine();
+    if (!picture.isNull())
+        Imaging::drawPicture(image, Imaging::stretchLimits(image), picture.bits() + (image.height - 1) * rowBytes,
+                             -rowBytes);
+    m_view->setPicture(picture);
     showDetector();
     showSequence();
     refresh();

@@ -20,6 +20,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -211,14 +212,17 @@ double typeMaximum(int bitpix, const HeaderKeys &keys)
 }
 
 // Registration leaves exact zeros where no exposed pixel landed: every zero
-// joined to the image's edge through other zeros is no sky.
-void invalidateZeroBorder(std::vector<float> &pixels, int width, int height)
+// joined to the image's edge through other zeros is no sky. Whether there
+// was any.
+bool invalidateZeroBorder(Pixels &pixels, int width, int height)
 {
     std::vector<quint32> pending;
+    bool any = false;
     const auto visit = [&](quint32 i) {
         if (pixels[i] == 0.0f) {
             pixels[i] = Invalid;
             pending.push_back(i);
+            any = true;
         }
     };
     const quint32 w = quint32(width);
@@ -244,6 +248,7 @@ void invalidateZeroBorder(std::vector<float> &pixels, int width, int height)
         if (i < last)
             visit(i + w);
     }
+    return any;
 }
 
 // Beside the program (the build tree), then where the package installs it.
@@ -378,7 +383,7 @@ const char *apartProblem(Apart ended)
 // Debian's CFITSIO also reads past its buffers on some damaged compressed
 // tiles: the helper decompresses them into memory shared with it, which it
 // sizes itself, so that what it wrote is told by its size.
-Apart readCompressedApart(int handle, fitsfile *file, const std::vector<LONGLONG> &first, std::vector<float> &pixels)
+Apart readCompressedApart(int handle, fitsfile *file, const std::vector<LONGLONG> &first, Pixels &pixels)
 {
     int hdu = 0;
     fits_get_hdu_num(file, &hdu);
@@ -405,36 +410,58 @@ Apart readCompressedApart(int handle, fitsfile *file, const std::vector<LONGLONG
     return read;
 }
 
+// What one pass over pixels just read finds: whether one is valid, and the
+// largest value with how many pixels share it.
+struct Survey
+{
+    bool anyValid = false;
+    float largest = -std::numeric_limits<float>::infinity();
+    qint64 count = 0;
+
+    void add(const Survey &other)
+    {
+        anyValid = anyValid || other.anyValid;
+        if (other.largest > largest) {
+            largest = other.largest;
+            count = other.count;
+        } else if (other.largest == largest) {
+            count += other.count;
+        }
+    }
+};
+
+// Drops the infinities from pixels just read, while they are at hand, and
+// surveys them: the band's largest value first, then, only where it is the
+// image's so far, how many pixels share it.
+void settle(float *pixels, std::size_t count, Survey &survey)
+{
+    constexpr float Infinite = std::numeric_limits<float>::infinity();
+    float largest = -Infinite;
+    for (std::size_t i = 0; i < count; ++i) {
+        const float v = std::fabs(pixels[i]) == Infinite ? Invalid : pixels[i];
+        pixels[i] = v;
+        largest = v > largest ? v : largest; // never a NaN
+    }
+    if (largest == -Infinite || largest < survey.largest)
+        return;
+    survey.anyValid = true;
+    if (largest > survey.largest) {
+        survey.largest = largest;
+        survey.count = 0;
+    }
+    for (std::size_t i = 0; i < count; ++i)
+        survey.count += pixels[i] == largest;
+}
+
 // A camera with fewer bits than its file clips at its largest code, which a
 // negative scale makes the smallest value: a plateau at the top is then no
 // camera's, and the type's largest value comes from its smallest code.
-double plateauOrTypeMaximum(const std::vector<float> &pixels, int bitpix, const HeaderKeys &keys)
+double plateauOrTypeMaximum(const Survey &survey, int bitpix, const HeaderKeys &keys)
 {
     const double typeMax = typeMaximum(bitpix, keys);
     if (parseHeaderNumber(keys.value(QStringLiteral("BSCALE"))).value_or(1) < 0)
         return typeMax;
-    struct Plateau
-    {
-        float largest = -std::numeric_limits<float>::infinity();
-        qint64 count = 0;
-    } halves[2];
-    inHalves(pixels.size(), [&](std::size_t from, std::size_t to) {
-        Plateau &half = halves[from > 0];
-        for (std::size_t i = from; i < to; ++i) {
-            const float v = pixels[i];
-            if (v > half.largest) {
-                half.largest = v;
-                half.count = 1;
-            } else if (v == half.largest) {
-                ++half.count;
-            }
-        }
-    });
-    const float largest = std::max(halves[0].largest, halves[1].largest);
-    qint64 count = 0;
-    for (const Plateau &half : halves)
-        count += half.largest == largest ? half.count : 0;
-    return count >= 3 ? double(largest) : typeMax;
+    return survey.count >= 3 ? double(survey.largest) : typeMax;
 }
 
 // Raw pixels are read a band of rows at a time, so that the pass keeps none.
@@ -661,14 +688,6 @@ FitsImage described(const OpenedFits &opened)
     return image;
 }
 
-void dropInfinities(float *pixels, std::size_t count)
-{
-    for (std::size_t i = 0; i < count; ++i) {
-        if (std::isinf(pixels[i]))
-            pixels[i] = Invalid;
-    }
-}
-
 // A second handle on an open image, for a second thread: CFITSIO shares one
 // between two openings of the same name, and a duplicated descriptor's name
 // is another.
@@ -709,33 +728,47 @@ struct SecondHandle
     }
 };
 
+// Rows [from, to) of the first plane as readPixels gives them, settled a
+// band at a time while the band is in the cache; CFITSIO's status.
+int readRows(fitsfile *file, std::size_t dimensions, std::size_t width, std::size_t from, std::size_t to,
+             float *pixels, Survey &survey)
+{
+    const std::size_t band = std::max<std::size_t>(1, (std::size_t(1) << 16) / width);
+    std::vector<LONGLONG> first(dimensions, 1);
+    for (std::size_t row = from; row < to; row += band) {
+        const std::size_t rows = std::min(band, to - row);
+        if (first.size() > 1)
+            first[1] = LONGLONG(row) + 1;
+        float *const at = pixels + row * width;
+        if (const int status = readPixels(file, first.data(), at, LONGLONG(rows * width)))
+            return status;
+        settle(at, rows * width, survey);
+    }
+    return 0;
+}
+
 // The first plane's pixels as readPixels gives them, infinities dropped: on
 // two threads, a half of the rows each, where the image is large. CFITSIO's
 // status, the first half's first.
-int readPlane(const OpenedFits &opened, std::vector<float> &pixels)
+int readPlane(const OpenedFits &opened, Pixels &pixels, Survey &survey)
 {
     const std::size_t width = std::size_t(opened.width());
+    const std::size_t height = pixels.size() / width;
     SecondHandle second;
-    if (pixels.size() < SplitFromPixels || !second.open(opened)) {
-        std::vector<LONGLONG> first(opened.axes.size(), 1);
-        const int status = readPixels(opened.fits.file, first.data(), pixels.data(), LONGLONG(pixels.size()));
-        dropInfinities(pixels.data(), pixels.size());
-        return status;
-    }
+    if (pixels.size() < SplitFromPixels || !second.open(opened))
+        return readRows(opened.fits.file, opened.axes.size(), width, 0, height, pixels.data(), survey);
     int statuses[2] = {0, 0};
+    Survey halves[2];
     inHalves(
         pixels.size(), [width](std::size_t count) { return count / width / 2 * width; },
         [&](std::size_t from, std::size_t to) {
-            if (from == to)
-                return;
-            std::vector<LONGLONG> first(opened.axes.size(), 1);
-            if (first.size() > 1)
-                first[1] = LONGLONG(from / width) + 1;
             // The second half's thread has the second handle, or none started and the first reads all.
             fitsfile *file = from > 0 ? second.fits.file : opened.fits.file;
-            statuses[from > 0] = readPixels(file, first.data(), pixels.data() + from, LONGLONG(to - from));
-            dropInfinities(pixels.data() + from, to - from);
+            statuses[from > 0] = readRows(file, opened.axes.size(), width, from / width, to / width,
+                                          pixels.data(), halves[from > 0]);
         });
+    survey.add(halves[0]);
+    survey.add(halves[1]);
     return statuses[0] != 0 ? statuses[0] : statuses[1];
 }
 
@@ -744,24 +777,29 @@ FitsLoad readWhole(OpenedFits &opened, const QString &path)
     FitsImage image = described(opened);
     image.held = QRect(0, 0, image.width, image.height);
     image.pixels.resize(std::size_t(opened.width() * opened.height()));
-    std::vector<LONGLONG> first(opened.axes.size(), 1);
+    Survey survey;
     if (opened.compressed) {
+        const std::vector<LONGLONG> first(opened.axes.size(), 1);
         const Apart read = readCompressedApart(opened.checked.handle(), opened.fits.file, first, image.pixels);
         if (read != Apart::Done)
             return refused(apartProblem(read), path);
-        dropInfinities(image.pixels.data(), image.pixels.size());
-    } else if (const int problem = readPlane(opened, image.pixels)) {
+        settle(image.pixels.data(), image.pixels.size(), survey);
+    } else if (const int problem = readPlane(opened, image.pixels, survey)) {
         return refused(endedEarly(problem) ? LoadProblem::Truncated : LoadProblem::NotFits, path);
     }
-    const auto valid = [](float v) { return !std::isnan(v); };
-    if (std::none_of(image.pixels.cbegin(), image.pixels.cend(), valid))
+    if (!survey.anyValid)
         return refused(LoadProblem::NoValidPixels, path);
-    invalidateZeroBorder(image.pixels, image.width, image.height);
-    if (std::none_of(image.pixels.cbegin(), image.pixels.cend(), valid))
+    // Zeros cleared from the edge change what the survey found only where
+    // no valid pixel is above zero.
+    if (invalidateZeroBorder(image.pixels, image.width, image.height) && survey.largest == 0.0f) {
+        survey = Survey();
+        settle(image.pixels.data(), image.pixels.size(), survey);
+    }
+    if (!survey.anyValid)
         return refused(LoadProblem::Empty, path);
     image.saturation = image.header.saturation
         ? *image.header.saturation
-        : plateauOrTypeMaximum(image.pixels, opened.bitpix, opened.keys);
+        : plateauOrTypeMaximum(survey, opened.bitpix, opened.keys);
     return {std::move(image), QString()};
 }
 
@@ -800,6 +838,24 @@ std::optional<double> scannedSaturation(OpenedFits &opened)
 }
 
 } // namespace
+
+void *takePixelMemory(std::size_t bytes)
+{
+    constexpr std::size_t LargePage = std::size_t(1) << 21;
+    void *memory = nullptr;
+    if (bytes < 2 * LargePage) {
+        memory = std::malloc(std::max<std::size_t>(bytes, 1));
+    } else {
+        const std::size_t pages = bytes / LargePage + (bytes % LargePage != 0);
+        memory = std::aligned_alloc(LargePage, pages * LargePage);
+        // Only a wish: refused, the pages are small.
+        if (memory)
+            madvise(memory, pages * LargePage, MADV_HUGEPAGE);
+    }
+    if (!memory)
+        throw std::bad_alloc();
+    return memory;
+}
 
 QString fitsHelperIn(const QStringList &folders)
 {

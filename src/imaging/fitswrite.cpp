@@ -64,7 +64,7 @@ QByteArray historyCard(const QString &text)
     return card("HISTORY " + text.toLatin1());
 }
 
-bool saveFloatImage(const QString &path, int width, int height, const std::vector<float> &pixels,
+bool saveFloatImage(const QString &path, int width, int height, const float *pixels,
                     const QByteArray &cards)
 {
     // Written in memory, so that the file is replaced in one step.
@@ -82,7 +82,7 @@ bool saveFloatImage(const QString &path, int width, int height, const std::vecto
         int cardStatus = 0;
         fits_write_record(file, cards.mid(at, CardLength).constData(), &cardStatus);
     }
-    fits_write_img(file, TFLOAT, 1, LONGLONG(pixels.size()), const_cast<float *>(pixels.data()), &status);
+    fits_write_img(file, TFLOAT, 1, LONGLONG(width) * height, const_cast<float *>(pixels), &status);
     LONGLONG end = 0;
     fits_flush_file(file, &status);
     fits_get_hduaddrll(file, nullptr, nullptr, &end, &status);

@@ -23,7 +23,7 @@ QByteArray historyCard(const QString &text);
 // Writes `pixels` (width × height, row by row, NaN where invalid) with the
 // cards, replacing the file at `path` only once the new one is whole. False
 // when it could not be written, or when `path` is no regular file.
-bool saveFloatImage(const QString &path, int width, int height, const std::vector<float> &pixels,
+bool saveFloatImage(const QString &path, int width, int height, const float *pixels,
                     const QByteArray &cards);
 
 } // namespace Imaging

@@ -13,6 +13,10 @@ namespace {
 constexpr std::size_t MaxSamples = std::size_t(1) << 18;
 constexpr double Softening = 10; // asinh(10 t) / asinh(10): the faint tenth gets about half the greys
 constexpr int Levels = 4096;
+// Whole values from here to WholeHigh, which every 8- and 16-bit image's
+// pixels are, take their greys from a table made once per picture.
+constexpr int WholeLow = -32768;
+constexpr int WholeHigh = 65535;
 
 double percentile(std::vector<float> &samples, double fraction)
 {
@@ -46,7 +50,7 @@ StretchLimits stretchLimits(const FitsImage &image)
     return {percentile(samples, StretchLow), percentile(samples, StretchHigh)};
 }
 
-std::vector<quint8> displayPicture(const FitsImage &image, const StretchLimits &limits)
+void drawPicture(const FitsImage &image, const StretchLimits &limits, quint8 *firstRow, std::ptrdiff_t rowStep)
 {
     // The curve is worked out once per grey step, not once per pixel.
     static const std::array<quint8, Levels> curve = [] {
@@ -56,24 +60,37 @@ std::vector<quint8> displayPicture(const FitsImage &image, const StretchLimits &
         return table;
     }();
 
+    if (image.pixels.empty())
+        return;
     const double span = limits.white > limits.black ? limits.white - limits.black : 1;
     const double scale = (Levels - 1) / span;
-    std::vector<quint8> grey(image.pixels.size());
+    const double black = limits.black;
+    const auto grey = [&](double v) {
+        return curve[nearest(std::clamp((v - black) * scale, 0.0, double(Levels - 1)))];
+    };
+    std::vector<quint8> wholes(std::size_t(WholeHigh - WholeLow + 1));
+    for (int v = WholeLow; v <= WholeHigh; ++v)
+        wholes[std::size_t(v - WholeLow)] = grey(v);
+
+    const std::size_t width = std::size_t(image.width);
     // Through plain pointers: a byte written could otherwise be any of them.
     const float *const pixels = image.pixels.data();
-    quint8 *const out = grey.data();
-    const quint8 *const table = curve.data();
-    const double black = limits.black;
-    inHalves(grey.size(), [=](std::size_t from, std::size_t to) {
-        for (std::size_t i = from; i < to; ++i) {
-            const float v = pixels[i];
-            if (std::isnan(v))
-                continue;
-            const double level = std::clamp((double(v) - black) * scale, 0.0, double(Levels - 1));
-            out[i] = table[nearest(level)];
-        }
-    });
-    return grey;
+    const quint8 *const whole = wholes.data();
+    inHalves(
+        image.pixels.size(), [width](std::size_t count) { return count / width / 2 * width; },
+        [=](std::size_t from, std::size_t to) {
+            for (std::size_t row = from / width; row < to / width; ++row) {
+                const float *in = pixels + row * width;
+                quint8 *const out = firstRow + std::ptrdiff_t(row) * rowStep;
+                for (std::size_t x = 0; x < width; ++x) {
+                    const float v = in[x];
+                    if (v >= float(WholeLow) && v <= float(WholeHigh) && float(int(v)) == v)
+                        out[x] = whole[int(v) - WholeLow];
+                    else
+                        out[x] = std::isnan(v) ? quint8(0) : grey(double(v));
+                }
+            }
+        });
 }
 
 } // namespace Imaging

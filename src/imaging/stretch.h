@@ -8,7 +8,7 @@
 
 #include <QtGlobal>
 
-#include <vector>
+#include <cstddef>
 
 namespace Imaging {
 
@@ -24,6 +24,8 @@ struct StretchLimits
 // The two percentiles, from at most about 2^18 pixels taken evenly.
 StretchLimits stretchLimits(const FitsImage &image);
 
-std::vector<quint8> displayPicture(const FitsImage &image, const StretchLimits &limits);
+// Writes every byte of the picture, the image's row y at firstRow + y *
+// rowStep: a negative step draws it top row first, as a screen does.
+void drawPicture(const FitsImage &image, const StretchLimits &limits, quint8 *firstRow, std::ptrdiff_t rowStep);
 
 } // namespace Imaging

@@ -122,7 +122,7 @@ void TestModules::readsCompressedImage()
     QVERIFY(writeFits(path, {USHORT_IMG, {2, 2}, values, {}, true}));
     const Imaging::FitsLoad load = Imaging::loadFits(path);
     QCOMPARE(load.problem, QString());
-    QCOMPARE(load.image->pixels, std::vector<float>(values.cbegin(), values.cend()));
+    QCOMPARE(load.image->pixels, Imaging::Pixels(values.cbegin(), values.cend()));
 }
 
 void TestModules::unusableModule_data()

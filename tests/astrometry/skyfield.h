@@ -115,6 +115,6 @@ inline SkyField skyField(const FieldPlan &plan)
     field.image.width = plan.width;
     field.image.height = plan.height;
     field.image.held = QRect(0, 0, plan.width, plan.height);
-    field.image.pixels = std::move(pixels);
+    field.image.pixels.assign(pixels.cbegin(), pixels.cend());
     return field;
 }

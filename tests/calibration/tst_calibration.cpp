@@ -36,7 +36,8 @@ std::vector<Frame> framesOf(const QStringList &paths)
     return frames;
 }
 
-bool sameBits(const std::vector<float> &a, const std::vector<float> &b)
+template<typename A, typename B>
+bool sameBits(const A &a, const B &b)
 {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
@@ -276,7 +277,7 @@ private slots:
         }
         Imaging::FitsLoad load = Imaging::loadFits(path);
         QVERIFY(load.image);
-        const std::vector<float> before = load.image->pixels;
+        const Imaging::Pixels before = load.image->pixels;
         const Calibrated calibrated = calibrate(*load.image, masters, path);
         QCOMPARE(calibrated.problem, problem);
         QVERIFY(sameBits(load.image->pixels, before));
@@ -353,7 +354,7 @@ private slots:
         QCOMPARE(copy.image->header.object, QStringLiteral("RR Lyr"));
         QCOMPARE(copy.image->header.keys.value("CALSTAT"), QStringLiteral("BDF"));
         QVERIFY(isCalibrated(*copy.image));
-        const std::vector<float> before = copy.image->pixels;
+        const Imaging::Pixels before = copy.image->pixels;
         QCOMPARE(calibrate(*copy.image, m_masters, target).done, CalibrationText::AlreadyDone);
         QVERIFY(sameBits(copy.image->pixels, before));
         QCOMPARE(saveCalibrated(target, out.filePath(QStringLiteral("again.fits")), m_masters),

@@ -25,9 +25,9 @@ using namespace Imaging;
 
 namespace {
 
-QList<float> asList(const std::vector<float> &pixels) { return QList<float>(pixels.cbegin(), pixels.cend()); }
+QList<float> asList(const Imaging::Pixels &pixels) { return QList<float>(pixels.cbegin(), pixels.cend()); }
 
-QList<bool> invalidMask(const std::vector<float> &pixels)
+QList<bool> invalidMask(const Imaging::Pixels &pixels)
 {
     QList<bool> mask;
     for (const float v : pixels)
@@ -152,6 +152,8 @@ class TestFitsImage : public QObject
     Q_OBJECT
 private slots:
     void initTestCase() { HelperSettings::restore(); }
+    void pixelMemory_data();
+    void pixelMemory();
     void pixelTypes_data();
     void pixelTypes();
     void saturationLevels_data();
@@ -237,7 +239,7 @@ void TestFitsImage::pixelTypes()
     QList<float> expected;
     for (const double v : values)
         expected.append(v == BlankPixel || !std::isfinite(v) ? std::nanf("") : float(v));
-    QCOMPARE(invalidMask(load.image->pixels), invalidMask(std::vector<float>(expected.cbegin(), expected.cend())));
+    QCOMPARE(invalidMask(load.image->pixels), invalidMask(Imaging::Pixels(expected.cbegin(), expected.cend())));
     for (int i = 0; i < 4; ++i) {
         if (!std::isnan(expected[i]))
             QCOMPARE(load.image->pixels[std::size_t(i)], expected[i]);
@@ -343,6 +345,11 @@ void TestFitsImage::saturationLevels_data()
     std::fill_n(higherFirst.end() - 3, 3, 4095.0);
     QTest::newRow("three under a higher pixel") << higherFirst << Cards() << 32767.0;
     QTest::newRow("BLANK pixels are no plateau") << threeAt4095 << Cards{{"BLANK", "4095"}} << 32767.0;
+    // Zeros on the edge are cleared before the plateau is looked for.
+    const std::vector<double> zeroEdge{0, 0, 0, -5, -5, -5, -5, -5, -5};
+    QTest::newRow("zeros on the edge: the plateau below") << zeroEdge << Cards() << -5.0;
+    const std::vector<double> twoZerosWalledIn{-5, -5, -5, -5, 0, -5, -5, 0, -5, 0, -5, -5};
+    QTest::newRow("two zeros walled in, one on the edge") << twoZerosWalledIn << Cards() << 32767.0;
     // A negative scale turns a camera's clipped codes into the smallest
     // values: the largest one comes from the smallest code, -32768.
     QTest::newRow("BSCALE -1: a plateau at the top") << threeAt4095 << Cards{{"BSCALE", "-1"}} << 32768.0;
@@ -389,6 +396,33 @@ void TestFitsImage::zeroBorder()
     QCOMPARE(invalidMask(load.image->pixels), invalid);
     QCOMPARE(load.image->at(4, 2), 0.0f);
     verifyPartAgrees(path, *load.image, QRect(1, 0, 4, 3));
+}
+
+void TestFitsImage::pixelMemory_data()
+{
+    QTest::addColumn<qsizetype>("bytes");
+    QTest::addColumn<bool>("largePages");
+    constexpr qsizetype LargePage = qsizetype(1) << 21;
+    QTest::newRow("none") << qsizetype(0) << false;
+    QTest::newRow("one byte") << qsizetype(1) << false;
+    QTest::newRow("just under two large pages") << 2 * LargePage - 1 << false;
+    QTest::newRow("two large pages") << 2 * LargePage << true;
+    QTest::newRow("a 4096 x 4096 image, and a float more") << qsizetype(4096 * 4096 + 1) * 4 << true;
+}
+
+// Memory for pixels is all usable, and a large image's starts on a large
+// page, or the system could not give it large pages.
+void TestFitsImage::pixelMemory()
+{
+    QFETCH(qsizetype, bytes);
+    QFETCH(bool, largePages);
+    auto *const memory = static_cast<unsigned char *>(takePixelMemory(std::size_t(bytes)));
+    QVERIFY(memory);
+    std::fill_n(memory, bytes, 0xa5);
+    if (bytes > 0)
+        QCOMPARE(memory[bytes - 1], 0xa5);
+    QCOMPARE(reinterpret_cast<std::uintptr_t>(memory) % (std::uintptr_t(1) << 21) == 0, largePages);
+    std::free(memory);
 }
 
 void TestFitsImage::subnormalOnTheEdge()
@@ -656,7 +690,7 @@ void TestFitsImage::refusedContents()
     QCOMPARE(load.problem, problem.isEmpty() ? problem : problem.arg(QStringLiteral("contents.fits")));
     QCOMPARE(PartialFits(path).read(QRect(0, 0, 2, 2)).problem, load.problem);
     if (problem.isEmpty())
-        QCOMPARE(invalidMask(load.image->pixels), invalidMask(std::vector<float>(values.cbegin(), values.cend())));
+        QCOMPARE(invalidMask(load.image->pixels), invalidMask(Imaging::Pixels(values.cbegin(), values.cend())));
 }
 
 // A series reads images on several threads, and a compressed one through the
