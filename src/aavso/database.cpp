@@ -134,6 +134,11 @@ class DatabaseReader : public LineReader
 {
 public:
     using LineReader::LineReader;
+    DatabaseReader(Observations &into, const DatabaseReader &from)
+        : LineReader(into, from), m_opened(from.m_opened), m_separator(from.m_separator),
+          m_columns(from.m_columns), m_needed(from.m_needed)
+    {
+    }
 
     QString line(std::string_view line, qint64 number) override
     {
@@ -176,6 +181,14 @@ public:
     }
 
     QString end() override { return m_opened ? QString() : notAavso(); }
+
+    std::unique_ptr<LineReader> twin(Observations &into) const override
+    {
+        return std::make_unique<DatabaseReader>(into, *this);
+    }
+
+    // Set by the first line for good.
+    std::string state() const override { return m_opened ? "opened" : ""; }
 
 private:
     // Empty for a column the file does not have.

@@ -57,6 +57,10 @@ bool readNumber(std::string_view field, double &value);
 // number opens some other table, or a line of text.
 inline constexpr Aavso::Range FullJulianDates{2000000, 3000000};
 
+// A file with more unreadable lines is not of the format it seemed to be;
+// keeping every reason of a huge foreign file would only fill the memory.
+inline constexpr size_t MostSkippedLines = 100000;
+
 // Why a line is skipped, as the status line names it.
 inline const QString BadDate = QStringLiteral("data non valida");
 inline const QString BadMagnitude = QStringLiteral("magnitudine non valida");
@@ -86,6 +90,9 @@ class TextTable
 {
 public:
     explicit TextTable(Observations &into);
+    // A table that knows what `from` knows, for texts added to `into`, which
+    // holds the texts `from`'s observations hold.
+    TextTable(Observations &into, const TextTable &from);
     quint32 index(std::string_view bytes);
     quint32 indexOfText(const QString &text);
 
@@ -100,6 +107,11 @@ public:
     // Notes differ on most lines: kept as bytes, not as shared texts.
     quint32 note(std::string_view bytes);
 
+    // Takes in the texts `later` added from `firstNew` on, in their order, as
+    // if its lines had been read here; says which index each of its texts
+    // has here.
+    std::vector<quint32> join(const TextTable &later, quint32 firstNew);
+
 private:
     struct Slot
     {
@@ -108,6 +120,7 @@ private:
         quint32 length = 0;
         size_t start = 0; // of the bytes in m_keys
     };
+    quint32 find(std::string_view bytes, size_t hash) const; // 0: not there
     quint32 insert(std::string_view bytes, size_t hash, quint32 text);
     void grow();
 
@@ -148,11 +161,28 @@ public:
     virtual QString line(std::string_view line, qint64 number) = 0;
     virtual QString end() = 0;
 
+    // A reader in this one's state that adds to `into`, whose texts are a
+    // copy of those this reader's observations have, so that a later part of
+    // the file can be read at the same time as the rest of this one's.
+    virtual std::unique_ptr<LineReader> twin(Observations &into) const = 0;
+    // What lines may still change in how the next lines are read; a twin is
+    // right only while its reader's state is still what it was given.
+    virtual std::string state() const = 0;
+    // Takes what end() needs of the state `twin`, made from this reader, reached.
+    virtual void follow(const LineReader &) {}
+
+    // Adds what `twin`, made from this reader, read after this reader's
+    // `lines` lines, as if this reader had read them; `refusal` is the
+    // twin's. A non-empty answer refuses the file, as reading them here would
+    // have.
+    QString join(LineReader &twin, qint64 lines, const QString &refusal);
+
 protected:
     // Keeps the observation when `reason` is empty; otherwise skips the line,
     // and refuses the file once it has more unreadable lines than a file of
     // its format can have.
     QString settle(Observation &observation, qint64 number, const QString &reason);
+    LineReader(Observations &into, const LineReader &from);
 
     Observations &m_into;
     const quint16 m_file;
@@ -160,6 +190,7 @@ protected:
 
 private:
     size_t m_firstSkipped;
+    quint32 m_firstNewText = 0; // of a twin: its texts from here on are its own
 };
 
 std::unique_ptr<LineReader> extendedReader(Observations &into, quint16 file);
