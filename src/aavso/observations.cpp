@@ -210,16 +210,42 @@ constexpr qint64 HalvedFrom = 4 * PieceSize;
 // Room kept beyond the observations a file is expected to hold, as a share of them.
 constexpr size_t SpareShare = 16;
 
-// Room for the observations the rest of the file will likely add, judged
-// from those its first `done` bytes added, beyond the `before` there were.
-void reserveAhead(std::vector<Observation> &observations, size_t before, qint64 done, qint64 total)
+// What `into` held before a file's bytes were read into it.
+struct Held
 {
-    const double added = double(observations.size() - before);
-    const size_t expected = observations.size() + size_t(std::ceil(added * double(total - done) / double(done)));
+    size_t observations = 0;
+    size_t notes = 0;
+    size_t noteBytes = 0;
+};
+
+Held held(const Observations &into)
+{
+    return {into.observations.size(), into.noteEnds.size(), size_t(into.noteBytes.size())};
+}
+
+// What `now` will likely be at the file's end, judged from what its first
+// `done` bytes added beyond `before`.
+size_t ahead(size_t now, size_t before, qint64 done, qint64 total)
+{
+    return now + size_t(std::ceil(double(now - before) * double(total - done) / double(done)));
+}
+
+// Room for the observations and notes the rest of the file will likely add,
+// so that neither doubles its room as it fills.
+void reserveAhead(Observations &into, const Held &before, qint64 done, qint64 total)
+{
     // The spare room takes the estimate's wavering; a file whose lines thicken
     // as it goes is reserved for a few times, not once a piece.
+    std::vector<Observation> &observations = into.observations;
+    const size_t expected = ahead(observations.size(), before.observations, done, total);
     if (expected > observations.capacity())
         observations.reserve(std::max(expected + expected / SpareShare, Reading::grown(observations.capacity())));
+    const size_t notes = ahead(into.noteEnds.size(), before.notes, done, total);
+    if (notes > into.noteEnds.capacity())
+        into.noteEnds.reserve(notes + notes / SpareShare);
+    const size_t noteBytes = ahead(size_t(into.noteBytes.size()), before.noteBytes, done, total);
+    if (noteBytes > size_t(into.noteBytes.capacity()))
+        into.noteBytes.reserve(qsizetype(noteBytes + noteBytes / SpareShare));
 }
 
 // Told the bytes of the file taken so far, after each piece; a non-empty
@@ -285,7 +311,7 @@ QString readPieces(Observations &into, quint16 index, QIODevice &device, const Q
                    const std::function<std::unique_ptr<QIODevice>()> &second)
 {
     LineFeed feed(into, index, star);
-    const size_t before = into.observations.size();
+    const Held before = held(into);
     const qint64 size = device.size();
     std::optional<WideText> wide;
     const auto encoding = QStringConverter::encodingForData(device.peek(4));
@@ -303,17 +329,19 @@ QString readPieces(Observations &into, quint16 index, QIODevice &device, const Q
     std::atomic<qint64> laterDone{0};
     std::atomic<bool> stop{false};
     QString laterRefusal;
+    Held laterBefore;
     std::thread thread;
     const auto startLater = [&] {
         later.texts = into.texts;
         later.files = into.files;
+        laterBefore = held(later);
         laterFeed = std::make_unique<LineFeed>(later, feed);
         stateAtTwin = feed.reader()->state();
         thread = std::thread([&] {
             std::optional<WideText> none;
             laterRefusal = feedPieces(*laterFeed, *secondDevice, middle, size, none, [&](qint64 done) {
                 laterDone = done - middle;
-                reserveAhead(later.observations, 0, done - middle, size - middle);
+                reserveAhead(later, laterBefore, done - middle, size - middle);
                 return stop ? Cancelled : QString();
             });
         });
@@ -325,7 +353,7 @@ QString readPieces(Observations &into, quint16 index, QIODevice &device, const Q
     };
 
     const AfterPiece afterPiece = [&](qint64 done) {
-        reserveAhead(into.observations, before, done, size);
+        reserveAhead(into, before, done, size);
         if (progress && !progress(done + laterDone, size))
             return Cancelled;
         if (secondDevice && !laterFeed && done < middle && feed.reader())

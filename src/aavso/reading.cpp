@@ -31,11 +31,6 @@ QString decode(std::string_view bytes)
 
 namespace {
 
-bool isBlankChar(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
 char asciiLower(char c)
 {
     return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
@@ -77,15 +72,6 @@ bool Lines::next(std::string_view &line)
     m_at = stop == m_end ? m_end : stop + (m_lineEnd == End::CrLf ? 2 : 1);
     ++m_number;
     return true;
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && isBlankChar(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlankChar(text.back()))
-        text.remove_suffix(1);
-    return text;
 }
 
 bool isBlank(std::string_view line)

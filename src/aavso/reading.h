@@ -44,7 +44,15 @@ private:
 // Bytes as the light curve takes a text: UTF-8, or Latin-1 where they are not.
 QString decode(std::string_view bytes);
 
-std::string_view trimmed(std::string_view text);
+// Inline: every field of every line goes through it.
+inline std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
 bool isBlank(std::string_view line);
 bool equalsIgnoringCase(std::string_view text, std::string_view word);
 // "na" in any letter case, or nothing at all: the file gives no value.
