@@ -282,22 +282,18 @@ QString feedPieces(LineFeed &feed, QIODevice &device, qint64 from, qint64 to, st
 }
 
 // Where the line after the one at `middle` of `device`'s `size` bytes
-// starts, or `size` when that line is over LongestLine or the file's last.
+// starts, or `size` when that line goes on for LongestLine or more.
 qint64 lineAfter(QIODevice &device, qint64 middle, qint64 size)
 {
     if (!device.seek(middle))
         return size;
-    const QByteArray bytes = device.read(LongestLine + 2);
-    const qsizetype end = bytes.indexOf('\n') < 0 ? bytes.indexOf('\r') : bytes.indexOf('\n');
-    const qsizetype cr = bytes.indexOf('\r');
-    const qsizetype stop = cr >= 0 && (end < 0 || cr < end) ? cr : end;
-    if (stop < 0 || stop > LongestLine)
+    const QByteArray bytes = device.read(LongestLine + 1); // a CR's next byte told
+    const auto stop = std::find_if(bytes.cbegin(), bytes.cend(), [](char c) { return c == '\n' || c == '\r'; });
+    const qsizetype at = stop - bytes.cbegin();
+    if (stop == bytes.cend() || at >= LongestLine)
         return size;
-    const qsizetype after = stop + (bytes[stop] == '\r' && bytes.mid(stop + 1, 1) == "\n" ? 2 : 1);
-    // A CR at the window's end might be half of a CR LF.
-    if (after == bytes.size() && bytes[stop] == '\r' && middle + after < size)
-        return size;
-    return middle + after;
+    const bool crLf = *stop == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n';
+    return middle + at + (crLf ? 2 : 1);
 }
 
 // All of `device`'s bytes. Those of a file from `middle` on (at a line's

@@ -113,8 +113,10 @@ TextTable::TextTable(Observations &into)
 }
 
 TextTable::TextTable(Observations &into, const TextTable &from)
-    : m_into(into), m_slots(from.m_slots), m_used(from.m_used), m_keys(from.m_keys), m_bands(from.m_bands)
+    : m_into(into), m_slots(from.m_slots), m_used(from.m_used), m_keys(from.m_keys)
 {
+    for (const auto &[name, band] : from.m_bands)
+        m_bands.emplace(m_bandNames.emplace_back(name), band);
 }
 
 quint32 TextTable::find(std::string_view bytes, size_t hash) const
@@ -202,15 +204,14 @@ TextTable::NamedBand TextTable::band(std::string_view bytes)
 {
     if (bytes.empty())
         return {0, false};
-    m_bandKey.assign(bytes);
-    const auto known = m_bands.find(m_bandKey);
+    const auto known = m_bands.find(bytes);
     if (known != m_bands.end())
         return known->second;
 
     const QString written = decode(bytes);
     const Bands::Band *band = Bands::find(written);
     const NamedBand named{band ? indexOfText(band->code) : index(bytes), band != nullptr};
-    m_bands.emplace(m_bandKey, named);
+    m_bands.emplace(m_bandNames.emplace_back(bytes), named);
     return named;
 }
 

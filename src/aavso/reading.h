@@ -9,6 +9,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -136,8 +137,9 @@ private:
     std::vector<Slot> m_slots; // a power of two, at most half full
     size_t m_used = 0;
     std::string m_keys; // every looked-up text's bytes, one after the other
-    std::unordered_map<std::string, NamedBand> m_bands;
-    std::string m_bandKey; // reused, so that a band lookup allocates nothing
+    // Looked up by the line's own bytes: no key is built for a lookup.
+    std::deque<std::string> m_bandNames; // the keys' bytes, which never move
+    std::unordered_map<std::string_view, NamedBand> m_bands;
 };
 
 // A vector that doubles holds up to twice the room its observations need,

@@ -518,19 +518,25 @@ void TestObservations::roomFollowsTheFile_data()
 {
     QTest::addColumn<int>("before"); // observations of a file read first
     QTest::addColumn<int>("lines");
-    QTest::newRow("one file") << 0 << 150000;
-    QTest::newRow("after another") << 200000 << 150000;
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QByteArray>("line");
+    const QByteArray list = "2460000.12345 12.345\n";
+    const QByteArray noted = "2460000.12345,12.345,,,V,ABC,,,,,\"seeing poor, velature\",A\n";
+    QTest::newRow("one file") << 0 << 150000 << QByteArray() << list;
+    QTest::newRow("after another") << 200000 << 150000 << QByteArray() << list;
+    QTest::newRow("a note on every line, in halves") << 0 << 150000 << DatabaseHeader << noted;
 }
 
-// The observations never take much more room than the file's own need: a
-// vector doubling as it fills would take up to twice.
+// The observations and their notes never take much more room than the
+// file's own need: a vector doubling as it fills would take up to twice.
 void TestObservations::roomFollowsTheFile()
 {
     QFETCH(int, before);
     QFETCH(int, lines);
-    const QByteArray line = "2460000.12345 12.345\n";
-    putBytes(path("first.txt"), line.repeated(before));
-    putBytes(path("second.txt"), line.repeated(lines));
+    QFETCH(QByteArray, header);
+    QFETCH(QByteArray, line);
+    putBytes(path("first.txt"), header + line.repeated(before));
+    putBytes(path("second.txt"), header + line.repeated(lines));
     Observations read;
     if (before > 0)
         QCOMPARE(addFile(read, path("first.txt")), QString());
@@ -545,6 +551,8 @@ void TestObservations::roomFollowsTheFile()
     QVERIFY(largest > 0); // told between pieces
     QCOMPARE_LE(largest, most);
     QCOMPARE_LE(read.observations.capacity(), most);
+    QCOMPARE_LE(read.noteEnds.capacity(), read.noteEnds.size() * 9 / 8);
+    QCOMPARE_LE(read.noteBytes.capacity(), read.noteBytes.size() * 9 / 8);
 }
 
 void TestObservations::starsAcrossFiles()
@@ -589,6 +597,7 @@ void TestObservations::halvesReadAsOne_data()
     const QByteArray list = shapeHeader(Shape::List) + shapeLines(Shape::List, 0, 200);
     QTest::newRow("on a CR LF's CR") << list << qint64(list.indexOf('\r', list.size() / 2));
     QTest::newRow("on a CR LF's LF") << list << qint64(list.indexOf('\n', list.size() / 2));
+    QTest::newRow("in a last line without its end") << list.chopped(2) << qint64(list.size() - 6);
     QByteArray loneCr = list;
     loneCr.replace("\r\n", "\r");
     QTest::newRow("lone CRs") << loneCr << qint64(loneCr.size() / 2);
