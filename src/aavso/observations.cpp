@@ -209,6 +209,7 @@ constexpr qint64 HalvedFrom = 4 * PieceSize;
 
 // Room kept beyond the observations a file is expected to hold, as a share of them.
 constexpr size_t SpareShare = 16;
+constexpr size_t NoteSpareShare = 64;
 
 // What `into` held before a file's bytes were read into it.
 struct Held
@@ -240,12 +241,13 @@ void reserveAhead(Observations &into, const Held &before, qint64 done, qint64 to
     const size_t expected = ahead(observations.size(), before.observations, done, total);
     if (expected > observations.capacity())
         observations.reserve(std::max(expected + expected / SpareShare, Reading::grown(observations.capacity())));
+    // Notes are never shrunk: a narrower spare, still more than a piece adds.
     const size_t notes = ahead(into.noteEnds.size(), before.notes, done, total);
     if (notes > into.noteEnds.capacity())
-        into.noteEnds.reserve(notes + notes / SpareShare);
+        into.noteEnds.reserve(notes + notes / NoteSpareShare);
     const size_t noteBytes = ahead(size_t(into.noteBytes.size()), before.noteBytes, done, total);
     if (noteBytes > size_t(into.noteBytes.capacity()))
-        into.noteBytes.reserve(qsizetype(noteBytes + noteBytes / SpareShare));
+        into.noteBytes.reserve(qsizetype(noteBytes + noteBytes / NoteSpareShare));
 }
 
 // Told the bytes of the file taken so far, after each piece; a non-empty
