@@ -2,7 +2,8 @@
 // downloads and hand-kept lists of 100 000 and 1 000 000 observations, read into a new
 // set together with its star list, and the heap the set keeps per
 // observation afterwards and at its highest while reading (the file's bytes
-// included).
+// included). The measures and the freeing of what was read are left out of
+// the times.
 
 #include "aavso/observations.h"
 #include "aavso/vocabulary.h"
@@ -16,6 +17,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <malloc.h>
 
 namespace {
@@ -80,16 +82,22 @@ void readLightCurve(benchmark::State &state)
     double keptBytes = 0;
     double peakBytes = 0;
     for (auto _ : state) {
+        // Only the reading is timed: not the measures around it, nor freeing what it read.
+        state.PauseTiming();
         malloc_trim(0); // freed memory would otherwise be reused unseen
         const size_t heapBefore = heapInUse();
         const double residentBefore = resident("VmRSS:");
         resetPeakResident();
-        Aavso::LightCurve::Observations read;
-        if (!Aavso::LightCurve::addFile(read, path).isEmpty() || read.observations.size() != size_t(count))
+        auto read = std::make_unique<Aavso::LightCurve::Observations>();
+        state.ResumeTiming();
+        if (!Aavso::LightCurve::addFile(*read, path).isEmpty() || read->observations.size() != size_t(count))
             state.SkipWithError("the generated file was not read whole");
-        benchmark::DoNotOptimize(Aavso::LightCurve::stars(read));
+        benchmark::DoNotOptimize(Aavso::LightCurve::stars(*read));
+        state.PauseTiming();
         keptBytes = double(heapInUse() - heapBefore);
         peakBytes = resident("VmHWM:") - residentBefore;
+        read.reset();
+        state.ResumeTiming();
     }
     state.counters["bytes/observation"] = keptBytes / count;
     state.counters["peak bytes/observation"] = peakBytes / count;

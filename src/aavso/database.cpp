@@ -39,49 +39,64 @@ struct Fields
     std::string unquoted; // the quoted fields' texts, which `views` point into
 };
 
-// `text` without the blanks at its start; the separator stays, as it ends a
-// field even when it is a tab.
-std::string_view skipBlanks(std::string_view text, char separator)
+// Built in place from its two halves: a view pushed whole is written to the
+// stack in halves and read back at once, which stalls the processor on
+// every field.
+void keep(std::vector<std::string_view> &views, std::string_view field)
 {
-    return text.substr(std::min(text.find_first_not_of(separator == '\t' ? " " : " \t"), text.size()));
+    views.emplace_back(field.data(), field.size());
 }
 
 // The fields of one line, trimmed and without their quotes; false when a
 // quote is left open or text follows a closing quote. A quoted field is
 // copied into `fields.unquoted`, which holds room for the whole line
-// beforehand so that the views into it stay valid.
+// beforehand so that the views into it stay valid. Most fields are a few
+// bytes or none: they are looked through a byte at a time, not searched.
 bool split(std::string_view line, char separator, Fields &fields)
 {
     fields.views.clear();
     fields.unquoted.clear();
     fields.unquoted.reserve(line.size());
+    const char *at = line.data();
+    const char *const end = at + line.size();
+    // The separator is no blank, as it ends a field even when it is a tab.
+    const auto skipBlanks = [&] {
+        while (at != end && (*at == ' ' || (*at == '\t' && separator != '\t')))
+            ++at;
+    };
     for (;;) {
-        line = skipBlanks(line, separator);
-        if (!line.empty() && line.front() == '"') {
+        skipBlanks();
+        if (at != end && *at == '"') {
             const size_t start = fields.unquoted.size();
-            size_t at = 1;
+            const char *copied = ++at; // the bytes from here to `at` are yet to be copied
             for (;; ++at) {
-                if (at == line.size())
+                if (at == end)
                     return false;
-                const bool escaped = line[at] == '\\' || line[at] == '"';
-                if (escaped && at + 1 < line.size() && line[at + 1] == '"')
-                    ++at;
-                else if (line[at] == '"')
+                if (*at != '"' && *at != '\\')
+                    continue;
+                if (at + 1 != end && at[1] == '"') { // an escaped quote: the quote stays, not its escape
+                    fields.unquoted.append(copied, at);
+                    copied = ++at;
+                } else if (*at == '"') {
                     break;
-                fields.unquoted.push_back(line[at]);
+                }
             }
-            fields.views.push_back(trimmed(std::string_view(fields.unquoted).substr(start)));
-            line = skipBlanks(line.substr(at + 1), separator);
-            if (!line.empty() && line.front() != separator)
+            fields.unquoted.append(copied, at);
+            keep(fields.views, trimmed(std::string_view(fields.unquoted).substr(start)));
+            ++at;
+            skipBlanks();
+            if (at != end && *at != separator)
                 return false;
         } else {
-            const size_t stop = line.find(separator);
-            fields.views.push_back(trimmed(line.substr(0, stop)));
-            line = line.substr(std::min(stop, line.size()));
+            const char *stop = at;
+            while (stop != end && *stop != separator)
+                ++stop;
+            keep(fields.views, trimmed(std::string_view(at, size_t(stop - at))));
+            at = stop;
         }
-        if (line.empty())
+        if (at == end)
             return true;
-        line.remove_prefix(1); // the separator
+        ++at; // the separator
     }
 }
 
@@ -134,6 +149,11 @@ class DatabaseReader : public LineReader
 {
 public:
     using LineReader::LineReader;
+    DatabaseReader(Observations &into, const DatabaseReader &from)
+        : LineReader(into, from), m_opened(from.m_opened), m_separator(from.m_separator),
+          m_columns(from.m_columns), m_needed(from.m_needed)
+    {
+    }
 
     QString line(std::string_view line, qint64 number) override
     {
@@ -176,6 +196,14 @@ public:
     }
 
     QString end() override { return m_opened ? QString() : notAavso(); }
+
+    std::unique_ptr<LineReader> twin(Observations &into) const override
+    {
+        return std::make_unique<DatabaseReader>(into, *this);
+    }
+
+    // Set by the first line for good.
+    std::string state() const override { return m_opened ? "opened" : ""; }
 
 private:
     // Empty for a column the file does not have.

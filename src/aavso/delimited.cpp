@@ -60,6 +60,11 @@ public:
         : LineReader(into, file), m_star(m_texts.indexOfText(star))
     {
     }
+    DelimitedReader(Observations &into, const DelimitedReader &from)
+        : LineReader(into, from), m_star(from.m_star), m_opened(from.m_opened), m_columns(from.m_columns),
+          m_needed(from.m_needed)
+    {
+    }
 
     QString line(std::string_view line, qint64 number) override
     {
@@ -94,6 +99,14 @@ public:
     }
 
     QString end() override { return m_opened ? QString() : notAavso(); }
+
+    std::unique_ptr<LineReader> twin(Observations &into) const override
+    {
+        return std::make_unique<DelimitedReader>(into, *this);
+    }
+
+    // Set by the header for good.
+    std::string state() const override { return m_opened ? "opened" : ""; }
 
 private:
     // Empty for a column the answer or the line does not have.

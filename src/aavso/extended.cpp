@@ -141,6 +141,10 @@ class ExtendedReader : public LineReader
 {
 public:
     using LineReader::LineReader;
+    ExtendedReader(Observations &into, const ExtendedReader &from)
+        : LineReader(into, from), m_scanner(from.m_scanner), m_observer(from.m_observer)
+    {
+    }
 
     QString line(std::string_view line, qint64 number) override
     {
@@ -183,6 +187,24 @@ public:
     }
 
     QString end() override { return m_scanner.parameters().extended ? QString() : notAavso(); }
+
+    std::unique_ptr<LineReader> twin(Observations &into) const override
+    {
+        return std::make_unique<ExtendedReader>(into, *this);
+    }
+
+    // A parameter line may come anywhere.
+    std::string state() const override
+    {
+        const ExtendedScanner::Parameters &p = m_scanner.parameters();
+        return std::string{char(p.extended), p.delimiter, char(p.delimiterNamed), char(p.dates), char(p.own)}
+            + p.observer;
+    }
+
+    void follow(const LineReader &twin) override
+    {
+        m_scanner.setParameters(static_cast<const ExtendedReader &>(twin).m_scanner.parameters());
+    }
 
 private:
     ExtendedScanner m_scanner;

@@ -46,6 +46,8 @@ public:
     Line scan(std::string_view line);
 
     const Parameters &parameters() const { return m_parameters; }
+    // Goes on as another scanner left off.
+    void setParameters(const Parameters &parameters) { m_parameters = parameters; }
 
     // The record's fields, trimmed: as many as the line has, up to one more
     // than a record holds (or as many as wanted).

@@ -12,8 +12,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <atomic>
+#include <memory>
 #include <optional>
 #include <string_view>
+#include <thread>
 
 namespace Aavso::LightCurve {
 
@@ -68,13 +71,21 @@ public:
     {
     }
 
+    // A feed for a later part of the file, starting at a line, whose reader
+    // is `from`'s twin adding to `into`.
+    LineFeed(Observations &into, const LineFeed &from)
+        : m_into(into), m_file(from.m_file), m_star(from.m_star), m_reader(from.m_reader->twin(into)),
+          m_atStart(false)
+    {
+    }
+
     // The whole lines of `piece`, whose first `kept` bytes are those the last
     // call left; the bytes after its last line end are left at its start.
     QString take(QByteArray &piece, qsizetype kept)
     {
         const char *at = piece.cbegin(); // where the line in hand begins
         const char *end = piece.cend();
-        if (m_number == 0 && !m_skipping && piece.startsWith("\xEF\xBB\xBF"))
+        if (m_atStart && m_number == 0 && !m_skipping && piece.startsWith("\xEF\xBB\xBF"))
             at += 3;
         const char *scan = std::max(at, piece.cbegin() + kept); // bytes not looked at before
         if (m_afterCr && scan < end && *scan == '\n')
@@ -100,17 +111,19 @@ public:
         return QString();
     }
 
-    // What `take` left is the file's last line, without a line end; then the
-    // reader's last word.
-    QString finish(const QByteArray &rest)
+    // What `take` left is the last line of the bytes read, without a line end.
+    QString last(const QByteArray &rest)
     {
-        if (!rest.isEmpty() || m_skipping) {
-            if (QString refusal = give(std::string_view(rest.cbegin(), size_t(rest.size())));
-                !refusal.isEmpty())
-                return refusal;
-        }
-        return m_reader ? m_reader->end() : Reading::notAavso();
+        if (rest.isEmpty() && !m_skipping)
+            return QString();
+        return give(std::string_view(rest.cbegin(), size_t(rest.size())));
     }
+
+    // The reader's last word on the file.
+    QString end() { return m_reader ? m_reader->end() : Reading::notAavso(); }
+
+    Reading::LineReader *reader() const { return m_reader.get(); }
+    qint64 lines() const { return m_number; }
 
 private:
     QString give(std::string_view line)
@@ -145,6 +158,7 @@ private:
     const QString m_star;
     std::unique_ptr<Reading::LineReader> m_reader;
     qint64 m_number = 0;     // lines given so far
+    bool m_atStart = true;   // where a byte-order mark may stand
     bool m_skipping = false; // within a line over LongestLine
     bool m_afterCr = false;  // the last piece ended with a CR
     bool m_mjdNamed = false; // by a comment before the first line read
@@ -189,56 +203,177 @@ private:
     qint64 m_bytes = 0;
 };
 
+// From this size on, a file is read in two halves at once: below, starting
+// a thread would cost more than it saves.
+constexpr qint64 HalvedFrom = 4 * PieceSize;
+
 // Room kept beyond the observations a file is expected to hold, as a share of them.
 constexpr size_t SpareShare = 16;
+constexpr size_t NoteSpareShare = 64;
 
-// Room for the observations the rest of the file will likely add, judged
-// from those its first `done` bytes added, beyond the `before` there were.
-void reserveAhead(std::vector<Observation> &observations, size_t before, qint64 done, qint64 total)
+// What `into` held before a file's bytes were read into it.
+struct Held
 {
-    const double added = double(observations.size() - before);
-    const size_t expected = observations.size() + size_t(std::ceil(added * double(total - done) / double(done)));
-    // The spare room takes the estimate's wavering; a file whose lines thicken
-    // as it goes is reserved for a few times, not once a piece.
-    if (expected > observations.capacity())
-        observations.reserve(std::max(expected + expected / SpareShare, Reading::grown(observations.capacity())));
+    size_t observations = 0;
+    size_t notes = 0;
+    size_t noteBytes = 0;
+};
+
+Held held(const Observations &into)
+{
+    return {into.observations.size(), into.noteEnds.size(), size_t(into.noteBytes.size())};
 }
 
-// All of `device`'s bytes, a piece at a time. Bytes added to a file while it
-// is read are left out.
-QString readPieces(Observations &into, quint16 index, QIODevice &device, const QString &star,
-                   const Progress &progress)
+// What `now` will likely be at the file's end, judged from what its first
+// `done` bytes added beyond `before`.
+size_t ahead(size_t now, size_t before, qint64 done, qint64 total)
 {
-    LineFeed feed(into, index, star);
-    const size_t before = into.observations.size();
-    const qint64 size = device.size();
+    return now + size_t(std::ceil(double(now - before) * double(total - done) / double(done)));
+}
+
+// Room for the observations and notes the rest of the file will likely add,
+// so that neither doubles its room as it fills.
+void reserveAhead(Observations &into, const Held &before, qint64 done, qint64 total)
+{
+    // The spare room takes the estimate's wavering; a file whose lines thicken
+    // as it goes is reserved for a few times, not once a piece.
+    std::vector<Observation> &observations = into.observations;
+    const size_t expected = ahead(observations.size(), before.observations, done, total);
+    if (expected > observations.capacity())
+        observations.reserve(std::max(expected + expected / SpareShare, Reading::grown(observations.capacity())));
+    // Notes are never shrunk: a narrower spare, still more than a piece adds.
+    const size_t notes = ahead(into.noteEnds.size(), before.notes, done, total);
+    if (notes > into.noteEnds.capacity())
+        into.noteEnds.reserve(notes + notes / NoteSpareShare);
+    const size_t noteBytes = ahead(size_t(into.noteBytes.size()), before.noteBytes, done, total);
+    if (noteBytes > size_t(into.noteBytes.capacity()))
+        into.noteBytes.reserve(qsizetype(noteBytes + noteBytes / NoteSpareShare));
+}
+
+// Told the bytes of the file taken so far, after each piece; a non-empty
+// answer stops the reading.
+using AfterPiece = std::function<QString(qint64 done)>;
+
+// The bytes of `device` from `from` to `to` into `feed`, a piece at a time,
+// the last line given when `to` is the file's end.
+QString feedPieces(LineFeed &feed, QIODevice &device, qint64 from, qint64 to, std::optional<WideText> &wide,
+                   const AfterPiece &afterPiece)
+{
+    if (!device.seek(from))
+        return UnreadableFile;
     QByteArray piece;
-    std::optional<WideText> wide;
     // The line left over from a piece is never longer than LongestLine.
-    piece.reserve(qsizetype(std::min(size, PieceSize + LongestLine)));
-    for (qint64 left = size;;) {
+    piece.reserve(qsizetype(std::min(to - from, PieceSize + LongestLine)));
+    for (qint64 left = to - from;;) {
         const qsizetype kept = piece.size();
         piece.resize(kept + qsizetype(std::min(left, PieceSize)));
         const qint64 got = device.read(piece.data() + kept, piece.size() - kept);
         if (got < 0)
             return UnreadableFile;
         piece.truncate(kept + got);
-        if (left == size) {
-            const auto encoding = QStringConverter::encodingForData(piece);
-            if (encoding && *encoding != QStringConverter::Utf8)
-                wide.emplace(*encoding);
-        }
         left -= got;
         if (wide && !wide->toUtf8(piece, kept))
             return wide->refusal();
         if (QString refusal = feed.take(piece, kept); !refusal.isEmpty())
             return refusal;
         if (got == 0 || left == 0)
-            return wide && !wide->whole() ? wide->refusal() : feed.finish(piece);
-        reserveAhead(into.observations, before, size - left, size);
-        if (progress && !progress(size - left, size))
-            return Cancelled;
+            return wide && !wide->whole() ? wide->refusal() : feed.last(piece);
+        if (QString stop = afterPiece(to - left); !stop.isEmpty())
+            return stop;
     }
+}
+
+// Where the line after the one at `middle` of `device`'s `size` bytes
+// starts, or `size` when that line goes on for LongestLine or more.
+qint64 lineAfter(QIODevice &device, qint64 middle, qint64 size)
+{
+    if (!device.seek(middle))
+        return size;
+    const QByteArray bytes = device.read(LongestLine + 1); // a CR's next byte told
+    const auto stop = std::find_if(bytes.cbegin(), bytes.cend(), [](char c) { return c == '\n' || c == '\r'; });
+    const qsizetype at = stop - bytes.cbegin();
+    if (stop == bytes.cend() || at >= LongestLine)
+        return size;
+    const bool crLf = *stop == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n';
+    return middle + at + (crLf ? 2 : 1);
+}
+
+// All of `device`'s bytes. Those of a file from `middle` on (at a line's
+// start) are read on a second thread by a twin of the first half's reader,
+// as soon as that reader is known, and joined after the first half; should
+// the first half's last lines change how lines are read, the second half is
+// read again after it. `second` opens another device on the same bytes, or
+// gives none. Bytes added to a file while it is read are left out.
+QString readPieces(Observations &into, quint16 index, QIODevice &device, const QString &star,
+                   const Progress &progress, qint64 middle,
+                   const std::function<std::unique_ptr<QIODevice>()> &second)
+{
+    LineFeed feed(into, index, star);
+    const Held before = held(into);
+    const qint64 size = device.size();
+    std::optional<WideText> wide;
+    const auto encoding = QStringConverter::encodingForData(device.peek(4));
+    if (encoding && *encoding != QStringConverter::Utf8)
+        wide.emplace(*encoding);
+    std::unique_ptr<QIODevice> secondDevice = wide || middle >= size ? nullptr : second();
+    if (secondDevice)
+        middle = lineAfter(*secondDevice, middle, size);
+    else
+        middle = size;
+
+    Observations later;
+    std::unique_ptr<LineFeed> laterFeed;
+    std::string stateAtTwin;
+    std::atomic<qint64> laterDone{0};
+    std::atomic<bool> stop{false};
+    QString laterRefusal;
+    Held laterBefore;
+    std::thread thread;
+    const auto startLater = [&] {
+        later.texts = into.texts;
+        later.files = into.files;
+        laterBefore = held(later);
+        laterFeed = std::make_unique<LineFeed>(later, feed);
+        stateAtTwin = feed.reader()->state();
+        thread = std::thread([&] {
+            std::optional<WideText> none;
+            laterRefusal = feedPieces(*laterFeed, *secondDevice, middle, size, none, [&](qint64 done) {
+                laterDone = done - middle;
+                reserveAhead(later, laterBefore, done - middle, size - middle);
+                return stop ? Cancelled : QString();
+            });
+        });
+    };
+    const auto stopLater = [&] {
+        stop = true;
+        if (thread.joinable())
+            thread.join();
+    };
+
+    const AfterPiece afterPiece = [&](qint64 done) {
+        reserveAhead(into, before, done, size);
+        if (progress && !progress(done + laterDone, size))
+            return Cancelled;
+        if (secondDevice && !laterFeed && done < middle && feed.reader())
+            startLater();
+        return QString();
+    };
+    QString refusal = feedPieces(feed, device, 0, middle, wide, afterPiece);
+    if (!refusal.isEmpty()) {
+        stopLater();
+        return refusal;
+    }
+    if (secondDevice && !laterFeed && middle < size && feed.reader())
+        startLater(); // the first half was a single piece
+    if (thread.joinable())
+        thread.join();
+    if (laterFeed && feed.reader()->state() == stateAtTwin) {
+        refusal = feed.reader()->join(*laterFeed->reader(), feed.lines(), laterRefusal);
+    } else if (middle < size) {
+        laterDone = 0;
+        refusal = feedPieces(feed, device, middle, size, wide, afterPiece);
+    }
+    return refusal.isEmpty() ? feed.end() : refusal;
 }
 
 } // namespace
@@ -264,7 +399,14 @@ QString addFile(Observations &into, const QString &path, const Progress &progres
     const quint16 index = quint16(into.files.size());
     into.files.push_back({path, false});
     const QString star = info.completeBaseName().isEmpty() ? name : info.completeBaseName();
-    const QString problem = readPieces(into, index, file, star, progress);
+    const qint64 size = file.size();
+    const QString problem = readPieces(into, index, file, star, progress, size >= HalvedFrom ? size / 2 : size,
+                                       [&path]() -> std::unique_ptr<QIODevice> {
+                                           auto again = std::make_unique<QFile>();
+                                           if (Files::openForReading(*again, path) != Files::ReadRefusal::None)
+                                               return nullptr;
+                                           return again;
+                                       });
     if (!problem.isEmpty()) {
         into.observations.resize(observations);
         into.skipped.resize(skipped);
@@ -289,12 +431,17 @@ QString Observations::note(const Observation &observation) const
                                             size_t(noteEnds[observation.notes] - start)));
 }
 
-QString readBytes(Observations &into, quint16 file, const QByteArray &bytes, const QString &star)
+QString readBytes(Observations &into, quint16 file, const QByteArray &bytes, const QString &star, qint64 middle)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return readPieces(into, file, buffer, star, {});
+    const auto open = [&bytes] {
+        auto buffer = std::make_unique<QBuffer>();
+        buffer->setData(bytes);
+        buffer->open(QIODevice::ReadOnly);
+        return buffer;
+    };
+    const std::unique_ptr<QBuffer> buffer = open();
+    return readPieces(into, file, *buffer, star, {}, middle < 0 ? bytes.size() : middle,
+                      [&open]() -> std::unique_ptr<QIODevice> { return open(); });
 }
 
 void starKey(const QString &name, QString &key)

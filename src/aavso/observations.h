@@ -112,8 +112,10 @@ QString addFile(Observations &into, const QString &path, const Progress &progres
 // caller has given them in into.files, `star` the name a list's observations
 // take. Empty on success or the reason the whole file is refused (without
 // the file's name); lines that cannot be read are skipped into into.skipped,
-// never guessed.
-QString readBytes(Observations &into, quint16 file, const QByteArray &bytes, const QString &star);
+// never guessed. From the line after the one at byte `middle` on, the bytes
+// are read on a second thread (by default, all on this one).
+QString readBytes(Observations &into, quint16 file, const QByteArray &bytes, const QString &star,
+                  qint64 middle = -1);
 
 // "V612 Sct" and "v612  SCT" name one star.
 QString starKey(const QString &name);

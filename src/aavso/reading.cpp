@@ -16,10 +16,6 @@ namespace {
 // Beyond any date since the Julian period began until far in the future.
 constexpr double LastJulianDate = 1e7;
 
-// A file with this many unreadable lines is not of the format it seemed to
-// be; keeping every reason of a huge foreign file would only fill the memory.
-constexpr size_t MostSkippedLines = 100000;
-
 } // namespace
 
 QString decode(std::string_view bytes)
@@ -34,11 +30,6 @@ QString decode(std::string_view bytes)
 }
 
 namespace {
-
-bool isBlankChar(char c)
-{
-    return c == ' ' || c == '\t';
-}
 
 char asciiLower(char c)
 {
@@ -83,15 +74,6 @@ bool Lines::next(std::string_view &line)
     return true;
 }
 
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && isBlankChar(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlankChar(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 bool isBlank(std::string_view line)
 {
     return trimmed(line).empty();
@@ -130,21 +112,57 @@ TextTable::TextTable(Observations &into)
     }
 }
 
+TextTable::TextTable(Observations &into, const TextTable &from)
+    : m_into(into), m_slots(from.m_slots), m_used(from.m_used), m_keys(from.m_keys)
+{
+    for (const auto &[name, band] : from.m_bands)
+        m_bands.emplace(m_bandNames.emplace_back(name), band);
+}
+
+quint32 TextTable::find(std::string_view bytes, size_t hash) const
+{
+    const size_t mask = m_slots.size() - 1;
+    for (size_t at = hash & mask;; at = (at + 1) & mask) {
+        const Slot &slot = m_slots[at];
+        if (slot.text == 0)
+            return 0;
+        if (slot.hash == hash && std::string_view(m_keys).substr(slot.start, slot.length) == bytes)
+            return slot.text;
+    }
+}
+
 quint32 TextTable::index(std::string_view bytes)
 {
     if (bytes.empty())
         return 0;
     const size_t hash = std::hash<std::string_view>()(bytes);
-    const size_t mask = m_slots.size() - 1;
-    for (size_t at = hash & mask;; at = (at + 1) & mask) {
-        const Slot &slot = m_slots[at];
-        if (slot.text == 0)
-            break;
-        if (slot.hash == hash && std::string_view(m_keys).substr(slot.start, slot.length) == bytes)
-            return slot.text;
-    }
+    if (const quint32 known = find(bytes, hash))
+        return known;
     m_into.texts.append(decode(bytes));
     return insert(bytes, hash, quint32(m_into.texts.size() - 1));
+}
+
+std::vector<quint32> TextTable::join(const TextTable &later, quint32 firstNew)
+{
+    std::vector<quint32> here(size_t(later.m_into.texts.size()));
+    for (quint32 text = 0; text < firstNew; ++text)
+        here[text] = text;
+    std::vector<const Slot *> owner(here.size(), nullptr);
+    for (const Slot &slot : later.m_slots) {
+        if (slot.text >= firstNew)
+            owner[slot.text] = &slot;
+    }
+    // Every text a table adds, it adds through a slot of its own.
+    for (size_t text = firstNew; text < here.size(); ++text) {
+        const Slot &slot = *owner[text];
+        const std::string_view bytes = std::string_view(later.m_keys).substr(slot.start, slot.length);
+        here[text] = find(bytes, slot.hash);
+        if (here[text] == 0) {
+            m_into.texts.append(later.m_into.texts.at(qsizetype(text)));
+            here[text] = insert(bytes, slot.hash, quint32(m_into.texts.size() - 1));
+        }
+    }
+    return here;
 }
 
 quint32 TextTable::indexOfText(const QString &text)
@@ -186,15 +204,14 @@ TextTable::NamedBand TextTable::band(std::string_view bytes)
 {
     if (bytes.empty())
         return {0, false};
-    m_bandKey.assign(bytes);
-    const auto known = m_bands.find(m_bandKey);
+    const auto known = m_bands.find(bytes);
     if (known != m_bands.end())
         return known->second;
 
     const QString written = decode(bytes);
     const Bands::Band *band = Bands::find(written);
     const NamedBand named{band ? indexOfText(band->code) : index(bytes), band != nullptr};
-    m_bands.emplace(m_bandKey, named);
+    m_bands.emplace(m_bandNames.emplace_back(bytes), named);
     return named;
 }
 
@@ -232,6 +249,45 @@ QString readValues(Observation &observation, std::string_view date,
 LineReader::LineReader(Observations &into, quint16 file)
     : m_into(into), m_file(file), m_texts(into), m_firstSkipped(into.skipped.size())
 {
+}
+
+LineReader::LineReader(Observations &into, const LineReader &from)
+    : m_into(into), m_file(from.m_file), m_texts(into, from.m_texts), m_firstSkipped(into.skipped.size()),
+      m_firstNewText(quint32(into.texts.size()))
+{
+}
+
+QString LineReader::join(LineReader &twin, qint64 lines, const QString &refusal)
+{
+    Observations &later = twin.m_into;
+    if (m_into.skipped.size() - m_firstSkipped + later.skipped.size() > MostSkippedLines)
+        return TooManyUnreadable.arg(MostSkippedLines);
+    if (!refusal.isEmpty())
+        return refusal;
+
+    const std::vector<quint32> here = m_texts.join(twin.m_texts, twin.m_firstNewText);
+    const quint32 notesBefore = quint32(m_into.noteEnds.size() - 1);
+    const quint64 noteBytesBefore = m_into.noteEnds.back();
+    m_into.noteBytes.append(later.noteBytes);
+    m_into.noteEnds.reserve(m_into.noteEnds.size() + later.noteEnds.size() - 1);
+    for (size_t note = 1; note < later.noteEnds.size(); ++note)
+        m_into.noteEnds.push_back(noteBytesBefore + later.noteEnds[note]);
+    later.noteBytes = QByteArray();
+
+    std::vector<Observation> &observations = m_into.observations;
+    observations.reserve(observations.size() + later.observations.size());
+    for (Observation observation : later.observations) {
+        observation.star = here[observation.star];
+        observation.band = here[observation.band];
+        observation.observer = here[observation.observer];
+        observation.notes += observation.notes == 0 ? 0 : notesBefore;
+        observations.push_back(observation);
+    }
+    for (SkippedLine &skipped : later.skipped)
+        m_into.skipped.push_back({skipped.file, skipped.line + lines, std::move(skipped.reason)});
+    m_into.files[m_file] = later.files[m_file];
+    follow(twin);
+    return QString();
 }
 
 QString LineReader::settle(Observation &observation, qint64 number, const QString &reason)

@@ -9,6 +9,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -44,7 +45,15 @@ private:
 // Bytes as the light curve takes a text: UTF-8, or Latin-1 where they are not.
 QString decode(std::string_view bytes);
 
-std::string_view trimmed(std::string_view text);
+// Inline: every field of every line goes through it.
+inline std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
 bool isBlank(std::string_view line);
 bool equalsIgnoringCase(std::string_view text, std::string_view word);
 // "na" in any letter case, or nothing at all: the file gives no value.
@@ -56,6 +65,10 @@ bool readNumber(std::string_view field, double &value);
 // A whole Julian date, as the database and observers write it; a smaller
 // number opens some other table, or a line of text.
 inline constexpr Aavso::Range FullJulianDates{2000000, 3000000};
+
+// A file with more unreadable lines is not of the format it seemed to be;
+// keeping every reason of a huge foreign file would only fill the memory.
+inline constexpr size_t MostSkippedLines = 100000;
 
 // Why a line is skipped, as the status line names it.
 inline const QString BadDate = QStringLiteral("data non valida");
@@ -86,6 +99,9 @@ class TextTable
 {
 public:
     explicit TextTable(Observations &into);
+    // A table that knows what `from` knows, for texts added to `into`, which
+    // holds the texts `from`'s observations hold.
+    TextTable(Observations &into, const TextTable &from);
     quint32 index(std::string_view bytes);
     quint32 indexOfText(const QString &text);
 
@@ -100,6 +116,11 @@ public:
     // Notes differ on most lines: kept as bytes, not as shared texts.
     quint32 note(std::string_view bytes);
 
+    // Takes in the texts `later` added from `firstNew` on, in their order, as
+    // if its lines had been read here; says which index each of its texts
+    // has here.
+    std::vector<quint32> join(const TextTable &later, quint32 firstNew);
+
 private:
     struct Slot
     {
@@ -108,6 +129,7 @@ private:
         quint32 length = 0;
         size_t start = 0; // of the bytes in m_keys
     };
+    quint32 find(std::string_view bytes, size_t hash) const; // 0: not there
     quint32 insert(std::string_view bytes, size_t hash, quint32 text);
     void grow();
 
@@ -115,8 +137,9 @@ private:
     std::vector<Slot> m_slots; // a power of two, at most half full
     size_t m_used = 0;
     std::string m_keys; // every looked-up text's bytes, one after the other
-    std::unordered_map<std::string, NamedBand> m_bands;
-    std::string m_bandKey; // reused, so that a band lookup allocates nothing
+    // Looked up by the line's own bytes: no key is built for a lookup.
+    std::deque<std::string> m_bandNames; // the keys' bytes, which never move
+    std::unordered_map<std::string_view, NamedBand> m_bands;
 };
 
 // A vector that doubles holds up to twice the room its observations need,
@@ -148,11 +171,28 @@ public:
     virtual QString line(std::string_view line, qint64 number) = 0;
     virtual QString end() = 0;
 
+    // A reader in this one's state that adds to `into`, whose texts are a
+    // copy of those this reader's observations have, so that a later part of
+    // the file can be read at the same time as the rest of this one's.
+    virtual std::unique_ptr<LineReader> twin(Observations &into) const = 0;
+    // What lines may still change in how the next lines are read; a twin is
+    // right only while its reader's state is still what it was given.
+    virtual std::string state() const = 0;
+    // Takes what end() needs of the state `twin`, made from this reader, reached.
+    virtual void follow(const LineReader &) {}
+
+    // Adds what `twin`, made from this reader, read after this reader's
+    // `lines` lines, as if this reader had read them; `refusal` is the
+    // twin's. A non-empty answer refuses the file, as reading them here would
+    // have.
+    QString join(LineReader &twin, qint64 lines, const QString &refusal);
+
 protected:
     // Keeps the observation when `reason` is empty; otherwise skips the line,
     // and refuses the file once it has more unreadable lines than a file of
     // its format can have.
     QString settle(Observation &observation, qint64 number, const QString &reason);
+    LineReader(Observations &into, const LineReader &from);
 
     Observations &m_into;
     const quint16 m_file;
@@ -160,6 +200,7 @@ protected:
 
 private:
     size_t m_firstSkipped;
+    quint32 m_firstNewText = 0; // of a twin: its texts from here on are its own
 };
 
 std::unique_ptr<LineReader> extendedReader(Observations &into, quint16 file);

@@ -80,6 +80,11 @@ public:
           m_mjdNamed(mjdNamed)
     {
     }
+    SimpleListReader(Observations &into, const SimpleListReader &from)
+        : LineReader(into, from), m_star(from.m_star), m_before(into.observations.size()),
+          m_mjdNamed(from.m_mjdNamed), m_dated(from.m_dated)
+    {
+    }
 
     QString line(std::string_view line, qint64 number) override
     {
@@ -126,6 +131,17 @@ public:
     }
 
     QString end() override { return m_into.observations.size() > m_before ? QString() : notAavso(); }
+
+    std::unique_ptr<LineReader> twin(Observations &into) const override
+    {
+        return std::make_unique<SimpleListReader>(into, *this);
+    }
+
+    // The first date fixes the form of the dates; until then a comment may name MJD.
+    std::string state() const override
+    {
+        return {char(m_mjdNamed), char(m_dated), char(m_into.files[m_file].dates)};
+    }
 
 private:
     void noteMjd(std::string_view text) { m_mjdNamed = m_mjdNamed || (!m_dated && namesMjd(text)); }

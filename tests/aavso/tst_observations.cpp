@@ -40,6 +40,71 @@ QByteArray download(const QHash<QByteArray, QByteArray> &values, char separator 
     return fields.join(separator) + '\n';
 }
 
+enum class Shape { Extended, Download, Delimited, List };
+
+// `lines` lines of a file of `shape`, from `first` on: most read, every
+// seventh skipped, some names in Latin-1, notes that differ, blank lines.
+QByteArray shapeLines(Shape shape, int first, int lines)
+{
+    QByteArray bytes;
+    for (int i = first; i < first + lines; ++i) {
+        const QByteArray jd = i % 7 == 3 ? "2460000.5x" : QByteArray::number(2460000 + i * 0.01, 'f', 5);
+        const QByteArray mag = (i % 5 == 0 ? "<" : "") + QByteArray::number(10 + (i % 100) * 0.01, 'f', 3);
+        const QByteArray star = i % 11 == 0 ? "V\xE9 Ori" : i % 3 == 0 ? "RR Lyr" : "Star " + QByteArray::number(i % 13);
+        const QByteArray band = i % 4 == 0 ? "Vis." : i % 4 == 1 ? "V" : "B";
+        const QByteArray observer = "OB" + QByteArray::number(i % 17);
+        const QByteArray note = i % 3 == 1 ? "" : "note " + QByteArray::number(i);
+        switch (shape) {
+        case Shape::Extended:
+            bytes += star + ',' + jd + ',' + mag + ",0.01," + band + ",NO,STD,na,na,na,na,na,na,na,"
+                + (note.isEmpty() ? "na" : note) + "\r\n";
+            break;
+        case Shape::Download:
+            bytes += jd + ',' + mag + ",0.01,," + band + ',' + observer + ",,,,,\"" + note + ", x\"," + star
+                + (i % 9 == 0 ? ",D\n" : ",\n");
+            break;
+        case Shape::Delimited:
+            bytes += star + "@@@" + jd + "@@@" + mag + "@@@0.01@@@" + band + "@@@" + observer + "@@@" + note + '\n';
+            break;
+        case Shape::List:
+            bytes += jd + '\t' + mag + "\t0.01\t" + (i % 2 ? band : observer) + "\r\n";
+            break;
+        }
+        if (i % 29 == 0)
+            bytes += "\n";
+    }
+    return bytes;
+}
+
+QByteArray shapeHeader(Shape shape)
+{
+    switch (shape) {
+    case Shape::Extended: return OwnHeader;
+    case Shape::Download: return DatabaseHeader.chopped(1) + ",Validation Flag\n";
+    case Shape::Delimited: return "starName@@@JD@@@mag@@@uncert@@@band@@@by@@@comment\n";
+    case Shape::List: break;
+    }
+    return "# JD mag err band\r\n";
+}
+
+// What a reading leaves, every index and number exactly, with its answer.
+QStringList everything(const Observations &read, const QString &answer)
+{
+    QStringList lines = describe(read);
+    for (const Observation &o : read.observations)
+        lines << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
+                     .arg(o.star).arg(o.band).arg(o.observer).arg(o.notes).arg(o.file)
+                     .arg(QString::number(o.jd, 'g', 17), QString::number(o.magnitude, 'g', 17),
+                          QString::number(o.error, 'g', 17));
+    for (const SkippedLine &s : read.skipped)
+        lines << QStringLiteral("%1 %2").arg(s.file).arg(s.line);
+    for (const SourceFile &file : read.files)
+        lines << QStringLiteral("%1 %2 %3").arg(file.path).arg(file.own).arg(int(file.dates));
+    for (const quint64 end : read.noteEnds)
+        lines << QString::number(end);
+    return lines << read.texts << QString::fromLatin1(read.noteBytes.toHex()) << answer;
+}
+
 } // namespace
 
 class TestObservations : public QObject, private FolderFixture
@@ -63,6 +128,9 @@ private slots:
     void roomFollowsTheFile_data();
     void roomFollowsTheFile();
     void starsAcrossFiles();
+    void halvesReadAsOne_data();
+    void halvesReadAsOne();
+    void largeFileInHalves();
 
 private:
     enum Kind { Bytes, Missing, Folder, Fifo, LinkToFifo, Device, Huge };
@@ -450,19 +518,25 @@ void TestObservations::roomFollowsTheFile_data()
 {
     QTest::addColumn<int>("before"); // observations of a file read first
     QTest::addColumn<int>("lines");
-    QTest::newRow("one file") << 0 << 150000;
-    QTest::newRow("after another") << 200000 << 150000;
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QByteArray>("line");
+    const QByteArray list = "2460000.12345 12.345\n";
+    const QByteArray noted = "2460000.12345,12.345,,,V,ABC,,,,,\"seeing poor, velature\",A\n";
+    QTest::newRow("one file") << 0 << 150000 << QByteArray() << list;
+    QTest::newRow("after another") << 200000 << 150000 << QByteArray() << list;
+    QTest::newRow("a note on every line, in halves") << 0 << 150000 << DatabaseHeader << noted;
 }
 
-// The observations never take much more room than the file's own need: a
-// vector doubling as it fills would take up to twice.
+// The observations and their notes never take much more room than the
+// file's own need: a vector doubling as it fills would take up to twice.
 void TestObservations::roomFollowsTheFile()
 {
     QFETCH(int, before);
     QFETCH(int, lines);
-    const QByteArray line = "2460000.12345 12.345\n";
-    putBytes(path("first.txt"), line.repeated(before));
-    putBytes(path("second.txt"), line.repeated(lines));
+    QFETCH(QByteArray, header);
+    QFETCH(QByteArray, line);
+    putBytes(path("first.txt"), header + line.repeated(before));
+    putBytes(path("second.txt"), header + line.repeated(lines));
     Observations read;
     if (before > 0)
         QCOMPARE(addFile(read, path("first.txt")), QString());
@@ -477,6 +551,8 @@ void TestObservations::roomFollowsTheFile()
     QVERIFY(largest > 0); // told between pieces
     QCOMPARE_LE(largest, most);
     QCOMPARE_LE(read.observations.capacity(), most);
+    QCOMPARE_LE(read.noteEnds.capacity(), read.noteEnds.size() * 9 / 8);
+    QCOMPARE_LE(read.noteBytes.capacity(), read.noteBytes.size() * 9 / 8);
 }
 
 void TestObservations::starsAcrossFiles()
@@ -500,6 +576,103 @@ void TestObservations::starsAcrossFiles()
     QCOMPARE(read.texts, (QStringList{"", "ABC", "V612 Sct", "V", "RR Lyr", "SS Cyg", "B", "v612  SCT", "T Lep"}));
     QCOMPARE(read.observations[6].file, quint16(1));
     QCOMPARE(read.files[1].own, false);
+}
+
+void TestObservations::halvesReadAsOne_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<qint64>("middle"); // where the second half is sought
+
+    const std::pair<const char *, Shape> shapes[] = {
+        {"extended", Shape::Extended}, {"download", Shape::Download},
+        {"delimited", Shape::Delimited}, {"list", Shape::List}};
+    for (const auto &[name, shape] : shapes) {
+        const QByteArray bytes = shapeHeader(shape) + shapeLines(shape, 0, 3000);
+        QTest::addRow("%s, a third in", name) << bytes << qint64(bytes.size() / 3);
+        QTest::addRow("%s, in the last line", name) << bytes << qint64(bytes.size() - 5);
+        QTest::addRow("%s, in the first line", name) << bytes << qint64(1);
+        QTest::addRow("%s, header alone", name) << shapeHeader(shape) << qint64(2);
+    }
+
+    const QByteArray list = shapeHeader(Shape::List) + shapeLines(Shape::List, 0, 200);
+    QTest::newRow("on a CR LF's CR") << list << qint64(list.indexOf('\r', list.size() / 2));
+    QTest::newRow("on a CR LF's LF") << list << qint64(list.indexOf('\n', list.size() / 2));
+    QTest::newRow("in a last line without its end") << list.chopped(2) << qint64(list.size() - 6);
+    QByteArray loneCr = list;
+    loneCr.replace("\r\n", "\r");
+    QTest::newRow("lone CRs") << loneCr << qint64(loneCr.size() / 2);
+    const QByteArray bom = list + "\xEF\xBB\xBF" + shapeLines(Shape::List, 200, 200);
+    QTest::newRow("a byte-order mark after the split") << bom << qint64(list.size() - 2);
+
+    const QByteArray own = OwnHeader + shapeLines(Shape::Extended, 0, 100);
+    const QByteArray longLine = QByteArray(LongestLine + 1, 'x') + "\r\n";
+    const QByteArray exact = record("A,2460000.5,12.1,0.01,V").replace("na\r\n", "");
+    const QByteArray exactLine = exact + QByteArray(LongestLine - exact.size(), 'n') + "\r\n";
+    const QByteArray rest = shapeLines(Shape::Extended, 100, 100);
+    QTest::newRow("a line over the longest after the split") << own + longLine + rest << qint64(own.size() - 3);
+    QTest::newRow("in a line over the longest") << own + longLine + rest << qint64(own.size() + 10);
+    QTest::newRow("the longest line after the split") << own + exactLine + rest << qint64(own.size() - 3);
+    QTest::newRow("in the longest line") << own + exactLine + rest << qint64(own.size() + 10);
+
+    QTest::newRow("EXCEL dates named in the second half")
+        << own + "#DATE=EXCEL\r\n" + rest << qint64(own.size() / 2);
+    QTest::newRow("the format named after the split")
+        << "#OBSCODE=DEF\r\n" + own << qint64(1);
+    QTest::newRow("dates named at the split") << own + "#DATE=HJD\r\n" + rest << qint64(own.size() - 3);
+
+    // Each half within the limit, both beyond it; and both within it.
+    const QByteArray db = shapeHeader(Shape::Download) + shapeLines(Shape::Download, 0, 3); // all read
+    const QByteArray bad = QByteArray("2460000.5,x,,,V,ABC,,,,,,,A\n");
+    const QByteArray overLimit = db + bad.repeated(int(MostSkippedLines) + 1);
+    QTest::newRow("unreadable lines over the limit, halves within it") << overLimit << qint64(overLimit.size() / 2);
+    const QByteArray atLimit = db + bad.repeated(int(MostSkippedLines));
+    QTest::newRow("unreadable lines at the limit") << atLimit << qint64(atLimit.size() / 2);
+
+    // The observer changes after the first piece, before the second half.
+    QByteArray renamed = OwnHeader + shapeLines(Shape::Extended, 0, 20000);
+    const qint64 renamedAt = renamed.size();
+    renamed += "#OBSCODE=XYZ\r\n" + shapeLines(Shape::Extended, 20000, 3000);
+    QTest::newRow("observer renamed in the first half") << renamed << qint64(renamedAt + 1000);
+    QVERIFY(renamedAt > PieceSize);
+}
+
+// Whatever the shape and wherever the split, the two halves read on two
+// threads leave what one thread leaves, down to indices, line numbers and
+// the answer; after observations of an earlier file.
+void TestObservations::halvesReadAsOne()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(qint64, middle);
+    Observations one;
+    QCOMPARE(readBytes(one, 0, shapeHeader(Shape::Download) + shapeLines(Shape::Download, 5, 40), "a"), QString());
+    one.files.push_back({"a", false});
+    one.files.push_back({"b", false});
+    Observations halves = one;
+
+    const QString answer = readBytes(one, 1, bytes, "x");
+    const QString halvesAnswer = readBytes(halves, 1, bytes, "x", middle);
+    // What a refused file left is taken back by addFile: only the answer counts.
+    if (!answer.isEmpty())
+        QCOMPARE(halvesAnswer, answer);
+    else
+        QCOMPARE(everything(halves, halvesAnswer), everything(one, answer));
+}
+
+// A file large enough is read in halves; the same as bytes read on one thread.
+void TestObservations::largeFileInHalves()
+{
+    QByteArray bytes = shapeHeader(Shape::Download);
+    for (int first = 0; bytes.size() < 5 * PieceSize; first += 1000)
+        bytes += shapeLines(Shape::Download, first, 1000);
+    putBytes(path("large.csv"), bytes);
+    Observations one;
+    one.files.push_back({path("large.csv"), false});
+    const QString answer = readBytes(one, 0, bytes, "large");
+    QCOMPARE(answer, QString());
+
+    Observations read;
+    QCOMPARE(addFile(read, path("large.csv")), QString());
+    QCOMPARE(everything(read, QString()), everything(one, answer));
 }
 
 QTEST_GUILESS_MAIN(TestObservations)
