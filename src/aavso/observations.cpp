@@ -247,7 +247,7 @@ void reserveAhead(Observations &into, const Held &before, qint64 done, qint64 to
         into.noteEnds.reserve(notes + notes / NoteSpareShare);
     const size_t noteBytes = ahead(size_t(into.noteBytes.size()), before.noteBytes, done, total);
     if (noteBytes > size_t(into.noteBytes.capacity()))
-        into.noteBytes.reserve(qsizetype(noteBytes + noteBytes / NoteSpareShare));
+        into.noteBytes.reserve(qsizetype(noteBytes) + qsizetype(noteBytes / NoteSpareShare));
 }
 
 // Told the bytes of the file taken so far, after each piece; a non-empty

@@ -740,7 +740,7 @@ int readRows(fitsfile *file, std::size_t dimensions, std::size_t width, std::siz
         if (first.size() > 1)
             first[1] = LONGLONG(row) + 1;
         float *const at = pixels + row * width;
-        if (const int status = readPixels(file, first.data(), at, LONGLONG(rows * width)))
+        if (const int status = readPixels(file, first.data(), at, LONGLONG(rows) * LONGLONG(width)))
             return status;
         settle(at, rows * width, survey);
     }

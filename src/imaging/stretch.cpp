@@ -25,13 +25,12 @@ double percentile(std::vector<float> &samples, double fraction)
     return double(*at);
 }
 
-// std::lround of a level from 0 up, without the library call: adding a half
-// and cutting gives one too many only where the sum was rounded up to the
-// next whole number.
+// std::lround of a level from 0 up, without the library call: the fraction
+// left by cutting is exact, and a half goes up.
 std::size_t nearest(double level)
 {
-    const std::size_t cut = std::size_t(level + 0.5);
-    return level < double(cut) - 0.5 ? cut - 1 : cut;
+    const std::size_t cut = std::size_t(level);
+    return level - double(cut) >= 0.5 ? cut + 1 : cut;
 }
 
 } // namespace

@@ -58,8 +58,8 @@ Mesh::Place Mesh::placed(double step) const
         if (x < 0)
             x += size;
         const double below = std::floor(x);
-        place.first[i] = qsizetype(below) - Nodes / 2 + 1;
-        const double d = x - below + Nodes / 2 - 1; // from the first node
+        place.first[i] = qsizetype(below) - FirstNodeBack;
+        const double d = x - below + double(FirstNodeBack); // from the first node
         for (int m = 0; m < Nodes; ++m) {
             double product = 1;
             for (int n = 0; n < Nodes; ++n)

@@ -32,6 +32,8 @@ public:
     // highest.
     static constexpr qsizetype Oversampling = 4;
     static constexpr int Nodes = 12;
+    // How many nodes an observation's first lies before the node below it.
+    static constexpr int FirstNodeBack = Nodes / 2 - 1;
     // Nodes in the largest mesh: 4 MB of complex numbers per thread.
     static constexpr qsizetype MostNodes = qsizetype(1) << 18;
 
