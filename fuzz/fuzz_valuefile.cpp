@@ -27,6 +27,11 @@ class CountingMessages : public Messages
 {
 public:
     void show(const QString &, MessageIcon, const QString &) override { ++count; }
+    bool ask(const QString &, const QString &) override
+    {
+        ++count;
+        return false;
+    }
     int count = 0;
 };
 
