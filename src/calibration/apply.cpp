@@ -37,13 +37,18 @@ Plan planFor(const Imaging::FitsImage &light, const MasterSet &masters, const QS
 {
     Plan plan;
     const QString name = QFileInfo(path).fileName();
+    const auto refused = [](const QString &problem) {
+        Plan none;
+        none.problem = problem;
+        return none;
+    };
     if (const QString odd = formatProblem(path, formatOf(light), *masters.format(), true); !odd.isEmpty())
-        return {{}, nullptr, {}, {}, {}, odd};
+        return refused(odd);
     const QString &filter = light.header.filter;
     if (!masters.flats.empty()) {
         plan.flat = flatFor(masters, filter);
         if (!plan.flat)
-            return {{}, nullptr, {}, {}, {}, CalibrationText::NoFlat.arg(filter.trimmed())};
+            return refused(CalibrationText::NoFlat.arg(filter.trimmed()));
     }
     if (masters.bias) {
         plan.subtraction.bias = &masters.bias->pixels;
@@ -52,10 +57,10 @@ Plan planFor(const Imaging::FitsImage &light, const MasterSet &masters, const QS
     }
     if (!masters.darks.empty()) {
         if (!light.header.exposure)
-            return {{}, nullptr, {}, {}, {}, CalibrationText::NoExposure.arg(name)};
+            return refused(CalibrationText::NoExposure.arg(name));
         const DarkChoice dark = chooseDark(masters, *light.header.exposure);
         if (!dark.problem.isEmpty())
-            return {{}, nullptr, {}, {}, {}, dark.problem};
+            return refused(dark.problem);
         plan.subtraction.dark = &dark.dark->pixels;
         plan.subtraction.darkScale = dark.scale;
         plan.subtraction.darkHoldsBias = dark.dark->holdsBias;

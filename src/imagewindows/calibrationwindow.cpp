@@ -262,8 +262,7 @@ void CalibrationWindow::saveCopies()
     int saved = 0;
     for (const QString &light : lights) {
         const QString target = QDir(folder).filePath(copyName(light));
-        if (QFileInfo(target).absoluteFilePath() == QFileInfo(light).absoluteFilePath()
-            || (QFileInfo::exists(target) && QFileInfo(target).canonicalFilePath() == QFileInfo(light).canonicalFilePath())) {
+        if (QFileInfo(target).canonicalFilePath() == QFileInfo(light).canonicalFilePath()) {
             problems << OwnFolder.arg(QFileInfo(light).fileName());
             continue;
         }
