@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Runs, in one go, the three benchmarks where observers wait and the
 programs they are set against, on the same data and the same machine, and
-prints each pair's times and ratio:
+prints each pair's times (the median of five runs each) and ratio:
   - the period search of 10 000 observations at 100 000 frequencies against
     astropy's LombScargle with its fast method (Press & Rybicki);
   - a 4096 x 4096 image (16-bit and float) from file to display picture
@@ -13,6 +13,7 @@ The build folder is configured with -DVEVURID_BENCH=ON; the benchmark
 program is built first if need be. Needs Debian's python3-astropy."""
 import json
 import os
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -29,13 +30,15 @@ OURS = "BM_Search/points:10000/|loadWithPicture|readLightCurve/format:1/observat
 REPEATS = 5
 
 
-def best(run, repeats=REPEATS):
+# Both sides are given as the median of REPEATS runs, which a busy moment
+# of the machine moves less than their mean or their best.
+def median(run, repeats=REPEATS):
     times = []
     for _ in range(repeats):
         start = time.perf_counter()
         run()
         times.append(time.perf_counter() - start)
-    return min(times) * 1000
+    return statistics.median(times) * 1000
 
 
 def ours(build, folder):
@@ -43,13 +46,15 @@ def ours(build, folder):
                    stdout=subprocess.DEVNULL)
     program = os.path.join(build, "bench", "vevurid_bench")
     out = subprocess.run([program, "--benchmark_filter=" + OURS, "--benchmark_format=json",
-                          "--benchmark_min_time=1"],
+                          "--benchmark_min_time=1", f"--benchmark_repetitions={REPEATS}",
+                          "--benchmark_report_aggregates_only=true"],
                          check=True, capture_output=True, text=True,
                          env=dict(os.environ, VEVURID_BENCH_FILES=folder, QT_QPA_PLATFORM="offscreen"))
     found = {}
     for mark in json.loads(out.stdout)["benchmarks"]:
-        scale = {"ms": 1, "us": 1e-3, "ns": 1e-6}[mark["time_unit"]]
-        found[mark["name"]] = mark["real_time"] * scale
+        if mark["aggregate_name"] == "median":
+            scale = {"ms": 1, "us": 1e-3, "ns": 1e-6}[mark["time_unit"]]
+            found[mark["run_name"]] = mark["real_time"] * scale
     return found
 
 
@@ -57,7 +62,7 @@ def astropy_search():
     t, y = generated(10000, 20)
     span = t.max() - t.min()
     frequency = 2 / span + np.arange(100000) / (5 * span)
-    return best(lambda: LombScargle(t, y, fit_mean=True).power(
+    return median(lambda: LombScargle(t, y, fit_mean=True).power(
         frequency, method="fast", assume_regular_frequency=True))
 
 
@@ -71,11 +76,11 @@ def numpy_picture(path):
         level = np.clip((pixels - black) * (4095 / (white - black)), 0, 4095)
         curve = np.round(255 * np.arcsinh(10 * np.arange(4096) / 4095) / np.arcsinh(10)).astype(np.uint8)
         return curve[np.round(level).astype(np.int32)]
-    return best(run)
+    return median(run)
 
 
 def awk_column(path):
-    return best(lambda: subprocess.run(["awk", "-F,", "{ s += $1 } END { print s }", path], check=True,
+    return median(lambda: subprocess.run(["awk", "-F,", "{ s += $1 } END { print s }", path], check=True,
                                        stdout=subprocess.DEVNULL), 3)
 
 

@@ -48,10 +48,10 @@ void keep(std::vector<std::string_view> &views, std::string_view field)
 }
 
 // The fields of one line, trimmed and without their quotes; false when a
-// quote is left open or text follows a closing quote. A quoted field is
-// copied into `fields.unquoted`, which holds room for the whole line
-// beforehand so that the views into it stay valid. Most fields are a few
-// bytes or none: they are looked through a byte at a time, not searched.
+// quote is left open or text follows a closing quote. A quoted field with an
+// escaped quote is copied into `fields.unquoted`, which holds room for the
+// whole line beforehand so that the views into it stay valid; any other
+// field is viewed where it lies.
 bool split(std::string_view line, char separator, Fields &fields)
 {
     fields.views.clear();
@@ -67,30 +67,33 @@ bool split(std::string_view line, char separator, Fields &fields)
     for (;;) {
         skipBlanks();
         if (at != end && *at == '"') {
-            const size_t start = fields.unquoted.size();
             const char *copied = ++at; // the bytes from here to `at` are yet to be copied
+            bool escaped = false;
+            const size_t start = fields.unquoted.size();
             for (;; ++at) {
+                at = findEither(at, end, '"', '\\');
                 if (at == end)
                     return false;
-                if (*at != '"' && *at != '\\')
-                    continue;
                 if (at + 1 != end && at[1] == '"') { // an escaped quote: the quote stays, not its escape
                     fields.unquoted.append(copied, at);
                     copied = ++at;
+                    escaped = true;
                 } else if (*at == '"') {
                     break;
                 }
             }
-            fields.unquoted.append(copied, at);
-            keep(fields.views, trimmed(std::string_view(fields.unquoted).substr(start)));
+            std::string_view field(copied, size_t(at - copied));
+            if (escaped) {
+                fields.unquoted.append(field);
+                field = std::string_view(fields.unquoted).substr(start);
+            }
+            keep(fields.views, trimmed(field));
             ++at;
             skipBlanks();
             if (at != end && *at != separator)
                 return false;
         } else {
-            const char *stop = at;
-            while (stop != end && *stop != separator)
-                ++stop;
+            const char *const stop = findEither(at, end, separator, separator);
             keep(fields.views, trimmed(std::string_view(at, size_t(stop - at))));
             at = stop;
         }

@@ -5,6 +5,8 @@
 
 #include <QStringDecoder>
 
+#include <sys/mman.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -17,6 +19,15 @@ namespace {
 constexpr double LastJulianDate = 1e7;
 
 } // namespace
+
+void preferLargePages(void *begin, size_t bytes)
+{
+    constexpr size_t LargePage = size_t(1) << 21;
+    const size_t skipped = (LargePage - std::uintptr_t(begin) % LargePage) % LargePage;
+    // Only a wish: refused, the pages stay small.
+    if (bytes > skipped && (bytes - skipped) / LargePage > 0)
+        madvise(static_cast<char *>(begin) + skipped, (bytes - skipped) / LargePage * LargePage, MADV_HUGEPAGE);
+}
 
 QString decode(std::string_view bytes)
 {
@@ -95,9 +106,51 @@ bool notAvailable(std::string_view field)
     return field.empty() || equalsIgnoringCase(field, Aavso::NotAvailable);
 }
 
+namespace {
+
+constexpr std::ptrdiff_t DigitsInAWord = 19; // never beyond 2^64
+constexpr double ExactPowersOfTen[DigitsInAWord + 1] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
+                                                         1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13,
+                                                         1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
+constexpr std::uint64_t ExactIntegers = std::uint64_t(1) << 53;
+
+// A plain decimal ("-12.345") of few digits: the integer of its digits and
+// the power of ten it is divided by are both exact in a double, so one
+// correctly rounded division gives the value from_chars gives. False for
+// any other form, left to from_chars.
+bool readPlainDecimal(const char *at, const char *const end, double &value)
+{
+    const bool negative = at != end && *at == '-';
+    at += negative ? 1 : 0;
+    std::uint64_t digits = 0;
+    const auto readDigits = [&] {
+        const char *const first = at;
+        for (; at != end && unsigned(*at - '0') < 10; ++at)
+            digits = digits * 10 + unsigned(*at - '0');
+        return at - first;
+    };
+    const std::ptrdiff_t whole = readDigits();
+    std::ptrdiff_t decimals = 0;
+    if (at != end && *at == '.') {
+        ++at;
+        decimals = readDigits();
+        if (decimals == 0)
+            return false;
+    }
+    if (at != end || whole == 0 || whole + decimals > DigitsInAWord || digits > ExactIntegers)
+        return false;
+    const double magnitude = double(digits) / ExactPowersOfTen[decimals];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+} // namespace
+
 bool readNumber(std::string_view field, double &value)
 {
     const char *end = field.data() + field.size();
+    if (readPlainDecimal(field.data(), end, value))
+        return true;
     const auto [stop, error] = std::from_chars(field.data(), end, value);
     return error == std::errc() && stop == end && std::isfinite(value);
 }
@@ -269,13 +322,13 @@ QString LineReader::join(LineReader &twin, qint64 lines, const QString &refusal)
     const quint32 notesBefore = quint32(m_into.noteEnds.size() - 1);
     const quint64 noteBytesBefore = m_into.noteEnds.back();
     m_into.noteBytes.append(later.noteBytes);
-    m_into.noteEnds.reserve(m_into.noteEnds.size() + later.noteEnds.size() - 1);
+    reserveLarge(m_into.noteEnds, m_into.noteEnds.size() + later.noteEnds.size() - 1);
     for (size_t note = 1; note < later.noteEnds.size(); ++note)
         m_into.noteEnds.push_back(noteBytesBefore + later.noteEnds[note]);
     later.noteBytes = QByteArray();
 
     std::vector<Observation> &observations = m_into.observations;
-    observations.reserve(observations.size() + later.observations.size());
+    reserveLarge(observations, observations.size() + later.observations.size());
     for (Observation observation : later.observations) {
         observation.star = here[observation.star];
         observation.band = here[observation.band];
@@ -296,7 +349,7 @@ QString LineReader::settle(Observation &observation, qint64 number, const QStrin
         observation.file = m_file;
         std::vector<Observation> &observations = m_into.observations;
         if (observations.size() == observations.capacity())
-            observations.reserve(grown(observations.capacity()));
+            reserveLarge(observations, grown(observations.capacity()));
         observations.push_back(observation);
         return QString();
     }

@@ -14,6 +14,11 @@ namespace Imaging {
 
 constexpr double StretchLow = 0.005;
 constexpr double StretchHigh = 0.998;
+// The picture's curve: the level from black to white in StretchLevels steps,
+// its grey 255 asinh(StretchSoftening t) / asinh(StretchSoftening) at the
+// step's share t; the faint tenth gets about half the greys.
+constexpr int StretchLevels = 4096;
+constexpr double StretchSoftening = 10;
 
 struct StretchLimits
 {

@@ -10,7 +10,12 @@
 #include <QStringEncoder>
 #include <QTest>
 
+#include <charconv>
+#include <cmath>
+#include <cstring>
 #include <optional>
+#include <random>
+#include <string>
 #include <sys/resource.h>
 
 using namespace Aavso::LightCurve;
@@ -131,6 +136,10 @@ private slots:
     void halvesReadAsOne_data();
     void halvesReadAsOne();
     void largeFileInHalves();
+    void numbersAsFromChars_data();
+    void numbersAsFromChars();
+    void numbersOfEveryLength();
+    void firstOfTwoBytes();
 
 private:
     enum Kind { Bytes, Missing, Folder, Fifo, LinkToFifo, Device, Huge };
@@ -673,6 +682,83 @@ void TestObservations::largeFileInHalves()
     Observations read;
     QCOMPARE(addFile(read, path("large.csv")), QString());
     QCOMPARE(everything(read, QString()), everything(one, answer));
+}
+
+void TestObservations::numbersAsFromChars_data()
+{
+    QTest::addColumn<QByteArray>("field");
+    QTest::newRow("minus zero") << QByteArray("-0");
+    QTest::newRow("2^53") << QByteArray("9007199254740992");
+    QTest::newRow("2^53 + 1, rounded") << QByteArray("9007199254740993");
+    QTest::newRow("leading zeros") << QByteArray("0000000000000000000012.5");
+    QTest::newRow("tiny") << QByteArray("0.0000000000000000001");
+    QTest::newRow("exponent") << QByteArray("1e5");
+    QTest::newRow("nothing after the point") << QByteArray("5.");
+    QTest::newRow("nothing before the point") << QByteArray(".5");
+    QTest::newRow("a point alone") << QByteArray(".");
+    QTest::newRow("a minus alone") << QByteArray("-");
+    QTest::newRow("plus") << QByteArray("+1");
+    QTest::newRow("two points") << QByteArray("1.2.3");
+    QTest::newRow("letter after") << QByteArray("12x");
+    QTest::newRow("comma") << QByteArray("12,5");
+    QTest::newRow("hexadecimal") << QByteArray("0x10");
+    QTest::newRow("infinity") << QByteArray("inf");
+    QTest::newRow("empty") << QByteArray("");
+}
+
+// Whatever the form, the value is from_chars' own, bit for bit, or none
+// where it gives none or no finite number.
+void TestObservations::numbersAsFromChars()
+{
+    QFETCH(QByteArray, field);
+    double expected = 0;
+    const char *const end = field.constData() + field.size();
+    const auto [stop, error] = std::from_chars(field.constData(), end, expected);
+    const bool readable = error == std::errc() && stop == end && std::isfinite(expected);
+    double value = 0;
+    QCOMPARE(readNumber(std::string_view(field.constData(), size_t(field.size())), value), readable);
+    if (readable)
+        QCOMPARE(QByteArray::number(value, 'a'), QByteArray::number(expected, 'a'));
+}
+
+// Plain decimals of every length and place of the point, in their thousands.
+void TestObservations::numbersOfEveryLength()
+{
+    std::mt19937_64 random(11);
+    for (int i = 0; i < 200000; ++i) {
+        const int digits = 1 + int(random() % 21);
+        std::string text = i % 2 ? "-" : "";
+        for (int d = 0; d < digits; ++d)
+            text += char('0' + random() % 10);
+        const size_t point = random() % size_t(digits + 1);
+        if (point > 0 && point < size_t(digits))
+            text.insert(text.size() - point, 1, '.');
+        double expected = 0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        double value = 0;
+        if (!readNumber(text, value) || std::memcmp(&value, &expected, sizeof value) != 0)
+            QFAIL(text.c_str());
+    }
+}
+
+// The first of two bytes, wherever it lies in a word of eight or after the
+// last whole word, among bytes of every value.
+void TestObservations::firstOfTwoBytes()
+{
+    for (size_t length = 0; length <= 20; ++length) {
+        for (size_t at = 0; at <= length; ++at) {
+            for (const char wanted : {',', '"', '\\'}) {
+                std::string text(length, '\0');
+                for (size_t i = 0; i < length; ++i) // never the wanted bytes
+                    text[i] = char(i % 3 == 0 ? 0xAC : i % 3 == 1 ? 0x2D : 0xFF);
+                if (at < length)
+                    text[at] = wanted;
+                const char *found = findEither(text.data(), text.data() + length, '"', wanted == '"' ? ',' : wanted);
+                if (size_t(found - text.data()) != at)
+                    QFAIL(qPrintable(QStringLiteral("%1 in %2 at %3: %4").arg(wanted).arg(length).arg(at).arg(found - text.data())));
+            }
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestObservations)

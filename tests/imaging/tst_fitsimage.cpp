@@ -270,6 +270,7 @@ void TestFitsImage::largeImagesAsCfitsioReadsThem_data()
     QTest::newRow("16 bit BLANK") << int(SHORT_IMG) << Cards{{"BLANK", "-32768"}} << 1 << twoAndOne << 4095.0;
     QTest::newRow("float NaN and infinity") << int(FLOAT_IMG) << Cards() << 1 << twoAndOne << 4095.0;
     QTest::newRow("two planes") << int(FLOAT_IMG) << Cards() << 2 << twoAndOne << 4095.0;
+    QTest::newRow("double beyond a float") << int(DOUBLE_IMG) << Cards() << 1 << twoAndOne << 4095.0;
     QTest::newRow("one at the top in each half") << int(SHORT_IMG) << Cards() << 1
                                                  << QList<qsizetype>{5, Second + 7} << 32767.0;
     QTest::newRow("three at the top in the second half")
@@ -290,7 +291,10 @@ void TestFitsImage::largeImagesAsCfitsioReadsThem()
     for (std::size_t i = 0; i < values.size(); ++i) {
         values[i] = 1 + double((i * 7919) % 4000) / (bitpix == FLOAT_IMG ? 3 : 1);
         if (i % 1009 == 3)
-            values[i] = bitpix == FLOAT_IMG ? (i % 2 ? inf : std::nan("")) : blanks ? BlankPixel : values[i];
+            values[i] = bitpix == FLOAT_IMG    ? (i % 2 ? inf : std::nan(""))
+                        : bitpix == DOUBLE_IMG ? (i % 2 ? 1e300 : -1e300) // infinite as floats
+                        : blanks               ? BlankPixel
+                                               : values[i];
     }
     for (const qsizetype at : topPixels)
         values[std::size_t(at)] = 4095;

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <random>
+#include <limits>
 
 using namespace Imaging;
 
@@ -46,6 +49,8 @@ private slots:
     void picture();
     void levelsRoundHalfUp_data();
     void levelsRoundHalfUp();
+    void everyValueAsTheCurveSays_data();
+    void everyValueAsTheCurveSays();
     void largePictureAsInStrips_data();
     void largePictureAsInStrips();
     void topRowFirst_data();
@@ -93,31 +98,69 @@ void TestStretch::levelsRoundHalfUp_data()
     QTest::addColumn<double>("black"); // white 4095 above
     QTest::addColumn<float>("value");
     QTest::addColumn<int>("grey");
+    const float infinity = std::numeric_limits<float>::infinity();
     // The curve gives level 2 the grey 0 and level 3 the grey 1.
     QTest::newRow("just under two and a half") << 0.0 << std::nextafter(2.5f, 0.0f) << 0;
     QTest::newRow("two and a half") << 0.0 << 2.5f << 1;
     QTest::newRow("three") << 0.0 << 3.0f << 1;
-    // Whole values, in the table of whole values and either side of it.
-    QTest::newRow("lowest whole in the table, level 2") << -32770.0 << -32768.0f << 0;
-    QTest::newRow("lowest whole in the table, level 3") << -32771.0 << -32768.0f << 1;
-    QTest::newRow("whole under the table, level 2") << -32771.0 << -32769.0f << 0;
-    QTest::newRow("whole under the table, level 3") << -32772.0 << -32769.0f << 1;
-    QTest::newRow("highest whole in the table, level 2") << 65533.0 << 65535.0f << 0;
-    QTest::newRow("highest whole in the table, level 3") << 65532.0 << 65535.0f << 1;
-    QTest::newRow("whole above the table, level 2") << 65534.0 << 65536.0f << 0;
-    QTest::newRow("whole above the table, level 3") << 65533.0 << 65536.0f << 1;
+    QTest::newRow("minus infinity") << 0.0 << -infinity << 0;
+    QTest::newRow("white") << 0.0 << 4095.0f << 255;
+    QTest::newRow("infinity") << 0.0 << infinity << 255;
 }
 
+// Each value drawn in a row of five, which the vector unit draws four at a
+// time and the last alone.
 void TestStretch::levelsRoundHalfUp()
 {
     QFETCH(double, black);
     QFETCH(float, value);
     QFETCH(int, grey);
     FitsImage image;
-    image.width = 1;
+    image.width = 5;
     image.height = 1;
-    image.pixels = {value};
-    QCOMPARE(int(drawn(image, {black, black + 4095})[0]), grey);
+    image.pixels.assign(5, value);
+    const std::vector<quint8> greys = drawn(image, {black, black + 4095});
+    QVERIFY2(std::all_of(greys.cbegin(), greys.cend(), [grey](quint8 g) { return g == grey; }),
+             qPrintable(QString::number(greys[0]) + ' ' + QString::number(greys[4])));
+}
+
+void TestStretch::everyValueAsTheCurveSays_data()
+{
+    QTest::addColumn<double>("black");
+    QTest::addColumn<double>("white");
+    QTest::newRow("a sky of a few hundred") << 812.25 << 1093.5;
+    QTest::newRow("narrower than the levels") << -0.37 << 0.5;
+    QTest::newRow("wide") << -1e6 << 3e7;
+    QTest::newRow("no span") << 5.0 << 5.0;
+}
+
+// Values of every kind (any bit pattern: NaN, infinities, the tiniest, the
+// largest) and values spread over the range, each grey worked out from the
+// curve's definition.
+void TestStretch::everyValueAsTheCurveSays()
+{
+    QFETCH(double, black);
+    QFETCH(double, white);
+    FitsImage image;
+    image.width = 1001; // the last of each row drawn alone
+    image.height = 200;
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> spread(black - 0.1 * (white - black) - 1, white + 0.1 * (white - black) + 1);
+    for (int i = 0; i < image.width * image.height; ++i) {
+        const std::uint32_t bits = random();
+        float value = 0;
+        std::memcpy(&value, &bits, sizeof value);
+        image.pixels.push_back(i % 2 ? value : float(spread(random)));
+    }
+    const std::vector<quint8> grey = drawn(image, {black, white});
+    const double scale = (StretchLevels - 1) / (white > black ? white - black : 1);
+    for (std::size_t i = 0; i < grey.size(); ++i) {
+        const float value = image.pixels[i];
+        const double level = std::isnan(value) ? 0 : std::clamp((value - black) * scale, 0.0, StretchLevels - 1.0);
+        const double share = double(std::lround(level)) / (StretchLevels - 1);
+        const long expected = std::lround(255 * std::asinh(StretchSoftening * share) / std::asinh(StretchSoftening));
+        QVERIFY2(grey[i] == expected, qPrintable(QString::number(double(value), 'g', 9)));
+    }
 }
 
 void TestStretch::largePictureAsInStrips_data()
