@@ -240,15 +240,14 @@ void reserveAhead(Observations &into, const Held &before, qint64 done, qint64 to
     std::vector<Observation> &observations = into.observations;
     const size_t expected = ahead(observations.size(), before.observations, done, total);
     if (expected > observations.capacity())
-        Reading::reserveLarge(observations,
-                              std::max(expected + expected / SpareShare, Reading::grown(observations.capacity())));
+        observations.reserve(std::max(expected + expected / SpareShare, Reading::grown(observations.capacity())));
     // Notes are never shrunk: a narrower spare, still more than a piece adds.
     const size_t notes = ahead(into.noteEnds.size(), before.notes, done, total);
     if (notes > into.noteEnds.capacity())
-        Reading::reserveLarge(into.noteEnds, notes + notes / NoteSpareShare);
+        into.noteEnds.reserve(notes + notes / NoteSpareShare);
     const size_t noteBytes = ahead(size_t(into.noteBytes.size()), before.noteBytes, done, total);
     if (noteBytes > size_t(into.noteBytes.capacity()))
-        Reading::reserveLarge(into.noteBytes, noteBytes + noteBytes / NoteSpareShare);
+        into.noteBytes.reserve(qsizetype(noteBytes) + qsizetype(noteBytes / NoteSpareShare));
 }
 
 // Told the bytes of the file taken so far, after each piece; a non-empty

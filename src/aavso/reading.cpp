@@ -5,8 +5,6 @@
 
 #include <QStringDecoder>
 
-#include <sys/mman.h>
-
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -19,15 +17,6 @@ namespace {
 constexpr double LastJulianDate = 1e7;
 
 } // namespace
-
-void preferLargePages(void *begin, size_t bytes)
-{
-    constexpr size_t LargePage = size_t(1) << 21;
-    const size_t skipped = (LargePage - std::uintptr_t(begin) % LargePage) % LargePage;
-    // Only a wish: refused, the pages stay small.
-    if (bytes > skipped && (bytes - skipped) / LargePage > 0)
-        madvise(static_cast<char *>(begin) + skipped, (bytes - skipped) / LargePage * LargePage, MADV_HUGEPAGE);
-}
 
 QString decode(std::string_view bytes)
 {
@@ -322,13 +311,13 @@ QString LineReader::join(LineReader &twin, qint64 lines, const QString &refusal)
     const quint32 notesBefore = quint32(m_into.noteEnds.size() - 1);
     const quint64 noteBytesBefore = m_into.noteEnds.back();
     m_into.noteBytes.append(later.noteBytes);
-    reserveLarge(m_into.noteEnds, m_into.noteEnds.size() + later.noteEnds.size() - 1);
+    m_into.noteEnds.reserve(m_into.noteEnds.size() + later.noteEnds.size() - 1);
     for (size_t note = 1; note < later.noteEnds.size(); ++note)
         m_into.noteEnds.push_back(noteBytesBefore + later.noteEnds[note]);
     later.noteBytes = QByteArray();
 
     std::vector<Observation> &observations = m_into.observations;
-    reserveLarge(observations, observations.size() + later.observations.size());
+    observations.reserve(observations.size() + later.observations.size());
     for (Observation observation : later.observations) {
         observation.star = here[observation.star];
         observation.band = here[observation.band];
@@ -349,7 +338,7 @@ QString LineReader::settle(Observation &observation, qint64 number, const QStrin
         observation.file = m_file;
         std::vector<Observation> &observations = m_into.observations;
         if (observations.size() == observations.capacity())
-            reserveLarge(observations, grown(observations.capacity()));
+            observations.reserve(grown(observations.capacity()));
         observations.push_back(observation);
         return QString();
     }

@@ -181,18 +181,6 @@ inline size_t grown(size_t capacity)
     return capacity + std::max(capacity / GrowthShare, MinimumGrowth);
 }
 
-// Asks that the bytes from `begin`, not yet written, be given large pages
-// when first written: a million observations fault in 512 times less often.
-void preferLargePages(void *begin, size_t bytes);
-
-// Reserves room for `count` elements, on large pages where it is large.
-template<typename Vector>
-void reserveLarge(Vector &vector, size_t count)
-{
-    vector.reserve(decltype(vector.size())(count));
-    preferLargePages(vector.data() + vector.size(), size_t(vector.capacity() - vector.size()) * sizeof(*vector.data()));
-}
-
 // Fills the numbers of `observation` from a record's fields, or says why the
 // line cannot be read. The magnitude may carry "<" (fainter than) before it
 // and a visual estimate's ":" (uncertain) after it; an error is optional.
