@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -51,8 +52,10 @@ void keep(std::vector<std::string_view> &views, std::string_view field)
 // quote is left open or text follows a closing quote. A quoted field with an
 // escaped quote is copied into `fields.unquoted`, which holds room for the
 // whole line beforehand so that the views into it stay valid; any other
-// field is viewed where it lies.
-bool split(std::string_view line, char separator, Fields &fields)
+// field is viewed where it lies. Once `wanted` fields are there, the rest is
+// only looked at if it holds a quote: without one, no field of it can be
+// wrong.
+bool split(std::string_view line, char separator, Fields &fields, size_t wanted = size_t(-1))
 {
     fields.views.clear();
     fields.unquoted.clear();
@@ -97,7 +100,7 @@ bool split(std::string_view line, char separator, Fields &fields)
             keep(fields.views, trimmed(std::string_view(at, size_t(stop - at))));
             at = stop;
         }
-        if (at == end)
+        if (at == end || (fields.views.size() >= wanted && !std::memchr(at, '"', size_t(end - at))))
             return true;
         ++at; // the separator
     }
@@ -177,7 +180,7 @@ public:
 
         Observation observation;
         QString reason;
-        if (!split(line, m_separator, m_fields))
+        if (!split(line, m_separator, m_fields, m_needed))
             reason = BadQuotes;
         else if (m_fields.views.size() < m_needed)
             reason = WrongFieldCount.arg(m_fields.views.size()).arg(m_needed);

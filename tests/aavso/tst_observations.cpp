@@ -189,6 +189,11 @@ void TestObservations::reading_data()
                       "\"a \"\"b\"\"\",V,ABC,7.0,2450001.5,\r\n")
         << QStringList{"R Leo, A 2450000.50000 6.1±0.1 V ABC []", "a \"b\" 2450001.50000 7±na V ABC []"}
         << false;
+    QTest::newRow("database: a column after those read, its quotes still checked")
+        << DatabaseHeader.chopped(1) + ",Observer Affiliation\n" + "2460000.5,12.3,,,V,ABC,,,,,,R Leo,\"AAVSO, Inc.\"\n"
+               + "2460001.5,12.4,,,V,ABC,,,,,,R Leo,\"AAVSO\n" + "2460002.5,12.5,,,V,ABC,,,,,,R Leo,AA\"VSO\n"
+        << QStringList{"R Leo 2460000.50000 12.3±na V ABC []", "R Leo 2460002.50000 12.5±na V ABC []", "3: " + BadQuotes}
+        << false;
     QTest::newRow("quotes after a backslash")
         << DatabaseHeader + "2460000.5,12.3,,,V,ABC,,,,,\"\\\"CMAG=13.65, KMAG=13.77\\\"\",R Leo\n"
         << QStringList{"R Leo 2460000.50000 12.3±na V ABC [\"CMAG=13.65, KMAG=13.77\"]"} << false;
