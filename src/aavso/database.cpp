@@ -68,6 +68,11 @@ bool split(std::string_view line, char separator, Fields &fields, size_t wanted 
             ++at;
     };
     for (;;) {
+        if (at != end && *at == separator) { // an empty field, as most are
+            keep(fields.views, std::string_view(at, 0));
+            ++at;
+            continue;
+        }
         skipBlanks();
         if (at != end && *at == '"') {
             const char *copied = ++at; // the bytes from here to `at` are yet to be copied
