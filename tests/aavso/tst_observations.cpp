@@ -695,20 +695,12 @@ void TestObservations::numbersAsFromChars_data()
     QTest::newRow("minus zero") << QByteArray("-0");
     QTest::newRow("2^53") << QByteArray("9007199254740992");
     QTest::newRow("2^53 + 1, rounded") << QByteArray("9007199254740993");
-    QTest::newRow("leading zeros") << QByteArray("0000000000000000000012.5");
-    QTest::newRow("tiny") << QByteArray("0.0000000000000000001");
     QTest::newRow("exponent") << QByteArray("1e5");
-    QTest::newRow("nothing after the point") << QByteArray("5.");
-    QTest::newRow("nothing before the point") << QByteArray(".5");
-    QTest::newRow("a point alone") << QByteArray(".");
     QTest::newRow("a minus alone") << QByteArray("-");
     QTest::newRow("plus") << QByteArray("+1");
     QTest::newRow("two points") << QByteArray("1.2.3");
     QTest::newRow("letter after") << QByteArray("12x");
-    QTest::newRow("comma") << QByteArray("12,5");
-    QTest::newRow("hexadecimal") << QByteArray("0x10");
     QTest::newRow("infinity") << QByteArray("inf");
-    QTest::newRow("empty") << QByteArray("");
 }
 
 // Whatever the form, the value is from_chars' own, bit for bit, or none
