@@ -10,9 +10,9 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
-#include <atomic>
 #include <memory>
 #include <optional>
 #include <string_view>

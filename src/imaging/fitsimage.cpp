@@ -474,8 +474,7 @@ void settle(float *pixels, std::size_t count, Survey &survey)
         survey.largest = largest;
         survey.count = 0;
     }
-    for (std::size_t i = 0; i < count; ++i)
-        survey.count += pixels[i] == largest;
+    survey.count += std::count(pixels, pixels + count, largest);
 }
 
 // A camera with fewer bits than its file clips at its largest code, which a

@@ -15,7 +15,6 @@ namespace Imaging {
 namespace {
 
 constexpr std::size_t MaxSamples = std::size_t(1) << 18;
-constexpr int Levels = StretchLevels;
 
 double percentile(std::vector<float> &samples, double fraction)
 {
@@ -24,18 +23,18 @@ double percentile(std::vector<float> &samples, double fraction)
     return double(*at);
 }
 
-// A value's level is (v - black) × scale clamped to [0, Levels - 1], NaN
-// taking 0, and its grey the curve's at the level rounded as std::lround
+// A value's level is (v - black) × scale clamped to [0, StretchLevels - 1],
+// NaN taking 0, and its grey the curve's at the level rounded as std::lround
 // rounds it, a half up. Twice the level is as exact as the level, and the
 // whole part of twice it, halved and rounded up, is the rounded level: the
 // greys are looked up by that whole part, which a single cut gives.
-constexpr int HalfSteps = 2 * (Levels - 1) + 1;
+constexpr int HalfSteps = 2 * (StretchLevels - 1) + 1;
 
 int halfStep(float value, double black, double scale)
 {
     double level = (double(value) - black) * scale;
     level = level > 0 ? level : 0; // NaN too
-    level = level < Levels - 1 ? level : Levels - 1;
+    level = level < StretchLevels - 1 ? level : StretchLevels - 1;
     return int(level + level);
 }
 
@@ -48,7 +47,7 @@ void halfSteps(const float *values, std::size_t count, double black, double scal
     const __m128d blacks = _mm_set1_pd(black);
     const __m128d scales = _mm_set1_pd(scale);
     const __m128d zero = _mm_setzero_pd();
-    const __m128d top = _mm_set1_pd(Levels - 1);
+    const __m128d top = _mm_set1_pd(StretchLevels - 1);
     const auto twoHalfSteps = [&](__m128d value) {
         __m128d level = _mm_mul_pd(_mm_sub_pd(value, blacks), scales);
         level = _mm_min_pd(_mm_max_pd(level, zero), top); // max gives its second for a NaN
@@ -88,7 +87,8 @@ void drawPicture(const FitsImage &image, const StretchLimits &limits, quint8 *fi
         std::array<quint8, HalfSteps> table{};
         for (int i = 0; i < HalfSteps; ++i) {
             const int level = (i + 1) / 2;
-            table[std::size_t(i)] = quint8(std::lround(255 * std::asinh(StretchSoftening * level / (Levels - 1)) / std::asinh(StretchSoftening)));
+            const double shaped = std::asinh(StretchSoftening * level / (StretchLevels - 1)) / std::asinh(StretchSoftening);
+            table[std::size_t(i)] = quint8(std::lround(255 * shaped));
         }
         return table;
     }();
@@ -96,7 +96,7 @@ void drawPicture(const FitsImage &image, const StretchLimits &limits, quint8 *fi
     if (image.pixels.empty())
         return;
     const double span = limits.white > limits.black ? limits.white - limits.black : 1;
-    const double scale = (Levels - 1) / span;
+    const double scale = (StretchLevels - 1) / span;
     const double black = limits.black;
     const std::size_t width = std::size_t(image.width);
     // Through plain pointers: a byte written could otherwise be any of them.
